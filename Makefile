@@ -1,0 +1,45 @@
+# make run   - installs what is missing, builds the editor and starts it (ARGS="file.txt" passes the file)
+# make test  - installs what is missing, builds and runs every test, in a normal and in a sanitizer build,
+#              and checks the formatting
+# make bench - builds and runs the benchmarks
+
+JOBS ?= $(shell nproc)
+RELEASE := build/release
+SANITIZE := build/sanitize
+
+.PHONY: setup run test test-release test-sanitize format-check format bench
+
+setup:
+	@scripts/setup.sh
+
+$(RELEASE)/CMakeCache.txt:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(SANITIZE)/CMakeCache.txt:
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DLIMBRADO_SANITIZE=ON
+
+run: setup $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS) --target limbrado
+	$(RELEASE)/limbrado $(ARGS)
+
+test: setup format-check test-release test-sanitize
+
+test-release: $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS)
+	ctest --test-dir $(RELEASE) --output-on-failure
+
+test-sanitize: $(SANITIZE)/CMakeCache.txt
+	cmake --build $(SANITIZE) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --test-dir $(SANITIZE) --output-on-failure
+
+format-check:
+	@files=$$(git ls-files '*.cpp' '*.h'); \
+	clang-format --dry-run --Werror $$files && echo "formatting: ok"
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+bench: setup $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS) --target benchmarks pacing_probe
+	$(RELEASE)/benchmarks

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the editor, its tests and its benchmarks need, when any is missing.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config clang-format
+    libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
+    libgtest-dev libbenchmark-dev
+    xvfb xdotool x11-utils x11-apps imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,155 @@
+// The figure model's operations. Every one scans the 501 slots of the current frame from slot 0
+// upwards; new joints and bones take the lowest free slot.
+#include "editor/editor_state.h"
+
+#include <cmath>
+#include <cstring>
+
+EditorState editor;
+
+namespace {
+
+constexpr int32_t kKeyLatchUpperBound = 21;
+constexpr int32_t kMouseLatchUpperBound = 4;
+
+// Distance between two joints, from their integer coordinates in double precision.
+double Distance(const Joint& a, const Joint& b) {
+    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
+    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+void SetDefaultBox() {
+    editor.boxLeft = editor.windowWidth / 4;
+    editor.boxTop = editor.windowHeight / 4;
+    editor.boxRight = editor.windowWidth / 4 * 3;
+    editor.boxBottom = editor.windowHeight / 4 * 3;
+}
+
+void AllocateGrid(ArrayVariable* grid, int32_t elementSize) {
+    ArrayRelease(grid->data);
+    grid->slots[0] = editor.maxFrame + 1;
+    grid->slots[1] = kSlotCount;
+    ArrayAllocateMulti(elementSize, 2, 0, grid, kArrayTypeRecord);
+}
+
+} // namespace
+
+void SetEditorStartValues() {
+    editor.windowWidth = 800;
+    editor.windowHeight = 600;
+    editor.maxFrame = kDefaultMaxFrame;
+    editor.currentFrame = 0;
+    editor.draggedJoint = -1;
+    editor.boneStartJoint = -1;
+    editor.helpVisible = 1;
+    editor.playing = 0;
+    editor.boneMode = 1;
+}
+
+void AllocateEditorArrays() {
+    ArrayRelease(editor.keyLatch.data);
+    ArrayAllocate(kKeyLatchUpperBound, sizeof(int32_t), 0, &editor.keyLatch, kArrayTypeInteger);
+    ArrayRelease(editor.mouseLatch.data);
+    ArrayAllocate(kMouseLatchUpperBound, sizeof(int32_t), 0, &editor.mouseLatch,
+                  kArrayTypeInteger);
+    AllocateGrid(&editor.bones, sizeof(Bone));
+    AllocateGrid(&editor.joints, sizeof(Joint));
+}
+
+void MarkAllSlotsEmpty() {
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            Joint& joint = JointAt(frame, slot);
+            joint.x = -1;
+            joint.y = -1;
+            Bone& bone = BoneAt(frame, slot);
+            bone.jointA = -1;
+            bone.jointB = -1;
+        }
+    }
+    editor.currentFrame = 0;
+    SetDefaultBox();
+}
+
+void EditorStateInit() {
+    // The arrays survive the clearing of the record: they are allocated once and reused.
+    ArrayVariable keep[4] = {editor.keyLatch, editor.mouseLatch, editor.bones, editor.joints};
+    std::memset(static_cast<void*>(&editor), 0, sizeof(editor));
+    editor.keyLatch = keep[0];
+    editor.mouseLatch = keep[1];
+    editor.bones = keep[2];
+    editor.joints = keep[3];
+    SetEditorStartValues();
+    AllocateEditorArrays();
+    MarkAllSlotsEmpty();
+}
+
+int32_t AddJoint(int32_t x, int32_t y, int32_t state) {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        Joint& joint = JointAt(editor.currentFrame, slot);
+        if (joint.state == JointEmpty) {
+            joint.x = x;
+            joint.y = y;
+            joint.state = static_cast<int8_t>(state);
+            return slot;
+        }
+    }
+    return -1;
+}
+
+int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
+    // A bone naming a slot outside the frame (only a damaged file can) would measure and later
+    // move memory outside the grid: it is refused like a bone for a full frame.
+    if (jointA < 0 || jointA >= kSlotCount || jointB < 0 || jointB >= kSlotCount) {
+        return -1;
+    }
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        Bone& bone = BoneAt(editor.currentFrame, slot);
+        if (bone.jointA == -1 && bone.jointB == -1) {
+            bone.jointA = jointA;
+            bone.jointB = jointB;
+            bone.kind = static_cast<int8_t>(kind);
+            bone.restLength =
+                Distance(JointAt(editor.currentFrame, jointA), JointAt(editor.currentFrame, jointB));
+            return slot;
+        }
+    }
+    return -1;
+}
+
+void DeleteJoint(int32_t slot) {
+    JointAt(editor.currentFrame, slot).state = JointEmpty;
+    for (int32_t boneSlot = 0; boneSlot < kSlotCount; ++boneSlot) {
+        Bone& bone = BoneAt(editor.currentFrame, boneSlot);
+        if (BoneInUse(bone) && (bone.jointA == slot || bone.jointB == slot)) {
+            bone.jointA = -1;
+            bone.jointB = -1;
+        }
+    }
+}
+
+void CopyPreviousFrame() {
+    int32_t previous = editor.currentFrame - 1;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        JointAt(editor.currentFrame, slot) = JointAt(previous, slot);
+        BoneAt(editor.currentFrame, slot) = BoneAt(previous, slot);
+    }
+}
+
+void ResetAll() {
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            JointAt(frame, slot).state = JointEmpty;
+            Bone& bone = BoneAt(frame, slot);
+            bone.jointA = -1;
+            bone.jointB = -1;
+        }
+    }
+    editor.currentFrame = 0;
+    editor.playbackEnd = 0;
+    SetDefaultBox();
+}
+
+int32_t FlipZeroToOne(int32_t flag) { return flag == 0 ? 1 : 0; }
+int32_t FlipOneToZero(int32_t flag) { return flag == 1 ? 0 : 1; }

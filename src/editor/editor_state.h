@@ -1,0 +1,94 @@
+// The figure model and the editor's global state: joints and bones in two fixed frame grids of
+// 501 frames by 501 slots, the one EditorState record, and the operations on the current frame
+// that mouse editing, the command keys and the animation file share.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/arrays.h"
+
+constexpr int32_t kSlotCount = 501;      // joint and bone slots per frame, 0 to 500
+constexpr int32_t kDefaultMaxFrame = 500; // frames 0 to 500
+
+enum JointState : int8_t { JointEmpty = 0, JointNormal = 1, JointStatic = 2 };
+enum BoneKind : int8_t { BoneStabilising = 0, BoneStandard = 1, BoneFreeLength = 2 };
+
+struct Joint {
+    int32_t x;
+    int32_t y;
+    int8_t state; // 0 empty; any other value counts as a joint
+};
+
+struct Bone {
+    double restLength;
+    int32_t jointA; // -1 when the slot is free
+    int32_t jointB; // -1 when the slot is free
+    int8_t kind;
+};
+
+struct EditorState {
+    int32_t windowWidth;
+    int32_t windowHeight;
+    int32_t maxFrame;
+    int32_t currentFrame;
+    int32_t playbackEnd;
+    int32_t draggedJoint;
+    int32_t boneStartJoint;
+    int32_t solverSuspended;
+    int32_t hudFont;
+    int32_t lastMouseX;
+    int32_t lastMouseY;
+    int32_t drawingBox;
+    int32_t boxLeft;
+    int32_t boxTop;
+    int32_t boxRight;
+    int32_t boxBottom;
+    char* basePath; // string variable; null is the empty text
+    int32_t helpVisible;
+    int32_t lastWindowEvent;
+    int32_t shadowOn;
+    int32_t collisionOn;
+    int32_t playing;
+    int32_t boneMode;
+    int32_t headOn;
+    ArrayVariable keyLatch;   // 22 x int32
+    ArrayVariable mouseLatch; // 5 x int32
+    ArrayVariable bones;      // (maxFrame + 1) x 501 Bone, frame-major
+    ArrayVariable joints;     // (maxFrame + 1) x 501 Joint, frame-major
+};
+
+extern EditorState editor;
+
+// Start-up of the model, in the editor's start-up order: the start values (on a cleared record),
+// the latch arrays and both grids through the runtime's array allocator, then every slot marked
+// empty and the box at its default. EditorStateInit runs all three, for tests and benchmarks.
+void SetEditorStartValues();
+void AllocateEditorArrays();
+void MarkAllSlotsEmpty(); // x = y = -1 for every joint, jointA = jointB = -1 for every bone
+void EditorStateInit();
+
+inline Joint& JointAt(int32_t frame, int32_t slot) {
+    return static_cast<Joint*>(editor.joints.data)[frame * editor.joints.slots[0] + slot];
+}
+inline Bone& BoneAt(int32_t frame, int32_t slot) {
+    return static_cast<Bone*>(editor.bones.data)[frame * editor.bones.slots[0] + slot];
+}
+inline int32_t& KeyLatch(int32_t index) { return static_cast<int32_t*>(editor.keyLatch.data)[index]; }
+inline int32_t& MouseLatch(int32_t index) {
+    return static_cast<int32_t*>(editor.mouseLatch.data)[index];
+}
+inline bool BoneInUse(const Bone& bone) { return bone.jointA >= 0 && bone.jointB >= 0; }
+
+// All of these work on editor.currentFrame. AddJoint and AddBone return the slot they filled, or
+// -1 when all 501 slots of the frame are in use (nothing changes then); AddBone also refuses joint
+// slots outside 0 to 500.
+int32_t AddJoint(int32_t x, int32_t y, int32_t state);
+int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind);
+void DeleteJoint(int32_t slot);
+void CopyPreviousFrame();
+void ResetAll();
+
+// Toggle rules of the command keys, for flags that a loaded file may have set to other values:
+// F3 turns 0 into 1 and anything else into 0; F1, F4 and F5 turn 1 into 0 and anything else into 1.
+int32_t FlipZeroToOne(int32_t flag); // F3
+int32_t FlipOneToZero(int32_t flag); // F1, F4, F5

@@ -1,0 +1,20 @@
+// Building and posing the figure with the mouse: picking the joint under the cursor, dragging it
+// with the left button, drawing bones with the right button, and the cursor-driven operations of
+// the keys 1, Tab, Delete, left Shift, left Ctrl and W.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kDragPickRadius = 20;
+constexpr int32_t kBonePickRadius = 80;
+constexpr int32_t kHoverPickRadius = 50;
+
+int32_t PickJoint(int32_t radius);
+void HandleMouseButtons();
+void MoveDraggedJointToCursor();
+void RemeasureBones();
+void MoveAllJoints();
+void DefineBox();
+void AddJointAtCursor();
+void ToggleStaticJointAtCursor();
+void DeleteJointAtCursor();

@@ -1,0 +1,59 @@
+// Scripting interface of the headless backend, for tests and benchmarks. Input is a queue of
+// per-cycle states: each present moves to the next one (the last stays in force once the queue
+// runs out). The clock is injected: sleeping advances it at once, and every counter read advances
+// it by a small step so that spin loops end. Every presented frame is kept for inspection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/platform.h"
+
+struct HeadlessInput {
+    uint8_t keys[256] = {};   // by scan code, 0x80 = down
+    int32_t cursorX = -1;     // client coordinates of the window; may lie outside it
+    int32_t cursorY = -1;
+    int32_t buttons = 0;      // bit 0 left, bit 1 right
+    bool focused = true;      // keyboard focus on the window
+};
+
+struct HeadlessFrame {
+    std::vector<uint32_t> pixels; // 0x00RRGGBB
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Forgets all windows, input, messages, dialog answers and frames; the clock restarts at 0.
+void HeadlessReset();
+
+// Input in force now, and the queue of states for the cycles after the next present.
+HeadlessInput& HeadlessCurrentInput();
+void HeadlessQueueInput(const HeadlessInput& input);
+void HeadlessSetKey(int32_t scanCode, bool down); // on the current input
+void HeadlessSetCursor(int32_t x, int32_t y);
+void HeadlessSetButtons(int32_t buttons);
+
+// Messages that the next polls deliver, one per poll, for the first open window.
+void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code = 0);
+
+// Answers of the next requesters, in order. An empty text is a cancel. Texts shown are recorded.
+void HeadlessQueueFileAnswer(const std::string& path);
+struct HeadlessRequest {
+    std::string title;
+    std::string folder;
+    std::string name; // file chooser: the name filled in; message box: the text
+    bool messageBox;
+};
+const std::vector<HeadlessRequest>& HeadlessRequests();
+
+// The clock: ticks per second, the current tick, and how far each counter read advances it.
+int64_t HeadlessClockNow();
+void HeadlessSetCounterReadStep(int64_t ticks);
+
+// Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped).
+const std::vector<HeadlessFrame>& HeadlessFrames();
+void HeadlessKeepFrames(std::size_t count);
+int32_t HeadlessRepaintCount();
+int32_t HeadlessOpenWindowCount();
+std::string HeadlessWindowTitle();

@@ -1,0 +1,100 @@
+// The runtime's heaps as memory resources: the program and list heaps are serialised pools, the
+// string heap, touched by the program thread only, an unserialised one. Every block carries its
+// size in front of it, so that blocks can be freed and resized by address alone.
+#include "runtime/heaps.h"
+
+#include <cstring>
+#include <memory_resource>
+#include <new>
+
+namespace {
+
+// Keeps the size of a block in front of it, at an alignment that suits any element type.
+struct alignas(std::max_align_t) BlockHeader {
+    std::size_t size;
+};
+
+std::pmr::synchronized_pool_resource* programHeap;
+std::pmr::synchronized_pool_resource* listHeap;
+std::pmr::unsynchronized_pool_resource* stringHeap;
+
+void* Allocate(std::pmr::memory_resource* heap, std::size_t size) {
+    if (heap == nullptr || size > SIZE_MAX - sizeof(BlockHeader)) {
+        return nullptr;
+    }
+    void* raw;
+    try {
+        raw = heap->allocate(sizeof(BlockHeader) + size, alignof(BlockHeader));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    auto* header = static_cast<BlockHeader*>(raw);
+    header->size = size;
+    std::memset(header + 1, 0, size);
+    return header + 1;
+}
+
+void Free(std::pmr::memory_resource* heap, void* block) {
+    if (heap == nullptr || block == nullptr) {
+        return;
+    }
+    BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
+    heap->deallocate(header, sizeof(BlockHeader) + header->size, alignof(BlockHeader));
+}
+
+} // namespace
+
+void ProgramHeapCreate() {
+    if (programHeap == nullptr) {
+        programHeap = new std::pmr::synchronized_pool_resource();
+    }
+}
+
+void ProgramHeapDestroy() {
+    delete programHeap;
+    programHeap = nullptr;
+}
+
+void StringHeapInit() {
+    if (stringHeap == nullptr) {
+        stringHeap = new std::pmr::unsynchronized_pool_resource();
+    }
+}
+
+void ListHeapInit() {
+    if (listHeap == nullptr) {
+        listHeap = new std::pmr::synchronized_pool_resource();
+    }
+}
+
+void* ProgramHeapAllocate(std::size_t size) {
+    ProgramHeapCreate();
+    return Allocate(programHeap, size);
+}
+void ProgramHeapFree(void* block) { Free(programHeap, block); }
+
+void* ListHeapAllocate(std::size_t size) {
+    ListHeapInit();
+    return Allocate(listHeap, size);
+}
+void ListHeapFree(void* block) { Free(listHeap, block); }
+
+void* StringHeapAllocate(std::size_t size) {
+    StringHeapInit();
+    return Allocate(stringHeap, size);
+}
+void StringHeapFree(void* block) { Free(stringHeap, block); }
+
+void* StringHeapReallocate(void* block, std::size_t size) {
+    if (block == nullptr) {
+        return StringHeapAllocate(size);
+    }
+    std::size_t oldSize = (static_cast<BlockHeader*>(block) - 1)->size;
+    void* moved = StringHeapAllocate(size);
+    if (moved == nullptr) {
+        return nullptr;
+    }
+    std::memcpy(moved, block, oldSize < size ? oldSize : size);
+    StringHeapFree(block);
+    return moved;
+}

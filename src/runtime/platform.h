@@ -1,0 +1,64 @@
+// The seam to the platform: everything the runtime needs from the window system, the input
+// devices, the clock and the system dialogs. Two backends implement it: the real one on SDL2 and
+// GTK 3 (backend_sdl*.cpp) and a headless one that tests script (backend_headless.cpp). Texts
+// crossing the seam are UTF-8; windows are opaque non-zero handles.
+#pragma once
+
+#include <cstdint>
+
+using PlatformWindow = std::intptr_t;
+
+enum PlatformMessageKind : int32_t {
+    PlatformMessageNone = 0,
+    PlatformMessageMoved,
+    PlatformMessageCloseRequest,
+    PlatformMessageMinimised,
+    PlatformMessageMaximised,
+    PlatformMessageRestored,
+    PlatformMessageResized,
+    PlatformMessageActivated,
+    PlatformMessageDeactivated,
+    PlatformMessageExposed,
+    PlatformMessageOther, // any other message; `code` carries a backend-specific identifier
+};
+
+struct PlatformMessage {
+    PlatformMessageKind kind;
+    PlatformWindow window;
+    int32_t code;
+};
+
+// Opens a visible, fixed-size top-level window whose client area is width x height with its outer
+// top-left corner at (x, y); no sizing border, no maximise box. 0 on failure.
+PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
+                                  const char* title);
+void PlatformWindowClose(PlatformWindow window);
+// Removes at most one pending message and returns 1, or returns 0 at once when none is pending.
+int32_t PlatformPollMessage(PlatformMessage* message);
+// Waits up to timeoutMilliseconds (-1: without limit) until a message is pending; 1 when one is.
+int32_t PlatformWaitMessage(int32_t timeoutMilliseconds);
+
+// Copies width x height pixels (0x00RRGGBB, rows of `width`) unscaled into the window's client
+// area. PlatformRepaint shows the frame presented last once more.
+void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height);
+void PlatformRepaint(PlatformWindow window);
+
+// Fills the 256 key states by scan code (0x80 = down) and returns 1 while the window has the
+// keyboard focus; returns 0 and leaves the snapshot alone otherwise.
+int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]);
+// The global pointer position minus the window's client origin; 0 when the window does not exist.
+int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y);
+// System-wide button state: bit 0 left, bit 1 right.
+int32_t PlatformMouseButtons();
+
+// High-resolution counter, its frequency in ticks per second, and a sleep.
+int64_t PlatformCounter();
+int64_t PlatformCounterFrequency();
+void PlatformSleepMicroseconds(int64_t microseconds);
+
+// Modal requesters; both work before any window exists and while one does. The file chooser opens
+// in `folder` with `name` filled in, accepts a name that does not exist yet, and writes the chosen
+// full path into `result` (at most capacity - 1 bytes and a 0); 0 when cancelled.
+int32_t PlatformAskFileName(const char* title, const char* folder, const char* name, char* result,
+                            int32_t capacity);
+void PlatformMessageBox(const char* title, const char* text);

@@ -1,0 +1,31 @@
+// The off-screen back buffer of 800 x 600 32-bit pixels that all drawing writes into, its
+// presentation into window 0 and the frame pacing: presents are at least FrameInterval counter
+// ticks (frequency / (rate + 1), 1/61 s at the default rate of 60) apart.
+#pragma once
+
+#include <cstdint>
+
+struct DrawingTarget;
+
+int32_t SurfaceSubsystemInit(); // also runs KeyboardInit
+void SurfaceSubsystemShutdown();
+int32_t SurfaceOpenInWindow(intptr_t parent, int32_t x, int32_t y, int32_t width, int32_t height,
+                            int32_t autoStretch, int32_t rightMargin, int32_t bottomMargin);
+void SurfaceClose();
+// The back buffer as a drawing target; null while no surface is open or the target is lent out.
+const DrawingTarget* SurfaceDrawTarget();
+void SurfaceClear(int32_t colour);
+void PresentSurface();
+int32_t SetPresentRate(int32_t rate);
+void DelayMs(int32_t milliseconds);
+
+// For the drawing layer, the keyboard and tests.
+uint32_t* SurfacePixels(); // 0x00RRGGBB, rows of SurfaceWidth (); null while closed
+int32_t SurfaceWidth();
+int32_t SurfaceHeight();
+intptr_t SurfaceParentWindow();
+int32_t SurfaceColourAt(int32_t x, int32_t y); // the pixel as a PackColour value; -1 outside
+int64_t FrameInterval();
+// Converts a PackColour value (0x00BBGGRR) to the back buffer's pixel value and back.
+uint32_t ColourToPixel(int32_t colour);
+int32_t PixelToColour(uint32_t pixel);

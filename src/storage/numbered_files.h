@@ -1,0 +1,31 @@
+// Numbered files on POSIX files, each with one 4096-byte buffer that serves reading and writing.
+// Values are little-endian; words are the low 16 bits and read back sign-extended, like bytes.
+#pragma once
+
+#include <cstdint>
+
+enum FileOpenMode : int32_t { FileModeRead = 1, FileModeReadWrite = 2, FileModeCreate = 3 };
+constexpr int32_t kFileBufferSize = 4096;
+
+void FileTableInit();
+void FileTableShutdown(); // flushes and closes every open file
+// Returns the native handle (the automatic number for -1) or 0 on failure.
+intptr_t FileOpen(int32_t mode, int32_t number, const char* name);
+intptr_t FileOpenRead(int32_t number, const char* name);
+intptr_t FileCreate(int32_t number, const char* name);
+void FileClose(int32_t number);
+int32_t FileWriteByte(int32_t number, int32_t value); // bytes written
+int32_t FileWriteWord(int32_t number, int32_t value);
+int32_t FileReadByte(int32_t number); // 0 for bytes that could not be read
+int32_t FileReadWord(int32_t number);
+int32_t FileAtEnd(int32_t number); // 0 while a byte is left; consumes nothing
+
+// The system calls the layer makes, replaceable so that tests can watch them.
+struct FileSystemCalls {
+    int (*open)(const char* name, int flags, int mode);
+    long (*read)(int descriptor, void* bytes, unsigned long count);
+    long (*write)(int descriptor, const void* bytes, unsigned long count);
+    long (*seek)(int descriptor, long offset, int whence);
+    int (*close)(int descriptor);
+};
+FileSystemCalls& FileSystem();
