@@ -1,0 +1,7 @@
+// Test entry point shared by the unit and display test programs.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
