@@ -30,6 +30,9 @@ constexpr int32_t kFrontColour = -1; // DrawLineAbs: draw in the front colour (b
 constexpr intptr_t kSystemFont = -1;
 
 int32_t PackColour(int32_t red, int32_t green, int32_t blue);
+// A packed colour (0x00BBGGRR) as a pixel of the 32-bit targets (0x00RRGGBB), and back.
+uint32_t ColourToPixel(int32_t colour);
+int32_t PixelToColour(uint32_t pixel);
 
 void DrawingSubsystemInit();
 // Ends any current drawing, then starts on the target; returns non-zero when drawing can go on.

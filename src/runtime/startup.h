@@ -2,8 +2,8 @@
 // main loop.
 #pragma once
 
-// Program heap first, then every runtime subsystem in its fixed order. argc and argv are the
-// program's argument vector, from which CommandLineArgument takes its tokens.
+// Every runtime subsystem in its fixed order; the program heap must exist already. argc and argv
+// are the program's argument vector, from which CommandLineArgument takes its tokens.
 void RuntimeStartup(int argc, char** argv);
-// The runtime's shutdown steps, then the program heap. Does not end the process.
+// The runtime's shutdown steps, in their order. The program heap stays for the caller to destroy.
 void RuntimeShutdown();

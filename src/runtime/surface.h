@@ -26,6 +26,3 @@ int32_t SurfaceHeight();
 intptr_t SurfaceParentWindow();
 int32_t SurfaceColourAt(int32_t x, int32_t y); // the pixel as a PackColour value; -1 outside
 int64_t FrameInterval();
-// Converts a PackColour value (0x00BBGGRR) to the back buffer's pixel value and back.
-uint32_t ColourToPixel(int32_t colour);
-int32_t PixelToColour(uint32_t pixel);
