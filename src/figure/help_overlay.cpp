@@ -1,0 +1,128 @@
+// The text over the scene: the frame number in the top-left corner and, while help is visible, the
+// German command list with the current bone mode and the state of the shadow, collision and head
+// toggles. Texts are in code page 1252 ("\xe4" is a-umlaut, "\xfc" u-umlaut).
+#include "figure/help_overlay.h"
+
+#include <cstdint>
+
+#include "editor/editor_state.h"
+#include "runtime/drawing.h"
+#include "runtime/fonts.h"
+#include "runtime/surface.h"
+#include "storage/text.h"
+
+namespace {
+
+constexpr int32_t kTextLeft = 1;
+constexpr int32_t kValueLeft = 70; // mode word and toggle values, on the line of their label
+
+// Which value, if any, is drawn after a command line.
+enum class LineValue { None, BoneMode, Shadow, Collision, Head };
+
+struct CommandLine {
+    int32_t y;
+    const char* text;
+    LineValue value;
+};
+
+// 12 pixels apart; the empty line at y = 96 separates the editing keys from the function keys.
+constexpr CommandLine kCommandLines[] = {
+    {24, "1 - Neues Gelenk", LineValue::None},
+    {36, "Tab - Gelenk statisch/nicht statisch", LineValue::None},
+    {48, "W - Rechteck", LineValue::None},
+    {60,
+     "X - Alles zur\xfc"
+     "cksetzen",
+     LineValue::None},
+    {72, "LStrg - Alles bewegen", LineValue::None},
+    {84, "LShift - Gelenke frei bewegen", LineValue::None},
+    {108, "F2 - Modus: ", LineValue::BoneMode},
+    {120, "F3 - Schatten:", LineValue::Shadow},
+    {132, "F4 - Kollision:", LineValue::Collision},
+    {144, "F5 - Kopf:", LineValue::Head},
+    {156,
+     "F6 - Frame Zur\xfc"
+     "ck",
+     LineValue::None},
+    {168, "F7 - Frame Vor", LineValue::None},
+    {180, "F8 - Laden", LineValue::None},
+    {192, "F9 - Speichern", LineValue::None},
+    {204, "F10 - Exportieren", LineValue::None},
+    {216, "F11 - Vorigen Frame in aktuellen kopieren", LineValue::None},
+    {228, "F12 - Animation Abspielen", LineValue::None},
+};
+
+void DrawFrameLine() {
+    int32_t start = WorkBufferLength();
+    AppendText("Frame ");
+    Int64ToText(editor.currentFrame, WorkBufferLength());
+    DrawTextAt(kTextLeft, 1, WorkBufferText(start), PackColour(187, 255, 0));
+    WorkBufferSetLength(start);
+}
+
+void DrawBoneModeWord(int32_t y) {
+    switch (editor.boneMode) {
+    case BoneStandard:
+        DrawTextAt(kValueLeft, y, "Standard", PackColour(187, 255, 0));
+        return;
+    case BoneStabilising:
+        DrawTextAt(kValueLeft, y, "Stabilisierend", PackColour(187, 0, 255));
+        return;
+    case BoneFreeLength:
+        DrawTextAt(kValueLeft, y, "Freie L\xe4nge", PackColour(0, 0, 255));
+        return;
+    default:
+        return; // a mode loaded from a damaged file has no word
+    }
+}
+
+// Any value other than 0 counts as on.
+void DrawToggleWord(int32_t y, int32_t flag) {
+    if (flag == 0) {
+        DrawTextAt(kValueLeft, y, "Aus", PackColour(255, 0, 0));
+    } else {
+        DrawTextAt(kValueLeft, y, "An", PackColour(187, 255, 0));
+    }
+}
+
+void DrawLineValue(const CommandLine& line) {
+    switch (line.value) {
+    case LineValue::None:
+        return;
+    case LineValue::BoneMode:
+        DrawBoneModeWord(line.y);
+        return;
+    case LineValue::Shadow:
+        DrawToggleWord(line.y, editor.shadowOn);
+        return;
+    case LineValue::Collision:
+        DrawToggleWord(line.y, editor.collisionOn);
+        return;
+    case LineValue::Head:
+        DrawToggleWord(line.y, editor.headOn);
+        return;
+    }
+}
+
+void DrawCommandList() {
+    int32_t colour = PackColour(155, 155, 155);
+    for (const CommandLine& line : kCommandLines) {
+        DrawTextAt(kTextLeft, line.y, line.text, colour);
+        DrawLineValue(line);
+    }
+}
+
+} // namespace
+
+void DrawHelpOverlay() {
+    if (DrawingBegin(SurfaceDrawTarget()) == 0) {
+        return;
+    }
+    DrawingSetMode(DrawingTransparentText);
+    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawFrameLine();
+    if (editor.helpVisible == 1) {
+        DrawCommandList();
+    }
+    DrawingEnd();
+}
