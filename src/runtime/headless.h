@@ -11,11 +11,11 @@
 #include "runtime/platform.h"
 
 struct HeadlessInput {
-    uint8_t keys[256] = {};   // by scan code, 0x80 = down
-    int32_t cursorX = -1;     // client coordinates of the window; may lie outside it
+    uint8_t keys[256] = {}; // by scan code, 0x80 = down
+    int32_t cursorX = -1;   // client coordinates of the window; may lie outside it
     int32_t cursorY = -1;
-    int32_t buttons = 0;      // bit 0 left, bit 1 right
-    bool focused = true;      // keyboard focus on the window
+    int32_t buttons = 0; // bit 0 left, bit 1 right
+    bool focused = true; // keyboard focus on the window
 };
 
 struct HeadlessFrame {
@@ -37,15 +37,20 @@ void HeadlessSetButtons(int32_t buttons);
 // Messages that the next polls deliver, one per poll, for the first open window.
 void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code = 0);
 
-// Answers of the next requesters, in order. An empty text is a cancel. Texts shown are recorded.
+// Answers of the next file choosers, in order. An empty text is a cancel, and so is a chooser that
+// finds no answer left; message boxes take no answer. Every requester shown is recorded.
 void HeadlessQueueFileAnswer(const std::string& path);
 struct HeadlessRequest {
     std::string title;
     std::string folder;
     std::string name; // file chooser: the name filled in; message box: the text
-    bool messageBox;
+    bool messageBox = false;
+    std::vector<std::string> filters = {}; // file chooser: "description|patterns" per entry
+    int32_t selectedFilter = -1;
 };
 const std::vector<HeadlessRequest>& HeadlessRequests();
+// Forgets queued answers and recorded requesters (part of HeadlessReset).
+void HeadlessResetDialogs();
 
 // The clock: ticks per second, the current tick, and how far each counter read advances it.
 int64_t HeadlessClockNow();
