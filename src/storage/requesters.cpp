@@ -64,9 +64,9 @@ bool MatchesEveryFile(const std::string& patterns) {
 // Descriptions and patterns alternate; a text without "|" is one pattern that serves as its own
 // description, and an entry without patterns ends the list. An entry for every file is added when
 // none is listed, so that a default name with another ending can still be seen and chosen.
-std::vector<FilterEntry> FilterEntries(const char* patternText) {
+std::vector<FilterEntry> FilterEntries(const std::string& patternText) {
     std::vector<FilterEntry> entries;
-    std::vector<std::string> parts = SplitAtBars(patternText != nullptr ? patternText : "");
+    std::vector<std::string> parts = SplitAtBars(patternText);
     if (parts.size() == 1 && !parts[0].empty()) {
         entries.push_back({parts[0], parts[0]});
     }
@@ -122,15 +122,10 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
                   int32_t start) {
     // Everything is copied out of the arguments first: they may lie in the work buffer at start.
     InitialFile initial = SplitDefaultFile(defaultFile);
-    std::vector<FilterEntry> entries = FilterEntries(patternText);
-    std::vector<std::string> texts;
-    for (const FilterEntry& entry : entries) {
-        texts.push_back(Cp1252ToUtf8(entry.description.c_str()));
-        texts.push_back(Cp1252ToUtf8(entry.patterns.c_str()));
-    }
+    std::vector<FilterEntry> entries = FilterEntries(Cp1252ToUtf8(patternText));
     std::vector<PlatformFileFilter> filters;
-    for (std::size_t index = 0; index < texts.size(); index += 2) {
-        filters.push_back({texts[index].c_str(), texts[index + 1].c_str()});
+    for (const FilterEntry& entry : entries) {
+        filters.push_back({entry.description.c_str(), entry.patterns.c_str()});
     }
     auto filterCount = static_cast<int32_t>(filters.size());
     int32_t selected = patternPosition >= 0 && patternPosition < filterCount ? patternPosition : 0;

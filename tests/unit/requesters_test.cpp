@@ -36,8 +36,7 @@ class RequesterTest : public testing::Test {
 
     std::string Chosen(const std::string& answer) {
         HeadlessQueueFileAnswer(answer);
-        return AskOpenFileName("Ort zum Laden/Speichern", "/prog/limbrado.lmb", "*.txt", 1,
-                               start);
+        return AskOpenFileName("Ort zum Laden/Speichern", "/prog/limbrado.lmb", "*.txt", 1, start);
     }
 
     int32_t start = 0;
@@ -179,8 +178,7 @@ TEST_F(RequesterTest, AnswersAreTakenInOrder) {
 TEST_F(RequesterTest, SaveAndMultipleSelectionRequestersAlsoGiveOnePath) {
     HeadlessQueueFileAnswer("/prog/out.lmb");
     HeadlessQueueFileAnswer("/prog/one.lmb");
-    EXPECT_STREQ(AskFileName(0, "Speichern", "/prog/x.lmb", "*.txt", 1, 1, start),
-                 "/prog/out.lmb");
+    EXPECT_STREQ(AskFileName(0, "Speichern", "/prog/x.lmb", "*.txt", 1, 1, start), "/prog/out.lmb");
     EXPECT_STREQ(AskFileName(1, "Laden", "/prog/x.lmb", "*.txt", 1, 0, start), "/prog/one.lmb");
 }
 
@@ -192,11 +190,13 @@ TEST_F(RequesterTest, PathLongerThanTheSystemLimitCountsAsCancelled) {
 // Code page 1252 in the program, UTF-8 at the platform.
 
 TEST_F(RequesterTest, UmlautsReachTheChooserAsUtf8) {
-    AskOpenFileName("\xE4 und \xFC", "/d\xE4ten/n\xFC.lmb", "*.txt", 1, start);
+    AskOpenFileName("\xE4 und \xFC", "/d\xE4ten/n\xFC.lmb", "Texte f\xFCr M\xE4rz|*.txt", 0, start);
     ASSERT_EQ(HeadlessRequests().size(), 1u);
     EXPECT_EQ(HeadlessRequests()[0].title, "\xC3\xA4 und \xC3\xBC");
     EXPECT_EQ(HeadlessRequests()[0].folder, "/d\xC3\xA4ten/");
     EXPECT_EQ(HeadlessRequests()[0].name, "n\xC3\xBC.lmb");
+    ASSERT_FALSE(HeadlessRequests()[0].filters.empty());
+    EXPECT_EQ(HeadlessRequests()[0].filters[0], "Texte f\xC3\xBCr M\xC3\xA4rz|*.txt");
 }
 
 TEST_F(RequesterTest, ChosenUtf8PathComesBackInCodePage1252) {
