@@ -27,10 +27,10 @@ unsigned char* PayloadOf(AutomaticEntry* entry) {
     return reinterpret_cast<unsigned char*>(entry) + kEntryPayloadOffset;
 }
 
-bool InUse(const ObjectTable* table, const unsigned char* element) {
-    uint32_t firstWord = 0;
-    std::size_t size = table->elementSize < 4 ? static_cast<std::size_t>(table->elementSize) : 4;
-    std::memcpy(&firstWord, element, size);
+// One fixed-size load: elements are at least one word long.
+bool InUse(const unsigned char* element) {
+    uint32_t firstWord;
+    std::memcpy(&firstWord, element, sizeof firstWord);
     return firstWord != 0;
 }
 
@@ -105,7 +105,7 @@ void* TakeAutomaticEntry(ObjectTable* table, int32_t* assignedNumber) {
 void ObjectTableCreate(ObjectTable* table, int32_t elementSize, int32_t growthStep,
                        void (*reuse)(int32_t number)) {
     *table = ObjectTable{};
-    table->elementSize = elementSize > 0 ? elementSize : 1;
+    table->elementSize = elementSize > 4 ? elementSize : 4; // room for the first word
     table->growthStep = growthStep > 0 ? growthStep : 1;
     table->reuse = reuse;
     Grow(table, table->growthStep);
@@ -135,10 +135,10 @@ void* ObjectTableTake(ObjectTable* table, int32_t number, int32_t* assignedNumbe
 void* ObjectTableFind(const ObjectTable* table, int32_t number) {
     if (IsSlotNumber(table, number)) {
         unsigned char* slot = SlotOf(table, number);
-        return InUse(table, slot) ? slot : nullptr;
+        return InUse(slot) ? slot : nullptr;
     }
     AutomaticEntry* entry = FindEntry(table, number);
-    if (entry == nullptr || !InUse(table, PayloadOf(entry))) {
+    if (entry == nullptr || !InUse(PayloadOf(entry))) {
         return nullptr;
     }
     return PayloadOf(entry);
@@ -180,7 +180,7 @@ void* ObjectTableNext(ObjectTable* table, int32_t* number) {
     while (table->iterationIndex >= 0 && table->iterationIndex < table->capacity) {
         int32_t index = table->iterationIndex++;
         unsigned char* slot = SlotOf(table, index);
-        if (InUse(table, slot)) {
+        if (InUse(slot)) {
             *number = index;
             return slot;
         }
@@ -192,7 +192,7 @@ void* ObjectTableNext(ObjectTable* table, int32_t* number) {
     while (table->iterationCursor != nullptr) {
         AutomaticEntry* entry = table->iterationCursor;
         table->iterationCursor = entry->newer;
-        if (InUse(table, PayloadOf(entry))) {
+        if (InUse(PayloadOf(entry))) {
             *number = entry->number;
             return PayloadOf(entry);
         }
