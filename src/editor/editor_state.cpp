@@ -119,6 +119,10 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
 }
 
 void DeleteJoint(int32_t slot) {
+    // A slot outside the frame names no joint; writing it would reach into the next frame's row.
+    if (slot < 0 || slot >= kSlotCount) {
+        return;
+    }
     JointAt(editor.currentFrame, slot).state = JointEmpty;
     for (int32_t boneSlot = 0; boneSlot < kSlotCount; ++boneSlot) {
         Bone& bone = BoneAt(editor.currentFrame, boneSlot);
@@ -130,6 +134,10 @@ void DeleteJoint(int32_t slot) {
 }
 
 void CopyPreviousFrame() {
+    // Frame 0 has no previous frame; reading row -1 would read in front of the grid.
+    if (editor.currentFrame < 1 || editor.currentFrame > editor.maxFrame) {
+        return;
+    }
     int32_t previous = editor.currentFrame - 1;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         JointAt(editor.currentFrame, slot) = JointAt(previous, slot);
