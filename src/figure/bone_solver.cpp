@@ -24,7 +24,7 @@ bool FrameIsInGrid(int32_t frame) { return frame >= 0 && frame <= editor.maxFram
 // Round half to even (the default rounding mode), kept inside the int32 range so that extreme rest
 // lengths pin a joint to the edge of the coordinate range instead of overflowing the conversion.
 int32_t RoundToPixel(double coordinate) {
-    double rounded = std::clamp(std::nearbyint(coordinate), kLowestCoordinate, kHighestCoordinate);
+    double rounded = std::clamp(std::rint(coordinate), kLowestCoordinate, kHighestCoordinate);
     return static_cast<int32_t>(rounded);
 }
 
