@@ -1,7 +1,8 @@
 // Speed of the bone solver on the largest frame the editor can hold: 501 joints, 501 standard
 // bones in a closed chain, every bone stretched away from its rest length, collision on. Each
 // iteration restores the stretched positions with one memcpy of the joint row, inside the timing;
-// BM_RestoreStretchedFrame measures that copy alone.
+// BM_RestoreStretchedFrame measures that copy alone. One main-loop cycle lasts 1/61 s (16.4 ms);
+// the solver should take under 1 % of it.
 #include <cstring>
 #include <vector>
 
@@ -11,12 +12,6 @@
 #include "figure/bone_solver.h"
 
 namespace {
-
-// Reports time per iteration as a percentage of one 1/61 s cycle of the main loop.
-benchmark::Counter FrameBudgetPercent() {
-    return benchmark::Counter(1.0 / 6100.0, benchmark::Counter::kIsIterationInvariantRate |
-                                                benchmark::Counter::kInvert);
-}
 
 // A zigzag of joints inside the start-up box, every hundredth joint static, the bones shortened
 // to 60 % of their measured length so that every pass has work to do.
@@ -45,7 +40,6 @@ void BM_SolveBonesFullFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(row);
         benchmark::ClobberMemory();
     }
-    state.counters["frameBudgetPercent"] = FrameBudgetPercent();
 }
 BENCHMARK(BM_SolveBonesFullFrame);
 
