@@ -51,8 +51,7 @@ void AllocateEditorArrays() {
     ArrayRelease(editor.keyLatch.data);
     ArrayAllocate(kKeyLatchUpperBound, sizeof(int32_t), 0, &editor.keyLatch, kArrayTypeInteger);
     ArrayRelease(editor.mouseLatch.data);
-    ArrayAllocate(kMouseLatchUpperBound, sizeof(int32_t), 0, &editor.mouseLatch,
-                  kArrayTypeInteger);
+    ArrayAllocate(kMouseLatchUpperBound, sizeof(int32_t), 0, &editor.mouseLatch, kArrayTypeInteger);
     AllocateGrid(&editor.bones, sizeof(Bone));
     AllocateGrid(&editor.joints, sizeof(Joint));
 }
@@ -110,8 +109,8 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
             bone.jointA = jointA;
             bone.jointB = jointB;
             bone.kind = static_cast<int8_t>(kind);
-            bone.restLength =
-                Distance(JointAt(editor.currentFrame, jointA), JointAt(editor.currentFrame, jointB));
+            bone.restLength = Distance(JointAt(editor.currentFrame, jointA),
+                                       JointAt(editor.currentFrame, jointB));
             return slot;
         }
     }
@@ -159,5 +158,9 @@ void ResetAll() {
     SetDefaultBox();
 }
 
-int32_t FlipZeroToOne(int32_t flag) { return flag == 0 ? 1 : 0; }
-int32_t FlipOneToZero(int32_t flag) { return flag == 1 ? 0 : 1; }
+int32_t FlipZeroToOne(int32_t flag) {
+    return flag == 0 ? 1 : 0;
+}
+int32_t FlipOneToZero(int32_t flag) {
+    return flag == 1 ? 0 : 1;
+}

@@ -17,14 +17,18 @@ constexpr int32_t kBoxMargin = 5;
 constexpr double kLowestCoordinate = std::numeric_limits<int32_t>::min();
 constexpr double kHighestCoordinate = std::numeric_limits<int32_t>::max();
 
-bool IsStatic(const Joint& joint) { return joint.state == JointStatic; }
+bool IsStatic(const Joint& joint) {
+    return joint.state == JointStatic;
+}
 
-bool FrameIsInGrid(int32_t frame) { return frame >= 0 && frame <= editor.maxFrame; }
+bool FrameIsInGrid(int32_t frame) {
+    return frame >= 0 && frame <= editor.maxFrame;
+}
 
 // Round half to even (the default rounding mode), kept inside the int32 range so that extreme rest
 // lengths pin a joint to the edge of the coordinate range instead of overflowing the conversion.
 int32_t RoundToPixel(double coordinate) {
-    double rounded = std::clamp(std::nearbyint(coordinate), kLowestCoordinate, kHighestCoordinate);
+    double rounded = std::clamp(std::rint(coordinate), kLowestCoordinate, kHighestCoordinate);
     return static_cast<int32_t>(rounded);
 }
 

@@ -161,6 +161,14 @@ TEST_F(EditorStateTest, AddBoneTwiceBetweenTheSameJointsFillsTwoSlots) {
     EXPECT_EQ(BoneAt(0, 1).restLength, 5.0);
 }
 
+TEST_F(EditorStateTest, AddBoneTakesOnlyASlotWithBothEndsFree) {
+    AddJoint(0, 0, JointNormal);
+    AddJoint(3, 4, JointNormal);
+    BoneAt(0, 0).jointB = 1; // half a bone, as no operation leaves it
+    BoneAt(0, 1).jointA = 0;
+    EXPECT_EQ(AddBone(0, 1, BoneStandard), 2);
+}
+
 TEST_F(EditorStateTest, AddBoneToAnEmptySlotMeasuresItsStaleCoordinates) {
     AddJoint(0, 0, JointNormal);
     JointAt(0, 7).x = 6;
@@ -275,6 +283,9 @@ TEST_F(EditorStateTest, CopyPreviousFrameReplacesEverySlotIncludingEmptyOnes) {
     AddJoint(13, 24, JointNormal);
     AddBone(1, 0, BoneFreeLength);
     BoneAt(0, 0).restLength = 99.5; // copied as it stands, not measured again
+    JointAt(0, 500).state = JointStatic;
+    BoneAt(0, 500).jointA = 0;
+    BoneAt(0, 500).jointB = 500;
     editor.currentFrame = 1;
     CopyPreviousFrame();
 
@@ -287,6 +298,8 @@ TEST_F(EditorStateTest, CopyPreviousFrameReplacesEverySlotIncludingEmptyOnes) {
     EXPECT_EQ(BoneAt(1, 0).kind, BoneFreeLength);
     EXPECT_EQ(BoneAt(1, 1).jointA, -1);
     EXPECT_EQ(BoneAt(1, 1).jointB, -1);
+    EXPECT_EQ(JointAt(1, 500).state, JointStatic);
+    EXPECT_EQ(BoneAt(1, 500).jointB, 500);
     EXPECT_EQ(editor.currentFrame, 1);
 }
 
