@@ -26,6 +26,8 @@ struct HeadlessFrame {
 
 // Forgets all windows, input, messages, dialog answers and frames; the clock restarts at 0.
 void HeadlessReset();
+// The dialogs' part of HeadlessReset, kept beside the dialogs.
+void HeadlessResetDialogs();
 
 // Input in force now, and the queue of states for the cycles after the next present.
 HeadlessInput& HeadlessCurrentInput();
@@ -49,8 +51,6 @@ struct HeadlessRequest {
     int32_t selectedFilter = -1;
 };
 const std::vector<HeadlessRequest>& HeadlessRequests();
-// Forgets queued answers and recorded requesters (part of HeadlessReset).
-void HeadlessResetDialogs();
 
 // The clock: ticks per second, the current tick, and how far each counter read advances it.
 int64_t HeadlessClockNow();

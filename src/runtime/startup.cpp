@@ -10,12 +10,12 @@
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/numbered_files.h"
-#include "storage/requesters.h"
 #include "storage/text.h"
 
 // Left out on purpose: an image-decoder list and its PNG decoder (the editor decodes no image),
-// child controls (it creates none) and a mouse device (it reads the buttons from the system-wide
-// state and never from a device).
+// child controls (it creates none), a mouse device (it reads the buttons from the system-wide
+// state and never from a device) and dialog support (the requesters set up the toolkit they need
+// at their first use).
 void RuntimeStartup(int argc, char** argv) {
     StringHeapInit();
     TextWorkBufferInit();
@@ -24,7 +24,6 @@ void RuntimeStartup(int argc, char** argv) {
     FileTableInit();
     FontSubsystemInit();
     ParameterStateInit(argc, argv);
-    DialogSupportInit();
     WindowSubsystemInit();
     SurfaceSubsystemInit(); // runs KeyboardInit as well
     KeyboardInit();         // finds the keyboard ready and only counts one more use
