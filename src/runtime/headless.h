@@ -15,6 +15,7 @@ struct HeadlessInput {
     int32_t cursorX = -1;   // client coordinates of the window; may lie outside it
     int32_t cursorY = -1;
     int32_t buttons = 0; // bit 0 left, bit 1 right
+    int32_t presses = 0; // buttons pressed since the last look at them, reported once
     bool focused = true; // keyboard focus on the window
 };
 
@@ -52,13 +53,17 @@ struct HeadlessRequest {
 };
 const std::vector<HeadlessRequest>& HeadlessRequests();
 
-// The clock: ticks per second, the current tick, and how far each counter read advances it.
+// The clock: ticks per second, the current tick, and how far each counter read advances it
+// (at least 1). HeadlessSleptMicroseconds adds up every sleep since the reset.
 int64_t HeadlessClockNow();
 void HeadlessSetCounterReadStep(int64_t ticks);
+int64_t HeadlessSleptMicroseconds();
 
-// Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped).
+// Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped;
+// the last 16 unless set otherwise). HeadlessPresentCount counts every frame presented.
 const std::vector<HeadlessFrame>& HeadlessFrames();
 void HeadlessKeepFrames(std::size_t count);
+int64_t HeadlessPresentCount();
 int32_t HeadlessRepaintCount();
 int32_t HeadlessOpenWindowCount();
 std::string HeadlessWindowTitle();

@@ -50,6 +50,9 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]);
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y);
 // System-wide button state: bit 0 left, bit 1 right.
 int32_t PlatformMouseButtons();
+// The buttons pressed since the previous call (same bits), so that a click shorter than a cycle
+// is seen; presses are known while the pointer is over a window of the program.
+int32_t PlatformMousePresses();
 
 // High-resolution counter, its frequency in ticks per second, and a sleep.
 int64_t PlatformCounter();
