@@ -17,7 +17,6 @@ namespace {
 // neighbour, kinds rotating through stabilising, standard and free length; one joint in five is
 // static. Frame 0 and frame 1 hold the same figure; frame 1 is current.
 void FillTwoFullFrames() {
-    StartDrawingSession();
     constexpr int32_t kColumns = 21;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         int32_t x = 40 + slot % kColumns * 36;
@@ -36,6 +35,7 @@ void FillTwoFullFrames() {
 }
 
 void BM_EditorCycleFullLoad(benchmark::State& state) {
+    DrawingSession session;
     FillTwoFullFrames();
     for (auto _ : state) {
         SolveBones();

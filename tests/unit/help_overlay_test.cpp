@@ -37,7 +37,9 @@ struct PlacedText {
 
 class HelpOverlayTest : public testing::Test {
   protected:
-    void SetUp() override { StartDrawingSession(); }
+    void SetUp() override { ASSERT_TRUE(session.opened); }
+
+    DrawingSession session;
 
     static std::vector<int32_t> Overlay() {
         SurfaceClear(kBackground);

@@ -41,7 +41,9 @@ constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
 
 class SceneTest : public testing::Test {
   protected:
-    void SetUp() override { StartDrawingSession(); }
+    void SetUp() override { ASSERT_TRUE(session.opened); }
+
+    DrawingSession session;
 
     static int32_t PlaceJoint(int32_t x, int32_t y, int32_t state = JointNormal) {
         return AddJoint(x, y, state);
@@ -498,7 +500,8 @@ bool InTextArea(int32_t x, int32_t y) {
 }
 
 TEST(SceneReference, TypicalSceneWithHelpMatchesTheReferenceImage) {
-    StartDrawingSession();
+    DrawingSession session;
+    ASSERT_TRUE(session.opened);
     PoseTypicalFigure();
     DrawScene();
     DrawHelpOverlay();

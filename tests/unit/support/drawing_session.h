@@ -1,48 +1,58 @@
-// A headless editor session for drawing tests and benchmarks: the runtime started once per
-// process, window 0 with its 800 x 600 surface, the editor state at its start values with the
-// overlay font, and small helpers to read and compare the surface's pixels.
+// A headless editor session for drawing tests and benchmarks: window 0 with its 800 x 600 surface,
+// the editor state at its start values with the overlay font, and small helpers to read and
+// compare the surface's pixels.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "editor/editor_state.h"
+#include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/headless.h"
 #include "runtime/heaps.h"
-#include "runtime/startup.h"
+#include "runtime/input.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
+#include "storage/text.h"
 
 constexpr int32_t kSurfaceWidth = 800;
 constexpr int32_t kSurfaceHeight = 600;
 
-// Starts what is missing and resets the editor: start values, empty grids, the cursor outside the
-// window. The font is loaded once and kept.
-inline void StartDrawingSession() {
-    static bool runtimeStarted = false;
-    static intptr_t font = 0;
-    if (!runtimeStarted) {
-        static char programName[] = "unit_tests";
-        static char* arguments[] = {programName, nullptr};
+// Everything a drawing needs, set up fresh for each test and taken down after it, as the other
+// runtime suites do: the heaps and the text work buffer, the drawing state, the font table with
+// the overlay font, window 0 with its surface, and the editor state at its start values with the
+// cursor outside the window.
+class DrawingSession {
+  public:
+    DrawingSession() {
         ProgramHeapCreate();
-        RuntimeStartup(1, arguments);
-        runtimeStarted = true;
+        StringHeapInit();
+        TextWorkBufferInit();
+        ListHeapInit();
+        DrawingSubsystemInit();
+        FontSubsystemInit();
+        HeadlessReset();
+        WindowSubsystemInit();
+        SurfaceSubsystemInit();
+        intptr_t window =
+            WindowOpen(0, 0, 0, kSurfaceWidth, kSurfaceHeight, "Limbrado Tool by Orvelin_", 0);
+        opened = SurfaceOpenInWindow(window, 0, 0, kSurfaceWidth, kSurfaceHeight, 1, 0, 0) == 1;
+        EditorStateInit();
+        editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
+        HeadlessSetCursor(-1, -1);
     }
-    if (WindowNativeHandle(0) == 0) {
-        WindowOpen(0, 0, 0, kSurfaceWidth, kSurfaceHeight, "Limbrado Tool by Orvelin_", 0);
+    ~DrawingSession() {
+        SurfaceSubsystemShutdown();
+        WindowSubsystemShutdown();
+        KeyboardShutdown();
+        FontSubsystemShutdown();
     }
-    if (SurfacePixels() == nullptr) {
-        SurfaceOpenInWindow(WindowNativeHandle(0), 0, 0, kSurfaceWidth, kSurfaceHeight, 1, 0, 0);
-    }
-    if (font == 0) {
-        font = FontLoad(-1, "Arial", 8);
-    }
-    EditorStateInit();
-    editor.hudFont = static_cast<int32_t>(font);
-    HeadlessSetCursor(-1, -1);
-    HeadlessSetButtons(0);
-}
+    DrawingSession(const DrawingSession&) = delete;
+    DrawingSession& operator=(const DrawingSession&) = delete;
+
+    bool opened = false;
+};
 
 // A copy of the surface, row by row, as PackColour values.
 inline std::vector<int32_t> SurfaceSnapshot() {
