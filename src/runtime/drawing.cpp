@@ -160,8 +160,8 @@ WideInt FloorDivide(WideInt numerator, WideInt denominator) { // denominator > 0
     return quotient;
 }
 
-// A line in terms of its major axis m (the longer extent, x on ties) and minor axis n, run
-// towards increasing m from (startMajor, startMinor) over `run` > 0 steps to n + rise. At major
+// A line in terms of its major axis m (the longer extent, x on ties) and minor axis n: from
+// (startMajor, startMinor) it goes `run` > 0 steps up m while n changes by `rise`. At major
 // coordinate m it sets the exact line's minor coordinate rounded half down:
 // n(m) = startMinor + floor((2 (m - startMajor) rise + run - 1) / (2 run)).
 // The rule depends only on the two end points, so a line drawn backwards sets the same pixels.
@@ -289,16 +289,17 @@ void DrawLinePixels(int64_t x1, int64_t y1, int64_t x2, int64_t y2, bool include
     }
 }
 
-// The ink of one glyph with its top-left corner at (left, top), clipped to the buffer.
+// The ink of one glyph with its top-left corner at (left, top), clipped to the buffer before any
+// pointer is formed.
 void DrawGlyph(int64_t left, int64_t top, const FontGlyph& glyph, uint32_t pixel) {
     const int64_t firstRow = std::max<int64_t>(0, -top);
     const int64_t lastRow = std::min<int64_t>(glyph.height, state.height - top) - 1;
     const int64_t firstColumn = std::max<int64_t>(0, -left);
     const int64_t lastColumn = std::min<int64_t>(glyph.width, state.width - left) - 1;
     for (int64_t row = firstRow; row <= lastRow; ++row) {
-        const uint8_t* ink = glyph.ink + row * glyph.width;
-        uint32_t* target = state.pixels + (top + row) * state.width + left;
-        for (int64_t column = firstColumn; column <= lastColumn; ++column) {
+        const uint8_t* ink = glyph.ink + row * glyph.width + firstColumn;
+        uint32_t* target = state.pixels + (top + row) * state.width + (left + firstColumn);
+        for (int64_t column = 0; column <= lastColumn - firstColumn; ++column) {
             if (ink[column] != 0) {
                 target[column] = pixel;
             }
@@ -371,6 +372,8 @@ void DrawingSetFont(intptr_t font) {
     }
 }
 
+// Glyphs advance by whole pixels without kerning. Text is always painted in its colour: the
+// invert and outline modes apply to lines and shapes only.
 int32_t DrawTextAt(int32_t x, int32_t y, const char* text, int32_t colour) {
     if (!Drawing()) {
         return 0;

@@ -111,11 +111,9 @@ void ReuseFontSlot(int32_t number) {
 
 } // namespace
 
+// Always a fresh table: the program heap that held an earlier one may be gone by now.
 void FontSubsystemInit() {
-    if (tableCreated) {
-        FontSubsystemShutdown(); // the emptied table serves again
-        return;
-    }
+    FontSubsystemShutdown();
     ObjectTableCreate(&fontTable, sizeof(FontSlot), kFontTableGrowth, ReuseFontSlot);
     tableCreated = true;
 }
@@ -131,6 +129,7 @@ void FontSubsystemShutdown() {
             WriteSlot(slot, FontSlot{});
             ObjectTableFree(&fontTable, number);
         }
+        tableCreated = false; // until the next start-up: no font is loaded after shutdown
     }
     DeleteFace(defaultFace);
     defaultFace = nullptr;
