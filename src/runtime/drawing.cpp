@@ -108,20 +108,22 @@ struct BoxShape {
 
 // The ellipse inscribed in [x - rx, x + rx) x [y - ry, y + ry): pixel (i, j) belongs to it when
 // its centre does. With the odd numbers u = 2i + 1 - 2x and v = 2j + 1 - 2y that is
-// u² ry² + v² rx² <= 4 rx² ry², which is symmetric about the box's centre lines.
-struct EllipseShape {
-    int64_t x, y, radiusX, radiusY; // radii >= 1 and <= 2^31
+// u² ry² + v² rx² <= 4 rx² ry², which is symmetric about the box's centre lines. The products
+// stay below 2^126 for radii up to 2^31 and below 2^62 for radii below 2^15, so `Wide` is a
+// 128-bit type for large ellipses and a 64-bit one for the common small ones.
+template <typename Wide> struct EllipseShape {
+    int64_t x, y, radiusX, radiusY; // radii >= 1
 
     Span Row(int64_t row) const {
         const int64_t v = std::abs(2 * (row - y) + 1);
         if (v > 2 * radiusY - 1) {
             return kEmptySpan;
         }
-        const WideUnsigned radiusYSquared = static_cast<WideUnsigned>(radiusY) * radiusY;
-        const WideUnsigned room = static_cast<WideUnsigned>(radiusX) * radiusX *
-                                  (4 * radiusYSquared - static_cast<WideUnsigned>(v) * v);
+        const Wide radiusYSquared = static_cast<Wide>(radiusY) * static_cast<Wide>(radiusY);
+        const Wide room = static_cast<Wide>(radiusX) * static_cast<Wide>(radiusX) *
+                          (4 * radiusYSquared - static_cast<Wide>(v) * static_cast<Wide>(v));
         const auto fits = [&](int64_t u) {
-            return static_cast<WideUnsigned>(u) * u * radiusYSquared <= room;
+            return static_cast<Wide>(u) * static_cast<Wide>(u) * radiusYSquared <= room;
         };
         // Largest odd u that fits: estimate, then settle exactly (it is below 2 rx).
         const double ratio = static_cast<double>(v) / static_cast<double>(radiusY);
@@ -158,8 +160,8 @@ WideInt FloorDivide(WideInt numerator, WideInt denominator) { // denominator > 0
     return quotient;
 }
 
-// A line in terms of its major axis m (the longer extent, x on ties) and minor axis n, run
-// towards increasing m from (startMajor, startMinor) over `run` > 0 steps to n + rise. At major
+// A line in terms of its major axis m (the longer extent, x on ties) and minor axis n: from
+// (startMajor, startMinor) it goes `run` > 0 steps up m while n changes by `rise`. At major
 // coordinate m it sets the exact line's minor coordinate rounded half down:
 // n(m) = startMinor + floor((2 (m - startMajor) rise + run - 1) / (2 run)).
 // The rule depends only on the two end points, so a line drawn backwards sets the same pixels.
@@ -213,25 +215,32 @@ bool ClipMinor(const LineAxes& line, int64_t minorLimit, int64_t* low, int64_t* 
     return first <= last;
 }
 
-// Steps the clipped part with an incremental remainder, so each pixel costs a few additions.
-void StepLine(const LineAxes& line, bool majorIsX, int64_t low, int64_t high, const Paint& paint) {
+// Steps the clipped part with an incremental remainder and a moving pixel pointer, so each
+// pixel costs a few additions.
+template <bool invert>
+void StepLine(const LineAxes& line, bool majorIsX, int64_t low, int64_t high, uint32_t value) {
     const int64_t twiceRun = 2 * line.run;
+    const int64_t twiceRise = 2 * line.rise;
     const WideInt numerator = line.Numerator(low);
     const WideInt quotient = FloorDivide(numerator, twiceRun);
-    int64_t minor = line.startMinor + static_cast<int64_t>(quotient);
+    const int64_t minor = line.startMinor + static_cast<int64_t>(quotient);
     int64_t remainder = static_cast<int64_t>(numerator - quotient * twiceRun);
-    for (int64_t major = low; major <= high; ++major) {
-        const int64_t x = majorIsX ? major : minor;
-        const int64_t y = majorIsX ? minor : major;
-        uint32_t& pixel = state.pixels[y * state.width + x];
-        pixel = paint.invert ? pixel ^ kPixelMask : paint.pixel;
-        remainder += 2 * line.rise;
+    const int64_t majorStep = majorIsX ? 1 : state.width;
+    const int64_t minorStep = majorIsX ? state.width : 1;
+    uint32_t* pixel = state.pixels + low * majorStep + minor * minorStep;
+    for (int64_t count = high - low; count >= 0; --count) {
+        *pixel = invert ? *pixel ^ kPixelMask : value;
+        if (count == 0) {
+            break; // the pointer never moves past the last pixel
+        }
+        pixel += majorStep;
+        remainder += twiceRise;
         if (remainder >= twiceRun) {
             remainder -= twiceRun;
-            ++minor;
+            pixel += minorStep;
         } else if (remainder < 0) {
             remainder += twiceRun;
-            --minor;
+            pixel -= minorStep;
         }
     }
 }
@@ -273,19 +282,24 @@ void DrawLinePixels(int64_t x1, int64_t y1, int64_t x2, int64_t y2, bool include
     if (!ClipMinor(line, minorLimit, &low, &high)) {
         return;
     }
-    StepLine(line, majorIsX, low, high, paint);
+    if (paint.invert) {
+        StepLine<true>(line, majorIsX, low, high, paint.pixel);
+    } else {
+        StepLine<false>(line, majorIsX, low, high, paint.pixel);
+    }
 }
 
-// The ink of one glyph with its top-left corner at (left, top), clipped to the buffer.
+// The ink of one glyph with its top-left corner at (left, top), clipped to the buffer before any
+// pointer is formed.
 void DrawGlyph(int64_t left, int64_t top, const FontGlyph& glyph, uint32_t pixel) {
     const int64_t firstRow = std::max<int64_t>(0, -top);
     const int64_t lastRow = std::min<int64_t>(glyph.height, state.height - top) - 1;
     const int64_t firstColumn = std::max<int64_t>(0, -left);
     const int64_t lastColumn = std::min<int64_t>(glyph.width, state.width - left) - 1;
     for (int64_t row = firstRow; row <= lastRow; ++row) {
-        const uint8_t* ink = glyph.ink + row * glyph.width;
-        uint32_t* target = state.pixels + (top + row) * state.width + left;
-        for (int64_t column = firstColumn; column <= lastColumn; ++column) {
+        const uint8_t* ink = glyph.ink + row * glyph.width + firstColumn;
+        uint32_t* target = state.pixels + (top + row) * state.width + (left + firstColumn);
+        for (int64_t column = 0; column <= lastColumn - firstColumn; ++column) {
             if (ink[column] != 0) {
                 target[column] = pixel;
             }
@@ -358,6 +372,8 @@ void DrawingSetFont(intptr_t font) {
     }
 }
 
+// Glyphs advance by whole pixels without kerning. Text is always painted in its colour: the
+// invert and outline modes apply to lines and shapes only.
 int32_t DrawTextAt(int32_t x, int32_t y, const char* text, int32_t colour) {
     if (!Drawing()) {
         return 0;
@@ -421,6 +437,14 @@ void DrawEllipse(int32_t x, int32_t y, int32_t radiusX, int32_t radiusY, int32_t
     if (!Drawing() || absoluteX == 0 || absoluteY == 0) {
         return;
     }
-    const EllipseShape ellipse{x, y, absoluteX, absoluteY};
-    DrawShape(ellipse, y - absoluteY, y + absoluteY - 1, PaintFor(colour));
+    const int64_t top = y - absoluteY;
+    const int64_t bottom = y + absoluteY - 1;
+    constexpr int64_t kSmallRadius = int64_t{1} << 15;
+    if (absoluteX < kSmallRadius && absoluteY < kSmallRadius) {
+        DrawShape(EllipseShape<uint64_t>{x, y, absoluteX, absoluteY}, top, bottom,
+                  PaintFor(colour));
+        return;
+    }
+    DrawShape(EllipseShape<WideUnsigned>{x, y, absoluteX, absoluteY}, top, bottom,
+              PaintFor(colour));
 }
