@@ -36,6 +36,10 @@ void FillTwoFullFrames() {
 
 void BM_EditorCycleFullLoad(benchmark::State& state) {
     DrawingSession session;
+    if (!session.opened) {
+        state.SkipWithError("no surface to draw on");
+        return;
+    }
     FillTwoFullFrames();
     for (auto _ : state) {
         SolveBones();
