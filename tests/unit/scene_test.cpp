@@ -412,6 +412,19 @@ TEST_F(SceneTest, BoxSizeLabelOfABoxSpanningTheWholeRangeNeedsSixtyFourBits) {
     EXPECT_EQ(actual, expected);
 }
 
+TEST_F(SceneTest, BoxSizeLabelNearTheLowestCoordinateStaysOffTheSurface) {
+    // Its anchor x - 20 lies below the 32-bit range: held there, it must not wrap round onto the
+    // surface (and the sanitizer build traps any overflow on the way).
+    editor.boxLeft = kInt32Min;
+    editor.boxRight = kInt32Min + 10;
+    editor.boxTop = 300;
+    editor.boxBottom = 310;
+    editor.drawingBox = 1;
+    DrawScene();
+    EXPECT_EQ(CountColour(kBoxLabelGrey), 0);
+    EXPECT_EQ(CountColour(kBackground), kSurfaceWidth * kSurfaceHeight);
+}
+
 TEST_F(SceneTest, BoxOutlineFollowsTheBoxEdges) {
     editor.boxLeft = 10;
     editor.boxTop = 20;
