@@ -40,13 +40,16 @@ void HeadlessSetButtons(int32_t buttons);
 // Messages that the next polls deliver, one per poll, for the first open window.
 void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code = 0);
 
-// Answers of the next requesters, in order. An empty text is a cancel. Texts shown are recorded.
+// Answers of the next file choosers, in order. An empty text is a cancel, and so is a chooser that
+// finds no answer left; message boxes take no answer. Every requester shown is recorded.
 void HeadlessQueueFileAnswer(const std::string& path);
 struct HeadlessRequest {
     std::string title;
     std::string folder;
     std::string name; // file chooser: the name filled in; message box: the text
-    bool messageBox;
+    bool messageBox = false;
+    std::vector<std::string> filters = {}; // file chooser: "description|patterns" per entry
+    int32_t selectedFilter = -1;
 };
 const std::vector<HeadlessRequest>& HeadlessRequests();
 
