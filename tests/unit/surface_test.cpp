@@ -97,6 +97,16 @@ TEST_F(SurfaceTest, DrawTargetDescribesTheBackBufferAndIsLentOnce) {
     EXPECT_NE(SurfaceDrawTarget(), nullptr);
 }
 
+TEST_F(SurfaceTest, DrawingOnTheTargetWritesTheBackBufferAndEndingGivesItBack) {
+    ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);
+    DrawBox(10, 20, 2, 2, kRedColour);
+    DrawingEnd();
+    EXPECT_EQ(SurfaceColourAt(10, 20), kRedColour);
+    EXPECT_EQ(SurfaceColourAt(11, 21), kRedColour);
+    EXPECT_EQ(SurfaceColourAt(12, 20), 0);
+    EXPECT_NE(SurfaceDrawTarget(), nullptr);
+}
+
 TEST_F(SurfaceTest, PresentTakesBackATargetStillLent) {
     ASSERT_NE(SurfaceDrawTarget(), nullptr);
     PresentSurface();
