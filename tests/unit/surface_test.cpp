@@ -107,6 +107,15 @@ TEST_F(SurfaceTest, DrawingOnTheTargetWritesTheBackBufferAndEndingGivesItBack) {
     EXPECT_NE(SurfaceDrawTarget(), nullptr);
 }
 
+TEST_F(SurfaceTest, ClosingEndsADrawingStillUnderWaySoItCannotWriteTheFreedBuffer) {
+    ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);
+    SurfaceClose();
+    DrawBox(10, 20, 2, 2, kRedColour); // the sanitizer build reports a write into freed memory
+    EXPECT_EQ(DrawTextAt(5, 5, "after close", kRedColour), 0);
+    ASSERT_EQ(SurfaceOpenInWindow(window, 0, 0, 800, 600, 1, 0, 0), 1);
+    EXPECT_EQ(SurfaceColourAt(10, 20), 0);
+}
+
 TEST_F(SurfaceTest, PresentTakesBackATargetStillLent) {
     ASSERT_NE(SurfaceDrawTarget(), nullptr);
     PresentSurface();
