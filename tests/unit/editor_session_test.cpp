@@ -74,12 +74,16 @@ TEST_F(EditorSession, EscapeEndsTheLoopAfterItsCycleWasDrawnAndPresented) {
 TEST_F(EditorSession, CloseRequestIsStoredAndIgnored) {
     size_t before = HeadlessFrames().size();
     HeadlessQueueMessage(PlatformMessageCloseRequest);
-    EXPECT_TRUE(Cycle());
-    EXPECT_EQ(editor.lastWindowEvent, EventCloseRequest);
-    EXPECT_TRUE(Cycle());
-    EXPECT_TRUE(Cycle());
+    // Events queued earlier (opening, activation) may come first; the request arrives within a
+    // few cycles, is stored, and the loop goes on.
+    bool closeSeen = false;
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        EXPECT_TRUE(Cycle());
+        closeSeen = closeSeen || editor.lastWindowEvent == EventCloseRequest;
+    }
+    EXPECT_TRUE(closeSeen);
     EXPECT_EQ(HeadlessOpenWindowCount(), 1);
-    EXPECT_EQ(HeadlessFrames().size(), before + 3);
+    EXPECT_EQ(HeadlessFrames().size(), before + 5);
 }
 
 TEST_F(EditorSession, FigureBuiltWithMouseAndKeysIsDrawnInEveryCycle) {
