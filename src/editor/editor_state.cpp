@@ -51,8 +51,7 @@ void AllocateEditorArrays() {
     ArrayRelease(editor.keyLatch.data);
     ArrayAllocate(kKeyLatchUpperBound, sizeof(int32_t), 0, &editor.keyLatch, kArrayTypeInteger);
     ArrayRelease(editor.mouseLatch.data);
-    ArrayAllocate(kMouseLatchUpperBound, sizeof(int32_t), 0, &editor.mouseLatch,
-                  kArrayTypeInteger);
+    ArrayAllocate(kMouseLatchUpperBound, sizeof(int32_t), 0, &editor.mouseLatch, kArrayTypeInteger);
     AllocateGrid(&editor.bones, sizeof(Bone));
     AllocateGrid(&editor.joints, sizeof(Joint));
 }
@@ -110,8 +109,8 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
             bone.jointA = jointA;
             bone.jointB = jointB;
             bone.kind = static_cast<int8_t>(kind);
-            bone.restLength =
-                Distance(JointAt(editor.currentFrame, jointA), JointAt(editor.currentFrame, jointB));
+            bone.restLength = Distance(JointAt(editor.currentFrame, jointA),
+                                       JointAt(editor.currentFrame, jointB));
             return slot;
         }
     }
@@ -119,6 +118,10 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
 }
 
 void DeleteJoint(int32_t slot) {
+    // A slot outside the frame names no joint; writing it would reach into the next frame's row.
+    if (slot < 0 || slot >= kSlotCount) {
+        return;
+    }
     JointAt(editor.currentFrame, slot).state = JointEmpty;
     for (int32_t boneSlot = 0; boneSlot < kSlotCount; ++boneSlot) {
         Bone& bone = BoneAt(editor.currentFrame, boneSlot);
@@ -130,6 +133,10 @@ void DeleteJoint(int32_t slot) {
 }
 
 void CopyPreviousFrame() {
+    // Frame 0 has no previous frame; reading row -1 would read in front of the grid.
+    if (editor.currentFrame < 1 || editor.currentFrame > editor.maxFrame) {
+        return;
+    }
     int32_t previous = editor.currentFrame - 1;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         JointAt(editor.currentFrame, slot) = JointAt(previous, slot);
@@ -151,5 +158,9 @@ void ResetAll() {
     SetDefaultBox();
 }
 
-int32_t FlipZeroToOne(int32_t flag) { return flag == 0 ? 1 : 0; }
-int32_t FlipOneToZero(int32_t flag) { return flag == 1 ? 0 : 1; }
+int32_t FlipZeroToOne(int32_t flag) {
+    return flag == 0 ? 1 : 0;
+}
+int32_t FlipOneToZero(int32_t flag) {
+    return flag == 1 ? 0 : 1;
+}

@@ -7,7 +7,7 @@
 
 #include "runtime/arrays.h"
 
-constexpr int32_t kSlotCount = 501;      // joint and bone slots per frame, 0 to 500
+constexpr int32_t kSlotCount = 501;       // joint and bone slots per frame, 0 to 500
 constexpr int32_t kDefaultMaxFrame = 500; // frames 0 to 500
 
 enum JointState : int8_t { JointEmpty = 0, JointNormal = 1, JointStatic = 2 };
@@ -73,15 +73,20 @@ inline Joint& JointAt(int32_t frame, int32_t slot) {
 inline Bone& BoneAt(int32_t frame, int32_t slot) {
     return static_cast<Bone*>(editor.bones.data)[frame * editor.bones.slots[0] + slot];
 }
-inline int32_t& KeyLatch(int32_t index) { return static_cast<int32_t*>(editor.keyLatch.data)[index]; }
+inline int32_t& KeyLatch(int32_t index) {
+    return static_cast<int32_t*>(editor.keyLatch.data)[index];
+}
 inline int32_t& MouseLatch(int32_t index) {
     return static_cast<int32_t*>(editor.mouseLatch.data)[index];
 }
-inline bool BoneInUse(const Bone& bone) { return bone.jointA >= 0 && bone.jointB >= 0; }
+inline bool BoneInUse(const Bone& bone) {
+    return bone.jointA >= 0 && bone.jointB >= 0;
+}
 
 // All of these work on editor.currentFrame. AddJoint and AddBone return the slot they filled, or
 // -1 when all 501 slots of the frame are in use (nothing changes then); AddBone also refuses joint
-// slots outside 0 to 500.
+// slots outside 0 to 500. DeleteJoint ignores a slot outside 0 to 500, CopyPreviousFrame does
+// nothing on frame 0.
 int32_t AddJoint(int32_t x, int32_t y, int32_t state);
 int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind);
 void DeleteJoint(int32_t slot);

@@ -58,8 +58,8 @@ void* ArrayAllocateMulti(int32_t elementSize, int32_t dimensionCount, int32_t re
         product *= count;
     }
     // The product is handed over as the upper bound, so one element more than needed is made.
-    void* data = ArrayAllocate(static_cast<int32_t>(product), elementSize, reserved, variable,
-                               typeCode);
+    void* data =
+        ArrayAllocate(static_cast<int32_t>(product), elementSize, reserved, variable, typeCode);
     if (data != nullptr) {
         HeaderOf(data)->dimensionCount = dimensionCount;
     }

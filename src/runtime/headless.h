@@ -11,11 +11,12 @@
 #include "runtime/platform.h"
 
 struct HeadlessInput {
-    uint8_t keys[256] = {};   // by scan code, 0x80 = down
-    int32_t cursorX = -1;     // client coordinates of the window; may lie outside it
+    uint8_t keys[256] = {}; // by scan code, 0x80 = down
+    int32_t cursorX = -1;   // client coordinates of the window; may lie outside it
     int32_t cursorY = -1;
-    int32_t buttons = 0;      // bit 0 left, bit 1 right
-    bool focused = true;      // keyboard focus on the window
+    int32_t buttons = 0; // bit 0 left, bit 1 right
+    int32_t presses = 0; // buttons pressed since the last look at them, reported once
+    bool focused = true; // keyboard focus on the window
 };
 
 struct HeadlessFrame {
@@ -26,6 +27,8 @@ struct HeadlessFrame {
 
 // Forgets all windows, input, messages, dialog answers and frames; the clock restarts at 0.
 void HeadlessReset();
+// The dialogs' part of HeadlessReset, kept beside the dialogs.
+void HeadlessResetDialogs();
 
 // Input in force now, and the queue of states for the cycles after the next present.
 HeadlessInput& HeadlessCurrentInput();
@@ -37,23 +40,30 @@ void HeadlessSetButtons(int32_t buttons);
 // Messages that the next polls deliver, one per poll, for the first open window.
 void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code = 0);
 
-// Answers of the next requesters, in order. An empty text is a cancel. Texts shown are recorded.
+// Answers of the next file choosers, in order. An empty text is a cancel, and so is a chooser that
+// finds no answer left; message boxes take no answer. Every requester shown is recorded.
 void HeadlessQueueFileAnswer(const std::string& path);
 struct HeadlessRequest {
     std::string title;
     std::string folder;
     std::string name; // file chooser: the name filled in; message box: the text
-    bool messageBox;
+    bool messageBox = false;
+    std::vector<std::string> filters = {}; // file chooser: "description|patterns" per entry
+    int32_t selectedFilter = -1;
 };
 const std::vector<HeadlessRequest>& HeadlessRequests();
 
-// The clock: ticks per second, the current tick, and how far each counter read advances it.
+// The clock: ticks per second, the current tick, and how far each counter read advances it
+// (at least 1). HeadlessSleptMicroseconds adds up every sleep since the reset.
 int64_t HeadlessClockNow();
 void HeadlessSetCounterReadStep(int64_t ticks);
+int64_t HeadlessSleptMicroseconds();
 
-// Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped).
+// Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped;
+// the last 16 unless set otherwise). HeadlessPresentCount counts every frame presented.
 const std::vector<HeadlessFrame>& HeadlessFrames();
 void HeadlessKeepFrames(std::size_t count);
+int64_t HeadlessPresentCount();
 int32_t HeadlessRepaintCount();
 int32_t HeadlessOpenWindowCount();
 std::string HeadlessWindowTitle();

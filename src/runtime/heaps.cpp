@@ -71,19 +71,25 @@ void* ProgramHeapAllocate(std::size_t size) {
     ProgramHeapCreate();
     return Allocate(programHeap, size);
 }
-void ProgramHeapFree(void* block) { Free(programHeap, block); }
+void ProgramHeapFree(void* block) {
+    Free(programHeap, block);
+}
 
 void* ListHeapAllocate(std::size_t size) {
     ListHeapInit();
     return Allocate(listHeap, size);
 }
-void ListHeapFree(void* block) { Free(listHeap, block); }
+void ListHeapFree(void* block) {
+    Free(listHeap, block);
+}
 
 void* StringHeapAllocate(std::size_t size) {
     StringHeapInit();
     return Allocate(stringHeap, size);
 }
-void StringHeapFree(void* block) { Free(stringHeap, block); }
+void StringHeapFree(void* block) {
+    Free(stringHeap, block);
+}
 
 void* StringHeapReallocate(void* block, std::size_t size) {
     if (block == nullptr) {

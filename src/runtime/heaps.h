@@ -8,7 +8,7 @@
 
 void ProgramHeapCreate();
 void ProgramHeapDestroy();
-void StringHeapInit(); // also creates the text work buffer
+void StringHeapInit(); // start-up follows it with TextWorkBufferInit
 void ListHeapInit();
 
 // Zero-filled blocks; null when the heap cannot provide them.

@@ -36,7 +36,7 @@ extern KeySnapshot keySnapshot;
 
 int32_t KeyboardInit();
 void KeyboardShutdown();
-int32_t SampleKeyboard();           // 1 when the snapshot was refreshed
+int32_t SampleKeyboard();            // 1 when the snapshot was refreshed
 int32_t IsKeyDown(int32_t scanCode); // 0x80 or 0; -1 asks whether any key is down
 int32_t WindowCursorX(int32_t window);
 int32_t WindowCursorY(int32_t window);

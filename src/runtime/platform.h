@@ -50,15 +50,26 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]);
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y);
 // System-wide button state: bit 0 left, bit 1 right.
 int32_t PlatformMouseButtons();
+// The buttons pressed since the previous call (same bits), so that a click shorter than a cycle
+// is seen; presses are known while the pointer is over a window of the program.
+int32_t PlatformMousePresses();
 
 // High-resolution counter, its frequency in ticks per second, and a sleep.
 int64_t PlatformCounter();
 int64_t PlatformCounterFrequency();
 void PlatformSleepMicroseconds(int64_t microseconds);
 
+// One entry of the file chooser's type list: a description and its patterns, separated by ';'.
+struct PlatformFileFilter {
+    const char* description;
+    const char* patterns;
+};
+
 // Modal requesters; both work before any window exists and while one does. The file chooser opens
-// in `folder` with `name` filled in, accepts a name that does not exist yet, and writes the chosen
-// full path into `result` (at most capacity - 1 bytes and a 0); 0 when cancelled.
-int32_t PlatformAskFileName(const char* title, const char* folder, const char* name, char* result,
-                            int32_t capacity);
+// in `folder` with `name` filled in and the filter `selectedFilter` (0-based) active, accepts a
+// name that does not exist yet, and writes the chosen full path and a 0 into `result`. It returns
+// 0 when cancelled, or when the path and its 0 do not fit in `capacity` bytes.
+int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
+                            const PlatformFileFilter* filters, int32_t filterCount,
+                            int32_t selectedFilter, char* result, int32_t capacity);
 void PlatformMessageBox(const char* title, const char* text);

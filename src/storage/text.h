@@ -11,9 +11,10 @@
 int32_t WorkBufferLength();
 void WorkBufferSetLength(int32_t length);
 char* WorkBufferText(int32_t start);
-char* WorkBufferReserve(int32_t count, int32_t start); // length becomes start + count
-void WorkBufferTrim(int32_t count);                     // length decreases by count
-void TextWorkBufferInit();                              // 16 bytes, length 0; at start-up
+// Room for count bytes at start; the length becomes start + count. Null when the heap has no room.
+char* WorkBufferReserve(int32_t count, int32_t start);
+void WorkBufferTrim(int32_t count); // length decreases by count
+void TextWorkBufferInit();          // 16 bytes, length 0; at start-up
 
 int32_t StringLength(const char* text);
 char* StringLeft(const char* text, int32_t count, int32_t start); // negative count counts as 0

@@ -1,0 +1,249 @@
+// The headless backend: windows that exist only as records, input scripted cycle by cycle, queued
+// messages, an injected clock and the presented frames, all in one state that tests reset. The
+// requesters keep their scripted answers beside it (backend_headless_dialogs.cpp).
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "runtime/headless.h"
+#include "runtime/platform.h"
+
+namespace {
+
+constexpr int64_t kCounterFrequency = 10'000'000; // ticks per second
+constexpr int64_t kDefaultCounterReadStep = 100;  // 10 microseconds
+constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
+constexpr std::size_t kDefaultKeptFrames = 16;
+constexpr PlatformWindow kFirstWindowHandle = 0x1000; // unlike any window number a test uses
+
+struct HeadlessWindow {
+    PlatformWindow handle;
+    std::string title;
+};
+
+struct QueuedMessage {
+    PlatformMessageKind kind;
+    int32_t code;
+};
+
+struct HeadlessState {
+    std::vector<HeadlessWindow> windows;
+    PlatformWindow nextHandle = kFirstWindowHandle;
+    HeadlessInput input;
+    std::deque<HeadlessInput> inputQueue;
+    std::deque<QueuedMessage> messages;
+    int64_t clock = 0;
+    int64_t counterReadStep = kDefaultCounterReadStep;
+    int64_t sleptMicroseconds = 0;
+    std::vector<HeadlessFrame> frames;
+    std::size_t keptFrames = kDefaultKeptFrames;
+    int64_t presentCount = 0;
+    int32_t repaintCount = 0;
+};
+
+HeadlessState& State() {
+    static HeadlessState state;
+    return state;
+}
+
+bool IsOpen(PlatformWindow window) {
+    const auto& windows = State().windows;
+    return std::any_of(windows.begin(), windows.end(),
+                       [window](const HeadlessWindow& open) { return open.handle == window; });
+}
+
+void DropOldFrames() {
+    auto& frames = State().frames;
+    if (frames.size() > State().keptFrames) {
+        frames.erase(frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(
+                                                          frames.size() - State().keptFrames));
+    }
+}
+
+void AdvanceClockMicroseconds(int64_t microseconds) {
+    State().clock += microseconds * kCounterFrequency / kMicrosecondsPerSecond;
+}
+
+} // namespace
+
+PlatformWindow PlatformWindowOpen(int32_t, int32_t, int32_t width, int32_t height,
+                                  const char* title) {
+    if (width <= 0 || height <= 0) {
+        return 0;
+    }
+    HeadlessState& state = State();
+    PlatformWindow handle = state.nextHandle++;
+    state.windows.push_back(HeadlessWindow{handle, title == nullptr ? "" : title});
+    return handle;
+}
+
+void PlatformWindowClose(PlatformWindow window) {
+    auto& windows = State().windows;
+    std::erase_if(windows, [window](const HeadlessWindow& open) { return open.handle == window; });
+}
+
+int32_t PlatformPollMessage(PlatformMessage* message) {
+    HeadlessState& state = State();
+    if (state.messages.empty()) {
+        return 0;
+    }
+    QueuedMessage queued = state.messages.front();
+    state.messages.pop_front();
+    PlatformWindow window = state.windows.empty() ? 0 : state.windows.front().handle;
+    *message = PlatformMessage{queued.kind, window, queued.code};
+    return 1;
+}
+
+// Nothing arrives while waiting, so a wait with a limit only lets that much time pass.
+int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
+    if (!State().messages.empty()) {
+        return 1;
+    }
+    if (timeoutMilliseconds > 0) {
+        AdvanceClockMicroseconds(static_cast<int64_t>(timeoutMilliseconds) * 1000);
+    }
+    return 0;
+}
+
+// Each present ends a cycle: the next scripted input comes into force.
+void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
+    HeadlessState& state = State();
+    if (!state.inputQueue.empty()) {
+        state.input = state.inputQueue.front();
+        state.inputQueue.pop_front();
+    }
+    if (!IsOpen(window) || pixels == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    ++state.presentCount;
+    if (state.keptFrames == 0) {
+        return;
+    }
+    // The oldest frame's buffer is reused once the limit is reached.
+    HeadlessFrame frame;
+    if (state.frames.size() >= state.keptFrames) {
+        frame = std::move(state.frames.front());
+        state.frames.erase(state.frames.begin());
+    }
+    frame.pixels.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
+    frame.width = width;
+    frame.height = height;
+    state.frames.push_back(std::move(frame));
+}
+
+void PlatformRepaint(PlatformWindow window) {
+    if (IsOpen(window)) {
+        ++State().repaintCount;
+    }
+}
+
+int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
+    const HeadlessInput& input = State().input;
+    if (!IsOpen(window) || !input.focused) {
+        return 0;
+    }
+    std::copy(std::begin(input.keys), std::end(input.keys), snapshot);
+    return 1;
+}
+
+int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
+    if (!IsOpen(window)) {
+        return 0;
+    }
+    *x = State().input.cursorX;
+    *y = State().input.cursorY;
+    return 1;
+}
+
+int32_t PlatformMouseButtons() {
+    return State().input.buttons & 3;
+}
+
+int32_t PlatformMousePresses() {
+    int32_t presses = State().input.presses & 3;
+    State().input.presses = 0;
+    return presses;
+}
+
+int64_t PlatformCounter() {
+    State().clock += State().counterReadStep;
+    return State().clock;
+}
+
+int64_t PlatformCounterFrequency() {
+    return kCounterFrequency;
+}
+
+void PlatformSleepMicroseconds(int64_t microseconds) {
+    if (microseconds <= 0) {
+        return;
+    }
+    State().sleptMicroseconds += microseconds;
+    AdvanceClockMicroseconds(microseconds);
+}
+
+void HeadlessReset() {
+    State() = HeadlessState{};
+    HeadlessResetDialogs();
+}
+
+HeadlessInput& HeadlessCurrentInput() {
+    return State().input;
+}
+void HeadlessQueueInput(const HeadlessInput& input) {
+    State().inputQueue.push_back(input);
+}
+
+void HeadlessSetKey(int32_t scanCode, bool down) {
+    if (scanCode >= 0 && scanCode < 256) {
+        State().input.keys[scanCode] = down ? 0x80 : 0;
+    }
+}
+
+void HeadlessSetCursor(int32_t x, int32_t y) {
+    State().input.cursorX = x;
+    State().input.cursorY = y;
+}
+
+void HeadlessSetButtons(int32_t buttons) {
+    State().input.buttons = buttons;
+}
+
+void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code) {
+    State().messages.push_back(QueuedMessage{kind, code});
+}
+
+int64_t HeadlessClockNow() {
+    return State().clock;
+}
+void HeadlessSetCounterReadStep(int64_t ticks) {
+    State().counterReadStep = std::max<int64_t>(ticks, 1);
+}
+int64_t HeadlessSleptMicroseconds() {
+    return State().sleptMicroseconds;
+}
+
+const std::vector<HeadlessFrame>& HeadlessFrames() {
+    return State().frames;
+}
+
+void HeadlessKeepFrames(std::size_t count) {
+    State().keptFrames = count;
+    DropOldFrames();
+}
+
+int64_t HeadlessPresentCount() {
+    return State().presentCount;
+}
+int32_t HeadlessRepaintCount() {
+    return State().repaintCount;
+}
+int32_t HeadlessOpenWindowCount() {
+    return static_cast<int32_t>(State().windows.size());
+}
+
+std::string HeadlessWindowTitle() {
+    const auto& windows = State().windows;
+    return windows.empty() ? std::string() : windows.front().title;
+}

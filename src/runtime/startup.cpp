@@ -1,0 +1,40 @@
+// The runtime's start-up and shutdown: every subsystem the editor relies on, started in the order
+// in which they build on each other and shut down after the editor's main loop. The program heap
+// is the program's own: it exists before start-up and is destroyed after shutdown.
+#include "runtime/startup.h"
+
+#include "runtime/drawing.h"
+#include "runtime/fonts.h"
+#include "runtime/heaps.h"
+#include "runtime/input.h"
+#include "runtime/surface.h"
+#include "runtime/window.h"
+#include "storage/numbered_files.h"
+#include "storage/text.h"
+
+// Left out on purpose: an image-decoder list and its PNG decoder (the editor decodes no image),
+// child controls (it creates none), a mouse device (it reads the buttons from the system-wide
+// state and never from a device) and dialog support (the requesters set up the toolkit they need
+// at their first use).
+void RuntimeStartup(int argc, char** argv) {
+    StringHeapInit();
+    TextWorkBufferInit();
+    ListHeapInit();
+    DrawingSubsystemInit();
+    FileTableInit();
+    FontSubsystemInit();
+    ParameterStateInit(argc, argv);
+    WindowSubsystemInit();
+    SurfaceSubsystemInit(); // runs KeyboardInit as well
+    KeyboardInit();         // finds the keyboard ready and only counts one more use
+}
+
+// Left out on purpose, as above: the child controls and the mouse device, and an external screen
+// driver, which is never loaded. The list and string heaps end with the process.
+void RuntimeShutdown() {
+    WindowSubsystemShutdown();
+    KeyboardShutdown();
+    SurfaceSubsystemShutdown();
+    FontSubsystemShutdown();
+    FileTableShutdown();
+}

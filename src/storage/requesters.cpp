@@ -1,0 +1,153 @@
+// The file chooser and the message box: the default file divided into folder and name, the
+// pattern text turned into the chooser's list of filters, texts converted between code page 1252
+// and the platform's UTF-8, and the chosen path handed back as a temporary text.
+#include "storage/requesters.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/codepage.h"
+#include "runtime/platform.h"
+#include "storage/text.h"
+
+namespace {
+
+// The longest path, with its 0, that the system hands to a program.
+constexpr int32_t kPathCapacity = 4096;
+constexpr int32_t kButtonOk = 1;
+
+struct InitialFile {
+    std::string folder; // with its final separator
+    std::string name;
+};
+
+struct FilterEntry {
+    std::string description;
+    std::string patterns;
+};
+
+// The folder ends after the last separator. "\" counts as a separator too, so that a default file
+// written with Windows separators still divides; such a name could not be a file name anyway.
+InitialFile SplitDefaultFile(const char* defaultFile) {
+    InitialFile initial;
+    std::string text = defaultFile != nullptr ? defaultFile : "";
+    std::size_t separator = text.find_last_of("/\\");
+    if (separator == std::string::npos) {
+        initial.name = text;
+    } else {
+        initial.folder = text.substr(0, separator + 1);
+        initial.name = text.substr(separator + 1);
+    }
+    if (IsValidFileName(initial.name.c_str()) == 0) {
+        initial.name.clear();
+    }
+    return initial;
+}
+
+std::vector<std::string> SplitAtBars(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t begin = 0;
+    for (std::size_t bar = text.find('|'); bar != std::string::npos; bar = text.find('|', begin)) {
+        parts.push_back(text.substr(begin, bar - begin));
+        begin = bar + 1;
+    }
+    parts.push_back(text.substr(begin));
+    return parts;
+}
+
+// "*.*" means every file, also one without a dot in its name.
+bool MatchesEveryFile(const std::string& patterns) {
+    return patterns == "*" || patterns == "*.*";
+}
+
+// Descriptions and patterns alternate; a text without "|" is one pattern that serves as its own
+// description, and an entry without patterns ends the list. An entry for every file is added when
+// none is listed, so that a default name with another ending can still be seen and chosen.
+std::vector<FilterEntry> FilterEntries(const std::string& patternText) {
+    std::vector<FilterEntry> entries;
+    std::vector<std::string> parts = SplitAtBars(patternText);
+    if (parts.size() == 1 && !parts[0].empty()) {
+        entries.push_back({parts[0], parts[0]});
+    }
+    for (std::size_t index = 0; parts.size() > 1 && index + 1 < parts.size(); index += 2) {
+        if (parts[index + 1].empty()) {
+            break;
+        }
+        const std::string& description = parts[index].empty() ? parts[index + 1] : parts[index];
+        entries.push_back({description, parts[index + 1]});
+    }
+    bool everyFileListed = false;
+    for (FilterEntry& entry : entries) {
+        if (MatchesEveryFile(entry.patterns)) {
+            entry.patterns = "*";
+            everyFileListed = true;
+        }
+    }
+    if (!everyFileListed) {
+        entries.push_back({"Alle Dateien", "*"});
+    }
+    return entries;
+}
+
+// The program's texts cannot hold every character of a path. A path that does not survive the
+// conversion would name another file, so it counts as no choice.
+std::string RepresentablePath(const char* utf8Path) {
+    std::string path = Utf8ToCp1252(utf8Path);
+    return Cp1252ToUtf8(path.c_str()) == utf8Path ? path : std::string();
+}
+
+// What the caller gets when the work buffer has no room for the path: no choice.
+char emptyText[1];
+
+char* PlaceResult(const std::string& text, int32_t start) {
+    auto length = static_cast<int32_t>(text.size());
+    char* result = WorkBufferReserve(length, start);
+    if (result == nullptr) {
+        emptyText[0] = 0;
+        return emptyText;
+    }
+    std::memcpy(result, text.data(), text.size());
+    result[length] = 0;
+    return result;
+}
+
+} // namespace
+
+// Open and save requesters both accept a name that does not exist yet, so one chooser serves both.
+// It picks a single file: with multiple selection the caller gets the first chosen file, which is
+// then the only one.
+char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
+                  const char* patternText, int32_t patternPosition, int32_t /*save*/,
+                  int32_t start) {
+    // Everything is copied out of the arguments first: they may lie in the work buffer at start.
+    InitialFile initial = SplitDefaultFile(defaultFile);
+    std::vector<FilterEntry> entries = FilterEntries(Cp1252ToUtf8(patternText));
+    std::vector<PlatformFileFilter> filters;
+    for (const FilterEntry& entry : entries) {
+        filters.push_back({entry.description.c_str(), entry.patterns.c_str()});
+    }
+    auto filterCount = static_cast<int32_t>(filters.size());
+    int32_t selected = patternPosition >= 0 && patternPosition < filterCount ? patternPosition : 0;
+
+    std::vector<char> chosen(kPathCapacity, 0);
+    std::string path;
+    if (PlatformAskFileName(Cp1252ToUtf8(title).c_str(),
+                            Cp1252ToUtf8(initial.folder.c_str()).c_str(),
+                            Cp1252ToUtf8(initial.name.c_str()).c_str(), filters.data(), filterCount,
+                            selected, chosen.data(), kPathCapacity) != 0) {
+        path = RepresentablePath(chosen.data());
+    }
+    return PlaceResult(path, start);
+}
+
+char* AskOpenFileName(const char* title, const char* defaultFile, const char* patternText,
+                      int32_t patternPosition, int32_t start) {
+    return AskFileName(0, title, defaultFile, patternText, patternPosition, 0, start);
+}
+
+// The box has one OK button whatever style the flags ask for, so OK is the only possible answer.
+int32_t ShowMessageBox(const char* title, const char* text, int32_t /*flags*/) {
+    PlatformMessageBox(Cp1252ToUtf8(title).c_str(), Cp1252ToUtf8(text).c_str());
+    return kButtonOk;
+}
