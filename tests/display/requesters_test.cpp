@@ -11,11 +11,15 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "runtime/heaps.h"
+#include "runtime/input.h"
+#include "runtime/surface.h"
+#include "runtime/window.h"
 #include "storage/text.h"
 
 namespace {
@@ -225,6 +229,68 @@ TEST_F(RequesterDisplayTest, MessageBoxTakesTheKeyboardWithoutAWindowManager) {
     ASSERT_FALSE(driver.window.empty()) << "the message box never appeared";
     EXPECT_TRUE(driver.focused);
     EXPECT_FALSE(driver.rescued);
+}
+
+// A requester in front of the program's window, as the export shows its message box.
+class RequesterOverWindowTest : public RequesterDisplayTest {
+  protected:
+    void SetUp() override {
+        RequesterDisplayTest::SetUp();
+        WindowSubsystemInit();
+        SurfaceSubsystemInit();
+        intptr_t handle = WindowOpen(0, 10, 10, 400, 300, "Requester owner", 0);
+        ASSERT_NE(handle, 0);
+        ASSERT_EQ(SurfaceOpenInWindow(handle, 0, 0, 400, 300, 1, 0, 0), 1);
+        ASSERT_TRUE(PumpUntil([] { return SampleKeyboard() == 1; })) << "no keyboard at first";
+    }
+    void TearDown() override {
+        CommandOutput("xdotool keyup F9");
+        SurfaceSubsystemShutdown();
+        WindowSubsystemShutdown();
+        KeyboardShutdown();
+        RequesterDisplayTest::TearDown();
+    }
+
+    // Pumps the window's messages, as the main loop does, until the condition holds.
+    static bool PumpUntil(const std::function<bool()>& condition) {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            PollWindowEvent();
+            if (condition()) {
+                return true;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    // The window has the keyboard again and sees a key pressed through the X server.
+    static void ExpectKeyboardBack() {
+        EXPECT_TRUE(PumpUntil([] { return SampleKeyboard() == 1; })) << "keyboard not back";
+        CommandOutput("xdotool keydown F9");
+        EXPECT_TRUE(PumpUntil([] { return SampleKeyboard() == 1 && IsKeyDown(ScanF9) != 0; }));
+        CommandOutput("xdotool keyup F9");
+        EXPECT_TRUE(PumpUntil([] { return SampleKeyboard() == 1 && IsKeyDown(ScanF9) == 0; }));
+    }
+};
+
+TEST_F(RequesterOverWindowTest, WindowGetsTheKeyboardBackAfterTheMessageBox) {
+    RequesterDriver driver("Box over window", {"key Return"});
+    EXPECT_EQ(ShowMessageBox("Box over window", "Exportiert als /prog/walk_export.lmb", 0), 1);
+    driver.Finish();
+
+    ASSERT_FALSE(driver.window.empty()) << "the message box never appeared";
+    EXPECT_FALSE(driver.rescued);
+    ExpectKeyboardBack();
+}
+
+TEST_F(RequesterOverWindowTest, WindowGetsTheKeyboardBackAfterTheChooser) {
+    RequesterDriver driver("Chooser over window", {"key Return"});
+    std::string chosen = Ask("Chooser over window");
+    driver.Finish();
+
+    EXPECT_FALSE(driver.rescued);
+    EXPECT_EQ(chosen, folder + "/limbrado.lmb");
+    ExpectKeyboardBack();
 }
 
 // Run in a child process without a display by the test after it.
