@@ -25,7 +25,8 @@ struct ObjectTable {
 void ObjectTableCreate(ObjectTable* table, int32_t elementSize, int32_t growthStep,
                        void (*reuse)(int32_t number));
 // Takes slot `number` (growing the table to number + growth step when needed) or, for -1, a new
-// automatic entry; calls the reuse callback with the number, then returns the slot.
+// zeroed automatic entry; for a slot, calls the reuse callback with the number first (a new
+// automatic entry holds nothing to destroy), then returns the slot.
 // *assignedNumber receives the number (the automatic number for -1). Null for an invalid number.
 void* ObjectTableTake(ObjectTable* table, int32_t number, int32_t* assignedNumber);
 // The slot or entry when it is in use, else null.

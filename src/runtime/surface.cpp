@@ -125,6 +125,10 @@ void SurfaceClose() {
     if (!surface.open) {
         return;
     }
+    // A drawing still under way would go on writing into the freed back buffer.
+    if (surface.lentOut) {
+        DrawingEnd();
+    }
     if (surface.rateByDefault) {
         SetPresentRate(0); // so that the next open sets the default again
     }

@@ -97,6 +97,25 @@ TEST_F(SurfaceTest, DrawTargetDescribesTheBackBufferAndIsLentOnce) {
     EXPECT_NE(SurfaceDrawTarget(), nullptr);
 }
 
+TEST_F(SurfaceTest, DrawingOnTheTargetWritesTheBackBufferAndEndingGivesItBack) {
+    ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);
+    DrawBox(10, 20, 2, 2, kRedColour);
+    DrawingEnd();
+    EXPECT_EQ(SurfaceColourAt(10, 20), kRedColour);
+    EXPECT_EQ(SurfaceColourAt(11, 21), kRedColour);
+    EXPECT_EQ(SurfaceColourAt(12, 20), 0);
+    EXPECT_NE(SurfaceDrawTarget(), nullptr);
+}
+
+TEST_F(SurfaceTest, ClosingEndsADrawingStillUnderWaySoItCannotWriteTheFreedBuffer) {
+    ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);
+    SurfaceClose();
+    DrawBox(10, 20, 2, 2, kRedColour); // the sanitizer build reports a write into freed memory
+    EXPECT_EQ(DrawTextAt(5, 5, "after close", kRedColour), 0);
+    ASSERT_EQ(SurfaceOpenInWindow(window, 0, 0, 800, 600, 1, 0, 0), 1);
+    EXPECT_EQ(SurfaceColourAt(10, 20), 0);
+}
+
 TEST_F(SurfaceTest, PresentTakesBackATargetStillLent) {
     ASSERT_NE(SurfaceDrawTarget(), nullptr);
     PresentSurface();
@@ -133,6 +152,7 @@ TEST_F(SurfaceTest, EveryPresentIsCapturedAndOnlyTheNewestFramesKept) {
 }
 
 TEST_F(SurfaceTest, PresentsAreMoreThanOneIntervalApartAndNotMuchMore) {
+    HeadlessSetCounterReadStep(1); // so that a wait ending at exactly one interval would show
     int64_t interval = PlatformCounterFrequency() / 61;
     ASSERT_EQ(FrameInterval(), interval);
     int64_t opened = HeadlessClockNow();
@@ -141,7 +161,7 @@ TEST_F(SurfaceTest, PresentsAreMoreThanOneIntervalApartAndNotMuchMore) {
     for (std::size_t index = 1; index < times.size(); ++index) {
         int64_t gap = times[index] - times[index - 1];
         EXPECT_GT(gap, interval);
-        EXPECT_LE(gap, interval + kTicksPerMillisecond / 10);
+        EXPECT_LE(gap, interval + 10);
     }
 }
 

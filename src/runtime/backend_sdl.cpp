@@ -1,0 +1,295 @@
+// The real backend on SDL2: windows drawn through their window surface, SDL's events as platform
+// messages, the keyboard, pointer and buttons, the high-resolution counter and sleeping. Video is
+// started at the first window, since the requesters may run before any window exists.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "runtime/platform.h"
+
+namespace {
+
+struct SdlWindow {
+    SDL_Window* window;
+    PlatformWindow handle; // SDL's window id, never 0
+    bool presented;
+};
+
+struct ScanCodeMapping {
+    SDL_Scancode key;
+    uint8_t scanCode;
+};
+
+// SDL's scan codes name key positions, as the runtime's scan codes do.
+constexpr ScanCodeMapping kScanCodes[] = {
+    {SDL_SCANCODE_ESCAPE, 0x01}, {SDL_SCANCODE_1, 0x02},      {SDL_SCANCODE_TAB, 0x0F},
+    {SDL_SCANCODE_W, 0x11},      {SDL_SCANCODE_LCTRL, 0x1D},  {SDL_SCANCODE_LSHIFT, 0x2A},
+    {SDL_SCANCODE_X, 0x2D},      {SDL_SCANCODE_F1, 0x3B},     {SDL_SCANCODE_F2, 0x3C},
+    {SDL_SCANCODE_F3, 0x3D},     {SDL_SCANCODE_F4, 0x3E},     {SDL_SCANCODE_F5, 0x3F},
+    {SDL_SCANCODE_F6, 0x40},     {SDL_SCANCODE_F7, 0x41},     {SDL_SCANCODE_F8, 0x42},
+    {SDL_SCANCODE_F9, 0x43},     {SDL_SCANCODE_F10, 0x44},    {SDL_SCANCODE_F11, 0x57},
+    {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3},
+};
+
+constexpr int32_t kLeftButtonBit = 1;
+constexpr int32_t kRightButtonBit = 2;
+
+std::vector<SdlWindow> windows;
+bool videoStarted = false;
+// Button presses seen as events since PlatformMousePresses last looked.
+int32_t pressesSinceQuery = 0;
+
+// Input is sampled, never read from events: input events are noted (button presses) and dropped,
+// which keeps SDL's queue to the window messages that the pump hands out one at a time.
+int DropInputEvents(void*, SDL_Event* event) {
+    if (event->type == SDL_MOUSEBUTTONDOWN) {
+        pressesSinceQuery |= event->button.button == SDL_BUTTON_LEFT    ? kLeftButtonBit
+                             : event->button.button == SDL_BUTTON_RIGHT ? kRightButtonBit
+                                                                        : 0;
+    }
+    bool keyboardOrMouse = event->type >= SDL_KEYDOWN && event->type < SDL_JOYAXISMOTION;
+    bool touch = event->type >= SDL_FINGERDOWN && event->type < SDL_CLIPBOARDUPDATE;
+    return keyboardOrMouse || touch ? 0 : 1;
+}
+
+bool StartVideo() {
+    if (videoStarted) {
+        return true;
+    }
+    // The window's close box must not end the program, Ctrl+C in a terminal still must, a
+    // windowed editor should neither suspend the compositor nor the screen saver, and the window
+    // surface should be the display server's own image, copied exactly.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    SDL_StopTextInput();
+    SDL_SetEventFilter(DropInputEvents, nullptr);
+    videoStarted = true;
+    return true;
+}
+
+SdlWindow* FindWindow(PlatformWindow handle) {
+    auto found = std::find_if(windows.begin(), windows.end(),
+                              [handle](const SdlWindow& open) { return open.handle == handle; });
+    return found == windows.end() ? nullptr : &*found;
+}
+
+PlatformMessageKind WindowMessageKind(uint8_t windowEvent) {
+    switch (windowEvent) {
+    case SDL_WINDOWEVENT_MOVED:
+        return PlatformMessageMoved;
+    case SDL_WINDOWEVENT_CLOSE:
+        return PlatformMessageCloseRequest;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        return PlatformMessageMinimised;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        return PlatformMessageMaximised;
+    case SDL_WINDOWEVENT_RESTORED:
+        return PlatformMessageRestored;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: // always sent for a size change, RESIZED only sometimes
+        return PlatformMessageResized;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        return PlatformMessageActivated;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        return PlatformMessageDeactivated;
+    case SDL_WINDOWEVENT_EXPOSED:
+        return PlatformMessageExposed;
+    default:
+        return PlatformMessageOther;
+    }
+}
+
+// A message's code is SDL's event type, for window events followed by the window event's byte.
+PlatformMessage TranslateEvent(const SDL_Event& event) {
+    auto type = static_cast<int32_t>(event.type);
+    if (event.type == SDL_QUIT) {
+        // Asked to quit by the session: a close request of the main window, which is ignored.
+        PlatformWindow first = windows.empty() ? 0 : windows.front().handle;
+        return PlatformMessage{PlatformMessageCloseRequest, first, type};
+    }
+    if (event.type != SDL_WINDOWEVENT) {
+        return PlatformMessage{PlatformMessageOther, 0, type};
+    }
+    return PlatformMessage{WindowMessageKind(event.window.event), event.window.windowID,
+                           type << 8 | event.window.event};
+}
+
+// Rows are copied as they are when the surface holds the same 0x00RRGGBB pixels, else converted.
+void CopyIntoSurface(const uint32_t* pixels, int32_t width, int32_t height, SDL_Surface* target) {
+    int32_t columns = std::min(width, target->w);
+    int32_t rows = std::min(height, target->h);
+    if (columns <= 0 || rows <= 0 || (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)) {
+        return;
+    }
+    if (target->format->format == SDL_PIXELFORMAT_RGB888) {
+        auto* destination = static_cast<unsigned char*>(target->pixels);
+        for (int32_t row = 0; row < rows; ++row) {
+            std::memcpy(destination + static_cast<std::ptrdiff_t>(row) * target->pitch,
+                        pixels + static_cast<std::ptrdiff_t>(row) * width,
+                        static_cast<std::size_t>(columns) * sizeof(uint32_t));
+        }
+    } else {
+        SDL_ConvertPixels(columns, rows, SDL_PIXELFORMAT_RGB888, pixels,
+                          width * static_cast<int>(sizeof(uint32_t)), target->format->format,
+                          target->pixels, target->pitch);
+    }
+    if (SDL_MUSTLOCK(target)) {
+        SDL_UnlockSurface(target);
+    }
+}
+
+} // namespace
+
+// Without a window manager the window stands where it is created; with one, the frame is placed
+// at (x, y) by the default gravity, which leaves the client area inside it.
+PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
+                                  const char* title) {
+    if (!StartVideo()) {
+        return 0;
+    }
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_SHOWN);
+    if (window == nullptr) {
+        return 0;
+    }
+    windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false});
+    return windows.back().handle;
+}
+
+void PlatformWindowClose(PlatformWindow window) {
+    SdlWindow* open = FindWindow(window);
+    if (open == nullptr) {
+        return;
+    }
+    SDL_DestroyWindow(open->window);
+    windows.erase(windows.begin() + (open - windows.data()));
+}
+
+int32_t PlatformPollMessage(PlatformMessage* message) {
+    SDL_Event event;
+    if (!videoStarted || SDL_PollEvent(&event) == 0) {
+        return 0;
+    }
+    *message = TranslateEvent(event);
+    return 1;
+}
+
+int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
+    if (!videoStarted) {
+        return 0;
+    }
+    if (timeoutMilliseconds < 0) {
+        return SDL_WaitEvent(nullptr);
+    }
+    return SDL_WaitEventTimeout(nullptr, timeoutMilliseconds);
+}
+
+void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
+    SdlWindow* open = FindWindow(window);
+    if (open == nullptr || pixels == nullptr) {
+        return;
+    }
+    SDL_Surface* target = SDL_GetWindowSurface(open->window);
+    if (target == nullptr) {
+        return;
+    }
+    CopyIntoSurface(pixels, width, height, target);
+    SDL_UpdateWindowSurface(open->window);
+    open->presented = true;
+}
+
+// The window surface still holds the frame presented last.
+void PlatformRepaint(PlatformWindow window) {
+    SdlWindow* open = FindWindow(window);
+    if (open != nullptr && open->presented) {
+        SDL_UpdateWindowSurface(open->window);
+    }
+}
+
+int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
+    SdlWindow* open = FindWindow(window);
+    if (open == nullptr) {
+        return 0;
+    }
+    SDL_PumpEvents(); // brings SDL's key states up to date
+    if (SDL_GetKeyboardFocus() != open->window) {
+        return 0;
+    }
+    int count = 0;
+    const Uint8* states = SDL_GetKeyboardState(&count);
+    std::memset(snapshot, 0, 256);
+    for (const ScanCodeMapping& mapping : kScanCodes) {
+        if (mapping.key < count && states[mapping.key] != 0) {
+            snapshot[mapping.scanCode] = 0x80;
+        }
+    }
+    return 1;
+}
+
+// On X11 the window's position is its client area's origin on the screen.
+int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
+    SdlWindow* open = FindWindow(window);
+    if (open == nullptr) {
+        return 0;
+    }
+    int pointerX = 0;
+    int pointerY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetGlobalMouseState(&pointerX, &pointerY);
+    SDL_GetWindowPosition(open->window, &windowX, &windowY);
+    *x = pointerX - windowX;
+    *y = pointerY - windowY;
+    return 1;
+}
+
+int32_t PlatformMouseButtons() {
+    if (!videoStarted) {
+        return 0;
+    }
+    Uint32 held = SDL_GetGlobalMouseState(nullptr, nullptr);
+    int32_t buttons = 0;
+    if ((held & SDL_BUTTON_LMASK) != 0) {
+        buttons |= kLeftButtonBit;
+    }
+    if ((held & SDL_BUTTON_RMASK) != 0) {
+        buttons |= kRightButtonBit;
+    }
+    return buttons;
+}
+
+int32_t PlatformMousePresses() {
+    if (!videoStarted) {
+        return 0;
+    }
+    SDL_PumpEvents(); // lets the event filter note the presses that have arrived
+    int32_t presses = pressesSinceQuery;
+    pressesSinceQuery = 0;
+    return presses;
+}
+
+int64_t PlatformCounter() {
+    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+}
+
+int64_t PlatformCounterFrequency() {
+    return static_cast<int64_t>(SDL_GetPerformanceFrequency());
+}
+
+void PlatformSleepMicroseconds(int64_t microseconds) {
+    if (microseconds <= 0) {
+        return;
+    }
+    timespec remaining{static_cast<time_t>(microseconds / 1000000),
+                       static_cast<long>(microseconds % 1000000) * 1000};
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+}
