@@ -1,6 +1,6 @@
 // The real editor program in a real X window: started with a file path it shows the scene and the
 // overlay, builds a joint where the pointer is when the key 1 is pressed, and ends with exit code
-// 0 on Escape. The screen is read back with xwd; pointer and keys are driven with xdotool.
+// 0 on Escape; the window's close box does not end it. Pointer and keys are driven with xdotool.
 #include <gtest/gtest.h>
 
 #include <spawn.h>
@@ -9,10 +9,11 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/display_support.h"
 
 extern char** environ;
 
@@ -35,76 +36,14 @@ constexpr Colour kBackground{20, 20, 20};
 constexpr Colour kLime{187, 255, 0};
 constexpr Colour kJointGreen{0, 255, 0};
 
-// Everything a shell command writes to its standard output.
-std::string CommandOutput(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[65536];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, count);
-    }
-    pclose(pipe);
-    return output;
+Colour ColourOf(uint32_t pixel) {
+    return Colour{static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF),
+                  static_cast<int>(pixel & 0xFF)};
 }
 
-int RunCommand(const std::string& command) {
-    return std::system(command.c_str());
-}
-
-// The root window as captured by xwd: a big-endian header of 25 words, the window name, the
-// colour map entries, then ZPixmap rows.
-class ScreenImage {
-  public:
-    bool Capture() {
-        data = CommandOutput("xwd -root -silent");
-        if (data.size() < 100 || Word(1) != 7 || Word(2) != 2 || Word(11) != 32) {
-            return false;
-        }
-        width = static_cast<int>(Word(4));
-        height = static_cast<int>(Word(5));
-        pixelStart = Word(0) + Word(19) * 12;
-        return data.size() >= pixelStart + static_cast<size_t>(Word(12)) * Word(5);
-    }
-    Colour At(int x, int y) const {
-        size_t offset = pixelStart + static_cast<size_t>(y) * Word(12) + static_cast<size_t>(x) * 4;
-        uint32_t pixel = 0;
-        for (int index = 0; index < 4; ++index) {
-            // Byte order 0: least significant byte first.
-            int shift = Word(7) == 0 ? 8 * index : 8 * (3 - index);
-            pixel |= static_cast<uint32_t>(static_cast<unsigned char>(data[offset + index]))
-                     << shift;
-        }
-        return Colour{Channel(pixel, Word(14)), Channel(pixel, Word(15)), Channel(pixel, Word(16))};
-    }
-    int width = 0;
-    int height = 0;
-
-  private:
-    uint32_t Word(int index) const {
-        uint32_t value = 0;
-        for (int byte = 0; byte < 4; ++byte) {
-            value = value << 8 |
-                    static_cast<unsigned char>(data[static_cast<size_t>(index * 4 + byte)]);
-        }
-        return value;
-    }
-    static int Channel(uint32_t pixel, uint32_t mask) {
-        if (mask == 0) {
-            return 0;
-        }
-        int shift = 0;
-        while (((mask >> shift) & 1u) == 0) {
-            ++shift;
-        }
-        return static_cast<int>((pixel & mask) >> shift);
-    }
-    std::string data;
-    size_t pixelStart = 0;
-};
+constexpr const char* kTitle = "Limbrado Tool by Orvelin_";
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
 
 class EditorProgram : public testing::Test {
   protected:
@@ -114,18 +53,15 @@ class EditorProgram : public testing::Test {
         std::string program = LIMBRADO_EDITOR_PATH;
         std::vector<char*> argv = {program.data(), path.data(), nullptr};
         ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-        std::string found =
-            CommandOutput("timeout 20 xdotool search --sync --name '^Limbrado Tool by Orvelin_$'");
-        std::istringstream(found) >> window;
-        ASSERT_FALSE(window.empty()) << "the editor window did not appear";
-        std::istringstream geometry(
-            CommandOutput("xdotool getwindowgeometry --shell " + window + " | tr '\\n' ' '"));
-        std::string field;
-        while (geometry >> field) {
-            std::sscanf(field.c_str(), "X=%d", &clientX);
-            std::sscanf(field.c_str(), "Y=%d", &clientY);
+        for (int attempt = 0; attempt < 100 && window == 0; ++attempt) {
+            std::this_thread::sleep_for(100ms);
+            window = FindWindowByTitle(kTitle);
         }
-        RunCommand("xdotool windowfocus --sync " + window);
+        ASSERT_NE(window, 0u) << "the editor window did not appear";
+        ASSERT_TRUE(QueryGeometry(window, &client));
+        ASSERT_EQ(client.width, kWidth);
+        ASSERT_EQ(client.height, kHeight);
+        RunCommand("xdotool windowfocus --sync " + std::to_string(window));
         ASSERT_TRUE(WaitForColour(700, 50, kBackground)) << "no frame was presented";
     }
     void TearDown() override {
@@ -135,11 +71,17 @@ class EditorProgram : public testing::Test {
         }
     }
 
-    Colour ClientColour(int x, int y) const { return screen.At(clientX + x, clientY + y); }
+    bool Capture() {
+        pixels = CaptureScreen(client.x, client.y, kWidth, kHeight);
+        return !pixels.empty();
+    }
+    Colour ClientColour(int x, int y) const {
+        return ColourOf(pixels[static_cast<size_t>(y * kWidth + x)]);
+    }
     // Captures until the client pixel shows the colour, for up to ten seconds.
     bool WaitForColour(int x, int y, Colour colour) {
         for (int attempt = 0; attempt < 50; ++attempt) {
-            if (screen.Capture() && ClientColour(x, y) == colour) {
+            if (Capture() && ClientColour(x, y) == colour) {
                 return true;
             }
             std::this_thread::sleep_for(200ms);
@@ -155,14 +97,13 @@ class EditorProgram : public testing::Test {
     // An absolute move alone leaves the pointer position that SDL keeps stale; a relative step
     // there and back refreshes it.
     void MovePointer(int x, int y) const {
-        RunCommand("xdotool mousemove --sync " + std::to_string(clientX + x) + " " +
-                   std::to_string(clientY + y));
-        RunCommand("xdotool mousemove_relative 1 0");
-        RunCommand("xdotool mousemove_relative -- -1 0");
+        RunCommand("xdotool mousemove --sync " + std::to_string(client.x + x) + " " +
+                   std::to_string(client.y + y) +
+                   " mousemove_relative 1 0 mousemove_relative -- -1 0");
     }
-    // Exit status after at most ten seconds, -1 if the program did not end.
-    int WaitForExit() {
-        for (int attempt = 0; attempt < 100; ++attempt) {
+    // Exit status after at most `seconds`, -1 if the program is still running.
+    int WaitForExit(int seconds) {
+        for (int attempt = 0; attempt < seconds * 10; ++attempt) {
             int status = 0;
             if (waitpid(pid, &status, WNOHANG) == pid) {
                 pid = -1;
@@ -175,14 +116,13 @@ class EditorProgram : public testing::Test {
 
     std::string path;
     pid_t pid = -1;
-    std::string window;
-    int clientX = 0;
-    int clientY = 0;
-    ScreenImage screen;
+    unsigned long window = 0;
+    ScreenGeometry client;
+    std::vector<uint32_t> pixels;
 };
 
 TEST_F(EditorProgram, ShowsTheSceneWithTheBoxAndTheOverlay) {
-    ASSERT_TRUE(screen.Capture());
+    ASSERT_TRUE(Capture());
     EXPECT_EQ(ClientColour(10, 300), kBackground);
     EXPECT_EQ(ClientColour(400, 300), kBackground);
     EXPECT_EQ(ClientColour(790, 590), kBackground);
@@ -214,9 +154,13 @@ TEST_F(EditorProgram, KeyOneBuildsAJointWhereThePointerIs) {
     EXPECT_EQ(ClientColour(310, 330), kBackground);
 }
 
-TEST_F(EditorProgram, EscapeEndsTheProgramWithExitCodeZero) {
+TEST_F(EditorProgram, CloseBoxIsIgnoredAndEscapeEndsTheProgramWithExitCodeZero) {
+    ASSERT_TRUE(SendCloseRequest(window));
+    EXPECT_EQ(WaitForExit(1), -1);
+    EXPECT_NE(FindWindowByTitle(kTitle), 0u);
+
     PressKey("Escape");
-    EXPECT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(WaitForExit(10), 0);
 }
 
 } // namespace
