@@ -1,0 +1,210 @@
+// The command keys, tested once per cycle in a fixed order against the cycle's keyboard snapshot,
+// and the playback loop behind F12. A press key fires once when it goes down and is re-armed by
+// its latch in the first cycle in which it is seen up; a held key acts in every cycle.
+#include "editor/command_keys.h"
+
+#include "editor/editor_state.h"
+#include "editor/mouse_editing.h"
+#include "figure/scene.h"
+#include "runtime/drawing.h"
+#include "runtime/fonts.h"
+#include "runtime/input.h"
+#include "runtime/surface.h"
+#include "runtime/window.h"
+#include "storage/text.h"
+
+namespace {
+
+constexpr int32_t kPlaybackPauseMs = 25;
+
+bool KeyDown(int32_t scanCode) {
+    return IsKeyDown(scanCode) != 0;
+}
+
+// Fires `command` when the key is down and its latch is clear; the latch is cleared again once
+// the key is up (in the latest snapshot, which playback may have renewed).
+void PressKey(int32_t scanCode, int32_t latch, void (*command)()) {
+    if (KeyDown(scanCode) && KeyLatch(latch) == 0) {
+        KeyLatch(latch) = 1;
+        command();
+    }
+    if (!KeyDown(scanCode)) {
+        KeyLatch(latch) = 0;
+    }
+}
+
+void LeaveFrameGestures() {
+    editor.draggedJoint = -1;
+    editor.boneStartJoint = -1;
+}
+
+void StepFrameBack() {
+    if (editor.currentFrame <= 0) {
+        return;
+    }
+    editor.currentFrame -= 1;
+    editor.playbackEnd -= 1;
+    LeaveFrameGestures();
+}
+
+// Slot 0 is left out: a frame holding only the head joint still counts as empty.
+bool FrameEmptyBeyondSlotZero(int32_t frame) {
+    for (int32_t slot = 1; slot < kSlotCount; ++slot) {
+        if (JointAt(frame, slot).state != JointEmpty) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void StepFrameForward() {
+    if (editor.currentFrame >= editor.maxFrame) {
+        return;
+    }
+    editor.currentFrame += 1;
+    editor.playbackEnd += 1;
+    LeaveFrameGestures();
+    if (FrameEmptyBeyondSlotZero(editor.currentFrame)) {
+        CopyPreviousFrame();
+    }
+}
+
+void HandleLeftShift() {
+    if (!KeyDown(ScanLeftShift)) {
+        editor.solverSuspended = 0;
+        return;
+    }
+    editor.solverSuspended = 1;
+    RemeasureBones();
+}
+
+void HandleLeftCtrl() {
+    if (KeyDown(ScanLeftCtrl)) {
+        MoveAllJoints();
+    }
+    editor.lastMouseX = WindowCursorX(0);
+    editor.lastMouseY = WindowCursorY(0);
+}
+
+void HandleW() {
+    if (KeyDown(ScanW)) {
+        DefineBox();
+        return;
+    }
+    if (editor.drawingBox == 1) {
+        editor.collisionOn = 1;
+    }
+    editor.drawingBox = 0;
+}
+
+void DrawPlaybackMark() {
+    int32_t grey = PackColour(155, 150, 150);
+    DrawingBegin(SurfaceDrawTarget());
+    DrawingSetMode(DrawingTransparentText);
+    DrawingSetFont(FontHandle(editor.hudFont));
+    // The outline of the triangle (10, 10), (35, 35), (10, 60).
+    DrawLineRel(10, 10, 25, 25, grey);
+    DrawLineRel(35, 35, -25, 25, grey);
+    DrawLineRel(10, 60, 0, -50, grey);
+    int32_t start = WorkBufferLength();
+    AppendText("Frame ");
+    Int64ToText(editor.currentFrame, WorkBufferLength());
+    DrawTextAt(10, 65, WorkBufferText(start), grey);
+    WorkBufferSetLength(start);
+    DrawingEnd();
+}
+
+// Frames 0 to playbackEnd - 1 in a circle. When playbackEnd lies outside 1 to maxFrame (0 on a
+// fresh start, or beyond the last frame after stepping on from a played position) the counter
+// would never meet it: it then wraps to frame 0 after maxFrame instead of leaving the grid.
+void AdvancePlaybackFrame() {
+    editor.currentFrame += 1;
+    if (editor.currentFrame == editor.playbackEnd || editor.currentFrame > editor.maxFrame) {
+        editor.currentFrame = 0;
+    }
+}
+
+// Runs until F12 is released and pressed again; holding the starting press does not stop it.
+void PlayAnimation() {
+    KeyLatch(LatchF12) = 1;
+    editor.playing = 1;
+    editor.currentFrame = 0;
+    for (;;) {
+        PollWindowEvent();
+        DrawScene();
+        DrawPlaybackMark();
+        PresentSurface();
+        DelayMs(kPlaybackPauseMs);
+        SampleKeyboard();
+        if (!KeyDown(ScanF12)) {
+            KeyLatch(LatchF12) = 0;
+        }
+        if (KeyDown(ScanF12) && KeyLatch(LatchF12) == 0) {
+            KeyLatch(LatchF12) = 1;
+            break;
+        }
+        AdvancePlaybackFrame();
+    }
+    editor.playing = 0;
+    editor.currentFrame = 0;
+    DrawScene();
+    PresentSurface();
+}
+
+void ToggleHelp() {
+    editor.helpVisible = FlipOneToZero(editor.helpVisible);
+}
+void ToggleCollision() {
+    editor.collisionOn = FlipOneToZero(editor.collisionOn);
+}
+void ToggleHead() {
+    editor.headOn = FlipOneToZero(editor.headOn);
+}
+void ToggleShadow() {
+    editor.shadowOn = FlipZeroToOne(editor.shadowOn);
+}
+
+void CycleBoneMode() {
+    if (editor.boneMode == 0) {
+        editor.boneMode = 1;
+    } else if (editor.boneMode == 1) {
+        editor.boneMode = 2;
+    } else if (editor.boneMode == 2) {
+        editor.boneMode = 0;
+    }
+}
+
+// F11 copies into the current frame from the one before, so frame 0 has nothing to copy from:
+// there the key neither fires nor arms its latch.
+void HandleF11() {
+    if (editor.currentFrame > 0 && KeyDown(ScanF11) && KeyLatch(LatchF11) == 0) {
+        KeyLatch(LatchF11) = 1;
+        CopyPreviousFrame();
+    }
+    if (!KeyDown(ScanF11)) {
+        KeyLatch(LatchF11) = 0;
+    }
+}
+
+} // namespace
+
+void HandleCommandKeys() {
+    PressKey(ScanX, LatchX, ResetAll);
+    PressKey(ScanKey1, LatchKey1, AddJointAtCursor);
+    PressKey(ScanTab, LatchTab, ToggleStaticJointAtCursor);
+    HandleLeftShift();
+    HandleLeftCtrl();
+    HandleW();
+    // Saving (F9, held) and loading (F8) belong here, once the animation file exists.
+    PressKey(ScanF1, LatchF1, ToggleHelp);
+    PressKey(ScanF4, LatchF4, ToggleCollision);
+    PressKey(ScanF5, LatchF5, ToggleHead);
+    PressKey(ScanF6, LatchF6, StepFrameBack);
+    PressKey(ScanF7, LatchF7, StepFrameForward);
+    PressKey(ScanDelete, LatchDelete, DeleteJointAtCursor);
+    PressKey(ScanF3, LatchF3, ToggleShadow);
+    // Exporting (F10) belongs here, once the export file exists.
+    PressKey(ScanF12, LatchF12, PlayAnimation);
+    HandleF11();
+    PressKey(ScanF2, LatchF2, CycleBoneMode);
+}

@@ -1,0 +1,102 @@
+// The program's life: start-up in a fixed order (runtime, editor state, font, animation path,
+// window and surface), the main loop of one paced cycle at a time until Escape, and shutdown.
+// Only Escape ends the loop; window-system events are fetched but never examined.
+#include "editor/editor_main.h"
+
+#include "editor/command_keys.h"
+#include "editor/editor_state.h"
+#include "editor/mouse_editing.h"
+#include "figure/bone_solver.h"
+#include "figure/help_overlay.h"
+#include "figure/scene.h"
+#include "runtime/fonts.h"
+#include "runtime/heaps.h"
+#include "runtime/input.h"
+#include "runtime/startup.h"
+#include "runtime/surface.h"
+#include "runtime/window.h"
+#include "storage/requesters.h"
+#include "storage/text.h"
+
+namespace {
+
+constexpr int32_t kMainWindow = 0;
+constexpr int32_t kMainWindowFlags = 0xCA0000; // caption, system menu, minimise box
+
+// The dialog's suggestion: "limbrado.lmb" in the program's own folder.
+void StoreDefaultFileName(char** variable) {
+    int32_t start = WorkBufferLength();
+    ExecutablePath(start);
+    int32_t directoryStart = WorkBufferLength() + 1;
+    WorkBufferSetLength(directoryStart);
+    PathDirectoryPart(WorkBufferText(start), directoryStart);
+    AppendText("limbrado.lmb");
+    StoreBuiltString(variable, directoryStart);
+    WorkBufferSetLength(start);
+}
+
+// The first program parameter, or the file chosen in the open dialog (shown before any window
+// exists). A cancelled dialog leaves the path empty and the editor runs without a file.
+void ChooseBasePath() {
+    int32_t start = WorkBufferLength();
+    if (StringLength(CommandLineArgument(start)) > 0) {
+        StoreBuiltString(&editor.basePath, start);
+        return;
+    }
+    WorkBufferSetLength(start);
+    char* defaultFile = nullptr;
+    StoreDefaultFileName(&defaultFile);
+    AskOpenFileName("Ort zum Laden/Speichern", defaultFile, "*.txt", 1, start);
+    StoreBuiltString(&editor.basePath, start);
+    StringFree(defaultFile);
+}
+
+} // namespace
+
+void EditorStartup(int argc, char** argv) {
+    editor = EditorState{};
+    ProgramHeapCreate();
+    RuntimeStartup(argc, argv);
+    SetEditorStartValues();
+    AllocateEditorArrays();
+    editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
+    ChooseBasePath();
+    MarkAllSlotsEmpty();
+    WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight,
+               "Limbrado Tool by Orvelin_", kMainWindowFlags);
+    SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
+                        editor.windowHeight, 1, 0, 0);
+    // The start-up load of the animation file at basePath takes its place here, after the
+    // window and before the first cycle.
+}
+
+bool RunEditorCycle() {
+    editor.lastWindowEvent = PollWindowEvent();
+    SampleKeyboard();
+    HandleMouseButtons();
+    HandleCommandKeys();
+    MoveDraggedJointToCursor();
+    if (editor.solverSuspended == 0) {
+        SolveBones();
+    }
+    DrawScene();
+    DrawHelpOverlay();
+    PresentSurface();
+    return IsKeyDown(ScanEscape) == 0;
+}
+
+void EditorShutdown() {
+    // The automatic backup of the animation takes its place here, before the window closes.
+    SurfaceClose();
+    WindowClose(kMainWindow);
+    RuntimeShutdown();
+    ProgramHeapDestroy();
+}
+
+int EditorMain(int argc, char** argv) {
+    EditorStartup(argc, argv);
+    while (RunEditorCycle()) {
+    }
+    EditorShutdown();
+    return 0;
+}

@@ -1,0 +1,168 @@
+// Mouse editing on the current frame: the joint under the cursor, the left-button drag and the
+// right-button bone gesture, and the cursor-driven work of the keys 1, Tab, Delete, left Shift,
+// left Ctrl and W. The cursor is read from window 0 each time a position is used.
+#include "editor/mouse_editing.h"
+
+#include <cmath>
+#include <limits>
+
+#include "editor/editor_state.h"
+#include "runtime/input.h"
+
+namespace {
+
+constexpr int32_t kCursorWindow = 0;
+
+int32_t CursorX() {
+    return WindowCursorX(kCursorWindow);
+}
+int32_t CursorY() {
+    return WindowCursorY(kCursorWindow);
+}
+
+// A coordinate moved by a 64-bit amount, held inside the int32 range instead of wrapping round.
+int32_t ClampToInt32(int64_t value) {
+    if (value > std::numeric_limits<int32_t>::max()) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    if (value < std::numeric_limits<int32_t>::min()) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    return static_cast<int32_t>(value);
+}
+
+// |dx| and |dy| reach 2^32 with joints far outside the window; their squares would overflow even
+// 64 bits when summed, so the root is taken in double, where they stay exact enough to round.
+double RoundedDistanceToCursor(const Joint& joint) {
+    double dx = static_cast<double>(static_cast<int64_t>(joint.x) - CursorX());
+    double dy = static_cast<double>(static_cast<int64_t>(joint.y) - CursorY());
+    return std::round(std::sqrt(dx * dx + dy * dy));
+}
+
+double JointDistance(const Joint& a, const Joint& b) {
+    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
+    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+void HandleLeftButton() {
+    if (MouseButtonPressed(MouseLeft) != 0 && MouseLatch(0) == 0) {
+        MouseLatch(0) = 1;
+        int32_t picked = PickJoint(kDragPickRadius);
+        if (picked >= 0) {
+            editor.draggedJoint = picked;
+        }
+    }
+    if (MouseButtonPressed(MouseLeft) == 0) {
+        MouseLatch(0) = 0;
+        editor.draggedJoint = -1;
+    }
+}
+
+void HandleRightButton() {
+    // Arming is retried in every cycle while the button is held, so a press in empty space
+    // followed by a sweep over a joint starts the bone there.
+    if (MouseButtonPressed(MouseRight) != 0 && editor.boneStartJoint == -1) {
+        editor.boneStartJoint = PickJoint(kBonePickRadius);
+    }
+    if (MouseButtonPressed(MouseRight) == 0 && editor.boneStartJoint >= 0) {
+        int32_t end = PickJoint(kBonePickRadius);
+        if (end >= 0 && end != editor.boneStartJoint) {
+            AddBone(editor.boneStartJoint, end, editor.boneMode);
+        }
+        editor.boneStartJoint = -1;
+    }
+}
+
+} // namespace
+
+int32_t PickJoint(int32_t radius) {
+    double best = radius;
+    int32_t found = -1;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(editor.currentFrame, slot);
+        if (joint.state == JointEmpty) {
+            continue;
+        }
+        // Strictly nearer only: on equal distances the lower slot keeps the pick.
+        double distance = RoundedDistanceToCursor(joint);
+        if (distance < best) {
+            best = distance;
+            found = slot;
+        }
+    }
+    return found;
+}
+
+void HandleMouseButtons() {
+    HandleLeftButton();
+    HandleRightButton();
+}
+
+void MoveDraggedJointToCursor() {
+    if (editor.draggedJoint < 0) {
+        return;
+    }
+    Joint& joint = JointAt(editor.currentFrame, editor.draggedJoint);
+    joint.x = CursorX();
+    joint.y = CursorY();
+}
+
+void RemeasureBones() {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        Bone& bone = BoneAt(editor.currentFrame, slot);
+        if (BoneInUse(bone)) {
+            bone.restLength = JointDistance(JointAt(editor.currentFrame, bone.jointA),
+                                            JointAt(editor.currentFrame, bone.jointB));
+        }
+    }
+}
+
+void MoveAllJoints() {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        Joint& joint = JointAt(editor.currentFrame, slot);
+        if (joint.state == JointEmpty) {
+            continue;
+        }
+        joint.x = ClampToInt32(int64_t{joint.x} - editor.lastMouseX + CursorX());
+        joint.y = ClampToInt32(int64_t{joint.y} - editor.lastMouseY + CursorY());
+    }
+}
+
+void DefineBox() {
+    if (editor.drawingBox == 0) {
+        editor.collisionOn = 0;
+        editor.boxLeft = editor.boxRight = CursorX();
+        editor.boxTop = editor.boxBottom = CursorY();
+    } else {
+        editor.boxRight = CursorX();
+        editor.boxBottom = CursorY();
+        // The box only grows towards the bottom right of its first corner.
+        if (int64_t{editor.boxRight} - editor.boxLeft < 0 ||
+            int64_t{editor.boxBottom} - editor.boxTop < 0) {
+            editor.boxRight = editor.boxLeft;
+            editor.boxBottom = editor.boxTop;
+        }
+    }
+    editor.drawingBox = 1;
+}
+
+void AddJointAtCursor() {
+    AddJoint(CursorX(), CursorY(), JointNormal);
+}
+
+void ToggleStaticJointAtCursor() {
+    int32_t picked = PickJoint(kDragPickRadius);
+    if (picked < 0) {
+        return;
+    }
+    Joint& joint = JointAt(editor.currentFrame, picked);
+    joint.state = joint.state == JointNormal ? JointStatic : JointNormal;
+}
+
+void DeleteJointAtCursor() {
+    int32_t picked = PickJoint(kDragPickRadius);
+    if (picked >= 0) {
+        DeleteJoint(picked);
+    }
+}

@@ -1,0 +1,166 @@
+// The real editor program in a real X window: started with a file path it shows the scene and the
+// overlay, builds a joint where the pointer is when the key 1 is pressed, and ends with exit code
+// 0 on Escape; the window's close box does not end it. Pointer and keys are driven with xdotool.
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/display_support.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Colour {
+    int red;
+    int green;
+    int blue;
+    bool operator==(const Colour&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Colour& colour) {
+    return out << "(" << colour.red << ", " << colour.green << ", " << colour.blue << ")";
+}
+
+constexpr Colour kBackground{20, 20, 20};
+constexpr Colour kLime{187, 255, 0};
+constexpr Colour kJointGreen{0, 255, 0};
+
+Colour ColourOf(uint32_t pixel) {
+    return Colour{static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF),
+                  static_cast<int>(pixel & 0xFF)};
+}
+
+constexpr const char* kTitle = "Limbrado Tool by Orvelin_";
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+class EditorProgram : public testing::Test {
+  protected:
+    void SetUp() override {
+        path = testing::TempDir() + "display_editor_session.txt";
+        std::remove(path.c_str());
+        std::string program = LIMBRADO_EDITOR_PATH;
+        std::vector<char*> argv = {program.data(), path.data(), nullptr};
+        ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        for (int attempt = 0; attempt < 100 && window == 0; ++attempt) {
+            std::this_thread::sleep_for(100ms);
+            window = FindWindowByTitle(kTitle);
+        }
+        ASSERT_NE(window, 0u) << "the editor window did not appear";
+        ASSERT_TRUE(QueryGeometry(window, &client));
+        ASSERT_EQ(client.width, kWidth);
+        ASSERT_EQ(client.height, kHeight);
+        RunCommand("xdotool windowfocus --sync " + std::to_string(window));
+        ASSERT_TRUE(WaitForColour(700, 50, kBackground)) << "no frame was presented";
+    }
+    void TearDown() override {
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+
+    bool Capture() {
+        pixels = CaptureScreen(client.x, client.y, kWidth, kHeight);
+        return !pixels.empty();
+    }
+    Colour ClientColour(int x, int y) const {
+        return ColourOf(pixels[static_cast<size_t>(y * kWidth + x)]);
+    }
+    // Captures until the client pixel shows the colour, for up to ten seconds.
+    bool WaitForColour(int x, int y, Colour colour) {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (Capture() && ClientColour(x, y) == colour) {
+                return true;
+            }
+            std::this_thread::sleep_for(200ms);
+        }
+        return false;
+    }
+    // Held long enough to be seen by at least one keyboard snapshot of the paced loop.
+    static void PressKey(const std::string& key) {
+        RunCommand("xdotool keydown " + key);
+        std::this_thread::sleep_for(150ms);
+        RunCommand("xdotool keyup " + key);
+    }
+    // An absolute move alone leaves the pointer position that SDL keeps stale; a relative step
+    // there and back refreshes it.
+    void MovePointer(int x, int y) const {
+        RunCommand("xdotool mousemove --sync " + std::to_string(client.x + x) + " " +
+                   std::to_string(client.y + y) +
+                   " mousemove_relative 1 0 mousemove_relative -- -1 0");
+    }
+    // Exit status after at most `seconds`, -1 if the program is still running.
+    int WaitForExit(int seconds) {
+        for (int attempt = 0; attempt < seconds * 10; ++attempt) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return -1;
+    }
+
+    std::string path;
+    pid_t pid = -1;
+    unsigned long window = 0;
+    ScreenGeometry client;
+    std::vector<uint32_t> pixels;
+};
+
+TEST_F(EditorProgram, ShowsTheSceneWithTheBoxAndTheOverlay) {
+    ASSERT_TRUE(Capture());
+    EXPECT_EQ(ClientColour(10, 300), kBackground);
+    EXPECT_EQ(ClientColour(400, 300), kBackground);
+    EXPECT_EQ(ClientColour(790, 590), kBackground);
+    // The start-up box runs from (200, 150) to (600, 450).
+    EXPECT_EQ(ClientColour(200, 300), kLime);
+    EXPECT_EQ(ClientColour(600, 300), kLime);
+    EXPECT_EQ(ClientColour(400, 150), kLime);
+    EXPECT_EQ(ClientColour(400, 450), kLime);
+    EXPECT_EQ(ClientColour(199, 300), kBackground);
+    EXPECT_EQ(ClientColour(400, 151), kBackground);
+
+    // The frame line "Frame 0" in lime near the top-left corner.
+    int limePixels = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            limePixels += ClientColour(x, y) == kLime;
+        }
+    }
+    EXPECT_GT(limePixels, 10);
+}
+
+TEST_F(EditorProgram, KeyOneBuildsAJointWhereThePointerIs) {
+    EXPECT_EQ(ClientColour(300, 330), kBackground);
+    MovePointer(300, 330);
+    PressKey("1");
+    EXPECT_TRUE(WaitForColour(300, 330, kJointGreen)) << "found " << ClientColour(300, 330);
+    EXPECT_EQ(ClientColour(303, 330), kJointGreen);
+    EXPECT_EQ(ClientColour(300, 327), kJointGreen);
+    EXPECT_EQ(ClientColour(310, 330), kBackground);
+}
+
+TEST_F(EditorProgram, CloseBoxIsIgnoredAndEscapeEndsTheProgramWithExitCodeZero) {
+    ASSERT_TRUE(SendCloseRequest(window));
+    EXPECT_EQ(WaitForExit(1), -1);
+    EXPECT_NE(FindWindowByTitle(kTitle), 0u);
+
+    PressKey("Escape");
+    EXPECT_EQ(WaitForExit(10), 0);
+}
+
+} // namespace

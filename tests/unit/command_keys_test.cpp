@@ -1,0 +1,360 @@
+// The command keys in scripted sessions: press keys firing once per press, frame stepping and
+// copying, the toggles and the bone mode, reset during a drag, the order of the keys within one
+// cycle, and playback, whose presented frames are told apart by a bone drawn at its own height.
+#include "editor/command_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/scripted_session.h"
+
+namespace {
+
+class CommandKeys : public ScriptedSession {
+  protected:
+    static void PutJoint(int32_t frame, int32_t slot, int32_t x, int32_t y) {
+        JointAt(frame, slot) = Joint{x, y, JointNormal};
+    }
+    static void ExpectFramesEqual(int32_t copy, int32_t original) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Joint& joint = JointAt(copy, slot);
+            const Joint& source = JointAt(original, slot);
+            ASSERT_EQ(joint.state, source.state) << "joint " << slot;
+            if (source.state != JointEmpty) {
+                ASSERT_EQ(joint.x, source.x) << "joint " << slot;
+                ASSERT_EQ(joint.y, source.y) << "joint " << slot;
+            }
+            const Bone& bone = BoneAt(copy, slot);
+            const Bone& sourceBone = BoneAt(original, slot);
+            ASSERT_EQ(bone.jointA, sourceBone.jointA) << "bone " << slot;
+            ASSERT_EQ(bone.jointB, sourceBone.jointB) << "bone " << slot;
+            if (BoneInUse(sourceBone)) {
+                ASSERT_EQ(bone.restLength, sourceBone.restLength) << "bone " << slot;
+                ASSERT_EQ(bone.kind, sourceBone.kind) << "bone " << slot;
+            }
+        }
+    }
+};
+
+// Press and held keys
+
+TEST_F(CommandKeys, HoldingAPressKeyFiresItOnceUntilReleased) {
+    Tap(ScanF7);
+    Tap(ScanF7);
+    Tap(ScanF7);
+    ASSERT_EQ(editor.currentFrame, 3);
+    Hold(ScanF6);
+    Cycles(5);
+    EXPECT_EQ(editor.currentFrame, 2);
+    Release(ScanF6);
+    Cycle();
+    Hold(ScanF6);
+    Cycle();
+    EXPECT_EQ(editor.currentFrame, 1);
+
+    MoveCursor(100, 100);
+    Hold(ScanKey1);
+    Cycles(5);
+    EXPECT_EQ(UsedJoints(), 1);
+}
+
+TEST_F(CommandKeys, KeysOfOneCycleActInTheOrderOfTheTable) {
+    PlaceJoint(100, 100);
+    PlaceJoint(300, 300);
+    MoveCursor(300, 300);
+    Hold(ScanX);
+    Hold(ScanKey1);
+    Hold(ScanTab);
+    Cycle();
+    // X empties the frame, 1 puts a joint into slot 0, Tab pins that new joint.
+    EXPECT_EQ(UsedJoints(), 1);
+    EXPECT_EQ(CurrentJoint(0).x, 300);
+    EXPECT_EQ(CurrentJoint(0).state, JointStatic);
+}
+
+TEST_F(CommandKeys, ResetDuringADragEmptiesEveryFrameButKeepsTheDragUntilRelease) {
+    PlaceJoint(100, 100);
+    Tap(ScanF7);
+    Tap(ScanF7);
+    Tap(ScanF2);
+    Tap(ScanF3);
+    ASSERT_EQ(UsedJoints(1), 1);
+    ASSERT_EQ(editor.currentFrame, 2);
+    MoveCursor(100, 100);
+    SetButtons(kLeftButton);
+    Cycle();
+    ASSERT_EQ(editor.draggedJoint, 0);
+
+    Tap(ScanX);
+    for (int32_t frame = 0; frame <= 2; ++frame) {
+        EXPECT_EQ(UsedJoints(frame), 0) << "frame " << frame;
+    }
+    EXPECT_EQ(editor.currentFrame, 0);
+    EXPECT_EQ(editor.playbackEnd, 0);
+    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.boneMode, 2);
+    EXPECT_EQ(editor.shadowOn, 1);
+    EXPECT_EQ(editor.boxLeft, 200);
+    EXPECT_EQ(editor.boxBottom, 450);
+    SetButtons(0);
+    Cycle();
+    EXPECT_EQ(editor.draggedJoint, -1);
+}
+
+// Frames
+
+TEST_F(CommandKeys, SteppingMovesPlaybackEndAlongAndEndsTheGestures) {
+    PlaceJoint(200, 200);
+    Tap(ScanF7);
+    Tap(ScanF7);
+    EXPECT_EQ(editor.playbackEnd, 2);
+
+    MoveCursor(200, 200);
+    SetButtons(kLeftButton | kRightButton);
+    Cycle();
+    ASSERT_EQ(editor.draggedJoint, 0);
+    ASSERT_EQ(editor.boneStartJoint, 0);
+    Hold(ScanF6);
+    Cycle();
+    EXPECT_EQ(editor.currentFrame, 1);
+    EXPECT_EQ(editor.playbackEnd, 1);
+    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(editor.boneStartJoint, -1);
+    // With both buttons still held, the bone gesture arms again on the copied joint in the next
+    // cycle; the left drag waits for a new press.
+    Release(ScanF6);
+    Cycle();
+    EXPECT_EQ(editor.boneStartJoint, 0);
+    EXPECT_EQ(editor.draggedJoint, -1);
+    MoveCursor(250, 260);
+    Cycle();
+    EXPECT_EQ(CurrentJoint(0).x, 200);
+    SetButtons(0);
+    Cycle();
+    MoveCursor(200, 200);
+    SetButtons(kLeftButton);
+    Cycle();
+    EXPECT_EQ(editor.draggedJoint, 0);
+}
+
+TEST_F(CommandKeys, StepForwardCopiesOnlyIntoAFrameWithNoJointBeyondSlotZero) {
+    MoveCursor(300, 300);
+    PlaceJoint(100, 100);
+    PlaceJoint(400, 100);
+    AddBone(0, 1, BoneFreeLength);
+    Tap(ScanF7);
+    ExpectFramesEqual(1, 0);
+
+    PutJoint(2, 7, 10, 20);
+    Tap(ScanF7);
+    EXPECT_EQ(UsedJoints(2), 1);
+    EXPECT_EQ(JointAt(2, 7).state, JointNormal);
+    EXPECT_EQ(UsedBones(2), 0);
+
+    PutJoint(3, 0, 5, 5);
+    Tap(ScanF7);
+    ExpectFramesEqual(3, 2);
+    EXPECT_EQ(JointAt(3, 0).state, JointEmpty);
+}
+
+TEST_F(CommandKeys, StepsBeyondTheFirstOrLastFrameChangeNothing) {
+    PlaceJoint(200, 200);
+    MoveCursor(200, 200);
+    SetButtons(kLeftButton | kRightButton);
+    Cycle();
+    Tap(ScanF6);
+    EXPECT_EQ(editor.currentFrame, 0);
+    EXPECT_EQ(editor.playbackEnd, 0);
+    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.boneStartJoint, 0);
+    SetButtons(0);
+    Cycle();
+
+    editor.currentFrame = editor.maxFrame;
+    editor.playbackEnd = 9;
+    PlaceJoint(200, 200);
+    MoveCursor(200, 200);
+    SetButtons(kLeftButton | kRightButton);
+    Cycle();
+    Tap(ScanF7);
+    EXPECT_EQ(editor.currentFrame, 500);
+    EXPECT_EQ(editor.playbackEnd, 9);
+    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.boneStartJoint, 0);
+    EXPECT_EQ(UsedJoints(), 1);
+}
+
+TEST_F(CommandKeys, CopyPreviousFrameKeyActsOnlyAfterTheFirstFrame) {
+    PlaceJoint(100, 100);
+    Tap(ScanF11);
+    EXPECT_EQ(UsedJoints(0), 1);
+    EXPECT_EQ(JointAt(0, 0).x, 100);
+
+    editor.currentFrame = 4;
+    PlaceJoint(150, 150);
+    PlaceJoint(250, 150);
+    AddBone(0, 1, BoneStandard);
+    editor.currentFrame = 5;
+    PlaceJoint(50, 50);
+    PlaceJoint(60, 60);
+    PlaceJoint(70, 70);
+    Tap(ScanF11);
+    ExpectFramesEqual(5, 4);
+    EXPECT_EQ(JointAt(5, 2).state, JointEmpty);
+}
+
+// Toggles and the bone mode
+
+TEST_F(CommandKeys, BoneModeCyclesThroughAllThreeKinds) {
+    ASSERT_EQ(editor.boneMode, 1);
+    Tap(ScanF2);
+    EXPECT_EQ(editor.boneMode, 2);
+    Tap(ScanF2);
+    EXPECT_EQ(editor.boneMode, 0);
+    Tap(ScanF2);
+    EXPECT_EQ(editor.boneMode, 1);
+}
+
+TEST_F(CommandKeys, TogglesFlipAndTurnOddValuesIntoTheirRule) {
+    struct Toggle {
+        int32_t scanCode;
+        int32_t* flag;
+        int32_t fromOdd; // what a value other than 0 and 1 turns into
+    };
+    const std::vector<Toggle> toggles = {
+        {ScanF1, &editor.helpVisible, 1},
+        {ScanF3, &editor.shadowOn, 0},
+        {ScanF4, &editor.collisionOn, 1},
+        {ScanF5, &editor.headOn, 1},
+    };
+    for (const Toggle& toggle : toggles) {
+        *toggle.flag = 0;
+        Tap(toggle.scanCode);
+        EXPECT_EQ(*toggle.flag, 1) << "scan code " << toggle.scanCode;
+        Tap(toggle.scanCode);
+        EXPECT_EQ(*toggle.flag, 0) << "scan code " << toggle.scanCode;
+        *toggle.flag = 5;
+        Tap(toggle.scanCode);
+        EXPECT_EQ(*toggle.flag, toggle.fromOdd) << "scan code " << toggle.scanCode;
+        *toggle.flag = -1;
+        Tap(toggle.scanCode);
+        EXPECT_EQ(*toggle.flag, toggle.fromOdd) << "scan code " << toggle.scanCode;
+    }
+}
+
+// Playback
+
+constexpr uint32_t kLimePixel = 0xBBFF00;
+constexpr int32_t kMarkColumn = 400;
+constexpr int32_t kFirstMarkRow = 300;
+constexpr int32_t kMarkSpacing = 20;
+constexpr int32_t kMarkCount = 4;
+
+class Playback : public CommandKeys {
+  protected:
+    // A standard bone across the middle of `frame`, at the height that stands for `mark`.
+    static void MarkFrame(int32_t frame, int32_t mark) {
+        int32_t saved = editor.currentFrame;
+        editor.currentFrame = frame;
+        int32_t y = kFirstMarkRow + mark * kMarkSpacing;
+        int32_t left = AddJoint(300, y, JointNormal);
+        int32_t right = AddJoint(500, y, JointNormal);
+        AddBone(left, right, BoneStandard);
+        editor.currentFrame = saved;
+    }
+    // Which mark a presented picture shows: -1 for none, -2 for more than one.
+    static int32_t ShownMark(const HeadlessFrame& picture) {
+        int32_t shown = -1;
+        for (int32_t mark = 0; mark < kMarkCount; ++mark) {
+            int32_t y = kFirstMarkRow + mark * kMarkSpacing;
+            if (picture.pixels[static_cast<size_t>(y * picture.width + kMarkColumn)] ==
+                kLimePixel) {
+                shown = shown == -1 ? mark : -2;
+            }
+        }
+        return shown;
+    }
+    static HeadlessInput F12Input(bool down) {
+        HeadlessInput input;
+        input.cursorX = 700;
+        input.cursorY = 550;
+        input.keys[ScanF12] = down ? 0x80 : 0;
+        return input;
+    }
+};
+
+TEST_F(Playback, ShowsFramesUpToPlaybackEndInACircleAndStopsOnANewPress) {
+    for (int32_t frame = 0; frame < kMarkCount; ++frame) {
+        MarkFrame(frame, frame);
+    }
+    MoveCursor(700, 550);
+    Tap(ScanF7);
+    Tap(ScanF7);
+    Tap(ScanF7);
+    ASSERT_EQ(editor.playbackEnd, 3);
+    HeadlessKeepFrames(16);
+    int64_t before = HeadlessPresentCount();
+
+    // Each present brings the next input: the starting press is held for two more passes, then
+    // released for four, then pressed again.
+    Hold(ScanF12);
+    for (bool down : {true, true, false, false, false, false, true, true}) {
+        HeadlessQueueInput(F12Input(down));
+    }
+    EXPECT_TRUE(Cycle());
+
+    // Seven passes, the picture after playback, and the cycle's own picture.
+    ASSERT_EQ(HeadlessPresentCount(), before + 9);
+    const std::vector<HeadlessFrame>& frames = HeadlessFrames();
+    ASSERT_GE(frames.size(), 9u);
+    size_t firstPass = frames.size() - 9;
+    std::vector<int32_t> shown;
+    for (size_t index = firstPass; index < firstPass + 7; ++index) {
+        shown.push_back(ShownMark(frames[index]));
+    }
+    EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 0, 1, 2, 0}));
+    EXPECT_EQ(ShownMark(frames[firstPass + 7]), 0); // the editing picture of frame 0
+    EXPECT_EQ(editor.currentFrame, 0);
+    EXPECT_EQ(editor.playing, 0);
+    EXPECT_EQ(editor.playbackEnd, 3);
+
+    // The press that stopped playback is still held: it starts nothing until released.
+    int64_t afterStop = HeadlessPresentCount();
+    Cycles(3);
+    EXPECT_EQ(HeadlessPresentCount(), afterStop + 3);
+    EXPECT_EQ(editor.playing, 0);
+}
+
+TEST_F(Playback, WithoutAnEndPlaybackWrapsToTheFirstFrameAfterTheLast) {
+    MarkFrame(0, 0);
+    MarkFrame(1, 1);
+    MarkFrame(499, 2);
+    MarkFrame(500, 3);
+    ASSERT_EQ(editor.playbackEnd, 0);
+    HeadlessKeepFrames(8);
+
+    // Passes 0 to 500 show frames 0 to 500; passes 501 to 503 frames 0, 1 and 2.
+    MoveCursor(700, 550);
+    Hold(ScanF12);
+    HeadlessQueueInput(F12Input(true));
+    for (int pass = 1; pass <= 502; ++pass) {
+        HeadlessQueueInput(F12Input(false));
+    }
+    HeadlessQueueInput(F12Input(true));
+    int64_t before = HeadlessPresentCount();
+    Cycle();
+    ASSERT_EQ(HeadlessPresentCount(), before + 506);
+
+    const std::vector<HeadlessFrame>& frames = HeadlessFrames();
+    ASSERT_EQ(frames.size(), 8u);
+    std::vector<int32_t> shown;
+    for (size_t index = 0; index < 6; ++index) {
+        shown.push_back(ShownMark(frames[index]));
+    }
+    // Passes 498 to 503: frames 498 (unmarked), 499, 500, 0, 1 and 2 (unmarked).
+    EXPECT_EQ(shown, (std::vector<int32_t>{-1, 2, 3, 0, 1, -1}));
+    EXPECT_EQ(editor.currentFrame, 0);
+}
+
+} // namespace

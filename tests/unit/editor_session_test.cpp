@@ -1,0 +1,189 @@
+// Whole editor sessions on the headless backend: start-up with and without a file argument, the
+// main loop's end on Escape (after that cycle was presented), close requests that change
+// nothing, and a figure built with the mouse and keys as it appears in the presented pictures.
+#include "editor/editor_main.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "runtime/fonts.h"
+#include "runtime/surface.h"
+#include "runtime/window.h"
+#include "storage/text.h"
+#include "support/scripted_session.h"
+
+namespace {
+
+constexpr uint32_t kGreenPixel = 0x00FF00;
+constexpr uint32_t kLimePixel = 0xBBFF00;
+
+uint32_t PixelOf(const HeadlessFrame& picture, int32_t x, int32_t y) {
+    return picture.pixels[static_cast<size_t>(y * picture.width + x)];
+}
+
+using EditorSession = ScriptedSession;
+
+TEST_F(EditorSession, StartsWithTheArgumentAsPathAndAnOpenWindowWithoutAsking) {
+    EXPECT_TRUE(HeadlessRequests().empty());
+    EXPECT_EQ(std::string(editor.basePath), path);
+    EXPECT_EQ(HeadlessOpenWindowCount(), 1);
+    EXPECT_EQ(HeadlessWindowTitle(), "Limbrado Tool by Orvelin_");
+    EXPECT_EQ(SurfaceWidth(), 800);
+    EXPECT_EQ(SurfaceHeight(), 600);
+    EXPECT_NE(FontHandle(editor.hudFont), 0);
+
+    EXPECT_EQ(editor.windowWidth, 800);
+    EXPECT_EQ(editor.windowHeight, 600);
+    EXPECT_EQ(editor.maxFrame, 500);
+    EXPECT_EQ(editor.currentFrame, 0);
+    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.helpVisible, 1);
+    EXPECT_EQ(editor.boneMode, 1);
+    EXPECT_EQ(editor.collisionOn, 0);
+    EXPECT_EQ(editor.boxLeft, 200);
+    EXPECT_EQ(editor.boxTop, 150);
+    EXPECT_EQ(editor.boxRight, 600);
+    EXPECT_EQ(editor.boxBottom, 450);
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Joint& joint = JointAt(frame, slot);
+            const Bone& bone = BoneAt(frame, slot);
+            ASSERT_TRUE(joint.state == JointEmpty && joint.x == -1 && joint.y == -1 &&
+                        bone.jointA == -1 && bone.jointB == -1)
+                << "frame " << frame << " slot " << slot;
+        }
+    }
+}
+
+TEST_F(EditorSession, EscapeEndsTheLoopAfterItsCycleWasDrawnAndPresented) {
+    Cycles(3);
+    int64_t before = HeadlessPresentCount();
+    MoveCursor(250, 260);
+    Hold(ScanKey1);
+    Hold(ScanEscape);
+    EXPECT_FALSE(Cycle());
+    ASSERT_EQ(HeadlessPresentCount(), before + 1);
+    // The joint made in that last cycle is in the last picture.
+    EXPECT_EQ(PixelOf(HeadlessFrames().back(), 250, 260), kGreenPixel);
+}
+
+TEST_F(EditorSession, CloseRequestIsStoredAndIgnored) {
+    int64_t before = HeadlessPresentCount();
+    HeadlessQueueMessage(PlatformMessageCloseRequest);
+    // Events queued earlier (opening, activation) may come first; the request arrives within a
+    // few cycles, is stored, and the loop goes on.
+    bool closeSeen = false;
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        EXPECT_TRUE(Cycle());
+        closeSeen = closeSeen || editor.lastWindowEvent == EventCloseRequest;
+    }
+    EXPECT_TRUE(closeSeen);
+    EXPECT_EQ(HeadlessOpenWindowCount(), 1);
+    EXPECT_EQ(HeadlessPresentCount(), before + 5);
+}
+
+TEST_F(EditorSession, FigureBuiltWithMouseAndKeysIsDrawnInEveryCycle) {
+    PlaceJoint(300, 200);
+    PlaceJoint(300, 300);
+    MoveCursor(300, 200);
+    SetButtons(kRightButton);
+    Cycle();
+    MoveCursor(310, 290);
+    Cycle();
+    SetButtons(0);
+    Cycle();
+    ASSERT_EQ(UsedBones(), 1);
+
+    const HeadlessFrame& picture = HeadlessFrames().back();
+    EXPECT_EQ(PixelOf(picture, 300, 200), kGreenPixel);
+    EXPECT_EQ(PixelOf(picture, 300, 300), kGreenPixel);
+    EXPECT_EQ(PixelOf(picture, 300, 250), kLimePixel);
+
+    // Dragging the lower joint sideways swings the bone round the upper one.
+    MoveCursor(300, 300);
+    SetButtons(kLeftButton);
+    Cycle();
+    MoveCursor(420, 300);
+    Cycles(30);
+    SetButtons(0);
+    Cycle();
+    const Joint& upper = CurrentJoint(0);
+    const Joint& lower = CurrentJoint(1);
+    EXPECT_NEAR(std::hypot(lower.x - upper.x, lower.y - upper.y), 100.0, 3.0);
+    EXPECT_GT(lower.x, 340);
+    EXPECT_EQ(PixelOf(HeadlessFrames().back(), lower.x, lower.y), kGreenPixel);
+}
+
+// The whole program, shutdown included, runs in a child process: its last step destroys the
+// program heap, which the runtime's tables of this test process live in. The child reports what
+// it saw on its error output.
+TEST(EditorProgram, RunsCyclesUntilEscapeAndReturnsZero) {
+    auto runProgram = [] {
+        HeadlessReset();
+        HeadlessKeepFrames(8);
+        std::string program = "limbrado";
+        std::string path = testing::TempDir() + "program_run.txt";
+        char* argv[] = {program.data(), path.data(), nullptr};
+        HeadlessInput idle;
+        idle.cursorX = 400;
+        idle.cursorY = 300;
+        HeadlessCurrentInput() = idle;
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            HeadlessQueueInput(idle);
+        }
+        HeadlessInput escape = idle;
+        escape.keys[ScanEscape] = 0x80;
+        HeadlessQueueInput(escape);
+        HeadlessQueueInput(idle); // never reached: the loop ends on the cycle that saw Escape
+        int code = EditorMain(2, argv);
+        std::fprintf(stderr, "exit code %d, %lld frames, %d windows open\n", code,
+                     static_cast<long long>(HeadlessPresentCount()), HeadlessOpenWindowCount());
+        std::exit(code);
+    };
+    EXPECT_EXIT(runProgram(), testing::ExitedWithCode(0), "exit code 0, 6 frames, 0 windows open");
+}
+
+class EditorStartupWithoutArgument : public testing::Test {
+  protected:
+    void SetUp() override { HeadlessReset(); }
+    void TearDown() override { EndSessionKeepingTheHeap(); }
+    void Start() {
+        char* argv[] = {program.data(), nullptr};
+        EditorStartup(1, argv);
+    }
+    std::string program = "limbrado";
+};
+
+TEST_F(EditorStartupWithoutArgument, AsksForTheFileBesideTheProgram) {
+    std::string chosen = testing::TempDir() + "chosen_walk.txt";
+    HeadlessQueueFileAnswer(chosen);
+    Start();
+    ASSERT_EQ(HeadlessRequests().size(), 1u);
+    const HeadlessRequest& request = HeadlessRequests()[0];
+    EXPECT_FALSE(request.messageBox);
+    EXPECT_EQ(request.title, "Ort zum Laden/Speichern");
+    EXPECT_EQ(request.name, "limbrado.lmb");
+    std::filesystem::path programFolder =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    EXPECT_EQ(std::filesystem::path(request.folder) / "", programFolder / "");
+    EXPECT_EQ(std::string(editor.basePath), chosen);
+    EXPECT_EQ(HeadlessOpenWindowCount(), 1);
+}
+
+TEST_F(EditorStartupWithoutArgument, CancelledDialogLeavesThePathEmptyAndTheEditorRuns) {
+    HeadlessQueueFileAnswer("");
+    Start();
+    EXPECT_EQ(StringLength(editor.basePath), 0);
+    HeadlessSetCursor(100, 100);
+    HeadlessSetKey(ScanKey1, true);
+    EXPECT_TRUE(RunEditorCycle());
+    EXPECT_EQ(JointAt(0, 0).state, JointNormal);
+}
+
+} // namespace
