@@ -9,10 +9,15 @@
 
 namespace {
 
-// Keeps the size of a block in front of it, at an alignment that suits any element type.
-struct alignas(std::max_align_t) BlockHeader {
+// Keeps the size of a block in front of it. Blocks are asked for at 8-byte alignment, which suits
+// every record the runtime and the editor keep (doubles, pointers, 64-bit integers): the pools do
+// not keep stricter alignments for every block size, so none is relied upon. The padding keeps
+// the data 16 bytes into the block.
+struct BlockHeader {
     std::size_t size;
+    std::size_t padding;
 };
+constexpr std::size_t kBlockAlignment = alignof(std::size_t);
 
 std::pmr::synchronized_pool_resource* programHeap;
 std::pmr::synchronized_pool_resource* listHeap;
@@ -24,7 +29,7 @@ void* Allocate(std::pmr::memory_resource* heap, std::size_t size) {
     }
     void* raw;
     try {
-        raw = heap->allocate(sizeof(BlockHeader) + size, alignof(BlockHeader));
+        raw = heap->allocate(sizeof(BlockHeader) + size, kBlockAlignment);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -39,7 +44,7 @@ void Free(std::pmr::memory_resource* heap, void* block) {
         return;
     }
     BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
-    heap->deallocate(header, sizeof(BlockHeader) + header->size, alignof(BlockHeader));
+    heap->deallocate(header, sizeof(BlockHeader) + header->size, kBlockAlignment);
 }
 
 } // namespace

@@ -155,6 +155,10 @@ void WindowSubsystemShutdown() {
         WindowClose(number);
     }
     ClearEventQueue();
+    // The table lives in the program heap, which the program destroys next: a later start-up
+    // must build a new one rather than reach into freed memory.
+    windowTable = ObjectTable{};
+    windowTableCreated = false;
 }
 
 // The style flags ask for what every platform window here is anyway: a caption, a system menu, a

@@ -287,6 +287,10 @@ void FileTableShutdown() {
          record = ObjectTableNext(&files, &number)) {
         FileClose(number);
     }
+    // The table lives in the program heap, which the program destroys next: a later start-up
+    // must build a new one rather than reach into freed memory.
+    files = ObjectTable{};
+    ForgetLastRecord();
 }
 
 // Taking the number closes whatever file was open under it, before the new one is opened.

@@ -152,7 +152,7 @@ TEST(EditorProgram, RunsCyclesUntilEscapeAndReturnsZero) {
 class EditorStartupWithoutArgument : public testing::Test {
   protected:
     void SetUp() override { HeadlessReset(); }
-    void TearDown() override { EndSessionKeepingTheHeap(); }
+    void TearDown() override { EditorShutdown(); }
     void Start() {
         char* argv[] = {program.data(), nullptr};
         EditorStartup(1, argv);

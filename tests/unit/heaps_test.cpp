@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -50,6 +52,44 @@ TEST(HeapsTest, ResizedStringBlockKeepsItsContents) {
     StringHeapFree(nullptr);
     ProgramHeapFree(nullptr);
     ListHeapFree(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Blocks of every small size, freed and taken again in a mixed order, each holding a double and
+// a pointer: the records of the runtime and the editor need that alignment from every heap.
+TEST(HeapsTest, BlocksOfEverySizeHoldDoublesAndPointersAfterMixedReuse) {
+    using Allocator = void* (*)(std::size_t);
+    using Releaser = void (*)(void*);
+    const std::pair<Allocator, Releaser> heaps[] = {{ProgramHeapAllocate, ProgramHeapFree},
+                                                    {ListHeapAllocate, ListHeapFree},
+                                                    {StringHeapAllocate, StringHeapFree}};
+    for (const auto& [allocate, release] : heaps) {
+        std::vector<void*> blocks;
+        for (std::size_t size = 1; size <= 400; size += 3) {
+            blocks.push_back(allocate(size));
+        }
+        for (std::size_t index = 0; index < blocks.size(); index += 2) {
+            release(blocks[index]);
+        }
+        for (std::size_t size = 16; size <= 400; size += 5) {
+            void* block = allocate(size);
+            ASSERT_NE(block, nullptr);
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % alignof(double), 0U);
+            struct Record {
+                double length;
+                void* next;
+            } record{1.5, block};
+            std::memcpy(block, &record, sizeof(record));
+            EXPECT_EQ(static_cast<Record*>(block)->length, 1.5);
+            blocks.push_back(block);
+        }
+        for (std::size_t index = 1; index < blocks.size(); index += 2) {
+            release(blocks[index]);
+        }
+    }
 }
 
 } // namespace

@@ -17,21 +17,6 @@
 #include "runtime/window.h"
 #include "storage/text.h"
 
-// EditorShutdown without its last step: the runtime keeps its tables in the program heap and
-// takes them up again at the next start-up in this process, so the heap must outlive a session.
-// The editor's own blocks are given back instead.
-inline void EndSessionKeepingTheHeap() {
-    SurfaceClose();
-    WindowClose(0);
-    RuntimeShutdown();
-    ArrayRelease(editor.keyLatch.data);
-    ArrayRelease(editor.mouseLatch.data);
-    ArrayRelease(editor.bones.data);
-    ArrayRelease(editor.joints.data);
-    StringFree(editor.basePath);
-    editor = EditorState{};
-}
-
 class ScriptedSession : public testing::Test {
   protected:
     void SetUp() override {
@@ -44,7 +29,7 @@ class ScriptedSession : public testing::Test {
         char* argv[] = {program.data(), path.data(), nullptr};
         EditorStartup(2, argv);
     }
-    void TearDown() override { EndSessionKeepingTheHeap(); }
+    void TearDown() override { EditorShutdown(); }
 
     static bool Cycle() { return RunEditorCycle(); }
     static void Cycles(int count) {
