@@ -2,8 +2,10 @@
 // upwards; new joints and bones take the lowest free slot.
 #include "editor/editor_state.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 EditorState editor;
 
@@ -11,13 +13,6 @@ namespace {
 
 constexpr int32_t kKeyLatchUpperBound = 21;
 constexpr int32_t kMouseLatchUpperBound = 4;
-
-// Distance between two joints, from their integer coordinates in double precision.
-double Distance(const Joint& a, const Joint& b) {
-    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
-    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
-    return std::sqrt(dx * dx + dy * dy);
-}
 
 void SetDefaultBox() {
     editor.boxLeft = editor.windowWidth / 4;
@@ -109,8 +104,8 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
             bone.jointA = jointA;
             bone.jointB = jointB;
             bone.kind = static_cast<int8_t>(kind);
-            bone.restLength = Distance(JointAt(editor.currentFrame, jointA),
-                                       JointAt(editor.currentFrame, jointB));
+            bone.restLength = JointDistance(JointAt(editor.currentFrame, jointA),
+                                            JointAt(editor.currentFrame, jointB));
             return slot;
         }
     }
@@ -156,6 +151,17 @@ void ResetAll() {
     editor.currentFrame = 0;
     editor.playbackEnd = 0;
     SetDefaultBox();
+}
+
+double JointDistance(const Joint& a, const Joint& b) {
+    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
+    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+int32_t ClampToInt32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 int32_t FlipZeroToOne(int32_t flag) {

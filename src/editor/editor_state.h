@@ -83,6 +83,12 @@ inline bool BoneInUse(const Bone& bone) {
     return bone.jointA >= 0 && bone.jointB >= 0;
 }
 
+// The distance between two joints, from their integer coordinates in double precision: the rest
+// length a bone is measured at.
+double JointDistance(const Joint& a, const Joint& b);
+// A coordinate formed in 64 bits, held inside the int32 range instead of wrapping round.
+int32_t ClampToInt32(int64_t value);
+
 // All of these work on editor.currentFrame. AddJoint and AddBone return the slot they filled, or
 // -1 when all 501 slots of the frame are in use (nothing changes then); AddBone also refuses joint
 // slots outside 0 to 500. DeleteJoint ignores a slot outside 0 to 500, CopyPreviousFrame does

@@ -4,7 +4,6 @@
 #include "editor/mouse_editing.h"
 
 #include <cmath>
-#include <limits>
 
 #include "editor/editor_state.h"
 #include "runtime/input.h"
@@ -20,29 +19,12 @@ int32_t CursorY() {
     return WindowCursorY(kCursorWindow);
 }
 
-// A coordinate moved by a 64-bit amount, held inside the int32 range instead of wrapping round.
-int32_t ClampToInt32(int64_t value) {
-    if (value > std::numeric_limits<int32_t>::max()) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    if (value < std::numeric_limits<int32_t>::min()) {
-        return std::numeric_limits<int32_t>::min();
-    }
-    return static_cast<int32_t>(value);
-}
-
 // |dx| and |dy| reach 2^32 with joints far outside the window; their squares would overflow even
 // 64 bits when summed, so the root is taken in double, where they stay exact enough to round.
 double RoundedDistanceToCursor(const Joint& joint) {
     double dx = static_cast<double>(static_cast<int64_t>(joint.x) - CursorX());
     double dy = static_cast<double>(static_cast<int64_t>(joint.y) - CursorY());
     return std::round(std::sqrt(dx * dx + dy * dy));
-}
-
-double JointDistance(const Joint& a, const Joint& b) {
-    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
-    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
-    return std::sqrt(dx * dx + dy * dy);
 }
 
 void HandleLeftButton() {

@@ -40,9 +40,7 @@ void MoveJoint(Joint& joint, double shiftX, double shiftY) {
 
 // A box edge moved inwards by the margin; 64-bit so that an edge near the int32 limits cannot wrap.
 int32_t InnerEdge(int32_t edge, int32_t inwards) {
-    int64_t inner = static_cast<int64_t>(edge) + inwards;
-    return static_cast<int32_t>(std::clamp<int64_t>(inner, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return ClampToInt32(static_cast<int64_t>(edge) + inwards);
 }
 
 // Brings one bone back towards its rest length. f = (dist - rest) / dist is the share of (dx, dy)

@@ -4,7 +4,6 @@
 #include "figure/scene.h"
 
 #include <cstdint>
-#include <limits>
 
 #include "editor/editor_state.h"
 #include "editor/mouse_editing.h"
@@ -33,17 +32,6 @@ bool IsDrawable(const Bone& bone) {
     return IsJointSlot(bone.jointA) && IsJointSlot(bone.jointB);
 }
 
-// Anchors far outside the surface must not wrap around into it when the label offset is applied.
-int32_t SaturateToInt32(int64_t value) {
-    if (value > std::numeric_limits<int32_t>::max()) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    if (value < std::numeric_limits<int32_t>::min()) {
-        return std::numeric_limits<int32_t>::min();
-    }
-    return static_cast<int32_t>(value);
-}
-
 // "first, second" built in the text work buffer, drawn 20 pixels left of and above the anchor.
 void DrawNumberPairLabel(int64_t anchorX, int64_t anchorY, int64_t first, int64_t second,
                          int32_t colour) {
@@ -51,7 +39,8 @@ void DrawNumberPairLabel(int64_t anchorX, int64_t anchorY, int64_t first, int64_
     Int64ToText(first, start);
     AppendText(", ");
     Int64ToText(second, WorkBufferLength());
-    DrawTextAt(SaturateToInt32(anchorX - kLabelOffset), SaturateToInt32(anchorY - kLabelOffset),
+    // Anchors far outside the surface must not wrap around into it when the offset is applied.
+    DrawTextAt(ClampToInt32(anchorX - kLabelOffset), ClampToInt32(anchorY - kLabelOffset),
                WorkBufferText(start), colour);
     WorkBufferSetLength(start);
 }
