@@ -159,6 +159,11 @@ void SurfaceClear(int32_t colour) {
 }
 
 void PresentSurface() {
+    // The target goes back at the latest here; a drawing still on it ends with it, so nothing
+    // goes on writing into a buffer that a later close frees.
+    if (surface.lentOut) {
+        DrawingEnd();
+    }
     surface.lentOut = false;
     WaitForFrame();
     if (surface.open) {

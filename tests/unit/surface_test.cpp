@@ -116,6 +116,16 @@ TEST_F(SurfaceTest, ClosingEndsADrawingStillUnderWaySoItCannotWriteTheFreedBuffe
     EXPECT_EQ(SurfaceColourAt(10, 20), 0);
 }
 
+TEST_F(SurfaceTest, PresentEndsADrawingStillUnderWaySoClosingLeavesNoWriterBehind) {
+    ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);
+    PresentSurface();
+    DrawBox(10, 20, 2, 2, kRedColour);
+    EXPECT_EQ(SurfaceColourAt(10, 20), 0);
+    SurfaceClose();
+    DrawBox(10, 20, 2, 2, kRedColour); // the sanitizer build reports a write into freed memory
+    EXPECT_EQ(DrawTextAt(5, 5, "after close", kRedColour), 0);
+}
+
 TEST_F(SurfaceTest, PresentTakesBackATargetStillLent) {
     ASSERT_NE(SurfaceDrawTarget(), nullptr);
     PresentSurface();
