@@ -3,7 +3,6 @@
 // and the platform's UTF-8, and the chosen path handed back as a temporary text.
 #include "storage/requesters.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -97,21 +96,6 @@ std::string RepresentablePath(const char* utf8Path) {
     return Cp1252ToUtf8(path.c_str()) == utf8Path ? path : std::string();
 }
 
-// What the caller gets when the work buffer has no room for the path: no choice.
-char emptyText[1];
-
-char* PlaceResult(const std::string& text, int32_t start) {
-    auto length = static_cast<int32_t>(text.size());
-    char* result = WorkBufferReserve(length, start);
-    if (result == nullptr) {
-        emptyText[0] = 0;
-        return emptyText;
-    }
-    std::memcpy(result, text.data(), text.size());
-    result[length] = 0;
-    return result;
-}
-
 } // namespace
 
 // Open and save requesters both accept a name that does not exist yet, so one chooser serves both.
@@ -138,7 +122,7 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
                             selected, chosen.data(), kPathCapacity) != 0) {
         path = RepresentablePath(chosen.data());
     }
-    return PlaceResult(path, start);
+    return StringLeft(path.c_str(), StringLength(path.c_str()), start);
 }
 
 char* AskOpenFileName(const char* title, const char* defaultFile, const char* patternText,
