@@ -296,6 +296,10 @@ void DrawGlyph(int64_t left, int64_t top, const FontGlyph& glyph, uint32_t pixel
     const int64_t lastRow = std::min<int64_t>(glyph.height, state.height - top) - 1;
     const int64_t firstColumn = std::max<int64_t>(0, -left);
     const int64_t lastColumn = std::min<int64_t>(glyph.width, state.width - left) - 1;
+    // A glyph wholly beside the target: not even the row pointers may be formed.
+    if (firstColumn > lastColumn) {
+        return;
+    }
     for (int64_t row = firstRow; row <= lastRow; ++row) {
         const uint8_t* ink = glyph.ink + row * glyph.width + firstColumn;
         uint32_t* target = state.pixels + (top + row) * state.width + (left + firstColumn);
