@@ -95,7 +95,7 @@ int32_t AddJoint(int32_t x, int32_t y, int32_t state) {
 int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
     // A bone naming a slot outside the frame (only a damaged file can) would measure and later
     // move memory outside the grid: it is refused like a bone for a full frame.
-    if (jointA < 0 || jointA >= kSlotCount || jointB < 0 || jointB >= kSlotCount) {
+    if (!IsJointSlot(jointA) || !IsJointSlot(jointB)) {
         return -1;
     }
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
@@ -114,7 +114,7 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
 
 void DeleteJoint(int32_t slot) {
     // A slot outside the frame names no joint; writing it would reach into the next frame's row.
-    if (slot < 0 || slot >= kSlotCount) {
+    if (!IsJointSlot(slot)) {
         return;
     }
     JointAt(editor.currentFrame, slot).state = JointEmpty;
@@ -129,7 +129,7 @@ void DeleteJoint(int32_t slot) {
 
 void CopyPreviousFrame() {
     // Frame 0 has no previous frame; reading row -1 would read in front of the grid.
-    if (editor.currentFrame < 1 || editor.currentFrame > editor.maxFrame) {
+    if (editor.currentFrame < 1 || !IsFrame(editor.currentFrame)) {
         return;
     }
     int32_t previous = editor.currentFrame - 1;

@@ -82,6 +82,14 @@ inline int32_t& MouseLatch(int32_t index) {
 inline bool BoneInUse(const Bone& bone) {
     return bone.jointA >= 0 && bone.jointB >= 0;
 }
+// Whether a number names a joint slot or a frame of the grids. Only a damaged file or a frame
+// counter run past the end can name others, and they must not reach a neighbouring row.
+inline bool IsJointSlot(int32_t slot) {
+    return slot >= 0 && slot < kSlotCount;
+}
+inline bool IsFrame(int32_t frame) {
+    return frame >= 0 && frame <= editor.maxFrame;
+}
 
 // The distance between two joints, from their integer coordinates in double precision: the rest
 // length a bone is measured at.

@@ -21,10 +21,6 @@ bool IsStatic(const Joint& joint) {
     return joint.state == JointStatic;
 }
 
-bool FrameIsInGrid(int32_t frame) {
-    return frame >= 0 && frame <= editor.maxFrame;
-}
-
 // Round half to even (the default rounding mode), kept inside the int32 range so that extreme rest
 // lengths pin a joint to the edge of the coordinate range instead of overflowing the conversion.
 int32_t RoundToPixel(double coordinate) {
@@ -50,7 +46,7 @@ void RelaxBone(Joint* joints, const Bone& bone) {
         return;
     }
     // Only a damaged file can name a slot outside the frame; it must not reach the next row.
-    if (bone.jointA >= kSlotCount || bone.jointB >= kSlotCount) {
+    if (!IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB)) {
         return;
     }
     Joint& a = joints[bone.jointA];
@@ -93,7 +89,7 @@ void RelaxBone(Joint* joints, const Bone& bone) {
 } // namespace
 
 void SolveBones() {
-    if (!FrameIsInGrid(editor.currentFrame)) {
+    if (!IsFrame(editor.currentFrame)) {
         return;
     }
     Joint* joints = &JointAt(editor.currentFrame, 0);
@@ -110,7 +106,7 @@ void SolveBones() {
 }
 
 void ApplyBoxCollision() {
-    if (!FrameIsInGrid(editor.currentFrame)) {
+    if (!IsFrame(editor.currentFrame)) {
         return;
     }
     int32_t right = InnerEdge(editor.boxRight, -kBoxMargin);

@@ -72,7 +72,7 @@ void DrawBoneModeWord(int32_t y) {
         DrawTextAt(kValueLeft, y, "Freie L\xe4nge", PackColour(0, 0, 255));
         return;
     default:
-        return; // a mode loaded from a damaged file has no word
+        return; // F2 gives only the three modes; any other value has no word
     }
 }
 

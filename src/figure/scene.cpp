@@ -20,13 +20,6 @@ constexpr int32_t kJointRadius = 4;
 constexpr int32_t kLabelOffset = 20; // labels stand this far left of and above their anchor
 constexpr int32_t kHeadSlot = 0;
 
-bool IsJointSlot(int32_t slot) {
-    return slot >= 0 && slot < kSlotCount;
-}
-bool IsFrame(int32_t frame) {
-    return frame >= 0 && frame <= editor.maxFrame;
-}
-
 // A bone is drawn only when both ends name slots of the grid; a damaged file can name others.
 bool IsDrawable(const Bone& bone) {
     return IsJointSlot(bone.jointA) && IsJointSlot(bone.jointB);

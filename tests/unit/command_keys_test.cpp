@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "runtime/drawing.h"
+#include "runtime/fonts.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -355,6 +357,71 @@ TEST_F(Playback, WithoutAnEndPlaybackWrapsToTheFirstFrameAfterTheLast) {
     // Passes 498 to 503: frames 498 (unmarked), 499, 500, 0, 1 and 2 (unmarked).
     EXPECT_EQ(shown, (std::vector<int32_t>{-1, 2, 3, 0, 1, -1}));
     EXPECT_EQ(editor.currentFrame, 0);
+}
+
+TEST_F(Playback, EachPassShowsAGreyPlayMarkAndFrameNumberInsteadOfTheOverlay) {
+    MarkFrame(1, 1);
+    Tap(ScanF7);
+    Tap(ScanF7);
+    ASSERT_EQ(editor.playbackEnd, 2);
+    HeadlessKeepFrames(8);
+    MoveCursor(700, 550);
+    Hold(ScanF12);
+    for (bool down : {true, false, true}) {
+        HeadlessQueueInput(F12Input(down));
+    }
+    Cycle();
+    // Three passes (frames 0, 1, 0), the picture after playback and the cycle's own picture.
+    const std::vector<HeadlessFrame>& frames = HeadlessFrames();
+    ASSERT_EQ(frames.size(), 8u);
+    const HeadlessFrame pass = frames[frames.size() - 4]; // a copy: presenting again shifts them
+    ASSERT_EQ(ShownMark(pass), 1);
+
+    auto at = [&pass](int32_t x, int32_t y) {
+        return pass.pixels[static_cast<size_t>(y * pass.width + x)];
+    };
+    // The outline of the triangle (10, 10), (35, 35), (10, 60): every corner and a point on each
+    // side is grey, the inside keeps the background.
+    constexpr uint32_t kGreyPixel = 0x9B9696;
+    constexpr uint32_t kBackgroundPixel = 0x141414;
+    for (auto [x, y] : {std::pair{10, 10},
+                        {22, 22},
+                        {34, 34},
+                        {35, 35},
+                        {20, 50},
+                        {11, 59},
+                        {10, 60},
+                        {10, 35},
+                        {10, 11}}) {
+        EXPECT_EQ(at(x, y), kGreyPixel) << x << ", " << y;
+    }
+    EXPECT_EQ(at(20, 35), kBackgroundPixel);
+    EXPECT_EQ(at(36, 36), kBackgroundPixel);
+    EXPECT_EQ(at(10, 61), kBackgroundPixel);
+
+    // "Frame 1" in grey at (10, 65) in the overlay font, compared with the same text drawn
+    // directly; the overlay's lime frame line at (1, 1) and its command list are absent.
+    SurfaceClear(PackColour(20, 20, 20));
+    DrawingBegin(SurfaceDrawTarget());
+    DrawingSetMode(DrawingTransparentText);
+    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawTextAt(10, 65, "Frame 1", PackColour(155, 150, 150));
+    DrawingEnd();
+    PresentSurface();
+    const HeadlessFrame& expected = HeadlessFrames().back();
+    int32_t textPixels = 0;
+    for (int32_t y = 0; y < 100; ++y) {
+        for (int32_t x = 0; x < 190; ++x) {
+            size_t index = static_cast<size_t>(y * pass.width + x);
+            // Around the triangle, whose pixels were checked above, only its grey may differ.
+            bool besideTriangle = x <= 35 && y <= 60 && pass.pixels[index] == kGreyPixel;
+            if (!besideTriangle) {
+                ASSERT_EQ(pass.pixels[index], expected.pixels[index]) << x << ", " << y;
+            }
+            textPixels += expected.pixels[index] == kGreyPixel ? 1 : 0;
+        }
+    }
+    EXPECT_GT(textPixels, 20);
 }
 
 } // namespace
