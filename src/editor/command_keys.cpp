@@ -5,13 +5,13 @@
 
 #include "editor/editor_state.h"
 #include "editor/mouse_editing.h"
+#include "figure/help_overlay.h"
 #include "figure/scene.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
-#include "storage/text.h"
 
 namespace {
 
@@ -106,11 +106,7 @@ void DrawPlaybackMark() {
     DrawLineRel(10, 10, 25, 25, grey);
     DrawLineRel(35, 35, -25, 25, grey);
     DrawLineRel(10, 60, 0, -50, grey);
-    int32_t start = WorkBufferLength();
-    AppendText("Frame ");
-    Int64ToText(editor.currentFrame, WorkBufferLength());
-    DrawTextAt(10, 65, WorkBufferText(start), grey);
-    WorkBufferSetLength(start);
+    DrawFrameNumber(10, 65, grey);
     DrawingEnd();
 }
 

@@ -52,14 +52,6 @@ constexpr CommandLine kCommandLines[] = {
     {228, "F12 - Animation Abspielen", LineValue::None},
 };
 
-void DrawFrameLine() {
-    int32_t start = WorkBufferLength();
-    AppendText("Frame ");
-    Int64ToText(editor.currentFrame, WorkBufferLength());
-    DrawTextAt(kTextLeft, 1, WorkBufferText(start), PackColour(187, 255, 0));
-    WorkBufferSetLength(start);
-}
-
 void DrawBoneModeWord(int32_t y) {
     switch (editor.boneMode) {
     case BoneStandard:
@@ -120,9 +112,17 @@ void DrawHelpOverlay() {
     }
     DrawingSetMode(DrawingTransparentText);
     DrawingSetFont(FontHandle(editor.hudFont));
-    DrawFrameLine();
+    DrawFrameNumber(kTextLeft, 1, PackColour(187, 255, 0));
     if (editor.helpVisible == 1) {
         DrawCommandList();
     }
     DrawingEnd();
+}
+
+void DrawFrameNumber(int32_t x, int32_t y, int32_t colour) {
+    int32_t start = WorkBufferLength();
+    AppendText("Frame ");
+    Int64ToText(editor.currentFrame, WorkBufferLength());
+    DrawTextAt(x, y, WorkBufferText(start), colour);
+    WorkBufferSetLength(start);
 }
