@@ -225,6 +225,21 @@ TEST_F(RightButtonBones, ReleaseOnTheStartJointOrInEmptySpaceForgetsTheStart) {
     EXPECT_EQ(UsedBones(), 0);
 }
 
+TEST_F(RightButtonBones, DeletingTheStartJointEndsTheGesture) {
+    MoveCursor(100, 100);
+    SetButtons(kRightButton);
+    Cycle();
+    ASSERT_EQ(editor.boneStartJoint, 0);
+    Tap(ScanDelete);
+    EXPECT_EQ(editor.boneStartJoint, -1);
+    MoveCursor(400, 100); // the sweep arms on this joint, and releasing on it makes nothing
+    Cycle();
+    SetButtons(0);
+    Cycle();
+    PlaceJoint(100, 100); // takes the deleted joint's slot 0
+    EXPECT_EQ(UsedBones(), 0);
+}
+
 TEST_F(RightButtonBones, ASecondGestureBetweenLinkedJointsAddsASecondBone) {
     DrawBone(100, 100, 400, 100);
     DrawBone(400, 100, 100, 100);

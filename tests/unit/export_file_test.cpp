@@ -1,0 +1,122 @@
+// The export file: the segment bytes of the described examples, which bones and frames are
+// written, the name beside the animation, and what the user is told on success and on failure.
+#include "storage/export_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "editor/editor_state.h"
+#include "runtime/headless.h"
+#include "runtime/heaps.h"
+#include "storage/numbered_files.h"
+#include "storage/text.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+class ExportFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        StringHeapInit();
+        TextWorkBufferInit();
+        FileTableInit();
+        EditorStateInit();
+        HeadlessResetDialogs();
+        calls = FileSystem();
+        char pattern[] = "/tmp/export_file_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        AssignString(&editor.basePath, (folder + "/\xE5\x8A\xA8.txt").c_str());
+    }
+    void TearDown() override {
+        FileSystem() = calls;
+        FileTableShutdown();
+        std::filesystem::remove_all(folder);
+    }
+    Bytes Exported() const {
+        std::ifstream in(folder + "/\xE5\x8A\xA8_export.lmb", std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::string LastMessage() {
+        if (HeadlessRequests().empty()) {
+            return "(none)";
+        }
+        return HeadlessRequests().back().title + ": " + HeadlessRequests().back().name;
+    }
+    static void Joints(std::initializer_list<std::pair<int32_t, int32_t>> positions) {
+        for (auto position : positions) {
+            AddJoint(position.first, position.second, JointNormal);
+        }
+    }
+
+    FileSystemCalls calls;
+    std::string folder;
+};
+
+TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
+    ExportAnimation();
+    EXPECT_EQ(Exported(), Bytes{}) << "no joints, no records";
+    EXPECT_EQ(LastMessage(), "Ok: Exportiert als " + folder + "/\xE5\x8A\xA8_export.lmb");
+
+    Joints({{100, 200}, {150, 260}, {-1, 0}});
+    AddBone(0, 1, BoneStabilising);
+    AddBone(0, 1, BoneStandard);
+    AddBone(0, 1, BoneFreeLength);
+    editor.currentFrame = 7;
+    Joints({{1, 2}, {3, 4}});
+    AddBone(1, 0, BoneStandard);
+    editor.currentFrame = 3;
+    Joints({{5, 5}}); // joints but no bone: nothing
+    editor.currentFrame = 9;
+    BoneAt(9, 0) = Bone{1.0, 0, 1, BoneStandard}; // a bone in a frame without joints
+    editor.currentFrame = 0;
+    AddBone(2, 0, BoneStandard);
+    ExportAnimation();
+    EXPECT_EQ(Exported(), (Bytes{0, 0, 0x64, 0, 0xC8, 0, 0x96, 0, 0x04, 0x01, //
+                                 0, 0, 0xFF, 0xFF, 0, 0, 0x64, 0, 0xC8, 0,     //
+                                 7, 0, 3, 0, 4, 0, 1, 0, 2, 0}));
+}
+
+int FailCreate(const char*, int, int) {
+    errno = ENOSPC;
+    return -1;
+}
+int FailRename(const char*, const char*) {
+    errno = EIO;
+    return -1;
+}
+
+TEST_F(ExportFileTest, FailuresAreToldExceptACreateThatFails) {
+    struct Case {
+        const char* what;
+        const char* basePath; // null: the fixture's
+        int (*open)(const char*, int, int);
+        int (*rename)(const char*, const char*);
+        const char* message;
+    } cases[] = {
+        {"no path", "", nullptr, nullptr, "Error: Konnte nicht speichern"},
+        {"create fails", nullptr, FailCreate, nullptr, "(none)"},
+        {"rename fails", nullptr, nullptr, FailRename, "Error: Konnte nicht speichern"},
+    };
+    for (const Case& each : cases) {
+        HeadlessResetDialogs();
+        FileSystem() = calls;
+        std::string path = each.basePath != nullptr ? each.basePath : folder + "/\xE5\x8A\xA8.txt";
+        AssignString(&editor.basePath, path.c_str());
+        FileSystem().open = each.open != nullptr ? each.open : calls.open;
+        FileSystem().rename = each.rename != nullptr ? each.rename : calls.rename;
+        ExportAnimation();
+        EXPECT_EQ(LastMessage(), each.message) << each.what;
+        EXPECT_FALSE(std::filesystem::exists(folder + "/\xE5\x8A\xA8_export.lmb")) << each.what;
+        EXPECT_TRUE(std::filesystem::is_empty(folder)) << each.what;
+    }
+}
+
+} // namespace
