@@ -160,12 +160,6 @@ void ResetAll() {
     SetDefaultBox();
 }
 
-double JointDistance(const Joint& a, const Joint& b) {
-    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
-    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 int32_t ClampToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));

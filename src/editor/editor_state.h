@@ -3,6 +3,7 @@
 // that mouse editing, the command keys and the animation file share.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "runtime/arrays.h"
@@ -92,8 +93,12 @@ inline bool IsFrame(int32_t frame) {
 }
 
 // The distance between two joints, from their integer coordinates in double precision: the rest
-// length a bone is measured at.
-double JointDistance(const Joint& a, const Joint& b);
+// length a bone is measured at. Inline, so that loading can overlap the roots of many bones.
+inline double JointDistance(const Joint& a, const Joint& b) {
+    double dx = static_cast<double>(b.x) - static_cast<double>(a.x);
+    double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
+    return std::sqrt(dx * dx + dy * dy);
+}
 // A coordinate formed in 64 bits, held inside the int32 range instead of wrapping round.
 int32_t ClampToInt32(int64_t value);
 

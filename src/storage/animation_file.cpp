@@ -78,6 +78,9 @@ template <typename Put> void WriteAnimation(Put put) {
     }
 }
 
+// Records are read many at a time: blocks this large pass the file buffer by, in one system read.
+constexpr int32_t kRecordsPerRead = 8192;
+
 // Reads count bytes; those the file does not have read as 0. Returns the bytes the file had.
 int32_t ReadPadded(unsigned char* bytes, int32_t count) {
     int32_t got = FileReadBlock(kFile, bytes, count);
@@ -86,12 +89,39 @@ int32_t ReadPadded(unsigned char* bytes, int32_t count) {
     return got;
 }
 
-// How many joints and bones each frame has received so far. Loading starts from empty frames and
-// only adds, so the first free slot of a frame is always its count: no frame is scanned.
+// How many joints and bones each frame has received so far. Every frame is empty when loading
+// starts and only receives, so the first free slot of a frame is always its count: no frame is
+// scanned, and the slots past the counts are emptied once at the end.
 struct FrameFill {
     std::vector<int32_t> joints;
     std::vector<int32_t> bones;
 };
+
+// A bone's joints are in place before the bone is taken and never move during a load, so every
+// rest length can be measured at the end, in one run of roots that overlap each other.
+void MeasureLoadedBones(const FrameFill& fill) {
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t slot = 0; slot < fill.bones[static_cast<std::size_t>(frame)]; ++slot) {
+            Bone& bone = BoneAt(frame, slot);
+            bone.restLength =
+                JointDistance(JointAt(frame, bone.jointA), JointAt(frame, bone.jointB));
+        }
+    }
+}
+
+void EmptyUnfilledSlots(const FrameFill& fill) {
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t slot = fill.joints[static_cast<std::size_t>(frame)]; slot < kSlotCount;
+             ++slot) {
+            JointAt(frame, slot).state = JointEmpty;
+        }
+        for (int32_t slot = fill.bones[static_cast<std::size_t>(frame)]; slot < kSlotCount;
+             ++slot) {
+            BoneAt(frame, slot).jointA = -1;
+            BoneAt(frame, slot).jointB = -1;
+        }
+    }
+}
 
 // Returns whether the record was taken.
 bool LoadRecord(const unsigned char* record, FrameFill* fill) {
@@ -121,7 +151,6 @@ bool LoadRecord(const unsigned char* record, FrameFill* fill) {
     bone.jointA = jointA;
     bone.jointB = jointB;
     bone.kind = static_cast<int8_t>(GetByte(record + 7));
-    bone.restLength = JointDistance(JointAt(frame, jointA), JointAt(frame, jointB));
     return true;
 }
 
@@ -154,16 +183,20 @@ int32_t StemLength(const char* path) {
 void EncodeAnimation(std::vector<unsigned char>* bytes) {
     bytes->clear();
     WriteAnimation([bytes](const unsigned char* data, int32_t count) {
-        bytes->insert(bytes->end(), data, data + count);
+        std::size_t end = bytes->size();
+        bytes->resize(end + static_cast<std::size_t>(count));
+        std::memcpy(bytes->data() + end, data, static_cast<std::size_t>(count));
     });
 }
 
+// The whole animation goes to the file in one write: a large block passes the file buffer by.
 int32_t SaveAnimation() {
     if (StringEqual(editor.basePath, "") != 0 || FileCreateReplacing(kFile, editor.basePath) == 0) {
         return 0;
     }
-    WriteAnimation(
-        [](const unsigned char* data, int32_t count) { FileWriteBlock(kFile, data, count); });
+    static std::vector<unsigned char> bytes;
+    EncodeAnimation(&bytes);
+    FileWriteBlock(kFile, bytes.data(), static_cast<int32_t>(bytes.size()));
     return FileCommit(kFile);
 }
 
@@ -171,7 +204,8 @@ int32_t LoadAnimation() {
     if (StringEqual(editor.basePath, "") != 0 || FileOpenRead(kFile, editor.basePath) == 0) {
         return 0;
     }
-    ResetAll();
+    editor.currentFrame = 0; // the rest of the reset: the grids are filled and emptied below
+    editor.playbackEnd = 0;
     unsigned char header[kHeaderSize];
     ReadPadded(header, kHeaderSize);
     int32_t width = GetWord(header);
@@ -187,14 +221,24 @@ int32_t LoadAnimation() {
     auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
     FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0)};
     int32_t lastFrame = 0;
-    unsigned char record[kRecordSize];
-    while (FileAtEnd(kFile) == 0) {
-        ReadPadded(record, kRecordSize);
-        if (LoadRecord(record, &fill)) {
-            lastFrame = GetWord(record);
+    std::vector<unsigned char> records(kRecordsPerRead * kRecordSize);
+    for (;;) {
+        int32_t got = ReadPadded(records.data(), kRecordsPerRead * kRecordSize);
+        // A record cut short by the end of the file is read with its missing bytes as 0.
+        int32_t count = (got + kRecordSize - 1) / kRecordSize;
+        for (int32_t index = 0; index < count; ++index) {
+            const unsigned char* record = records.data() + index * kRecordSize;
+            if (LoadRecord(record, &fill)) {
+                lastFrame = GetWord(record);
+            }
+        }
+        if (got < kRecordsPerRead * kRecordSize) {
+            break;
         }
     }
     FileClose(kFile);
+    MeasureLoadedBones(fill);
+    EmptyUnfilledSlots(fill);
     editor.playbackEnd = lastFrame;
     editor.currentFrame = 0;
     return 1;

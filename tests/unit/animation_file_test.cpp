@@ -285,11 +285,11 @@ TEST_F(AnimationFileTest, SaveFailingAtAnyStepReportsItAndLeavesTheOldFile) {
     ASSERT_EQ(SaveAnimation(), 1);
     Bytes old = Read(path);
     AddJoint(1, 1, JointNormal);
-    const char* faults[] = {"open", "first write", "later write", "sync", "rename"};
+    const char* faults[] = {"open", "write part-way", "write refused", "sync", "rename"};
     for (const char* fault : faults) {
         FileSystem() = calls;
         std::string name = fault;
-        writesLeft = name == "first write" ? 0 : 10;
+        writesLeft = name == "write part-way" ? 0 : -1;
         if (name == "open") {
             FileSystem().open = FailOpen;
         } else if (name == "sync") {

@@ -79,9 +79,9 @@ TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
     editor.currentFrame = 0;
     AddBone(2, 0, BoneStandard);
     ExportAnimation();
-    EXPECT_EQ(Exported(), (Bytes{0, 0, 0x64, 0, 0xC8, 0, 0x96, 0, 0x04, 0x01, //
-                                 0, 0, 0xFF, 0xFF, 0, 0, 0x64, 0, 0xC8, 0,     //
-                                 7, 0, 3, 0, 4, 0, 1, 0, 2, 0}));
+    EXPECT_EQ(Exported(), (Bytes{0, 0, 0x64, 0,    0xC8, 0, 0x96, 0, 0x04, 0x01, //
+                                 0, 0, 0xFF, 0xFF, 0,    0, 0x64, 0, 0xC8, 0,    //
+                                 7, 0, 3,    0,    4,    0, 1,    0, 2,    0}));
 }
 
 int FailCreate(const char*, int, int) {

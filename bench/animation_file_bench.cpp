@@ -1,0 +1,130 @@
+// Saving and loading the largest animation (501 frames of 501 joints and 501 bones, 502,002
+// records) against the least the system can do with the same bytes: one write with the same
+// flush to disk and rename, and one read of the file.
+#include "storage/animation_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "editor/editor_state.h"
+#include "runtime/heaps.h"
+#include "storage/numbered_files.h"
+#include "storage/text.h"
+
+namespace {
+
+struct LargestAnimation {
+    std::string folder;
+    std::string path;
+    std::vector<unsigned char> bytes;
+
+    LargestAnimation() {
+        char pattern[] = "/tmp/animation_bench_XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            return;
+        }
+        folder = pattern;
+        path = folder + "/largest.txt";
+        ProgramHeapCreate();
+        StringHeapInit();
+        TextWorkBufferInit();
+        FileTableInit();
+        EditorStateInit();
+        for (editor.currentFrame = 0; editor.currentFrame <= editor.maxFrame;
+             ++editor.currentFrame) {
+            for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+                AddJoint(100 + slot, 100 + editor.currentFrame, JointNormal);
+                AddBone(slot, (slot + 1) % kSlotCount, BoneStandard);
+            }
+        }
+        editor.currentFrame = 0;
+        AssignString(&editor.basePath, path.c_str());
+        EncodeAnimation(&bytes);
+    }
+    ~LargestAnimation() {
+        if (!folder.empty()) {
+            std::filesystem::remove_all(folder);
+        }
+    }
+};
+
+LargestAnimation& Largest() {
+    static LargestAnimation largest;
+    return largest;
+}
+
+void BM_SaveLargest(benchmark::State& state) {
+    LargestAnimation& largest = Largest();
+    for (auto _ : state) {
+        if (SaveAnimation() != 1) {
+            state.SkipWithError("save failed");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(largest.bytes.size()));
+}
+BENCHMARK(BM_SaveLargest)->Unit(benchmark::kMillisecond);
+
+void BM_RawWriteLargest(benchmark::State& state) {
+    LargestAnimation& largest = Largest();
+    std::string temporary = largest.path + ".raw";
+    for (auto _ : state) {
+        int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        bool written = descriptor >= 0 && write(descriptor, largest.bytes.data(),
+                                                largest.bytes.size()) ==
+                                              static_cast<ssize_t>(largest.bytes.size());
+        written = descriptor >= 0 && fsync(descriptor) == 0 && close(descriptor) == 0 && written;
+        if (!written || std::rename(temporary.c_str(), largest.path.c_str()) != 0) {
+            state.SkipWithError("raw write failed");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(largest.bytes.size()));
+}
+BENCHMARK(BM_RawWriteLargest)->Unit(benchmark::kMillisecond);
+
+void BM_LoadLargest(benchmark::State& state) {
+    LargestAnimation& largest = Largest();
+    if (SaveAnimation() != 1) {
+        state.SkipWithError("save failed");
+        return;
+    }
+    for (auto _ : state) {
+        if (LoadAnimation() != 1) {
+            state.SkipWithError("load failed");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(largest.bytes.size()));
+}
+BENCHMARK(BM_LoadLargest)->Unit(benchmark::kMillisecond);
+
+void BM_RawReadLargest(benchmark::State& state) {
+    LargestAnimation& largest = Largest();
+    if (SaveAnimation() != 1) {
+        state.SkipWithError("save failed");
+        return;
+    }
+    std::vector<unsigned char> into(largest.bytes.size());
+    for (auto _ : state) {
+        int descriptor = open(largest.path.c_str(), O_RDONLY | O_CLOEXEC);
+        ssize_t got = descriptor >= 0 ? read(descriptor, into.data(), into.size()) : -1;
+        if (descriptor < 0 || close(descriptor) != 0 || got != static_cast<ssize_t>(into.size())) {
+            state.SkipWithError("raw read failed");
+            return;
+        }
+        benchmark::DoNotOptimize(into.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(largest.bytes.size()));
+}
+BENCHMARK(BM_RawReadLargest)->Unit(benchmark::kMillisecond);
+
+} // namespace
