@@ -78,9 +78,9 @@ void BM_RawWriteLargest(benchmark::State& state) {
     std::string temporary = largest.path + ".raw";
     for (auto _ : state) {
         int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        bool written = descriptor >= 0 && write(descriptor, largest.bytes.data(),
-                                                largest.bytes.size()) ==
-                                              static_cast<ssize_t>(largest.bytes.size());
+        bool written =
+            descriptor >= 0 && write(descriptor, largest.bytes.data(), largest.bytes.size()) ==
+                                   static_cast<ssize_t>(largest.bytes.size());
         written = descriptor >= 0 && fsync(descriptor) == 0 && close(descriptor) == 0 && written;
         if (!written || std::rename(temporary.c_str(), largest.path.c_str()) != 0) {
             state.SkipWithError("raw write failed");

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,6 +51,11 @@ class EditorProgram : public testing::Test {
     void SetUp() override {
         path = testing::TempDir() + "display_editor_session.txt";
         std::remove(path.c_str());
+        Launch();
+    }
+    // Starts the editor on `path` and waits for its first picture.
+    void Launch() {
+        window = 0;
         std::string program = LIMBRADO_EDITOR_PATH;
         std::vector<char*> argv = {program.data(), path.data(), nullptr};
         ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
@@ -63,6 +69,11 @@ class EditorProgram : public testing::Test {
         ASSERT_EQ(client.height, kHeight);
         RunCommand("xdotool windowfocus --sync " + std::to_string(window));
         ASSERT_TRUE(WaitForColour(700, 50, kBackground)) << "no frame was presented";
+    }
+    static std::uintmax_t SizeOf(const std::string& name) {
+        std::error_code error;
+        std::uintmax_t size = std::filesystem::file_size(name, error);
+        return error ? 0 : size;
     }
     void TearDown() override {
         if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
@@ -161,6 +172,53 @@ TEST_F(EditorProgram, CloseBoxIsIgnoredAndEscapeEndsTheProgramWithExitCodeZero) 
 
     PressKey("Escape");
     EXPECT_EQ(WaitForExit(10), 0);
+}
+
+// Saved with F9, the figure is there again after a restart on the same path, with the backup of
+// the last exit beside it; F10's message box is answered and the export lies beside it too. The
+// paths hold letters beyond ASCII and beyond code page 1252.
+TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
+    PressKey("Escape");
+    ASSERT_EQ(WaitForExit(10), 0);
+    for (std::string name : {"\xC3\x9C"
+                             "bung.txt",
+                             "\xE5\x8A\xA8\xE7\x94\xBB.txt"}) {
+        path = testing::TempDir() + name;
+        std::string stem = path.substr(0, path.size() - 4);
+        for (const std::string& file : {path, stem + "_autosave.txt", stem + "_export.lmb"}) {
+            std::remove(file.c_str());
+        }
+        Launch();
+        MovePointer(300, 330);
+        PressKey("1");
+        ASSERT_TRUE(WaitForColour(300, 330, kJointGreen)) << name;
+        PressKey("F9");
+        std::this_thread::sleep_for(700ms); // the status line's pause takes no keys
+        PressKey("F10");
+        unsigned long box = 0;
+        for (int attempt = 0; attempt < 50 && box == 0; ++attempt) {
+            std::this_thread::sleep_for(200ms);
+            box = FindWindowByTitle("Ok");
+        }
+        ASSERT_NE(box, 0u) << name << ": no message box";
+        RunCommand("xdotool windowfocus --sync " + std::to_string(box) + " key Return");
+        for (int attempt = 0; attempt < 50 && FindWindowByTitle("Ok") != 0; ++attempt) {
+            std::this_thread::sleep_for(100ms);
+        }
+        EXPECT_EQ(SizeOf(stem + "_export.lmb"), 0u) << "no bones, an empty export";
+        EXPECT_TRUE(std::filesystem::exists(stem + "_export.lmb")) << name;
+        RunCommand("xdotool windowfocus --sync " + std::to_string(window));
+        PressKey("Escape");
+        ASSERT_EQ(WaitForExit(10), 0) << name;
+        EXPECT_EQ(SizeOf(path), 15u) << name;
+        EXPECT_EQ(SizeOf(stem + "_autosave.txt"), 15u) << name;
+
+        std::remove((stem + "_autosave.txt").c_str());
+        Launch();
+        EXPECT_TRUE(WaitForColour(300, 330, kJointGreen)) << name << ": not loaded";
+        PressKey("Escape");
+        ASSERT_EQ(WaitForExit(10), 0) << name;
+    }
 }
 
 } // namespace
