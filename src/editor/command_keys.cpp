@@ -14,6 +14,7 @@
 #include "runtime/window.h"
 #include "storage/animation_file.h"
 #include "storage/export_file.h"
+#include "storage/periodic_backup.h"
 
 namespace {
 
@@ -102,13 +103,24 @@ void HandleW() {
 
 // Held, without a latch: every cycle with F9 down saves again and shows the result again.
 void HandleF9() {
-    if (KeyDown(ScanF9)) {
-        ShowStatusMessage(SaveAnimation() != 0 ? "Gespeichert" : "Speichern fehlgeschlagen");
+    if (!KeyDown(ScanF9)) {
+        return;
+    }
+    if (SaveAnimation() != 0) {
+        NoteAnimationStored();
+        ShowStatusMessage("Gespeichert");
+    } else {
+        ShowStatusMessage("Speichern fehlgeschlagen");
     }
 }
 
 void LoadWithMessage() {
-    ShowStatusMessage(LoadAnimation() != 0 ? "Geladen" : "Laden fehlgeschlagen");
+    if (LoadAnimation() != 0) {
+        NoteAnimationStored();
+        ShowStatusMessage("Geladen");
+    } else {
+        ShowStatusMessage("Laden fehlgeschlagen");
+    }
 }
 
 void DrawPlaybackMark() {

@@ -16,6 +16,7 @@
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/animation_file.h"
+#include "storage/periodic_backup.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
 
@@ -68,6 +69,7 @@ void EditorStartup(int argc, char** argv) {
     SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
                         editor.windowHeight, 1, 0, 0);
     LoadAnimation(); // without a file the animation simply stays empty
+    NoteAnimationStored();
 }
 
 bool RunEditorCycle() {
@@ -82,10 +84,12 @@ bool RunEditorCycle() {
     DrawScene();
     DrawHelpOverlay();
     PresentSurface();
+    BackUpWhenDue();
     return IsKeyDown(ScanEscape) == 0;
 }
 
 void EditorShutdown() {
+    FinishBackup();
     SaveBackupAtExit();
     SurfaceClose();
     WindowClose(kMainWindow);

@@ -192,6 +192,16 @@ void DelayMs(int32_t milliseconds) {
     }
 }
 
+int64_t ElapsedMilliseconds() {
+    int64_t frequency = PlatformCounterFrequency();
+    if (frequency <= 0) {
+        return 0;
+    }
+    // Whole seconds and the rest apart, so that the product cannot overflow.
+    int64_t ticks = PlatformCounter();
+    return ticks / frequency * 1000 + ticks % frequency * 1000 / frequency;
+}
+
 uint32_t* SurfacePixels() {
     return surface.open ? surface.pixels.data() : nullptr;
 }

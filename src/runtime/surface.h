@@ -18,6 +18,8 @@ void SurfaceClear(int32_t colour);
 void PresentSurface();
 int32_t SetPresentRate(int32_t rate);
 void DelayMs(int32_t milliseconds);
+// Milliseconds on the high-resolution counter, from an arbitrary start: for measuring intervals.
+int64_t ElapsedMilliseconds();
 
 // For the drawing layer, the keyboard and tests.
 uint32_t* SurfacePixels(); // 0x00RRGGBB, rows of SurfaceWidth (); null while closed

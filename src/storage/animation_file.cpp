@@ -21,6 +21,12 @@ constexpr int32_t kJointRecord = 0;
 constexpr char kBackupSuffix[] = "_autosave.txt";
 constexpr int32_t kStemCut = 4; // characters taken off the end, as ".txt"
 
+// a - b in two's complement: only its low 16 bits are stored, and those never depend on an
+// overflow, which the coordinates at the ends of the int32 range would otherwise cause.
+int32_t Difference(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
 void PutWord(unsigned char* at, int32_t value) {
     at[0] = static_cast<unsigned char>(value & 0xFF);
     at[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
@@ -44,8 +50,8 @@ void PutRecord(unsigned char* record, int32_t frame, int32_t type, int32_t first
 // Writes the header and the records through `put` (a callable taking a byte pointer and a count).
 template <typename Put> void WriteAnimation(Put put) {
     unsigned char header[kHeaderSize];
-    PutWord(header, editor.boxRight - editor.boxLeft);
-    PutWord(header + 2, editor.boxBottom - editor.boxTop);
+    PutWord(header, Difference(editor.boxRight, editor.boxLeft));
+    PutWord(header + 2, Difference(editor.boxBottom, editor.boxTop));
     header[4] = static_cast<unsigned char>(editor.shadowOn & 0xFF);
     header[5] = static_cast<unsigned char>(editor.headOn & 0xFF);
     header[6] = static_cast<unsigned char>(editor.collisionOn & 0xFF);
@@ -60,8 +66,8 @@ template <typename Put> void WriteAnimation(Put put) {
             positionOf[slot] = -1;
             if (joint.state > 0) {
                 positionOf[slot] = saved++;
-                PutRecord(record, frame, kJointRecord, joint.x - editor.boxLeft,
-                          joint.y - editor.boxTop, joint.state);
+                PutRecord(record, frame, kJointRecord, Difference(joint.x, editor.boxLeft),
+                          Difference(joint.y, editor.boxTop), joint.state);
                 put(record, kRecordSize);
             }
         }

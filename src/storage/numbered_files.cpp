@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -328,7 +329,7 @@ bool ResolveLinks(const char* name, std::string* resolved) {
 
 // A name no other file has in the target's folder, created exclusively with the usual permissions.
 int OpenNewFileBeside(const std::string& target, std::string* name) {
-    static uint64_t sequence = 0;
+    static std::atomic<uint64_t> sequence{0}; // a backup may be written on a thread of its own
     constexpr int kAttempts = 64;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         timespec now{};
@@ -362,6 +363,40 @@ bool SyncFolderOf(const std::string& target) {
     bool synced = FileSystem().sync(descriptor) == 0 || errno == EINVAL;
     bool closed = FileSystem().close(descriptor) == 0;
     return synced && closed;
+}
+
+// The file a save replaces, and whether it exists: a regular file or nothing yet. False when the
+// name leads to something else or cannot be looked at.
+bool FindTarget(const char* name, std::string* target, struct stat* status, bool* exists) {
+    if (name == nullptr || name[0] == 0 || !ResolveLinks(name, target)) {
+        return false;
+    }
+    *exists = ::stat(target->c_str(), status) == 0;
+    return (*exists && S_ISREG(status->st_mode)) || (!*exists && errno == ENOENT);
+}
+
+// The new file beside the target, with the target's permission bits; -1 when it cannot be made.
+int OpenReplacement(const std::string& target, const struct stat& status, bool exists,
+                    std::string* newFile) {
+    int descriptor = OpenNewFileBeside(target, newFile);
+    if (descriptor >= 0 && exists && ::fchmod(descriptor, status.st_mode & 07777) != 0) {
+        FileSystem().close(descriptor);
+        FileSystem().unlink(newFile->c_str());
+        return -1;
+    }
+    return descriptor;
+}
+
+// Syncs and closes the new file and, when everything so far went well, renames it over the
+// target; otherwise removes it. True once the new file is in place for good.
+bool PutInPlace(int descriptor, bool written, const char* newFile, const char* target) {
+    bool complete = written && FileSystem().sync(descriptor) == 0;
+    complete = FileSystem().close(descriptor) == 0 && complete;
+    if (complete && FileSystem().rename(newFile, target) == 0) {
+        return SyncFolderOf(target);
+    }
+    FileSystem().unlink(newFile);
+    return false;
 }
 
 const char* TargetName(const FileRecord* record) {
@@ -449,12 +484,9 @@ intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
 
 intptr_t FileCreateReplacing(int32_t number, const char* name) {
     std::string target;
-    if (name == nullptr || name[0] == 0 || !ResolveLinks(name, &target)) {
-        return 0;
-    }
     struct stat status;
-    bool exists = ::stat(target.c_str(), &status) == 0;
-    if ((!exists && errno != ENOENT) || (exists && !S_ISREG(status.st_mode))) {
+    bool exists = false;
+    if (!FindTarget(name, &target, &status, &exists)) {
         return 0;
     }
     int32_t assigned = 0;
@@ -463,21 +495,42 @@ intptr_t FileCreateReplacing(int32_t number, const char* name) {
         return 0;
     }
     std::string newFile;
-    int descriptor = OpenNewFileBeside(target, &newFile);
+    int descriptor = OpenReplacement(target, status, exists, &newFile);
     char* paths = descriptor >= 0 ? CopyPaths(target, newFile) : nullptr;
-    bool ready = paths != nullptr && (!exists || ::fchmod(descriptor, status.st_mode & 07777) == 0);
-    if (!ready) {
+    if (paths == nullptr) {
         if (descriptor >= 0) {
             FileSystem().close(descriptor);
             FileSystem().unlink(newFile.c_str());
         }
-        ProgramHeapFree(paths);
         ObjectTableFree(&files, assigned);
         return 0;
     }
     intptr_t result = StartRecord(record, number, assigned, descriptor);
     record->paths = paths;
     return result;
+}
+
+int32_t WriteFileReplacing(const char* name, const unsigned char* bytes, std::size_t count) {
+    std::string target;
+    struct stat status;
+    bool exists = false;
+    std::string newFile;
+    if (!FindTarget(name, &target, &status, &exists)) {
+        return 0;
+    }
+    int descriptor = OpenReplacement(target, status, exists, &newFile);
+    if (descriptor < 0) {
+        return 0;
+    }
+    std::size_t written = 0;
+    while (written < count) {
+        long result = FileSystem().write(descriptor, bytes + written, count - written);
+        if (result <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(result);
+    }
+    return PutInPlace(descriptor, written == count, newFile.c_str(), target.c_str()) ? 1 : 0;
 }
 
 // For a file opened in place, a commit writes out, syncs and closes it.
@@ -490,15 +543,13 @@ int32_t FileCommit(int32_t number) {
         FileFlush(record);
     }
     int descriptor = DescriptorOf(record);
-    bool complete = record->failed == 0 && FileSystem().sync(descriptor) == 0;
-    complete = FileSystem().close(descriptor) == 0 && complete;
+    bool complete = false;
     if (record->paths != nullptr) {
-        if (complete && FileSystem().rename(NewFileName(record), TargetName(record)) == 0) {
-            complete = SyncFolderOf(TargetName(record));
-        } else {
-            FileSystem().unlink(NewFileName(record));
-            complete = false;
-        }
+        complete =
+            PutInPlace(descriptor, record->failed == 0, NewFileName(record), TargetName(record));
+    } else {
+        complete = record->failed == 0 && FileSystem().sync(descriptor) == 0;
+        complete = FileSystem().close(descriptor) == 0 && complete;
     }
     ReleaseRecord(number, record);
     return complete ? 1 : 0;

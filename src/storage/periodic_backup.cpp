@@ -1,0 +1,87 @@
+// The periodic backup. A failed write is silent, as every backup is; the animation then still
+// differs from what was stored, so the next minute tries again.
+#include "storage/periodic_backup.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "editor/editor_state.h"
+#include "runtime/surface.h"
+#include "storage/animation_file.h"
+#include "storage/numbered_files.h"
+#include "storage/text.h"
+
+namespace {
+
+constexpr int64_t kBackupIntervalMs = 60000;
+
+struct PeriodicBackup {
+    std::vector<unsigned char> stored;  // the animation as last saved, loaded or backed up
+    std::vector<unsigned char> pending; // the copy the writer works from; the main loop keeps off
+    std::thread writer;
+    std::atomic<bool> writing{false};
+    std::atomic<int32_t> written{0};
+    int64_t lastLook = 0; // milliseconds
+};
+
+PeriodicBackup backup;
+
+// Takes in a writer that has finished; a written copy becomes what is stored.
+void CollectWriter(bool wait) {
+    if (!backup.writer.joinable() || (backup.writing && !wait)) {
+        return;
+    }
+    backup.writer.join();
+    if (backup.written != 0) {
+        backup.stored.swap(backup.pending);
+    }
+}
+
+std::string BackupName() {
+    int32_t start = WorkBufferLength();
+    std::string name = SiblingFileName("_autosave.txt", start);
+    WorkBufferSetLength(start);
+    return name;
+}
+
+} // namespace
+
+void NoteAnimationStored() {
+    FinishBackup();
+    EncodeAnimation(&backup.stored);
+    backup.lastLook = ElapsedMilliseconds();
+}
+
+void BackUpWhenDue() {
+    int64_t now = ElapsedMilliseconds();
+    if (now - backup.lastLook < kBackupIntervalMs) {
+        return;
+    }
+    CollectWriter(false);
+    if (backup.writer.joinable() || StringEqual(editor.basePath, "") != 0) {
+        return; // still writing the last one, or nowhere to write: look again later
+    }
+    backup.lastLook = now;
+    EncodeAnimation(&backup.pending);
+    if (backup.pending == backup.stored) {
+        return;
+    }
+    backup.writing = true;
+    try {
+        backup.writer = std::thread([name = BackupName()] {
+            backup.written = WriteFileReplacing(name.c_str(), backup.pending.data(),
+                                                backup.pending.size());
+            backup.writing = false;
+        });
+    } catch (const std::system_error&) {
+        backup.writing = false; // no thread to be had: the next minute tries again
+    }
+}
+
+void FinishBackup() {
+    CollectWriter(true);
+}

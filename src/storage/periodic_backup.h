@@ -1,0 +1,12 @@
+// The backup beside the animation file while the editor runs: written at most once a minute, and
+// only while the animation differs from what was last saved, loaded or backed up. The main loop
+// takes a copy of the animation's bytes in one cycle; a thread of its own writes the copy the same
+// way every save is written, so that no cycle waits for the disk.
+#pragma once
+
+// After a save or a load: the animation as it stands now is what the file holds.
+void NoteAnimationStored();
+// Once per main-loop cycle; starts a backup when one is due and the animation has changed.
+void BackUpWhenDue();
+// Waits for a backup still being written; before the backup at exit, which writes the same file.
+void FinishBackup();
