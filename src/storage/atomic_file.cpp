@@ -85,7 +85,8 @@ bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::st
             continue;
         }
         if (written <= 0) {
-            *error = std::string("cannot write: ") + (written < 0 ? std::strerror(errno) : "no room");
+            *error =
+                std::string("cannot write: ") + (written < 0 ? std::strerror(errno) : "no room");
             return false;
         }
         next += written;

@@ -91,8 +91,7 @@ bool ExportAnimationGif(const char* path, const PictureProgress& progress, std::
     return WriteGifAnimation(path, PlaybackPictures(progress), kPictureFrameDelay, error);
 }
 
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress,
-                         std::string* error) {
+bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error) {
     if (!SurfaceReady(error) || !MakeFolder(folder, error)) {
         return false;
     }

@@ -27,5 +27,4 @@ void DrawPlaybackPicture(int32_t frame);
 using PictureProgress = std::function<void(int32_t done, int32_t total)>;
 bool ExportAnimationGif(const char* path, const PictureProgress& progress, std::string* error);
 // folder/frame_000.png onwards; the folder is made when it does not exist.
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress,
-                         std::string* error);
+bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error);

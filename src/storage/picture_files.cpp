@@ -22,9 +22,9 @@ ColorMapObject* MakeColourMap(const PicturePalette& palette) {
     std::vector<GifColorType> entries(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
     for (std::size_t index = 0; index < palette.colours.size(); ++index) {
         uint32_t colour = palette.colours[index];
-        entries[index] = GifColorType{static_cast<GifByteType>(colour >> 16),
-                                      static_cast<GifByteType>(colour >> 8),
-                                      static_cast<GifByteType>(colour)};
+        entries[index] =
+            GifColorType{static_cast<GifByteType>(colour >> 16),
+                         static_cast<GifByteType>(colour >> 8), static_cast<GifByteType>(colour)};
     }
     return GifMakeMapObject(size, entries.data());
 }
@@ -299,8 +299,7 @@ bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, in
     // Room for the largest PNG these pixels can make, so that one encoding always fits.
     std::vector<png_byte> encoded(PNG_IMAGE_PNG_SIZE_MAX(image));
     png_alloc_size_t size = encoded.size();
-    if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rows.data(), 0, nullptr) ==
-        0) {
+    if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rows.data(), 0, nullptr) == 0) {
         *error = std::string("cannot encode the PNG: ") + image.message;
         png_image_free(&image);
         return false;

@@ -1,0 +1,135 @@
+// The animation's pictures, decoded again: one frame per frame from 0 to playbackEnd, 800 x 600,
+// as playback shows them (every bone of kinds 1 and 2 lime, the head, no joints, no stabilising
+// bones, no playback marks), the same in the GIF and the PNGs, and the editor state unchanged.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "editor/editor_state.h"
+#include "storage/picture_export.h"
+#include "support/drawing_session.h"
+#include "support/picture_decoding.h"
+
+namespace {
+
+constexpr uint32_t kBackground = 0x141414;
+constexpr uint32_t kLime = 0xBBFF00;
+constexpr uint32_t kHeadGrey = 0x505050;
+
+class PictureExportTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.opened);
+        folder = testing::TempDir() + "export_" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Frame f: a standard bone from (230 + 50f, 100) to (430 + 50f, 100), a free-length bone down
+    // to (230 + 50f, 300) and a stabilising bone from there to the standard bone's far end.
+    static void BuildWalk(int32_t lastFrame) {
+        for (int32_t frame = 0; frame <= lastFrame; ++frame) {
+            editor.currentFrame = frame;
+            int32_t x = 230 + 50 * frame;
+            AddJoint(x, 100, JointNormal);
+            AddJoint(x + 200, 100, JointStatic);
+            AddJoint(x, 300, JointNormal);
+            AddBone(0, 1, BoneStandard);
+            AddBone(0, 2, BoneFreeLength);
+            AddBone(2, 1, BoneStabilising);
+        }
+        editor.currentFrame = 0;
+        editor.playbackEnd = lastFrame;
+        editor.headOn = 1;
+    }
+
+    static void ExpectPlaybackPicture(const std::vector<uint32_t>& pixels, int32_t frame) {
+        auto at = [&pixels](int32_t x, int32_t y) { return pixels[y * 800 + x]; };
+        int32_t x = 230 + 50 * frame;
+        EXPECT_EQ(at(x + 150, 100), kLime) << "standard bone, frame " << frame;
+        EXPECT_EQ(at(x + 200, 100), kLime) << "the static joint's place, frame " << frame;
+        EXPECT_EQ(at(x, 250), kLime) << "free-length bone, frame " << frame;
+        EXPECT_EQ(at(x + 100, 200), kBackground) << "stabilising bone, frame " << frame;
+        EXPECT_EQ(at(x + 20, 110), kHeadGrey) << "head, frame " << frame;
+        EXPECT_EQ(at(x - 30, 100), kBackground) << "beside the head, frame " << frame;
+        EXPECT_EQ(at(12, 20), kBackground) << "where the play mark stands, frame " << frame;
+        EXPECT_EQ(at(400, 450), kLime) << "the box, which playback shows too, frame " << frame;
+        // No joint disc (green or red) and no other colour anywhere.
+        std::set<uint32_t> colours(pixels.begin(), pixels.end());
+        EXPECT_EQ(colours, (std::set<uint32_t>{kBackground, kHeadGrey, kLime}));
+    }
+
+    DrawingSession session;
+    std::string folder;
+};
+
+TEST_F(PictureExportTest, FrameCountRunsFromZeroToPlaybackEndInsideTheGrids) {
+    const int32_t cases[][2] = {{-3, 1}, {0, 1}, {2, 3}, {500, 501}, {900, 501}};
+    for (const auto& [playbackEnd, count] : cases) {
+        editor.playbackEnd = playbackEnd;
+        EXPECT_EQ(PictureFrameCount(), count) << playbackEnd;
+    }
+}
+
+TEST_F(PictureExportTest, GifAndPngsShowEveryFrameAsPlaybackDoes) {
+    BuildWalk(2);
+    editor.currentFrame = 1;
+    std::string gifPath = folder + "/walk.gif";
+    std::string pngFolder = folder + "/frames";
+    std::string error;
+    ASSERT_TRUE(ExportAnimationGif(gifPath.c_str(), nullptr, &error)) << error;
+    ASSERT_TRUE(ExportAnimationPngs(pngFolder.c_str(), nullptr, &error)) << error;
+    EXPECT_EQ(editor.currentFrame, 1);
+    EXPECT_EQ(editor.playing, 0);
+
+    DecodedGif gif = DecodeGif(gifPath);
+    ASSERT_TRUE(gif.read);
+    EXPECT_EQ(gif.width, 800);
+    EXPECT_EQ(gif.height, 600);
+    EXPECT_EQ(gif.loopCount, 0);
+    ASSERT_EQ(gif.frames.size(), 3u);
+    EXPECT_EQ(FolderEntries(pngFolder).size(), 3u);
+    for (int32_t frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(gif.delays[frame], 4);
+        ExpectPlaybackPicture(gif.frames[frame], frame);
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%03d.png", frame);
+        DecodedPng png = DecodePng(pngFolder + name);
+        ASSERT_TRUE(png.read) << name;
+        EXPECT_EQ(png.width, 800);
+        EXPECT_EQ(png.height, 600);
+        EXPECT_EQ(png.pixels, gif.frames[frame]) << name;
+    }
+}
+
+TEST_F(PictureExportTest, PlaybackEndZeroGivesTheFirstFrameOnly) {
+    BuildWalk(0);
+    std::string gifPath = folder + "/still.gif";
+    std::string error;
+    int32_t reports = 0;
+    ASSERT_TRUE(ExportAnimationGif(
+        gifPath.c_str(), [&reports](int32_t, int32_t) { ++reports; }, &error))
+        << error;
+    DecodedGif gif = DecodeGif(gifPath);
+    ASSERT_EQ(gif.frames.size(), 1u);
+    ExpectPlaybackPicture(gif.frames[0], 0);
+    EXPECT_EQ(reports, 2); // colours, then encoding
+}
+
+TEST_F(PictureExportTest, PngFolderThatIsAFileFailsWithItsName) {
+    BuildWalk(1);
+    std::string file = folder + "/taken";
+    std::ofstream(file) << "x";
+    std::string error;
+    EXPECT_FALSE(ExportAnimationPngs(file.c_str(), nullptr, &error));
+    EXPECT_NE(error.find(file), std::string::npos) << error;
+}
+
+} // namespace
