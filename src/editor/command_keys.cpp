@@ -12,10 +12,13 @@
 #include "runtime/input.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
+#include "storage/animation_file.h"
+#include "storage/export_file.h"
 
 namespace {
 
 constexpr int32_t kPlaybackPauseMs = 25;
+constexpr int32_t kStatusMessageMs = 500;
 
 bool KeyDown(int32_t scanCode) {
     return IsKeyDown(scanCode) != 0;
@@ -95,6 +98,17 @@ void HandleW() {
         editor.collisionOn = 1;
     }
     editor.drawingBox = 0;
+}
+
+// Held, without a latch: every cycle with F9 down saves again and shows the result again.
+void HandleF9() {
+    if (KeyDown(ScanF9)) {
+        ShowStatusMessage(SaveAnimation() != 0 ? "Gespeichert" : "Speichern fehlgeschlagen");
+    }
+}
+
+void LoadWithMessage() {
+    ShowStatusMessage(LoadAnimation() != 0 ? "Geladen" : "Laden fehlgeschlagen");
 }
 
 void DrawPlaybackMark() {
@@ -191,7 +205,8 @@ void HandleCommandKeys() {
     HandleLeftShift();
     HandleLeftCtrl();
     HandleW();
-    // Saving (F9, held) and loading (F8) belong here, once the animation file exists.
+    HandleF9();
+    PressKey(ScanF8, LatchF8, LoadWithMessage);
     PressKey(ScanF1, LatchF1, ToggleHelp);
     PressKey(ScanF4, LatchF4, ToggleCollision);
     PressKey(ScanF5, LatchF5, ToggleHead);
@@ -199,8 +214,21 @@ void HandleCommandKeys() {
     PressKey(ScanF7, LatchF7, StepFrameForward);
     PressKey(ScanDelete, LatchDelete, DeleteJointAtCursor);
     PressKey(ScanF3, LatchF3, ToggleShadow);
-    // Exporting (F10) belongs here, once the export file exists.
+    PressKey(ScanF10, LatchF10, ExportAnimation);
     PressKey(ScanF12, LatchF12, PlayAnimation);
     HandleF11();
     PressKey(ScanF2, LatchF2, CycleBoneMode);
+}
+
+// The scene without the help overlay, the text in red in the drawing's default font, and a pause
+// in which nothing else happens.
+void ShowStatusMessage(const char* text) {
+    DrawScene();
+    if (DrawingBegin(SurfaceDrawTarget()) != 0) {
+        DrawingSetMode(DrawingTransparentText);
+        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
+        DrawingEnd();
+    }
+    PresentSurface();
+    DelayMs(kStatusMessageMs);
 }

@@ -15,6 +15,7 @@
 #include "runtime/startup.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
+#include "storage/animation_file.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
 
@@ -66,8 +67,7 @@ void EditorStartup(int argc, char** argv) {
                "Limbrado Tool by Orvelin_", kMainWindowFlags);
     SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
                         editor.windowHeight, 1, 0, 0);
-    // The start-up load of the animation file at basePath takes its place here, after the
-    // window and before the first cycle.
+    LoadAnimation(); // without a file the animation simply stays empty
 }
 
 bool RunEditorCycle() {
@@ -86,7 +86,7 @@ bool RunEditorCycle() {
 }
 
 void EditorShutdown() {
-    // The automatic backup of the animation takes its place here, before the window closes.
+    SaveBackupAtExit();
     SurfaceClose();
     WindowClose(kMainWindow);
     RuntimeShutdown();

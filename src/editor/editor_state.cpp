@@ -118,6 +118,13 @@ void DeleteJoint(int32_t slot) {
         return;
     }
     JointAt(editor.currentFrame, slot).state = JointEmpty;
+    // A gesture that started on the joint ends with it.
+    if (editor.boneStartJoint == slot) {
+        editor.boneStartJoint = -1;
+    }
+    if (editor.draggedJoint == slot) {
+        editor.draggedJoint = -1;
+    }
     for (int32_t boneSlot = 0; boneSlot < kSlotCount; ++boneSlot) {
         Bone& bone = BoneAt(editor.currentFrame, boneSlot);
         if (BoneInUse(bone) && (bone.jointA == slot || bone.jointB == slot)) {

@@ -99,8 +99,9 @@ int32_t ClampToInt32(int64_t value);
 
 // All of these work on editor.currentFrame. AddJoint and AddBone return the slot they filled, or
 // -1 when all 501 slots of the frame are in use (nothing changes then); AddBone also refuses joint
-// slots outside 0 to 500. DeleteJoint ignores a slot outside 0 to 500, CopyPreviousFrame does
-// nothing on frame 0.
+// slots outside 0 to 500. DeleteJoint ignores a slot outside 0 to 500 and
+// ends a drag or a bone gesture that started on the joint; CopyPreviousFrame does nothing on
+// frame 0.
 int32_t AddJoint(int32_t x, int32_t y, int32_t state);
 int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind);
 void DeleteJoint(int32_t slot);

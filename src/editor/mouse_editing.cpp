@@ -48,8 +48,11 @@ void HandleRightButton() {
         editor.boneStartJoint = PickJoint(kBonePickRadius);
     }
     if (MouseButtonPressed(MouseRight) == 0 && editor.boneStartJoint >= 0) {
+        // The start joint may have gone while the button was down (all joints reset, the frame
+        // replaced by a copy): a bone is made only between two joints in use.
         int32_t end = PickJoint(kBonePickRadius);
-        if (end >= 0 && end != editor.boneStartJoint) {
+        bool startInUse = JointAt(editor.currentFrame, editor.boneStartJoint).state != JointEmpty;
+        if (end >= 0 && end != editor.boneStartJoint && startInUse) {
             AddBone(editor.boneStartJoint, end, editor.boneMode);
         }
         editor.boneStartJoint = -1;

@@ -1,7 +1,8 @@
 // The seam to the platform: everything the runtime needs from the window system, the input
 // devices, the clock and the system dialogs. Two backends implement it: the real one on SDL2 and
 // GTK 3 (backend_sdl*.cpp) and a headless one that tests script (backend_headless.cpp). Texts
-// crossing the seam are UTF-8; windows are opaque non-zero handles.
+// crossing the seam are UTF-8, file names the file system's own bytes; windows are opaque non-zero
+// handles.
 #pragma once
 
 #include <cstdint>

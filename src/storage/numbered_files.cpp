@@ -1,6 +1,7 @@
 // Numbered files: a table of open POSIX files, each with one 4096-byte buffer from the program heap
-// that holds either bytes waiting to be written or bytes read ahead, never both. Every system call
-// goes through FileSystem(), so that tests can watch the transfers.
+// that holds either bytes waiting to be written or bytes read ahead, never both, and files written
+// beside their target and renamed over it once complete. Every system call that moves or commits
+// data goes through FileSystem(), so that tests can watch the transfers and make them fail.
 #include "storage/numbered_files.h"
 
 #include <fcntl.h>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <string>
 
 #include "runtime/heaps.h"
 #include "runtime/object_table.h"
@@ -22,6 +25,8 @@ constexpr int32_t kFileTableGrowth = 16;
 constexpr int kCreatePermissions = 0666; // less the umask, as for every new file
 
 // handle is the descriptor + 1, so that a zero first word means "not open" even for descriptor 0.
+// `failed` notes a write that the system did not take in full. `paths` is null for a file opened
+// in place; for a replacing file it holds the target's name, a 0, the new file's name and a 0.
 // Write direction: the pending bytes are buffer[0 .. size - count). Read direction: the next
 // unread byte is buffer[fill - count]. The system file position lies after everything that has
 // passed through the buffer.
@@ -31,7 +36,9 @@ struct FileRecord {
     int32_t count;
     int32_t fill;
     int32_t direction;
+    int32_t failed;
     unsigned char* buffer;
+    char* paths;
 };
 
 ObjectTable files;
@@ -64,6 +71,22 @@ long SystemSeek(int descriptor, long offset, int whence) {
     return ::lseek(descriptor, offset, whence);
 }
 
+int SystemSync(int descriptor) {
+    int result;
+    do {
+        result = ::fsync(descriptor);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+int SystemRename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+
+int SystemUnlink(const char* name) {
+    return ::unlink(name);
+}
+
 // Not retried on EINTR: on Linux the descriptor is gone either way.
 int SystemClose(int descriptor) {
     return ::close(descriptor);
@@ -94,13 +117,15 @@ FileRecord* FindFile(int32_t number) {
     return record;
 }
 
-// Repeats short writes so that a flush never drops bytes; one system write when it all fits.
-int32_t WriteAll(const FileRecord* record, const unsigned char* bytes, int32_t count) {
+// Repeats short writes so that a flush never drops bytes; one system write when it all fits. What
+// the system refuses marks the file as failed, so that a commit can tell.
+int32_t WriteAll(FileRecord* record, const unsigned char* bytes, int32_t count) {
     int32_t written = 0;
     while (written < count) {
         long result = FileSystem().write(DescriptorOf(record), bytes + written,
                                          static_cast<unsigned long>(count - written));
         if (result <= 0) {
+            record->failed = 1;
             break;
         }
         written += static_cast<int32_t>(result);
@@ -203,6 +228,9 @@ int32_t WriteThroughBufferOrSystem(FileRecord* record, const unsigned char* byte
     }
     long result =
         FileSystem().write(DescriptorOf(record), bytes, static_cast<unsigned long>(count));
+    if (result != count) {
+        record->failed = 1;
+    }
     return static_cast<int32_t>(std::max(result, 0L));
 }
 
@@ -250,28 +278,139 @@ int OpenFlags(int32_t mode) {
     }
 }
 
-// The descriptor, or -1. A directory opens for reading on Linux but is no file to read.
+// The descriptor, or -1. Only regular files are files here: a directory opens for reading on Linux
+// but holds no bytes, and a FIFO or a device would block or never end. Opening does not wait for
+// the other end of a FIFO, so such a name fails at once.
 int OpenDescriptor(int32_t mode, const char* name) {
     int flags = OpenFlags(mode);
     if (flags < 0 || name == nullptr || name[0] == 0) {
         return -1;
     }
-    int descriptor = FileSystem().open(name, flags | O_CLOEXEC, kCreatePermissions);
+    int descriptor = FileSystem().open(name, flags | O_CLOEXEC | O_NONBLOCK, kCreatePermissions);
     if (descriptor < 0 && mode == FileModeCreate) {
-        descriptor = FileSystem().open(name, O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+        descriptor = FileSystem().open(name, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0);
     }
     struct stat status;
-    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (descriptor >= 0 && (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
         FileSystem().close(descriptor);
         return -1;
     }
     return descriptor;
 }
 
+// Follows symbolic links to the name of the file they lead to (which need not exist yet), so that
+// a save replaces that file and leaves the link in place. Gives up on a loop of links.
+constexpr int kLinkHops = 40;
+
+std::string FolderOf(const std::string& path) {
+    std::size_t separator = path.rfind('/');
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+bool ResolveLinks(const char* name, std::string* resolved) {
+    std::string path = name;
+    for (int hop = 0; hop < kLinkHops; ++hop) {
+        struct stat status;
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            *resolved = path;
+            return true;
+        }
+        std::string link(static_cast<std::size_t>(status.st_size) + 256, '\0');
+        ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= link.size()) {
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(length));
+        path = link[0] == '/' ? link : FolderOf(path) + link;
+    }
+    return false;
+}
+
+// A name no other file has in the target's folder, created exclusively with the usual permissions.
+int OpenNewFileBeside(const std::string& target, std::string* name) {
+    static uint64_t sequence = 0;
+    constexpr int kAttempts = 64;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        uint64_t mix = static_cast<uint64_t>(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^
+                       static_cast<uint64_t>(::getpid()) << 20 ^ ++sequence;
+        char suffix[17];
+        for (int digit = 0; digit < 16; ++digit) {
+            suffix[digit] = "0123456789abcdef"[mix >> (digit * 4) & 0xF];
+        }
+        suffix[16] = 0;
+        *name = FolderOf(target) + ".limbrado-" + suffix + ".tmp";
+        int descriptor = FileSystem().open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                                           kCreatePermissions);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+// A rename is lasting only once the folder that holds it is on disk too. File systems that cannot
+// sync a folder say so with EINVAL; there the rename is as lasting as it gets.
+bool SyncFolderOf(const std::string& target) {
+    std::string folder = FolderOf(target);
+    int descriptor = FileSystem().open(folder.empty() ? "." : folder.c_str(),
+                                       O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool synced = FileSystem().sync(descriptor) == 0 || errno == EINVAL;
+    bool closed = FileSystem().close(descriptor) == 0;
+    return synced && closed;
+}
+
+const char* TargetName(const FileRecord* record) {
+    return record->paths;
+}
+const char* NewFileName(const FileRecord* record) {
+    return record->paths + std::strlen(record->paths) + 1;
+}
+
+char* CopyPaths(const std::string& target, const std::string& newFile) {
+    std::size_t size = target.size() + newFile.size() + 2;
+    auto* paths = static_cast<char*>(ProgramHeapAllocate(size));
+    if (paths != nullptr) {
+        std::memcpy(paths, target.c_str(), target.size() + 1);
+        std::memcpy(paths + target.size() + 1, newFile.c_str(), newFile.size() + 1);
+    }
+    return paths;
+}
+
+// Taking the number closes whatever file was open under it. Null when the table cannot grow.
+FileRecord* TakeRecord(int32_t number, int32_t* assigned) {
+    FileTableInit();
+    ForgetLastRecord();
+    return static_cast<FileRecord*>(ObjectTableTake(&files, number, assigned));
+}
+
+intptr_t StartRecord(FileRecord* record, int32_t number, int32_t assigned, int descriptor) {
+    *record = FileRecord{};
+    record->handle = descriptor + 1;
+    record->buffer = static_cast<unsigned char*>(ProgramHeapAllocate(kFileBufferSize));
+    record->size = kFileBufferSize;
+    record->count = 0;
+    record->direction = kDirectionRead;
+    return number == kAutomaticNumber ? assigned : record->handle;
+}
+
+// Gives the buffer and the names back and frees the number; the descriptor is closed already.
+void ReleaseRecord(int32_t number, FileRecord* record) {
+    ProgramHeapFree(record->buffer);
+    ProgramHeapFree(record->paths);
+    ObjectTableFree(&files, number);
+    ForgetLastRecord();
+}
+
 } // namespace
 
 FileSystemCalls& FileSystem() {
-    static FileSystemCalls calls{SystemOpen, SystemRead, SystemWrite, SystemSeek, SystemClose};
+    static FileSystemCalls calls{SystemOpen,  SystemRead, SystemWrite,  SystemSeek,
+                                 SystemClose, SystemSync, SystemRename, SystemUnlink};
     return calls;
 }
 
@@ -295,10 +434,8 @@ void FileTableShutdown() {
 
 // Taking the number closes whatever file was open under it, before the new one is opened.
 intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
-    FileTableInit();
-    ForgetLastRecord();
     int32_t assigned = 0;
-    auto* record = static_cast<FileRecord*>(ObjectTableTake(&files, number, &assigned));
+    FileRecord* record = TakeRecord(number, &assigned);
     if (record == nullptr) {
         return 0;
     }
@@ -307,13 +444,64 @@ intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
         ObjectTableFree(&files, assigned);
         return 0;
     }
-    *record = FileRecord{};
-    record->handle = descriptor + 1;
-    record->buffer = static_cast<unsigned char*>(ProgramHeapAllocate(kFileBufferSize));
-    record->size = kFileBufferSize;
-    record->count = 0;
-    record->direction = kDirectionRead;
-    return number == kAutomaticNumber ? assigned : record->handle;
+    return StartRecord(record, number, assigned, descriptor);
+}
+
+intptr_t FileCreateReplacing(int32_t number, const char* name) {
+    std::string target;
+    if (name == nullptr || name[0] == 0 || !ResolveLinks(name, &target)) {
+        return 0;
+    }
+    struct stat status;
+    bool exists = ::stat(target.c_str(), &status) == 0;
+    if ((!exists && errno != ENOENT) || (exists && !S_ISREG(status.st_mode))) {
+        return 0;
+    }
+    int32_t assigned = 0;
+    FileRecord* record = TakeRecord(number, &assigned);
+    if (record == nullptr) {
+        return 0;
+    }
+    std::string newFile;
+    int descriptor = OpenNewFileBeside(target, &newFile);
+    char* paths = descriptor >= 0 ? CopyPaths(target, newFile) : nullptr;
+    bool ready = paths != nullptr && (!exists || ::fchmod(descriptor, status.st_mode & 07777) == 0);
+    if (!ready) {
+        if (descriptor >= 0) {
+            FileSystem().close(descriptor);
+            FileSystem().unlink(newFile.c_str());
+        }
+        ProgramHeapFree(paths);
+        ObjectTableFree(&files, assigned);
+        return 0;
+    }
+    intptr_t result = StartRecord(record, number, assigned, descriptor);
+    record->paths = paths;
+    return result;
+}
+
+// For a file opened in place, a commit writes out, syncs and closes it.
+int32_t FileCommit(int32_t number) {
+    FileRecord* record = number == kAutomaticNumber ? nullptr : FindFile(number);
+    if (record == nullptr) {
+        return 0;
+    }
+    if (record->buffer != nullptr) {
+        FileFlush(record);
+    }
+    int descriptor = DescriptorOf(record);
+    bool complete = record->failed == 0 && FileSystem().sync(descriptor) == 0;
+    complete = FileSystem().close(descriptor) == 0 && complete;
+    if (record->paths != nullptr) {
+        if (complete && FileSystem().rename(NewFileName(record), TargetName(record)) == 0) {
+            complete = SyncFolderOf(TargetName(record));
+        } else {
+            FileSystem().unlink(NewFileName(record));
+            complete = false;
+        }
+    }
+    ReleaseRecord(number, record);
+    return complete ? 1 : 0;
 }
 
 intptr_t FileOpenRead(int32_t number, const char* name) {
@@ -324,18 +512,20 @@ intptr_t FileCreate(int32_t number, const char* name) {
     return FileOpen(FileModeCreate, number, name);
 }
 
+// A replacing file closed without a commit was abandoned: its new file goes, the target stays.
 void FileClose(int32_t number) {
     FileRecord* record = number == kAutomaticNumber ? nullptr : FindFile(number);
     if (record == nullptr) {
         return;
     }
-    if (record->buffer != nullptr) {
+    if (record->buffer != nullptr && record->paths == nullptr) {
         FileFlush(record);
-        ProgramHeapFree(record->buffer);
     }
     FileSystem().close(DescriptorOf(record));
-    ObjectTableFree(&files, number);
-    ForgetLastRecord();
+    if (record->paths != nullptr) {
+        FileSystem().unlink(NewFileName(record));
+    }
+    ReleaseRecord(number, record);
 }
 
 int32_t FileWriteByte(int32_t number, int32_t value) {

@@ -23,12 +23,24 @@ int32_t FileAtEnd(int32_t number); // 0 while a byte is left; consumes nothing
 int32_t FileWriteBlock(int32_t number, const void* bytes, int32_t count); // bytes written
 int32_t FileReadBlock(int32_t number, void* destination, int32_t count);  // bytes read
 
-// The system calls the layer makes, replaceable so that tests can watch them.
+// A file written in place of another. FileCreateReplacing opens a new file beside `name` (beside
+// the file a symbolic link leads to, for a link); FileCommit writes out the buffer, flushes the new
+// file to disk and renames it over the target, with the target's permission bits. Until then the
+// target is untouched: closing the number without a commit, or any failure on the way, removes
+// the new file and leaves the target as it was. A target that exists but is no regular file fails
+// at once. FileCommit returns 1 when the new file is in place and closes the number either way.
+intptr_t FileCreateReplacing(int32_t number, const char* name);
+int32_t FileCommit(int32_t number);
+
+// The system calls the layer makes, replaceable so that tests can watch them and make them fail.
 struct FileSystemCalls {
     int (*open)(const char* name, int flags, int mode);
     long (*read)(int descriptor, void* bytes, unsigned long count);
     long (*write)(int descriptor, const void* bytes, unsigned long count);
     long (*seek)(int descriptor, long offset, int whence);
     int (*close)(int descriptor);
+    int (*sync)(int descriptor);                     // to disk
+    int (*rename)(const char* from, const char* to); // replaces `to`
+    int (*unlink)(const char* name);
 };
 FileSystemCalls& FileSystem();

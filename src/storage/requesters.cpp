@@ -1,6 +1,7 @@
 // The file chooser and the message box: the default file divided into folder and name, the
-// pattern text turned into the chooser's list of filters, texts converted between code page 1252
-// and the platform's UTF-8, and the chosen path handed back as a temporary text.
+// pattern text turned into the chooser's list of filters, the program's texts converted from code
+// page 1252 to the platform's UTF-8, and the chosen path handed back as a temporary text. Paths are
+// never converted: they stay the bytes the file system names the file with.
 #include "storage/requesters.h"
 
 #include <string>
@@ -89,11 +90,54 @@ std::vector<FilterEntry> FilterEntries(const std::string& patternText) {
     return entries;
 }
 
-// The program's texts cannot hold every character of a path. A path that does not survive the
-// conversion would name another file, so it counts as no choice.
-std::string RepresentablePath(const char* utf8Path) {
-    std::string path = Utf8ToCp1252(utf8Path);
-    return Cp1252ToUtf8(path.c_str()) == utf8Path ? path : std::string();
+// The length of the well-formed UTF-8 sequence at `at`, or 0: no overlong forms, no surrogates,
+// nothing past U+10FFFF.
+int WellFormedSequenceLength(const unsigned char* at) {
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (at[0] < 0x80) {
+        return 1;
+    } else if (at[0] >= 0xC2 && at[0] <= 0xDF) {
+        length = 2;
+    } else if (at[0] >= 0xE0 && at[0] <= 0xEF) {
+        length = 3;
+        low = at[0] == 0xE0 ? 0xA0 : low;
+        high = at[0] == 0xED ? 0x9F : high;
+    } else if (at[0] >= 0xF0 && at[0] <= 0xF4) {
+        length = 4;
+        low = at[0] == 0xF0 ? 0x90 : low;
+        high = at[0] == 0xF4 ? 0x8F : high;
+    } else {
+        return 0;
+    }
+    if (at[1] < low || at[1] > high) {
+        return 0;
+    }
+    for (int index = 2; index < length; ++index) {
+        if ((at[index] & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// A file name as a person can read it: its UTF-8 as it stands, each byte that is no part of a
+// well-formed sequence shown as U+FFFD.
+std::string DisplayableFileName(const char* path) {
+    std::string shown;
+    const auto* at = reinterpret_cast<const unsigned char*>(path != nullptr ? path : "");
+    while (*at != 0) {
+        int length = WellFormedSequenceLength(at);
+        if (length == 0) {
+            shown += "\xEF\xBF\xBD";
+            ++at;
+            continue;
+        }
+        shown.append(reinterpret_cast<const char*>(at), static_cast<std::size_t>(length));
+        at += length;
+    }
+    return shown;
 }
 
 } // namespace
@@ -116,11 +160,10 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
 
     std::vector<char> chosen(kPathCapacity, 0);
     std::string path;
-    if (PlatformAskFileName(Cp1252ToUtf8(title).c_str(),
-                            Cp1252ToUtf8(initial.folder.c_str()).c_str(),
-                            Cp1252ToUtf8(initial.name.c_str()).c_str(), filters.data(), filterCount,
-                            selected, chosen.data(), kPathCapacity) != 0) {
-        path = RepresentablePath(chosen.data());
+    if (PlatformAskFileName(Cp1252ToUtf8(title).c_str(), initial.folder.c_str(),
+                            initial.name.c_str(), filters.data(), filterCount, selected,
+                            chosen.data(), kPathCapacity) != 0) {
+        path = chosen.data();
     }
     return StringLeft(path.c_str(), StringLength(path.c_str()), start);
 }
@@ -133,5 +176,11 @@ char* AskOpenFileName(const char* title, const char* defaultFile, const char* pa
 // The box has one OK button whatever style the flags ask for, so OK is the only possible answer.
 int32_t ShowMessageBox(const char* title, const char* text, int32_t /*flags*/) {
     PlatformMessageBox(Cp1252ToUtf8(title).c_str(), Cp1252ToUtf8(text).c_str());
+    return kButtonOk;
+}
+
+int32_t ShowFileMessageBox(const char* title, const char* text, const char* path) {
+    std::string message = Cp1252ToUtf8(text) + DisplayableFileName(path);
+    PlatformMessageBox(Cp1252ToUtf8(title).c_str(), message.c_str());
     return kButtonOk;
 }

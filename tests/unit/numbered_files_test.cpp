@@ -69,7 +69,11 @@ class NumberedFilesTest : public testing::Test {
         directory = pattern;
         FileTableInit();
         realCalls = FileSystem();
-        FileSystem() = {RecordOpen, RecordRead, RecordWrite, RecordSeek, RecordClose};
+        FileSystem().open = RecordOpen;
+        FileSystem().read = RecordRead;
+        FileSystem().write = RecordWrite;
+        FileSystem().seek = RecordSeek;
+        FileSystem().close = RecordClose;
         calls.clear();
     }
     void TearDown() override {

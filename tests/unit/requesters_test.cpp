@@ -189,25 +189,23 @@ TEST_F(RequesterTest, PathLongerThanTheSystemLimitCountsAsCancelled) {
 
 // Code page 1252 in the program, UTF-8 at the platform.
 
-TEST_F(RequesterTest, UmlautsReachTheChooserAsUtf8) {
-    AskOpenFileName("\xE4 und \xFC", "/d\xE4ten/n\xFC.lmb", "Texte f\xFCr M\xE4rz|*.txt", 0, start);
+TEST_F(RequesterTest, TextsReachTheChooserAsUtf8AndTheDefaultPathAsItsOwnBytes) {
+    AskOpenFileName("\xE4 und \xFC", "/d\xC3\xA4ten/\xE5\x8A\xA8.lmb", "Texte f\xFCr M\xE4rz|*.txt",
+                    0, start);
     ASSERT_EQ(HeadlessRequests().size(), 1u);
     EXPECT_EQ(HeadlessRequests()[0].title, "\xC3\xA4 und \xC3\xBC");
     EXPECT_EQ(HeadlessRequests()[0].folder, "/d\xC3\xA4ten/");
-    EXPECT_EQ(HeadlessRequests()[0].name, "n\xC3\xBC.lmb");
+    EXPECT_EQ(HeadlessRequests()[0].name, "\xE5\x8A\xA8.lmb");
     ASSERT_FALSE(HeadlessRequests()[0].filters.empty());
     EXPECT_EQ(HeadlessRequests()[0].filters[0], "Texte f\xC3\xBCr M\xC3\xA4rz|*.txt");
 }
 
-TEST_F(RequesterTest, ChosenUtf8PathComesBackInCodePage1252) {
-    EXPECT_EQ(Chosen("/d\xC3\xA4ten/\xC3\xBC \xE2\x82\xAC.lmb"), "/d\xE4ten/\xFC \x80.lmb");
-}
-
-TEST_F(RequesterTest, PathWithCharactersCodePage1252CannotHoldCountsAsCancelled) {
-    EXPECT_EQ(Chosen("/home/\xE6\x97\xA5\xE6\x9C\xAC.lmb"), "");
-    EXPECT_EQ(Chosen("/home/\xC2\x81.lmb"), "") << "U+0081 has no code page 1252 byte";
-    EXPECT_EQ(Chosen("/home/\xFF.lmb"), "") << "not UTF-8 at all";
-    EXPECT_EQ(Chosen("/home/what?.lmb"), "/home/what?.lmb") << "a real ? is kept";
+TEST_F(RequesterTest, ChosenPathComesBackAsTheFileSystemNamesIt) {
+    for (const char* path :
+         {"/d\xC3\xA4ten/\xC3\x9C \xE2\x82\xAC.lmb", "/home/\xE5\x8A\xA8\xE7\x94\xBB.txt",
+          "/home/\xFF.lmb", "/home/what?.lmb"}) {
+        EXPECT_EQ(Chosen(path), path);
+    }
 }
 
 // The message box.
@@ -218,6 +216,25 @@ TEST_F(RequesterTest, MessageBoxShowsTitleAndTextAndAnswersOk) {
     EXPECT_TRUE(HeadlessRequests()[0].messageBox);
     EXPECT_EQ(HeadlessRequests()[0].title, "Ok");
     EXPECT_EQ(HeadlessRequests()[0].name, "Exportiert als /prog/limbrado_export.lmb");
+}
+
+TEST_F(RequesterTest, FileMessageBoxShowsThePathLegiblyAfterTheText) {
+    struct Case {
+        const char* path;
+        const char* shown;
+    } cases[] = {
+        {"/d\xC3\x9C"
+         "bung.lmb",
+         "/d\xC3\x9C"
+         "bung.lmb"},
+        {"/\xE5\x8A\xA8_export.lmb", "/\xE5\x8A\xA8_export.lmb"},
+        {"/a\xFC\xE5\x8A.lmb", "/a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.lmb"}, // no UTF-8
+        {"/\xED\xA0\x80", "/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},           // a surrogate
+    };
+    for (const Case& each : cases) {
+        EXPECT_EQ(ShowFileMessageBox("Ok", "Exportiert als ", each.path), 1);
+        EXPECT_EQ(HeadlessRequests().back().name, std::string("Exportiert als ") + each.shown);
+    }
 }
 
 TEST_F(RequesterTest, MessageBoxTextReachesThePlatformAsUtf8) {

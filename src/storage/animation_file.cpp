@@ -1,0 +1,217 @@
+// The animation file. Joint positions are stored relative to the box's top-left corner, and the
+// box is centred in the window on loading. A joint record carries no slot number: loading packs a
+// frame's joints into slots 0, 1, 2... in file order, so every bone end is written as its joint's
+// position among the frame's saved joints, and a bone that names an unsaved joint is left out.
+// Loading skips every record that could not have come from a save: frames outside the grid, joint
+// states of 0 or below, bone ends that name no joint loaded so far, a 502nd joint or bone.
+#include "storage/animation_file.h"
+
+#include <cstring>
+
+#include "editor/editor_state.h"
+#include "storage/numbered_files.h"
+#include "storage/text.h"
+
+namespace {
+
+constexpr int32_t kFile = 0;
+constexpr int32_t kHeaderSize = 7;
+constexpr int32_t kRecordSize = 8;
+constexpr int32_t kJointRecord = 0;
+constexpr char kBackupSuffix[] = "_autosave.txt";
+constexpr int32_t kStemCut = 4; // characters taken off the end, as ".txt"
+
+void PutWord(unsigned char* at, int32_t value) {
+    at[0] = static_cast<unsigned char>(value & 0xFF);
+    at[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
+}
+int32_t GetWord(const unsigned char* at) {
+    return static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
+}
+int32_t GetByte(const unsigned char* at) {
+    return static_cast<int8_t>(*at);
+}
+
+void PutRecord(unsigned char* record, int32_t frame, int32_t type, int32_t first, int32_t second,
+               int32_t last) {
+    PutWord(record, frame);
+    record[2] = static_cast<unsigned char>(type);
+    PutWord(record + 3, first);
+    PutWord(record + 5, second);
+    record[7] = static_cast<unsigned char>(last & 0xFF);
+}
+
+// Writes the header and the records through `put` (a callable taking a byte pointer and a count).
+template <typename Put> void WriteAnimation(Put put) {
+    unsigned char header[kHeaderSize];
+    PutWord(header, editor.boxRight - editor.boxLeft);
+    PutWord(header + 2, editor.boxBottom - editor.boxTop);
+    header[4] = static_cast<unsigned char>(editor.shadowOn & 0xFF);
+    header[5] = static_cast<unsigned char>(editor.headOn & 0xFF);
+    header[6] = static_cast<unsigned char>(editor.collisionOn & 0xFF);
+    put(header, kHeaderSize);
+
+    int32_t positionOf[kSlotCount];
+    unsigned char record[kRecordSize];
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        int32_t saved = 0;
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Joint& joint = JointAt(frame, slot);
+            positionOf[slot] = -1;
+            if (joint.state > 0) {
+                positionOf[slot] = saved++;
+                PutRecord(record, frame, kJointRecord, joint.x - editor.boxLeft,
+                          joint.y - editor.boxTop, joint.state);
+                put(record, kRecordSize);
+            }
+        }
+        for (int32_t slot = 0; slot < kSlotCount && saved > 0; ++slot) {
+            const Bone& bone = BoneAt(frame, slot);
+            if (!BoneInUse(bone) || !IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB) ||
+                positionOf[bone.jointA] < 0 || positionOf[bone.jointB] < 0) {
+                continue;
+            }
+            PutRecord(record, frame, 1, positionOf[bone.jointA], positionOf[bone.jointB],
+                      bone.kind);
+            put(record, kRecordSize);
+        }
+    }
+}
+
+// Reads count bytes; those the file does not have read as 0. Returns the bytes the file had.
+int32_t ReadPadded(unsigned char* bytes, int32_t count) {
+    int32_t got = FileReadBlock(kFile, bytes, count);
+    got = got < 0 ? 0 : got;
+    std::memset(bytes + got, 0, static_cast<std::size_t>(count - got));
+    return got;
+}
+
+// How many joints and bones each frame has received so far. Loading starts from empty frames and
+// only adds, so the first free slot of a frame is always its count: no frame is scanned.
+struct FrameFill {
+    std::vector<int32_t> joints;
+    std::vector<int32_t> bones;
+};
+
+// Returns whether the record was taken.
+bool LoadRecord(const unsigned char* record, FrameFill* fill) {
+    int32_t frame = GetWord(record);
+    if (!IsFrame(frame)) {
+        return false;
+    }
+    int32_t& joints = fill->joints[static_cast<std::size_t>(frame)];
+    if (GetByte(record + 2) == kJointRecord) {
+        int32_t state = GetByte(record + 7);
+        if (state <= 0 || joints >= kSlotCount) {
+            return false;
+        }
+        Joint& joint = JointAt(frame, joints++);
+        joint.x = editor.boxLeft + GetWord(record + 3);
+        joint.y = editor.boxTop + GetWord(record + 5);
+        joint.state = static_cast<int8_t>(state);
+        return true;
+    }
+    int32_t jointA = GetWord(record + 3);
+    int32_t jointB = GetWord(record + 5);
+    int32_t& bones = fill->bones[static_cast<std::size_t>(frame)];
+    if (jointA < 0 || jointA >= joints || jointB < 0 || jointB >= joints || bones >= kSlotCount) {
+        return false;
+    }
+    Bone& bone = BoneAt(frame, bones++);
+    bone.jointA = jointA;
+    bone.jointB = jointB;
+    bone.kind = static_cast<int8_t>(GetByte(record + 7));
+    bone.restLength = JointDistance(JointAt(frame, jointA), JointAt(frame, jointB));
+    return true;
+}
+
+bool IsContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+bool IsLeadByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0xC0;
+}
+
+// The length of `path` less its last four characters. A character is a UTF-8 sequence (a lead
+// byte and up to three continuation bytes); any other byte counts on its own. For names in ASCII
+// this is the length less four, and never below 0.
+int32_t StemLength(const char* path) {
+    int32_t end = StringLength(path);
+    for (int32_t cut = 0; cut < kStemCut && end > 0; ++cut) {
+        int32_t at = end - 1;
+        int32_t continuations = 0;
+        while (at > 0 && continuations < 3 && IsContinuationByte(path[at])) {
+            --at;
+            ++continuations;
+        }
+        end = continuations > 0 && IsLeadByte(path[at]) ? at : end - 1;
+    }
+    return end;
+}
+
+} // namespace
+
+void EncodeAnimation(std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    WriteAnimation([bytes](const unsigned char* data, int32_t count) {
+        bytes->insert(bytes->end(), data, data + count);
+    });
+}
+
+int32_t SaveAnimation() {
+    if (StringEqual(editor.basePath, "") != 0 || FileCreateReplacing(kFile, editor.basePath) == 0) {
+        return 0;
+    }
+    WriteAnimation(
+        [](const unsigned char* data, int32_t count) { FileWriteBlock(kFile, data, count); });
+    return FileCommit(kFile);
+}
+
+int32_t LoadAnimation() {
+    if (StringEqual(editor.basePath, "") != 0 || FileOpenRead(kFile, editor.basePath) == 0) {
+        return 0;
+    }
+    ResetAll();
+    unsigned char header[kHeaderSize];
+    ReadPadded(header, kHeaderSize);
+    int32_t width = GetWord(header);
+    int32_t height = GetWord(header + 2);
+    editor.boxLeft = (editor.windowWidth - width) / 2;
+    editor.boxTop = (editor.windowHeight - height) / 2;
+    editor.boxRight = editor.boxLeft + width;
+    editor.boxBottom = editor.boxTop + height;
+    editor.shadowOn = GetByte(header + 4);
+    editor.headOn = GetByte(header + 5);
+    editor.collisionOn = GetByte(header + 6);
+
+    auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
+    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0)};
+    int32_t lastFrame = 0;
+    unsigned char record[kRecordSize];
+    while (FileAtEnd(kFile) == 0) {
+        ReadPadded(record, kRecordSize);
+        if (LoadRecord(record, &fill)) {
+            lastFrame = GetWord(record);
+        }
+    }
+    FileClose(kFile);
+    editor.playbackEnd = lastFrame;
+    editor.currentFrame = 0;
+    return 1;
+}
+
+char* SiblingFileName(const char* suffix, int32_t start) {
+    StringLeft(editor.basePath, StemLength(editor.basePath), start);
+    AppendText(suffix);
+    return WorkBufferText(start);
+}
+
+void SaveBackupAtExit() {
+    if (StringEqual(editor.basePath, "") != 0) {
+        return;
+    }
+    int32_t start = WorkBufferLength();
+    SiblingFileName(kBackupSuffix, start);
+    StoreBuiltString(&editor.basePath, start);
+    SaveAnimation();
+}

@@ -1,0 +1,344 @@
+// The animation file: the bytes of the described examples, round trips, joint slot gaps, records
+// that a save cannot have written, the names beside the file, and saves that fail part-way (through
+// the replaceable system calls and on real file systems) or are killed, each leaving the old file.
+#include "storage/animation_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editor/editor_state.h"
+#include "runtime/heaps.h"
+#include "storage/numbered_files.h"
+#include "storage/text.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+class AnimationFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        StringHeapInit();
+        TextWorkBufferInit();
+        FileTableInit();
+        EditorStateInit();
+        calls = FileSystem();
+        char pattern[] = "/tmp/animation_file_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        UsePath(folder + "/walk.txt");
+    }
+    void TearDown() override {
+        FileSystem() = calls;
+        FileTableShutdown();
+        std::filesystem::remove_all(folder);
+    }
+
+    static void UsePath(const std::string& path) { AssignString(&editor.basePath, path.c_str()); }
+    static Bytes Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Write(const std::string& path, const Bytes& bytes) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    // Frames 0 to frames - 1, each a chain of `joints` joints with one bone per link, of every kind.
+    static void BuildFigure(int32_t frames, int32_t joints, int32_t shift = 0) {
+        for (editor.currentFrame = 0; editor.currentFrame < frames; ++editor.currentFrame) {
+            for (int32_t joint = 0; joint < joints; ++joint) {
+                AddJoint(210 + joint * 3 + shift, 160 + editor.currentFrame + joint % 7,
+                         joint % 5 == 0 ? JointStatic : JointNormal);
+                if (joint > 0) {
+                    AddBone(joint - 1, joint, joint % 3);
+                }
+            }
+        }
+        editor.currentFrame = 0;
+    }
+    size_t FilesInFolder() const {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+    }
+
+    FileSystemCalls calls;
+    std::string folder;
+};
+
+TEST_F(AnimationFileTest, DescribedExamplesSaveAndLoadByteForByte) {
+    std::string path = folder + "/walk.txt";
+    ASSERT_EQ(SaveAnimation(), 1);
+    EXPECT_EQ(Read(path), (Bytes{0x90, 0x01, 0x2C, 0x01, 0, 0, 0})) << "box 400 x 300, no record";
+
+    editor.boxLeft = 100, editor.boxTop = 50, editor.boxRight = 300, editor.boxBottom = 250;
+    editor.shadowOn = 1, editor.headOn = 0, editor.collisionOn = 1;
+    editor.currentFrame = 3;
+    AddJoint(150, 100, JointStatic);
+    AddJoint(99, 49, JointNormal); // left of and above the box
+    ASSERT_EQ(SaveAnimation(), 1);
+    EXPECT_EQ(Read(path), (Bytes{0xC8, 0, 0xC8, 0, 1, 0, 1, 3, 0, 0, 50, 0, 50, 0, 2, //
+                                 3, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1}));
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight,
+                                    editor.boxBottom, editor.playbackEnd, editor.currentFrame}),
+              std::vector<int32_t>({300, 200, 500, 400, 3, 0}));
+    EXPECT_EQ(std::vector<int32_t>({JointAt(3, 0).x, JointAt(3, 0).y, JointAt(3, 0).state,
+                                    JointAt(3, 1).x, JointAt(3, 1).y}),
+              std::vector<int32_t>({350, 250, 2, 299, 199}));
+
+    Write(path, {});
+    ASSERT_EQ(LoadAnimation(), 1) << "a 0-byte file loads";
+    EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight,
+                                    editor.boxBottom, editor.shadowOn, editor.headOn,
+                                    editor.collisionOn, JointAt(3, 0).state}),
+              std::vector<int32_t>({400, 300, 400, 300, 0, 0, 0, JointEmpty}));
+    Write(path, {201, 0, 10, 0});
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(editor.boxLeft, 299) << "(800 - 201) / 2";
+}
+
+TEST_F(AnimationFileTest, FullFigureOverManyFramesComesBackAndSavesToTheSameBytes) {
+    BuildFigure(40, kSlotCount);
+    editor.headOn = 1;
+    ASSERT_EQ(SaveAnimation(), 1);
+    Bytes first = Read(folder + "/walk.txt");
+    EXPECT_EQ(first.size(), 7u + 40u * (501u + 500u) * 8u);
+    ResetAll();
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(editor.playbackEnd, 39);
+    const Bone& bone = BoneAt(39, 499);
+    EXPECT_EQ(std::vector<int32_t>({bone.jointA, bone.jointB, bone.kind}),
+              std::vector<int32_t>({499, 500, 500 % 3}));
+    EXPECT_DOUBLE_EQ(bone.restLength, JointDistance(JointAt(39, 499), JointAt(39, 500)));
+    ASSERT_EQ(SaveAnimation(), 1);
+    EXPECT_EQ(Read(folder + "/walk.txt"), first);
+}
+
+TEST_F(AnimationFileTest, BonesKeepTheirJointsAcrossAGapLeftByADeletedJoint) {
+    for (int32_t joint = 0; joint < 4; ++joint) {
+        AddJoint(300 + joint * 20, 200, JointNormal);
+    }
+    AddBone(0, 2, BoneStandard);
+    AddBone(2, 3, BoneFreeLength);
+    DeleteJoint(1);
+    BoneAt(0, 7) = Bone{5.0, 0, 1, BoneStandard}; // names the deleted joint: left out
+    ASSERT_EQ(SaveAnimation(), 1);
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(JointAt(0, 1).x, 340) << "joints packed into slots 0, 1, 2";
+    EXPECT_EQ(std::vector<int32_t>({BoneAt(0, 0).jointA, BoneAt(0, 0).jointB,
+                                    BoneAt(0, 1).jointA, BoneAt(0, 1).jointB,
+                                    BoneAt(0, 2).jointA}),
+              std::vector<int32_t>({0, 1, 1, 2, -1}));
+}
+
+TEST_F(AnimationFileTest, RecordsASaveCannotHaveWrittenAreSkipped) {
+    auto joint = [](int32_t frame, int32_t state) {
+        return Bytes{static_cast<unsigned char>(frame & 0xFF),
+                     static_cast<unsigned char>(frame >> 8 & 0xFF), 0, 1, 0, 2, 0,
+                     static_cast<unsigned char>(state)};
+    };
+    auto bone = [](int32_t frame, int32_t a, int32_t b) {
+        return Bytes{static_cast<unsigned char>(frame), 0, 1, static_cast<unsigned char>(a),
+                     static_cast<unsigned char>(a >> 8), static_cast<unsigned char>(b), 0, 1};
+    };
+    Bytes file{100, 0, 100, 0, 0, 0, 0};
+    for (const Bytes& record : {joint(2, 1), joint(2, 2), bone(2, 0, 1), joint(501, 1),
+                                joint(0xFFFF, 1), joint(2, 0), joint(2, 0x80), bone(2, 0, 2),
+                                bone(2, -1, 0), bone(2, 1, 501), bone(2, 0x7FFF, 0), joint(3, 1),
+                                bone(3, 0, 0), bone(700, 0, 0)}) {
+        file.insert(file.end(), record.begin(), record.end());
+    }
+    for (int32_t count = 0; count < 503; ++count) {
+        Bytes extra = joint(5, 1);
+        file.insert(file.end(), extra.begin(), extra.end());
+    }
+    file.push_back(4); // a record cut short after its first byte: frame 4, state 0
+    std::string path = folder + "/walk.txt";
+    Write(path, file);
+    ASSERT_EQ(LoadAnimation(), 1);
+    std::vector<int32_t> used;
+    for (int32_t frame : {2, 3, 4, 5}) {
+        int32_t joints = 0;
+        int32_t bones = 0;
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            joints += JointAt(frame, slot).state != JointEmpty;
+            bones += BoneInUse(BoneAt(frame, slot));
+        }
+        used.insert(used.end(), {joints, bones});
+    }
+    EXPECT_EQ(used, std::vector<int32_t>({2, 1, 1, 1, 0, 0, 501, 0}));
+    EXPECT_EQ(editor.playbackEnd, 5) << "the frame of the last record taken";
+}
+
+TEST_F(AnimationFileTest, LoadThatCannotOpenChangesNothingAndNeverWaits) {
+    AddJoint(5, 5, JointNormal);
+    std::filesystem::create_directory(folder + "/folder.txt");
+    ASSERT_EQ(mkfifo((folder + "/pipe.txt").c_str(), 0600), 0);
+    for (const std::string& path : {std::string(), folder + "/missing.txt", folder + "/folder.txt",
+                                    folder + "/pipe.txt", std::string("/dev/zero")}) {
+        UsePath(path);
+        EXPECT_EQ(LoadAnimation(), 0) << path;
+        EXPECT_EQ(SaveAnimation(), path.ends_with("missing.txt") ? 1 : 0) << path;
+        EXPECT_EQ(JointAt(0, 0).state, JointNormal) << path;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(folder + "/pipe.txt"));
+}
+
+TEST_F(AnimationFileTest, FilesBesideTheAnimationDropFourCharacters) {
+    struct Case {
+        const char* basePath;
+        const char* backup;
+    } cases[] = {
+        {"/anim/walk.txt", "/anim/walk_autosave.txt"},
+        {"ab", "_autosave.txt"},
+        {"/anim/\xC3\x9C" "bung.txt", "/anim/\xC3\x9C" "bung_autosave.txt"},
+        {"/\xE5\x8A\xA8\xE7\x94\xBB.txt", "/\xE5\x8A\xA8\xE7\x94\xBB_autosave.txt"},
+        {"/x\xE5\x8A\xA8\xE7\x94\xBB\xC3\x9C" "b", "/x_autosave.txt"}, // four characters, not bytes
+    };
+    for (const Case& each : cases) {
+        UsePath(each.basePath);
+        int32_t start = WorkBufferLength();
+        EXPECT_STREQ(SiblingFileName("_autosave.txt", start), each.backup);
+        WorkBufferSetLength(start);
+    }
+}
+
+TEST_F(AnimationFileTest, BackupAtExitGoesBesideTheFileAndNeverOverIt) {
+    Write(folder + "/walk.txt", {1, 2, 3});
+    AddJoint(300, 300, JointNormal);
+    SaveBackupAtExit();
+    EXPECT_EQ(Read(folder + "/walk.txt"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(Read(folder + "/walk_autosave.txt").size(), 15u);
+    UsePath("");
+    SaveBackupAtExit();
+    EXPECT_EQ(FilesInFolder(), 2u);
+}
+
+TEST_F(AnimationFileTest, SaveThroughALinkReplacesItsFileAndKeepsLinkAndPermissions) {
+    std::filesystem::create_directory(folder + "/real");
+    Write(folder + "/real/walk.txt", {9});
+    ASSERT_EQ(chmod((folder + "/real/walk.txt").c_str(), 0640), 0);
+    std::filesystem::create_symlink("real/walk.txt", folder + "/link.txt");
+    UsePath(folder + "/link.txt");
+    ASSERT_EQ(SaveAnimation(), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.txt"));
+    EXPECT_EQ(Read(folder + "/real/walk.txt").size(), 7u);
+    struct stat status{};
+    ASSERT_EQ(stat((folder + "/real/walk.txt").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+// Each fault strikes once the save is under way; the old file must come through unchanged.
+int writesLeft;
+long WriteThenFail(int descriptor, const void* bytes, unsigned long count) {
+    if (writesLeft-- <= 0) {
+        errno = ENOSPC;
+        return writesLeft == -1 ? static_cast<long>(count / 2) : -1; // a short write, then none
+    }
+    return ::write(descriptor, bytes, count);
+}
+int FailOpen(const char*, int, int) {
+    errno = EACCES;
+    return -1;
+}
+int FailSync(int) {
+    errno = EIO;
+    return -1;
+}
+int FailRename(const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+}
+
+TEST_F(AnimationFileTest, SaveFailingAtAnyStepReportsItAndLeavesTheOldFile) {
+    std::string path = folder + "/walk.txt";
+    BuildFigure(20, 300);
+    ASSERT_EQ(SaveAnimation(), 1);
+    Bytes old = Read(path);
+    AddJoint(1, 1, JointNormal);
+    const char* faults[] = {"open", "first write", "later write", "sync", "rename"};
+    for (const char* fault : faults) {
+        FileSystem() = calls;
+        std::string name = fault;
+        writesLeft = name == "first write" ? 0 : 10;
+        if (name == "open") {
+            FileSystem().open = FailOpen;
+        } else if (name == "sync") {
+            FileSystem().sync = FailSync;
+        } else if (name == "rename") {
+            FileSystem().rename = FailRename;
+        } else {
+            FileSystem().write = WriteThenFail;
+        }
+        EXPECT_EQ(SaveAnimation(), 0) << fault;
+        EXPECT_EQ(Read(path), old) << fault;
+        EXPECT_EQ(FilesInFolder(), 1u) << fault << ": the new file is removed";
+    }
+}
+
+// A small file system of its own: mounted read-only, or too small for the animation.
+TEST_F(AnimationFileTest, SaveOnAFullOrReadOnlyFileSystemLeavesTheOldFile) {
+    std::string mountPoint = folder + "/disk";
+    std::filesystem::create_directory(mountPoint);
+    if (mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a file system here";
+    }
+    UsePath(mountPoint + "/walk.txt");
+    AddJoint(300, 300, JointNormal);
+    ASSERT_EQ(SaveAnimation(), 1);
+    Bytes old = Read(mountPoint + "/walk.txt");
+    BuildFigure(30, kSlotCount); // about 240 KB
+    EXPECT_EQ(SaveAnimation(), 0) << "disk full";
+    EXPECT_EQ(Read(mountPoint + "/walk.txt"), old);
+    ASSERT_EQ(mount(nullptr, mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    ResetAll();
+    EXPECT_EQ(SaveAnimation(), 0) << "read-only";
+    EXPECT_EQ(Read(mountPoint + "/walk.txt"), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mountPoint), {}), 1);
+    umount(mountPoint.c_str());
+}
+
+// A child saves two large animations in turn until it is killed at a random moment; the file is
+// always one of them, complete.
+TEST_F(AnimationFileTest, KilledWhileSavingLeavesOneWholeFile) {
+    std::string path = folder + "/walk.txt";
+    Bytes versions[2];
+    for (int32_t version = 0; version < 2; ++version) {
+        ResetAll();
+        BuildFigure(200, 250, version);
+        ASSERT_EQ(SaveAnimation(), 1);
+        versions[version] = Read(path);
+    }
+    std::mt19937 random(7);
+    for (int kill = 0; kill < 25; ++kill) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int32_t version = 0;; version ^= 1) {
+                ResetAll();
+                BuildFigure(200, 250, version);
+                SaveAnimation();
+            }
+        }
+        usleep(std::uniform_int_distribution<useconds_t>(1000, 60000)(random));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        Bytes now = Read(path);
+        EXPECT_TRUE(now == versions[0] || now == versions[1]) << "kill " << kill;
+    }
+}
+
+} // namespace
