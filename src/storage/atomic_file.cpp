@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -57,6 +58,23 @@ bool PermissionsFor(const std::string& target, mode_t* permissions, std::string*
     return true;
 }
 
+// A symbolic link stays a link: the file it leads to is the one replaced.
+bool FileToReplace(const std::string& target, std::string* replaced, std::string* error) {
+    struct stat status {};
+    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        *replaced = target;
+        return true;
+    }
+    char* resolved = realpath(target.c_str(), nullptr);
+    if (resolved == nullptr) {
+        *error = SystemError("cannot follow the link", target);
+        return false;
+    }
+    *replaced = resolved;
+    std::free(resolved);
+    return true;
+}
+
 bool SyncFolder(const std::string& folder, std::string* error) {
     int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) {
@@ -104,10 +122,11 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
         return false;
     }
     mode_t permissions = 0;
-    if (!PermissionsFor(file->target, &permissions, error)) {
+    if (!FileToReplace(file->target, &file->replaced, error) ||
+        !PermissionsFor(file->replaced, &permissions, error)) {
         return false;
     }
-    std::string pattern = FolderOf(file->target) + "/." + name + ".XXXXXX";
+    std::string pattern = FolderOf(file->replaced) + "/." + NameOf(file->replaced) + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int descriptor = mkostemp(buffer.data(), O_CLOEXEC);
@@ -154,13 +173,13 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error) {
         GiveUp(file, error);
         return false;
     }
-    if (rename(file->temporary.c_str(), file->target.c_str()) != 0) {
+    if (rename(file->temporary.c_str(), file->replaced.c_str()) != 0) {
         *error = SystemError("cannot replace", file->target);
         GiveUp(file, error);
         return false;
     }
     file->temporary.clear();
-    return SyncFolder(FolderOf(file->target), error);
+    return SyncFolder(FolderOf(file->replaced), error);
 }
 
 bool AtomicFileAbandon(AtomicFile* file) {

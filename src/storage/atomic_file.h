@@ -8,11 +8,13 @@
 
 struct AtomicFile {
     std::string target;    // the path exactly as the caller gave it
+    std::string replaced;  // the file replaced: the target, or the file a symbolic link leads to
     std::string temporary; // empty once committed or abandoned
     int descriptor = -1;
 };
 
-// Creates the temporary file beside the target, with the target's permissions when it exists.
+// Creates the temporary file beside the target (beside the file it links to, for a symbolic
+// link), with the target's permissions when it exists.
 bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error);
 bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std::string* error);
 // Flushes the data to the disk, closes it, renames it over the target and flushes the folder.

@@ -57,7 +57,8 @@ class AnimationFileTest : public testing::Test {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    // Frames 0 to frames - 1, each a chain of `joints` joints with one bone per link, of every kind.
+    // Frames 0 to frames - 1, each a chain of `joints` joints with one bone per link, of every
+    // kind.
     static void BuildFigure(int32_t frames, int32_t joints, int32_t shift = 0) {
         for (editor.currentFrame = 0; editor.currentFrame < frames; ++editor.currentFrame) {
             for (int32_t joint = 0; joint < joints; ++joint) {
@@ -89,8 +90,8 @@ TEST_F(AnimationFileTest, DescribedExamplesSaveAndLoadByteForByte) {
     AddJoint(150, 100, JointStatic);
     AddJoint(99, 49, JointNormal); // left of and above the box
     ASSERT_EQ(SaveAnimation(), 1);
-    EXPECT_EQ(Read(path), (Bytes{0xC8, 0, 0xC8, 0, 1, 0, 1, 3, 0, 0, 50, 0, 50, 0, 2, //
-                                 3, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1}));
+    EXPECT_EQ(Read(path), (Bytes{0xC8, 0, 0xC8, 0,    1,    0,    1,    3, 0, 0, 50, 0, 50, 0, 2, //
+                                 3,    0, 0,    0xFF, 0xFF, 0xFF, 0xFF, 1}));
     ASSERT_EQ(LoadAnimation(), 1);
     EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight,
                                     editor.boxBottom, editor.playbackEnd, editor.currentFrame}),
@@ -138,27 +139,37 @@ TEST_F(AnimationFileTest, BonesKeepTheirJointsAcrossAGapLeftByADeletedJoint) {
     ASSERT_EQ(SaveAnimation(), 1);
     ASSERT_EQ(LoadAnimation(), 1);
     EXPECT_EQ(JointAt(0, 1).x, 340) << "joints packed into slots 0, 1, 2";
-    EXPECT_EQ(std::vector<int32_t>({BoneAt(0, 0).jointA, BoneAt(0, 0).jointB,
-                                    BoneAt(0, 1).jointA, BoneAt(0, 1).jointB,
-                                    BoneAt(0, 2).jointA}),
+    EXPECT_EQ(std::vector<int32_t>({BoneAt(0, 0).jointA, BoneAt(0, 0).jointB, BoneAt(0, 1).jointA,
+                                    BoneAt(0, 1).jointB, BoneAt(0, 2).jointA}),
               std::vector<int32_t>({0, 1, 1, 2, -1}));
 }
 
 TEST_F(AnimationFileTest, RecordsASaveCannotHaveWrittenAreSkipped) {
     auto joint = [](int32_t frame, int32_t state) {
         return Bytes{static_cast<unsigned char>(frame & 0xFF),
-                     static_cast<unsigned char>(frame >> 8 & 0xFF), 0, 1, 0, 2, 0,
+                     static_cast<unsigned char>(frame >> 8 & 0xFF),
+                     0,
+                     1,
+                     0,
+                     2,
+                     0,
                      static_cast<unsigned char>(state)};
     };
     auto bone = [](int32_t frame, int32_t a, int32_t b) {
-        return Bytes{static_cast<unsigned char>(frame), 0, 1, static_cast<unsigned char>(a),
-                     static_cast<unsigned char>(a >> 8), static_cast<unsigned char>(b), 0, 1};
+        return Bytes{static_cast<unsigned char>(frame),
+                     0,
+                     1,
+                     static_cast<unsigned char>(a),
+                     static_cast<unsigned char>(a >> 8),
+                     static_cast<unsigned char>(b),
+                     0,
+                     1};
     };
     Bytes file{100, 0, 100, 0, 0, 0, 0};
-    for (const Bytes& record : {joint(2, 1), joint(2, 2), bone(2, 0, 1), joint(501, 1),
-                                joint(0xFFFF, 1), joint(2, 0), joint(2, 0x80), bone(2, 0, 2),
-                                bone(2, -1, 0), bone(2, 1, 501), bone(2, 0x7FFF, 0), joint(3, 1),
-                                bone(3, 0, 0), bone(700, 0, 0)}) {
+    for (const Bytes& record :
+         {joint(2, 1), joint(2, 2), bone(2, 0, 1), joint(501, 1), joint(0xFFFF, 1), joint(2, 0),
+          joint(2, 0x80), bone(2, 0, 2), bone(2, -1, 0), bone(2, 1, 501), bone(2, 0x7FFF, 0),
+          joint(3, 1), bone(3, 0, 0), bone(700, 0, 0)}) {
         file.insert(file.end(), record.begin(), record.end());
     }
     for (int32_t count = 0; count < 503; ++count) {
@@ -204,9 +215,14 @@ TEST_F(AnimationFileTest, FilesBesideTheAnimationDropFourCharacters) {
     } cases[] = {
         {"/anim/walk.txt", "/anim/walk_autosave.txt"},
         {"ab", "_autosave.txt"},
-        {"/anim/\xC3\x9C" "bung.txt", "/anim/\xC3\x9C" "bung_autosave.txt"},
+        {"/anim/\xC3\x9C"
+         "bung.txt",
+         "/anim/\xC3\x9C"
+         "bung_autosave.txt"},
         {"/\xE5\x8A\xA8\xE7\x94\xBB.txt", "/\xE5\x8A\xA8\xE7\x94\xBB_autosave.txt"},
-        {"/x\xE5\x8A\xA8\xE7\x94\xBB\xC3\x9C" "b", "/x_autosave.txt"}, // four characters, not bytes
+        {"/x\xE5\x8A\xA8\xE7\x94\xBB\xC3\x9C"
+         "b",
+         "/x_autosave.txt"}, // four characters, not bytes
     };
     for (const Case& each : cases) {
         UsePath(each.basePath);
@@ -236,7 +252,7 @@ TEST_F(AnimationFileTest, SaveThroughALinkReplacesItsFileAndKeepsLinkAndPermissi
     ASSERT_EQ(SaveAnimation(), 1);
     EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.txt"));
     EXPECT_EQ(Read(folder + "/real/walk.txt").size(), 7u);
-    struct stat status{};
+    struct stat status {};
     ASSERT_EQ(stat((folder + "/real/walk.txt").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
 }

@@ -63,6 +63,19 @@ TEST_F(AtomicFileTest, AbandonLeavesTheTargetAsItWasAndNoTemporaryFile) {
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
 }
 
+TEST_F(AtomicFileTest, SymbolicLinkStaysALinkAndTheFileItLeadsToIsReplaced) {
+    WriteOld("old bytes");
+    std::string link = folder + "/link.gif";
+    std::filesystem::create_symlink("picture.gif", link);
+    AtomicFile file;
+    std::string error;
+    ASSERT_TRUE(AtomicFileCreate(link.c_str(), &file, &error)) << error;
+    ASSERT_TRUE(AtomicFileWrite(&file, "new", 3, &error)) << error;
+    ASSERT_TRUE(AtomicFileCommit(&file, &error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Contents(), "new");
+}
+
 TEST_F(AtomicFileTest, TargetsThatCannotBeReplacedFailWithAMessageAndLeaveNothingBehind) {
     std::filesystem::create_directory(folder + "/sub");
     const std::string targets[] = {folder + "/missing/picture.gif", folder + "/sub",
