@@ -51,18 +51,6 @@ TEST_F(AtomicFileTest, CommitReplacesTheTargetWholeAndKeepsItsPermissions) {
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
 }
 
-TEST_F(AtomicFileTest, AbandonLeavesTheTargetAsItWasAndNoTemporaryFile) {
-    WriteOld("old bytes");
-    AtomicFile file;
-    std::string error;
-    ASSERT_TRUE(AtomicFileCreate(target.c_str(), &file, &error)) << error;
-    ASSERT_TRUE(AtomicFileWrite(&file, "new", 3, &error)) << error;
-    EXPECT_TRUE(AtomicFileAbandon(&file));
-    EXPECT_TRUE(AtomicFileAbandon(&file));
-    EXPECT_EQ(Contents(), "old bytes");
-    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
-}
-
 TEST_F(AtomicFileTest, SymbolicLinkStaysALinkAndTheFileItLeadsToIsReplaced) {
     WriteOld("old bytes");
     std::string link = folder + "/link.gif";
