@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ clang make pkg-config clang-format
     libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
+    libgif-dev libpng-dev
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick
 )

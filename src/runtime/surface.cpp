@@ -31,6 +31,7 @@ struct SurfaceState {
     int32_t bottomMargin = 0;
     int32_t autoStretch = 0;
     bool open = false;
+    bool offscreen = false; // no window: presenting neither paces nor shows
     bool lentOut = false;
     std::vector<uint32_t> pixels;
     // Pacing: rate 0 means none set; the wait's end is remembered once a wait has run.
@@ -121,6 +122,18 @@ int32_t SurfaceOpenInWindow(intptr_t parent, int32_t x, int32_t y, int32_t width
     return 1;
 }
 
+int32_t SurfaceOpenOffscreen(int32_t width, int32_t height) {
+    SurfaceClose();
+    if (width <= 0 || height <= 0 || !AllocatePixels(width, height)) {
+        return 0;
+    }
+    surface.width = width;
+    surface.height = height;
+    surface.open = true;
+    surface.offscreen = true;
+    return 1;
+}
+
 void SurfaceClose() {
     if (!surface.open) {
         return;
@@ -133,6 +146,7 @@ void SurfaceClose() {
         SetPresentRate(0); // so that the next open sets the default again
     }
     surface.open = false;
+    surface.offscreen = false;
     surface.lentOut = false;
     surface.parent = 0;
     surface.width = 0;
@@ -165,6 +179,9 @@ void PresentSurface() {
         DrawingEnd();
     }
     surface.lentOut = false;
+    if (surface.offscreen) {
+        return;
+    }
     WaitForFrame();
     if (surface.open) {
         PlatformPresent(surface.parent, surface.pixels.data(), surface.width, surface.height);

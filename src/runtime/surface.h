@@ -11,6 +11,9 @@ int32_t SurfaceSubsystemInit(); // also runs KeyboardInit
 void SurfaceSubsystemShutdown();
 int32_t SurfaceOpenInWindow(intptr_t parent, int32_t x, int32_t y, int32_t width, int32_t height,
                             int32_t autoStretch, int32_t rightMargin, int32_t bottomMargin);
+// A back buffer of width x height with no window behind it, for pictures made without a display:
+// drawing works as on a window's surface, presenting ends a drawing but neither waits nor shows.
+int32_t SurfaceOpenOffscreen(int32_t width, int32_t height);
 void SurfaceClose();
 // The back buffer as a drawing target; null while no surface is open or the target is lent out.
 const DrawingTarget* SurfaceDrawTarget();
@@ -25,6 +28,6 @@ int64_t ElapsedMilliseconds();
 uint32_t* SurfacePixels(); // 0x00RRGGBB, rows of SurfaceWidth (); null while closed
 int32_t SurfaceWidth();
 int32_t SurfaceHeight();
-intptr_t SurfaceParentWindow();
+intptr_t SurfaceParentWindow();                // 0 while closed or off-screen
 int32_t SurfaceColourAt(int32_t x, int32_t y); // the pixel as a PackColour value; -1 outside
 int64_t FrameInterval();

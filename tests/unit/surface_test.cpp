@@ -249,3 +249,20 @@ TEST_F(SurfaceTest, DelayMsSleepsThatLong) {
 }
 
 } // namespace
+
+TEST(OffscreenSurfaceTest, DrawsLikeAWindowSurfaceButPresentingNeitherWaitsNorShows) {
+    HeadlessReset();
+    SurfaceSubsystemInit();
+    ASSERT_EQ(SurfaceOpenOffscreen(800, 600), 1);
+    EXPECT_EQ(SurfaceParentWindow(), 0);
+    ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);
+    DrawLineAbs(10, 10, 20, 10, kRedColour);
+    PresentSurface();
+    PresentSurface();
+    EXPECT_EQ(HeadlessClockNow(), 0);
+    EXPECT_EQ(HeadlessPresentCount(), 0);
+    EXPECT_EQ(SurfaceColourAt(20, 10), kRedColour);
+    EXPECT_NE(SurfaceDrawTarget(), nullptr); // the present ended the drawing
+    SurfaceSubsystemShutdown();
+    KeyboardShutdown();
+}

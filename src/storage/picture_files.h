@@ -1,0 +1,54 @@
+// Picture files from 32-bit pixels (0x00RRGGBB, rows of `width`): animated GIFs with an exact
+// palette, no dithering, and true-colour PNGs. Files are replaced atomically; every failure comes
+// back as false with a message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+constexpr int32_t kGifMaximumColours = 256;
+
+// Distinct colours in the order they were first seen, each with its palette index.
+struct PicturePalette {
+    std::vector<uint32_t> colours;
+    std::unordered_map<uint32_t, uint8_t> indices;
+};
+
+// Adds the pixels' colours; false (and the palette as it was before the call's first colour
+// beyond the limit) once more than 256 distinct colours would be needed.
+bool CollectColours(const uint32_t* pixels, std::size_t count, PicturePalette* palette);
+
+// One GIF being written to an open descriptor (the descriptor stays the caller's).
+struct GifStream;
+// Writes the header of a width x height GIF89a that loops forever. With a palette, it is the
+// global colour table and every frame must keep to it; without one, each frame brings its own.
+GifStream* GifStreamBegin(int descriptor, int32_t width, int32_t height,
+                          const PicturePalette* palette, std::string* error);
+// One full-size frame shown for delay hundredths of a second.
+bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
+                       std::string* error);
+// Writes the trailer and frees the stream; with `abandon` it only frees it. False when writing
+// failed at any point.
+bool GifStreamEnd(GifStream* stream, bool abandon, std::string* error);
+
+// Pictures drawn on demand: draw(index) gives picture index's pixels, valid until the next call.
+struct PictureSequence {
+    int32_t count = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    std::function<const uint32_t*(int32_t index)> draw;
+    std::function<void(int32_t done, int32_t total)> progress; // optional
+};
+
+// All pictures as one animated GIF, each held delay hundredths of a second. One global palette
+// when all pictures together use at most 256 colours, else a palette per picture; a picture of
+// more than 256 colours fails the whole file.
+bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
+                       std::string* error);
+// One picture as an 8-bit RGB PNG.
+bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
+                     std::string* error);

@@ -1,0 +1,84 @@
+// Atomic replacement: the target holds either its old bytes or all the new ones, keeps its
+// permissions, and no temporary file survives a commit, an abandon or a failure.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "storage/atomic_file.h"
+#include "support/picture_decoding.h"
+
+namespace {
+
+class AtomicFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder = testing::TempDir() + "atomic_" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        target = folder + "/picture.gif";
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    void WriteOld(const std::string& text) const { std::ofstream(target) << text; }
+    std::string Contents() const {
+        std::ifstream in(target);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::string folder;
+    std::string target;
+};
+
+TEST_F(AtomicFileTest, CommitReplacesTheTargetWholeAndKeepsItsPermissions) {
+    WriteOld("old bytes");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    AtomicFile file;
+    std::string error;
+    ASSERT_TRUE(AtomicFileCreate(target.c_str(), &file, &error)) << error;
+    ASSERT_TRUE(AtomicFileWrite(&file, "new", 3, &error)) << error;
+    EXPECT_EQ(Contents(), "old bytes"); // untouched until the commit
+    ASSERT_TRUE(AtomicFileCommit(&file, &error)) << error;
+    EXPECT_EQ(Contents(), "new");
+    struct stat status {};
+    ASSERT_EQ(stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
+}
+
+TEST_F(AtomicFileTest, SymbolicLinkStaysALinkAndTheFileItLeadsToIsReplaced) {
+    WriteOld("old bytes");
+    std::string link = folder + "/link.gif";
+    std::filesystem::create_symlink("picture.gif", link);
+    AtomicFile file;
+    std::string error;
+    ASSERT_TRUE(AtomicFileCreate(link.c_str(), &file, &error)) << error;
+    ASSERT_TRUE(AtomicFileWrite(&file, "new", 3, &error)) << error;
+    ASSERT_TRUE(AtomicFileCommit(&file, &error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Contents(), "new");
+}
+
+TEST_F(AtomicFileTest, TargetsThatCannotBeReplacedFailWithAMessageAndLeaveNothingBehind) {
+    std::filesystem::create_directory(folder + "/sub");
+    const std::string targets[] = {folder + "/missing/picture.gif", folder + "/sub",
+                                   folder + "/sub/"};
+    for (const std::string& path : targets) {
+        AtomicFile file;
+        std::string error;
+        bool created = AtomicFileCreate(path.c_str(), &file, &error);
+        bool written = created && AtomicFileWrite(&file, "x", 1, &error);
+        EXPECT_FALSE(written && AtomicFileCommit(&file, &error)) << path;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_TRUE(std::filesystem::is_directory(folder + "/sub")) << path;
+        EXPECT_TRUE(std::filesystem::is_empty(folder + "/sub")) << path;
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"sub"}) << path;
+    }
+}
+
+} // namespace

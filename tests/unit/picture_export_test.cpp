@@ -1,0 +1,167 @@
+// The animation's pictures, decoded again: one frame per frame from 0 to playbackEnd, 800 x 600,
+// as playback shows them (every bone of kinds 1 and 2 lime, the head, no joints, no stabilising
+// bones, no playback marks), the same in the GIF and the PNGs; the command line and its failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "editor/editor_state.h"
+#include "storage/animation_file.h"
+#include "storage/numbered_files.h"
+#include "storage/picture_export.h"
+#include "support/drawing_session.h"
+#include "support/picture_decoding.h"
+
+namespace {
+
+constexpr uint32_t kBackground = 0x141414;
+constexpr uint32_t kLime = 0xBBFF00;
+constexpr uint32_t kHeadGrey = 0x505050;
+
+// Frame f: a standard bone from (230 + 50f, 100) to (430 + 50f, 100), a free-length bone down
+// to (230 + 50f, 300) and a stabilising bone from there to the standard bone's far end.
+void BuildWalk(int32_t lastFrame) {
+    for (int32_t frame = 0; frame <= lastFrame; ++frame) {
+        editor.currentFrame = frame;
+        int32_t x = 230 + 50 * frame;
+        AddJoint(x, 100, JointNormal);
+        AddJoint(x + 200, 100, JointStatic);
+        AddJoint(x, 300, JointNormal);
+        AddBone(0, 1, BoneStandard);
+        AddBone(0, 2, BoneFreeLength);
+        AddBone(2, 1, BoneStabilising);
+    }
+    editor.currentFrame = 0;
+    editor.playbackEnd = lastFrame;
+    editor.headOn = 1;
+}
+
+void ExpectPlaybackPicture(const std::vector<uint32_t>& pixels, int32_t frame) {
+    auto at = [&pixels](int32_t x, int32_t y) { return pixels[y * 800 + x]; };
+    int32_t x = 230 + 50 * frame;
+    EXPECT_EQ(at(x + 150, 100), kLime) << "standard bone, frame " << frame;
+    EXPECT_EQ(at(x, 250), kLime) << "free-length bone, frame " << frame;
+    EXPECT_EQ(at(x + 100, 200), kBackground) << "stabilising bone, frame " << frame;
+    EXPECT_EQ(at(x + 20, 110), kHeadGrey) << "head, frame " << frame;
+    EXPECT_EQ(at(400, 450), kLime) << "the box, which playback shows too, frame " << frame;
+    // No joint disc (green or red), no grey play mark, no other colour anywhere.
+    std::set<uint32_t> colours(pixels.begin(), pixels.end());
+    EXPECT_EQ(colours, (std::set<uint32_t>{kBackground, kHeadGrey, kLime}));
+}
+
+std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// The command line as main hands it over: a walk saved as an animation file, then exported.
+class PictureCommandTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder = testing::TempDir() + "command_" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        animation = folder + "/walk.txt";
+        SaveWalk(2);
+    }
+    // The walk of frames 0 to lastFrame saved as the animation file, as the editor saves it.
+    void SaveWalk(int32_t lastFrame) const {
+        DrawingSession session;
+        FileTableInit();
+        BuildWalk(lastFrame);
+        AssignString(&editor.basePath, animation.c_str());
+        EXPECT_EQ(SaveAnimation(), 1);
+        FileTableShutdown();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Runs the command, keeping what it wrote on stderr.
+    int Run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "limbrado");
+        std::vector<char*> argv = ArgumentVector(arguments);
+        HeadlessReset();
+        testing::internal::CaptureStderr();
+        int code = RunPictureExport(static_cast<int>(arguments.size()), argv.data());
+        errors = testing::internal::GetCapturedStderr();
+        return code;
+    }
+
+    std::string folder;
+    std::string animation;
+    std::string errors;
+};
+
+TEST_F(PictureCommandTest, SavedAnimationBecomesAGifAndPngsOfFramesZeroToItsLast) {
+    for (int32_t lastFrame : {2, 0}) {
+        SaveWalk(lastFrame);
+        std::string gifPath = folder + "/walk.gif";
+        std::string frames = folder + "/frames" + std::to_string(lastFrame);
+        ASSERT_EQ(Run({"--export-gif", gifPath, animation}), 0) << errors;
+        ASSERT_EQ(Run({"--export-png", frames, animation}), 0) << errors;
+        EXPECT_EQ(errors, ""); // no progress bar when stderr is no terminal
+        DecodedGif gif = DecodeGif(gifPath);
+        EXPECT_EQ(gif.width, 800);
+        EXPECT_EQ(gif.height, 600);
+        EXPECT_EQ(gif.loopCount, 0);
+        ASSERT_EQ(gif.frames.size(), static_cast<std::size_t>(lastFrame + 1));
+        EXPECT_EQ(FolderEntries(frames).size(), gif.frames.size());
+        for (int32_t frame = 0; frame <= lastFrame; ++frame) {
+            ExpectPlaybackPicture(gif.frames[frame], frame);
+            EXPECT_EQ(gif.delays[frame], 4);
+            DecodedPng png = DecodePng(frames + "/frame_00" + std::to_string(frame) + ".png");
+            EXPECT_EQ(png.width, 800);
+            EXPECT_EQ(png.pixels, gif.frames[frame]) << frame;
+        }
+    }
+}
+
+TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
+    std::string gifPath = folder + "/out.gif";
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--export-gif", gifPath, folder + "/missing.txt"}, 1, "cannot read '" + folder},
+        {{"--export-gif", gifPath, folder}, 1, "is a folder"},
+        {{"--export-gif", folder + "/none/out.gif", animation}, 1, folder + "/none/out.gif"},
+        {{"--export-png", animation, animation}, 1, "is not a folder"},
+        {{"--export-jpg", gifPath, animation}, 2, "unknown option '--export-jpg'"},
+        {{"--export-gif", gifPath, animation, "--fast"}, 2, "unknown option '--fast'"},
+        {{"--export-gif", gifPath}, 2, "takes two arguments"},
+        {{animation, "--export-png", gifPath}, 2, "must come first"},
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(Run(test.arguments), test.code) << test.message;
+        EXPECT_EQ(errors.rfind("limbrado: ", 0), 0u) << errors;
+        EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
+        EXPECT_FALSE(std::filesystem::exists(gifPath)) << test.message;
+    }
+}
+
+TEST(PictureCommandLineTest, ExportOptionsAnywhereMakeAnExportCommand) {
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"limbrado"}, false},
+        {{"limbrado", "walk.txt"}, false},
+        {{"limbrado", "--help"}, false},
+        {{"limbrado", "--export-gif", "a.gif", "walk.txt"}, true},
+        {{"limbrado", "--export-bmp"}, true},
+        {{"limbrado", "walk.txt", "--export-png"}, true},
+    };
+    for (auto [arguments, expected] : cases) {
+        std::vector<char*> argv = ArgumentVector(arguments);
+        EXPECT_EQ(IsPictureExportCommand(static_cast<int>(arguments.size()), argv.data()), expected)
+            << arguments.back();
+    }
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+// GIF files read back through giflib: size, frame count, delays, the loop extension and exact
+// colours; one shared palette when the pictures allow it, one per picture
+// when they do not, and a clear failure instead of a damaged file beyond 256 colours.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "storage/picture_files.h"
+#include "support/picture_decoding.h"
+
+namespace {
+
+constexpr int32_t kWidth = 40;
+constexpr int32_t kHeight = 30;
+
+// A picture of `colours` distinct colours, numbered from `first`, repeating along the rows.
+std::vector<uint32_t> Picture(uint32_t first, uint32_t colours) {
+    std::vector<uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
+    for (std::size_t pixel = 0; pixel < pixels.size(); ++pixel) {
+        pixels[pixel] = (first + static_cast<uint32_t>(pixel) % colours) * 0x010307u & 0xFFFFFFu;
+    }
+    return pixels;
+}
+
+class PictureFilesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder = testing::TempDir() + "pictures_" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        path = folder + "/out.gif";
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Writes the pictures as a GIF at `path`, counting the progress reports.
+    bool WriteGif(const std::vector<std::vector<uint32_t>>& pictures, std::string* error) {
+        PictureSequence sequence;
+        sequence.count = static_cast<int32_t>(pictures.size());
+        sequence.width = kWidth;
+        sequence.height = kHeight;
+        sequence.draw = [&pictures](int32_t index) { return pictures[index].data(); };
+        sequence.progress = [this](int32_t done, int32_t total) {
+            lastProgress = done;
+            progressTotal = total;
+        };
+        return WriteGifAnimation(path.c_str(), sequence, 4, error);
+    }
+
+    std::string folder;
+    std::string path;
+    int32_t lastProgress = 0;
+    int32_t progressTotal = 0;
+};
+
+TEST_F(PictureFilesTest, GifHoldsEveryPictureExactlyWithItsDelayAndLoopsForever) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint32_t>> pictures;
+        bool ownPalettes;
+    };
+    const Case cases[] = {
+        {"few colours share one palette", {Picture(1, 3), Picture(2, 3), Picture(5, 1)}, false},
+        {"256 colours in all still share", {Picture(0, 200), Picture(200, 56)}, false},
+        {"400 colours in all: one palette each", {Picture(0, 200), Picture(200, 200)}, true},
+    };
+    for (const Case& test : cases) {
+        std::string error;
+        ASSERT_TRUE(WriteGif(test.pictures, &error)) << test.name << ": " << error;
+        DecodedGif gif = DecodeGif(path);
+        EXPECT_EQ(gif.width, kWidth);
+        EXPECT_EQ(gif.height, kHeight);
+        EXPECT_EQ(gif.loopCount, 0) << test.name;
+        ASSERT_EQ(gif.frames.size(), test.pictures.size()) << test.name;
+        for (std::size_t frame = 0; frame < gif.frames.size(); ++frame) {
+            EXPECT_EQ(gif.frames[frame], test.pictures[frame]) << test.name << " frame " << frame;
+            EXPECT_EQ(gif.delays[frame], 4);
+            EXPECT_EQ(gif.ownPalette[frame], test.ownPalettes) << test.name;
+        }
+        EXPECT_EQ(lastProgress, progressTotal);
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.gif"});
+    }
+}
+
+TEST_F(PictureFilesTest, PictureOfMoreThan256ColoursFailsAndLeavesTheOldFile) {
+    std::ofstream(path) << "old";
+    std::string error;
+    EXPECT_FALSE(WriteGif({Picture(0, 2), Picture(0, 257)}, &error));
+    EXPECT_NE(error.find("256 colours"), std::string::npos) << error;
+    std::ifstream in(path);
+    std::string contents(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(contents, "old");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.gif"});
+}
+
+} // namespace

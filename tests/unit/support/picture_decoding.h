@@ -1,0 +1,96 @@
+// Reading back written pictures through giflib and libpng, for the picture tests: every GIF frame
+// as 0x00RRGGBB pixels with its delay, the loop count of the application extension, and PNGs.
+#pragma once
+
+#include <gif_lib.h>
+#include <png.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct DecodedGif {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t loopCount = -1; // -1: no NETSCAPE2.0 extension before the first frame
+    std::vector<std::vector<uint32_t>> frames;
+    std::vector<int32_t> delays;
+    std::vector<bool> ownPalette; // the frame carries a colour table of its own
+};
+
+inline uint32_t PixelOf(const GifColorType& colour) {
+    return uint32_t{colour.Red} << 16 | uint32_t{colour.Green} << 8 | uint32_t{colour.Blue};
+}
+
+// Empty frames when the file cannot be decoded.
+inline DecodedGif DecodeGif(const std::string& path) {
+    DecodedGif decoded;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) {
+        DGifCloseFile(gif, &error);
+        return decoded;
+    }
+    decoded.width = gif->SWidth;
+    decoded.height = gif->SHeight;
+    for (int index = 0; index < gif->ImageCount; ++index) {
+        const SavedImage& image = gif->SavedImages[index];
+        const ExtensionBlock* blocks = image.ExtensionBlocks;
+        for (int block = 0; index == 0 && block + 1 < image.ExtensionBlockCount; ++block) {
+            if (blocks[block].Function == APPLICATION_EXT_FUNC_CODE &&
+                std::memcmp(blocks[block].Bytes, "NETSCAPE2.0", 11) == 0) {
+                decoded.loopCount = blocks[block + 1].Bytes[1] | blocks[block + 1].Bytes[2] << 8;
+            }
+        }
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        std::vector<uint32_t> pixels(static_cast<std::size_t>(image.ImageDesc.Width) *
+                                     static_cast<std::size_t>(image.ImageDesc.Height));
+        for (std::size_t pixel = 0; pixel < pixels.size(); ++pixel) {
+            pixels[pixel] = PixelOf(map->Colors[image.RasterBits[pixel]]);
+        }
+        decoded.frames.push_back(pixels);
+        GraphicsControlBlock control{};
+        DGifSavedExtensionToGCB(gif, index, &control);
+        decoded.delays.push_back(control.DelayTime);
+        decoded.ownPalette.push_back(image.ImageDesc.ColorMap != nullptr);
+    }
+    DGifCloseFile(gif, &error);
+    return decoded;
+}
+
+struct DecodedPng {
+    int32_t width = 0;
+    std::vector<uint32_t> pixels; // 0x00RRGGBB; empty when the file cannot be decoded
+};
+
+inline DecodedPng DecodePng(const std::string& path) {
+    DecodedPng decoded;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        return decoded;
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr) == 0) {
+        return decoded;
+    }
+    decoded.width = static_cast<int32_t>(image.width);
+    for (std::size_t pixel = 0; pixel * 3 < bytes.size(); ++pixel) {
+        decoded.pixels.push_back(
+            PixelOf({bytes[pixel * 3], bytes[pixel * 3 + 1], bytes[pixel * 3 + 2]}));
+    }
+    return decoded;
+}
+
+// The names in a folder, for checking that no temporary file was left behind.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
