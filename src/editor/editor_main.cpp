@@ -95,11 +95,7 @@ void EditorShutdown() {
     WindowClose(kMainWindow);
     RuntimeShutdown();
     ProgramHeapDestroy();
-    // The grids and latches went with the program heap; nothing may reach them any more.
-    editor.keyLatch = ArrayVariable{};
-    editor.mouseLatch = ArrayVariable{};
-    editor.bones = ArrayVariable{};
-    editor.joints = ArrayVariable{};
+    ForgetEditorArrays();
 }
 
 int EditorMain(int argc, char** argv) {

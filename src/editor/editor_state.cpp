@@ -79,6 +79,13 @@ void EditorStateInit() {
     MarkAllSlotsEmpty();
 }
 
+void ForgetEditorArrays() {
+    editor.keyLatch = ArrayVariable{};
+    editor.mouseLatch = ArrayVariable{};
+    editor.bones = ArrayVariable{};
+    editor.joints = ArrayVariable{};
+}
+
 int32_t AddJoint(int32_t x, int32_t y, int32_t state) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         Joint& joint = JointAt(editor.currentFrame, slot);

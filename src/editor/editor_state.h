@@ -67,6 +67,9 @@ void SetEditorStartValues();
 void AllocateEditorArrays();
 void MarkAllSlotsEmpty(); // x = y = -1 for every joint, jointA = jointB = -1 for every bone
 void EditorStateInit();
+// After the program heap is destroyed: the grids and latches went with it, and nothing may reach
+// them any more.
+void ForgetEditorArrays();
 
 inline Joint& JointAt(int32_t frame, int32_t slot) {
     return static_cast<Joint*>(editor.joints.data)[frame * editor.joints.slots[0] + slot];

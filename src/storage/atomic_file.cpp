@@ -1,24 +1,32 @@
-// Atomic replacement of a file: a temporary file from mkostemp in the target's own folder (so the
-// rename stays on one file system), fsync before the rename and fsync of the folder after it.
+// Atomic replacement of a file: a new file with a name of its own in the target's folder (so the
+// rename stays on one file system), created exclusively with the usual permissions, flushed before
+// the rename, and the folder flushed after it.
 #include "storage/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
-#include <vector>
+#include <ctime>
+
+#include "storage/numbered_files.h"
 
 namespace {
+
+constexpr int kNewFilePermissions = 0666; // less the umask, as for every new file
+constexpr int kLinkHops = 40;
+constexpr int kNameAttempts = 64;
 
 std::string SystemError(const std::string& what, const std::string& path) {
     return what + " '" + path + "': " + std::strerror(errno);
 }
 
 // Gives up on the file after a failure already described in *error, adding to it when even the
-// temporary file cannot be removed.
+// new file cannot be removed.
 void GiveUp(AtomicFile* file, std::string* error) {
     std::string temporary = file->temporary;
     if (!AtomicFileAbandon(file)) {
@@ -26,13 +34,10 @@ void GiveUp(AtomicFile* file, std::string* error) {
     }
 }
 
-// The folder part of a path ("." when it has none) and the name after the last slash.
+// The folder part of a path with its final slash ("" when it has none) and the name after it.
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string NameOf(const std::string& path) {
@@ -40,54 +45,69 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A replaced file keeps its permissions; a new one gets what open() would give it (0666 less the
-// umask), not the 0600 of a temporary file.
-bool PermissionsFor(const std::string& target, mode_t* permissions, std::string* error) {
-    struct stat status {};
-    if (stat(target.c_str(), &status) == 0) {
-        *permissions = status.st_mode & 07777;
-        return true;
-    }
-    if (errno != ENOENT) {
-        *error = SystemError("cannot look at", target);
-        return false;
-    }
-    mode_t mask = umask(0);
-    umask(mask);
-    *permissions = 0666 & ~mask;
-    return true;
-}
-
-// A symbolic link stays a link: the file it leads to is the one replaced.
+// A symbolic link stays a link: the file it leads to, which need not exist yet, is the one
+// replaced. A loop of links fails.
 bool FileToReplace(const std::string& target, std::string* replaced, std::string* error) {
-    struct stat status {};
-    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-        *replaced = target;
-        return true;
+    std::string path = target;
+    for (int hop = 0; hop < kLinkHops; ++hop) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            *replaced = path;
+            return true;
+        }
+        std::string link(static_cast<std::size_t>(status.st_size) + 256, '\0');
+        ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= link.size()) {
+            *error = SystemError("cannot follow the link", path);
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(length));
+        path = link[0] == '/' ? link : FolderOf(path) + link;
     }
-    char* resolved = realpath(target.c_str(), nullptr);
-    if (resolved == nullptr) {
-        *error = SystemError("cannot follow the link", target);
-        return false;
-    }
-    *replaced = resolved;
-    std::free(resolved);
-    return true;
+    errno = ELOOP;
+    *error = SystemError("cannot follow the link", target);
+    return false;
 }
 
+// A name no other file has in the folder, created exclusively; short, so that it fits wherever
+// the target's name does.
+int OpenNewFileIn(const std::string& folder, std::string* name) {
+    static std::atomic<uint64_t> sequence{0}; // a backup may be written on a thread of its own
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        uint64_t mix = static_cast<uint64_t>(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^
+                       static_cast<uint64_t>(::getpid()) << 20 ^ ++sequence;
+        char suffix[17];
+        for (int digit = 0; digit < 16; ++digit) {
+            suffix[digit] = "0123456789abcdef"[mix >> (digit * 4) & 0xF];
+        }
+        suffix[16] = 0;
+        *name = folder + ".limbrado-" + suffix + ".tmp";
+        int descriptor = FileSystem().open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                                           kNewFilePermissions);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+// A rename lasts only once the folder that holds it is on disk too. File systems that cannot
+// sync a folder say so with EINVAL; there the rename is as lasting as it gets.
 bool SyncFolder(const std::string& folder, std::string* error) {
-    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string name = folder.empty() ? "." : folder;
+    int descriptor = FileSystem().open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (descriptor < 0) {
-        *error = SystemError("cannot open the folder", folder);
+        *error = SystemError("cannot open the folder", name);
         return false;
     }
-    // Some file systems cannot sync a folder (EINVAL); the rename has happened all the same.
-    bool synced = fsync(descriptor) == 0 || errno == EINVAL;
+    bool synced = FileSystem().sync(descriptor) == 0 || errno == EINVAL;
     if (!synced) {
-        *error = SystemError("cannot flush the folder", folder);
+        *error = SystemError("cannot flush the folder", name);
     }
-    if (close(descriptor) != 0 && synced) {
-        *error = SystemError("cannot close the folder", folder);
+    if (FileSystem().close(descriptor) != 0 && synced) {
+        *error = SystemError("cannot close the folder", name);
         synced = false;
     }
     return synced;
@@ -98,10 +118,7 @@ bool SyncFolder(const std::string& folder, std::string* error) {
 bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::string* error) {
     const auto* next = static_cast<const unsigned char*>(bytes);
     while (count > 0) {
-        ssize_t written = write(descriptor, next, count);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        long written = FileSystem().write(descriptor, next, count);
         if (written <= 0) {
             *error =
                 std::string("cannot write: ") + (written < 0 ? std::strerror(errno) : "no room");
@@ -115,28 +132,32 @@ bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::st
 
 bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) {
     *file = AtomicFile{};
-    file->target = target;
+    file->target = target != nullptr ? target : "";
     std::string name = NameOf(file->target);
     if (name.empty() || name == "." || name == "..") {
         *error = "'" + file->target + "' names a folder, not a file";
         return false;
     }
-    mode_t permissions = 0;
-    if (!FileToReplace(file->target, &file->replaced, error) ||
-        !PermissionsFor(file->replaced, &permissions, error)) {
+    if (!FileToReplace(file->target, &file->replaced, error)) {
         return false;
     }
-    std::string pattern = FolderOf(file->replaced) + "/." + NameOf(file->replaced) + ".XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    int descriptor = mkostemp(buffer.data(), O_CLOEXEC);
-    if (descriptor < 0) {
+    struct stat status {};
+    bool exists = ::stat(file->replaced.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) {
+        *error = SystemError("cannot look at", file->replaced);
+        return false;
+    }
+    if (exists && !S_ISREG(status.st_mode)) {
+        *error = "'" + file->target + "' is no regular file";
+        return false;
+    }
+    file->descriptor = OpenNewFileIn(FolderOf(file->replaced), &file->temporary);
+    if (file->descriptor < 0) {
+        file->temporary.clear();
         *error = SystemError("cannot create a file beside", file->target);
         return false;
     }
-    file->descriptor = descriptor;
-    file->temporary = buffer.data();
-    if (fchmod(descriptor, permissions) != 0) {
+    if (exists && ::fchmod(file->descriptor, status.st_mode & 07777) != 0) {
         *error = SystemError("cannot set the permissions of", file->temporary);
         GiveUp(file, error);
         return false;
@@ -161,19 +182,19 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error) {
         *error = "no file is open for '" + file->target + "'";
         return false;
     }
-    if (fsync(file->descriptor) != 0) {
+    if (FileSystem().sync(file->descriptor) != 0) {
         *error = SystemError("cannot flush", file->temporary);
         GiveUp(file, error);
         return false;
     }
     int descriptor = file->descriptor;
     file->descriptor = -1;
-    if (close(descriptor) != 0) {
+    if (FileSystem().close(descriptor) != 0) {
         *error = SystemError("cannot close", file->temporary);
         GiveUp(file, error);
         return false;
     }
-    if (rename(file->temporary.c_str(), file->replaced.c_str()) != 0) {
+    if (FileSystem().rename(file->temporary.c_str(), file->replaced.c_str()) != 0) {
         *error = SystemError("cannot replace", file->target);
         GiveUp(file, error);
         return false;
@@ -185,15 +206,28 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error) {
 bool AtomicFileAbandon(AtomicFile* file) {
     if (file->descriptor >= 0) {
         // A failed close can only lose data that is being thrown away; the removal is what counts.
-        static_cast<void>(close(file->descriptor));
+        static_cast<void>(FileSystem().close(file->descriptor));
         file->descriptor = -1;
     }
     if (file->temporary.empty()) {
         return true;
     }
-    bool removed = unlink(file->temporary.c_str()) == 0 || errno == ENOENT;
+    bool removed = FileSystem().unlink(file->temporary.c_str()) == 0 || errno == ENOENT;
     if (removed) {
         file->temporary.clear();
     }
     return removed;
+}
+
+bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t count,
+                           std::string* error) {
+    AtomicFile file;
+    if (!AtomicFileCreate(target, &file, error)) {
+        return false;
+    }
+    if (!AtomicFileWrite(&file, bytes, count, error)) {
+        GiveUp(&file, error);
+        return false;
+    }
+    return AtomicFileCommit(&file, error);
 }

@@ -1,6 +1,7 @@
-// Files that replace their target whole or not at all: the bytes go to a temporary file in the
-// target's folder, which is flushed to the disk and renamed over the target. Any failure removes
-// the temporary file, leaves the target as it was and says what went wrong.
+// Files that replace their target whole or not at all: the bytes go to a new file in the target's
+// folder, which is flushed to the disk and renamed over the target. Any failure removes the new
+// file, leaves the target as it was and says what went wrong. Every system call goes through the
+// file layer's replaceable calls (FileSystem ()), so tests can make each one fail.
 #pragma once
 
 #include <cstddef>
@@ -13,16 +14,21 @@ struct AtomicFile {
     int descriptor = -1;
 };
 
-// Creates the temporary file beside the target (beside the file it links to, for a symbolic
-// link), with the target's permissions when it exists.
+// Creates the new file beside the target (beside the file it links to, for a symbolic link),
+// with the target's permissions when it exists. A target that exists but is no regular file
+// fails at once.
 bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error);
 bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std::string* error);
 // Flushes the data to the disk, closes it, renames it over the target and flushes the folder.
-// On failure the temporary file is gone.
+// On failure the new file is gone.
 bool AtomicFileCommit(AtomicFile* file, std::string* error);
-// Closes and removes the temporary file; the target stays as it was. Safe to call twice. False
-// when the temporary file could not be removed (its name stays in `temporary`).
+// Closes and removes the new file; the target stays as it was. Safe to call twice. False when
+// the new file could not be removed (its name stays in `temporary`).
 bool AtomicFileAbandon(AtomicFile* file);
+// All of the above for bytes held in memory. Uses no table of the runtime, so a thread of its own
+// may call it while the main loop works with numbered files.
+bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t count,
+                           std::string* error);
 
 // All count bytes to the descriptor, through short writes and interrupted calls.
 bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::string* error);

@@ -9,14 +9,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "runtime/heaps.h"
 #include "runtime/object_table.h"
+#include "storage/atomic_file.h"
 
 namespace {
 
@@ -26,8 +25,8 @@ constexpr int32_t kFileTableGrowth = 16;
 constexpr int kCreatePermissions = 0666; // less the umask, as for every new file
 
 // handle is the descriptor + 1, so that a zero first word means "not open" even for descriptor 0.
-// `failed` notes a write that the system did not take in full. `paths` is null for a file opened
-// in place; for a replacing file it holds the target's name, a 0, the new file's name and a 0.
+// `failed` notes a write that the system did not take in full. `replacement` is null for a file
+// opened in place; a replacing file writes into the new file it describes.
 // Write direction: the pending bytes are buffer[0 .. size - count). Read direction: the next
 // unread byte is buffer[fill - count]. The system file position lies after everything that has
 // passed through the buffer.
@@ -39,7 +38,7 @@ struct FileRecord {
     int32_t direction;
     int32_t failed;
     unsigned char* buffer;
-    char* paths;
+    AtomicFile* replacement;
 };
 
 ObjectTable files;
@@ -299,123 +298,6 @@ int OpenDescriptor(int32_t mode, const char* name) {
     return descriptor;
 }
 
-// Follows symbolic links to the name of the file they lead to (which need not exist yet), so that
-// a save replaces that file and leaves the link in place. Gives up on a loop of links.
-constexpr int kLinkHops = 40;
-
-std::string FolderOf(const std::string& path) {
-    std::size_t separator = path.rfind('/');
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-bool ResolveLinks(const char* name, std::string* resolved) {
-    std::string path = name;
-    for (int hop = 0; hop < kLinkHops; ++hop) {
-        struct stat status;
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-            *resolved = path;
-            return true;
-        }
-        std::string link(static_cast<std::size_t>(status.st_size) + 256, '\0');
-        ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
-        if (length < 0 || static_cast<std::size_t>(length) >= link.size()) {
-            return false;
-        }
-        link.resize(static_cast<std::size_t>(length));
-        path = link[0] == '/' ? link : FolderOf(path) + link;
-    }
-    return false;
-}
-
-// A name no other file has in the target's folder, created exclusively with the usual permissions.
-int OpenNewFileBeside(const std::string& target, std::string* name) {
-    static std::atomic<uint64_t> sequence{0}; // a backup may be written on a thread of its own
-    constexpr int kAttempts = 64;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        uint64_t mix = static_cast<uint64_t>(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^
-                       static_cast<uint64_t>(::getpid()) << 20 ^ ++sequence;
-        char suffix[17];
-        for (int digit = 0; digit < 16; ++digit) {
-            suffix[digit] = "0123456789abcdef"[mix >> (digit * 4) & 0xF];
-        }
-        suffix[16] = 0;
-        *name = FolderOf(target) + ".limbrado-" + suffix + ".tmp";
-        int descriptor = FileSystem().open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
-                                           kCreatePermissions);
-        if (descriptor >= 0 || errno != EEXIST) {
-            return descriptor;
-        }
-    }
-    return -1;
-}
-
-// A rename is lasting only once the folder that holds it is on disk too. File systems that cannot
-// sync a folder say so with EINVAL; there the rename is as lasting as it gets.
-bool SyncFolderOf(const std::string& target) {
-    std::string folder = FolderOf(target);
-    int descriptor = FileSystem().open(folder.empty() ? "." : folder.c_str(),
-                                       O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return false;
-    }
-    bool synced = FileSystem().sync(descriptor) == 0 || errno == EINVAL;
-    bool closed = FileSystem().close(descriptor) == 0;
-    return synced && closed;
-}
-
-// The file a save replaces, and whether it exists: a regular file or nothing yet. False when the
-// name leads to something else or cannot be looked at.
-bool FindTarget(const char* name, std::string* target, struct stat* status, bool* exists) {
-    if (name == nullptr || name[0] == 0 || !ResolveLinks(name, target)) {
-        return false;
-    }
-    *exists = ::stat(target->c_str(), status) == 0;
-    return (*exists && S_ISREG(status->st_mode)) || (!*exists && errno == ENOENT);
-}
-
-// The new file beside the target, with the target's permission bits; -1 when it cannot be made.
-int OpenReplacement(const std::string& target, const struct stat& status, bool exists,
-                    std::string* newFile) {
-    int descriptor = OpenNewFileBeside(target, newFile);
-    if (descriptor >= 0 && exists && ::fchmod(descriptor, status.st_mode & 07777) != 0) {
-        FileSystem().close(descriptor);
-        FileSystem().unlink(newFile->c_str());
-        return -1;
-    }
-    return descriptor;
-}
-
-// Syncs and closes the new file and, when everything so far went well, renames it over the
-// target; otherwise removes it. True once the new file is in place for good.
-bool PutInPlace(int descriptor, bool written, const char* newFile, const char* target) {
-    bool complete = written && FileSystem().sync(descriptor) == 0;
-    complete = FileSystem().close(descriptor) == 0 && complete;
-    if (complete && FileSystem().rename(newFile, target) == 0) {
-        return SyncFolderOf(target);
-    }
-    FileSystem().unlink(newFile);
-    return false;
-}
-
-const char* TargetName(const FileRecord* record) {
-    return record->paths;
-}
-const char* NewFileName(const FileRecord* record) {
-    return record->paths + std::strlen(record->paths) + 1;
-}
-
-char* CopyPaths(const std::string& target, const std::string& newFile) {
-    std::size_t size = target.size() + newFile.size() + 2;
-    auto* paths = static_cast<char*>(ProgramHeapAllocate(size));
-    if (paths != nullptr) {
-        std::memcpy(paths, target.c_str(), target.size() + 1);
-        std::memcpy(paths + target.size() + 1, newFile.c_str(), newFile.size() + 1);
-    }
-    return paths;
-}
-
 // Taking the number closes whatever file was open under it. Null when the table cannot grow.
 FileRecord* TakeRecord(int32_t number, int32_t* assigned) {
     FileTableInit();
@@ -433,10 +315,10 @@ intptr_t StartRecord(FileRecord* record, int32_t number, int32_t assigned, int d
     return number == kAutomaticNumber ? assigned : record->handle;
 }
 
-// Gives the buffer and the names back and frees the number; the descriptor is closed already.
+// Gives the buffer and the replacement back and frees the number; the file is closed already.
 void ReleaseRecord(int32_t number, FileRecord* record) {
     ProgramHeapFree(record->buffer);
-    ProgramHeapFree(record->paths);
+    delete record->replacement;
     ObjectTableFree(&files, number);
     ForgetLastRecord();
 }
@@ -483,54 +365,22 @@ intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
 }
 
 intptr_t FileCreateReplacing(int32_t number, const char* name) {
-    std::string target;
-    struct stat status;
-    bool exists = false;
-    if (!FindTarget(name, &target, &status, &exists)) {
+    auto* replacement = new AtomicFile;
+    std::string error;
+    if (!AtomicFileCreate(name, replacement, &error)) {
+        delete replacement;
         return 0;
     }
     int32_t assigned = 0;
     FileRecord* record = TakeRecord(number, &assigned);
     if (record == nullptr) {
+        AtomicFileAbandon(replacement);
+        delete replacement;
         return 0;
     }
-    std::string newFile;
-    int descriptor = OpenReplacement(target, status, exists, &newFile);
-    char* paths = descriptor >= 0 ? CopyPaths(target, newFile) : nullptr;
-    if (paths == nullptr) {
-        if (descriptor >= 0) {
-            FileSystem().close(descriptor);
-            FileSystem().unlink(newFile.c_str());
-        }
-        ObjectTableFree(&files, assigned);
-        return 0;
-    }
-    intptr_t result = StartRecord(record, number, assigned, descriptor);
-    record->paths = paths;
+    intptr_t result = StartRecord(record, number, assigned, replacement->descriptor);
+    record->replacement = replacement;
     return result;
-}
-
-int32_t WriteFileReplacing(const char* name, const unsigned char* bytes, std::size_t count) {
-    std::string target;
-    struct stat status;
-    bool exists = false;
-    std::string newFile;
-    if (!FindTarget(name, &target, &status, &exists)) {
-        return 0;
-    }
-    int descriptor = OpenReplacement(target, status, exists, &newFile);
-    if (descriptor < 0) {
-        return 0;
-    }
-    std::size_t written = 0;
-    while (written < count) {
-        long result = FileSystem().write(descriptor, bytes + written, count - written);
-        if (result <= 0) {
-            break;
-        }
-        written += static_cast<std::size_t>(result);
-    }
-    return PutInPlace(descriptor, written == count, newFile.c_str(), target.c_str()) ? 1 : 0;
 }
 
 // For a file opened in place, a commit writes out, syncs and closes it.
@@ -544,12 +394,14 @@ int32_t FileCommit(int32_t number) {
     }
     int descriptor = DescriptorOf(record);
     bool complete = false;
-    if (record->paths != nullptr) {
-        complete =
-            PutInPlace(descriptor, record->failed == 0, NewFileName(record), TargetName(record));
-    } else {
+    std::string error;
+    if (record->replacement == nullptr) {
         complete = record->failed == 0 && FileSystem().sync(descriptor) == 0;
         complete = FileSystem().close(descriptor) == 0 && complete;
+    } else if (record->failed == 0) {
+        complete = AtomicFileCommit(record->replacement, &error);
+    } else {
+        AtomicFileAbandon(record->replacement);
     }
     ReleaseRecord(number, record);
     return complete ? 1 : 0;
@@ -569,12 +421,13 @@ void FileClose(int32_t number) {
     if (record == nullptr) {
         return;
     }
-    if (record->buffer != nullptr && record->paths == nullptr) {
-        FileFlush(record);
-    }
-    FileSystem().close(DescriptorOf(record));
-    if (record->paths != nullptr) {
-        FileSystem().unlink(NewFileName(record));
+    if (record->replacement != nullptr) {
+        AtomicFileAbandon(record->replacement);
+    } else {
+        if (record->buffer != nullptr) {
+            FileFlush(record);
+        }
+        FileSystem().close(DescriptorOf(record));
     }
     ReleaseRecord(number, record);
 }

@@ -32,9 +32,6 @@ int32_t FileReadBlock(int32_t number, void* destination, int32_t count);  // byt
 // at once. FileCommit returns 1 when the new file is in place and closes the number either way.
 intptr_t FileCreateReplacing(int32_t number, const char* name);
 int32_t FileCommit(int32_t number);
-// The same in one call for bytes held in memory, without the file table: safe on a thread of its
-// own while the main thread uses numbered files. 1 once the new file is in place.
-int32_t WriteFileReplacing(const char* name, const unsigned char* bytes, std::size_t count);
 
 // The system calls the layer makes, replaceable so that tests can watch them and make them fail.
 struct FileSystemCalls {

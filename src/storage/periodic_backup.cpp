@@ -12,7 +12,7 @@
 #include "editor/editor_state.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
-#include "storage/numbered_files.h"
+#include "storage/atomic_file.h"
 #include "storage/text.h"
 
 namespace {
@@ -73,8 +73,10 @@ void BackUpWhenDue() {
     backup.writing = true;
     try {
         backup.writer = std::thread([name = BackupName()] {
-            backup.written = WriteFileReplacing(name.c_str(), backup.pending.data(),
-                                                backup.pending.size());
+            std::string error; // backups are silent
+            bool written = AtomicFileReplaceWith(name.c_str(), backup.pending.data(),
+                                                 backup.pending.size(), &error);
+            backup.written = written ? 1 : 0;
             backup.writing = false;
         });
     } catch (const std::system_error&) {

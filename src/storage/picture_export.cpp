@@ -124,11 +124,7 @@ void StopWithoutDisplay() {
     SurfaceClose();
     RuntimeShutdown();
     ProgramHeapDestroy();
-    // The grids and latches went with the program heap.
-    editor.keyLatch = ArrayVariable{};
-    editor.mouseLatch = ArrayVariable{};
-    editor.bones = ArrayVariable{};
-    editor.joints = ArrayVariable{};
+    ForgetEditorArrays();
 }
 
 // A bar on stderr, redrawn in place, only when stderr is a terminal.
