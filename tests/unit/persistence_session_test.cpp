@@ -3,10 +3,18 @@
 // and backed up beside its file at exit, and without a path every one of them fails visibly.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
+#include "storage/animation_file.h"
 #include "storage/numbered_files.h"
+#include "storage/periodic_backup.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -107,6 +115,61 @@ TEST_F(Persistence, WithoutAPathEverythingFailsVisiblyAndNothingIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(path));
     char* argv[] = {program.data(), path.data(), nullptr};
     EditorStartup(2, argv); // for TearDown
+}
+
+// Each step: a wait on the injected clock, an edit or none, and whether a backup is then written.
+TEST_F(Persistence, ChangedAnimationIsBackedUpOnceAMinuteAndNeverWithoutAPath) {
+    struct Step {
+        int32_t waitMs;
+        bool edit;
+        bool pathless;
+        int renamesAfter;
+    } steps[] = {
+        {59000, true, false, 0},  // changed, but the minute is not over
+        {2000, false, false, 1},  // now it is
+        {61000, false, false, 1}, // nothing changed since
+        {61000, true, false, 2},  //
+        {61000, true, true, 2},   // no path, no backup
+    };
+    int32_t x = 100;
+    for (const Step& step : steps) {
+        if (step.pathless) {
+            AssignString(&editor.basePath, "");
+        }
+        if (step.edit) {
+            PlaceJoint(x += 20, 300);
+        }
+        DelayMs(step.waitMs);
+        Cycle();
+        FinishBackup();
+        EXPECT_EQ(renames, step.renamesAfter) << "after waiting " << step.waitMs;
+    }
+    EXPECT_FALSE(std::filesystem::exists(path)) << "the animation file itself is not written";
+}
+
+// The editor is killed a minute after an edit, with no save: the backup holds the edit.
+TEST_F(Persistence, BackupOfAKilledEditorLoadsToItsLastEdit) {
+    std::string backup = StemOf(path) + "_autosave.txt";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        PlaceJoint(321, 234);
+        DelayMs(60000);
+        for (;;) {
+            Cycle();
+        }
+    }
+    for (int attempt = 0; attempt < 200 && !std::filesystem::exists(backup); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(child, SIGKILL);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    AssignString(&editor.basePath, backup.c_str());
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(UsedJoints(0), 1);
+    EXPECT_EQ(JointAt(0, 0).x, 321);
+    EXPECT_EQ(JointAt(0, 0).y, 234);
+    AssignString(&editor.basePath, path.c_str());
 }
 
 } // namespace
