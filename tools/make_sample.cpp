@@ -1,0 +1,44 @@
+// Writes the sample animation with the program's own save, and a picture of the editor showing
+// it with the help text, drawn by the program's own scene and overlay:
+//   make_sample ANIMATION.txt SCREENSHOT.png
+#include <cstdio>
+#include <string>
+
+#include "editor/editor_main.h"
+#include "editor/editor_state.h"
+#include "figure/help_overlay.h"
+#include "figure/scene.h"
+#include "runtime/surface.h"
+#include "sample_walk.h"
+#include "storage/animation_file.h"
+#include "storage/picture_files.h"
+#include "storage/text.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_sample ANIMATION.txt SCREENSHOT.png\n");
+        return 2;
+    }
+    std::string scratch = std::string(argv[1]) + ".start";
+    char* editorArguments[] = {argv[0], scratch.data(), nullptr};
+    EditorStartup(2, editorArguments); // on the headless backend: no window is shown
+    BuildSampleWalk();
+    AssignString(&editor.basePath, argv[1]);
+    if (SaveAnimation() != 1) {
+        std::fprintf(stderr, "make_sample: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    editor.currentFrame = 2;
+    editor.shadowOn = 1;
+    DrawScene();
+    DrawHelpOverlay();
+    std::string error;
+    bool written = WritePngPicture(argv[2], SurfacePixels(), SurfaceWidth(), SurfaceHeight(), &error);
+    if (!written) {
+        std::fprintf(stderr, "make_sample: %s\n", error.c_str());
+    }
+    editor.shadowOn = 0;
+    AssignString(&editor.basePath, ""); // no backup beside the sample
+    EditorShutdown();
+    return written ? 0 : 1;
+}
