@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     DrawScene();
     DrawHelpOverlay();
     std::string error;
-    bool written = WritePngPicture(argv[2], SurfacePixels(), SurfaceWidth(), SurfaceHeight(), &error);
+    bool written =
+        WritePngPicture(argv[2], SurfacePixels(), SurfaceWidth(), SurfaceHeight(), &error);
     if (!written) {
         std::fprintf(stderr, "make_sample: %s\n", error.c_str());
     }

@@ -37,18 +37,19 @@ struct WalkBone {
 };
 
 constexpr WalkBone kBones[] = {
-    {Head, Neck, BoneStandard},          {Neck, Hip, BoneStandard},
-    {Hip, LeftKnee, BoneStandard},       {LeftKnee, LeftFoot, BoneStandard},
-    {Hip, RightKnee, BoneStandard},      {RightKnee, RightFoot, BoneStandard},
-    {Neck, LeftElbow, BoneStandard},     {LeftElbow, LeftHand, BoneStandard},
-    {Neck, RightElbow, BoneStandard},    {RightElbow, RightHand, BoneStandard},
+    {Head, Neck, BoneStandard},       {Neck, Hip, BoneStandard},
+    {Hip, LeftKnee, BoneStandard},    {LeftKnee, LeftFoot, BoneStandard},
+    {Hip, RightKnee, BoneStandard},   {RightKnee, RightFoot, BoneStandard},
+    {Neck, LeftElbow, BoneStandard},  {LeftElbow, LeftHand, BoneStandard},
+    {Neck, RightElbow, BoneStandard}, {RightElbow, RightHand, BoneStandard},
 };
 
 // A limb of two segments from `root`, swung by `angle` (radians from straight down) and bent at
 // the middle joint by `bend`.
 void Limb(Point root, double angle, double bend, double length, Point* middle, Point* end) {
     *middle = {root.x + length * std::sin(angle), root.y + length * std::cos(angle)};
-    *end = {middle->x + length * std::sin(angle - bend), middle->y + length * std::cos(angle - bend)};
+    *end = {middle->x + length * std::sin(angle - bend),
+            middle->y + length * std::cos(angle - bend)};
 }
 
 } // namespace

@@ -84,15 +84,21 @@ template <typename Put> void WriteAnimation(Put put) {
     }
 }
 
-// Records are read many at a time: blocks this large pass the file buffer by, in one system read.
-constexpr int32_t kRecordsPerRead = 8192;
+// The largest animation is about 4 MB; a file many times that size is no animation, however many
+// records a loader could skip.
+constexpr int64_t kLargestFile = int64_t{64} << 20;
 
-// Reads count bytes; those the file does not have read as 0. Returns the bytes the file had.
-int32_t ReadPadded(unsigned char* bytes, int32_t count) {
-    int32_t got = FileReadBlock(kFile, bytes, count);
-    got = got < 0 ? 0 : got;
-    std::memset(bytes + got, 0, static_cast<std::size_t>(count - got));
-    return got;
+// The box centred in the window with the stored size, and the toggles.
+void LoadHeader(const unsigned char* header) {
+    int32_t width = GetWord(header);
+    int32_t height = GetWord(header + 2);
+    editor.boxLeft = (editor.windowWidth - width) / 2;
+    editor.boxTop = (editor.windowHeight - height) / 2;
+    editor.boxRight = editor.boxLeft + width;
+    editor.boxBottom = editor.boxTop + height;
+    editor.shadowOn = GetByte(header + 4);
+    editor.headOn = GetByte(header + 5);
+    editor.collisionOn = GetByte(header + 6);
 }
 
 // How many joints and bones each frame has received so far. Every frame is empty when loading
@@ -206,43 +212,36 @@ int32_t SaveAnimation() {
     return FileCommit(kFile);
 }
 
+// The whole file is read before anything changes, so that a file that cannot be read to its end
+// (an error of the disk, a file far too large to be an animation) leaves the editor as it was.
 int32_t LoadAnimation() {
     if (StringEqual(editor.basePath, "") != 0 || FileOpenRead(kFile, editor.basePath) == 0) {
         return 0;
     }
-    editor.currentFrame = 0; // the rest of the reset: the grids are filled and emptied below
-    editor.playbackEnd = 0;
-    unsigned char header[kHeaderSize];
-    ReadPadded(header, kHeaderSize);
-    int32_t width = GetWord(header);
-    int32_t height = GetWord(header + 2);
-    editor.boxLeft = (editor.windowWidth - width) / 2;
-    editor.boxTop = (editor.windowHeight - height) / 2;
-    editor.boxRight = editor.boxLeft + width;
-    editor.boxBottom = editor.boxTop + height;
-    editor.shadowOn = GetByte(header + 4);
-    editor.headOn = GetByte(header + 5);
-    editor.collisionOn = GetByte(header + 6);
-
+    int64_t length = FileLength(kFile);
+    if (length < 0 || length > kLargestFile) {
+        FileClose(kFile);
+        return 0;
+    }
+    // Room for the header and a last record cut short, whose missing bytes read as 0.
+    static std::vector<unsigned char> bytes;
+    bytes.assign(static_cast<std::size_t>(length) + kHeaderSize + kRecordSize, 0);
+    auto size = static_cast<int32_t>(length);
+    bool read = size == 0 || FileReadBlock(kFile, bytes.data(), size) == size;
+    FileClose(kFile);
+    if (!read) {
+        return 0;
+    }
+    LoadHeader(bytes.data());
     auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
     FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0)};
     int32_t lastFrame = 0;
-    std::vector<unsigned char> records(kRecordsPerRead * kRecordSize);
-    for (;;) {
-        int32_t got = ReadPadded(records.data(), kRecordsPerRead * kRecordSize);
-        // A record cut short by the end of the file is read with its missing bytes as 0.
-        int32_t count = (got + kRecordSize - 1) / kRecordSize;
-        for (int32_t index = 0; index < count; ++index) {
-            const unsigned char* record = records.data() + index * kRecordSize;
-            if (LoadRecord(record, &fill)) {
-                lastFrame = GetWord(record);
-            }
-        }
-        if (got < kRecordsPerRead * kRecordSize) {
-            break;
+    for (int32_t offset = kHeaderSize; offset < size; offset += kRecordSize) {
+        const unsigned char* record = bytes.data() + offset;
+        if (LoadRecord(record, &fill)) {
+            lastFrame = GetWord(record);
         }
     }
-    FileClose(kFile);
     MeasureLoadedBones(fill);
     EmptyUnfilledSlots(fill);
     editor.playbackEnd = lastFrame;

@@ -10,8 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <ctime>
+#include <system_error>
 
 #include "storage/numbered_files.h"
 
@@ -21,8 +21,13 @@ constexpr int kNewFilePermissions = 0666; // less the umask, as for every new fi
 constexpr int kLinkHops = 40;
 constexpr int kNameAttempts = 64;
 
+// The text of the last error, from a table that is safe on the backup's thread too.
+std::string ErrorText() {
+    return std::generic_category().message(errno);
+}
+
 std::string SystemError(const std::string& what, const std::string& path) {
-    return what + " '" + path + "': " + std::strerror(errno);
+    return what + " '" + path + "': " + ErrorText();
 }
 
 // Gives up on the file after a failure already described in *error, adding to it when even the
@@ -69,9 +74,12 @@ bool FileToReplace(const std::string& target, std::string* replaced, std::string
     return false;
 }
 
-// A name no other file has in the folder, created exclusively; short, so that it fits wherever
-// the target's name does.
-int OpenNewFileIn(const std::string& folder, std::string* name) {
+// A name no other file has in the folder, created exclusively. It begins with the target's name,
+// so that one left behind by a killed program can be told apart, unless that name is so long
+// that the suffix would not fit.
+int OpenNewFileIn(const std::string& folder, const std::string& target, std::string* name) {
+    constexpr std::size_t kLongestPrefix = 200; // names may have 255 bytes
+    std::string prefix = target.size() <= kLongestPrefix ? "." + target : ".limbrado";
     static std::atomic<uint64_t> sequence{0}; // a backup may be written on a thread of its own
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         timespec now{};
@@ -83,7 +91,7 @@ int OpenNewFileIn(const std::string& folder, std::string* name) {
             suffix[digit] = "0123456789abcdef"[mix >> (digit * 4) & 0xF];
         }
         suffix[16] = 0;
-        *name = folder + ".limbrado-" + suffix + ".tmp";
+        *name = folder + prefix + "." + suffix + ".tmp";
         int descriptor = FileSystem().open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                                            kNewFilePermissions);
         if (descriptor >= 0 || errno != EEXIST) {
@@ -120,8 +128,7 @@ bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::st
     while (count > 0) {
         long written = FileSystem().write(descriptor, next, count);
         if (written <= 0) {
-            *error =
-                std::string("cannot write: ") + (written < 0 ? std::strerror(errno) : "no room");
+            *error = std::string("cannot write: ") + (written < 0 ? ErrorText() : "no room");
             return false;
         }
         next += written;
@@ -151,7 +158,14 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
         *error = "'" + file->target + "' is no regular file";
         return false;
     }
-    file->descriptor = OpenNewFileIn(FolderOf(file->replaced), &file->temporary);
+    // Renaming needs only the folder's permission: a file the user may not write is refused
+    // here, as writing it in place would be.
+    if (exists && ::faccessat(AT_FDCWD, file->replaced.c_str(), W_OK, AT_EACCESS) != 0) {
+        *error = SystemError("cannot write", file->target);
+        return false;
+    }
+    file->descriptor =
+        OpenNewFileIn(FolderOf(file->replaced), NameOf(file->replaced), &file->temporary);
     if (file->descriptor < 0) {
         file->temporary.clear();
         *error = SystemError("cannot create a file beside", file->target);
@@ -159,6 +173,14 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
     }
     if (exists && ::fchmod(file->descriptor, status.st_mode & 07777) != 0) {
         *error = SystemError("cannot set the permissions of", file->temporary);
+        GiveUp(file, error);
+        return false;
+    }
+    // The owner stays too where the user may give the file away (root may; others only keep
+    // what they own, and then the call changes nothing).
+    if (exists && (status.st_uid != ::geteuid() || status.st_gid != ::getegid()) &&
+        ::fchown(file->descriptor, status.st_uid, status.st_gid) != 0 && errno != EPERM) {
+        *error = SystemError("cannot set the owner of", file->temporary);
         GiveUp(file, error);
         return false;
     }

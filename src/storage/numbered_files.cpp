@@ -493,6 +493,15 @@ int32_t FileAtEnd(int32_t number) {
     return 0;
 }
 
+int64_t FileLength(int32_t number) {
+    FileRecord* record = FindFile(number);
+    struct stat status;
+    if (record == nullptr || ::fstat(DescriptorOf(record), &status) != 0) {
+        return -1;
+    }
+    return status.st_size;
+}
+
 int32_t FileWriteBlock(int32_t number, const void* bytes, int32_t count) {
     FileRecord* record = FindFile(number);
     if (record == nullptr || bytes == nullptr || count <= 0) {

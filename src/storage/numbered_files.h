@@ -19,7 +19,8 @@ int32_t FileWriteByte(int32_t number, int32_t value); // bytes written
 int32_t FileWriteWord(int32_t number, int32_t value);
 int32_t FileReadByte(int32_t number); // 0 for bytes that could not be read
 int32_t FileReadWord(int32_t number);
-int32_t FileAtEnd(int32_t number); // 0 while a byte is left; consumes nothing
+int32_t FileAtEnd(int32_t number);  // 0 while a byte is left; consumes nothing
+int64_t FileLength(int32_t number); // the file's size in bytes; -1 when it is not open
 // Blocks of count bytes through the same buffer; blocks of 4096 bytes or more bypass it.
 int32_t FileWriteBlock(int32_t number, const void* bytes, int32_t count); // bytes written
 int32_t FileReadBlock(int32_t number, void* destination, int32_t count);  // bytes read

@@ -194,8 +194,18 @@ TEST_F(AnimationFileTest, RecordsASaveCannotHaveWrittenAreSkipped) {
     EXPECT_EQ(editor.playbackEnd, 5) << "the frame of the last record taken";
 }
 
-TEST_F(AnimationFileTest, LoadThatCannotOpenChangesNothingAndNeverWaits) {
+long FailRead(int, void*, unsigned long) {
+    errno = EIO;
+    return -1;
+}
+
+TEST_F(AnimationFileTest, LoadThatCannotReadChangesNothingAndNeverWaits) {
     AddJoint(5, 5, JointNormal);
+    Write(folder + "/unreadable.txt", Bytes(20000, 1));
+    FileSystem().read = FailRead;
+    UsePath(folder + "/unreadable.txt");
+    EXPECT_EQ(LoadAnimation(), 0) << "a disk error while reading";
+    FileSystem() = calls;
     std::filesystem::create_directory(folder + "/folder.txt");
     ASSERT_EQ(mkfifo((folder + "/pipe.txt").c_str(), 0600), 0);
     for (const std::string& path : {std::string(), folder + "/missing.txt", folder + "/folder.txt",
@@ -255,6 +265,25 @@ TEST_F(AnimationFileTest, SaveThroughALinkReplacesItsFileAndKeepsLinkAndPermissi
     struct stat status {};
     ASSERT_EQ(stat((folder + "/real/walk.txt").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+// Replacing a file needs only the folder's permission; a file the user may not write is refused
+// all the same. Tried by a child that gives up root.
+TEST_F(AnimationFileTest, SaveRefusesAFileTheUserMayNotWrite) {
+    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    Write(folder + "/walk.txt", {1, 2, 3});
+    ASSERT_EQ(chmod((folder + "/walk.txt").c_str(), 0444), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool other = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+        _exit(other ? SaveAnimation() : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "refused";
+    EXPECT_EQ(Read(folder + "/walk.txt"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(FilesInFolder(), 1u);
 }
 
 // Each fault strikes once the save is under way; the old file must come through unchanged.

@@ -37,6 +37,7 @@ class Persistence : public ScriptedSession {
         renames = 0;
     }
     void TearDown() override {
+        FinishBackup();
         FileSystem() = realCalls;
         ScriptedSession::TearDown();
         std::filesystem::remove(path);
@@ -78,8 +79,10 @@ TEST_F(Persistence, F8LoadsOncePerPressAndStartUpLoadsTheFile) {
     Tap(ScanF9);
     PlaceJoint(350, 300);
     Hold(ScanF8);
+    int64_t before = HeadlessPresentCount();
     Cycles(3);
-    EXPECT_EQ(UsedJoints(), 1) << "loaded once, the joint made after the save is gone";
+    EXPECT_EQ(HeadlessPresentCount(), before + 4) << "three cycles and one status line";
+    EXPECT_EQ(UsedJoints(), 1) << "the joint made after the save is gone";
     PlaceJoint(350, 300);
     Release(ScanF8);
     Cycle();

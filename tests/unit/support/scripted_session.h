@@ -3,6 +3,8 @@
 // the buttons that a test sets. The input set stays in force until the test changes it.
 #pragma once
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -23,7 +25,8 @@ class ScriptedSession : public testing::Test {
         HeadlessReset();
         HeadlessKeepFrames(4);
         program = "limbrado";
-        path = testing::TempDir() + "session_" +
+        // The process number keeps runs of two builds at the same time apart.
+        path = testing::TempDir() + "session_" + std::to_string(getpid()) + "_" +
                testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
         std::remove(path.c_str());
         char* argv[] = {program.data(), path.data(), nullptr};
