@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config clang-format
+    cmake g++ clang make pkg-config clang-format
     libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick

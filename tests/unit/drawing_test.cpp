@@ -205,7 +205,9 @@ TEST_F(DrawingTest, ClippedLinesSetTheVisiblePartOfTheWholeLine) {
         {{-1, -1}, {40, 30}},    {{41, 5}, {-60, 27}},    {{-90, 100}, {100, -90}},
     };
     constexpr int32_t kOffset = 120;
-    for (const auto& [from, to] : lines) {
+    for (const auto& line : lines) {
+        const Pixel from = line.first; // lambdas below capture it, which a binding cannot be
+        const Pixel to = line.second;
         for (const bool absolute : {true, false}) {
             Canvas small(40, 30), large(280, 280);
             const auto draw = [&](int32_t shift) {
