@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <vector>
 
+#include "runtime/backend_sdl_failure.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -40,6 +42,8 @@ constexpr int32_t kRightButtonBit = 2;
 
 std::vector<SdlWindow> windows;
 bool videoStarted = false;
+PlatformFailure lastFailure = PlatformFailureNone;
+std::string lastFailureDetail;
 // Button presses seen as events since PlatformMousePresses last looked.
 int32_t pressesSinceQuery = 0;
 
@@ -68,7 +72,12 @@ bool StartVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The pointer is read globally and the window placed by its outer corner, which X11 offers
+    // (also through XWayland); SDL_VIDEODRIVER still chooses another. Without a display this fails
+    // at once, rather than probing other drivers that print their own complaints.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_DEFAULT);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        NoteBackendFailure(PlatformFailureNoDisplay, SDL_GetError());
         return false;
     }
     SDL_StopTextInput();
@@ -153,15 +162,33 @@ void CopyIntoSurface(const uint32_t* pixels, int32_t width, int32_t height, SDL_
 // at (x, y) by the default gravity, which leaves the client area inside it.
 PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
                                   const char* title) {
+    NoteBackendFailure(PlatformFailureNone, "");
     if (!StartVideo()) {
         return 0;
     }
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_SHOWN);
     if (window == nullptr) {
+        NoteBackendFailure(PlatformFailureWindowRefused, SDL_GetError());
+        return 0;
+    }
+    // Every present goes through the window surface: a window without one could show nothing.
+    if (SDL_GetWindowSurface(window) == nullptr) {
+        NoteBackendFailure(PlatformFailureSurfaceRefused, SDL_GetError());
+        SDL_DestroyWindow(window);
         return 0;
     }
     windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false});
     return windows.back().handle;
+}
+
+void NoteBackendFailure(PlatformFailure failure, const char* detail) {
+    lastFailure = failure;
+    lastFailureDetail = detail != nullptr ? detail : "";
+}
+
+PlatformFailure PlatformLastFailure(const char** detail) {
+    *detail = lastFailureDetail.c_str();
+    return lastFailure;
 }
 
 void PlatformWindowClose(PlatformWindow window) {

@@ -28,6 +28,16 @@ struct PlatformMessage {
     int32_t code;
 };
 
+// Why the last PlatformWindowOpen or PlatformAskFileName failed; None after a success or a
+// cancelled chooser. *detail receives the system's own words ("" when it has none).
+enum PlatformFailure : int32_t {
+    PlatformFailureNone = 0,
+    PlatformFailureNoDisplay,      // no display server could be reached
+    PlatformFailureWindowRefused,  // the display server refused the window
+    PlatformFailureSurfaceRefused, // the window has no pixel surface to present into
+};
+PlatformFailure PlatformLastFailure(const char** detail);
+
 // Opens a visible, fixed-size top-level window whose client area is width x height with its outer
 // top-left corner at (x, y); no sizing border, no maximise box. 0 on failure.
 PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
@@ -68,7 +78,8 @@ struct PlatformFileFilter {
 // Modal requesters; both work before any window exists and while one does. The file chooser opens
 // in `folder` with `name` filled in and the filter `selectedFilter` (0-based) active, accepts a
 // name that does not exist yet, and writes the chosen full path and a 0 into `result`. It returns
-// 0 when cancelled, or when the path and its 0 do not fit in `capacity` bytes.
+// 1 for a choice, 0 when cancelled or when the path and its 0 do not fit in `capacity` bytes, and
+// -1 when no chooser can be shown at all (see PlatformLastFailure).
 int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* filters, int32_t filterCount,
                             int32_t selectedFilter, char* result, int32_t capacity);

@@ -119,7 +119,7 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
     if (PlatformAskFileName(Cp1252ToUtf8(title).c_str(),
                             Cp1252ToUtf8(initial.folder.c_str()).c_str(),
                             Cp1252ToUtf8(initial.name.c_str()).c_str(), filters.data(), filterCount,
-                            selected, chosen.data(), kPathCapacity) != 0) {
+                            selected, chosen.data(), kPathCapacity) > 0) {
         path = RepresentablePath(chosen.data());
     }
     return StringLeft(path.c_str(), StringLength(path.c_str()), start);

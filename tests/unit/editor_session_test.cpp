@@ -149,6 +149,48 @@ TEST(EditorProgram, RunsCyclesUntilEscapeAndReturnsZero) {
     EXPECT_EXIT(runProgram(), testing::ExitedWithCode(0), "exit code 0, 6 frames, 0 windows open");
 }
 
+// A start-up that cannot reach a display, or whose window or its surface is refused, names what
+// is missing and opens nothing; the program then ends with exit code 1 after saying so.
+TEST(EditorStartupFailure, NamesWhatIsMissingAndLeavesNoWindow) {
+    struct FailureCase {
+        PlatformFailure failure;
+        bool withPath;
+        const char* expected;
+    };
+    const FailureCase cases[] = {
+        {PlatformFailureNoDisplay, true, "no display to show the window on"},
+        {PlatformFailureNoDisplay, false, "no display to show the file chooser on"},
+        {PlatformFailureWindowRefused, true, "the display refused the 800 x 600 window"},
+        {PlatformFailureSurfaceRefused, true, "the window has no pixel surface"},
+    };
+    for (const FailureCase& entry : cases) {
+        HeadlessReset();
+        HeadlessFailWindows(entry.failure);
+        std::string program = "limbrado";
+        std::string path = testing::TempDir() + "failed_start.txt";
+        char* argv[] = {program.data(), path.data(), nullptr};
+        const char* problem = EditorStartup(entry.withPath ? 2 : 1, argv);
+        ASSERT_NE(problem, nullptr) << entry.expected;
+        EXPECT_NE(std::string(problem).find(entry.expected), std::string::npos) << problem;
+        EXPECT_EQ(HeadlessOpenWindowCount(), 0) << entry.expected;
+        EditorRelease();
+    }
+    HeadlessReset();
+}
+
+TEST(EditorStartupFailure, ProgramSaysWhyOnItsErrorOutputAndEndsWithExitCodeOne) {
+    auto runProgram = [] {
+        HeadlessReset();
+        HeadlessFailWindows(PlatformFailureNoDisplay);
+        std::string program = "limbrado";
+        std::string path = testing::TempDir() + "failed_program.txt";
+        char* argv[] = {program.data(), path.data(), nullptr};
+        std::exit(EditorMain(2, argv));
+    };
+    EXPECT_EXIT(runProgram(), testing::ExitedWithCode(1),
+                "^limbrado: no display to show the window on .*set DISPLAY");
+}
+
 class EditorStartupWithoutArgument : public testing::Test {
   protected:
     void SetUp() override { HeadlessReset(); }
