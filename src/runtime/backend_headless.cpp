@@ -186,6 +186,15 @@ void PlatformSleepMicroseconds(int64_t microseconds) {
     AdvanceClockMicroseconds(microseconds);
 }
 
+void PlatformSleepUntil(int64_t counter) {
+    HeadlessState& state = State();
+    if (counter > state.clock) {
+        state.sleptMicroseconds +=
+            (counter - state.clock) * kMicrosecondsPerSecond / kCounterFrequency;
+        state.clock = counter;
+    }
+}
+
 void HeadlessReset() {
     State() = HeadlessState{};
     HeadlessResetDialogs();

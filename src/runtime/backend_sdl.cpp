@@ -37,6 +37,7 @@ constexpr ScanCodeMapping kScanCodes[] = {
     {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3},
 };
 
+constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr int32_t kLeftButtonBit = 1;
 constexpr int32_t kRightButtonBit = 2;
 
@@ -303,20 +304,32 @@ int32_t PlatformMousePresses() {
     return presses;
 }
 
+// The counter is the monotonic clock in nanoseconds, the clock that an absolute sleep can name,
+// so a frame wait can sleep to its deadline rather than for a span that starts late.
 int64_t PlatformCounter() {
-    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+    timespec now{};
+    while (clock_gettime(CLOCK_MONOTONIC, &now) != 0) {
+    }
+    return static_cast<int64_t>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
 }
 
 int64_t PlatformCounterFrequency() {
-    return static_cast<int64_t>(SDL_GetPerformanceFrequency());
+    return kNanosecondsPerSecond;
 }
 
 void PlatformSleepMicroseconds(int64_t microseconds) {
-    if (microseconds <= 0) {
+    if (microseconds > 0) {
+        PlatformSleepUntil(PlatformCounter() + microseconds * 1000);
+    }
+}
+
+void PlatformSleepUntil(int64_t counter) {
+    if (counter <= 0) {
         return;
     }
-    timespec remaining{static_cast<time_t>(microseconds / 1000000),
-                       static_cast<long>(microseconds % 1000000) * 1000};
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    const timespec deadline{static_cast<time_t>(counter / kNanosecondsPerSecond),
+                            static_cast<long>(counter % kNanosecondsPerSecond)};
+    // A signal ends the sleep early; the deadline stays the same, so sleeping on is exact.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
 }

@@ -64,10 +64,12 @@ int32_t PlatformMouseButtons();
 // is seen; presses are known while the pointer is over a window of the program.
 int32_t PlatformMousePresses();
 
-// High-resolution counter, its frequency in ticks per second, and a sleep.
+// High-resolution counter, its frequency in ticks per second, and two sleeps: for a time, and
+// until the counter reaches a value (at once when it has). Neither ends early on a signal.
 int64_t PlatformCounter();
 int64_t PlatformCounterFrequency();
 void PlatformSleepMicroseconds(int64_t microseconds);
+void PlatformSleepUntil(int64_t counter);
 
 // One entry of the file chooser's type list: a description and its patterns, separated by ';'.
 struct PlatformFileFilter {
