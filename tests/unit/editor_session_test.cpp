@@ -120,6 +120,30 @@ TEST_F(EditorSession, FigureBuiltWithMouseAndKeysIsDrawnInEveryCycle) {
     EXPECT_EQ(PixelOf(HeadlessFrames().back(), lower.x, lower.y), kGreenPixel);
 }
 
+// The frame number, the hover label and the box size are built in the text work buffer each
+// cycle; a cycle that left them there would grow the buffer without end.
+TEST_F(EditorSession, CycleWithEveryLabelShowingLeavesTheWorkBufferAsItFoundIt) {
+    PlaceJoint(300, 300);
+    MoveCursor(250, 260);
+    Hold(ScanW);
+    Cycle();
+    MoveCursor(305, 310); // near the joint, and the box's far corner
+    Cycle();
+    ASSERT_EQ(editor.drawingBox, 1);
+    const int32_t length = WorkBufferLength();
+    Cycles(3);
+    EXPECT_EQ(WorkBufferLength(), length);
+
+    int hoverLabelPixels = 0;
+    int boxLabelPixels = 0;
+    for (uint32_t pixel : HeadlessFrames().back().pixels) {
+        hoverLabelPixels += pixel == 0x646464 ? 1 : 0;
+        boxLabelPixels += pixel == 0xC8C8C8 ? 1 : 0;
+    }
+    EXPECT_GT(hoverLabelPixels, 0);
+    EXPECT_GT(boxLabelPixels, 0);
+}
+
 // The whole program, shutdown included, runs in a child process: its last step destroys the
 // program heap, which the runtime's tables of this test process live in. The child reports what
 // it saw on its error output.
