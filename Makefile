@@ -33,11 +33,11 @@ test-release:
 	ctest --test-dir $(RELEASE) --output-on-failure
 
 # Leaks are reported, except the one-time allocations of the system libraries named in the
-# suppressions file.
+# suppressions file; matching those needs full allocation stacks (fast_unwind_on_malloc=0).
 test-sanitize:
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DLIMBRADO_SANITIZE=ON -DLIMBRADO_WERROR=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0:abort_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/leak_suppressions.txt:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(SANITIZE) --output-on-failure
