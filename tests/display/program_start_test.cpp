@@ -4,139 +4,72 @@
 // "no display" is made by removing DISPLAY and WAYLAND_DISPLAY from the program's environment.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
 
-extern char** environ;
+#include "support/display_support.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 struct ProgramRun {
-    int exitCode = -1; // -1 when it had not ended after five seconds
-    double seconds = 0;
+    int exitCode;
+    double seconds;
     std::string output;
     std::string errors;
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// The environment of this process without the display variables (when asked), plus `extra`.
-std::vector<std::string> Environment(bool withDisplay, const std::vector<std::string>& extra) {
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string variable = *entry;
-        bool display =
-            variable.rfind("DISPLAY=", 0) == 0 || variable.rfind("WAYLAND_DISPLAY=", 0) == 0;
-        if (withDisplay || !display) {
-            result.push_back(variable);
-        }
-    }
-    result.insert(result.end(), extra.begin(), extra.end());
-    return result;
-}
-
-ProgramRun RunProgram(const std::vector<std::string>& arguments,
-                      const std::vector<std::string>& env) {
-    const std::string outputPath = testing::TempDir() + "program_start_output.txt";
+// Runs the program through `env` with the given environment changes and arguments.
+ProgramRun RunProgram(const std::string& environment, const std::string& arguments) {
     const std::string errorPath = testing::TempDir() + "program_start_errors.txt";
-    std::vector<std::string> words = {LIMBRADO_EDITOR_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> variables = env;
-    std::vector<char*> envp;
-    for (std::string& variable : variables) {
-        envp.push_back(variable.data());
-    }
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    ProgramRun run;
-    pid_t pid = -1;
-    const Clock::time_point start = Clock::now();
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "could not start " << argv[0];
-        return run;
-    }
+    const auto start = std::chrono::steady_clock::now();
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (Clock::now() - start > std::chrono::seconds(5)) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return run;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.output = ReadFile(outputPath);
-    run.errors = ReadFile(errorPath);
-    return run;
+    std::string output = RunCommand("env " + environment + " " + LIMBRADO_EDITOR_PATH + " " +
+                                        arguments + " 2>" + errorPath,
+                                    &status);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::stringstream errors;
+    errors << std::ifstream(errorPath).rdbuf();
+    return ProgramRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, elapsed.count(), output,
+                      errors.str()};
 }
 
 TEST(ProgramStart, MissingDisplayOrFontIsOneLineOnTheErrorOutputAndExitCodeOne) {
-    const std::string emptyFontConfig = testing::TempDir() + "no_fonts.conf";
-    std::ofstream(emptyFontConfig) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    const std::string noFonts = testing::TempDir() + "no_fonts.conf";
+    std::ofstream(noFonts) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
     const std::string animation = testing::TempDir() + "program_start.txt";
+    const std::string noDisplay = "-u DISPLAY -u WAYLAND_DISPLAY";
     struct StartCase {
-        std::vector<std::string> arguments;
-        bool withDisplay;
-        std::vector<std::string> extraEnvironment;
+        std::string environment;
+        std::string arguments;
         std::string expected;
     };
-    const std::vector<StartCase> cases = {
-        {{animation}, false, {}, "limbrado: no display to show the window on"},
-        {{}, false, {}, "limbrado: no display to show the file chooser on"},
-        {{animation}, true, {"FONTCONFIG_FILE=" + emptyFontConfig}, "limbrado: no usable font"},
+    const StartCase cases[] = {
+        {noDisplay, animation, "limbrado: no display to show the window on"},
+        {noDisplay, "", "limbrado: no display to show the file chooser on"},
+        {"FONTCONFIG_FILE=" + noFonts, animation, "limbrado: no usable font"},
     };
     for (const StartCase& entry : cases) {
-        const ProgramRun run =
-            RunProgram(entry.arguments, Environment(entry.withDisplay, entry.extraEnvironment));
+        const ProgramRun run = RunProgram(entry.environment, entry.arguments);
         EXPECT_EQ(run.exitCode, 1) << entry.expected;
         EXPECT_LT(run.seconds, 1.0) << entry.expected;
         EXPECT_EQ(run.errors.rfind(entry.expected, 0), 0u) << run.errors;
         EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << "one line: " << run.errors;
         EXPECT_EQ(run.output, "");
     }
-    std::ifstream written(animation);
-    EXPECT_FALSE(written.good()) << "a failed start must write nothing beside the animation";
+    EXPECT_FALSE(std::ifstream(animation).good()) << "a failed start writes nothing";
 }
 
 TEST(ProgramStart, HelpAndVersionPrintTheirTextAndExitWithZero) {
-    const ProgramRun help = RunProgram({"--help"}, Environment(false, {}));
+    const ProgramRun help = RunProgram("-u DISPLAY", "--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.output.rfind("Usage: limbrado [ANIMATION]\n", 0), 0u) << help.output;
     EXPECT_EQ(help.errors, "");
 
-    const ProgramRun version = RunProgram({"--version"}, Environment(false, {}));
+    const ProgramRun version = RunProgram("-u DISPLAY", "--version");
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output, "limbrado " LIMBRADO_VERSION "\n");
     EXPECT_EQ(version.errors, "");
