@@ -1,6 +1,8 @@
-# make run   - installs what is missing, builds the editor and starts it (ARGS="file.txt" passes the file)
+# make run   - installs what is missing, builds the editor and starts it on the sample walk
+#              (ARGS="file.txt" passes the user's own file instead)
 # make test  - installs what is missing, builds and runs every test, in a normal and in a sanitizer build,
-#              and checks the formatting
+#              checks the formatting and builds the Release configuration with clang++ as well;
+#              warnings are errors in all of these builds
 # make bench - builds and runs the benchmarks
 # make fuzz  - builds the animation loader's fuzz target with clang++ and runs it FUZZ_SECONDS long
 
@@ -9,8 +11,9 @@ RELEASE := build/release
 SANITIZE := build/sanitize
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
+CLANG_RELEASE := build/clang-release
 
-.PHONY: setup run test test-release test-sanitize format-check format bench fuzz
+.PHONY: setup run test test-release test-sanitize test-clang format-check format bench fuzz
 
 setup:
 	@scripts/setup.sh
@@ -21,20 +24,43 @@ $(RELEASE)/CMakeCache.txt:
 $(SANITIZE)/CMakeCache.txt:
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DLIMBRADO_SANITIZE=ON
 
+# Without ARGS the editor opens the sample walk, copied into the build folder when it is not there
+# yet, so that saves and backups never touch the checked-in file nor overwrite the user's edits.
+SAMPLE := $(RELEASE)/walk.txt
+
 run: setup $(RELEASE)/CMakeCache.txt
 	cmake --build $(RELEASE) -j $(JOBS) --target limbrado
+ifeq ($(strip $(ARGS)),)
+	@[ -e $(SAMPLE) ] || cp docs/sample/walk.txt $(SAMPLE)
+	$(RELEASE)/limbrado $(SAMPLE)
+else
 	$(RELEASE)/limbrado $(ARGS)
+endif
 
-test: setup format-check test-release test-sanitize fuzz
+test: setup format-check test-release test-sanitize test-clang fuzz
 
-test-release: $(RELEASE)/CMakeCache.txt
+# Each test build is configured anew, so that warnings are errors there whatever the cache says.
+test-release:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIMBRADO_WERROR=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 	ctest --test-dir $(RELEASE) --output-on-failure
 
-test-sanitize: $(SANITIZE)/CMakeCache.txt
+# Leaks are reported, except the one-time allocations of the system libraries named in the
+# suppressions file; matching those needs full allocation stacks (fast_unwind_on_malloc=0).
+test-sanitize:
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DLIMBRADO_SANITIZE=ON -DLIMBRADO_WERROR=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0:abort_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/leak_suppressions.txt:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(SANITIZE) --output-on-failure
+
+# The optimised build with the other compiler, and its display-free tests.
+test-clang:
+	cmake -S . -B $(CLANG_RELEASE) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+		-DLIMBRADO_WERROR=ON
+	cmake --build $(CLANG_RELEASE) -j $(JOBS)
+	ctest --test-dir $(CLANG_RELEASE) --output-on-failure --label-exclude display
 
 format-check:
 	@files=$$(git ls-files '*.cpp' '*.h'); \

@@ -1,5 +1,5 @@
-// Measures frame pacing in a real window: 600 presents paced by PresentSurface (sleeping through
-// most of each interval), then 600 paced by a pure spin on the counter, each with its mean
+// Measures frame pacing in a real window: 600 presents paced by PresentSurface (sleeping to just
+// before each deadline), then 600 paced by a pure spin on the counter, each with its mean
 // interval, its largest deviation from the frame interval and the process's share of one core.
 #include <sys/resource.h>
 

@@ -7,7 +7,7 @@ packages=(
     libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
     libgif-dev libpng-dev
     libgtest-dev libbenchmark-dev
-    xvfb xdotool x11-utils x11-apps imagemagick
+    xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
 )
 
 missing=()

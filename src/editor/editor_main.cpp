@@ -1,17 +1,22 @@
 // The program's life: start-up in a fixed order (runtime, editor state, font, animation path,
 // window and surface), the main loop of one paced cycle at a time until Escape, and shutdown.
-// Only Escape ends the loop; window-system events are fetched but never examined.
+// Only Escape ends the loop; window-system events are fetched but never examined. A start-up that
+// cannot make its font, ask for the file or open the window says why and ends at once.
 #include "editor/editor_main.h"
+
+#include <cstdio>
 
 #include "editor/command_keys.h"
 #include "editor/editor_state.h"
 #include "editor/mouse_editing.h"
+#include "editor/startup_problem.h"
 #include "figure/bone_solver.h"
 #include "figure/help_overlay.h"
 #include "figure/scene.h"
 #include "runtime/fonts.h"
 #include "runtime/heaps.h"
 #include "runtime/input.h"
+#include "runtime/platform.h"
 #include "runtime/startup.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
@@ -38,12 +43,13 @@ void StoreDefaultFileName(char** variable) {
 }
 
 // The first program parameter, or the file chosen in the open dialog (shown before any window
-// exists). A cancelled dialog leaves the path empty and the editor runs without a file.
-void ChooseBasePath() {
+// exists). A cancelled dialog leaves the path empty and the editor runs without a file; false
+// when the dialog could not be shown at all.
+bool ChooseBasePath() {
     int32_t start = WorkBufferLength();
     if (StringLength(CommandLineArgument(start)) > 0) {
         StoreBuiltString(&editor.basePath, start);
-        return;
+        return true;
     }
     WorkBufferSetLength(start);
     char* defaultFile = nullptr;
@@ -51,25 +57,46 @@ void ChooseBasePath() {
     AskOpenFileName("Ort zum Laden/Speichern", defaultFile, "*.txt", 1, start);
     StoreBuiltString(&editor.basePath, start);
     StringFree(defaultFile);
+    const char* detail = nullptr;
+    return StringLength(editor.basePath) > 0 || PlatformLastFailure(&detail) == PlatformFailureNone;
 }
 
 } // namespace
 
-void EditorStartup(int argc, char** argv) {
+const char* EditorStartup(int argc, char** argv) {
     editor = EditorState{};
     ProgramHeapCreate();
     RuntimeStartup(argc, argv);
     SetEditorStartValues();
     AllocateEditorArrays();
     editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
-    ChooseBasePath();
+    if (editor.hudFont == 0) {
+        return StartupProblem(StartupStep::Font);
+    }
+    if (!ChooseBasePath()) {
+        return StartupProblem(StartupStep::FileChooser);
+    }
     MarkAllSlotsEmpty();
-    WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight,
-               "Limbrado Tool by Orvelin_", kMainWindowFlags);
-    SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
-                        editor.windowHeight, 1, 0, 0);
+    if (WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight,
+                   "Limbrado Tool by Orvelin_", kMainWindowFlags) == 0) {
+        return StartupProblem(StartupStep::Window);
+    }
+    if (SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
+                            editor.windowHeight, 1, 0, 0) == 0) {
+        return StartupProblem(StartupStep::Surface);
+    }
     LoadAnimation(); // without a file the animation simply stays empty
     NoteAnimationStored();
+    return nullptr;
+}
+
+// Everything start-up made, in reverse order; the program heap goes last.
+void EditorRelease() {
+    SurfaceClose();
+    WindowClose(kMainWindow);
+    RuntimeShutdown();
+    ProgramHeapDestroy();
+    ForgetEditorArrays();
 }
 
 bool RunEditorCycle() {
@@ -91,15 +118,16 @@ bool RunEditorCycle() {
 void EditorShutdown() {
     FinishBackup();
     SaveBackupAtExit();
-    SurfaceClose();
-    WindowClose(kMainWindow);
-    RuntimeShutdown();
-    ProgramHeapDestroy();
-    ForgetEditorArrays();
+    EditorRelease();
 }
 
 int EditorMain(int argc, char** argv) {
-    EditorStartup(argc, argv);
+    // A start-up that failed loaded nothing, so nothing is backed up over an earlier backup.
+    if (const char* problem = EditorStartup(argc, argv)) {
+        std::fprintf(stderr, "limbrado: %s\n", problem);
+        EditorRelease();
+        return 1;
+    }
     while (RunEditorCycle()) {
     }
     EditorShutdown();

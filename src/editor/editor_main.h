@@ -3,10 +3,13 @@
 
 #include <cstdint>
 
-// Runs the whole editor and returns the exit code (0).
+// Runs the whole editor and returns the exit code: 0 after Escape, 1 when it could not start (the
+// reason then stands on the error output).
 int EditorMain(int argc, char** argv);
 
-// The parts of EditorMain, for scripted sessions.
-void EditorStartup(int argc, char** argv);
+// The parts of EditorMain, for scripted sessions. Start-up returns null, or the line that says
+// what could not be made; EditorRelease then releases what was, without saving anything.
+const char* EditorStartup(int argc, char** argv);
+void EditorRelease();
 bool RunEditorCycle(); // one cycle; false once Escape was seen (the cycle is drawn and presented)
 void EditorShutdown();

@@ -40,6 +40,8 @@ struct HeadlessState {
     std::size_t keptFrames = kDefaultKeptFrames;
     int64_t presentCount = 0;
     int32_t repaintCount = 0;
+    PlatformFailure scriptedFailure = PlatformFailureNone;
+    PlatformFailure lastFailure = PlatformFailureNone;
 };
 
 HeadlessState& State() {
@@ -69,10 +71,11 @@ void AdvanceClockMicroseconds(int64_t microseconds) {
 
 PlatformWindow PlatformWindowOpen(int32_t, int32_t, int32_t width, int32_t height,
                                   const char* title) {
-    if (width <= 0 || height <= 0) {
+    HeadlessState& state = State();
+    state.lastFailure = state.scriptedFailure;
+    if (width <= 0 || height <= 0 || state.scriptedFailure != PlatformFailureNone) {
         return 0;
     }
-    HeadlessState& state = State();
     PlatformWindow handle = state.nextHandle++;
     state.windows.push_back(HeadlessWindow{handle, title == nullptr ? "" : title});
     return handle;
@@ -183,6 +186,15 @@ void PlatformSleepMicroseconds(int64_t microseconds) {
     AdvanceClockMicroseconds(microseconds);
 }
 
+void PlatformSleepUntil(int64_t counter) {
+    HeadlessState& state = State();
+    if (counter > state.clock) {
+        state.sleptMicroseconds +=
+            (counter - state.clock) * kMicrosecondsPerSecond / kCounterFrequency;
+        state.clock = counter;
+    }
+}
+
 void HeadlessReset() {
     State() = HeadlessState{};
     HeadlessResetDialogs();
@@ -208,6 +220,22 @@ void HeadlessSetCursor(int32_t x, int32_t y) {
 
 void HeadlessSetButtons(int32_t buttons) {
     State().input.buttons = buttons;
+}
+
+void HeadlessFailWindows(PlatformFailure failure) {
+    State().scriptedFailure = failure;
+}
+
+PlatformFailure HeadlessRequesterFailure() {
+    HeadlessState& state = State();
+    state.lastFailure = state.scriptedFailure == PlatformFailureNoDisplay ? PlatformFailureNoDisplay
+                                                                          : PlatformFailureNone;
+    return state.lastFailure;
+}
+
+PlatformFailure PlatformLastFailure(const char** detail) {
+    *detail = State().lastFailure == PlatformFailureNone ? "" : "scripted failure";
+    return State().lastFailure;
 }
 
 void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code) {

@@ -40,6 +40,9 @@ int32_t PlatformAskFileName(const char* title, const char* folder, const char* n
                                   TextOrEmpty(filters[index].patterns));
     }
     request.selectedFilter = selectedFilter;
+    if (HeadlessRequesterFailure() != PlatformFailureNone) {
+        return -1;
+    }
     shownRequests.push_back(request);
     if (queuedAnswers.empty()) {
         return 0;
@@ -54,5 +57,8 @@ int32_t PlatformAskFileName(const char* title, const char* folder, const char* n
 }
 
 void PlatformMessageBox(const char* title, const char* text) {
+    if (HeadlessRequesterFailure() != PlatformFailureNone) {
+        return;
+    }
     shownRequests.push_back({TextOrEmpty(title), "", TextOrEmpty(text), true});
 }

@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <vector>
 
+#include "runtime/backend_sdl_failure.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -35,11 +37,14 @@ constexpr ScanCodeMapping kScanCodes[] = {
     {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3},
 };
 
+constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr int32_t kLeftButtonBit = 1;
 constexpr int32_t kRightButtonBit = 2;
 
 std::vector<SdlWindow> windows;
 bool videoStarted = false;
+PlatformFailure lastFailure = PlatformFailureNone;
+std::string lastFailureDetail;
 // Button presses seen as events since PlatformMousePresses last looked.
 int32_t pressesSinceQuery = 0;
 
@@ -68,7 +73,12 @@ bool StartVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The pointer is read globally and the window placed by its outer corner, which X11 offers
+    // (also through XWayland); SDL_VIDEODRIVER still chooses another. Without a display this fails
+    // at once, rather than probing other drivers that print their own complaints.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_DEFAULT);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        NoteBackendFailure(PlatformFailureNoDisplay, SDL_GetError());
         return false;
     }
     SDL_StopTextInput();
@@ -153,15 +163,33 @@ void CopyIntoSurface(const uint32_t* pixels, int32_t width, int32_t height, SDL_
 // at (x, y) by the default gravity, which leaves the client area inside it.
 PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
                                   const char* title) {
+    NoteBackendFailure(PlatformFailureNone, "");
     if (!StartVideo()) {
         return 0;
     }
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_SHOWN);
     if (window == nullptr) {
+        NoteBackendFailure(PlatformFailureWindowRefused, SDL_GetError());
+        return 0;
+    }
+    // Every present goes through the window surface: a window without one could show nothing.
+    if (SDL_GetWindowSurface(window) == nullptr) {
+        NoteBackendFailure(PlatformFailureSurfaceRefused, SDL_GetError());
+        SDL_DestroyWindow(window);
         return 0;
     }
     windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false});
     return windows.back().handle;
+}
+
+void NoteBackendFailure(PlatformFailure failure, const char* detail) {
+    lastFailure = failure;
+    lastFailureDetail = detail != nullptr ? detail : "";
+}
+
+PlatformFailure PlatformLastFailure(const char** detail) {
+    *detail = lastFailureDetail.c_str();
+    return lastFailure;
 }
 
 void PlatformWindowClose(PlatformWindow window) {
@@ -276,20 +304,32 @@ int32_t PlatformMousePresses() {
     return presses;
 }
 
+// The counter is the monotonic clock in nanoseconds, the clock that an absolute sleep can name,
+// so a frame wait can sleep to its deadline rather than for a span that starts late.
 int64_t PlatformCounter() {
-    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+    timespec now{};
+    while (clock_gettime(CLOCK_MONOTONIC, &now) != 0) {
+    }
+    return static_cast<int64_t>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
 }
 
 int64_t PlatformCounterFrequency() {
-    return static_cast<int64_t>(SDL_GetPerformanceFrequency());
+    return kNanosecondsPerSecond;
 }
 
 void PlatformSleepMicroseconds(int64_t microseconds) {
-    if (microseconds <= 0) {
+    if (microseconds > 0) {
+        PlatformSleepUntil(PlatformCounter() + microseconds * 1000);
+    }
+}
+
+void PlatformSleepUntil(int64_t counter) {
+    if (counter <= 0) {
         return;
     }
-    timespec remaining{static_cast<time_t>(microseconds / 1000000),
-                       static_cast<long>(microseconds % 1000000) * 1000};
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    const timespec deadline{static_cast<time_t>(counter / kNanosecondsPerSecond),
+                            static_cast<long>(counter % kNanosecondsPerSecond)};
+    // A signal ends the sleep early; the deadline stays the same, so sleeping on is exact.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
 }

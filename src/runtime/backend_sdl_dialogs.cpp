@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/backend_sdl_failure.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -20,14 +21,19 @@ void DropParentlessDialogNotice(const gchar* domain, GLogLevelFlags level, const
     }
 }
 
-// GTK opens its own connection to the display. When that fails, every later requester gives up
-// at once. The program keeps the C locale: GTK would otherwise switch it to the user's.
+// GTK opens its own connection to the display, on X11 as the windows do. When that fails, every
+// later requester gives up at once and says why. The program keeps the C locale: GTK would
+// otherwise switch it to the user's.
 bool GtkReady() {
     static int state = 0; // 0 not tried, 1 ready, -1 failed
     if (state == 0) {
         gtk_disable_setlocale();
+        gdk_set_allowed_backends("x11");
         state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
         g_log_set_handler("Gtk", G_LOG_LEVEL_MESSAGE, DropParentlessDialogNotice, nullptr);
+    }
+    if (state != 1) {
+        NoteBackendFailure(PlatformFailureNoDisplay, "GTK cannot open the display");
     }
     return state == 1;
 }
@@ -122,8 +128,9 @@ int32_t CopyChosenPath(GtkFileChooser* chooser, char* result, int32_t capacity) 
 int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* filters, int32_t filterCount,
                             int32_t selectedFilter, char* result, int32_t capacity) {
+    NoteBackendFailure(PlatformFailureNone, "");
     if (!GtkReady()) {
-        return 0;
+        return -1;
     }
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         title != nullptr ? title : "", nullptr, GTK_FILE_CHOOSER_ACTION_SAVE, "_Abbrechen",

@@ -37,6 +37,13 @@ void HeadlessSetKey(int32_t scanCode, bool down); // on the current input
 void HeadlessSetCursor(int32_t x, int32_t y);
 void HeadlessSetButtons(int32_t buttons);
 
+// From now on windows fail to open with this failure; with PlatformFailureNoDisplay the file
+// choosers cannot be shown either. PlatformFailureNone (also after a reset) lets both work again.
+void HeadlessFailWindows(PlatformFailure failure);
+// For the headless requesters: the failure a requester shown now meets (no display, or none),
+// noted as the last failure.
+PlatformFailure HeadlessRequesterFailure();
+
 // Messages that the next polls deliver, one per poll, for the first open window.
 void HeadlessQueueMessage(PlatformMessageKind kind, int32_t code = 0);
 

@@ -29,6 +29,16 @@ struct PlatformMessage {
     int32_t code;
 };
 
+// Why the last PlatformWindowOpen or PlatformAskFileName failed; None after a success or a
+// cancelled chooser. *detail receives the system's own words ("" when it has none).
+enum PlatformFailure : int32_t {
+    PlatformFailureNone = 0,
+    PlatformFailureNoDisplay,      // no display server could be reached
+    PlatformFailureWindowRefused,  // the display server refused the window
+    PlatformFailureSurfaceRefused, // the window has no pixel surface to present into
+};
+PlatformFailure PlatformLastFailure(const char** detail);
+
 // Opens a visible, fixed-size top-level window whose client area is width x height with its outer
 // top-left corner at (x, y); no sizing border, no maximise box. 0 on failure.
 PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
@@ -55,10 +65,12 @@ int32_t PlatformMouseButtons();
 // is seen; presses are known while the pointer is over a window of the program.
 int32_t PlatformMousePresses();
 
-// High-resolution counter, its frequency in ticks per second, and a sleep.
+// High-resolution counter, its frequency in ticks per second, and two sleeps: for a time, and
+// until the counter reaches a value (at once when it has). Neither ends early on a signal.
 int64_t PlatformCounter();
 int64_t PlatformCounterFrequency();
 void PlatformSleepMicroseconds(int64_t microseconds);
+void PlatformSleepUntil(int64_t counter);
 
 // One entry of the file chooser's type list: a description and its patterns, separated by ';'.
 struct PlatformFileFilter {
@@ -69,7 +81,8 @@ struct PlatformFileFilter {
 // Modal requesters; both work before any window exists and while one does. The file chooser opens
 // in `folder` with `name` filled in and the filter `selectedFilter` (0-based) active, accepts a
 // name that does not exist yet, and writes the chosen full path and a 0 into `result`. It returns
-// 0 when cancelled, or when the path and its 0 do not fit in `capacity` bytes.
+// 1 for a choice, 0 when cancelled or when the path and its 0 do not fit in `capacity` bytes, and
+// -1 when no chooser can be shown at all (see PlatformLastFailure).
 int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* filters, int32_t filterCount,
                             int32_t selectedFilter, char* result, int32_t capacity);

@@ -16,9 +16,9 @@ namespace {
 constexpr int32_t kDefaultRate = 60;
 constexpr int32_t kPixelBits = 32;
 constexpr int32_t kPixelFormatRedHigh = 7; // 32 bits, red mask 0xFF0000
-// A sleep may wake up to about a millisecond late on a busy system, so the frame wait sleeps
-// only until this long before its deadline and reads the counter for the rest.
-constexpr int64_t kSpinMicroseconds = 1800;
+// A sleep to an absolute deadline wakes a few tens of microseconds late on an idle system, so the
+// frame wait sleeps until this long before its deadline and reads the counter for the rest.
+constexpr int64_t kSpinMicroseconds = 300;
 constexpr int64_t kMicrosecondsPerSecond = 1000000;
 
 struct SurfaceState {
@@ -51,20 +51,22 @@ void GiveTargetBack() {
 }
 
 // Ends more than frameInterval ticks after the previous wait ended; the first wait after a rate
-// change, or after the counter went backwards, starts counting from now.
+// change, or after the counter went backwards, starts counting from now. It sleeps to a point
+// just before the deadline, so a late start or an interrupted sleep costs no accuracy, and spins
+// only the last stretch.
 void WaitForFrame() {
     int64_t now = PlatformCounter();
     if (!surface.waitStarted || now < surface.lastWaitEnd) {
         surface.waitStarted = true;
         surface.lastWaitEnd = now;
     }
-    int64_t spinTicks = surface.frequency * kSpinMicroseconds / kMicrosecondsPerSecond;
-    while (now - surface.lastWaitEnd <= surface.frameInterval) {
-        int64_t remaining = surface.lastWaitEnd + surface.frameInterval + 1 - now;
-        if (surface.frequency > 0 && remaining > spinTicks) {
-            PlatformSleepMicroseconds((remaining - spinTicks) * kMicrosecondsPerSecond /
-                                      surface.frequency);
-        }
+    const int64_t deadline = surface.lastWaitEnd + surface.frameInterval + 1;
+    const int64_t spinTicks = surface.frequency * kSpinMicroseconds / kMicrosecondsPerSecond;
+    if (deadline - now > spinTicks) {
+        PlatformSleepUntil(deadline - spinTicks);
+        now = PlatformCounter();
+    }
+    while (now < deadline) {
         now = PlatformCounter();
     }
     surface.lastWaitEnd = now;

@@ -162,7 +162,7 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
     std::string path;
     if (PlatformAskFileName(Cp1252ToUtf8(title).c_str(), initial.folder.c_str(),
                             initial.name.c_str(), filters.data(), filterCount, selected,
-                            chosen.data(), kPathCapacity) != 0) {
+                            chosen.data(), kPathCapacity) > 0) {
         path = chosen.data();
     }
     return StringLeft(path.c_str(), StringLength(path.c_str()), start);

@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
-// The chosen full path as a temporary text at `start`, the empty text when cancelled. The default
-// file and the chosen path are file-system names (UTF-8 bytes on Linux), never converted. The
-// chooser opens in the default file's folder with its name filled in (a name that is no valid file
-// name is left out). The pattern text lists descriptions and patterns alternately, separated by "|"
-// (a text without "|" is a single pattern); patternPosition selects the active entry, counted from
-// 0. Flag bit 0 asks for multiple selection; save != 0 asks for a save requester.
+// The chosen full path as a temporary text at `start`, the empty text when cancelled or when no
+// chooser can be shown (PlatformLastFailure tells the two apart). The default file and the chosen
+// path are file-system names (UTF-8 bytes on Linux), never converted. The chooser opens in the
+// default file's folder with its name filled in (a name that is no valid file name is left out).
+// The pattern text lists descriptions and patterns alternately, separated by "|" (a text without
+// "|" is a single pattern); patternPosition selects the active entry, counted from 0. Flag bit 0
+// asks for multiple selection; save != 0 asks for a save requester.
 char* AskFileName(int32_t flags, const char* title, const char* defaultFile,
                   const char* patternText, int32_t patternPosition, int32_t save, int32_t start);
 char* AskOpenFileName(const char* title, const char* defaultFile, const char* patternText,

@@ -150,6 +150,49 @@ TEST_F(DrawingTest, SlopedLinesRoundTheExactLineHalfDown) {
     EXPECT_EQ(falling.Where(kRedPixel), (PixelSet{{10, 10}, {11, 9}, {12, 9}, {13, 8}, {14, 8}}));
 }
 
+// The line's pixels worked out from distances: at each step along the longer axis, the pixel
+// nearest the exact line, the lower coordinate where two are equally near.
+PixelSet NearestPixelLine(Pixel from, Pixel to) {
+    const bool majorIsX = std::abs(to.first - from.first) >= std::abs(to.second - from.second);
+    const auto major = [majorIsX](Pixel pixel) { return majorIsX ? pixel.first : pixel.second; };
+    const auto minor = [majorIsX](Pixel pixel) { return majorIsX ? pixel.second : pixel.first; };
+    const Pixel start = major(from) <= major(to) ? from : to;
+    const Pixel end = major(from) <= major(to) ? to : from;
+    const int64_t run = std::max(major(end) - major(start), 1);
+    const int64_t rise = minor(end) - minor(start);
+    PixelSet pixels;
+    for (int32_t step = 0; step <= major(end) - major(start); ++step) {
+        const int64_t exactTimesRun = minor(start) * run + step * rise;
+        int64_t lower = exactTimesRun / run;
+        lower -= exactTimesRun % run != 0 && exactTimesRun < 0 ? 1 : 0;
+        const bool upperNearer = 2 * (exactTimesRun - lower * run) > run;
+        const auto chosen = static_cast<int32_t>(lower + (upperNearer ? 1 : 0));
+        const int32_t along = major(start) + step;
+        pixels.insert(majorIsX ? Pixel{along, chosen} : Pixel{chosen, along});
+    }
+    return pixels;
+}
+
+// Every end point of a small grid around a fixed start, so that each slope and direction is met,
+// also those whose exact line passes through a pixel centre or halfway between two.
+TEST_F(DrawingTest, LinesToEveryEndPointOfAGridSetTheNearestPixelOfEachStep) {
+    const Pixel from{10, 10};
+    for (int32_t x = 0; x <= 20; ++x) {
+        for (int32_t y = 0; y <= 20; ++y) {
+            const Pixel to{x, y};
+            PixelSet expected = NearestPixelLine(from, to);
+            Canvas whole(30, 30), relative(30, 30);
+            Begin(whole);
+            DrawLineAbs(from.first, from.second, to.first, to.second, kRed);
+            Begin(relative);
+            DrawLineRel(from.first, from.second, x - from.first, y - from.second, kRed);
+            EXPECT_EQ(whole.Where(kRedPixel), expected) << "to " << x << ", " << y;
+            expected.erase(to);
+            EXPECT_EQ(relative.Where(kRedPixel), expected) << "to " << x << ", " << y;
+        }
+    }
+}
+
 TEST_F(DrawingTest, LineDrawnBackwardsSetsTheSamePixelsOnePerStep) {
     const std::vector<std::pair<Pixel, Pixel>> lines = {
         {{3, 4}, {50, 17}}, {{3, 40}, {50, 17}}, {{10, 2}, {17, 55}},  {{40, 2}, {17, 55}},
@@ -205,7 +248,9 @@ TEST_F(DrawingTest, ClippedLinesSetTheVisiblePartOfTheWholeLine) {
         {{-1, -1}, {40, 30}},    {{41, 5}, {-60, 27}},    {{-90, 100}, {100, -90}},
     };
     constexpr int32_t kOffset = 120;
-    for (const auto& [from, to] : lines) {
+    for (const auto& line : lines) {
+        const Pixel from = line.first; // lambdas below capture it, which a binding cannot be
+        const Pixel to = line.second;
         for (const bool absolute : {true, false}) {
             Canvas small(40, 30), large(280, 280);
             const auto draw = [&](int32_t shift) {

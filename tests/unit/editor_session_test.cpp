@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -120,6 +121,25 @@ TEST_F(EditorSession, FigureBuiltWithMouseAndKeysIsDrawnInEveryCycle) {
     EXPECT_EQ(PixelOf(HeadlessFrames().back(), lower.x, lower.y), kGreenPixel);
 }
 
+// The frame number, the hover label and the box size are built in the text work buffer each
+// cycle; a cycle that left them there would grow the buffer without end.
+TEST_F(EditorSession, CycleWithEveryLabelShowingLeavesTheWorkBufferAsItFoundIt) {
+    PlaceJoint(300, 300);
+    MoveCursor(250, 260);
+    Hold(ScanW);
+    Cycle();
+    MoveCursor(305, 310); // near the joint, and the box's far corner
+    Cycle();
+    ASSERT_EQ(editor.drawingBox, 1);
+    const int32_t length = WorkBufferLength();
+    Cycles(3);
+    EXPECT_EQ(WorkBufferLength(), length);
+
+    const std::vector<uint32_t>& pixels = HeadlessFrames().back().pixels;
+    EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0x646464u), 0); // the hover label
+    EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0xC8C8C8u), 0); // the box size
+}
+
 // The whole program, shutdown included, runs in a child process: its last step destroys the
 // program heap, which the runtime's tables of this test process live in. The child reports what
 // it saw on its error output.
@@ -147,6 +167,35 @@ TEST(EditorProgram, RunsCyclesUntilEscapeAndReturnsZero) {
         std::exit(code);
     };
     EXPECT_EXIT(runProgram(), testing::ExitedWithCode(0), "exit code 0, 6 frames, 0 windows open");
+}
+
+// A start-up that cannot reach a display, or whose window or its surface is refused, names what
+// is missing and opens nothing (the program's exit code and output are display tests).
+TEST(EditorStartupFailure, NamesWhatIsMissingAndLeavesNoWindow) {
+    struct FailureCase {
+        PlatformFailure failure;
+        bool withPath;
+        const char* expected;
+    };
+    const FailureCase cases[] = {
+        {PlatformFailureNoDisplay, true, "no display to show the window on"},
+        {PlatformFailureNoDisplay, false, "no display to show the file chooser on"},
+        {PlatformFailureWindowRefused, true, "the display refused the 800 x 600 window"},
+        {PlatformFailureSurfaceRefused, true, "the window has no pixel surface"},
+    };
+    for (const FailureCase& entry : cases) {
+        HeadlessReset();
+        HeadlessFailWindows(entry.failure);
+        std::string program = "limbrado";
+        std::string path = testing::TempDir() + "failed_start.txt";
+        char* argv[] = {program.data(), path.data(), nullptr};
+        const char* problem = EditorStartup(entry.withPath ? 2 : 1, argv);
+        ASSERT_NE(problem, nullptr) << entry.expected;
+        EXPECT_NE(std::string(problem).find(entry.expected), std::string::npos) << problem;
+        EXPECT_EQ(HeadlessOpenWindowCount(), 0) << entry.expected;
+        EditorRelease();
+    }
+    HeadlessReset();
 }
 
 class EditorStartupWithoutArgument : public testing::Test {

@@ -65,11 +65,19 @@ std::string WindowProperty(unsigned long window, const std::string& property) {
 }
 
 std::vector<uint32_t> CaptureScreen(int x, int y, int width, int height) {
-    std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::string offset = "+" + std::to_string(x) + "+" + std::to_string(y);
+    // Appended piece by piece: GCC 12 misreads a literal plus a temporary string in an optimised
+    // build as an overlapping copy.
+    std::string command = "import -window root -crop ";
+    command += std::to_string(width);
+    command += 'x';
+    command += std::to_string(height);
+    command += '+';
+    command += std::to_string(x);
+    command += '+';
+    command += std::to_string(y);
+    command += " -depth 8 rgb:- 2>/dev/null";
     int status = 0;
-    std::string rgb = RunCommand(
-        "import -window root -crop " + size + offset + " -depth 8 rgb:- 2>/dev/null", &status);
+    std::string rgb = RunCommand(command, &status);
     std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (status != 0 || x < 0 || y < 0 || rgb.size() != count * 3) {
         return {};

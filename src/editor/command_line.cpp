@@ -1,0 +1,37 @@
+// Reading the program's arguments. Only an exact single "--help" or "--version" is an option, so
+// that every other argument, even one starting with "-", still names an animation file.
+#include "editor/command_line.h"
+
+#include <cstring>
+
+ProgramRequest ReadProgramArguments(int argc, char** argv) {
+    ProgramRequest request;
+    if (argc != 2 || argv[1] == nullptr) {
+        return request;
+    }
+    if (std::strcmp(argv[1], "--help") == 0) {
+        request.action = ProgramAction::ShowHelp;
+    } else if (std::strcmp(argv[1], "--version") == 0) {
+        request.action = ProgramAction::ShowVersion;
+    }
+    return request;
+}
+
+const char* UsageText() {
+    return "Usage: limbrado [ANIMATION]\n"
+           "       limbrado --export-gif OUT.gif ANIMATION\n"
+           "       limbrado --export-png FOLDER ANIMATION\n"
+           "       limbrado --help | --version\n"
+           "\n"
+           "Edits the stick-figure animation in the file ANIMATION, or, without it, in a file\n"
+           "chosen in a file chooser. The keys are listed in the window (F1 hides the list);\n"
+           "Escape ends the editor.\n"
+           "\n"
+           "Beside the animation, STEM_autosave.txt is written at every exit and once a minute\n"
+           "while the animation has changed, and STEM_export.lmb on F10, where STEM is the path\n"
+           "less its last four characters.\n"
+           "\n"
+           "Pictures, written without a window (frames 0 to the last, as playback shows them):\n"
+           "  --export-gif OUT.gif ANIMATION  one looping GIF, 4/100 s a frame\n"
+           "  --export-png FOLDER ANIMATION   FOLDER/frame_000.png onwards\n";
+}
