@@ -242,31 +242,6 @@ TEST_F(AnimationFileTest, FilesBesideTheAnimationDropFourCharacters) {
     }
 }
 
-TEST_F(AnimationFileTest, BackupAtExitGoesBesideTheFileAndNeverOverIt) {
-    Write(folder + "/walk.txt", {1, 2, 3});
-    AddJoint(300, 300, JointNormal);
-    SaveBackupAtExit();
-    EXPECT_EQ(Read(folder + "/walk.txt"), (Bytes{1, 2, 3}));
-    EXPECT_EQ(Read(folder + "/walk_autosave.txt").size(), 15u);
-    UsePath("");
-    SaveBackupAtExit();
-    EXPECT_EQ(FilesInFolder(), 2u);
-}
-
-TEST_F(AnimationFileTest, SaveThroughALinkReplacesItsFileAndKeepsLinkAndPermissions) {
-    std::filesystem::create_directory(folder + "/real");
-    Write(folder + "/real/walk.txt", {9});
-    ASSERT_EQ(chmod((folder + "/real/walk.txt").c_str(), 0640), 0);
-    std::filesystem::create_symlink("real/walk.txt", folder + "/link.txt");
-    UsePath(folder + "/link.txt");
-    ASSERT_EQ(SaveAnimation(), 1);
-    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.txt"));
-    EXPECT_EQ(Read(folder + "/real/walk.txt").size(), 7u);
-    struct stat status {};
-    ASSERT_EQ(stat((folder + "/real/walk.txt").c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
-}
-
 // Replacing a file needs only the folder's permission; a file the user may not write is refused
 // all the same. Tried by a child that gives up root.
 TEST_F(AnimationFileTest, SaveRefusesAFileTheUserMayNotWrite) {
