@@ -192,13 +192,20 @@ int32_t StemLength(const char* path) {
 
 } // namespace
 
+// The buffer is sized for the largest animation once; records are copied in without growing it.
 void EncodeAnimation(std::vector<unsigned char>* bytes) {
-    bytes->clear();
-    WriteAnimation([bytes](const unsigned char* data, int32_t count) {
-        std::size_t end = bytes->size();
-        bytes->resize(end + static_cast<std::size_t>(count));
-        std::memcpy(bytes->data() + end, data, static_cast<std::size_t>(count));
+    auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
+    std::size_t most = kHeaderSize + frames * kSlotCount * 2 * kRecordSize;
+    if (bytes->size() < most) {
+        bytes->resize(most);
+    }
+    unsigned char* out = bytes->data();
+    std::size_t used = 0;
+    WriteAnimation([out, &used](const unsigned char* data, int32_t count) {
+        std::memcpy(out + used, data, static_cast<std::size_t>(count));
+        used += static_cast<std::size_t>(count);
     });
+    bytes->resize(used);
 }
 
 // The whole animation goes to the file in one write: a large block passes the file buffer by.
