@@ -24,6 +24,8 @@
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
+#include "support/failing_file_calls.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -37,9 +39,7 @@ class AnimationFileTest : public testing::Test {
         FileTableInit();
         EditorStateInit();
         calls = FileSystem();
-        char pattern[] = "/tmp/animation_file_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = MakeTestFolder("animation_file");
         UsePath(folder + "/walk.txt");
     }
     void TearDown() override {
@@ -194,11 +194,6 @@ TEST_F(AnimationFileTest, RecordsASaveCannotHaveWrittenAreSkipped) {
     EXPECT_EQ(editor.playbackEnd, 5) << "the frame of the last record taken";
 }
 
-long FailRead(int, void*, unsigned long) {
-    errno = EIO;
-    return -1;
-}
-
 TEST_F(AnimationFileTest, LoadThatCannotReadChangesNothingAndNeverWaits) {
     AddJoint(5, 5, JointNormal);
     Write(folder + "/unreadable.txt", Bytes(20000, 1));
@@ -269,18 +264,6 @@ long WriteThenFail(int descriptor, const void* bytes, unsigned long count) {
         return writesLeft == -1 ? static_cast<long>(count / 2) : -1; // a short write, then none
     }
     return ::write(descriptor, bytes, count);
-}
-int FailOpen(const char*, int, int) {
-    errno = EACCES;
-    return -1;
-}
-int FailSync(int) {
-    errno = EIO;
-    return -1;
-}
-int FailRename(const char*, const char*) {
-    errno = EXDEV;
-    return -1;
 }
 
 TEST_F(AnimationFileTest, SaveFailingAtAnyStepReportsItAndLeavesTheOldFile) {

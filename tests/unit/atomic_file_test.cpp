@@ -11,16 +11,14 @@
 
 #include "storage/atomic_file.h"
 #include "support/picture_decoding.h"
+#include "support/test_folder.h"
 
 namespace {
 
 class AtomicFileTest : public testing::Test {
   protected:
     void SetUp() override {
-        folder = testing::TempDir() + "atomic_" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directory(folder);
+        folder = MakeTestFolder("atomic");
         target = folder + "/picture.gif";
     }
     void TearDown() override { std::filesystem::remove_all(folder); }

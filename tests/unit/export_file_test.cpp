@@ -16,6 +16,8 @@
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
+#include "support/failing_file_calls.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -30,9 +32,7 @@ class ExportFileTest : public testing::Test {
         EditorStateInit();
         HeadlessResetDialogs();
         calls = FileSystem();
-        char pattern[] = "/tmp/export_file_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = MakeTestFolder("export_file");
         AssignString(&editor.basePath, (folder + "/\xE5\x8A\xA8.txt").c_str());
     }
     void TearDown() override {
@@ -84,15 +84,6 @@ TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
                                  7, 0, 3,    0,    4,    0, 1,    0, 2,    0}));
 }
 
-int FailCreate(const char*, int, int) {
-    errno = ENOSPC;
-    return -1;
-}
-int FailRename(const char*, const char*) {
-    errno = EIO;
-    return -1;
-}
-
 TEST_F(ExportFileTest, FailuresAreToldExceptACreateThatFails) {
     struct Case {
         const char* what;
@@ -102,7 +93,7 @@ TEST_F(ExportFileTest, FailuresAreToldExceptACreateThatFails) {
         const char* message;
     } cases[] = {
         {"no path", "", nullptr, nullptr, "Error: Konnte nicht speichern"},
-        {"create fails", nullptr, FailCreate, nullptr, "(none)"},
+        {"create fails", nullptr, FailOpen, nullptr, "(none)"},
         {"rename fails", nullptr, nullptr, FailRename, "Error: Konnte nicht speichern"},
     };
     for (const Case& each : cases) {

@@ -14,6 +14,7 @@
 #include "storage/picture_export.h"
 #include "support/drawing_session.h"
 #include "support/picture_decoding.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -65,10 +66,7 @@ std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
 class PictureCommandTest : public testing::Test {
   protected:
     void SetUp() override {
-        folder = testing::TempDir() + "command_" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directory(folder);
+        folder = MakeTestFolder("command");
         animation = folder + "/walk.txt";
         SaveWalk(2);
     }

@@ -10,6 +10,7 @@
 
 #include "storage/picture_files.h"
 #include "support/picture_decoding.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -28,10 +29,7 @@ std::vector<uint32_t> Picture(uint32_t first, uint32_t colours) {
 class PictureFilesTest : public testing::Test {
   protected:
     void SetUp() override {
-        folder = testing::TempDir() + "pictures_" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directory(folder);
+        folder = MakeTestFolder("pictures");
         path = folder + "/out.gif";
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
