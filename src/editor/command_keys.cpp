@@ -51,16 +51,6 @@ void StepFrameBack() {
     LeaveFrameGestures();
 }
 
-// Slot 0 is left out: a frame holding only the head joint still counts as empty.
-bool FrameEmptyBeyondSlotZero(int32_t frame) {
-    for (int32_t slot = 1; slot < kSlotCount; ++slot) {
-        if (JointAt(frame, slot).state != JointEmpty) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void StepFrameForward() {
     if (editor.currentFrame >= editor.maxFrame) {
         return;
@@ -68,7 +58,8 @@ void StepFrameForward() {
     editor.currentFrame += 1;
     editor.playbackEnd += 1;
     LeaveFrameGestures();
-    if (FrameEmptyBeyondSlotZero(editor.currentFrame)) {
+    // Slot 0 is left out: a frame holding only the head joint still counts as empty.
+    if (!FrameHasJoints(editor.currentFrame, 1)) {
         CopyPreviousFrame();
     }
 }
@@ -101,26 +92,24 @@ void HandleW() {
     editor.drawingBox = 0;
 }
 
+// After a save or a load the animation is what its file holds, which the periodic backup needs to
+// know; either way the status line tells the user.
+void ReportFileResult(int32_t done, const char* success, const char* failure) {
+    if (done != 0) {
+        NoteAnimationStored();
+    }
+    ShowStatusMessage(done != 0 ? success : failure);
+}
+
 // Held, without a latch: every cycle with F9 down saves again and shows the result again.
 void HandleF9() {
-    if (!KeyDown(ScanF9)) {
-        return;
-    }
-    if (SaveAnimation() != 0) {
-        NoteAnimationStored();
-        ShowStatusMessage("Gespeichert");
-    } else {
-        ShowStatusMessage("Speichern fehlgeschlagen");
+    if (KeyDown(ScanF9)) {
+        ReportFileResult(SaveAnimation(), "Gespeichert", "Speichern fehlgeschlagen");
     }
 }
 
 void LoadWithMessage() {
-    if (LoadAnimation() != 0) {
-        NoteAnimationStored();
-        ShowStatusMessage("Geladen");
-    } else {
-        ShowStatusMessage("Laden fehlgeschlagen");
-    }
+    ReportFileResult(LoadAnimation(), "Geladen", "Laden fehlgeschlagen");
 }
 
 void DrawPlaybackMark() {

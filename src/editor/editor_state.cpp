@@ -79,6 +79,15 @@ void EditorStateInit() {
     MarkAllSlotsEmpty();
 }
 
+bool FrameHasJoints(int32_t frame, int32_t firstSlot) {
+    for (int32_t slot = firstSlot; slot < kSlotCount; ++slot) {
+        if (JointAt(frame, slot).state != JointEmpty) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void ForgetEditorArrays() {
     editor.keyLatch = ArrayVariable{};
     editor.mouseLatch = ArrayVariable{};

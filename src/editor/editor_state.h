@@ -86,6 +86,8 @@ inline int32_t& MouseLatch(int32_t index) {
 inline bool BoneInUse(const Bone& bone) {
     return bone.jointA >= 0 && bone.jointB >= 0;
 }
+// Whether any joint slot from firstSlot to 500 of the frame is in use.
+bool FrameHasJoints(int32_t frame, int32_t firstSlot);
 // Whether a number names a joint slot or a frame of the grids. Only a damaged file or a frame
 // counter run past the end can name others, and they must not reach a neighbouring row.
 inline bool IsJointSlot(int32_t slot) {

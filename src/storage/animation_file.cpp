@@ -7,8 +7,10 @@
 #include "storage/animation_file.h"
 
 #include <cstring>
+#include <string>
 
 #include "editor/editor_state.h"
+#include "storage/atomic_file.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
 
@@ -208,15 +210,16 @@ void EncodeAnimation(std::vector<unsigned char>* bytes) {
     bytes->resize(used);
 }
 
-// The whole animation goes to the file in one write: a large block passes the file buffer by.
+// The whole animation is encoded first and goes to a new file in one write, which then takes the
+// old file's place.
 int32_t SaveAnimation() {
-    if (StringEqual(editor.basePath, "") != 0 || FileCreateReplacing(kFile, editor.basePath) == 0) {
+    if (StringEqual(editor.basePath, "") != 0) {
         return 0;
     }
     static std::vector<unsigned char> bytes;
     EncodeAnimation(&bytes);
-    FileWriteBlock(kFile, bytes.data(), static_cast<int32_t>(bytes.size()));
-    return FileCommit(kFile);
+    std::string error; // the status line says only whether it worked
+    return AtomicFileReplaceWith(editor.basePath, bytes.data(), bytes.size(), &error) ? 1 : 0;
 }
 
 // The whole file is read before anything changes, so that a file that cannot be read to its end

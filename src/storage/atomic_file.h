@@ -1,7 +1,8 @@
 // Files that replace their target whole or not at all: the bytes go to a new file in the target's
 // folder, which is flushed to the disk and renamed over the target. Any failure removes the new
-// file, leaves the target as it was and says what went wrong. Every system call goes through the
-// file layer's replaceable calls (FileSystem ()), so tests can make each one fail.
+// file, leaves the target as it was and says what went wrong. Every call that creates, writes,
+// flushes, closes, renames or removes goes through the file layer's replaceable calls
+// (FileSystem ()), so tests can make each one fail.
 #pragma once
 
 #include <cstddef>

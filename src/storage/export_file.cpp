@@ -5,31 +5,20 @@
 #include "storage/export_file.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "editor/editor_state.h"
 #include "storage/animation_file.h"
-#include "storage/numbered_files.h"
+#include "storage/atomic_file.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
 
 namespace {
 
-constexpr int32_t kFile = 0;
-constexpr int32_t kSegmentSize = 10;
-
-bool FrameHasJoints(int32_t frame) {
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (JointAt(frame, slot).state != JointEmpty) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void WriteSegments() {
-    unsigned char segment[kSegmentSize];
+void EncodeSegments(std::vector<unsigned char>* bytes) {
     for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
-        if (!FrameHasJoints(frame)) {
+        if (!FrameHasJoints(frame, 0)) {
             continue;
         }
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
@@ -40,12 +29,10 @@ void WriteSegments() {
             }
             const Joint& a = JointAt(frame, bone.jointA);
             const Joint& b = JointAt(frame, bone.jointB);
-            int32_t words[5] = {frame, a.x, a.y, b.x, b.y};
-            for (int32_t index = 0; index < 5; ++index) {
-                segment[index * 2] = static_cast<unsigned char>(words[index] & 0xFF);
-                segment[index * 2 + 1] = static_cast<unsigned char>((words[index] >> 8) & 0xFF);
+            for (int32_t word : {frame, a.x, a.y, b.x, b.y}) {
+                bytes->push_back(static_cast<unsigned char>(word & 0xFF));
+                bytes->push_back(static_cast<unsigned char>((word >> 8) & 0xFF));
             }
-            FileWriteBlock(kFile, segment, kSegmentSize);
         }
     }
 }
@@ -65,11 +52,17 @@ void ExportAnimation() {
     int32_t start = WorkBufferLength();
     SiblingFileName("_export.lmb", start);
     StoreBuiltString(&name, start);
-    if (FileCreateReplacing(kFile, name) != 0) {
-        WriteSegments();
-        if (FileCommit(kFile) != 0) {
+    // The messages say only whether it worked; a file that cannot even be created is passed over.
+    AtomicFile file;
+    std::string error;
+    if (AtomicFileCreate(name, &file, &error)) {
+        std::vector<unsigned char> bytes;
+        EncodeSegments(&bytes);
+        bool written = AtomicFileWrite(&file, bytes.data(), bytes.size(), &error);
+        if (written && AtomicFileCommit(&file, &error)) {
             ShowFileMessageBox("Ok", "Exportiert als ", name);
         } else {
+            AtomicFileAbandon(&file);
             ReportNotSaved();
         }
     }

@@ -1,7 +1,7 @@
 // Numbered files: a table of open POSIX files, each with one 4096-byte buffer from the program heap
-// that holds either bytes waiting to be written or bytes read ahead, never both, and files written
-// beside their target and renamed over it once complete. Every system call that moves or commits
-// data goes through FileSystem(), so that tests can watch the transfers and make them fail.
+// that holds either bytes waiting to be written or bytes read ahead, never both. Every system call
+// goes through FileSystem(), so that tests can watch the transfers. The same table serves the
+// atomic file (storage/atomic_file.h), which also flushes, renames and removes files through it.
 #include "storage/numbered_files.h"
 
 #include <fcntl.h>
@@ -10,12 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "runtime/heaps.h"
 #include "runtime/object_table.h"
-#include "storage/atomic_file.h"
 
 namespace {
 
@@ -25,8 +24,6 @@ constexpr int32_t kFileTableGrowth = 16;
 constexpr int kCreatePermissions = 0666; // less the umask, as for every new file
 
 // handle is the descriptor + 1, so that a zero first word means "not open" even for descriptor 0.
-// `failed` notes a write that the system did not take in full. `replacement` is null for a file
-// opened in place; a replacing file writes into the new file it describes.
 // Write direction: the pending bytes are buffer[0 .. size - count). Read direction: the next
 // unread byte is buffer[fill - count]. The system file position lies after everything that has
 // passed through the buffer.
@@ -36,9 +33,7 @@ struct FileRecord {
     int32_t count;
     int32_t fill;
     int32_t direction;
-    int32_t failed;
     unsigned char* buffer;
-    AtomicFile* replacement;
 };
 
 ObjectTable files;
@@ -117,15 +112,13 @@ FileRecord* FindFile(int32_t number) {
     return record;
 }
 
-// Repeats short writes so that a flush never drops bytes; one system write when it all fits. What
-// the system refuses marks the file as failed, so that a commit can tell.
-int32_t WriteAll(FileRecord* record, const unsigned char* bytes, int32_t count) {
+// Repeats short writes so that a flush never drops bytes; one system write when it all fits.
+int32_t WriteAll(const FileRecord* record, const unsigned char* bytes, int32_t count) {
     int32_t written = 0;
     while (written < count) {
         long result = FileSystem().write(DescriptorOf(record), bytes + written,
                                          static_cast<unsigned long>(count - written));
         if (result <= 0) {
-            record->failed = 1;
             break;
         }
         written += static_cast<int32_t>(result);
@@ -228,9 +221,6 @@ int32_t WriteThroughBufferOrSystem(FileRecord* record, const unsigned char* byte
     }
     long result =
         FileSystem().write(DescriptorOf(record), bytes, static_cast<unsigned long>(count));
-    if (result != count) {
-        record->failed = 1;
-    }
     return static_cast<int32_t>(std::max(result, 0L));
 }
 
@@ -298,31 +288,6 @@ int OpenDescriptor(int32_t mode, const char* name) {
     return descriptor;
 }
 
-// Taking the number closes whatever file was open under it. Null when the table cannot grow.
-FileRecord* TakeRecord(int32_t number, int32_t* assigned) {
-    FileTableInit();
-    ForgetLastRecord();
-    return static_cast<FileRecord*>(ObjectTableTake(&files, number, assigned));
-}
-
-intptr_t StartRecord(FileRecord* record, int32_t number, int32_t assigned, int descriptor) {
-    *record = FileRecord{};
-    record->handle = descriptor + 1;
-    record->buffer = static_cast<unsigned char*>(ProgramHeapAllocate(kFileBufferSize));
-    record->size = kFileBufferSize;
-    record->count = 0;
-    record->direction = kDirectionRead;
-    return number == kAutomaticNumber ? assigned : record->handle;
-}
-
-// Gives the buffer and the replacement back and frees the number; the file is closed already.
-void ReleaseRecord(int32_t number, FileRecord* record) {
-    ProgramHeapFree(record->buffer);
-    delete record->replacement;
-    ObjectTableFree(&files, number);
-    ForgetLastRecord();
-}
-
 } // namespace
 
 FileSystemCalls& FileSystem() {
@@ -351,8 +316,10 @@ void FileTableShutdown() {
 
 // Taking the number closes whatever file was open under it, before the new one is opened.
 intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
+    FileTableInit();
+    ForgetLastRecord();
     int32_t assigned = 0;
-    FileRecord* record = TakeRecord(number, &assigned);
+    auto* record = static_cast<FileRecord*>(ObjectTableTake(&files, number, &assigned));
     if (record == nullptr) {
         return 0;
     }
@@ -361,50 +328,13 @@ intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
         ObjectTableFree(&files, assigned);
         return 0;
     }
-    return StartRecord(record, number, assigned, descriptor);
-}
-
-intptr_t FileCreateReplacing(int32_t number, const char* name) {
-    auto* replacement = new AtomicFile;
-    std::string error;
-    if (!AtomicFileCreate(name, replacement, &error)) {
-        delete replacement;
-        return 0;
-    }
-    int32_t assigned = 0;
-    FileRecord* record = TakeRecord(number, &assigned);
-    if (record == nullptr) {
-        AtomicFileAbandon(replacement);
-        delete replacement;
-        return 0;
-    }
-    intptr_t result = StartRecord(record, number, assigned, replacement->descriptor);
-    record->replacement = replacement;
-    return result;
-}
-
-// For a file opened in place, a commit writes out, syncs and closes it.
-int32_t FileCommit(int32_t number) {
-    FileRecord* record = number == kAutomaticNumber ? nullptr : FindFile(number);
-    if (record == nullptr) {
-        return 0;
-    }
-    if (record->buffer != nullptr) {
-        FileFlush(record);
-    }
-    int descriptor = DescriptorOf(record);
-    bool complete = false;
-    std::string error;
-    if (record->replacement == nullptr) {
-        complete = record->failed == 0 && FileSystem().sync(descriptor) == 0;
-        complete = FileSystem().close(descriptor) == 0 && complete;
-    } else if (record->failed == 0) {
-        complete = AtomicFileCommit(record->replacement, &error);
-    } else {
-        AtomicFileAbandon(record->replacement);
-    }
-    ReleaseRecord(number, record);
-    return complete ? 1 : 0;
+    *record = FileRecord{};
+    record->handle = descriptor + 1;
+    record->buffer = static_cast<unsigned char*>(ProgramHeapAllocate(kFileBufferSize));
+    record->size = kFileBufferSize;
+    record->count = 0;
+    record->direction = kDirectionRead;
+    return number == kAutomaticNumber ? assigned : record->handle;
 }
 
 intptr_t FileOpenRead(int32_t number, const char* name) {
@@ -415,21 +345,18 @@ intptr_t FileCreate(int32_t number, const char* name) {
     return FileOpen(FileModeCreate, number, name);
 }
 
-// A replacing file closed without a commit was abandoned: its new file goes, the target stays.
 void FileClose(int32_t number) {
     FileRecord* record = number == kAutomaticNumber ? nullptr : FindFile(number);
     if (record == nullptr) {
         return;
     }
-    if (record->replacement != nullptr) {
-        AtomicFileAbandon(record->replacement);
-    } else {
-        if (record->buffer != nullptr) {
-            FileFlush(record);
-        }
-        FileSystem().close(DescriptorOf(record));
+    if (record->buffer != nullptr) {
+        FileFlush(record);
+        ProgramHeapFree(record->buffer);
     }
-    ReleaseRecord(number, record);
+    FileSystem().close(DescriptorOf(record));
+    ObjectTableFree(&files, number);
+    ForgetLastRecord();
 }
 
 int32_t FileWriteByte(int32_t number, int32_t value) {

@@ -2,7 +2,6 @@
 // Values are little-endian; words are the low 16 bits and read back sign-extended, like bytes.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 enum FileOpenMode : int32_t { FileModeRead = 1, FileModeReadWrite = 2, FileModeCreate = 3 };
@@ -24,15 +23,6 @@ int64_t FileLength(int32_t number); // the file's size in bytes; -1 when it is n
 // Blocks of count bytes through the same buffer; blocks of 4096 bytes or more bypass it.
 int32_t FileWriteBlock(int32_t number, const void* bytes, int32_t count); // bytes written
 int32_t FileReadBlock(int32_t number, void* destination, int32_t count);  // bytes read
-
-// A file written in place of another, through the atomic file (storage/atomic_file.h).
-// FileCreateReplacing opens a new file beside `name`; FileCommit writes out the buffer, flushes
-// the new file to disk and renames it over the target. Until then the target is untouched: closing
-// the number without a commit, or any failure on the way, removes the new file and leaves the
-// target as it was. FileCommit returns 1 when the new file is in place and closes the number
-// either way; for a file opened in place it writes out, syncs and closes it.
-intptr_t FileCreateReplacing(int32_t number, const char* name);
-int32_t FileCommit(int32_t number);
 
 // The system calls the layer makes, replaceable so that tests can watch them and make them fail.
 struct FileSystemCalls {

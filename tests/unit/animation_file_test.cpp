@@ -25,27 +25,17 @@
 #include "storage/numbered_files.h"
 #include "storage/text.h"
 #include "support/failing_file_calls.h"
-#include "support/test_folder.h"
+#include "support/storage_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-class AnimationFileTest : public testing::Test {
+class AnimationFileTest : public StorageTest {
   protected:
     void SetUp() override {
-        StringHeapInit();
-        TextWorkBufferInit();
-        FileTableInit();
-        EditorStateInit();
-        calls = FileSystem();
-        folder = MakeTestFolder("animation_file");
+        StorageTest::SetUp();
         UsePath(folder + "/walk.txt");
-    }
-    void TearDown() override {
-        FileSystem() = calls;
-        FileTableShutdown();
-        std::filesystem::remove_all(folder);
     }
 
     static void UsePath(const std::string& path) { AssignString(&editor.basePath, path.c_str()); }
@@ -74,9 +64,6 @@ class AnimationFileTest : public testing::Test {
     size_t FilesInFolder() const {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
     }
-
-    FileSystemCalls calls;
-    std::string folder;
 };
 
 TEST_F(AnimationFileTest, DescribedExamplesSaveAndLoadByteForByte) {

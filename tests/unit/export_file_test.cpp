@@ -17,28 +17,18 @@
 #include "storage/numbered_files.h"
 #include "storage/text.h"
 #include "support/failing_file_calls.h"
-#include "support/test_folder.h"
+#include "support/storage_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-class ExportFileTest : public testing::Test {
+class ExportFileTest : public StorageTest {
   protected:
     void SetUp() override {
-        StringHeapInit();
-        TextWorkBufferInit();
-        FileTableInit();
-        EditorStateInit();
+        StorageTest::SetUp();
         HeadlessResetDialogs();
-        calls = FileSystem();
-        folder = MakeTestFolder("export_file");
         AssignString(&editor.basePath, (folder + "/\xE5\x8A\xA8.txt").c_str());
-    }
-    void TearDown() override {
-        FileSystem() = calls;
-        FileTableShutdown();
-        std::filesystem::remove_all(folder);
     }
     Bytes Exported() const {
         std::ifstream in(folder + "/\xE5\x8A\xA8_export.lmb", std::ios::binary);
@@ -55,9 +45,6 @@ class ExportFileTest : public testing::Test {
             AddJoint(position.first, position.second, JointNormal);
         }
     }
-
-    FileSystemCalls calls;
-    std::string folder;
 };
 
 TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
