@@ -5,6 +5,7 @@
 
 #include "editor/editor_state.h"
 #include "editor/mouse_editing.h"
+#include "editor/undo_history.h"
 #include "figure/help_overlay.h"
 #include "figure/scene.h"
 #include "runtime/drawing.h"
@@ -42,6 +43,30 @@ void LeaveFrameGestures() {
     editor.boneStartJoint = -1;
 }
 
+// The commands that are undo steps of their own: the current frame, or all of them.
+void CurrentFrameStep(void (*command)()) {
+    UndoBeginStep(editor.currentFrame, editor.currentFrame);
+    command();
+    UndoEndStep();
+}
+void CopyIntoCurrentFrame() {
+    CurrentFrameStep(CopyPreviousFrame);
+}
+void AddJointStep() {
+    CurrentFrameStep(AddJointAtCursor);
+}
+void ToggleStaticStep() {
+    CurrentFrameStep(ToggleStaticJointAtCursor);
+}
+void DeleteJointStep() {
+    CurrentFrameStep(DeleteJointAtCursor);
+}
+void ResetAllStep() {
+    UndoBeginStep(0, editor.maxFrame);
+    ResetAll();
+    UndoEndStep();
+}
+
 void StepFrameBack() {
     if (editor.currentFrame <= 0) {
         return;
@@ -60,7 +85,7 @@ void StepFrameForward() {
     LeaveFrameGestures();
     // Slot 0 is left out: a frame holding only the head joint still counts as empty.
     if (!FrameHasJoints(editor.currentFrame, 1)) {
-        CopyPreviousFrame();
+        CopyIntoCurrentFrame();
     }
 }
 
@@ -108,8 +133,12 @@ void HandleF9() {
     }
 }
 
+// A load replaces everything, and is taken back like any other edit.
 void LoadWithMessage() {
-    ReportFileResult(LoadAnimation(), "Geladen", "Laden fehlgeschlagen");
+    UndoBeginStep(0, editor.maxFrame);
+    int32_t loaded = LoadAnimation();
+    UndoEndStep();
+    ReportFileResult(loaded, "Geladen", "Laden fehlgeschlagen");
 }
 
 void DrawPlaybackMark() {
@@ -190,7 +219,7 @@ void CycleBoneMode() {
 void HandleF11() {
     if (editor.currentFrame > 0 && KeyDown(ScanF11) && KeyLatch(LatchF11) == 0) {
         KeyLatch(LatchF11) = 1;
-        CopyPreviousFrame();
+        CopyIntoCurrentFrame();
     }
     if (!KeyDown(ScanF11)) {
         KeyLatch(LatchF11) = 0;
@@ -200,9 +229,9 @@ void HandleF11() {
 } // namespace
 
 void HandleCommandKeys() {
-    PressKey(ScanX, LatchX, ResetAll);
-    PressKey(ScanKey1, LatchKey1, AddJointAtCursor);
-    PressKey(ScanTab, LatchTab, ToggleStaticJointAtCursor);
+    PressKey(ScanX, LatchX, ResetAllStep);
+    PressKey(ScanKey1, LatchKey1, AddJointStep);
+    PressKey(ScanTab, LatchTab, ToggleStaticStep);
     HandleLeftShift();
     HandleLeftCtrl();
     HandleW();
@@ -213,7 +242,7 @@ void HandleCommandKeys() {
     PressKey(ScanF5, LatchF5, ToggleHead);
     PressKey(ScanF6, LatchF6, StepFrameBack);
     PressKey(ScanF7, LatchF7, StepFrameForward);
-    PressKey(ScanDelete, LatchDelete, DeleteJointAtCursor);
+    PressKey(ScanDelete, LatchDelete, DeleteJointStep);
     PressKey(ScanF3, LatchF3, ToggleShadow);
     PressKey(ScanF10, LatchF10, ExportAnimation);
     PressKey(ScanF12, LatchF12, PlayAnimation);

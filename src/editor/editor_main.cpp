@@ -10,6 +10,8 @@
 #include "editor/editor_state.h"
 #include "editor/mouse_editing.h"
 #include "editor/startup_problem.h"
+#include "editor/undo_history.h"
+#include "editor/undo_keys.h"
 #include "figure/bone_solver.h"
 #include "figure/help_overlay.h"
 #include "figure/scene.h"
@@ -87,6 +89,7 @@ const char* EditorStartup(int argc, char** argv) {
     }
     LoadAnimation(); // without a file the animation simply stays empty
     NoteAnimationStored();
+    UndoClear(); // the start-up load is no step
     return nullptr;
 }
 
@@ -103,11 +106,14 @@ bool RunEditorCycle() {
     editor.lastWindowEvent = PollWindowEvent();
     SampleKeyboard();
     HandleMouseButtons();
+    UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
+    HandleUndoKeys();
     MoveDraggedJointToCursor();
     if (editor.solverSuspended == 0) {
         SolveBones();
     }
+    UndoEndOfCycle(GesturesInProgress());
     DrawScene();
     DrawHelpOverlay();
     PresentSurface();

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "editor/editor_state.h"
+#include "editor/undo_history.h"
 #include "runtime/input.h"
 
 namespace {
@@ -53,7 +54,9 @@ void HandleRightButton() {
         int32_t end = PickJoint(kBonePickRadius);
         bool startInUse = JointAt(editor.currentFrame, editor.boneStartJoint).state != JointEmpty;
         if (end >= 0 && end != editor.boneStartJoint && startInUse) {
+            UndoBeginStep(editor.currentFrame, editor.currentFrame);
             AddBone(editor.boneStartJoint, end, editor.boneMode);
+            UndoEndStep();
         }
         editor.boneStartJoint = -1;
     }

@@ -50,6 +50,12 @@ constexpr CommandLine kCommandLines[] = {
     {204, "F10 - Exportieren", LineValue::None},
     {216, "F11 - Vorigen Frame in aktuellen kopieren", LineValue::None},
     {228, "F12 - Animation Abspielen", LineValue::None},
+    {240,
+     "Strg+Z - R\xfc"
+     "ckg\xe4"
+     "ngig",
+     LineValue::None},
+    {252, "Strg+Y - Wiederholen", LineValue::None},
 };
 
 void DrawBoneModeWord(int32_t y) {

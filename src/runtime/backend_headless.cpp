@@ -2,6 +2,7 @@
 // messages, an injected clock and the presented frames, all in one state that tests reset. The
 // requesters keep their scripted answers beside it (backend_headless_dialogs.cpp).
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ struct QueuedMessage {
     int32_t code;
 };
 
+// The scan code of each letter's key on a US keyboard, 'A' first.
+constexpr std::array<int32_t, 26> kUsLetterKeys = {
+    0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+    0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C,
+};
+
 struct HeadlessState {
     std::vector<HeadlessWindow> windows;
     PlatformWindow nextHandle = kFirstWindowHandle;
@@ -42,6 +49,7 @@ struct HeadlessState {
     int32_t repaintCount = 0;
     PlatformFailure scriptedFailure = PlatformFailureNone;
     PlatformFailure lastFailure = PlatformFailureNone;
+    std::array<int32_t, 26> letterKeys = kUsLetterKeys;
 };
 
 HeadlessState& State() {
@@ -150,6 +158,10 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     return 1;
 }
 
+int32_t PlatformScanCodeOfLetter(char letter) {
+    return letter >= 'A' && letter <= 'Z' ? State().letterKeys[letter - 'A'] : -1;
+}
+
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
     if (!IsOpen(window)) {
         return 0;
@@ -210,6 +222,12 @@ void HeadlessQueueInput(const HeadlessInput& input) {
 void HeadlessSetKey(int32_t scanCode, bool down) {
     if (scanCode >= 0 && scanCode < 256) {
         State().input.keys[scanCode] = down ? 0x80 : 0;
+    }
+}
+
+void HeadlessSetLetterKey(char letter, int32_t scanCode) {
+    if (letter >= 'A' && letter <= 'Z') {
+        State().letterKeys[letter - 'A'] = scanCode;
     }
 }
 

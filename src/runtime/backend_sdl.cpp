@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,48 @@ constexpr ScanCodeMapping kScanCodes[] = {
     {SDL_SCANCODE_F6, 0x40},     {SDL_SCANCODE_F7, 0x41},     {SDL_SCANCODE_F8, 0x42},
     {SDL_SCANCODE_F9, 0x43},     {SDL_SCANCODE_F10, 0x44},    {SDL_SCANCODE_F11, 0x57},
     {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3},
+};
+
+// Right Ctrl and the keys on which a keyboard layout may put a letter, so that Ctrl with the key
+// that the layout labels Z or Y can be found in the snapshot.
+constexpr ScanCodeMapping kLayoutKeys[] = {
+    {SDL_SCANCODE_RCTRL, 0x9D},
+    {SDL_SCANCODE_MINUS, 0x0C},
+    {SDL_SCANCODE_EQUALS, 0x0D},
+    {SDL_SCANCODE_Q, 0x10},
+    {SDL_SCANCODE_E, 0x12},
+    {SDL_SCANCODE_R, 0x13},
+    {SDL_SCANCODE_T, 0x14},
+    {SDL_SCANCODE_Y, 0x15},
+    {SDL_SCANCODE_U, 0x16},
+    {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_O, 0x18},
+    {SDL_SCANCODE_P, 0x19},
+    {SDL_SCANCODE_LEFTBRACKET, 0x1A},
+    {SDL_SCANCODE_RIGHTBRACKET, 0x1B},
+    {SDL_SCANCODE_A, 0x1E},
+    {SDL_SCANCODE_S, 0x1F},
+    {SDL_SCANCODE_D, 0x20},
+    {SDL_SCANCODE_F, 0x21},
+    {SDL_SCANCODE_G, 0x22},
+    {SDL_SCANCODE_H, 0x23},
+    {SDL_SCANCODE_J, 0x24},
+    {SDL_SCANCODE_K, 0x25},
+    {SDL_SCANCODE_L, 0x26},
+    {SDL_SCANCODE_SEMICOLON, 0x27},
+    {SDL_SCANCODE_APOSTROPHE, 0x28},
+    {SDL_SCANCODE_GRAVE, 0x29},
+    {SDL_SCANCODE_BACKSLASH, 0x2B},
+    {SDL_SCANCODE_Z, 0x2C},
+    {SDL_SCANCODE_C, 0x2E},
+    {SDL_SCANCODE_V, 0x2F},
+    {SDL_SCANCODE_B, 0x30},
+    {SDL_SCANCODE_N, 0x31},
+    {SDL_SCANCODE_M, 0x32},
+    {SDL_SCANCODE_COMMA, 0x33},
+    {SDL_SCANCODE_PERIOD, 0x34},
+    {SDL_SCANCODE_SLASH, 0x35},
+    {SDL_SCANCODE_NONUSBACKSLASH, 0x56},
 };
 
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
@@ -254,12 +297,28 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     int count = 0;
     const Uint8* states = SDL_GetKeyboardState(&count);
     std::memset(snapshot, 0, 256);
-    for (const ScanCodeMapping& mapping : kScanCodes) {
-        if (mapping.key < count && states[mapping.key] != 0) {
-            snapshot[mapping.scanCode] = 0x80;
+    for (const auto& table : {std::span(kScanCodes), std::span(kLayoutKeys)}) {
+        for (const ScanCodeMapping& mapping : table) {
+            if (mapping.key < count && states[mapping.key] != 0) {
+                snapshot[mapping.scanCode] = 0x80;
+            }
         }
     }
     return 1;
+}
+
+// SDL keeps the layout's key map up to date; a letter's key code is its lower-case character.
+int32_t PlatformScanCodeOfLetter(char letter) {
+    auto keyCode = static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
+    SDL_Scancode position = SDL_GetScancodeFromKey(keyCode);
+    for (const auto& table : {std::span(kScanCodes), std::span(kLayoutKeys)}) {
+        for (const ScanCodeMapping& mapping : table) {
+            if (mapping.key == position) {
+                return mapping.scanCode;
+            }
+        }
+    }
+    return -1;
 }
 
 // On X11 the window's position is its client area's origin on the screen.

@@ -105,3 +105,10 @@ int32_t MouseButtonPressed(int32_t button) {
     unseenPresses &= ~mask;
     return pressed != 0 ? 1 : 0;
 }
+
+int32_t ScanCodeOfLetter(char letter) {
+    if (letter < 'A' || letter > 'Z') {
+        return -1;
+    }
+    return PlatformScanCodeOfLetter(letter);
+}

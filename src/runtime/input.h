@@ -24,6 +24,7 @@ enum ScanCode : int32_t {
     ScanF10 = 0x44,
     ScanF11 = 0x57,
     ScanF12 = 0x58,
+    ScanRightCtrl = 0x9D,
     ScanDelete = 0xD3,
 };
 
@@ -41,3 +42,6 @@ int32_t IsKeyDown(int32_t scanCode); // 0x80 or 0; -1 asks whether any key is do
 int32_t WindowCursorX(int32_t window);
 int32_t WindowCursorY(int32_t window);
 int32_t MouseButtonPressed(int32_t button); // non-zero while down
+// The scan code of the key that the keyboard layout now labels with a letter from 'A' to 'Z', or
+// -1 when the layout has no such key among those the snapshot holds.
+int32_t ScanCodeOfLetter(char letter);

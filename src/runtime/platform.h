@@ -57,6 +57,9 @@ void PlatformRepaint(PlatformWindow window);
 // Fills the 256 key states by scan code (0x80 = down) and returns 1 while the window has the
 // keyboard focus; returns 0 and leaves the snapshot alone otherwise.
 int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]);
+// The scan code of the key that the current keyboard layout gives to a letter from 'A' to 'Z', as
+// the keyboard snapshot names keys by position; -1 when no key the snapshot holds carries it.
+int32_t PlatformScanCodeOfLetter(char letter);
 // The global pointer position minus the window's client origin; 0 when the window does not exist.
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y);
 // System-wide button state: bit 0 left, bit 1 right.

@@ -101,6 +101,12 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
         {1, 204, "F10 - Exportieren", kCommandGrey},
         {1, 216, "F11 - Vorigen Frame in aktuellen kopieren", kCommandGrey},
         {1, 228, "F12 - Animation Abspielen", kCommandGrey},
+        {1, 240,
+         "Strg+Z - R\xfc"
+         "ckg\xe4"
+         "ngig",
+         kCommandGrey},
+        {1, 252, "Strg+Y - Wiederholen", kCommandGrey},
     };
     return texts;
 }

@@ -1,0 +1,290 @@
+// The undo history's steps and the one step being made. Slots are copied and compared as raw
+// bytes, padding included, so that what comes back is byte for byte what was there: the stale
+// positions of empty slots, which the head disc still reads, among them.
+#include "editor/undo_history.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "editor/editor_state.h"
+
+namespace {
+
+// The fields of EditorState that steps change besides the grids and the shown frame.
+constexpr int32_t EditorState::*kSettingFields[] = {
+    &EditorState::boxLeft,   &EditorState::boxTop,   &EditorState::boxRight,
+    &EditorState::boxBottom, &EditorState::shadowOn, &EditorState::collisionOn,
+    &EditorState::headOn,
+};
+constexpr std::size_t kSettingCount = std::size(kSettingFields);
+
+struct Settings {
+    int32_t values[kSettingCount];
+    int32_t currentFrame;
+    int32_t playbackEnd;
+};
+
+struct JointChange {
+    int32_t index; // frame * 501 + slot
+    Joint before;
+    Joint after;
+};
+struct BoneChange {
+    int32_t index;
+    Bone before;
+    Bone after;
+};
+
+struct Step {
+    std::vector<JointChange> joints;
+    std::vector<BoneChange> bones;
+    Settings before;
+    Settings after;
+    int32_t shownFrame;
+    std::size_t Bytes() const {
+        return sizeof(Step) + joints.capacity() * sizeof(JointChange) +
+               bones.capacity() * sizeof(BoneChange);
+    }
+};
+
+// The copy taken when a step begins; the buffers are kept for the next step.
+struct OpenStep {
+    bool open = false;
+    bool gesture = false;
+    uint32_t gesturesSeen = 0;
+    int32_t firstFrame = 0;
+    int32_t frameCount = 0;
+    int32_t shownFrame = 0;
+    Settings before{};
+    std::vector<Joint> joints;
+    std::vector<Bone> bones;
+};
+
+struct History {
+    std::deque<Step> steps;
+    std::size_t done = 0; // steps[0, done) can be taken back, the rest done again
+    std::size_t bytes = 0;
+    OpenStep open;
+    uint32_t gestures = 0; // in progress, as the main loop last told
+};
+
+History history;
+
+Settings CurrentSettings() {
+    Settings settings{};
+    for (std::size_t field = 0; field < kSettingCount; ++field) {
+        settings.values[field] = editor.*kSettingFields[field];
+    }
+    settings.currentFrame = editor.currentFrame;
+    settings.playbackEnd = editor.playbackEnd;
+    return settings;
+}
+
+Joint* JointGrid() {
+    return static_cast<Joint*>(editor.joints.data);
+}
+Bone* BoneGrid() {
+    return static_cast<Bone*>(editor.bones.data);
+}
+
+void Open(int32_t firstFrame, int32_t lastFrame, bool gesture) {
+    OpenStep& open = history.open;
+    firstFrame = std::max(firstFrame, 0);
+    lastFrame = std::min(lastFrame, editor.maxFrame);
+    open.open = true;
+    open.gesture = gesture;
+    open.gesturesSeen = 0;
+    open.firstFrame = firstFrame;
+    open.frameCount = std::max(lastFrame - firstFrame + 1, 0);
+    open.shownFrame = editor.currentFrame;
+    open.before = CurrentSettings();
+    auto count = static_cast<std::size_t>(open.frameCount) * kSlotCount;
+    std::size_t first = static_cast<std::size_t>(firstFrame) * kSlotCount;
+    open.joints.resize(count);
+    open.bones.resize(count);
+    std::memcpy(open.joints.data(), JointGrid() + first, count * sizeof(Joint));
+    std::memcpy(open.bones.data(), BoneGrid() + first, count * sizeof(Bone));
+}
+
+// The slots that differ from the copy, counted first so that each step holds exactly its own.
+template <typename Slot, typename Change>
+void CollectChanges(const std::vector<Slot>& before, const Slot* grid, std::size_t first,
+                    std::vector<Change>* changes) {
+    std::size_t count = 0;
+    for (std::size_t index = 0; index < before.size(); ++index) {
+        count += std::memcmp(&before[index], grid + first + index, sizeof(Slot)) != 0;
+    }
+    changes->reserve(count);
+    for (std::size_t index = 0; index < before.size() && count > 0; ++index) {
+        if (std::memcmp(&before[index], grid + first + index, sizeof(Slot)) != 0) {
+            Change& change = changes->emplace_back();
+            change.index = static_cast<int32_t>(first + index);
+            std::memcpy(&change.before, &before[index], sizeof(Slot));
+            std::memcpy(&change.after, grid + first + index, sizeof(Slot));
+        }
+    }
+}
+
+bool SameSettings(const Settings& a, const Settings& b) {
+    return std::equal(std::begin(a.values), std::end(a.values), std::begin(b.values));
+}
+
+void AddStep(Step&& step) {
+    while (history.steps.size() > history.done) {
+        history.bytes -= history.steps.back().Bytes();
+        history.steps.pop_back();
+    }
+    history.bytes += step.Bytes();
+    history.steps.push_back(std::move(step));
+    while (history.steps.size() > kUndoStepLimit || history.bytes > kUndoByteLimit) {
+        history.bytes -= history.steps.front().Bytes();
+        history.steps.pop_front();
+    }
+    history.done = history.steps.size();
+}
+
+void Close() {
+    OpenStep& open = history.open;
+    if (!open.open) {
+        return;
+    }
+    open.open = false;
+    Step step;
+    step.before = open.before;
+    step.after = CurrentSettings();
+    step.shownFrame = open.shownFrame;
+    std::size_t first = static_cast<std::size_t>(open.firstFrame) * kSlotCount;
+    CollectChanges(open.joints, JointGrid(), first, &step.joints);
+    // Holding Shift remeasures every bone by fractions of a pixel; only moved joints make it an
+    // edit.
+    bool remeasuredOnly = (open.gesturesSeen & UndoGestureRemeasure) != 0 && step.joints.empty();
+    if (!remeasuredOnly) {
+        CollectChanges(open.bones, BoneGrid(), first, &step.bones);
+    }
+    if (step.joints.empty() && step.bones.empty() && SameSettings(step.before, step.after)) {
+        return;
+    }
+    AddStep(std::move(step));
+}
+
+void OpenGestureStep(uint32_t gestures) {
+    Open(editor.currentFrame, editor.currentFrame, true);
+    history.open.gesturesSeen = gestures;
+}
+
+void Apply(const Step& step, bool forward) {
+    Joint* joints = JointGrid();
+    for (const JointChange& change : step.joints) {
+        std::memcpy(joints + change.index, forward ? &change.after : &change.before, sizeof(Joint));
+    }
+    Bone* bones = BoneGrid();
+    for (const BoneChange& change : step.bones) {
+        std::memcpy(bones + change.index, forward ? &change.after : &change.before, sizeof(Bone));
+    }
+    const Settings& target = forward ? step.after : step.before;
+    const Settings& other = forward ? step.before : step.after;
+    // Only what the step changed: a toggle flipped since then keeps its new value.
+    for (std::size_t field = 0; field < kSettingCount; ++field) {
+        if (target.values[field] != other.values[field]) {
+            editor.*kSettingFields[field] = target.values[field];
+        }
+    }
+    if (target.currentFrame != other.currentFrame || target.playbackEnd != other.playbackEnd) {
+        editor.currentFrame = target.currentFrame;
+        editor.playbackEnd = target.playbackEnd;
+    } else {
+        editor.playbackEnd =
+            ClampToInt32(int64_t{editor.playbackEnd} + step.shownFrame - editor.currentFrame);
+        editor.currentFrame = step.shownFrame;
+    }
+    editor.draggedJoint = -1;
+    editor.boneStartJoint = -1;
+    editor.drawingBox = 0;
+}
+
+} // namespace
+
+// A gesture step is ended before a command's step or a walk through the history; the gestures
+// then still in progress go on in a step of their own.
+void ResumeGestures() {
+    if (history.gestures != 0 && !history.open.open) {
+        OpenGestureStep(history.gestures);
+    }
+}
+
+void UndoBeginStep(int32_t firstFrame, int32_t lastFrame) {
+    Close();
+    Open(firstFrame, lastFrame, false);
+}
+
+void UndoEndStep() {
+    if (!history.open.open || history.open.gesture) {
+        return;
+    }
+    Close();
+    ResumeGestures(); // a joint dragged on while X emptied the frames moves on in a new step
+}
+
+void UndoNoteGestures(uint32_t gestures) {
+    history.gestures = gestures;
+    if (history.open.open) {
+        history.open.gesturesSeen |= gestures;
+    } else if (gestures != 0) {
+        OpenGestureStep(gestures);
+    }
+}
+
+void UndoEndOfCycle(uint32_t gestures) {
+    history.gestures = gestures;
+    OpenStep& open = history.open;
+    if (!open.open) {
+        return; // a gesture goes on in a step opened before the next cycle's first change
+    }
+    if (gestures != 0 && open.firstFrame == editor.currentFrame) {
+        open.gesturesSeen |= gestures;
+        return;
+    }
+    Close();
+}
+
+// After a walk the drag and the box are over; Shift and Ctrl still held begin anew in the next
+// cycle, after the solver has seen the state that came back.
+void UndoTakeBack() {
+    Close();
+    if (history.done == 0) {
+        ResumeGestures();
+        return;
+    }
+    history.done -= 1;
+    Apply(history.steps[history.done], false);
+}
+
+void UndoDoAgain() {
+    Close();
+    if (history.done == history.steps.size()) {
+        ResumeGestures();
+        return;
+    }
+    Apply(history.steps[history.done], true);
+    history.done += 1;
+}
+
+void UndoClear() {
+    history.steps.clear();
+    history.done = 0;
+    history.bytes = 0;
+    history.open.open = false;
+    history.gestures = 0;
+}
+
+std::size_t UndoStepCount() {
+    return history.done;
+}
+std::size_t UndoRedoCount() {
+    return history.steps.size() - history.done;
+}
+std::size_t UndoHistoryBytes() {
+    return history.bytes;
+}

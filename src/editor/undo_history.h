@@ -1,0 +1,50 @@
+// The undo history: every edit of the animation as one step, kept as the slots it changed (every
+// byte of each, before and after) and the box and toggles it changed, never as a copy of the
+// grids. Commands make a step by bracketing their change; gestures are followed by the main loop.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// At most this many steps and this many bytes of them are kept; the oldest go first.
+constexpr std::size_t kUndoStepLimit = 1000;
+constexpr std::size_t kUndoByteLimit = std::size_t{256} << 20;
+
+// The gestures in progress, as bits. Changes made while any of them lasts are one step, from the
+// first of them beginning to the end of the cycle in which the last of them ended.
+enum UndoGesture : uint32_t {
+    UndoGestureDrag = 1,      // a joint dragged with the left button
+    UndoGestureRemeasure = 2, // left Shift held: a hold in which no joint moved records nothing
+    UndoGestureMoveAll = 4,   // left Ctrl held
+    UndoGestureBox = 8,       // W held, up to the cycle in which its release switches collision on
+};
+
+// Any command makes its change one step by bracketing it: UndoBeginStep takes a copy of frames
+// firstFrame to lastFrame (clipped to the grids) and of the box and toggles before the change,
+// UndoEndStep records what differs (nothing when nothing does) and drops what could have been
+// done again. A gesture step still open is ended first, and the gestures still in progress go on
+// in a step of their own afterwards.
+// Undoing or redoing the step shows the frame that was current at UndoBeginStep, moving
+// playbackEnd with currentFrame as F6 and F7 do; a step that itself changed currentFrame or
+// playbackEnd (X, a load) brings both back as they were before it (undo) or after it (redo).
+void UndoBeginStep(int32_t firstFrame, int32_t lastFrame);
+void UndoEndStep();
+
+// The main loop's two gesture boundaries, with the UndoGesture bits in progress: before the
+// command keys, where a gesture's first change is still to come (opens a step on the current
+// frame), and after the solver, where a step ends once no gesture is left or the frame changed.
+// With no gesture and no step open both return at once.
+void UndoNoteGestures(uint32_t gestures);
+void UndoEndOfCycle(uint32_t gestures);
+
+// Ctrl+Z and Ctrl+Y: a gesture in progress is ended as a step first (a drag, a bone or a box being
+// drawn stop there); then the last step is taken back, or the last one taken back is done again.
+// With nothing to take back or do again nothing happens.
+void UndoTakeBack();
+void UndoDoAgain();
+
+// Forgets every step, and a step still open: the history of a start-up.
+void UndoClear();
+std::size_t UndoStepCount(); // steps that can be taken back
+std::size_t UndoRedoCount(); // steps that can be done again
+std::size_t UndoHistoryBytes();

@@ -1,0 +1,364 @@
+// Undo and redo in scripted sessions: each kind of step is taken back to the exact bytes before it
+// and done again to the exact bytes after it; gestures interrupted by the chords; the bounds of
+// the history; the chords on another keyboard layout.
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "editor/undo_history.h"
+#include "storage/animation_file.h"
+#include "storage/periodic_backup.h"
+#include "support/scripted_session.h"
+
+namespace {
+
+// The grids byte for byte, the box and toggles, the shown frame and playbackEnd.
+struct Snapshot {
+    std::vector<unsigned char> joints;
+    std::vector<unsigned char> bones;
+    std::vector<int32_t> settings;
+    std::vector<int32_t> frames; // currentFrame, playbackEnd
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot Take() {
+    auto slots = static_cast<std::size_t>(editor.maxFrame + 1) * kSlotCount;
+    auto* joints = static_cast<unsigned char*>(editor.joints.data);
+    auto* bones = static_cast<unsigned char*>(editor.bones.data);
+    return Snapshot{{joints, joints + slots * sizeof(Joint)},
+                    {bones, bones + slots * sizeof(Bone)},
+                    {editor.boxLeft, editor.boxTop, editor.boxRight, editor.boxBottom,
+                     editor.shadowOn, editor.collisionOn, editor.headOn},
+                    {editor.currentFrame, editor.playbackEnd}};
+}
+
+// Frames 0 to 3 of a small figure: a static joint, bones of all three kinds, a deleted joint and
+// bone leaving stale slots, one rest length off by a fraction; frame 3 shown, frame 4 empty.
+void BuildAnimation() {
+    for (int32_t frame = 0; frame <= 3; ++frame) {
+        editor.currentFrame = frame;
+        AddJoint(300 + 5 * frame, 250, JointNormal);
+        AddJoint(300, 300, JointStatic);
+        AddJoint(350, 300, JointNormal);
+        AddJoint(400, 300, JointNormal);
+        AddJoint(330, 360, JointNormal);
+        AddBone(0, 1, BoneStabilising);
+        AddBone(1, 2, BoneStandard);
+        AddBone(2, 3, BoneFreeLength);
+        AddBone(1, 4, BoneStandard);
+        DeleteJoint(3);
+        BoneAt(frame, 3).restLength += 0.3;
+    }
+    editor.playbackEnd = 3;
+    editor.headOn = 1;
+}
+
+// 501 frames of 501 joints on a grid and 501 bones between neighbours; frame 3 shown.
+void BuildLargest() {
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            JointAt(frame, slot) = Joint{40 + slot % 21 * 36 + frame % 3, 30 + slot / 21 * 23,
+                                         static_cast<int8_t>(slot % 5 == 0 ? 2 : 1)};
+        }
+        editor.currentFrame = frame;
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            AddBone(slot, (slot + 1) % kSlotCount, slot % 3);
+        }
+    }
+    editor.currentFrame = 3;
+    editor.playbackEnd = 7;
+}
+
+class Undo : public ScriptedSession {
+  protected:
+    void TearDown() override {
+        FinishBackup();
+        ScriptedSession::TearDown();
+        std::filesystem::remove(path);
+        std::filesystem::remove(path.substr(0, path.size() - 4) + "_autosave.txt");
+    }
+    static void Fresh() {
+        MarkAllSlotsEmpty();
+        ResetAll();
+        editor.shadowOn = editor.collisionOn = editor.headOn = 0;
+        UndoClear();
+    }
+    static void Chord(int32_t ctrl, int32_t key) {
+        Hold(ctrl);
+        Hold(key);
+        Cycle();
+        Release(key);
+        Release(ctrl);
+        Cycle();
+    }
+    static void CtrlZ() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Z')); }
+    static void CtrlY() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Y')); }
+    static void Drag(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
+        MoveCursor(fromX, fromY);
+        SetButtons(kLeftButton);
+        Cycle();
+        MoveCursor(toX, toY);
+        Cycles(2);
+        SetButtons(0);
+        Cycle();
+    }
+    static void HeldWhileMoving(int32_t key, int32_t fromX, int32_t fromY, int32_t toX,
+                                int32_t toY) {
+        MoveCursor(fromX, fromY);
+        Cycle();
+        Hold(key);
+        Cycle();
+        MoveCursor(toX, toY);
+        Cycle();
+        Release(key);
+        Cycle();
+    }
+};
+
+struct StepRow {
+    const char* name;
+    std::function<void()> prepare; // before the animation is built: the file F8 loads
+    void (*build)();
+    std::function<void()> step;
+    bool framesComeBack = false; // else undo shows the frame the step changed
+};
+
+TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
+    auto saveOther = [] {
+        editor.currentFrame = 0;
+        AddJoint(250, 200, JointNormal);
+        editor.shadowOn = 1;
+        ASSERT_NE(SaveAnimation(), 0);
+        Fresh();
+    };
+    auto saveSmall = [] {
+        BuildAnimation();
+        ASSERT_NE(SaveAnimation(), 0);
+        Fresh();
+    };
+    const StepRow rows[] = {
+        {"left drag", nullptr, BuildAnimation, [] { Drag(350, 300, 360, 320); }},
+        {"right-button bone", nullptr, BuildAnimation,
+         [] {
+             MoveCursor(350, 300);
+             SetButtons(kRightButton);
+             Cycle();
+             MoveCursor(330, 360);
+             SetButtons(0);
+             Cycle();
+         }},
+        {"key 1 into a stale slot", nullptr, BuildAnimation,
+         [] {
+             MoveCursor(500, 400);
+             Tap(ScanKey1);
+         }},
+        {"Tab", nullptr, BuildAnimation,
+         [] {
+             MoveCursor(350, 300);
+             Tap(ScanTab);
+         }},
+        {"Delete", nullptr, BuildAnimation,
+         [] {
+             MoveCursor(300, 300);
+             Tap(ScanDelete);
+         }},
+        {"X", nullptr, BuildAnimation, [] { Tap(ScanX); }, true},
+        {"W box and collision", nullptr, BuildAnimation,
+         [] { HeldWhileMoving(ScanW, 100, 100, 700, 500); }},
+        {"left Shift stretch", nullptr, BuildAnimation,
+         [] {
+             Hold(ScanLeftShift);
+             Drag(350, 300, 380, 330);
+             Release(ScanLeftShift);
+             Cycle();
+         }},
+        {"left Ctrl move", nullptr, BuildAnimation,
+         [] { HeldWhileMoving(ScanLeftCtrl, 400, 400, 420, 390); }},
+        {"F7 copy into an empty frame", nullptr, BuildAnimation, [] { Tap(ScanF7); }},
+        {"F11", nullptr, BuildAnimation, [] { Tap(ScanF11); }},
+        {"F8", saveOther, BuildAnimation, [] { Tap(ScanF8); }, true},
+        {"X on the largest", nullptr, BuildLargest, [] { Tap(ScanX); }, true},
+        {"F8 over the largest", saveSmall, BuildLargest, [] { Tap(ScanF8); }, true},
+    };
+    for (const StepRow& row : rows) {
+        Fresh();
+        if (row.prepare) {
+            row.prepare();
+        }
+        row.build();
+        Cycles(2);
+        Snapshot before = Take();
+        row.step();
+        Snapshot after = Take();
+        ASSERT_NE(before, after) << row.name;
+        EXPECT_EQ(UndoStepCount(), 1u) << row.name;
+        Snapshot expected = before;
+        if (!row.framesComeBack) {
+            expected.frames = after.frames;
+        }
+        CtrlZ();
+        EXPECT_TRUE(Take() == expected) << row.name << ": undo";
+        CtrlY();
+        EXPECT_TRUE(Take() == after) << row.name << ": redo";
+    }
+}
+
+TEST_F(Undo, GestureInterruptedByACommandOrByCtrlZIsAStepOfItsOwn) {
+    BuildAnimation();
+    Cycle();
+    Snapshot start = Take();
+    MoveCursor(350, 300);
+    SetButtons(kLeftButton);
+    Cycle();
+    MoveCursor(370, 330);
+    Cycle();
+    Snapshot dragged = Take();
+    CtrlZ(); // the button is still down: the drag ends with its step taken back
+    EXPECT_TRUE(Take() == start);
+    MoveCursor(390, 340);
+    Cycle();
+    EXPECT_TRUE(Take() == start) << "the drag stays over until a new press";
+    CtrlY();
+    EXPECT_TRUE(Take() == dragged);
+
+    SetButtons(0);
+    Cycle();
+    MoveCursor(330, 360);
+    SetButtons(kLeftButton);
+    Cycle();
+    MoveCursor(320, 380);
+    Cycle();
+    Snapshot beforeX = Take();
+    Tap(ScanX); // while a joint is dragged
+    SetButtons(0);
+    Cycle();
+    while (UndoStepCount() > 2) {
+        CtrlZ();
+    }
+    EXPECT_TRUE(Take() == beforeX) << "X's step comes after the drag's";
+}
+
+TEST_F(Undo, CtrlWithAStillPointerAndShiftWithoutAMoveRecordNothing) {
+    BuildAnimation();
+    MoveCursor(400, 400);
+    Cycle();
+    Snapshot start = Take();
+    for (int32_t key : {ScanLeftCtrl, ScanLeftShift}) {
+        Hold(key);
+        Cycles(3);
+        Release(key);
+        Cycle();
+    }
+    EXPECT_EQ(UndoStepCount(), 0u);
+    EXPECT_NE(Take().bones, start.bones) << "Shift remeasured the bone that was a fraction off";
+
+    Tap(ScanKey1);
+    Snapshot withJoint = Take();
+    Hold(ScanLeftCtrl);
+    Cycle();
+    MoveCursor(430, 410); // a Ctrl move, then Z with Ctrl still down
+    Cycle();
+    Hold(ScanCodeOfLetter('Z'));
+    Cycle();
+    EXPECT_TRUE(Take() == withJoint) << "the first Ctrl+Z takes back the move alone";
+    EXPECT_EQ(UndoStepCount(), 1u);
+}
+
+TEST_F(Undo, UndoShowsTheStepsFrameAndLeavesLaterTogglesAlone) {
+    BuildAnimation();
+    MoveCursor(500, 400);
+    Tap(ScanKey1); // at frame 3, playbackEnd 3
+    Tap(ScanF6);
+    Tap(ScanF6);
+    Tap(ScanF3);
+    CtrlZ();
+    EXPECT_EQ(editor.currentFrame, 3);
+    EXPECT_EQ(editor.playbackEnd, 3);
+    EXPECT_EQ(editor.shadowOn, 1);
+    EXPECT_EQ(UsedJoints(), 4);
+}
+
+TEST_F(Undo, NewStepDropsRedoAndTheHistoryKeepsTheNewestThousand) {
+    BuildAnimation();
+    PlaceJoint(500, 400);
+    CtrlZ();
+    PlaceJoint(520, 400);
+    EXPECT_EQ(UndoRedoCount(), 0u);
+    Snapshot now = Take();
+    CtrlY();
+    EXPECT_TRUE(Take() == now);
+
+    UndoClear();
+    for (int32_t value = 0; value <= 1000; ++value) {
+        UndoBeginStep(0, 0);
+        JointAt(0, 0).x = value;
+        UndoEndStep();
+    }
+    EXPECT_EQ(UndoStepCount(), 1000u);
+    for (int32_t time = 0; time <= 1000; ++time) {
+        UndoTakeBack();
+    }
+    EXPECT_EQ(JointAt(0, 0).x, 0) << "the oldest step is gone";
+}
+
+TEST_F(Undo, RepeatedXOnTheLargestAnimationStaysWithinTheMemoryBound) {
+    constexpr int32_t kTimes = 16;
+    for (int32_t time = 0; time < kTimes; ++time) {
+        BuildLargest();
+        JointAt(0, 0).state = static_cast<int8_t>(3 + time); // tells the resets apart
+        Tap(ScanX);
+        EXPECT_LE(UndoHistoryBytes(), kUndoByteLimit);
+    }
+    auto kept = static_cast<int32_t>(UndoStepCount());
+    EXPECT_GE(kept, 8);
+    EXPECT_LT(kept, kTimes);
+    for (int32_t time = 0; time <= kept; ++time) {
+        UndoTakeBack();
+    }
+    EXPECT_EQ(JointAt(0, 0).state, 3 + kTimes - kept) << "the oldest went first";
+    EXPECT_EQ(UsedJoints(7), kSlotCount);
+}
+
+TEST_F(Undo, ChordsFollowTheKeyboardLayoutWithEitherCtrl) {
+    struct Layout {
+        const char* name;
+        int32_t ctrl;
+        int32_t keyZ; // where the layout puts the letters
+        int32_t keyY;
+    } layouts[] = {{"US", ScanLeftCtrl, 0x2C, 0x15}, {"German", ScanRightCtrl, 0x15, 0x2C}};
+    for (const Layout& layout : layouts) {
+        Fresh();
+        HeadlessSetLetterKey('Z', layout.keyZ);
+        HeadlessSetLetterKey('Y', layout.keyY);
+        PlaceJoint(500, 400);
+        Chord(layout.ctrl, layout.keyY);
+        EXPECT_EQ(UsedJoints(), 1) << layout.name << ": nothing to do again";
+        Chord(layout.ctrl, layout.keyZ);
+        EXPECT_EQ(UsedJoints(), 0) << layout.name;
+        Chord(layout.ctrl, layout.keyY);
+        EXPECT_EQ(UsedJoints(), 1) << layout.name;
+    }
+}
+
+TEST_F(Undo, StartUpLoadIsNoStepAndAnUndoIsBackedUpLikeAnEdit) {
+    BuildAnimation();
+    ASSERT_NE(SaveAnimation(), 0);
+    EditorShutdown();
+    char* argv[] = {program.data(), path.data(), nullptr};
+    ASSERT_EQ(EditorStartup(2, argv), nullptr);
+    std::filesystem::remove(path.substr(0, path.size() - 4) + "_autosave.txt");
+    Snapshot loaded = Take();
+    CtrlZ();
+    EXPECT_TRUE(Take() == loaded);
+
+    PlaceJoint(500, 400);
+    Tap(ScanF9);
+    CtrlZ();
+    DelayMs(61000);
+    Cycle();
+    FinishBackup();
+    EXPECT_TRUE(std::filesystem::exists(path.substr(0, path.size() - 4) + "_autosave.txt"));
+}
+
+} // namespace
