@@ -79,6 +79,7 @@ constexpr ScanCodeMapping kLayoutKeys[] = {
     {SDL_SCANCODE_SLASH, 0x35},
     {SDL_SCANCODE_NONUSBACKSLASH, 0x56},
 };
+constexpr std::span<const ScanCodeMapping> kKeyTables[] = {kScanCodes, kLayoutKeys};
 
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr int32_t kLeftButtonBit = 1;
@@ -297,7 +298,7 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     int count = 0;
     const Uint8* states = SDL_GetKeyboardState(&count);
     std::memset(snapshot, 0, 256);
-    for (const auto& table : {std::span(kScanCodes), std::span(kLayoutKeys)}) {
+    for (std::span<const ScanCodeMapping> table : kKeyTables) {
         for (const ScanCodeMapping& mapping : table) {
             if (mapping.key < count && states[mapping.key] != 0) {
                 snapshot[mapping.scanCode] = 0x80;
@@ -311,7 +312,7 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
 int32_t PlatformScanCodeOfLetter(char letter) {
     auto keyCode = static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
     SDL_Scancode position = SDL_GetScancodeFromKey(keyCode);
-    for (const auto& table : {std::span(kScanCodes), std::span(kLayoutKeys)}) {
+    for (std::span<const ScanCodeMapping> table : kKeyTables) {
         for (const ScanCodeMapping& mapping : table) {
             if (mapping.key == position) {
                 return mapping.scanCode;

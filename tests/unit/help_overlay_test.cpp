@@ -200,7 +200,7 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 245, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 245));
+    EXPECT_EQ(CountColour(scene, {0, 269, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 269));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }
