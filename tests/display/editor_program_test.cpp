@@ -232,4 +232,38 @@ TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
     }
 }
 
+// On a German keyboard the key labelled Z sits where a US keyboard has Y, and the other way round.
+class GermanLayoutEditor : public EditorProgram {
+  protected:
+    void SetUp() override {
+        int status = -1;
+        RunCommand("setxkbmap de", &status);
+        ASSERT_EQ(status, 0) << "no German layout";
+        EditorProgram::SetUp();
+    }
+    void TearDown() override {
+        EditorProgram::TearDown();
+        RunCommand("setxkbmap us");
+    }
+};
+
+TEST_F(GermanLayoutEditor, CtrlWithTheKeysLabelledZAndYTakesADragBackAndDoesItAgain) {
+    MovePointer(300, 330);
+    PressKey("1");
+    ASSERT_TRUE(WaitForColour(300, 330, kJointGreen));
+    RunCommand("xdotool mousedown 1");
+    std::this_thread::sleep_for(150ms);
+    MovePointer(420, 330);
+    std::this_thread::sleep_for(150ms);
+    RunCommand("xdotool mouseup 1");
+    ASSERT_TRUE(WaitForColour(420, 330, kJointGreen)) << "found " << ClientColour(420, 330);
+    // xdotool types the letters where the layout has them.
+    PressKey("ctrl+z");
+    EXPECT_TRUE(WaitForColour(300, 330, kJointGreen)) << "found " << ClientColour(300, 330);
+    EXPECT_EQ(ClientColour(420, 330), kBackground);
+    PressKey("ctrl+y");
+    EXPECT_TRUE(WaitForColour(420, 330, kJointGreen)) << "found " << ClientColour(420, 330);
+    EXPECT_EQ(ClientColour(300, 330), kBackground);
+}
+
 } // namespace
