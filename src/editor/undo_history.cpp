@@ -104,6 +104,9 @@ void Open(int32_t firstFrame, int32_t lastFrame, bool gesture) {
     std::size_t first = static_cast<std::size_t>(firstFrame) * kSlotCount;
     open.joints.resize(count);
     open.bones.resize(count);
+    if (count == 0) {
+        return; // a range wholly outside the grids: only the box and toggles are compared
+    }
     std::memcpy(open.joints.data(), JointGrid() + first, count * sizeof(Joint));
     std::memcpy(open.bones.data(), BoneGrid() + first, count * sizeof(Bone));
 }

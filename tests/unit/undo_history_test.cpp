@@ -3,7 +3,6 @@
 // the history; the chords on another keyboard layout.
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <vector>
 
 #include "editor/undo_history.h"
@@ -76,8 +75,9 @@ class Undo : public ScriptedSession {
         FinishBackup();
         ScriptedSession::TearDown();
         std::filesystem::remove(path);
-        std::filesystem::remove(path.substr(0, path.size() - 4) + "_autosave.txt");
+        std::filesystem::remove(Backup());
     }
+    std::string Backup() const { return path.substr(0, path.size() - 4) + "_autosave.txt"; }
     static void Fresh() {
         MarkAllSlotsEmpty();
         ResetAll();
@@ -92,104 +92,83 @@ class Undo : public ScriptedSession {
         Release(ctrl);
         Cycle();
     }
-    static void CtrlZ() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Z')); }
-    static void CtrlY() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Y')); }
-    static void Drag(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
-        MoveCursor(fromX, fromY);
+    // The left button pressed at (x, y) and held while the pointer moves to (toX, toY).
+    static void StartDrag(int32_t x, int32_t y, int32_t toX, int32_t toY) {
+        MoveCursor(x, y);
         SetButtons(kLeftButton);
         Cycle();
         MoveCursor(toX, toY);
-        Cycles(2);
-        SetButtons(0);
         Cycle();
     }
-    static void HeldWhileMoving(int32_t key, int32_t fromX, int32_t fromY, int32_t toX,
-                                int32_t toY) {
+    static void CtrlZ() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Z')); }
+    static void CtrlY() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Y')); }
+    // The key (0 for none) and the buttons go down at (fromX, fromY), the pointer moves to
+    // (toX, toY) in three cycles, and all go up again.
+    static void Gesture(int32_t key, int32_t buttons, int32_t fromX, int32_t fromY, int32_t toX,
+                        int32_t toY) {
         MoveCursor(fromX, fromY);
         Cycle();
         Hold(key);
+        SetButtons(buttons);
         Cycle();
         MoveCursor(toX, toY);
-        Cycle();
+        Cycles(2);
         Release(key);
+        SetButtons(0);
         Cycle();
     }
 };
 
+void SaveOther() {
+    editor.currentFrame = 0;
+    AddJoint(250, 200, JointNormal);
+    editor.shadowOn = 1;
+    EXPECT_NE(SaveAnimation(), 0);
+}
+void SaveSmall() {
+    BuildAnimation();
+    EXPECT_NE(SaveAnimation(), 0);
+}
+
 struct StepRow {
     const char* name;
-    std::function<void()> prepare; // before the animation is built: the file F8 loads
+    void (*saveFile)(); // the file F8 loads, or null
     void (*build)();
-    std::function<void()> step;
-    bool framesComeBack = false; // else undo shows the frame the step changed
+    int32_t key;
+    int32_t buttons;
+    int32_t fromX, fromY, toX, toY;
+    bool framesComeBack; // else undo shows the frame the step changed
 };
 
 TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
-    auto saveOther = [] {
-        editor.currentFrame = 0;
-        AddJoint(250, 200, JointNormal);
-        editor.shadowOn = 1;
-        ASSERT_NE(SaveAnimation(), 0);
-        Fresh();
-    };
-    auto saveSmall = [] {
-        BuildAnimation();
-        ASSERT_NE(SaveAnimation(), 0);
-        Fresh();
-    };
     const StepRow rows[] = {
-        {"left drag", nullptr, BuildAnimation, [] { Drag(350, 300, 360, 320); }},
-        {"right-button bone", nullptr, BuildAnimation,
-         [] {
-             MoveCursor(350, 300);
-             SetButtons(kRightButton);
-             Cycle();
-             MoveCursor(330, 360);
-             SetButtons(0);
-             Cycle();
-         }},
-        {"key 1 into a stale slot", nullptr, BuildAnimation,
-         [] {
-             MoveCursor(500, 400);
-             Tap(ScanKey1);
-         }},
-        {"Tab", nullptr, BuildAnimation,
-         [] {
-             MoveCursor(350, 300);
-             Tap(ScanTab);
-         }},
-        {"Delete", nullptr, BuildAnimation,
-         [] {
-             MoveCursor(300, 300);
-             Tap(ScanDelete);
-         }},
-        {"X", nullptr, BuildAnimation, [] { Tap(ScanX); }, true},
-        {"W box and collision", nullptr, BuildAnimation,
-         [] { HeldWhileMoving(ScanW, 100, 100, 700, 500); }},
-        {"left Shift stretch", nullptr, BuildAnimation,
-         [] {
-             Hold(ScanLeftShift);
-             Drag(350, 300, 380, 330);
-             Release(ScanLeftShift);
-             Cycle();
-         }},
-        {"left Ctrl move", nullptr, BuildAnimation,
-         [] { HeldWhileMoving(ScanLeftCtrl, 400, 400, 420, 390); }},
-        {"F7 copy into an empty frame", nullptr, BuildAnimation, [] { Tap(ScanF7); }},
-        {"F11", nullptr, BuildAnimation, [] { Tap(ScanF11); }},
-        {"F8", saveOther, BuildAnimation, [] { Tap(ScanF8); }, true},
-        {"X on the largest", nullptr, BuildLargest, [] { Tap(ScanX); }, true},
-        {"F8 over the largest", saveSmall, BuildLargest, [] { Tap(ScanF8); }, true},
+        {"left drag", nullptr, BuildAnimation, 0, kLeftButton, 350, 300, 360, 320, false},
+        {"right-button bone", nullptr, BuildAnimation, 0, kRightButton, 350, 300, 330, 360, false},
+        {"key 1 into a stale slot", nullptr, BuildAnimation, ScanKey1, 0, 500, 400, 500, 400,
+         false},
+        {"Tab", nullptr, BuildAnimation, ScanTab, 0, 350, 300, 350, 300, false},
+        {"Delete", nullptr, BuildAnimation, ScanDelete, 0, 300, 300, 300, 300, false},
+        {"X", nullptr, BuildAnimation, ScanX, 0, 400, 400, 400, 400, true},
+        {"W box and collision", nullptr, BuildAnimation, ScanW, 0, 100, 100, 700, 500, false},
+        {"left Shift stretch", nullptr, BuildAnimation, ScanLeftShift, kLeftButton, 350, 300, 380,
+         330, false},
+        {"left Ctrl move", nullptr, BuildAnimation, ScanLeftCtrl, 0, 400, 400, 420, 390, false},
+        {"F7 copy into an empty frame", nullptr, BuildAnimation, ScanF7, 0, 0, 0, 0, 0, false},
+        {"F11", nullptr, BuildAnimation, ScanF11, 0, 0, 0, 0, 0, false},
+        {"F8", SaveOther, BuildAnimation, ScanF8, 0, 0, 0, 0, 0, true},
+        {"X on the largest", nullptr, BuildLargest, ScanX, 0, 0, 0, 0, 0, true},
+        {"F8 over the largest", SaveSmall, BuildLargest, ScanF8, 0, 0, 0, 0, 0, true},
     };
     for (const StepRow& row : rows) {
         Fresh();
-        if (row.prepare) {
-            row.prepare();
+        if (row.saveFile != nullptr) {
+            row.saveFile();
+            Fresh();
         }
         row.build();
         Cycles(2);
         Snapshot before = Take();
-        row.step();
+        Gesture(row.key, row.buttons, row.fromX, row.fromY, row.toX, row.toY);
         Snapshot after = Take();
         ASSERT_NE(before, after) << row.name;
         EXPECT_EQ(UndoStepCount(), 1u) << row.name;
@@ -204,92 +183,65 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
     }
 }
 
-TEST_F(Undo, GestureInterruptedByACommandOrByCtrlZIsAStepOfItsOwn) {
+TEST_F(Undo, GestureInterruptedByCtrlZOrByXEndsAsAStepFirst) {
     BuildAnimation();
-    Cycle();
     Snapshot start = Take();
-    MoveCursor(350, 300);
-    SetButtons(kLeftButton);
-    Cycle();
-    MoveCursor(370, 330);
-    Cycle();
+    StartDrag(350, 300, 370, 330);
     Snapshot dragged = Take();
-    CtrlZ(); // the button is still down: the drag ends with its step taken back
-    EXPECT_TRUE(Take() == start);
+    CtrlZ(); // with the button still down
     MoveCursor(390, 340);
     Cycle();
-    EXPECT_TRUE(Take() == start) << "the drag stays over until a new press";
+    EXPECT_TRUE(Take() == start) << "the drag is over until a new press";
     CtrlY();
     EXPECT_TRUE(Take() == dragged);
-
     SetButtons(0);
     Cycle();
-    MoveCursor(330, 360);
-    SetButtons(kLeftButton);
-    Cycle();
-    MoveCursor(320, 380);
-    Cycle();
+    StartDrag(330, 360, 320, 380);
     Snapshot beforeX = Take();
-    Tap(ScanX); // while a joint is dragged
+    Tap(ScanX);
     SetButtons(0);
     Cycle();
     while (UndoStepCount() > 2) {
         CtrlZ();
     }
-    EXPECT_TRUE(Take() == beforeX) << "X's step comes after the drag's";
+    EXPECT_TRUE(Take() == beforeX) << "X's step came after the drag's";
 }
 
-TEST_F(Undo, CtrlWithAStillPointerAndShiftWithoutAMoveRecordNothing) {
+TEST_F(Undo, CtrlWithAStillPointerOrShiftWithoutAMoveRecordsNothingButACtrlMoveDoes) {
     BuildAnimation();
-    MoveCursor(400, 400);
-    Cycle();
+    Gesture(ScanLeftCtrl, 0, 400, 400, 400, 400);
     Snapshot start = Take();
-    for (int32_t key : {ScanLeftCtrl, ScanLeftShift}) {
-        Hold(key);
-        Cycles(3);
-        Release(key);
-        Cycle();
-    }
+    Gesture(ScanLeftShift, 0, 400, 400, 400, 400);
     EXPECT_EQ(UndoStepCount(), 0u);
-    EXPECT_NE(Take().bones, start.bones) << "Shift remeasured the bone that was a fraction off";
-
+    EXPECT_NE(Take().bones, start.bones) << "Shift remeasured the bone a fraction off";
     Tap(ScanKey1);
     Snapshot withJoint = Take();
-    Hold(ScanLeftCtrl);
+    Hold(ScanLeftCtrl); // a Ctrl move, then Z with Ctrl still down
     Cycle();
-    MoveCursor(430, 410); // a Ctrl move, then Z with Ctrl still down
+    MoveCursor(430, 410);
     Cycle();
     Hold(ScanCodeOfLetter('Z'));
     Cycle();
-    EXPECT_TRUE(Take() == withJoint) << "the first Ctrl+Z takes back the move alone";
+    EXPECT_TRUE(Take() == withJoint);
     EXPECT_EQ(UndoStepCount(), 1u);
 }
 
-TEST_F(Undo, UndoShowsTheStepsFrameAndLeavesLaterTogglesAlone) {
+// At frame 1 after two F6, and with the shadow switched on since: undo shows frame 3 again.
+TEST_F(Undo, UndoShowsTheStepsFrameLeavesLaterTogglesAndANewStepDropsRedo) {
     BuildAnimation();
-    MoveCursor(500, 400);
-    Tap(ScanKey1); // at frame 3, playbackEnd 3
+    PlaceJoint(500, 400);
     Tap(ScanF6);
     Tap(ScanF6);
     Tap(ScanF3);
     CtrlZ();
-    EXPECT_EQ(editor.currentFrame, 3);
-    EXPECT_EQ(editor.playbackEnd, 3);
-    EXPECT_EQ(editor.shadowOn, 1);
+    EXPECT_EQ(std::vector<int32_t>({editor.currentFrame, editor.playbackEnd, editor.shadowOn}),
+              std::vector<int32_t>({3, 3, 1}));
     EXPECT_EQ(UsedJoints(), 4);
-}
-
-TEST_F(Undo, NewStepDropsRedoAndTheHistoryKeepsTheNewestThousand) {
-    BuildAnimation();
-    PlaceJoint(500, 400);
-    CtrlZ();
     PlaceJoint(520, 400);
     EXPECT_EQ(UndoRedoCount(), 0u);
-    Snapshot now = Take();
-    CtrlY();
-    EXPECT_TRUE(Take() == now);
+}
 
-    UndoClear();
+TEST_F(Undo, HistoryKeepsTheNewestThousandSteps) {
     for (int32_t value = 0; value <= 1000; ++value) {
         UndoBeginStep(0, 0);
         JointAt(0, 0).x = value;
@@ -347,18 +299,17 @@ TEST_F(Undo, StartUpLoadIsNoStepAndAnUndoIsBackedUpLikeAnEdit) {
     EditorShutdown();
     char* argv[] = {program.data(), path.data(), nullptr};
     ASSERT_EQ(EditorStartup(2, argv), nullptr);
-    std::filesystem::remove(path.substr(0, path.size() - 4) + "_autosave.txt");
+    std::filesystem::remove(Backup());
     Snapshot loaded = Take();
     CtrlZ();
     EXPECT_TRUE(Take() == loaded);
-
     PlaceJoint(500, 400);
     Tap(ScanF9);
     CtrlZ();
     DelayMs(61000);
     Cycle();
     FinishBackup();
-    EXPECT_TRUE(std::filesystem::exists(path.substr(0, path.size() - 4) + "_autosave.txt"));
+    EXPECT_TRUE(std::filesystem::exists(Backup()));
 }
 
 } // namespace
