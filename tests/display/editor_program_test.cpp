@@ -236,9 +236,7 @@ TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
 class GermanLayoutEditor : public EditorProgram {
   protected:
     void SetUp() override {
-        int status = -1;
-        RunCommand("setxkbmap de", &status);
-        ASSERT_EQ(status, 0) << "no German layout";
+        ASSERT_EQ(RunCommand("setxkbmap de && echo set"), "set\n") << "no German layout";
         EditorProgram::SetUp();
     }
     void TearDown() override {
@@ -247,7 +245,7 @@ class GermanLayoutEditor : public EditorProgram {
     }
 };
 
-TEST_F(GermanLayoutEditor, CtrlWithTheKeysLabelledZAndYTakesADragBackAndDoesItAgain) {
+TEST_F(GermanLayoutEditor, EitherCtrlWithTheKeysLabelledZAndYTakesADragBackAndDoesItAgain) {
     MovePointer(300, 330);
     PressKey("1");
     ASSERT_TRUE(WaitForColour(300, 330, kJointGreen));
@@ -257,11 +255,11 @@ TEST_F(GermanLayoutEditor, CtrlWithTheKeysLabelledZAndYTakesADragBackAndDoesItAg
     std::this_thread::sleep_for(150ms);
     RunCommand("xdotool mouseup 1");
     ASSERT_TRUE(WaitForColour(420, 330, kJointGreen)) << "found " << ClientColour(420, 330);
-    // xdotool types the letters where the layout has them.
+    // xdotool types the letters where the layout has them; either Ctrl key will do.
     PressKey("ctrl+z");
     EXPECT_TRUE(WaitForColour(300, 330, kJointGreen)) << "found " << ClientColour(300, 330);
     EXPECT_EQ(ClientColour(420, 330), kBackground);
-    PressKey("ctrl+y");
+    PressKey("Control_R+y");
     EXPECT_TRUE(WaitForColour(420, 330, kJointGreen)) << "found " << ClientColour(420, 330);
     EXPECT_EQ(ClientColour(300, 330), kBackground);
 }
