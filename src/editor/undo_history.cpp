@@ -207,8 +207,6 @@ void Apply(const Step& step, bool forward) {
     editor.drawingBox = 0;
 }
 
-} // namespace
-
 // A gesture step is ended before a command's step or a walk through the history; the gestures
 // then still in progress go on in a step of their own.
 void ResumeGestures() {
@@ -216,6 +214,8 @@ void ResumeGestures() {
         OpenGestureStep(history.gestures);
     }
 }
+
+} // namespace
 
 void UndoBeginStep(int32_t firstFrame, int32_t lastFrame) {
     Close();
