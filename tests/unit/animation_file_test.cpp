@@ -115,6 +115,22 @@ TEST_F(AnimationFileTest, FullFigureOverManyFramesComesBackAndSavesToTheSameByte
     EXPECT_EQ(Read(folder + "/walk.txt"), first);
 }
 
+TEST_F(AnimationFileTest, LastFrameKeepsItsJointsAndBoneThroughARoundTrip) {
+    editor.currentFrame = editor.maxFrame;
+    AddJoint(250, 200, JointNormal);
+    AddJoint(290, 230, JointStatic);
+    AddBone(0, 1, BoneFreeLength);
+    ASSERT_EQ(SaveAnimation(), 1);
+    ResetAll();
+    ASSERT_EQ(LoadAnimation(), 1);
+    const Joint& second = JointAt(500, 1);
+    const Bone& bone = BoneAt(500, 0);
+    EXPECT_EQ(std::vector<int32_t>({editor.playbackEnd, JointAt(500, 0).x, second.x, second.y,
+                                    second.state, bone.jointA, bone.jointB, bone.kind}),
+              std::vector<int32_t>({500, 250, 290, 230, JointStatic, 0, 1, BoneFreeLength}));
+    EXPECT_DOUBLE_EQ(bone.restLength, 50.0);
+}
+
 TEST_F(AnimationFileTest, BonesKeepTheirJointsAcrossAGapLeftByADeletedJoint) {
     for (int32_t joint = 0; joint < 4; ++joint) {
         AddJoint(300 + joint * 20, 200, JointNormal);
@@ -179,6 +195,27 @@ TEST_F(AnimationFileTest, RecordsASaveCannotHaveWrittenAreSkipped) {
     }
     EXPECT_EQ(used, std::vector<int32_t>({2, 1, 1, 1, 0, 0, 501, 0}));
     EXPECT_EQ(editor.playbackEnd, 5) << "the frame of the last record taken";
+}
+
+// The joints past a frame's last slot are dropped, not written over the next frame's first ones,
+// whether that frame's records come before them or after.
+TEST_F(AnimationFileTest, JointsBeyondTheLastSlotLeaveTheNextFrameAlone) {
+    Bytes file{100, 0, 100, 0, 0, 0, 0};
+    auto add = [&file](int32_t frame, int32_t x) {
+        file.insert(file.end(), {static_cast<unsigned char>(frame), 0, 0,
+                                 static_cast<unsigned char>(x), 0, 9, 0, JointNormal});
+    };
+    add(6, 11);
+    for (int32_t count = 0; count < kSlotCount + 2; ++count) {
+        add(5, 22);
+    }
+    add(6, 33);
+    Write(folder + "/walk.txt", file);
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(
+        std::vector<int32_t>({JointAt(5, 500).x - editor.boxLeft, JointAt(6, 0).x - editor.boxLeft,
+                              JointAt(6, 1).x - editor.boxLeft, JointAt(6, 2).state}),
+        std::vector<int32_t>({22, 11, 33, JointEmpty}));
 }
 
 TEST_F(AnimationFileTest, LoadThatCannotReadChangesNothingAndNeverWaits) {

@@ -4,24 +4,52 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "storage/atomic_file.h"
+#include "storage/numbered_files.h"
 #include "support/picture_decoding.h"
 #include "support/test_folder.h"
 
 namespace {
+
+// The file layer's own calls, and the flushes and renames seen through them in order.
+FileSystemCalls realCalls;
+std::vector<std::string> callsSeen;
+bool IsFolder(int descriptor) {
+    struct stat status {};
+    return fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
+}
+int RecordSync(int descriptor) {
+    callsSeen.push_back(IsFolder(descriptor) ? "flush folder" : "flush file");
+    return realCalls.sync(descriptor);
+}
+int RecordRename(const char* from, const char* to) {
+    callsSeen.push_back("rename");
+    return realCalls.rename(from, to);
+}
+int FailFolderSync(int descriptor) {
+    errno = EIO;
+    return IsFolder(descriptor) ? -1 : realCalls.sync(descriptor);
+}
 
 class AtomicFileTest : public testing::Test {
   protected:
     void SetUp() override {
         folder = MakeTestFolder("atomic");
         target = folder + "/picture.gif";
+        realCalls = FileSystem();
+        callsSeen.clear();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        FileSystem() = realCalls;
+        std::filesystem::remove_all(folder);
+    }
 
     void WriteOld(const std::string& text) const { std::ofstream(target) << text; }
     std::string Contents() const {
@@ -46,6 +74,19 @@ TEST_F(AtomicFileTest, CommitReplacesTheTargetWholeAndKeepsItsPermissions) {
     struct stat status {};
     ASSERT_EQ(stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
+}
+
+// Only a folder on disk makes the rename last; a folder that cannot be flushed fails the commit.
+TEST_F(AtomicFileTest, FolderIsFlushedAfterTheRenameAndAFailedFlushIsReported) {
+    FileSystem().sync = RecordSync;
+    FileSystem().rename = RecordRename;
+    std::string error;
+    ASSERT_TRUE(AtomicFileReplaceWith(target.c_str(), "new", 3, &error)) << error;
+    EXPECT_EQ(callsSeen, (std::vector<std::string>{"flush file", "rename", "flush folder"}));
+    FileSystem().sync = FailFolderSync;
+    EXPECT_FALSE(AtomicFileReplaceWith(target.c_str(), "newer", 5, &error));
+    EXPECT_NE(error.find("cannot flush the folder"), std::string::npos) << error;
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
 }
 

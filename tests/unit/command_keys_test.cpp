@@ -206,6 +206,22 @@ TEST_F(CommandKeys, CopyPreviousFrameKeyActsOnlyAfterTheFirstFrame) {
     EXPECT_EQ(JointAt(5, 2).state, JointEmpty);
 }
 
+// Frame 0 leaves the latch clear, so F11 held from there onto the next frame copies at once.
+TEST_F(CommandKeys, CopyKeyHeldFromTheFirstFrameCopiesOnTheFrameItIsHeldOnto) {
+    PutJoint(0, 0, 100, 100);
+    PutJoint(0, 1, 200, 100);
+    PutJoint(1, 3, 50, 50); // frame 1 is not empty, so stepping onto it copies nothing
+    Hold(ScanF11);
+    Cycles(2);
+    Hold(ScanF7); // steps before F11 is looked at in the same cycle
+    Cycle();
+    ASSERT_EQ(editor.currentFrame, 1);
+    ExpectFramesEqual(1, 0);
+    PutJoint(1, 3, 50, 50);
+    Cycle();
+    EXPECT_EQ(JointAt(1, 3).state, JointNormal) << "the held key has fired";
+}
+
 // Toggles and the bone mode
 
 TEST_F(CommandKeys, BoneModeCyclesThroughAllThreeKinds) {

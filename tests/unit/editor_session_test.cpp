@@ -167,6 +167,7 @@ TEST(EditorProgram, RunsCyclesUntilEscapeAndReturnsZero) {
         std::exit(code);
     };
     EXPECT_EXIT(runProgram(), testing::ExitedWithCode(0), "exit code 0, 6 frames, 0 windows open");
+    std::filesystem::remove(testing::TempDir() + "program_run_autosave.txt"); // the exit's backup
 }
 
 // A start-up that cannot reach a display, or whose window or its surface is refused, names what
@@ -201,7 +202,11 @@ TEST(EditorStartupFailure, NamesWhatIsMissingAndLeavesNoWindow) {
 class EditorStartupWithoutArgument : public testing::Test {
   protected:
     void SetUp() override { HeadlessReset(); }
-    void TearDown() override { EditorShutdown(); }
+    // The shutdown backs a chosen file up beside it.
+    void TearDown() override {
+        EditorShutdown();
+        std::filesystem::remove(testing::TempDir() + "chosen_walk_autosave.txt");
+    }
     void Start() {
         char* argv[] = {program.data(), nullptr};
         EditorStartup(1, argv);

@@ -34,11 +34,13 @@ class ExportFileTest : public StorageTest {
         std::ifstream in(folder + "/\xE5\x8A\xA8_export.lmb", std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
-    static std::string LastMessage() {
-        if (HeadlessRequests().empty()) {
-            return "(none)";
+    // Every message shown, in order: an export is announced once, and only when it is complete.
+    static std::string Messages() {
+        std::string shown;
+        for (const auto& request : HeadlessRequests()) {
+            shown += (shown.empty() ? "" : " | ") + request.title + ": " + request.name;
         }
-        return HeadlessRequests().back().title + ": " + HeadlessRequests().back().name;
+        return shown.empty() ? "(none)" : shown;
     }
     static void Joints(std::initializer_list<std::pair<int32_t, int32_t>> positions) {
         for (auto position : positions) {
@@ -50,7 +52,7 @@ class ExportFileTest : public StorageTest {
 TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
     ExportAnimation();
     EXPECT_EQ(Exported(), Bytes{}) << "no joints, no records";
-    EXPECT_EQ(LastMessage(), "Ok: Exportiert als " + folder + "/\xE5\x8A\xA8_export.lmb");
+    EXPECT_EQ(Messages(), "Ok: Exportiert als " + folder + "/\xE5\x8A\xA8_export.lmb");
 
     Joints({{100, 200}, {150, 260}, {-1, 0}});
     AddBone(0, 1, BoneStabilising);
@@ -77,11 +79,13 @@ TEST_F(ExportFileTest, FailuresAreToldExceptACreateThatFails) {
         const char* basePath; // null: the fixture's
         int (*open)(const char*, int, int);
         int (*rename)(const char*, const char*);
+        int (*sync)(int);
         const char* message;
     } cases[] = {
-        {"no path", "", nullptr, nullptr, "Error: Konnte nicht speichern"},
-        {"create fails", nullptr, FailOpen, nullptr, "(none)"},
-        {"rename fails", nullptr, nullptr, FailRename, "Error: Konnte nicht speichern"},
+        {"no path", "", nullptr, nullptr, nullptr, "Error: Konnte nicht speichern"},
+        {"create fails", nullptr, FailOpen, nullptr, nullptr, "(none)"},
+        {"rename fails", nullptr, nullptr, FailRename, nullptr, "Error: Konnte nicht speichern"},
+        {"flush fails", nullptr, nullptr, nullptr, FailSync, "Error: Konnte nicht speichern"},
     };
     for (const Case& each : cases) {
         HeadlessResetDialogs();
@@ -90,8 +94,9 @@ TEST_F(ExportFileTest, FailuresAreToldExceptACreateThatFails) {
         AssignString(&editor.basePath, path.c_str());
         FileSystem().open = each.open != nullptr ? each.open : calls.open;
         FileSystem().rename = each.rename != nullptr ? each.rename : calls.rename;
+        FileSystem().sync = each.sync != nullptr ? each.sync : calls.sync;
         ExportAnimation();
-        EXPECT_EQ(LastMessage(), each.message) << each.what;
+        EXPECT_EQ(Messages(), each.message) << each.what;
         EXPECT_FALSE(std::filesystem::exists(folder + "/\xE5\x8A\xA8_export.lmb")) << each.what;
         EXPECT_TRUE(std::filesystem::is_empty(folder)) << each.what;
     }

@@ -40,11 +40,7 @@ class Persistence : public ScriptedSession {
         FinishBackup();
         FileSystem() = realCalls;
         ScriptedSession::TearDown();
-        std::filesystem::remove(path);
-        std::filesystem::remove(StemOf(path) + "_autosave.txt");
-        std::filesystem::remove(StemOf(path) + "_export.lmb");
     }
-    static std::string StemOf(const std::string& name) { return name.substr(0, name.size() - 4); }
     // Red pixels in the status line's corner of a presented picture.
     static int RedPixelsInCorner(const HeadlessFrame& picture) {
         int count = 0;

@@ -1,6 +1,7 @@
 // GIF files read back through giflib: size, frame count, delays, the loop extension and exact
 // colours; one shared palette when the pictures allow it, one per picture
-// when they do not, and a clear failure instead of a damaged file beyond 256 colours.
+// when they do not, and a clear failure instead of a damaged file beyond 256 colours. A PNG that
+// cannot be written leaves the old one and no temporary file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "storage/numbered_files.h"
 #include "storage/picture_files.h"
+#include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
 #include "support/test_folder.h"
 
@@ -31,8 +34,12 @@ class PictureFilesTest : public testing::Test {
     void SetUp() override {
         folder = MakeTestFolder("pictures");
         path = folder + "/out.gif";
+        calls = FileSystem();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        FileSystem() = calls;
+        std::filesystem::remove_all(folder);
+    }
 
     // Writes the pictures as a GIF at `path`, counting the progress reports.
     bool WriteGif(const std::vector<std::vector<uint32_t>>& pictures, std::string* error) {
@@ -48,6 +55,7 @@ class PictureFilesTest : public testing::Test {
         return WriteGifAnimation(path.c_str(), sequence, 4, error);
     }
 
+    FileSystemCalls calls;
     std::string folder;
     std::string path;
     int32_t lastProgress = 0;
@@ -92,6 +100,25 @@ TEST_F(PictureFilesTest, PictureOfMoreThan256ColoursFailsAndLeavesTheOldFile) {
     std::string contents(std::istreambuf_iterator<char>(in), {});
     EXPECT_EQ(contents, "old");
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.gif"});
+}
+
+TEST_F(PictureFilesTest, PngThatCannotBeWrittenLeavesTheOldFileAndNoTemporaryFile) {
+    std::string png = folder + "/out.png";
+    std::vector<uint32_t> old = Picture(1, 5);
+    std::string error;
+    ASSERT_TRUE(WritePngPicture(png.c_str(), old.data(), kWidth, kHeight, &error)) << error;
+    FileSystemCalls failing[] = {calls, calls, calls};
+    failing[0].write = FailWrite;
+    failing[1].sync = FailSync;
+    failing[2].rename = FailRename;
+    for (const FileSystemCalls& each : failing) {
+        FileSystem() = each;
+        error.clear();
+        EXPECT_FALSE(WritePngPicture(png.c_str(), Picture(7, 3).data(), kWidth, kHeight, &error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(DecodePng(png).pixels, old);
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.png"}) << error;
+    }
 }
 
 } // namespace

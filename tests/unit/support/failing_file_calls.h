@@ -12,6 +12,10 @@ inline long FailRead(int, void*, unsigned long) {
     errno = EIO;
     return -1;
 }
+inline long FailWrite(int, const void*, unsigned long) {
+    errno = ENOSPC;
+    return -1;
+}
 inline int FailSync(int) {
     errno = EIO;
     return -1;

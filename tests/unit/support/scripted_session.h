@@ -32,7 +32,14 @@ class ScriptedSession : public testing::Test {
         char* argv[] = {program.data(), path.data(), nullptr};
         EditorStartup(2, argv);
     }
-    void TearDown() override { EditorShutdown(); }
+    // The shutdown writes the backup beside the file; it goes with the files the session wrote.
+    void TearDown() override {
+        EditorShutdown();
+        for (const char* suffix : {".txt", "_autosave.txt", "_export.lmb"}) {
+            std::remove((StemOf(path) + suffix).c_str());
+        }
+    }
+    static std::string StemOf(const std::string& name) { return name.substr(0, name.size() - 4); }
 
     static bool Cycle() { return RunEditorCycle(); }
     static void Cycles(int count) {
