@@ -50,6 +50,7 @@ constexpr CommandLine kCommandLines[] = {
     {204, "F10 - Exportieren", LineValue::None},
     {216, "F11 - Vorigen Frame in aktuellen kopieren", LineValue::None},
     {228, "F12 - Animation Abspielen", LineValue::None},
+    {264, "I - Zwischenbilder", LineValue::None},
 };
 
 void DrawBoneModeWord(int32_t y) {
