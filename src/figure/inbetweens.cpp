@@ -18,9 +18,9 @@ namespace {
 constexpr int32_t kNone = -1;
 constexpr double kFullTurn = 2.0 * std::numbers::pi;
 constexpr int32_t kMostSettlingPasses = 200;
-// Settling ends once no bone is further than this from its length: far below the rounding to
-// whole pixels, which alone may add up to 1.42 pixels to a bone.
-constexpr double kSettledError = 0.01;
+// Settling ends once no bone is further than this from its length: with the rounding to whole
+// pixels (up to 1.42 pixels on a bone) every bone stays within 1.5 pixels of its length.
+constexpr double kSettledError = 0.05;
 constexpr double kLowestCoordinate = std::numeric_limits<int32_t>::min();
 constexpr double kHighestCoordinate = std::numeric_limits<int32_t>::max();
 
@@ -40,12 +40,15 @@ struct TreeStep {
     double endLength;
 };
 
-// A bone of a piece as settling sees it: its ends and its lengths in the two frames.
+// A bone of a piece as settling sees it: its ends and its lengths in the two frames. A tree bone
+// runs from parent (jointA) to child (jointB); while no held joint lies beyond it, only the child
+// end moves, so that a correction carries outwards instead of spreading back through the tree.
 struct Link {
     int32_t jointA;
     int32_t jointB;
     double startLength;
     double endLength;
+    bool childOnly;
 };
 
 struct Piece {
@@ -61,7 +64,9 @@ struct Plan {
     std::array<TreeStep, kSlotCount> steps;
     std::array<Link, kSlotCount> links;
     std::array<Piece, kSlotCount> pieces;
-    std::array<bool, kSlotCount> held; // the root and every joint still in both frames
+    std::array<bool, kSlotCount> held;           // the root and every joint still in both frames
+    std::array<bool, kSlotCount> heldBeyond;     // a held joint in the subtree of the joint
+    std::array<int32_t, kSlotCount> linkOfJoint; // the tree bone that reaches the joint
     int32_t stepCount;
     int32_t linkCount;
     int32_t pieceCount;
@@ -193,6 +198,17 @@ void AddTreeStep(int32_t first, int32_t last, int32_t joint, int32_t parent, int
     step.endLength = KeptLength(last, bone);
 }
 
+// A tree bone moves only its child while no held joint lies in the child's subtree; the steps are
+// in breadth-first order, so walking them backwards meets every subtree before its parent.
+void MarkChildOnlyLinks(const Piece& piece) {
+    for (int32_t index = piece.stepCount - 1; index > 0; --index) {
+        const TreeStep& step = plan.steps[piece.firstStep + index];
+        plan.heldBeyond[step.joint] |= plan.held[step.joint];
+        plan.heldBeyond[step.parent] |= plan.heldBeyond[step.joint];
+        plan.links[plan.linkOfJoint[step.joint]].childOnly = !plan.heldBeyond[step.joint];
+    }
+}
+
 // Walks the piece breadth-first from its root: the first bone that reaches a joint becomes its
 // tree bone; a bone between two joints already reached closes a loop.
 void PlanPiece(int32_t first, int32_t last, int32_t root, std::array<bool, kSlotCount>& placed,
@@ -210,20 +226,21 @@ void PlanPiece(int32_t first, int32_t last, int32_t root, std::array<bool, kSlot
                 continue;
             }
             linked[slot] = true;
-            const Bone& bone = BoneAt(first, slot);
-            plan.links[plan.linkCount++] =
-                Link{bone.jointA, bone.jointB, KeptLength(first, slot), KeptLength(last, slot)};
             int32_t other = adjacency.other[entry];
+            plan.links[plan.linkCount++] =
+                Link{joint, other, KeptLength(first, slot), KeptLength(last, slot), false};
             if (placed[other]) {
                 piece.needsSettling = true;
                 continue;
             }
             placed[other] = true;
+            plan.linkOfJoint[other] = plan.linkCount - 1;
             AddTreeStep(first, last, other, joint, slot);
         }
     }
     piece.stepCount = plan.stepCount - piece.firstStep;
     piece.linkCount = plan.linkCount - piece.firstLink;
+    MarkChildOnlyLinks(piece);
 }
 
 void MakePlan(int32_t first, int32_t last) {
@@ -237,6 +254,7 @@ void MakePlan(int32_t first, int32_t last) {
     std::array<int32_t, kSlotCount> members{};
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         plan.held[slot] = IsUsedJoint(first, slot) && IsStill(first, last, slot);
+        plan.heldBeyond[slot] = false;
     }
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         if (!IsUsedJoint(first, slot) || seen[slot]) {
@@ -270,7 +288,7 @@ void SettlePiece(const Piece& piece, double t, std::array<Point, kSlotCount>& at
             double error = distance - Lerp(link.startLength, link.endLength, t);
             worst = std::max(worst, std::abs(error));
             double share = error / distance;
-            if (heldA) {
+            if (heldA || (link.childOnly && !heldB)) {
                 b = Point{b.x - dx * share, b.y - dy * share};
             } else if (heldB) {
                 a = Point{a.x + dx * share, a.y + dy * share};
