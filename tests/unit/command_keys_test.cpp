@@ -433,10 +433,6 @@ TEST_F(Playback, EachPassShowsAGreyPlayMarkAndFrameNumberInsteadOfTheOverlay) {
 class InbetweenKey : public CommandKeys {
   protected:
     // A bone of 100 pixels from a pinned joint at (400, 300), pointing right, in frame 0.
-    void SetUp() override {
-        CommandKeys::SetUp();
-        MakeArm();
-    }
     static void MakeArm() {
         PutJoint(0, 0, 400, 300);
         JointAt(0, 0).state = JointStatic;
@@ -470,6 +466,7 @@ class InbetweenKey : public CommandKeys {
 };
 
 TEST_F(InbetweenKey, FillsTheUntouchedCopiesBetweenTheKeyFrameAndTheCurrentOne) {
+    MakeArm();
     Tap(ScanF7);
     JointAt(1, 1) = Joint{480, 360, JointNormal}; // the key pose, turned by 36.87 degrees
     Tap(ScanF7);
@@ -507,7 +504,7 @@ TEST_F(InbetweenKey, RefusesWithoutCopiesOrForAnotherFigureAndChangesNoFrame) {
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.name);
-        ResetAll();
+        ResetAll(); // the session's first frame as after a fresh start
         MakeArm();
         for (int32_t step = 0; step < refusal.steps; ++step) {
             Tap(ScanF7);
