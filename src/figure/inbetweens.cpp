@@ -268,7 +268,8 @@ void MakePlan(int32_t first, int32_t last) {
 }
 
 // Relaxation passes over all bones of the piece, in double precision: each bone is brought to its
-// length along the line between its ends; a held end does not move, two free ends share the work.
+// length along the line between its ends. A held end does not move, a tree bone with nothing held
+// beyond it moves its child, and otherwise the two ends share the work.
 void SettlePiece(const Piece& piece, double t, std::array<Point, kSlotCount>& at) {
     const Link* links = &plan.links[piece.firstLink];
     for (int32_t pass = 0; pass < kMostSettlingPasses; ++pass) {
