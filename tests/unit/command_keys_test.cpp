@@ -442,14 +442,13 @@ class InbetweenKey : public CommandKeys {
     // Presses I (held for three cycles) and returns the status picture it showed.
     static std::vector<uint32_t> PressI() {
         int64_t before = HeadlessPresentCount();
+        HeadlessKeepFrames(8);
         Hold(ScanI);
-        Cycle();
-        std::vector<uint32_t> shown = HeadlessFrames()[HeadlessFrames().size() - 2].pixels;
-        Cycles(2);
+        Cycles(3);
         Release(ScanI);
         Cycle();
         EXPECT_EQ(HeadlessPresentCount(), before + 5) << "four cycles and one status line";
-        return shown;
+        return HeadlessFrames()[HeadlessFrames().size() - 5].pixels;
     }
     static std::vector<uint32_t> StatusPicture(const char* text) {
         ShowStatusMessage(text);
@@ -480,10 +479,11 @@ TEST_F(InbetweenKey, FillsTheUntouchedCopiesBetweenTheKeyFrameAndTheCurrentOne) 
     EXPECT_EQ(JointAt(0, 1).x, 500) << "frame 0 lies before the run of copies";
     EXPECT_EQ(JointAt(1, 1).x, 480);
     // A third and two thirds of the turn from 36.87 to 90 degrees, on the circle of radius 100.
-    EXPECT_NEAR(JointAt(2, 1).x, 400 + 100 * std::cos(54.58 * std::numbers::pi / 180), 1.0);
-    EXPECT_NEAR(JointAt(2, 1).y, 300 + 100 * std::sin(54.58 * std::numbers::pi / 180), 1.0);
-    EXPECT_NEAR(JointAt(3, 1).x, 400 + 100 * std::cos(72.29 * std::numbers::pi / 180), 1.0);
-    EXPECT_NEAR(JointAt(3, 1).y, 300 + 100 * std::sin(72.29 * std::numbers::pi / 180), 1.0);
+    for (auto [frame, degrees] : {std::pair{2, 54.58}, {3, 72.29}}) {
+        double angle = degrees * std::numbers::pi / 180;
+        EXPECT_NEAR(JointAt(frame, 1).x, 400 + 100 * std::cos(angle), 1.0) << frame;
+        EXPECT_NEAR(JointAt(frame, 1).y, 300 + 100 * std::sin(angle), 1.0) << frame;
+    }
     EXPECT_EQ(JointAt(4, 1).y, 400);
 }
 
