@@ -3,10 +3,14 @@
 // its latch in the first cycle in which it is seen up; a held key acts in every cycle.
 #include "editor/command_keys.h"
 
+#include <algorithm>
+#include <array>
+
 #include "editor/editor_state.h"
 #include "editor/mouse_editing.h"
 #include "editor/undo_history.h"
 #include "figure/help_overlay.h"
+#include "figure/inbetweens.h"
 #include "figure/scene.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
@@ -226,6 +230,73 @@ void HandleF11() {
     }
 }
 
+// The smallest and largest place of one joint over a run of frames.
+struct JointSpan {
+    int32_t leftmost;
+    int32_t rightmost;
+    int32_t topmost;
+    int32_t bottommost;
+};
+
+void WidenSpans(std::array<JointSpan, kSlotCount>& spans, int32_t frame) {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(frame, slot);
+        JointSpan& span = spans[slot];
+        span.leftmost = std::min(span.leftmost, joint.x);
+        span.rightmost = std::max(span.rightmost, joint.x);
+        span.topmost = std::min(span.topmost, joint.y);
+        span.bottommost = std::max(span.bottommost, joint.y);
+    }
+}
+
+// Whether every used joint of the frame lies within one pixel of where it is in each frame of the
+// run, whose places the spans gather.
+bool WithinAPixelOfRun(const std::array<JointSpan, kSlotCount>& spans, int32_t frame) {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(frame, slot);
+        const JointSpan& span = spans[slot];
+        if (joint.state != JointEmpty &&
+            (joint.x < span.rightmost - 1 || joint.x > span.leftmost + 1 ||
+             joint.y < span.bottommost - 1 || joint.y > span.topmost + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The key frame before `current`: the earliest frame K such that frames K + 1 to current - 1 are
+// untouched copies of it, as F7 makes them (the same figure, every joint within a pixel, since the
+// solver may settle a shown copy by one). -1 when frame current - 1 is no copy of the one before.
+int32_t FindKeyFrame(int32_t current) {
+    if (current < 2 || !IsFrame(current)) {
+        return -1;
+    }
+    int32_t key = current - 1;
+    std::array<JointSpan, kSlotCount> spans;
+    spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
+    WidenSpans(spans, key);
+    while (key > 0 && FramesShareFigure(key - 1, key) && WithinAPixelOfRun(spans, key - 1)) {
+        key -= 1;
+        WidenSpans(spans, key);
+    }
+    return key < current - 1 ? key : -1;
+}
+
+// Fills the untouched copies between the key frame and the current frame with in-betweens,
+// as one undo step of frames key + 1 to current - 1; taking it back shows the current frame.
+void MakeInbetweens() {
+    int32_t current = editor.currentFrame;
+    int32_t key = FindKeyFrame(current);
+    if (key < 0 || !FramesShareFigure(key, current)) {
+        ShowStatusMessage("Keine Zwischenbilder m\xf6glich");
+        return;
+    }
+    UndoBeginStep(key + 1, current - 1);
+    FillInbetweens(key, current);
+    UndoEndStep();
+    ShowStatusMessage("Zwischenbilder erstellt");
+}
+
 } // namespace
 
 void HandleCommandKeys() {
@@ -248,6 +319,7 @@ void HandleCommandKeys() {
     PressKey(ScanF12, LatchF12, PlayAnimation);
     HandleF11();
     PressKey(ScanF2, LatchF2, CycleBoneMode);
+    PressKey(ScanI, LatchI, MakeInbetweens);
 }
 
 // The scene without the help overlay, the text in red in the drawing's default font, and a pause

@@ -20,6 +20,7 @@ enum KeyLatchIndex : int32_t {
     LatchF11 = 14,
     LatchF2 = 15,
     LatchF5 = 16,
+    LatchI = 19,
 };
 
 void HandleCommandKeys();

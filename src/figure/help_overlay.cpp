@@ -56,6 +56,7 @@ constexpr CommandLine kCommandLines[] = {
      "ngig",
      LineValue::None},
     {252, "Strg+Y - Wiederholen", LineValue::None},
+    {264, "I - Zwischenbilder", LineValue::None},
 };
 
 void DrawBoneModeWord(int32_t y) {

@@ -35,7 +35,7 @@ constexpr ScanCodeMapping kScanCodes[] = {
     {SDL_SCANCODE_F3, 0x3D},     {SDL_SCANCODE_F4, 0x3E},     {SDL_SCANCODE_F5, 0x3F},
     {SDL_SCANCODE_F6, 0x40},     {SDL_SCANCODE_F7, 0x41},     {SDL_SCANCODE_F8, 0x42},
     {SDL_SCANCODE_F9, 0x43},     {SDL_SCANCODE_F10, 0x44},    {SDL_SCANCODE_F11, 0x57},
-    {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3},
+    {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3}, {SDL_SCANCODE_I, 0x17},
 };
 
 // Right Ctrl and the keys on which a keyboard layout may put a letter, so that Ctrl with the key

@@ -53,6 +53,15 @@ void BuildAnimation() {
     editor.headOn = 1;
 }
 
+// The same, with frames 1 and 2 untouched copies of frame 0: the in-betweens fill them.
+void BuildPoses() {
+    BuildAnimation();
+    for (int32_t frame = 1; frame <= 2; ++frame) {
+        std::memcpy(&JointAt(frame, 0), &JointAt(0, 0), sizeof(Joint) * kSlotCount);
+        std::memcpy(&BoneAt(frame, 0), &BoneAt(0, 0), sizeof(Bone) * kSlotCount);
+    }
+}
+
 // 501 frames of 501 joints on a grid and 501 bones between neighbours; frame 3 shown.
 void BuildLargest() {
     for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
@@ -139,6 +148,7 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
         {"left Ctrl move", nullptr, BuildAnimation, ScanLeftCtrl, 0, 400, 400, 420, 390, false},
         {"F7 copy into an empty frame", nullptr, BuildAnimation, ScanF7, 0, 0, 0, 0, 0, false},
         {"F11", nullptr, BuildAnimation, ScanF11, 0, 0, 0, 0, 0, false},
+        {"I in-betweens", nullptr, BuildPoses, ScanI, 0, 0, 0, 0, 0, false},
         {"F8 loading the largest", BuildLargest, BuildAnimation, ScanF8, 0, 0, 0, 0, 0, true},
         {"X on the largest", nullptr, BuildLargest, ScanX, 0, 0, 0, 0, 0, true},
         {"F8 over the largest", BuildAnimation, BuildLargest, ScanF8, 0, 0, 0, 0, 0, true},
