@@ -2,7 +2,10 @@
 // permissions, and no temporary file survives a commit, an abandon or a failure.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +13,8 @@
 #include <string>
 
 #include "storage/atomic_file.h"
+#include "storage/numbered_files.h"
+#include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
 #include "support/test_folder.h"
 
@@ -21,7 +26,10 @@ class AtomicFileTest : public testing::Test {
         folder = MakeTestFolder("atomic");
         target = folder + "/picture.gif";
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        FileSystem() = calls;
+        std::filesystem::remove_all(folder);
+    }
 
     void WriteOld(const std::string& text) const { std::ofstream(target) << text; }
     std::string Contents() const {
@@ -31,6 +39,7 @@ class AtomicFileTest : public testing::Test {
 
     std::string folder;
     std::string target;
+    FileSystemCalls calls = FileSystem();
 };
 
 TEST_F(AtomicFileTest, CommitReplacesTheTargetWholeAndKeepsItsPermissions) {
@@ -77,6 +86,117 @@ TEST_F(AtomicFileTest, TargetsThatCannotBeReplacedFailWithAMessageAndLeaveNothin
         EXPECT_TRUE(std::filesystem::is_empty(folder + "/sub")) << path;
         EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"sub"}) << path;
     }
+}
+
+// A folder that takes no new file: creating the temporary file fails with the given error, every
+// other call is the system's own unless a case makes it fail.
+int refusal;
+int RefuseNewFiles(const char* name, int flags, int mode) {
+    if ((flags & O_CREAT) != 0) {
+        errno = refusal;
+        return -1;
+    }
+    return ::open(name, flags, mode);
+}
+int FailTargetOpen(const char* name, int flags, int mode) {
+    return (flags & O_TRUNC) != 0 ? FailOpen(name, flags, mode) : RefuseNewFiles(name, flags, mode);
+}
+long FailWrite(int, const void*, unsigned long) {
+    errno = ENOSPC;
+    return -1;
+}
+int FailClose(int descriptor) {
+    ::close(descriptor);
+    errno = EIO;
+    return -1;
+}
+
+FileSystemCalls Faults(int (*open)(const char*, int, int) = nullptr,
+                       long (*write)(int, const void*, unsigned long) = nullptr,
+                       int (*sync)(int) = nullptr, int (*close)(int) = nullptr) {
+    FileSystemCalls faults{};
+    faults.open = open;
+    faults.write = write;
+    faults.sync = sync;
+    faults.close = close;
+    return faults;
+}
+
+TEST_F(AtomicFileTest, FolderRefusingNewFilesIsWrittenInPlaceWhereThatCanWork) {
+    struct Case {
+        const char* what;
+        int refusal;
+        bool targetExists;
+        FileSystemCalls fault; // the calls that fail; a null one is the system's own
+        bool saved;
+    } cases[] = {
+        {"no permission in the folder", EACCES, true, Faults(), true},
+        {"the folder forbids new files", EPERM, true, Faults(), true},
+        {"read-only file system", EROFS, true, Faults(), false},
+        {"disk full", ENOSPC, true, Faults(), false},
+        {"no target to write in place", EACCES, false, Faults(), false},
+        {"the target cannot be opened", EACCES, true, Faults(FailTargetOpen), false},
+        {"writing fails", EACCES, true, Faults(nullptr, FailWrite), false},
+        {"flushing fails", EACCES, true, Faults(nullptr, nullptr, FailSync), false},
+        {"closing fails", EACCES, true, Faults(nullptr, nullptr, nullptr, FailClose), false},
+    };
+    std::string payload(200000, 'n'); // more than one chunk of the copy
+    for (const Case& each : cases) {
+        std::filesystem::remove(target);
+        if (each.targetExists) {
+            WriteOld("old bytes");
+        }
+        FileSystem() = calls;
+        refusal = each.refusal;
+        FileSystem().open = each.fault.open != nullptr ? each.fault.open : RefuseNewFiles;
+        AtomicFile file;
+        std::string error;
+        bool created = AtomicFileCreate(target.c_str(), &file, &error);
+        bool written = created && AtomicFileWrite(&file, payload.data(), payload.size(), &error);
+        EXPECT_EQ(Contents(), each.targetExists ? "old bytes" : "") << each.what;
+        if (each.fault.write != nullptr) {
+            FileSystem().write = each.fault.write;
+        }
+        FileSystem().sync = each.fault.sync != nullptr ? each.fault.sync : calls.sync;
+        FileSystem().close = each.fault.close != nullptr ? each.fault.close : calls.close;
+        bool saved = written && AtomicFileCommit(&file, &error);
+        FileSystem() = calls;
+        AtomicFileAbandon(&file);
+        EXPECT_EQ(saved, each.saved) << each.what << ": " << error;
+        EXPECT_EQ(saved || error.find(target) != std::string::npos, true) << error;
+        if (saved) {
+            EXPECT_EQ(Contents(), payload) << each.what;
+        } else if (each.refusal != EACCES && each.refusal != EPERM) {
+            EXPECT_EQ(Contents(), "old bytes") << each.what;
+        }
+        EXPECT_EQ(FolderEntries(folder).size(), each.targetExists ? 1u : 0u) << each.what;
+    }
+}
+
+// A real folder the user may not write, holding a file the user may: the save goes in place and
+// the file keeps its owner. Tried by a child that gives up root.
+TEST_F(AtomicFileTest, FileInAFolderTheUserMayNotWriteIsSavedInPlaceAndKeepsItsOwner) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a file to someone else";
+    }
+    WriteOld("old bytes");
+    ASSERT_EQ(chmod(target.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error;
+        bool other = setgid(65534) == 0 && setuid(65534) == 0;
+        _exit(other ? (AtomicFileReplaceWith(target.c_str(), "new", 3, &error) ? 0 : 1) : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "not saved";
+    EXPECT_EQ(Contents(), "new");
+    struct stat after {};
+    ASSERT_EQ(stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
 }
 
 } // namespace
