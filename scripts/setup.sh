@@ -8,6 +8,7 @@ packages=(
     libgif-dev libpng-dev
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
+    dpkg-dev lintian appstream file
 )
 
 missing=()
