@@ -4,6 +4,7 @@
 #              checks the formatting and builds the Release configuration with clang++ as well;
 #              warnings are errors in all of these builds
 # make bench - builds and runs the benchmarks
+# make package - builds the Debian package limbrado_VERSION_amd64.deb in the top folder
 # make fuzz  - builds the animation loader's fuzz target with clang++ and runs it FUZZ_SECONDS long
 
 JOBS ?= $(shell nproc)
@@ -13,7 +14,7 @@ FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
 CLANG_RELEASE := build/clang-release
 
-.PHONY: setup run test test-release test-sanitize test-clang format-check format bench fuzz
+.PHONY: setup run package test test-release test-sanitize test-clang format-check format bench fuzz
 
 setup:
 	@scripts/setup.sh
@@ -36,6 +37,13 @@ ifeq ($(strip $(ARGS)),)
 else
 	$(RELEASE)/limbrado $(ARGS)
 endif
+
+# The release build, packed by CPack; dpkg-shlibdeps finds the libraries it needs.
+package: setup
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(RELEASE) -j $(JOBS) --target limbrado compressed_documents
+	cd $(RELEASE) && cpack -G DEB -B $(CURDIR)/$(RELEASE)/packages
+	cp $(RELEASE)/packages/limbrado_*_amd64.deb .
 
 test: setup format-check test-release test-sanitize test-clang fuzz
 

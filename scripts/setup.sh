@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
     x11-xkb-utils
+    dpkg-dev lintian appstream file
 )
 
 missing=()

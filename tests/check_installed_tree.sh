@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix inside the build folder and checks the installed tree:
-# the program answers --version, the desktop entry is valid, the icon is there and the manual
-# page can be read. Arguments: the cmake program and the build folder.
+# the program answers --version, the desktop entry and the AppStream data are valid, the icon is
+# there and the manual page can be read. Arguments: the cmake program and the build folder.
 set -u
 cmake=$1
 build=$2
@@ -27,8 +27,13 @@ check "desktop entry starts the installed program" \
     grep -qx 'Exec=limbrado %f' "$prefix/share/applications/limbrado.desktop"
 check "icon is an SVG picture" \
     grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/limbrado.svg"
-manual=$(MANWIDTH=100 man -l "$prefix/share/man/man1/limbrado.1" 2>&1)
+manual=$(MANWIDTH=100 man -l "$prefix/share/man/man1/limbrado.1.gz" 2>&1)
 check "manual page names the program" grep -q 'limbrado - stick-figure animation editor' <<<"$manual"
 check "manual page lists the keys with their labels" grep -q 'Speichern' <<<"$manual"
+check "AppStream data is valid" \
+    appstreamcli validate --no-net "$prefix/share/metainfo/limbrado.metainfo.xml"
+check "AppStream data launches the installed desktop entry" grep -q \
+    '<launchable type="desktop-id">limbrado.desktop</launchable>' \
+    "$prefix/share/metainfo/limbrado.metainfo.xml"
 check "manual page names the backup file" grep -q 'STEM_autosave.txt' <<<"$manual"
 exit $((failures > 0))

@@ -1,9 +1,11 @@
 // Atomic replacement of a file: a new file with a name of its own in the target's folder (so the
 // rename stays on one file system), created exclusively with the usual permissions, flushed before
-// the rename, and the folder flushed after it.
+// the rename, and the folder flushed after it. Where the folder takes no new file, the bytes wait
+// in memory and overwrite the target in place at the commit.
 #include "storage/atomic_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +123,66 @@ bool SyncFolder(const std::string& folder, std::string* error) {
     return synced;
 }
 
+// A folder that refuses new files (no write permission, or a flag that forbids it) may still
+// hold a file the user can write. A read-only file system or a full disk refuses both ways.
+bool FolderRefusedNewFile(int error) {
+    return error == EACCES || error == EPERM;
+}
+
+// The bytes of an in-place save wait in an anonymous file in memory, so that the target keeps
+// its old bytes until the commit, and callers may write to the descriptor as to any file.
+bool BeginInPlace(AtomicFile* file, std::string* error) {
+    file->descriptor = ::memfd_create("limbrado-in-place", MFD_CLOEXEC);
+    if (file->descriptor < 0) {
+        *error = SystemError("cannot hold the bytes in memory for", file->target);
+        return false;
+    }
+    file->inPlace = true;
+    return true;
+}
+
+// Every waiting byte to the target's descriptor.
+bool CopyBytes(int source, int descriptor, const std::string& target, std::string* error) {
+    unsigned char chunk[65536];
+    for (;;) {
+        long count = FileSystem().read(source, chunk, sizeof chunk);
+        if (count == 0) {
+            return true;
+        }
+        if (count < 0) {
+            *error = SystemError("cannot read back the bytes for", target);
+            return false;
+        }
+        if (!WriteAllBytes(descriptor, chunk, static_cast<std::size_t>(count), error)) {
+            *error += " ('" + target + "')";
+            return false;
+        }
+    }
+}
+
+// Copies the waiting bytes over the target: truncate, write all, flush, close.
+bool CopyInPlace(int source, const std::string& target, std::string* error) {
+    if (FileSystem().seek(source, 0, SEEK_SET) != 0) {
+        *error = SystemError("cannot read back the bytes for", target);
+        return false;
+    }
+    int descriptor = FileSystem().open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+    if (descriptor < 0) {
+        *error = SystemError("cannot write", target);
+        return false;
+    }
+    bool copied = CopyBytes(source, descriptor, target, error);
+    if (copied && FileSystem().sync(descriptor) != 0) {
+        *error = SystemError("cannot flush", target);
+        copied = false;
+    }
+    if (FileSystem().close(descriptor) != 0 && copied) {
+        *error = SystemError("cannot close", target);
+        copied = false;
+    }
+    return copied;
+}
+
 } // namespace
 
 bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::string* error) {
@@ -168,6 +230,9 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
         OpenNewFileIn(FolderOf(file->replaced), NameOf(file->replaced), &file->temporary);
     if (file->descriptor < 0) {
         file->temporary.clear();
+        if (exists && FolderRefusedNewFile(errno)) {
+            return BeginInPlace(file, error);
+        }
         *error = SystemError("cannot create a file beside", file->target);
         return false;
     }
@@ -193,7 +258,7 @@ bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std
         return false;
     }
     if (!WriteAllBytes(file->descriptor, bytes, count, error)) {
-        *error += " ('" + file->temporary + "')";
+        *error += " ('" + (file->inPlace ? file->target : file->temporary) + "')";
         return false;
     }
     return true;
@@ -203,6 +268,11 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error) {
     if (file->descriptor < 0) {
         *error = "no file is open for '" + file->target + "'";
         return false;
+    }
+    if (file->inPlace) {
+        bool copied = CopyInPlace(file->descriptor, file->replaced, error);
+        AtomicFileAbandon(file); // the bytes in memory, which leave no name behind
+        return copied;
     }
     if (FileSystem().sync(file->descriptor) != 0) {
         *error = SystemError("cannot flush", file->temporary);

@@ -2,7 +2,8 @@
 // folder, which is flushed to the disk and renamed over the target. Any failure removes the new
 // file, leaves the target as it was and says what went wrong. Every call that creates, writes,
 // flushes, closes, renames or removes goes through the file layer's replaceable calls
-// (FileSystem ()), so tests can make each one fail.
+// (FileSystem ()), so tests can make each one fail. A folder that takes no new file is written
+// through in place (see AtomicFileCreate).
 #pragma once
 
 #include <cstddef>
@@ -13,11 +14,14 @@ struct AtomicFile {
     std::string replaced;  // the file replaced: the target, or the file a symbolic link leads to
     std::string temporary; // empty once committed or abandoned
     int descriptor = -1;
+    bool inPlace = false; // the folder took no new file: the bytes wait in memory (descriptor)
 };
 
 // Creates the new file beside the target (beside the file it links to, for a symbolic link),
 // with the target's permissions when it exists. A target that exists but is no regular file
-// fails at once.
+// fails at once. When the folder refuses the new file but the target is a file the user may
+// write, the save goes in place: the bytes wait in memory and the commit overwrites the target,
+// which keeps its owner and permissions; a failure during that copy can leave it damaged.
 bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error);
 bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std::string* error);
 // Flushes the data to the disk, closes it, renames it over the target and flushes the folder.
