@@ -11,7 +11,7 @@
 #include "editor/editor_state.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
-#include "storage/picture_export.h"
+#include "editor/picture_export.h"
 #include "support/drawing_session.h"
 #include "support/picture_decoding.h"
 #include "support/test_folder.h"
