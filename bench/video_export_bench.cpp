@@ -76,7 +76,7 @@ void BM_VideoExportPngThenFfmpegLargest(benchmark::State& state) {
     std::string frames = largest.folder + "/frames";
     std::string ffmpeg = "ffmpeg -v error -y -framerate 25 -i " + frames +
                          "/frame_%03d.png -vf scale=1600:1200:flags=neighbor -pix_fmt yuv420p "
-                         "-c:v libx264 -preset veryfast -crf 12 -movflags +faststart " +
+                         "-c:v libx264 -preset veryfast -crf 8 -movflags +faststart " +
                          largest.folder + "/by_ffmpeg.mp4";
     for (auto _ : state) {
         if (largest.path.empty() || RunCommand({"--export-png", frames, largest.path}) != 0 ||

@@ -1,8 +1,9 @@
-// The video encoder: pictures enlarged to whole blocks, converted to yuv420p by libswscale,
-// encoded by libavcodec and packed by libavformat into the atomic file's new file through I/O
-// contexts of our own, so that every write and seek goes through the file layer's calls. The MP4's
-// index is moved to the front at the end, when the muxer reads the new file back through a
-// second context on the same descriptor.
+// The video encoder: pictures converted to full-resolution colour (yuv444p) by libswscale, then
+// enlarged to whole blocks, so that the colour samples of the video's yuv420p are exactly the
+// pictures' own; encoded by libavcodec and packed by libavformat into the atomic file's new file
+// through I/O contexts of our own, so that every write and seek goes through the file layer's
+// calls. The MP4's index is moved to the front at the end, when the muxer reads the new file back
+// through a second context on the same descriptor.
 #include "storage/video_file.h"
 
 extern "C" {
@@ -16,9 +17,9 @@ extern "C" {
 
 #include <cerrno>
 #include <cstdarg>
+#include <cstddef>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "storage/atomic_file.h"
 #include "storage/numbered_files.h"
@@ -43,7 +44,7 @@ struct VideoSettings {
 
 VideoSettings SettingsOf(VideoFormat format) {
     if (format == VideoFormat::Mp4) {
-        return {"mp4", "libx264", "preset=veryfast:crf=12", "movflags=+faststart"};
+        return {"mp4", "libx264", "preset=veryfast:crf=8", "movflags=+faststart"};
     }
     return {"webm", "libvpx-vp9", "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1", ""};
 }
@@ -218,13 +219,14 @@ struct VideoEncoder {
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
     SwsContext* converter = nullptr;
-    std::vector<uint32_t> enlarged;
+    AVFrame* picture = nullptr; // one picture in yuv444p, at the pictures' size
 };
 
 void FreeEncoder(VideoEncoder* encoder) {
     sws_freeContext(encoder->converter);
     av_packet_free(&encoder->packet);
     av_frame_free(&encoder->frame);
+    av_frame_free(&encoder->picture);
     avcodec_free_context(&encoder->codec);
     if (encoder->format != nullptr) {
         CloseContext(&encoder->format->pb);
@@ -327,26 +329,40 @@ bool AddStream(VideoEncoder* encoder, const VideoSettings& settings, std::string
     return written;
 }
 
-bool OpenPictureBuffers(VideoEncoder* encoder, int32_t width, int32_t height, std::string* error) {
-    encoder->frame = av_frame_alloc();
+AVFrame* NewFrame(AVPixelFormat format, int32_t width, int32_t height, std::string* error) {
+    AVFrame* frame = av_frame_alloc();
+    if (frame == nullptr) {
+        *error = "out of memory for the video frames";
+        return nullptr;
+    }
+    frame->format = format;
+    frame->width = width;
+    frame->height = height;
+    int code = av_frame_get_buffer(frame, 0);
+    if (code < 0) {
+        *error = LibraryError("cannot make a video frame", code);
+        av_frame_free(&frame);
+    }
+    return frame;
+}
+
+bool OpenPictureBuffers(VideoEncoder* encoder, const PictureSequence& pictures,
+                        std::string* error) {
+    int32_t width = pictures.width;
+    int32_t height = pictures.height;
     encoder->packet = av_packet_alloc();
     encoder->converter =
-        sws_getContext(width, height, AV_PIX_FMT_0RGB32, width, height, AV_PIX_FMT_YUV420P,
+        sws_getContext(width, height, AV_PIX_FMT_0RGB32, width, height, AV_PIX_FMT_YUV444P,
                        SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-    if (encoder->frame == nullptr || encoder->packet == nullptr || encoder->converter == nullptr) {
+    if (encoder->packet == nullptr || encoder->converter == nullptr) {
         *error = "out of memory for the video frames";
         return false;
     }
-    encoder->frame->format = AV_PIX_FMT_YUV420P;
-    encoder->frame->width = width;
-    encoder->frame->height = height;
-    int code = av_frame_get_buffer(encoder->frame, 0);
-    if (code < 0) {
-        *error = LibraryError("cannot make a video frame", code);
-        return false;
-    }
-    encoder->enlarged.assign(static_cast<std::size_t>(width) * height, 0);
-    return true;
+    encoder->picture = NewFrame(AV_PIX_FMT_YUV444P, width, height, error);
+    encoder->frame = encoder->picture == nullptr ? nullptr
+                                                 : NewFrame(AV_PIX_FMT_YUV420P, width * kVideoScale,
+                                                            height * kVideoScale, error);
+    return encoder->frame != nullptr;
 }
 
 bool OpenEncoder(VideoEncoder* encoder, const VideoSettings& settings,
@@ -356,22 +372,31 @@ bool OpenEncoder(VideoEncoder* encoder, const VideoSettings& settings,
     int32_t height = pictures.height * kVideoScale;
     return OpenMuxer(encoder, settings, cursor, error) &&
            OpenCodec(encoder, settings, width, height, rate, error) &&
-           AddStream(encoder, settings, error) && OpenPictureBuffers(encoder, width, height, error);
+           AddStream(encoder, settings, error) && OpenPictureBuffers(encoder, pictures, error);
 }
 
-// Every picture pixel as a whole kVideoScale x kVideoScale block.
-void Enlarge(const uint32_t* pixels, int32_t width, int32_t height, uint32_t* enlarged) {
-    std::size_t rowLength = static_cast<std::size_t>(width) * kVideoScale;
-    for (int32_t y = 0; y < height; ++y) {
-        const uint32_t* source = pixels + static_cast<std::size_t>(y) * width;
-        uint32_t* row = enlarged + static_cast<std::size_t>(y) * kVideoScale * rowLength;
-        for (int32_t x = 0; x < width; ++x) {
+// The picture's brightness with every sample a whole kVideoScale x kVideoScale block; its colour
+// planes as they are, which at the video's size are one sample per block.
+void Enlarge(const AVFrame* picture, AVFrame* frame) {
+    for (int32_t y = 0; y < picture->height; ++y) {
+        const uint8_t* source =
+            picture->data[0] + static_cast<std::ptrdiff_t>(y) * picture->linesize[0];
+        uint8_t* row =
+            frame->data[0] + static_cast<std::ptrdiff_t>(y) * kVideoScale * frame->linesize[0];
+        for (int32_t x = 0; x < picture->width; ++x) {
             for (int32_t copy = 0; copy < kVideoScale; ++copy) {
                 row[x * kVideoScale + copy] = source[x];
             }
         }
         for (int32_t copy = 1; copy < kVideoScale; ++copy) {
-            std::memcpy(row + copy * rowLength, row, rowLength * sizeof *row);
+            std::memcpy(row + copy * frame->linesize[0], row,
+                        static_cast<std::size_t>(frame->width));
+        }
+        for (int plane = 1; plane <= 2; ++plane) {
+            std::memcpy(
+                frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane],
+                picture->data[plane] + static_cast<std::ptrdiff_t>(y) * picture->linesize[plane],
+                static_cast<std::size_t>(picture->width));
         }
     }
 }
@@ -405,22 +430,22 @@ bool SendFrame(VideoEncoder* encoder, const AVFrame* frame, std::string* error) 
 
 bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t index,
                 std::string* error) {
-    Enlarge(pictures.draw(index), pictures.width, pictures.height, encoder->enlarged.data());
-    AVFrame* frame = encoder->frame;
-    int code = av_frame_make_writable(frame);
+    const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(pictures.draw(index))};
+    const int sourceStride[] = {pictures.width * static_cast<int>(sizeof(uint32_t))};
+    AVFrame* picture = encoder->picture;
+    if (sws_scale(encoder->converter, source, sourceStride, 0, pictures.height, picture->data,
+                  picture->linesize) != pictures.height) {
+        *error = "cannot convert a picture for the video";
+        return false;
+    }
+    int code = av_frame_make_writable(encoder->frame);
     if (code < 0) {
         *error = LibraryError("cannot make a video frame", code);
         return false;
     }
-    const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(encoder->enlarged.data())};
-    const int sourceStride[] = {frame->width * static_cast<int>(sizeof(uint32_t))};
-    if (sws_scale(encoder->converter, source, sourceStride, 0, frame->height, frame->data,
-                  frame->linesize) != frame->height) {
-        *error = "cannot convert a picture for the video";
-        return false;
-    }
-    frame->pts = index;
-    return SendFrame(encoder, frame, error);
+    Enlarge(picture, encoder->frame);
+    encoder->frame->pts = index;
+    return SendFrame(encoder, encoder->frame, error);
 }
 
 bool FinishVideo(VideoEncoder* encoder, std::string* error) {
