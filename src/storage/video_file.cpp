@@ -494,8 +494,10 @@ bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pic
     }
     std::string fileFailure;
     FileCursor cursor{file.descriptor, 0, &fileFailure};
-    if (!EncodeAll(SettingsOf(format), pictures, framesPerSecond, &cursor, error)) {
-        // A failed write is the cause of whatever the libraries made of it.
+    bool encoded = EncodeAll(SettingsOf(format), pictures, framesPerSecond, &cursor, error);
+    // A failed call is the cause of whatever the libraries made of it; and the MP4 muxer takes a
+    // failed read while it moves the index to the front for the end of the file.
+    if (!encoded || !fileFailure.empty()) {
         if (!fileFailure.empty()) {
             *error = fileFailure + " ('" + file.temporary + "')";
         }
