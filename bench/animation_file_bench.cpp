@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "editor/editor_state.h"
+#include "largest_animation.h"
 #include "runtime/headless.h"
 #include "runtime/heaps.h"
 #include "runtime/surface.h"
@@ -42,14 +43,7 @@ struct LargestAnimation {
         TextWorkBufferInit();
         FileTableInit();
         EditorStateInit();
-        for (editor.currentFrame = 0; editor.currentFrame <= editor.maxFrame;
-             ++editor.currentFrame) {
-            for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-                AddJoint(100 + slot, 100 + editor.currentFrame, JointNormal);
-                AddBone(slot, (slot + 1) % kSlotCount, BoneStandard);
-            }
-        }
-        editor.currentFrame = 0;
+        FillLargestAnimation();
         AssignString(&editor.basePath, path.c_str());
         EncodeAnimation(&bytes);
     }

@@ -11,8 +11,8 @@
 
 #include "../tests/unit/support/drawing_session.h"
 #include "editor/editor_state.h"
+#include "editor/picture_export.h"
 #include "runtime/surface.h"
-#include "storage/picture_export.h"
 #include "storage/picture_files.h"
 
 namespace {
@@ -51,7 +51,8 @@ void BM_RenderGifFrameFullLoad(benchmark::State& state) {
     }
     for (auto _ : state) {
         DrawPlaybackPicture(0);
-        if (!GifStreamAddFrame(stream, SurfacePixels(), kPictureFrameDelay, &error)) {
+        if (!GifStreamAddFrame(stream, SurfacePixels(), GifDelayForRate(kDefaultFramesPerSecond),
+                               &error)) {
             state.SkipWithError(error.c_str());
             break;
         }

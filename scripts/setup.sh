@@ -6,6 +6,7 @@ packages=(
     cmake g++ clang make pkg-config clang-format
     libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
     libgif-dev libpng-dev
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
     x11-xkb-utils

@@ -19,8 +19,10 @@ ProgramRequest ReadProgramArguments(int argc, char** argv) {
 
 const char* UsageText() {
     return "Usage: limbrado [ANIMATION]\n"
-           "       limbrado --export-gif OUT.gif ANIMATION\n"
+           "       limbrado --export-gif OUT.gif ANIMATION [--fps N]\n"
            "       limbrado --export-png FOLDER ANIMATION\n"
+           "       limbrado --export-mp4 OUT.mp4 ANIMATION [--fps N]\n"
+           "       limbrado --export-webm OUT.webm ANIMATION [--fps N]\n"
            "       limbrado --help | --version\n"
            "\n"
            "Edits the stick-figure animation in the file ANIMATION, or, without it, in a file\n"
@@ -32,6 +34,12 @@ const char* UsageText() {
            "less its last four characters.\n"
            "\n"
            "Pictures, written without a window (frames 0 to the last, as playback shows them):\n"
-           "  --export-gif OUT.gif ANIMATION  one looping GIF, 4/100 s a frame\n"
-           "  --export-png FOLDER ANIMATION   FOLDER/frame_000.png onwards\n";
+           "  --export-gif OUT.gif ANIMATION    one looping GIF, 4/100 s a frame\n"
+           "  --export-png FOLDER ANIMATION     FOLDER/frame_000.png onwards\n"
+           "  --export-mp4 OUT.mp4 ANIMATION    an H.264 video, 1600 x 1200 (each pixel 2 x 2)\n"
+           "  --export-webm OUT.webm ANIMATION  a VP9 video, 1600 x 1200 (each pixel 2 x 2)\n"
+           "  --fps N                           frames a second of the GIF or the video, 1 to "
+           "100;\n"
+           "                                    25 without it, the GIF showing each frame for the\n"
+           "                                    nearest whole hundredths of a second to 1/N s\n";
 }

@@ -5,7 +5,7 @@
 
 #include "editor/command_line.h"
 #include "editor/editor_main.h"
-#include "storage/picture_export.h"
+#include "editor/picture_export.h"
 
 namespace {
 

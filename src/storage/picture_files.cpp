@@ -238,6 +238,14 @@ bool GifStreamEnd(GifStream* stream, bool abandon, std::string* error) {
     return ended;
 }
 
+int32_t GifDelayForRate(int32_t framesPerSecond) {
+    if (framesPerSecond <= 0) {
+        return 1;
+    }
+    // 100 / rate rounded half up, in whole numbers.
+    return std::max<int32_t>(1, (200 + framesPerSecond) / (2 * framesPerSecond));
+}
+
 bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
                        std::string* error) {
     // First pass: the colours of every picture, for one global palette when they fit in it.

@@ -44,6 +44,8 @@ struct PictureSequence {
     std::function<void(int32_t done, int32_t total)> progress; // optional
 };
 
+// Hundredths of a second per frame nearest to framesPerSecond frames a second (at least 1).
+int32_t GifDelayForRate(int32_t framesPerSecond);
 // All pictures as one animated GIF, each held delay hundredths of a second. One global palette
 // when all pictures together use at most 256 colours, else a palette per picture; a picture of
 // more than 256 colours fails the whole file.

@@ -1,20 +1,25 @@
 // The animation's pictures, decoded again: one frame per frame from 0 to playbackEnd, 800 x 600,
 // as playback shows them (every bone of kinds 1 and 2 lime, the head, no joints, no stabilising
-// bones, no playback marks), the same in the GIF and the PNGs; the command line and its failures.
+// bones, no playback marks), the same in the GIF and the PNGs and, at twice the size, in the MP4
+// and WebM videos; the frame rate; the command line and its failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "editor/editor_state.h"
+#include "editor/picture_export.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
-#include "storage/picture_export.h"
 #include "support/drawing_session.h"
 #include "support/picture_decoding.h"
 #include "support/test_folder.h"
+#include "support/video_decoding.h"
 
 namespace {
 
@@ -51,6 +56,34 @@ void ExpectPlaybackPicture(const std::vector<uint32_t>& pixels, int32_t frame) {
     // No joint disc (green or red), no grey play mark, no other colour anywhere.
     std::set<uint32_t> colours(pixels.begin(), pixels.end());
     EXPECT_EQ(colours, (std::set<uint32_t>{kBackground, kHeadGrey, kLime}));
+}
+
+// Whether the colour is within tolerance of expected in each channel, as a video decodes it.
+bool NearColour(uint32_t colour, uint32_t expected, int tolerance) {
+    for (int shift : {0, 8, 16}) {
+        int channel = static_cast<int>(colour >> shift & 0xFF);
+        if (std::abs(channel - static_cast<int>(expected >> shift & 0xFF)) > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The types of an MP4's top-level boxes in file order.
+std::vector<std::string> TopLevelBoxes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::string> boxes;
+    unsigned char header[8];
+    while (file.read(reinterpret_cast<char*>(header), 8)) {
+        uint32_t size = uint32_t{header[0]} << 24 | uint32_t{header[1]} << 16 |
+                        uint32_t{header[2]} << 8 | header[3];
+        boxes.emplace_back(reinterpret_cast<char*>(header + 4), 4);
+        if (size < 8) {
+            break;
+        }
+        file.seekg(size - 8, std::ios::cur);
+    }
+    return boxes;
 }
 
 std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
@@ -121,6 +154,63 @@ TEST_F(PictureCommandTest, SavedAnimationBecomesAGifAndPngsOfFramesZeroToItsLast
     }
 }
 
+TEST_F(PictureCommandTest, VideosShowEveryFrameAsTwoByTwoBlocksAtTheRateAsked) {
+    struct Case {
+        std::string option;
+        std::string name;
+        std::string rate;
+        std::string codec;
+    };
+    const Case cases[] = {
+        {"--export-mp4", "walk.mp4", "20", "h264"},
+        {"--export-webm", "walk.webm", "10", "vp9"},
+    };
+    constexpr int kTolerance = 24; // what the lossy encoders may change of a colour
+    for (const Case& test : cases) {
+        std::string path = folder + "/" + test.name;
+        ASSERT_EQ(Run({test.option, path, animation, "--fps", test.rate}), 0) << errors;
+        DecodedVideo video = DecodeVideo(path);
+        EXPECT_EQ(video.codec, test.codec);
+        EXPECT_EQ(video.pixelFormat, "yuv420p");
+        EXPECT_EQ(video.width, 1600);
+        EXPECT_EQ(video.height, 1200);
+        EXPECT_EQ(video.frameRate.num, std::stoi(test.rate) * video.frameRate.den) << test.name;
+        ASSERT_EQ(video.frames.size(), 3u) << test.name;
+        for (int32_t frame = 0; frame < 3; ++frame) {
+            auto at = [&video, frame](int32_t x, int32_t y) {
+                return video.frames[frame][y * 1600 + x];
+            };
+            int32_t x = 2 * (230 + 50 * frame);
+            for (int32_t corner : {0, 1}) { // both corners of a picture pixel's block
+                EXPECT_TRUE(NearColour(at(x + 300 + corner, 200 + corner), kLime, kTolerance))
+                    << test.name << " standard bone, frame " << frame << std::hex << " "
+                    << at(x + 300 + corner, 200 + corner);
+                EXPECT_TRUE(NearColour(at(x + corner, 500 + corner), kLime, kTolerance))
+                    << test.name << " free-length bone, frame " << frame;
+                EXPECT_TRUE(NearColour(at(x + 200 + corner, 400 + corner), kBackground, kTolerance))
+                    << test.name << " stabilising bone, frame " << frame;
+            }
+        }
+    }
+    // The MP4's index stands before its data, so that playing can start before the download ends.
+    std::vector<std::string> boxes = TopLevelBoxes(folder + "/walk.mp4");
+    ASSERT_GE(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1], "moov");
+    EXPECT_NE(std::find(boxes.begin() + 2, boxes.end(), "mdat"), boxes.end());
+}
+
+TEST_F(PictureCommandTest, GifShowsEachFrameForTheNearestHundredthsToTheRateAsked) {
+    const std::pair<std::string, int32_t> cases[] = {
+        {"1", 100}, {"25", 4}, {"30", 3}, {"40", 3}, {"100", 1},
+    };
+    for (const auto& [rate, delay] : cases) {
+        std::string gifPath = folder + "/walk" + rate + ".gif";
+        ASSERT_EQ(Run({"--export-gif", "--fps", rate, gifPath, animation}), 0) << errors;
+        DecodedGif gif = DecodeGif(gifPath);
+        EXPECT_EQ(gif.delays, std::vector<int32_t>(3, delay)) << rate;
+    }
+}
+
 TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
     std::string gifPath = folder + "/out.gif";
     struct Case {
@@ -137,12 +227,24 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         {{"--export-gif", gifPath, animation, "--fast"}, 2, "unknown option '--fast'"},
         {{"--export-gif", gifPath}, 2, "takes two arguments"},
         {{animation, "--export-png", gifPath}, 2, "must come first"},
+        {{"--export-mp4", folder + "/none/out.mp4", animation}, 1, folder + "/none/out.mp4"},
+        {{"--export-webm", folder, animation}, 1, "is no regular file"},
+        {{"--export-webm", gifPath, folder + "/missing.txt"}, 1, "cannot read '" + folder},
+        {{"--export-mp4", gifPath, animation, "--fps", "0"}, 2, "from 1 to 100, not '0'"},
+        {{"--export-gif", gifPath, animation, "--fps", "101"}, 2, "from 1 to 100, not '101'"},
+        {{"--export-webm", gifPath, animation, "--fps", "2.5"}, 2, "not '2.5'"},
+        {{"--export-mp4", gifPath, animation, "--fps"}, 2, "--fps takes a whole number"},
+        {{"--export-gif", "--fps", "5", gifPath, animation, "--fps", "5"}, 2, "given twice"},
+        {{"--export-png", gifPath, animation, "--fps", "5"}, 2, "PNGs have no frame rate"},
+        {{"--export-mp4", gifPath}, 2, "takes two arguments"},
+        {{"--fps", "5", gifPath, animation}, 2, "the export option must come first"},
     };
     for (const Case& test : cases) {
         EXPECT_EQ(Run(test.arguments), test.code) << test.message;
         EXPECT_EQ(errors.rfind("limbrado: ", 0), 0u) << errors;
         EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
         EXPECT_FALSE(std::filesystem::exists(gifPath)) << test.message;
+        EXPECT_EQ(FolderEntries(folder).size(), 1u) << test.message; // only the animation
     }
 }
 
@@ -154,6 +256,9 @@ TEST(PictureCommandLineTest, ExportOptionsAnywhereMakeAnExportCommand) {
         {{"limbrado", "--export-gif", "a.gif", "walk.txt"}, true},
         {{"limbrado", "--export-bmp"}, true},
         {{"limbrado", "walk.txt", "--export-png"}, true},
+        {{"limbrado", "walk.txt", "--export-webm"}, true},
+        {{"limbrado", "--fps", "30", "walk.txt"}, true},
+        {{"limbrado", "--fps"}, false}, // an animation file of that name
     };
     for (auto [arguments, expected] : cases) {
         std::vector<char*> argv = ArgumentVector(arguments);

@@ -1,7 +1,8 @@
 // Pictures of the animation: each frame is drawn by the editor's own scene drawing with playback
-// on, read from the surface's back buffer and handed to the picture files. The command line runs
-// the runtime without a window: the surface is an off-screen buffer, so no display is needed.
-#include "storage/picture_export.h"
+// on, read from the surface's back buffer and handed to the encoders of storage/ (picture files,
+// video files), which see only pixels. The command line runs the runtime without a window: the
+// surface is an off-screen buffer, so no display is needed.
+#include "editor/picture_export.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "editor/editor_state.h"
 #include "figure/scene.h"
@@ -21,13 +24,13 @@
 #include "storage/animation_file.h"
 #include "storage/picture_files.h"
 #include "storage/text.h"
+#include "storage/video_file.h"
 
 namespace {
 
 constexpr int kFolderPermissions = 0777; // less the umask
-constexpr char kGifOption[] = "--export-gif";
-constexpr char kPngOption[] = "--export-png";
 constexpr char kOptionStart[] = "--export-";
+constexpr char kRateOption[] = "--fps";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int32_t kProgressWidth = 40;
@@ -36,39 +39,100 @@ bool StartsWith(const char* text, const char* start) {
     return std::strncmp(text, start, std::strlen(start)) == 0;
 }
 
+enum class PictureKind { Gif, Png, Mp4, WebM };
+
+struct ExportOption {
+    const char* name;
+    PictureKind kind;
+    const char* label; // of the progress bar
+};
+
+constexpr ExportOption kExportOptions[] = {
+    {"--export-gif", PictureKind::Gif, "GIF"},
+    {"--export-png", PictureKind::Png, "PNG"},
+    {"--export-mp4", PictureKind::Mp4, "MP4"},
+    {"--export-webm", PictureKind::WebM, "WebM"},
+};
+
+const ExportOption* FindExportOption(const char* argument) {
+    for (const ExportOption& option : kExportOptions) {
+        if (std::strcmp(argument, option.name) == 0) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
 struct PictureCommand {
-    bool gif = false;
+    const ExportOption* option = nullptr;
+    int32_t framesPerSecond = kDefaultFramesPerSecond;
+    bool rateGiven = false;
     const char* output = nullptr;
     const char* animation = nullptr;
 };
 
-bool IsExportOption(const char* argument) {
-    return std::strcmp(argument, kGifOption) == 0 || std::strcmp(argument, kPngOption) == 0;
+// The number after --fps: digits only, 1 to kMostFramesPerSecond.
+bool ReadRate(const char* text, PictureCommand* command, std::string* error) {
+    std::size_t length = std::strlen(text);
+    bool digits = length > 0 && length <= 3 && std::strspn(text, "0123456789") == length;
+    int32_t rate = digits ? static_cast<int32_t>(std::strtol(text, nullptr, 10)) : 0;
+    if (rate < 1 || rate > kMostFramesPerSecond) {
+        *error = std::string(kRateOption) + " takes a whole number from 1 to " +
+                 std::to_string(kMostFramesPerSecond) + ", not '" + text + "'";
+        return false;
+    }
+    command->framesPerSecond = rate;
+    command->rateGiven = true;
+    return true;
+}
+
+// The export option first; --fps N anywhere after it; the two names in order.
+bool ReadArguments(int argc, char** argv, PictureCommand* command, std::vector<const char*>* names,
+                   std::string* error) {
+    for (int index = 1; index < argc; ++index) {
+        const char* argument = argv[index];
+        if (FindExportOption(argument) != nullptr) {
+            if (index > 1) {
+                *error = std::string(argument) + " must come first";
+                return false;
+            }
+        } else if (std::strcmp(argument, kRateOption) == 0) {
+            if (command->rateGiven) {
+                *error = std::string(kRateOption) + " is given twice";
+                return false;
+            }
+            if (!ReadRate(index + 1 < argc ? argv[++index] : "", command, error)) {
+                return false;
+            }
+        } else if (StartsWith(argument, "--")) {
+            *error = std::string("unknown option '") + argument + "'";
+            return false;
+        } else {
+            names->push_back(argument);
+        }
+    }
+    return true;
 }
 
 bool ParseCommand(int argc, char** argv, PictureCommand* command, std::string* error) {
-    for (int index = 1; index < argc; ++index) {
-        const char* argument = argv[index];
-        if (index > 1 && IsExportOption(argument)) {
-            *error = std::string(argument) + " must come first";
-            return false;
-        }
-        if (StartsWith(argument, "--") && !IsExportOption(argument)) {
-            *error = std::string("unknown option '") + argument + "'";
-            return false;
-        }
+    std::vector<const char*> names;
+    if (!ReadArguments(argc, argv, command, &names, error)) {
+        return false;
     }
-    if (argc < 2 || !IsExportOption(argv[1])) {
+    if (argc < 2 || (command->option = FindExportOption(argv[1])) == nullptr) {
         *error = "the export option must come first";
         return false;
     }
-    command->gif = std::strcmp(argv[1], kGifOption) == 0;
-    if (argc != 4) {
-        *error = std::string(argv[1]) + " takes two arguments, not " + std::to_string(argc - 2);
+    if (names.size() != 2) {
+        *error = std::string(argv[1]) + " takes two arguments, not " + std::to_string(names.size());
         return false;
     }
-    command->output = argv[2];
-    command->animation = argv[3];
+    if (command->rateGiven && command->option->kind == PictureKind::Png) {
+        *error = std::string(kRateOption) + " is for a GIF or a video; PNGs have no frame rate";
+        return false;
+    }
+    command->output = names[0];
+    command->animation = names[1];
     if (*command->output == '\0' || *command->animation == '\0') {
         *error = "an empty name is no file";
         return false;
@@ -214,11 +278,21 @@ void DrawPlaybackPicture(int32_t frame) {
     editor.drawingBox = saved.drawingBox;
 }
 
-bool ExportAnimationGif(const char* path, const PictureProgress& progress, std::string* error) {
+bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
+                        std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteGifAnimation(path, PlaybackPictures(progress), kPictureFrameDelay, error);
+    return WriteGifAnimation(path, PlaybackPictures(progress), GifDelayForRate(framesPerSecond),
+                             error);
+}
+
+bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
+                          const PictureProgress& progress, std::string* error) {
+    if (!SurfaceReady(error)) {
+        return false;
+    }
+    return WriteVideo(path, format, PlaybackPictures(progress), framesPerSecond, error);
 }
 
 bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error) {
@@ -241,8 +315,8 @@ bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, st
 
 bool IsPictureExportCommand(int argc, char** argv) {
     for (int index = 1; index < argc; ++index) {
-        if (std::strcmp(argv[index], kGifOption) == 0 ||
-            std::strcmp(argv[index], kPngOption) == 0) {
+        if (FindExportOption(argv[index]) != nullptr ||
+            (argc > 2 && std::strcmp(argv[index], kRateOption) == 0)) {
             return true;
         }
     }
@@ -250,10 +324,34 @@ bool IsPictureExportCommand(int argc, char** argv) {
 }
 
 const char* PictureExportUsage() {
-    return "  --export-gif OUT.gif ANIM.txt  write the animation as a looping GIF, "
+    return "  --export-gif OUT.gif ANIM.txt    write the animation as a looping GIF, "
            "without a window\n"
-           "  --export-png DIR ANIM.txt      write its frames as DIR/frame_000.png onwards\n";
+           "  --export-png DIR ANIM.txt        write its frames as DIR/frame_000.png onwards\n"
+           "  --export-mp4 OUT.mp4 ANIM.txt    write it as an H.264 video, 1600 x 1200\n"
+           "  --export-webm OUT.webm ANIM.txt  write it as a VP9 video, 1600 x 1200\n"
+           "  --fps N                          frames a second of the GIF or video, 1 to 100 "
+           "(25)\n";
 }
+
+namespace {
+
+bool Export(const PictureCommand& command, const PictureProgress& progress, std::string* error) {
+    switch (command.option->kind) {
+    case PictureKind::Gif:
+        return ExportAnimationGif(command.output, command.framesPerSecond, progress, error);
+    case PictureKind::Png:
+        return ExportAnimationPngs(command.output, progress, error);
+    case PictureKind::Mp4:
+        return ExportAnimationVideo(command.output, VideoFormat::Mp4, command.framesPerSecond,
+                                    progress, error);
+    case PictureKind::WebM:
+        return ExportAnimationVideo(command.output, VideoFormat::WebM, command.framesPerSecond,
+                                    progress, error);
+    }
+    return false;
+}
+
+} // namespace
 
 int RunPictureExport(int argc, char** argv) {
     PictureCommand command;
@@ -269,12 +367,11 @@ int RunPictureExport(int argc, char** argv) {
     ProgressBar bar;
     PictureProgress progress;
     if (isatty(STDERR_FILENO) == 1) {
-        const char* label = command.gif ? "GIF" : "PNG";
+        const char* label = command.option->label;
         progress = [&bar, label](int32_t done, int32_t total) { bar.Show(label, done, total); };
     }
     bool done = StartWithoutDisplay(argc, argv, command.animation, &error) &&
-                (command.gif ? ExportAnimationGif(command.output, progress, &error)
-                             : ExportAnimationPngs(command.output, progress, &error));
+                Export(command, progress, &error);
     StopWithoutDisplay();
     bar.End();
     if (!done) {

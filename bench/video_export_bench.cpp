@@ -1,0 +1,94 @@
+// The MP4 of the largest animation: --export-mp4 against what a user would otherwise do for the
+// same video, --export-png followed by ffmpeg with the same encoder settings (the same 2 x 2
+// blocks by nearest-neighbour scaling). One run of each; the target is at most half the time.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../tests/unit/support/drawing_session.h"
+#include "editor/picture_export.h"
+#include "largest_animation.h"
+#include "storage/animation_file.h"
+#include "storage/numbered_files.h"
+
+namespace {
+
+struct LargestFile {
+    std::string folder;
+    std::string path;
+
+    LargestFile() {
+        char pattern[] = "/tmp/video_bench_XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            return;
+        }
+        folder = pattern;
+        path = folder + "/largest.txt";
+        DrawingSession session;
+        FileTableInit();
+        FillLargestAnimation();
+        AssignString(&editor.basePath, path.c_str());
+        if (SaveAnimation() != 1) {
+            path.clear();
+        }
+        FileTableShutdown();
+    }
+    ~LargestFile() {
+        if (!folder.empty()) {
+            std::filesystem::remove_all(folder);
+        }
+    }
+};
+
+LargestFile& Largest() {
+    static LargestFile largest;
+    return largest;
+}
+
+int RunCommand(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "limbrado");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    HeadlessReset();
+    return RunPictureExport(static_cast<int>(arguments.size()), argv.data());
+}
+
+void BM_VideoExportMp4Largest(benchmark::State& state) {
+    LargestFile& largest = Largest();
+    for (auto _ : state) {
+        if (largest.path.empty() ||
+            RunCommand({"--export-mp4", largest.folder + "/direct.mp4", largest.path}) != 0) {
+            state.SkipWithError("the export failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_VideoExportMp4Largest)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+void BM_VideoExportPngThenFfmpegLargest(benchmark::State& state) {
+    LargestFile& largest = Largest();
+    std::string frames = largest.folder + "/frames";
+    std::string ffmpeg = "ffmpeg -v error -y -framerate 25 -i " + frames +
+                         "/frame_%03d.png -vf scale=1600:1200:flags=neighbor -pix_fmt yuv420p "
+                         "-c:v libx264 -preset veryfast -crf 8 -movflags +faststart " +
+                         largest.folder + "/by_ffmpeg.mp4";
+    for (auto _ : state) {
+        if (largest.path.empty() || RunCommand({"--export-png", frames, largest.path}) != 0 ||
+            std::system(ffmpeg.c_str()) != 0) {
+            state.SkipWithError("the pictures or ffmpeg failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_VideoExportPngThenFfmpegLargest)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+} // namespace

@@ -1,0 +1,511 @@
+// The video encoder: pictures converted to full-resolution colour (yuv444p) by libswscale, then
+// enlarged to whole blocks, so that the colour samples of the video's yuv420p are exactly the
+// pictures' own; encoded by libavcodec and packed by libavformat into the atomic file's new file
+// through I/O contexts of our own, so that every write and seek goes through the file layer's
+// calls. The MP4's index is moved to the front at the end, when the muxer reads the new file back
+// through a second context on the same descriptor.
+#include "storage/video_file.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+#include "storage/atomic_file.h"
+#include "storage/numbered_files.h"
+
+namespace {
+
+constexpr int kIoBufferSize = 1 << 16;
+
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using WrittenBytes = const uint8_t*;
+#else
+using WrittenBytes = uint8_t*;
+#endif
+
+// Low constant-quality factors: a one-pixel bone is worth more than a small file.
+struct VideoSettings {
+    const char* muxer;
+    const char* encoder;
+    const char* encoderOptions; // key=value pairs separated by ':'
+    const char* muxerOptions;
+};
+
+VideoSettings SettingsOf(VideoFormat format) {
+    if (format == VideoFormat::Mp4) {
+        return {"mp4", "libx264", "preset=veryfast:crf=8", "movflags=+faststart"};
+    }
+    return {"webm", "libvpx-vp9", "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1", ""};
+}
+
+// The libraries' last error message, for the one line that reports a failure; everything they
+// log goes here instead of onto the terminal.
+std::string& LastLibraryMessage() {
+    static std::string message;
+    return message;
+}
+
+void KeepLibraryMessage(void* object, int level, const char* format, va_list arguments) {
+    if (level > AV_LOG_ERROR) {
+        return;
+    }
+    char line[512];
+    int printPrefix = 0;
+    av_log_format_line2(object, level, format, arguments, line, sizeof line, &printPrefix);
+    std::string& message = LastLibraryMessage();
+    message = line;
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
+    }
+}
+
+struct LibraryMessagesKept {
+    LibraryMessagesKept() {
+        LastLibraryMessage().clear();
+        av_log_set_callback(KeepLibraryMessage);
+    }
+    ~LibraryMessagesKept() { av_log_set_callback(av_log_default_callback); }
+    LibraryMessagesKept(const LibraryMessagesKept&) = delete;
+    LibraryMessagesKept& operator=(const LibraryMessagesKept&) = delete;
+};
+
+std::string LibraryError(const char* what, int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    std::string message = std::string(what) + ": " + text;
+    if (!LastLibraryMessage().empty()) {
+        message += " (" + LastLibraryMessage() + ")";
+    }
+    return message;
+}
+
+// Where one I/O context stands in the new file. The contexts share the descriptor, so each puts
+// the file offset in place before every call.
+struct FileCursor {
+    int descriptor = -1;
+    int64_t position = 0;
+    std::string* failure = nullptr; // the first failed call, described
+};
+
+int CursorFailure(FileCursor* cursor, const std::string& what) {
+    int code = errno != 0 ? errno : EIO;
+    if (cursor->failure->empty()) {
+        *cursor->failure = what + ": " + std::strerror(code);
+    }
+    return AVERROR(code);
+}
+
+bool PlaceCursor(const FileCursor* cursor) {
+    errno = 0;
+    return FileSystem().seek(cursor->descriptor, static_cast<long>(cursor->position), SEEK_SET) ==
+           cursor->position;
+}
+
+int ReadBytes(void* opaque, uint8_t* bytes, int count) {
+    auto* cursor = static_cast<FileCursor*>(opaque);
+    if (!PlaceCursor(cursor)) {
+        return CursorFailure(cursor, "cannot seek in the new video");
+    }
+    long got = FileSystem().read(cursor->descriptor, bytes, static_cast<unsigned long>(count));
+    if (got < 0) {
+        return CursorFailure(cursor, "cannot read the new video back");
+    }
+    if (got == 0) {
+        return AVERROR_EOF;
+    }
+    cursor->position += got;
+    return static_cast<int>(got);
+}
+
+int WriteBytes(void* opaque, WrittenBytes bytes, int count) {
+    auto* cursor = static_cast<FileCursor*>(opaque);
+    if (!PlaceCursor(cursor)) {
+        return CursorFailure(cursor, "cannot seek in the new video");
+    }
+    std::string error;
+    if (!WriteAllBytes(cursor->descriptor, bytes, static_cast<std::size_t>(count), &error)) {
+        if (cursor->failure->empty()) {
+            *cursor->failure = error;
+        }
+        return AVERROR(EIO);
+    }
+    cursor->position += count;
+    return count;
+}
+
+int64_t SeekBytes(void* opaque, int64_t offset, int whence) {
+    auto* cursor = static_cast<FileCursor*>(opaque);
+    whence &= ~AVSEEK_FORCE;
+    if (whence == AVSEEK_SIZE || whence == SEEK_END) {
+        errno = 0;
+        long size = FileSystem().seek(cursor->descriptor, 0, SEEK_END);
+        if (size < 0) {
+            return CursorFailure(cursor, "cannot seek in the new video");
+        }
+        if (whence == AVSEEK_SIZE) {
+            return size;
+        }
+        offset += size;
+    } else if (whence == SEEK_CUR) {
+        offset += cursor->position;
+    } else if (whence != SEEK_SET) {
+        return AVERROR(EINVAL);
+    }
+    if (offset < 0) {
+        return AVERROR(EINVAL);
+    }
+    cursor->position = offset;
+    return offset;
+}
+
+AVIOContext* OpenContext(FileCursor* cursor, bool writing) {
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+    if (buffer == nullptr) {
+        return nullptr;
+    }
+    AVIOContext* context = avio_alloc_context(buffer, kIoBufferSize, writing ? 1 : 0, cursor,
+                                              writing ? nullptr : ReadBytes,
+                                              writing ? WriteBytes : nullptr, SeekBytes);
+    if (context == nullptr) {
+        av_free(buffer);
+    }
+    return context;
+}
+
+void CloseContext(AVIOContext** context) {
+    if (*context != nullptr) {
+        av_freep(&(*context)->buffer);
+        avio_context_free(context);
+    }
+}
+
+// The muxer's way to open a file: only the new file, and only to read it back.
+int OpenReadBack(AVFormatContext* format, AVIOContext** context, const char*, int flags,
+                 AVDictionary**) {
+    const auto* written = static_cast<const FileCursor*>(format->opaque);
+    if ((flags & AVIO_FLAG_WRITE) != 0) {
+        return AVERROR(EINVAL);
+    }
+    auto* cursor = new (std::nothrow) FileCursor{written->descriptor, 0, written->failure};
+    *context = cursor != nullptr ? OpenContext(cursor, false) : nullptr;
+    if (*context == nullptr) {
+        delete cursor;
+        return AVERROR(ENOMEM);
+    }
+    return 0;
+}
+
+int CloseReadBack(AVFormatContext*, AVIOContext* context) {
+    delete static_cast<FileCursor*>(context->opaque);
+    CloseContext(&context);
+    return 0;
+}
+
+struct VideoEncoder {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* codec = nullptr;
+    AVStream* stream = nullptr; // the format's
+    AVFrame* frame = nullptr;
+    AVPacket* packet = nullptr;
+    SwsContext* converter = nullptr;
+    AVFrame* picture = nullptr; // one picture in yuv444p, at the pictures' size
+};
+
+void FreeEncoder(VideoEncoder* encoder) {
+    sws_freeContext(encoder->converter);
+    av_packet_free(&encoder->packet);
+    av_frame_free(&encoder->frame);
+    av_frame_free(&encoder->picture);
+    avcodec_free_context(&encoder->codec);
+    if (encoder->format != nullptr) {
+        CloseContext(&encoder->format->pb);
+        avformat_free_context(encoder->format);
+        encoder->format = nullptr;
+    }
+}
+
+// Options the library did not take are a mistake in the settings, not something to ignore.
+bool AllOptionsTaken(AVDictionary* options, const char* what, std::string* error) {
+    const AVDictionaryEntry* left = av_dict_get(options, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+    if (left != nullptr) {
+        *error = std::string(what) + " does not know the option '" + left->key + "'";
+    }
+    return left == nullptr;
+}
+
+bool OpenMuxer(VideoEncoder* encoder, const VideoSettings& settings, FileCursor* cursor,
+               std::string* error) {
+    int code = avformat_alloc_output_context2(&encoder->format, nullptr, settings.muxer, nullptr);
+    if (code < 0 || encoder->format == nullptr) {
+        *error = LibraryError("cannot start the video file", code < 0 ? code : AVERROR(ENOMEM));
+        return false;
+    }
+    encoder->format->pb = OpenContext(cursor, true);
+    if (encoder->format->pb == nullptr) {
+        *error = "out of memory for the video file";
+        return false;
+    }
+    encoder->format->opaque = cursor;
+    encoder->format->io_open = OpenReadBack;
+    encoder->format->io_close2 = CloseReadBack;
+    return true;
+}
+
+void DescribeFrames(AVCodecContext* codec, int32_t width, int32_t height, int32_t rate) {
+    codec->width = width;
+    codec->height = height;
+    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->time_base = AVRational{1, rate};
+    codec->framerate = AVRational{rate, 1};
+    codec->sample_aspect_ratio = AVRational{1, 1};
+    // What libswscale converts to by default: BT.601 in the limited range.
+    codec->color_range = AVCOL_RANGE_MPEG;
+    codec->colorspace = AVCOL_SPC_SMPTE170M;
+    codec->color_primaries = AVCOL_PRI_SMPTE170M;
+    codec->color_trc = AVCOL_TRC_SMPTE170M;
+}
+
+bool OpenCodec(VideoEncoder* encoder, const VideoSettings& settings, int32_t width, int32_t height,
+               int32_t rate, std::string* error) {
+    const AVCodec* found = avcodec_find_encoder_by_name(settings.encoder);
+    if (found == nullptr) {
+        *error = std::string("this FFmpeg has no ") + settings.encoder + " encoder";
+        return false;
+    }
+    encoder->codec = avcodec_alloc_context3(found);
+    if (encoder->codec == nullptr) {
+        *error = "out of memory for the video encoder";
+        return false;
+    }
+    DescribeFrames(encoder->codec, width, height, rate);
+    if ((encoder->format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
+        encoder->codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    AVDictionary* options = nullptr;
+    int code = av_dict_parse_string(&options, settings.encoderOptions, "=", ":", 0);
+    if (code >= 0) {
+        code = avcodec_open2(encoder->codec, found, &options);
+    }
+    bool opened = code >= 0 && AllOptionsTaken(options, settings.encoder, error);
+    av_dict_free(&options);
+    if (code < 0) {
+        *error = LibraryError("cannot start the video encoder", code);
+    }
+    return opened;
+}
+
+bool AddStream(VideoEncoder* encoder, const VideoSettings& settings, std::string* error) {
+    encoder->stream = avformat_new_stream(encoder->format, nullptr);
+    if (encoder->stream == nullptr) {
+        *error = "out of memory for the video stream";
+        return false;
+    }
+    encoder->stream->time_base = encoder->codec->time_base;
+    encoder->stream->avg_frame_rate = encoder->codec->framerate;
+    int code = avcodec_parameters_from_context(encoder->stream->codecpar, encoder->codec);
+    AVDictionary* options = nullptr;
+    if (code >= 0) {
+        code = av_dict_parse_string(&options, settings.muxerOptions, "=", ":", 0);
+    }
+    if (code >= 0) {
+        code = avformat_write_header(encoder->format, &options);
+    }
+    bool written = code >= 0 && AllOptionsTaken(options, settings.muxer, error);
+    av_dict_free(&options);
+    if (code < 0) {
+        *error = LibraryError("cannot write the video header", code);
+    }
+    return written;
+}
+
+AVFrame* NewFrame(AVPixelFormat format, int32_t width, int32_t height, std::string* error) {
+    AVFrame* frame = av_frame_alloc();
+    if (frame == nullptr) {
+        *error = "out of memory for the video frames";
+        return nullptr;
+    }
+    frame->format = format;
+    frame->width = width;
+    frame->height = height;
+    int code = av_frame_get_buffer(frame, 0);
+    if (code < 0) {
+        *error = LibraryError("cannot make a video frame", code);
+        av_frame_free(&frame);
+    }
+    return frame;
+}
+
+bool OpenPictureBuffers(VideoEncoder* encoder, const PictureSequence& pictures,
+                        std::string* error) {
+    int32_t width = pictures.width;
+    int32_t height = pictures.height;
+    encoder->packet = av_packet_alloc();
+    encoder->converter =
+        sws_getContext(width, height, AV_PIX_FMT_0RGB32, width, height, AV_PIX_FMT_YUV444P,
+                       SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (encoder->packet == nullptr || encoder->converter == nullptr) {
+        *error = "out of memory for the video frames";
+        return false;
+    }
+    encoder->picture = NewFrame(AV_PIX_FMT_YUV444P, width, height, error);
+    encoder->frame = encoder->picture == nullptr ? nullptr
+                                                 : NewFrame(AV_PIX_FMT_YUV420P, width * kVideoScale,
+                                                            height * kVideoScale, error);
+    return encoder->frame != nullptr;
+}
+
+bool OpenEncoder(VideoEncoder* encoder, const VideoSettings& settings,
+                 const PictureSequence& pictures, int32_t rate, FileCursor* cursor,
+                 std::string* error) {
+    int32_t width = pictures.width * kVideoScale;
+    int32_t height = pictures.height * kVideoScale;
+    return OpenMuxer(encoder, settings, cursor, error) &&
+           OpenCodec(encoder, settings, width, height, rate, error) &&
+           AddStream(encoder, settings, error) && OpenPictureBuffers(encoder, pictures, error);
+}
+
+// The picture's brightness with every sample a whole kVideoScale x kVideoScale block; its colour
+// planes as they are, which at the video's size are one sample per block.
+void Enlarge(const AVFrame* picture, AVFrame* frame) {
+    for (int32_t y = 0; y < picture->height; ++y) {
+        const uint8_t* source =
+            picture->data[0] + static_cast<std::ptrdiff_t>(y) * picture->linesize[0];
+        uint8_t* row =
+            frame->data[0] + static_cast<std::ptrdiff_t>(y) * kVideoScale * frame->linesize[0];
+        for (int32_t x = 0; x < picture->width; ++x) {
+            for (int32_t copy = 0; copy < kVideoScale; ++copy) {
+                row[x * kVideoScale + copy] = source[x];
+            }
+        }
+        for (int32_t copy = 1; copy < kVideoScale; ++copy) {
+            std::memcpy(row + copy * frame->linesize[0], row,
+                        static_cast<std::size_t>(frame->width));
+        }
+        for (int plane = 1; plane <= 2; ++plane) {
+            std::memcpy(
+                frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane],
+                picture->data[plane] + static_cast<std::ptrdiff_t>(y) * picture->linesize[plane],
+                static_cast<std::size_t>(picture->width));
+        }
+    }
+}
+
+// Hands a frame (null: the end) to the encoder and writes every packet it has ready.
+bool SendFrame(VideoEncoder* encoder, const AVFrame* frame, std::string* error) {
+    int code = avcodec_send_frame(encoder->codec, frame);
+    if (code < 0) {
+        *error = LibraryError("cannot encode a video frame", code);
+        return false;
+    }
+    for (;;) {
+        code = avcodec_receive_packet(encoder->codec, encoder->packet);
+        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) {
+            return true;
+        }
+        if (code < 0) {
+            *error = LibraryError("cannot encode a video frame", code);
+            return false;
+        }
+        av_packet_rescale_ts(encoder->packet, encoder->codec->time_base,
+                             encoder->stream->time_base);
+        encoder->packet->stream_index = encoder->stream->index;
+        code = av_interleaved_write_frame(encoder->format, encoder->packet);
+        if (code < 0) {
+            *error = LibraryError("cannot write the video", code);
+            return false;
+        }
+    }
+}
+
+bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t index,
+                std::string* error) {
+    const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(pictures.draw(index))};
+    const int sourceStride[] = {pictures.width * static_cast<int>(sizeof(uint32_t))};
+    AVFrame* picture = encoder->picture;
+    if (sws_scale(encoder->converter, source, sourceStride, 0, pictures.height, picture->data,
+                  picture->linesize) != pictures.height) {
+        *error = "cannot convert a picture for the video";
+        return false;
+    }
+    int code = av_frame_make_writable(encoder->frame);
+    if (code < 0) {
+        *error = LibraryError("cannot make a video frame", code);
+        return false;
+    }
+    Enlarge(picture, encoder->frame);
+    encoder->frame->pts = index;
+    return SendFrame(encoder, encoder->frame, error);
+}
+
+bool FinishVideo(VideoEncoder* encoder, std::string* error) {
+    if (!SendFrame(encoder, nullptr, error)) {
+        return false;
+    }
+    int code = av_write_trailer(encoder->format);
+    if (code >= 0) {
+        avio_flush(encoder->format->pb);
+        code = encoder->format->pb->error;
+    }
+    if (code < 0) {
+        *error = LibraryError("cannot finish the video", code);
+        return false;
+    }
+    return true;
+}
+
+bool EncodeAll(const VideoSettings& settings, const PictureSequence& pictures, int32_t rate,
+               FileCursor* cursor, std::string* error) {
+    VideoEncoder encoder;
+    bool written = OpenEncoder(&encoder, settings, pictures, rate, cursor, error);
+    for (int32_t index = 0; written && index < pictures.count; ++index) {
+        written = AddPicture(&encoder, pictures, index, error);
+        if (written && pictures.progress) {
+            pictures.progress(index + 1, pictures.count);
+        }
+    }
+    written = written && FinishVideo(&encoder, error);
+    FreeEncoder(&encoder);
+    return written;
+}
+
+} // namespace
+
+bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
+                int32_t framesPerSecond, std::string* error) {
+    if (pictures.count < 1 || pictures.width < 1 || pictures.height < 1 || framesPerSecond < 1) {
+        *error = "a video needs at least one picture and a frame rate";
+        return false;
+    }
+    LibraryMessagesKept messages;
+    AtomicFile file;
+    if (!AtomicFileCreate(path, &file, error)) {
+        return false;
+    }
+    std::string fileFailure;
+    FileCursor cursor{file.descriptor, 0, &fileFailure};
+    bool encoded = EncodeAll(SettingsOf(format), pictures, framesPerSecond, &cursor, error);
+    // A failed call is the cause of whatever the libraries made of it; and the MP4 muxer takes a
+    // failed read while it moves the index to the front for the end of the file.
+    if (!encoded || !fileFailure.empty()) {
+        if (!fileFailure.empty()) {
+            *error = fileFailure + " ('" + file.temporary + "')";
+        }
+        *error += " ('" + file.target + "' is left as it was)";
+        if (!AtomicFileAbandon(&file)) {
+            *error += "; the temporary file '" + file.temporary + "' is left behind";
+        }
+        return false;
+    }
+    return AtomicFileCommit(&file, error);
+}
