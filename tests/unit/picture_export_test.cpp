@@ -152,7 +152,7 @@ TEST_F(PictureCommandTest, VideosShowEveryFrameAsTwoByTwoBlocksAtTheRateAsked) {
         ASSERT_EQ(Run({test.option, path, animation, "--fps", test.rate}), 0) << errors;
         DecodedVideo video = DecodeVideo(path);
         EXPECT_EQ(video.codec + " " + video.pixelFormat, test.codec + " yuv420p");
-        EXPECT_EQ(std::pair(video.width, video.height), std::pair(1600, 1200)) << test.name;
+        ASSERT_EQ(std::pair(video.width, video.height), std::pair(1600, 1200)) << test.name;
         EXPECT_DOUBLE_EQ(av_q2d(video.frameRate), std::stoi(test.rate)) << test.name;
         ASSERT_EQ(video.frames.size(), 3u) << test.name;
         for (int32_t frame = 0; frame < 3; ++frame) {
