@@ -153,6 +153,8 @@ TEST_F(AtomicFileTest, FolderRefusingNewFilesIsWrittenInPlaceWhereThatCanWork) {
         {EACCES, true, "write", false}, {EACCES, true, "sync", false},
     };
     std::string payload(200000, 'n'); // more than one chunk of the copy
+    FileSystem().open = RefuseNewFiles;
+    FileSystem().write = WriteThenFail;
     for (const auto& each : cases) {
         std::filesystem::remove(target);
         if (each.targetExists) {
@@ -161,9 +163,6 @@ TEST_F(AtomicFileTest, FolderRefusingNewFilesIsWrittenInPlaceWhereThatCanWork) {
         refusal = each.refusal;
         failing = each.failing;
         writesLeft = failing == "write" ? 2 : 99; // the bytes held in memory take the first
-        FileSystem() = realCalls;
-        FileSystem().open = RefuseNewFiles;
-        FileSystem().write = WriteThenFail;
         FileSystem().sync = failing == "sync" ? FailSync : realCalls.sync;
         std::string error;
         bool saved = AtomicFileReplaceWith(target.c_str(), payload.data(), payload.size(), &error);

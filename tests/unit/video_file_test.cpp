@@ -43,10 +43,9 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
     FileSystemCalls calls = FileSystem();
     for (const auto& test : cases) {
         std::ofstream(path) << "the old file";
-        const std::string& failing = test.failing;
-        FileSystem().write = failing == "write" ? FailWrite : calls.write;
-        FileSystem().read = failing == "read" ? FailRead : calls.read;
-        FileSystem().sync = failing == "sync" ? FailSync : calls.sync;
+        FileSystem().write = test.failing == "write" ? FailWrite : calls.write;
+        FileSystem().read = test.failing == "read" ? FailRead : calls.read;
+        FileSystem().sync = test.failing == "sync" ? FailSync : calls.sync;
         std::string error;
         EXPECT_FALSE(WriteVideo(path.c_str(), test.format, SmallPictures(&pixels), 25, &error));
         FileSystem() = calls;
