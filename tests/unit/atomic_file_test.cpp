@@ -124,13 +124,13 @@ TEST_F(AtomicFileTest, TargetsThatCannotBeReplacedFailWithAMessageAndLeaveNothin
     }
 }
 
-// A folder that takes no new file: creating one fails with `refusal`; the target's own open fails
-// too when `targetRefused` is set. Writes fail with a full disk after the first `writesLeft`.
+// A folder that takes no new file: creating one fails with errno `refusal`. With `failing` set,
+// opening the target fails too ("open"), a write after the first two ("write") or a flush ("sync").
 int refusal;
-bool targetRefused;
+std::string failing;
 int writesLeft;
 int RefuseNewFiles(const char* name, int flags, int mode) {
-    if ((flags & O_CREAT) != 0 || (targetRefused && (flags & O_TRUNC) != 0)) {
+    if ((flags & O_CREAT) != 0 || (failing == "open" && (flags & O_TRUNC) != 0)) {
         errno = refusal;
         return -1;
     }
@@ -141,70 +141,58 @@ long WriteThenFail(int descriptor, const void* bytes, unsigned long count) {
 }
 
 TEST_F(AtomicFileTest, FolderRefusingNewFilesIsWrittenInPlaceWhereThatCanWork) {
-    struct Case {
-        const char* what;
+    const struct {
         int refusal;
-        bool targetExists, targetRefused;
-        int writes;       // that succeed; the held bytes take one, the copy the rest
-        int (*sync)(int); // null: the system's own
+        bool targetExists;
+        std::string failing;
         bool saved;
     } cases[] = {
-        {"no permission in the folder", EACCES, true, false, 99, nullptr, true},
-        {"the folder forbids new files", EPERM, true, false, 99, nullptr, true},
-        {"read-only file system", EROFS, true, false, 99, nullptr, false},
-        {"disk full", ENOSPC, true, false, 99, nullptr, false},
-        {"no target to write in place", EACCES, false, false, 99, nullptr, false},
-        {"the target cannot be opened", EACCES, true, true, 99, nullptr, false},
-        {"writing the target fails", EACCES, true, false, 2, nullptr, false},
-        {"flushing the target fails", EACCES, true, false, 99, FailSync, false},
+        {EACCES, true, "", true},       {EPERM, true, "", true},
+        {EROFS, true, "", false},       {ENOSPC, true, "", false},
+        {EACCES, false, "", false},     {EACCES, true, "open", false},
+        {EACCES, true, "write", false}, {EACCES, true, "sync", false},
     };
     std::string payload(200000, 'n'); // more than one chunk of the copy
-    for (const Case& each : cases) {
+    FileSystem().open = RefuseNewFiles;
+    FileSystem().write = WriteThenFail;
+    for (const auto& each : cases) {
         std::filesystem::remove(target);
         if (each.targetExists) {
             WriteOld("old bytes");
         }
         refusal = each.refusal;
-        targetRefused = each.targetRefused;
-        writesLeft = each.writes;
-        FileSystem() = realCalls;
-        FileSystem().open = RefuseNewFiles;
-        FileSystem().write = WriteThenFail;
-        FileSystem().sync = each.sync != nullptr ? each.sync : realCalls.sync;
+        failing = each.failing;
+        writesLeft = failing == "write" ? 2 : 99; // the bytes held in memory take the first
+        FileSystem().sync = failing == "sync" ? FailSync : realCalls.sync;
         std::string error;
         bool saved = AtomicFileReplaceWith(target.c_str(), payload.data(), payload.size(), &error);
-        EXPECT_EQ(saved, each.saved) << each.what << ": " << error;
-        EXPECT_TRUE(saved || error.find(target) != std::string::npos) << error;
-        if (saved || each.targetRefused || !each.targetExists) {
-            EXPECT_EQ(Contents(), saved ? payload : each.targetExists ? "old bytes" : "");
+        std::string what = std::to_string(refusal) + " " + failing + ": " + error;
+        EXPECT_EQ(saved, each.saved) << what;
+        EXPECT_TRUE(saved || error.find(target) != std::string::npos) << what;
+        if (saved || failing == "open" || !each.targetExists) {
+            EXPECT_EQ(Contents(), saved ? payload : each.targetExists ? "old bytes" : "") << what;
         }
-        EXPECT_EQ(FolderEntries(folder).size(), each.targetExists ? 1u : 0u) << each.what;
+        EXPECT_EQ(FolderEntries(folder).size(), each.targetExists ? 1u : 0u) << what;
     }
 }
 
-// A real folder the user may not write, holding a file the user may: the save goes in place and
-// the file keeps its owner. Tried by a child that gives up root.
+// A real folder the user may not write, holding a file the user may: a child that gives up root
+// saves it in place, and the file keeps its owner.
 TEST_F(AtomicFileTest, FileInAFolderTheUserMayNotWriteIsSavedInPlaceAndKeepsItsOwner) {
     if (geteuid() != 0) {
         GTEST_SKIP() << "needs root to give a file to someone else";
     }
     WriteOld("old bytes");
-    ASSERT_EQ(chmod(target.c_str(), 0666), 0);
-    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    ASSERT_EQ(chmod(target.c_str(), 0666) | chmod(folder.c_str(), 0755), 0);
+    if (fork() == 0) {
         std::string error;
-        bool other = setgid(65534) == 0 && setuid(65534) == 0;
-        _exit(other ? (AtomicFileReplaceWith(target.c_str(), "new", 3, &error) ? 0 : 1) : 2);
+        _exit(setgid(65534) != 0 || setuid(65534) != 0 ||
+              !AtomicFileReplaceWith(target.c_str(), "new", 3, &error));
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "not saved";
-    EXPECT_EQ(Contents(), "new");
+    int status = -1;
     struct stat after {};
-    ASSERT_EQ(stat(target.c_str(), &after), 0);
-    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_TRUE(wait(&status) > 0 && status == 0 && stat(target.c_str(), &after) == 0) << status;
+    EXPECT_EQ(Contents() + ", owner " + std::to_string(after.st_uid), "new, owner 0");
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"picture.gif"});
 }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,32 +16,22 @@
 
 namespace {
 
-long FailWrite(int, const void*, unsigned long) {
-    errno = ENOSPC;
-    return -1;
-}
-
 // Two small pictures, a lime line moving down on a dark ground.
 PictureSequence SmallPictures(std::vector<uint32_t>* pixels) {
-    PictureSequence pictures;
-    pictures.count = 2;
-    pictures.width = 64;
-    pictures.height = 48;
-    pictures.draw = [pixels](int32_t index) -> const uint32_t* {
+    auto draw = [pixels](int32_t index) -> const uint32_t* {
         pixels->assign(64 * 48, 0x141414);
         std::fill_n(pixels->begin() + (10 + index) * 64, 64, 0xBBFF00);
         return pixels->data();
     };
-    return pictures;
+    return {2, 64, 48, draw, nullptr};
 }
 
 TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
-    struct Case {
+    const struct {
         VideoFormat format;
-        const char* failing;
+        std::string failing;
         std::string message;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {VideoFormat::Mp4, "write", "cannot write: No space left on device"},
         {VideoFormat::WebM, "write", "cannot write: No space left on device"},
         {VideoFormat::Mp4, "read", "cannot read the new video back"},
@@ -52,12 +41,11 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
     std::string path = folder + "/old.video";
     std::vector<uint32_t> pixels;
     FileSystemCalls calls = FileSystem();
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         std::ofstream(path) << "the old file";
-        std::string failing = test.failing;
-        FileSystem().write = failing == "write" ? FailWrite : calls.write;
-        FileSystem().read = failing == "read" ? FailRead : calls.read;
-        FileSystem().sync = failing == "sync" ? FailSync : calls.sync;
+        FileSystem().write = test.failing == "write" ? FailWrite : calls.write;
+        FileSystem().read = test.failing == "read" ? FailRead : calls.read;
+        FileSystem().sync = test.failing == "sync" ? FailSync : calls.sync;
         std::string error;
         EXPECT_FALSE(WriteVideo(path.c_str(), test.format, SmallPictures(&pixels), 25, &error));
         FileSystem() = calls;

@@ -44,50 +44,47 @@ struct VideoDecoding {
                                              static_cast<AVPixelFormat>(frame->format),
                                              frame->width, frame->height, AV_PIX_FMT_0RGB32,
                                              SWS_POINT, nullptr, nullptr, nullptr);
-            std::vector<uint32_t> pixels(static_cast<std::size_t>(frame->width) * frame->height);
+            std::vector<uint32_t>& pixels = decoded->frames.emplace_back(
+                static_cast<std::size_t>(frame->width) * frame->height);
             uint8_t* planes[] = {reinterpret_cast<uint8_t*>(pixels.data())};
             int strides[] = {frame->width * 4};
             sws_scale(converter, frame->data, frame->linesize, 0, frame->height, planes, strides);
-            decoded->frames.push_back(std::move(pixels));
         }
         return code == AVERROR(EAGAIN) || code == AVERROR_EOF;
     }
 };
 
 inline DecodedVideo DecodeVideo(const std::string& path) {
-    DecodedVideo decoded;
     VideoDecoding decoding;
     const AVCodec* found = nullptr;
+    int index = -1;
     if (avformat_open_input(&decoding.format, path.c_str(), nullptr, nullptr) < 0 ||
-        avformat_find_stream_info(decoding.format, nullptr) < 0) {
-        return decoded;
-    }
-    int index = av_find_best_stream(decoding.format, AVMEDIA_TYPE_VIDEO, -1, -1, &found, 0);
-    if (index < 0 || (decoding.codec = avcodec_alloc_context3(found)) == nullptr) {
-        return decoded;
-    }
-    const AVStream* stream = decoding.format->streams[index];
-    if (avcodec_parameters_to_context(decoding.codec, stream->codecpar) < 0 ||
+        avformat_find_stream_info(decoding.format, nullptr) < 0 ||
+        (index = av_find_best_stream(decoding.format, AVMEDIA_TYPE_VIDEO, -1, -1, &found, 0)) < 0 ||
+        (decoding.codec = avcodec_alloc_context3(found)) == nullptr ||
+        avcodec_parameters_to_context(decoding.codec, decoding.format->streams[index]->codecpar) <
+            0 ||
         avcodec_open2(decoding.codec, found, nullptr) < 0) {
-        return decoded;
+        return {};
     }
-    while (av_read_frame(decoding.format, decoding.packet) >= 0) {
+    DecodedVideo decoded;
+    bool decodedAll = true;
+    while (decodedAll && av_read_frame(decoding.format, decoding.packet) >= 0) {
         bool ours = decoding.packet->stream_index == index;
-        bool sent = !ours || avcodec_send_packet(decoding.codec, decoding.packet) >= 0;
+        decodedAll = !ours || (avcodec_send_packet(decoding.codec, decoding.packet) >= 0 &&
+                               decoding.TakeFrames(&decoded));
         av_packet_unref(decoding.packet);
-        if (!sent || (ours && !decoding.TakeFrames(&decoded))) {
-            return DecodedVideo{};
-        }
     }
-    if (avcodec_send_packet(decoding.codec, nullptr) < 0 || !decoding.TakeFrames(&decoded)) {
-        return DecodedVideo{};
+    if (!decodedAll || avcodec_send_packet(decoding.codec, nullptr) < 0 ||
+        !decoding.TakeFrames(&decoded)) {
+        return {};
     }
-    decoded.codec = avcodec_get_name(stream->codecpar->codec_id);
-    const char* pixelFormat =
-        av_get_pix_fmt_name(static_cast<AVPixelFormat>(stream->codecpar->format));
+    const AVCodecParameters* stream = decoding.format->streams[index]->codecpar;
+    const char* pixelFormat = av_get_pix_fmt_name(static_cast<AVPixelFormat>(stream->format));
+    decoded.codec = avcodec_get_name(stream->codec_id);
     decoded.pixelFormat = pixelFormat != nullptr ? pixelFormat : "";
-    decoded.width = stream->codecpar->width;
-    decoded.height = stream->codecpar->height;
-    decoded.frameRate = stream->avg_frame_rate;
+    decoded.width = stream->width;
+    decoded.height = stream->height;
+    decoded.frameRate = decoding.format->streams[index]->avg_frame_rate;
     return decoded;
 }
