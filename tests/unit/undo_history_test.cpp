@@ -80,12 +80,6 @@ void BuildLargest() {
 
 class Undo : public ScriptedSession {
   protected:
-    void TearDown() override {
-        ScriptedSession::TearDown();
-        std::filesystem::remove(path);
-        std::filesystem::remove(Backup());
-    }
-    std::string Backup() const { return path.substr(0, path.size() - 4) + "_autosave.txt"; }
     static void Fresh() {
         MarkAllSlotsEmpty();
         ResetAll();
@@ -102,8 +96,7 @@ class Undo : public ScriptedSession {
     }
     static void CtrlZ() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Z')); }
     static void CtrlY() { Chord(ScanRightCtrl, ScanCodeOfLetter('Y')); }
-    // The key (0 for none) and the buttons go down at (fromX, fromY), the pointer moves to
-    // (toX, toY) in three cycles, and all go up again unless the gesture is to go on.
+    // Key (0 for none) and buttons down at (fromX, fromY), to (toX, toY), up unless it goes on.
     static void Gesture(int32_t key, int32_t buttons, int32_t fromX, int32_t fromY, int32_t toX,
                         int32_t toY, bool goesOn = false) {
         MoveCursor(fromX, fromY);
@@ -118,9 +111,6 @@ class Undo : public ScriptedSession {
             SetButtons(0);
             Cycle();
         }
-    }
-    static void StartDrag(int32_t x, int32_t y, int32_t toX, int32_t toY) {
-        Gesture(0, kLeftButton, x, y, toX, toY, true);
     }
 };
 
@@ -183,14 +173,14 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
 TEST_F(Undo, GestureInterruptedByCtrlZOrByXEndsAsAStepFirst) {
     BuildAnimation();
     Snapshot start = Take();
-    StartDrag(350, 300, 370, 330);
+    Gesture(0, kLeftButton, 350, 300, 370, 330, true);
     CtrlZ(); // with the button still down
     MoveCursor(390, 340);
     Cycle();
     EXPECT_TRUE(Take() == start) << "the drag is over until a new press";
     SetButtons(0);
     Cycle();
-    StartDrag(330, 360, 320, 380);
+    Gesture(0, kLeftButton, 330, 360, 320, 380, true);
     Snapshot beforeX = Take();
     Tap(ScanX);
     SetButtons(0);
@@ -266,7 +256,7 @@ TEST_F(Undo, UndoMakesTheAnimationDifferFromTheSavedOneForThePeriodicBackup) {
     DelayMs(61000);
     Cycle();
     FinishBackup();
-    EXPECT_TRUE(std::filesystem::exists(Backup()));
+    EXPECT_TRUE(std::filesystem::exists(StemOf(path) + "_autosave.txt"));
 }
 
 } // namespace
