@@ -80,12 +80,6 @@ void BuildLargest() {
 
 class Undo : public ScriptedSession {
   protected:
-    void TearDown() override {
-        ScriptedSession::TearDown();
-        std::filesystem::remove(path);
-        std::filesystem::remove(Backup());
-    }
-    std::string Backup() const { return path.substr(0, path.size() - 4) + "_autosave.txt"; }
     static void Fresh() {
         MarkAllSlotsEmpty();
         ResetAll();
@@ -102,8 +96,7 @@ class Undo : public ScriptedSession {
     }
     static void CtrlZ() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Z')); }
     static void CtrlY() { Chord(ScanRightCtrl, ScanCodeOfLetter('Y')); }
-    // The key (0 for none) and the buttons go down at (fromX, fromY), the pointer moves to
-    // (toX, toY) in three cycles, and all go up again unless the gesture is to go on.
+    // Key (0 for none) and buttons down at (fromX, fromY), to (toX, toY), up unless it goes on.
     static void Gesture(int32_t key, int32_t buttons, int32_t fromX, int32_t fromY, int32_t toX,
                         int32_t toY, bool goesOn = false) {
         MoveCursor(fromX, fromY);
@@ -119,39 +112,35 @@ class Undo : public ScriptedSession {
             Cycle();
         }
     }
-    static void StartDrag(int32_t x, int32_t y, int32_t toX, int32_t toY) {
-        Gesture(0, kLeftButton, x, y, toX, toY, true);
-    }
 };
 
 struct StepRow {
     const char* name;
-    void (*buildFile)(); // the animation saved for F8 to load, or null
     void (*build)();
     int32_t key;
     int32_t buttons;
     int32_t fromX, fromY, toX, toY;
-    bool framesComeBack; // else undo shows the frame the step changed
+    bool framesComeBack = false;   // else undo shows the frame the step changed
+    void (*buildFile)() = nullptr; // the animation saved for F8 to load
 };
 
 TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
     const StepRow rows[] = {
-        {"left drag", nullptr, BuildAnimation, 0, kLeftButton, 350, 300, 360, 320, false},
-        {"right-button bone", nullptr, BuildAnimation, 0, kRightButton, 350, 300, 330, 360, false},
-        {"key 1, a stale slot", nullptr, BuildAnimation, ScanKey1, 0, 500, 400, 500, 400, false},
-        {"Tab", nullptr, BuildAnimation, ScanTab, 0, 350, 300, 350, 300, false},
-        {"Delete", nullptr, BuildAnimation, ScanDelete, 0, 300, 300, 300, 300, false},
-        {"X", nullptr, BuildAnimation, ScanX, 0, 400, 400, 400, 400, true},
-        {"W box and collision", nullptr, BuildAnimation, ScanW, 0, 100, 100, 700, 500, false},
-        {"Shift stretch", nullptr, BuildAnimation, ScanLeftShift, kLeftButton, 350, 300, 380, 330,
-         false},
-        {"left Ctrl move", nullptr, BuildAnimation, ScanLeftCtrl, 0, 400, 400, 420, 390, false},
-        {"F7 copy into an empty frame", nullptr, BuildAnimation, ScanF7, 0, 0, 0, 0, 0, false},
-        {"F11", nullptr, BuildAnimation, ScanF11, 0, 0, 0, 0, 0, false},
-        {"I in-betweens", nullptr, BuildPoses, ScanI, 0, 0, 0, 0, 0, false},
-        {"F8 loading the largest", BuildLargest, BuildAnimation, ScanF8, 0, 0, 0, 0, 0, true},
-        {"X on the largest", nullptr, BuildLargest, ScanX, 0, 0, 0, 0, 0, true},
-        {"F8 over the largest", BuildAnimation, BuildLargest, ScanF8, 0, 0, 0, 0, 0, true},
+        {"left drag", BuildAnimation, 0, kLeftButton, 350, 300, 360, 320},
+        {"right-button bone", BuildAnimation, 0, kRightButton, 350, 300, 330, 360},
+        {"key 1, a stale slot", BuildAnimation, ScanKey1, 0, 500, 400, 500, 400},
+        {"Tab", BuildAnimation, ScanTab, 0, 350, 300, 350, 300},
+        {"Delete", BuildAnimation, ScanDelete, 0, 300, 300, 300, 300},
+        {"X", BuildAnimation, ScanX, 0, 400, 400, 400, 400, true},
+        {"W box and collision", BuildAnimation, ScanW, 0, 100, 100, 700, 500},
+        {"Shift stretch", BuildAnimation, ScanLeftShift, kLeftButton, 350, 300, 380, 330},
+        {"left Ctrl move", BuildAnimation, ScanLeftCtrl, 0, 400, 400, 420, 390},
+        {"F7 copy into an empty frame", BuildAnimation, ScanF7, 0, 0, 0, 0, 0},
+        {"F11", BuildAnimation, ScanF11, 0, 0, 0, 0, 0},
+        {"I in-betweens", BuildPoses, ScanI, 0, 0, 0, 0, 0},
+        {"F8 loading the largest", BuildAnimation, ScanF8, 0, 0, 0, 0, 0, true, BuildLargest},
+        {"X on the largest", BuildLargest, ScanX, 0, 0, 0, 0, 0, true},
+        {"F8 over the largest", BuildLargest, ScanF8, 0, 0, 0, 0, 0, true, BuildAnimation},
     };
     HeadlessSetLetterKey('Z', 0x15); // a German keyboard: Z and Y change places
     HeadlessSetLetterKey('Y', 0x2C);
@@ -180,17 +169,22 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
     }
 }
 
-TEST_F(Undo, GestureInterruptedByCtrlZOrByXEndsAsAStepFirst) {
+TEST_F(Undo, GesturesEndAsAStepBeforeCtrlZOrXAndStillOnesRecordNothing) {
     BuildAnimation();
+    Gesture(ScanLeftCtrl, 0, 400, 400, 400, 400);
     Snapshot start = Take();
-    StartDrag(350, 300, 370, 330);
+    Gesture(ScanLeftShift, 0, 400, 400, 400, 400);
+    EXPECT_EQ(UndoStepCount(), 0u) << "Ctrl with a still pointer, Shift without a move";
+    EXPECT_NE(Take().bones, start.bones) << "Shift remeasured the bone a fraction off";
+    start = Take();
+    Gesture(0, kLeftButton, 350, 300, 370, 330, true);
     CtrlZ(); // with the button still down
     MoveCursor(390, 340);
     Cycle();
     EXPECT_TRUE(Take() == start) << "the drag is over until a new press";
     SetButtons(0);
     Cycle();
-    StartDrag(330, 360, 320, 380);
+    Gesture(0, kLeftButton, 330, 360, 320, 380, true);
     Snapshot beforeX = Take();
     Tap(ScanX);
     SetButtons(0);
@@ -199,24 +193,14 @@ TEST_F(Undo, GestureInterruptedByCtrlZOrByXEndsAsAStepFirst) {
         CtrlZ();
     }
     EXPECT_TRUE(Take() == beforeX) << "X's step came after the drag's";
-}
-
-TEST_F(Undo, CtrlWithAStillPointerOrShiftWithoutAMoveRecordsNothingButACtrlMoveDoes) {
-    BuildAnimation();
-    Gesture(ScanLeftCtrl, 0, 400, 400, 400, 400);
-    Snapshot start = Take();
-    Gesture(ScanLeftShift, 0, 400, 400, 400, 400);
-    EXPECT_EQ(UndoStepCount(), 0u);
-    EXPECT_NE(Take().bones, start.bones) << "Shift remeasured the bone a fraction off";
-    Tap(ScanKey1);
-    Snapshot withJoint = Take();
     Hold(ScanLeftCtrl); // a Ctrl move, then Z with Ctrl still down
     Cycle();
     MoveCursor(430, 410);
     Cycle();
+    ASSERT_NE(Take(), beforeX) << "the figure moved";
     Hold(ScanCodeOfLetter('Z'));
     Cycle();
-    EXPECT_TRUE(Take() == withJoint) << "the first Ctrl+Z took back the move alone";
+    EXPECT_TRUE(Take() == beforeX) << "the first Ctrl+Z took back the move alone";
 }
 
 // At frame 1 after two F6, and with the shadow switched on since: undo shows frame 3 again.
@@ -266,7 +250,7 @@ TEST_F(Undo, UndoMakesTheAnimationDifferFromTheSavedOneForThePeriodicBackup) {
     DelayMs(61000);
     Cycle();
     FinishBackup();
-    EXPECT_TRUE(std::filesystem::exists(Backup()));
+    EXPECT_TRUE(std::filesystem::exists(StemOf(path) + "_autosave.txt"));
 }
 
 } // namespace
