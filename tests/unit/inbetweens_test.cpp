@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <tuple>
@@ -111,7 +113,13 @@ const std::vector<Case> kCases = {
 };
 // clang-format on
 
-// A pinned hub with `spokes` spokes of 20 pixels and rim bones between them, turned by `degrees`.
+int32_t Pixel(double coordinate) {
+    return static_cast<int32_t>(std::lround(coordinate));
+}
+
+// A pinned hub with spokes of 20 pixels and rim bones between them, turned by `degrees`; the first
+// spoke lies a little off the axes, so that some spokes' own turns round to either side of a half
+// turn.
 Case Wheel(int32_t spokes, int32_t degrees) {
     Case wheel{std::to_string(spokes) + " spokes turned " + std::to_string(degrees) + " degrees",
                {{0, 400, 300, 400, 300, S}},
@@ -120,11 +128,9 @@ Case Wheel(int32_t spokes, int32_t degrees) {
     for (int32_t spoke = 1; spoke <= spokes; ++spoke) {
         double angle = 2 * kPi * spoke / spokes + 0.1;
         double turned = angle + degrees * kPi / 180.0;
-        wheel.joints.push_back({spoke,
-                                static_cast<int32_t>(std::lround(400 + 20 * std::cos(angle))),
-                                static_cast<int32_t>(std::lround(300 + 20 * std::sin(angle))),
-                                static_cast<int32_t>(std::lround(400 + 20 * std::cos(turned))),
-                                static_cast<int32_t>(std::lround(300 + 20 * std::sin(turned))), N});
+        wheel.joints.push_back(
+            {spoke, Pixel(400 + 20 * std::cos(angle)), Pixel(300 + 20 * std::sin(angle)),
+             Pixel(400 + 20 * std::cos(turned)), Pixel(300 + 20 * std::sin(turned)), N});
         wheel.bones.push_back({2 * spoke - 2, 0, spoke, BoneStandard});
         wheel.bones.push_back({2 * spoke - 1, spoke, spoke % spokes + 1, BoneStabilising});
     }
@@ -154,53 +160,45 @@ Case RandomFigures(std::mt19937& random, int32_t number) {
     auto uniform = [&random](double low, double high) {
         return std::uniform_real_distribution<double>(low, high)(random);
     };
-    auto chance = [&uniform](double p) { return uniform(0, 1) < p; };
+    auto upTo = [&random](size_t count) { return static_cast<int32_t>(random() % count); };
     Case row{"random figures " + std::to_string(number), {}, {}, true};
-    row.last = kFirst + 2 + static_cast<int32_t>(random() % 11);
-    std::vector<double> angle, lastAngle, x, y, lastX, lastY;
-    int32_t figures = 1 + static_cast<int32_t>(random() % 3);
-    for (int32_t figure = 0; figure < figures; ++figure) {
-        int32_t root = static_cast<int32_t>(x.size());
-        int32_t joints = 3 + static_cast<int32_t>(random() % 12);
-        bool still = chance(0.5);
-        angle.push_back(uniform(-kPi, kPi));
-        lastAngle.push_back(angle.back() + uniform(-kPi, kPi));
-        x.push_back(uniform(200, 600));
-        y.push_back(uniform(150, 450));
-        lastX.push_back(still ? x.back() : uniform(200, 600));
-        lastY.push_back(still ? y.back() : uniform(150, 450));
-        for (int32_t joint = root + 1; joint < root + joints; ++joint) {
-            int32_t parent = root + static_cast<int32_t>(random() % (joint - root));
+    row.last = kFirst + 2 + upTo(11);
+    std::vector<std::array<double, 6>> at; // angle, x and y in the first pose, then in the last
+    for (int32_t figures = 1 + upTo(3); figures > 0; --figures) {
+        auto root = static_cast<int32_t>(at.size());
+        int32_t end = root + 3 + upTo(12);
+        double angle = uniform(-kPi, kPi), x = uniform(200, 600), y = uniform(150, 450);
+        bool still = uniform(0, 1) < 0.5;
+        at.push_back({angle, x, y, angle + uniform(-kPi, kPi), still ? x : uniform(200, 600),
+                      still ? y : uniform(150, 450)});
+        for (int32_t joint = root + 1; joint < end; ++joint) {
+            int32_t parent = root + upTo(joint - root);
+            const std::array<double, 6> from = at[parent];
             double bend = uniform(-1.5, 1.5);
-            double turn = chance(0.5) ? uniform(-kPi, kPi) : 0.0;
-            double length = uniform(20, 70);
-            bool free = chance(0.15);
-            double lastLength = free ? length * uniform(0.5, 1.5) : length;
-            angle.push_back(angle[parent] + bend);
-            lastAngle.push_back(lastAngle[parent] + bend + turn);
-            x.push_back(x[parent] + length * std::cos(angle.back()));
-            y.push_back(y[parent] + length * std::sin(angle.back()));
-            lastX.push_back(lastX[parent] + lastLength * std::cos(lastAngle.back()));
-            lastY.push_back(lastY[parent] + lastLength * std::sin(lastAngle.back()));
-            int32_t slot = static_cast<int32_t>(row.bones.size());
+            double turn = uniform(0, 1) < 0.5 ? uniform(-kPi, kPi) : 0.0;
+            bool free = uniform(0, 1) < 0.15;
+            double length = uniform(20, 70),
+                   lastLength = free ? length * uniform(0.5, 1.5) : length;
+            at.push_back({from[0] + bend, from[1] + length * std::cos(from[0] + bend),
+                          from[2] + length * std::sin(from[0] + bend), from[3] + bend + turn,
+                          from[4] + lastLength * std::cos(from[3] + bend + turn),
+                          from[5] + lastLength * std::sin(from[3] + bend + turn)});
+            auto slot = static_cast<int32_t>(row.bones.size());
             row.bones.push_back({slot, parent, joint, free ? BoneFreeLength : BoneStandard});
-            if (parent != root && chance(0.3)) {
+            if (parent != root && uniform(0, 1) < 0.3) { // a triangle with the parent's limb
                 const Link& limb = *std::ranges::find(row.bones, parent, &Link::jointB);
                 row.bones.push_back({slot + 1, joint, limb.jointA, BoneStabilising});
             }
         }
     }
-    for (int32_t joint = 0; joint < static_cast<int32_t>(x.size()); ++joint) {
-        auto pixel = [](double coordinate) {
-            return static_cast<int32_t>(std::lround(coordinate));
-        };
-        row.joints.push_back({joint, pixel(x[joint]), pixel(y[joint]), pixel(lastX[joint]),
-                              pixel(lastY[joint]), chance(0.2) ? S : N});
+    for (int32_t joint = 0; joint < static_cast<int32_t>(at.size()); ++joint) {
+        const std::array<double, 6>& place = at[joint];
+        row.joints.push_back({joint, Pixel(place[1]), Pixel(place[2]), Pixel(place[4]),
+                              Pixel(place[5]), uniform(0, 1) < 0.2 ? S : N});
     }
-    for (int32_t extra = static_cast<int32_t>(random() % 3); extra > 0; --extra) {
-        auto joint = [&] { return static_cast<int32_t>(random() % x.size()); };
-        int32_t slot = static_cast<int32_t>(row.bones.size());
-        row.bones.push_back({slot, joint(), joint(), BoneFreeLength});
+    for (int32_t extra = upTo(3); extra > 0; --extra) {
+        auto slot = static_cast<int32_t>(row.bones.size());
+        row.bones.push_back({slot, upTo(at.size()), upTo(at.size()), BoneFreeLength});
     }
     return row;
 }
@@ -223,28 +221,23 @@ bool IsStill(int32_t slot, int32_t last) {
 // A free-length bone is free to change its length evenly unless its ends stay joined without it,
 // by other bones or through two still joints.
 bool FreeToChangeEvenly(const Case& row, const Link& free) {
-    std::vector<int32_t> reached{free.jointA};
-    auto reach = [&reached](int32_t joint) {
-        if (std::ranges::find(reached, joint) == reached.end()) {
-            reached.push_back(joint);
+    std::vector<int32_t> joinedTo(kSlotCount + 1); // kSlotCount stands for the ground
+    std::iota(joinedTo.begin(), joinedTo.end(), 0);
+    auto group = [&joinedTo](int32_t joint) {
+        while (joinedTo[joint] != joint) {
+            joint = joinedTo[joint];
         }
+        return joint;
     };
-    for (size_t next = 0; next < reached.size(); ++next) {
-        for (const Link& link : row.bones) {
-            if (link.slot != free.slot &&
-                (link.jointA == reached[next] || link.jointB == reached[next])) {
-                reach(link.jointA == reached[next] ? link.jointB : link.jointA);
-            }
-        }
-        if (IsStill(reached[next], row.last)) {
-            for (const PosedJoint& joint : row.joints) {
-                if (IsStill(joint.slot, row.last)) {
-                    reach(joint.slot);
-                }
-            }
-        }
+    for (const Link& link : row.bones) {
+        joinedTo[group(link.jointA)] =
+            link.slot == free.slot ? group(link.jointA) : group(link.jointB);
     }
-    return std::ranges::find(reached, free.jointB) == reached.end();
+    for (const PosedJoint& joint : row.joints) {
+        joinedTo[group(joint.slot)] =
+            IsStill(joint.slot, row.last) ? group(kSlotCount) : group(joint.slot);
+    }
+    return group(free.jointA) != group(free.jointB);
 }
 
 // Rest lengths measured in each pose, the frames between copies of the first.
