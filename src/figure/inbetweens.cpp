@@ -1,11 +1,7 @@
-// The in-betweens of two frames. The joints joined by standard and stabilising bones form groups;
-// each group is walked outwards from a root along a spanning tree of its bones, each tree bone
-// turning and changing its length evenly, and then settled: closed loops and joints that stand
-// still are brought back to the bones' lengths by relaxation passes in double precision. A group
-// with a still joint is rooted there; any other group hangs from a placed joint by a free-length
-// bone, which turns and stretches evenly, or its root moves on a straight line. Free-length bones
-// that close a loop take whatever length the groups' poses give them. Only the finished pose is
-// rounded to pixels.
+// The in-betweens of two frames. Joints joined by standard and stabilising bones form groups, each
+// walked outwards from a root along a spanning tree whose bones turn and change length evenly, then
+// settled by relaxation in double precision where loops or still joints hold it. Free-length bones
+// only hang groups from one another; only the finished pose is rounded to pixels.
 #include "figure/inbetweens.h"
 
 #include <algorithm>
@@ -391,7 +387,8 @@ int32_t CollectPiece(int32_t start, std::array<bool, kSlotCount>& seen,
 
 // The groups of one piece: first each group with a still joint, rooted at its lowest one (or,
 // with none in the piece, the group of the chosen root); then every group reached from a placed
-// one by a free-length bone, which becomes its root's tree bone.
+// one by a free-length bone, which becomes its root's tree bone. So still joints come first, kept
+// lengths next, and a free-length bone between two placed joints takes whatever length they give.
 void PlanPiece(int32_t first, int32_t last, const std::array<int32_t, kSlotCount>& members,
                int32_t count, std::array<bool, kSlotCount>& placed,
                std::array<bool, kSlotCount>& linked) {

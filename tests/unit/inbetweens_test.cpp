@@ -242,7 +242,12 @@ bool FreeToChangeEvenly(const Case& row, const Link& free) {
 
 // Rest lengths measured in each pose, the frames between copies of the first.
 void Pose(const Case& row) {
-    ResetAll();
+    for (int32_t frame = 0; frame <= kFirst + 14; ++frame) { // every frame a row can reach
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            JointAt(frame, slot) = Joint{-1, -1, JointEmpty};
+            BoneAt(frame, slot) = Bone{0.0, -1, -1, BoneStandard};
+        }
+    }
     for (const PosedJoint& joint : row.joints) {
         JointAt(kFirst, joint.slot) = Joint{joint.x, joint.y, joint.state};
         JointAt(row.last, joint.slot) = Joint{joint.lastX, joint.lastY, joint.state};
