@@ -48,7 +48,7 @@ constexpr uint32_t Kinds(std::initializer_list<PictureKind> kinds) {
 }
 
 // The exports an option goes with, and why it does not go with the others. An option without a
-// row goes with every export; every option but an export needs one.
+// row goes with every export; none but the export options goes without an export.
 struct CombinationRule {
     const char* name; // of the option
     uint32_t kinds;
