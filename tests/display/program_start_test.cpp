@@ -24,7 +24,7 @@ struct ProgramRun {
 
 // Runs the program through `env` with the given environment changes and arguments.
 ProgramRun RunProgram(const std::string& environment, const std::string& arguments) {
-    const std::string errorPath = testing::TempDir() + "program_start_errors.txt";
+    const std::string errorPath = ProcessTempPath("program_start_errors.txt");
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
     std::string output = RunCommand("env " + environment + " " + LIMBRADO_EDITOR_PATH + " " +
@@ -38,9 +38,9 @@ ProgramRun RunProgram(const std::string& environment, const std::string& argumen
 }
 
 TEST(ProgramStart, MissingDisplayOrFontIsOneLineOnTheErrorOutputAndExitCodeOne) {
-    const std::string noFonts = testing::TempDir() + "no_fonts.conf";
+    const std::string noFonts = ProcessTempPath("no_fonts.conf");
     std::ofstream(noFonts) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
-    const std::string animation = testing::TempDir() + "program_start.txt";
+    const std::string animation = ProcessTempPath("program_start.txt");
     const std::string noDisplay = "-u DISPLAY -u WAYLAND_DISPLAY";
     struct StartCase {
         std::string environment;
