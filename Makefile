@@ -8,6 +8,8 @@
 # make fuzz  - builds the animation loader's fuzz target with clang++ and runs it FUZZ_SECONDS long
 
 JOBS ?= $(shell nproc)
+# Two more tests than cores run at once: the display tests spend most of their time waiting.
+TEST_JOBS ?= $(shell echo $$(($(JOBS) + 2)))
 RELEASE := build/release
 SANITIZE := build/sanitize
 FUZZ := build/fuzz
@@ -45,12 +47,12 @@ test: setup format-check test-release test-sanitize fuzz
 
 # Each test build is configured anew, so that warnings are errors there and the benchmarks stay out
 # whatever the cache says. The builds run one after the other, each on every core; their tests run
-# side by side (the display tests mostly wait for their Xvfb).
+# side by side.
 test-release:
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIMBRADO_WERROR=ON \
 		-DLIMBRADO_BENCHMARKS=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
-	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(RELEASE) --output-on-failure -j $(TEST_JOBS)
 
 # Leaks are reported, except the one-time allocations of the system libraries named in the
 # suppressions file; matching those needs full allocation stacks (fast_unwind_on_malloc=0).
@@ -62,7 +64,7 @@ test-sanitize:
 	ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0:abort_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/leak_suppressions.txt:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+		ctest --test-dir $(SANITIZE) --output-on-failure -j $(TEST_JOBS)
 
 format-check:
 	@files=$$(git ls-files '*.cpp' '*.h'); \

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,7 +54,6 @@ void BuildWalk(int32_t lastFrame) {
 }
 
 void ExpectPlaybackPicture(const std::vector<uint32_t>& pixels, int32_t frame) {
-    ASSERT_EQ(pixels.size(), 800u * 600u) << "frame " << frame;
     auto at = [&pixels](int32_t x, int32_t y) { return pixels[y * 800 + x]; };
     int32_t x = WalkX(frame);
     EXPECT_EQ(at(x + 150, 100), kLime) << "standard bone, frame " << frame;
@@ -115,16 +113,25 @@ class PictureCommandTest : public testing::Test {
         return code;
     }
 
-    // The GIF of the animation shows the same pictures as the PNGs in `frames`, looped.
-    void ExpectGifOfThePngs(const std::string& frames, int32_t lastFrame) {
-        std::string gifPath = folder + "/walk.gif";
+    std::string folder;
+    std::string animation;
+    std::string errors;
+};
+
+TEST_F(PictureCommandTest, SavedAnimationBecomesAGifAndPngsOfFramesZeroToItsLast) {
+    std::string gifPath = folder + "/walk.gif";
+    for (int32_t lastFrame : {2, 0}) {
+        SaveWalk(lastFrame);
+        std::string frames = folder + "/frames" + std::to_string(lastFrame);
         ASSERT_EQ(Run({"--export-gif", gifPath, animation}), 0) << errors;
-        EXPECT_EQ(errors, "");
+        ASSERT_EQ(Run({"--export-png", frames, animation}), 0) << errors;
+        EXPECT_EQ(errors, ""); // no progress bar when stderr is no terminal
         DecodedGif gif = DecodeGif(gifPath);
         EXPECT_EQ(gif.width, 800);
         EXPECT_EQ(gif.height, 600);
         EXPECT_EQ(gif.loopCount, 0);
         ASSERT_EQ(gif.frames.size(), static_cast<std::size_t>(lastFrame + 1));
+        EXPECT_EQ(FolderEntries(frames).size(), gif.frames.size());
         for (int32_t frame = 0; frame <= lastFrame; ++frame) {
             ExpectPlaybackPicture(gif.frames[frame], frame);
             EXPECT_EQ(gif.delays[frame], 4);
@@ -133,29 +140,11 @@ class PictureCommandTest : public testing::Test {
             EXPECT_EQ(png.pixels, gif.frames[frame]) << frame;
         }
     }
-
-    std::string folder;
-    std::string animation;
-    std::string errors;
-};
-
-// Up to all the 501 frames a file holds; the GIF of those is left out, as decoding it again would
-// take a gigabyte.
-TEST_F(PictureCommandTest, SavedAnimationBecomesAGifAndPngsOfFramesZeroToItsLast) {
-    const std::pair<int32_t, bool> cases[] = {{2, true}, {0, true}, {500, false}};
-    for (auto [lastFrame, withGif] : cases) {
-        SaveWalk(lastFrame);
-        std::string frames = folder + "/frames" + std::to_string(lastFrame);
-        ASSERT_EQ(Run({"--export-png", frames, animation}), 0) << errors;
-        EXPECT_EQ(errors, ""); // no progress bar when stderr is no terminal
-        ASSERT_EQ(FolderEntries(frames).size(), static_cast<std::size_t>(lastFrame + 1));
-        char lastName[32];
-        std::snprintf(lastName, sizeof lastName, "/frame_%03d.png", lastFrame);
-        ExpectPlaybackPicture(DecodePng(frames + lastName).pixels, lastFrame);
-        if (withGif) {
-            ExpectGifOfThePngs(frames, lastFrame);
-        }
-    }
+    // All the 501 frames a file holds: the GIF's frames are counted, not decoded (that would take
+    // half a gigabyte), and no PNGs are written (501 of them take seconds).
+    SaveWalk(500);
+    ASSERT_EQ(Run({"--export-gif", gifPath, animation}), 0) << errors;
+    EXPECT_EQ(CountGifFrames(gifPath), 501);
 }
 
 TEST_F(PictureCommandTest, VideosShowEveryFrameAsTwoByTwoBlocksAtTheRateAsked) {
