@@ -6,6 +6,7 @@
 # make bench - builds the benchmarks, the pacing probe and the tools, and runs the benchmarks
 # make package - builds the Debian package limbrado_VERSION_amd64.deb in the top folder
 # make fuzz  - builds the animation loader's fuzz target with clang++ and runs it FUZZ_SECONDS long
+#              on every core
 
 JOBS ?= $(shell nproc)
 # Two more tests than cores run at once: the display tests spend most of their time waiting.
@@ -13,7 +14,7 @@ TEST_JOBS ?= $(shell echo $$(($(JOBS) + 2)))
 RELEASE := build/release
 SANITIZE := build/sanitize
 FUZZ := build/fuzz
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 30
 
 .PHONY: setup run package test test-release test-sanitize format-check format bench fuzz
 
@@ -85,5 +86,5 @@ fuzz: setup $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j $(JOBS) --target load_animation_fuzz make_seeds
 	rm -rf $(FUZZ)/seeds && mkdir -p $(FUZZ)/seeds $(FUZZ)/corpus
 	$(FUZZ)/make_seeds $(FUZZ)/seeds
-	$(FUZZ)/load_animation_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	$(FUZZ)/load_animation_fuzz -fork=$(JOBS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		$(FUZZ)/corpus $(FUZZ)/seeds
