@@ -41,7 +41,15 @@ class ScriptedSession : public testing::Test {
     }
     static std::string StemOf(const std::string& name) { return name.substr(0, name.size() - 4); }
 
-    static bool Cycle() { return RunEditorCycle(); }
+    // When set, called after every cycle: a test that follows each state the session goes through.
+    static inline void (*afterCycle)() = nullptr;
+    static bool Cycle() {
+        bool goesOn = RunEditorCycle();
+        if (afterCycle != nullptr) {
+            afterCycle();
+        }
+        return goesOn;
+    }
     static void Cycles(int count) {
         for (int cycle = 0; cycle < count; ++cycle) {
             Cycle();
