@@ -99,6 +99,7 @@ bool RunEditorCycle() {
     HandleCommandKeys();
     HandleUndoKeys();
     MoveDraggedJointToCursor();
+    UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
         SolveBones();
     }
