@@ -24,6 +24,7 @@ constexpr double kSettledError = 0.05;
 // A settling stuck in a straight line (a chain pushed together between two held joints) is bent
 // sideways by this share of each bone's length, so that it can fold to one side.
 constexpr double kSidewaysBend = 0.05;
+constexpr double kNoGain = 0.99;
 constexpr double kLowestCoordinate = std::numeric_limits<int32_t>::min();
 constexpr double kHighestCoordinate = std::numeric_limits<int32_t>::max();
 
@@ -491,16 +492,26 @@ void BendSideways(const Group& group, double t, std::array<Point, kSlotCount>& a
     }
 }
 
+// Settling rounds: after a round that ends unsettled, the group is bent sideways for the next;
+// once a round gains nothing (a chain pulled apart between held joints has no better pose), the
+// settling stops there.
 void SettleGroup(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+    double unsettled = std::numeric_limits<double>::infinity();
     for (int32_t round = 0; round < kSettlingRounds; ++round) {
         if (round > 0) {
             BendSideways(group, t, at);
         }
+        double worst = unsettled;
         for (int32_t pass = 0; pass < kSettlingPassesPerRound; ++pass) {
-            if (SettlingPass(group, t, at) < kSettledError) {
+            worst = SettlingPass(group, t, at);
+            if (worst < kSettledError) {
                 return;
             }
         }
+        if (worst > kNoGain * unsettled) {
+            return;
+        }
+        unsettled = worst;
     }
 }
 
