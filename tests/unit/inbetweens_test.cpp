@@ -1,8 +1,6 @@
 // The in-betweens over a table of figures and pose pairs, and over random ones. Every frame between
-// the two poses is checked for what the user relies on: still joints staying put, kept bones
-// keeping their evenly changing lengths, free-length bones changing theirs evenly wherever the
-// kept bones and still joints leave them free to, limbs turning the short way on their arcs, even
-// timing, and every other frame, the two poses included, staying exactly as it was.
+// the two poses is checked for what the user relies on: still joints put, bones at their lengths,
+// limbs on their arcs, even timing, and every other frame, the poses included, exactly as it was.
 #include "figure/inbetweens.h"
 
 #include <gtest/gtest.h>
@@ -242,12 +240,9 @@ bool FreeToChangeEvenly(const Case& row, const Link& free) {
 
 // Rest lengths measured in each pose, the frames between copies of the first.
 void Pose(const Case& row) {
-    for (int32_t frame = 0; frame <= kFirst + 14; ++frame) { // every frame a row can reach
-        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            JointAt(frame, slot) = Joint{-1, -1, JointEmpty};
-            BoneAt(frame, slot) = Bone{0.0, -1, -1, BoneStandard};
-        }
-    }
+    int32_t slots = (kFirst + 15) * kSlotCount; // every frame a row can reach
+    std::fill_n(&JointAt(0, 0), slots, Joint{-1, -1, JointEmpty});
+    std::fill_n(&BoneAt(0, 0), slots, Bone{0.0, -1, -1, BoneStandard});
     for (const PosedJoint& joint : row.joints) {
         JointAt(kFirst, joint.slot) = Joint{joint.x, joint.y, joint.state};
         JointAt(row.last, joint.slot) = Joint{joint.lastX, joint.lastY, joint.state};
@@ -265,10 +260,9 @@ void Pose(const Case& row) {
         editor.currentFrame = frame;
         CopyPreviousFrame();
     }
-    for (int32_t frame : {kFirst - 1, row.last + 1}) {
+    for (int32_t frame : {kFirst - 1, row.last + 1}) { // frames outside the run
         editor.currentFrame = frame;
-        AddJoint(frame, 2 * frame,
-                 JointStatic); // frames outside the run that must stay as they are
+        AddJoint(frame, 2 * frame, JointStatic);
     }
 }
 
