@@ -243,6 +243,9 @@ void Pose(const Case& row) {
     int32_t slots = (kFirst + 15) * kSlotCount; // every frame a row can reach
     std::fill_n(&JointAt(0, 0), slots, Joint{-1, -1, JointEmpty});
     std::fill_n(&BoneAt(0, 0), slots, Bone{0.0, -1, -1, BoneStandard});
+    // The last pose's free slots hold other bytes than the first's, so that any write shows.
+    std::fill_n(&JointAt(row.last, 0), kSlotCount, Joint{-7, -7, JointEmpty});
+    std::fill_n(&BoneAt(row.last, 0), kSlotCount, Bone{7.0, -1, -1, BoneFreeLength});
     for (const PosedJoint& joint : row.joints) {
         JointAt(kFirst, joint.slot) = Joint{joint.x, joint.y, joint.state};
         JointAt(row.last, joint.slot) = Joint{joint.lastX, joint.lastY, joint.state};
