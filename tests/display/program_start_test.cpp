@@ -1,7 +1,8 @@
-// The real program's start as a user meets it: without a display, or without any font, it says
-// in one line on its error output what is missing and ends with exit code 1 within a second;
-// --help and --version print their text and end with exit code 0. Runs under the tests' Xvfb, so
-// "no display" is made by removing DISPLAY and WAYLAND_DISPLAY from the program's environment.
+// The real program's start as a user meets it: without a display, or without any font (the
+// picture command too), it says in one line on its error output what is missing and ends with
+// exit code 1 within a second; --help and --version print their text and end with exit code 0.
+// Runs under the tests' Xvfb, so "no display" is made by removing DISPLAY and WAYLAND_DISPLAY
+// from the program's environment.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -55,6 +56,9 @@ TEST(ProgramStart, MissingDisplayOrFontIsOneLineOnTheErrorOutputAndExitCodeOne) 
         {noDisplay, animation, "limbrado: no display to show the window on"},
         {noDisplay, "", "limbrado: no display to show the file chooser on"},
         {"FONTCONFIG_FILE=" + noFonts, animation, "limbrado: no usable font"},
+        // The picture command starts as the editor does, without a window.
+        {"FONTCONFIG_FILE=" + noFonts, "--export-png " + animation + " /dev/null",
+         "limbrado: no usable font"},
     };
     for (const StartCase& entry : cases) {
         const ProgramRun run = RunProgram(entry.environment, entry.arguments);
@@ -70,7 +74,7 @@ TEST(ProgramStart, MissingDisplayOrFontIsOneLineOnTheErrorOutputAndExitCodeOne) 
 TEST(ProgramStart, HelpAndVersionPrintTheirTextAndExitWithZero) {
     const ProgramRun help = RunProgram("-u DISPLAY", "--help");
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.output.rfind("Usage: limbrado [ANIMATION]\n", 0), 0u) << help.output;
+    EXPECT_EQ(help.output.rfind("Usage: limbrado [--] [ANIMATION]\n", 0), 0u) << help.output;
     EXPECT_EQ(help.errors, "");
 
     const ProgramRun version = RunProgram("-u DISPLAY", "--version");

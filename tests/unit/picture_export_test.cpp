@@ -3,10 +3,13 @@
 // bones, no playback marks), the same in the GIF and the PNGs and, at twice the size, in the MP4
 // and WebM videos; the frame rate; the command line and its failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/command_line.h"
 #include "editor/picture_export.h"
 #include "model/editor_state.h"
 #include "storage/animation_file.h"
@@ -108,7 +112,7 @@ class PictureCommandTest : public testing::Test {
         std::vector<char*> argv = ArgumentVector(arguments);
         HeadlessReset();
         testing::internal::CaptureStderr();
-        int code = RunPictureExport(static_cast<int>(arguments.size()), argv.data());
+        int code = RunProgram(static_cast<int>(arguments.size()), argv.data());
         errors = testing::internal::GetCapturedStderr();
         return code;
     }
@@ -185,7 +189,7 @@ TEST_F(PictureCommandTest, GifShowsEachFrameForTheNearestHundredthsToTheRateAske
         {"1", 100}, {"25", 4}, {"30", 3}, {"40", 3}, {"100", 1}};
     for (const auto& [rate, delay] : cases) {
         std::string gifPath = folder + "/walk" + rate + ".gif";
-        ASSERT_EQ(Run({"--export-gif", "--fps", rate, gifPath, animation}), 0) << errors;
+        ASSERT_EQ(Run({"--fps", rate, "--export-gif", gifPath, animation}), 0) << errors;
         EXPECT_EQ(DecodeGif(gifPath).delays, std::vector<int32_t>(3, delay)) << rate;
     }
 }
@@ -203,18 +207,12 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         {{"--export-gif", folder + "/none/out.gif", animation}, 1, folder + "/none/out.gif"},
         {{"--export-png", animation, animation}, 1, "is not a folder"},
         {{"--export-jpg", gifPath, animation}, 2, "unknown option '--export-jpg'"},
-        {{"--export-gif", gifPath, animation, "--fast"}, 2, "unknown option '--fast'"},
-        {{"--export-gif", gifPath}, 2, "takes two arguments"},
-        {{animation, "--export-png", gifPath}, 2, "must come first"},
+        {{"--export-gif", gifPath}, 2, "takes one animation, not 0"},
+        {{animation, "--fps", "5", "--export-png", gifPath}, 2, "PNGs have no frame rate"},
         {{"--export-mp4", folder + "/none/out.mp4", animation}, 1, folder + "/none/out.mp4"},
         {{"--export-webm", folder, animation}, 1, "is no regular file"},
-        {{"--export-mp4", gifPath, animation, "--fps", "0"}, 2, "from 1 to 100, not '0'"},
-        {{"--export-gif", gifPath, animation, "--fps", "101"}, 2, "from 1 to 100, not '101'"},
-        {{"--export-webm", gifPath, animation, "--fps", "2.5"}, 2, "not '2.5'"},
-        {{"--export-mp4", gifPath, animation, "--fps"}, 2, "--fps takes a whole number"},
-        {{"--export-gif", "--fps", "5", gifPath, animation, "--fps", "5"}, 2, "given twice"},
-        {{"--export-png", gifPath, animation, "--fps", "5"}, 2, "PNGs have no frame rate"},
-        {{"--fps", "5", gifPath, animation}, 2, "the export option must come first"},
+        {{"--fps", "5", "--export-gif", gifPath, animation, "--fps", "5"}, 2, "given twice"},
+        {{"--fps", "5", gifPath, animation}, 2, "it needs an --export- option"},
     };
     for (const Case& test : cases) {
         EXPECT_EQ(Run(test.arguments), test.code) << test.message;
@@ -225,22 +223,31 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
     }
 }
 
-TEST(PictureCommandLineTest, ExportOptionsAnywhereMakeAnExportCommand) {
-    const std::pair<std::vector<std::string>, bool> cases[] = {
-        {{"limbrado"}, false},
-        {{"limbrado", "walk.txt"}, false},
-        {{"limbrado", "--help"}, false},
-        {{"limbrado", "--export-gif", "a.gif", "walk.txt"}, true},
-        {{"limbrado", "--export-bmp"}, true},
-        {{"limbrado", "walk.txt", "--export-png"}, true},
-        {{"limbrado", "walk.txt", "--export-webm"}, true},
-        {{"limbrado", "--fps", "30", "walk.txt"}, true},
-        {{"limbrado", "--fps"}, false}, // an animation file of that name
+// The checks before the load and the folder for the PNGs go through the file layer's calls.
+TEST_F(PictureCommandTest, FileCallsThatFailInTheFileLayerAreReported) {
+    const struct {
+        void (*plant)(FileSystemCalls* calls);
+        std::vector<std::string> arguments;
+        std::string message;
+    } cases[] = {
+        {[](FileSystemCalls* calls) {
+             calls->status = [](int, struct stat*) { return errno = EIO, -1; };
+         },
+         {"--export-gif", folder + "/out.gif", animation},
+         "cannot read '" + animation + "': " + std::strerror(EIO)},
+        {[](FileSystemCalls* calls) {
+             calls->makeFolder = [](const char*, int) { return errno = EACCES, -1; };
+         },
+         {"--export-png", folder + "/frames", animation},
+         "cannot make the folder '" + folder + "/frames': " + std::strerror(EACCES)},
     };
-    for (auto [arguments, expected] : cases) {
-        std::vector<char*> argv = ArgumentVector(arguments);
-        EXPECT_EQ(IsPictureExportCommand(static_cast<int>(arguments.size()), argv.data()), expected)
-            << arguments.back();
+    const FileSystemCalls real = FileSystem();
+    for (const auto& test : cases) {
+        test.plant(&FileSystem());
+        EXPECT_EQ(Run(test.arguments), 1) << test.message;
+        FileSystem() = real;
+        EXPECT_EQ(errors, "limbrado: " + test.message + "\n");
+        EXPECT_EQ(FolderEntries(folder).size(), 1u) << test.message; // only the animation
     }
 }
 
