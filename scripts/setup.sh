@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ clang make pkg-config clang-format
     libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
-    libgif-dev libpng-dev
+    libgif-dev libpng-dev zlib1g-dev libwebp-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base

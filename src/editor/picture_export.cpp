@@ -1,6 +1,7 @@
 // Pictures of the animation: each frame is drawn by the editor's own scene drawing with playback
 // on, read from the surface's back buffer and handed to the encoders of storage/ (picture files,
-// video files), which see only pixels. The command line runs the runtime without a window: the
+// video files, sprite sheets), which see only pixels; the Lottie writer gets each frame's bone
+// segments and head instead. The command line runs the runtime without a window: the
 // surface is an off-screen buffer, so no display is needed.
 #include "editor/picture_export.h"
 
@@ -22,7 +23,10 @@
 #include "runtime/startup.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
+#include "storage/export_file.h"
+#include "storage/lottie_file.h"
 #include "storage/picture_files.h"
+#include "storage/sprite_sheet.h"
 #include "storage/text.h"
 #include "storage/video_file.h"
 
@@ -31,6 +35,9 @@ namespace {
 constexpr int kFolderPermissions = 0777; // less the umask
 constexpr char kOptionStart[] = "--export-";
 constexpr char kRateOption[] = "--fps";
+constexpr char kColumnsOption[] = "--columns";
+constexpr char kTransparentOption[] = "--transparent";
+constexpr int32_t kMostColumns = 10000;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int32_t kProgressWidth = 40;
@@ -39,7 +46,7 @@ bool StartsWith(const char* text, const char* start) {
     return std::strncmp(text, start, std::strlen(start)) == 0;
 }
 
-enum class PictureKind { Gif, Png, Mp4, WebM };
+enum class PictureKind { Gif, Png, Mp4, WebM, Apng, WebP, Sheet, Lottie };
 
 struct ExportOption {
     const char* name;
@@ -52,6 +59,10 @@ constexpr ExportOption kExportOptions[] = {
     {"--export-png", PictureKind::Png, "PNG"},
     {"--export-mp4", PictureKind::Mp4, "MP4"},
     {"--export-webm", PictureKind::WebM, "WebM"},
+    {"--export-apng", PictureKind::Apng, "APNG"},
+    {"--export-webp", PictureKind::WebP, "WebP"},
+    {"--export-sheet", PictureKind::Sheet, "Sheet"},
+    {"--export-lottie", PictureKind::Lottie, "Lottie"},
 };
 
 const ExportOption* FindExportOption(const char* argument) {
@@ -67,22 +78,52 @@ struct PictureCommand {
     const ExportOption* option = nullptr;
     int32_t framesPerSecond = kDefaultFramesPerSecond;
     bool rateGiven = false;
+    int32_t columns = 0; // 0: as many as the sheet needs
+    bool transparent = false;
     const char* output = nullptr;
     const char* animation = nullptr;
 };
 
-// The number after --fps: digits only, 1 to kMostFramesPerSecond.
-bool ReadRate(const char* text, PictureCommand* command, std::string* error) {
+// The number after an option: digits only, 1 to most.
+bool ReadCount(const char* option, const char* text, int32_t most, int32_t* count,
+               std::string* error) {
     std::size_t length = std::strlen(text);
-    bool digits = length > 0 && length <= 3 && std::strspn(text, "0123456789") == length;
-    int32_t rate = digits ? static_cast<int32_t>(std::strtol(text, nullptr, 10)) : 0;
-    if (rate < 1 || rate > kMostFramesPerSecond) {
-        *error = std::string(kRateOption) + " takes a whole number from 1 to " +
-                 std::to_string(kMostFramesPerSecond) + ", not '" + text + "'";
+    bool digits = length > 0 && length <= 5 && std::strspn(text, "0123456789") == length;
+    int32_t value = digits ? static_cast<int32_t>(std::strtol(text, nullptr, 10)) : 0;
+    if (value < 1 || value > most) {
+        *error = std::string(option) + " takes a whole number from 1 to " + std::to_string(most) +
+                 ", not '" + text + "'";
         return false;
     }
-    command->framesPerSecond = rate;
+    *count = value;
+    return true;
+}
+
+bool ReadRate(const char* text, PictureCommand* command, std::string* error) {
     command->rateGiven = true;
+    return ReadCount(kRateOption, text, kMostFramesPerSecond, &command->framesPerSecond, error);
+}
+
+// --columns N and --transparent; false when the argument is neither.
+bool ReadSheetOption(int argc, char** argv, int* index, PictureCommand* command, std::string* error,
+                     bool* failed) {
+    const char* argument = argv[*index];
+    if (std::strcmp(argument, kTransparentOption) == 0) {
+        *failed = command->transparent;
+        *error = std::string(kTransparentOption) + " is given twice";
+        command->transparent = true;
+        return true;
+    }
+    if (std::strcmp(argument, kColumnsOption) != 0) {
+        return false;
+    }
+    if (command->columns != 0) {
+        *error = std::string(kColumnsOption) + " is given twice";
+        *failed = true;
+        return true;
+    }
+    const char* text = *index + 1 < argc ? argv[++*index] : "";
+    *failed = !ReadCount(kColumnsOption, text, kMostColumns, &command->columns, error);
     return true;
 }
 
@@ -94,6 +135,11 @@ bool ReadArguments(int argc, char** argv, PictureCommand* command, std::vector<c
         if (FindExportOption(argument) != nullptr) {
             if (index > 1) {
                 *error = std::string(argument) + " must come first";
+                return false;
+            }
+        } else if (bool failed = false;
+                   ReadSheetOption(argc, argv, &index, command, error, &failed)) {
+            if (failed) {
                 return false;
             }
         } else if (std::strcmp(argument, kRateOption) == 0) {
@@ -127,8 +173,18 @@ bool ParseCommand(int argc, char** argv, PictureCommand* command, std::string* e
         *error = std::string(argv[1]) + " takes two arguments, not " + std::to_string(names.size());
         return false;
     }
-    if (command->rateGiven && command->option->kind == PictureKind::Png) {
+    PictureKind kind = command->option->kind;
+    if (command->rateGiven && kind == PictureKind::Png) {
         *error = std::string(kRateOption) + " is for a GIF or a video; PNGs have no frame rate";
+        return false;
+    }
+    if (command->columns != 0 && kind != PictureKind::Sheet) {
+        *error = std::string(kColumnsOption) + " is for a sprite sheet";
+        return false;
+    }
+    if (command->transparent && kind == PictureKind::Mp4) {
+        *error = std::string(kTransparentOption) +
+                 " does not go with --export-mp4: H.264 has no transparency (--export-webm has)";
         return false;
     }
     command->output = names[0];
@@ -214,8 +270,10 @@ struct ProgressBar {
     }
 };
 
-PictureSequence PlaybackPictures(const PictureProgress& progress) {
+PictureSequence PlaybackPictures(const PictureProgress& progress, bool transparent) {
     PictureSequence pictures;
+    pictures.ground = kScenePixelGround;
+    pictures.transparent = transparent;
     pictures.count = PictureFrameCount();
     pictures.width = SurfaceWidth();
     pictures.height = SurfaceHeight();
@@ -251,6 +309,16 @@ bool MakeFolder(const std::string& folder, std::string* error) {
     return true;
 }
 
+// The animation file's name without its folder and its last extension, for the sheet's tag and
+// the Lottie composition.
+std::string AnimationName() {
+    std::string name = editor.basePath != nullptr ? editor.basePath : "";
+    std::size_t slash = name.rfind('/');
+    name = slash == std::string::npos ? name : name.substr(slash + 1);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 std::string FramePath(const std::string& folder, int32_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%03d.png", static_cast<int>(frame));
@@ -279,23 +347,60 @@ void DrawPlaybackPicture(int32_t frame) {
 }
 
 bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
-                        std::string* error) {
+                        std::string* error, bool transparent) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteGifAnimation(path, PlaybackPictures(progress), GifDelayForRate(framesPerSecond),
-                             error);
+    return WriteGifAnimation(path, PlaybackPictures(progress, transparent),
+                             GifDelayForRate(framesPerSecond), error);
 }
 
 bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
-                          const PictureProgress& progress, std::string* error) {
+                          const PictureProgress& progress, std::string* error, bool transparent) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteVideo(path, format, PlaybackPictures(progress), framesPerSecond, error);
+    return WriteVideo(path, format, PlaybackPictures(progress, transparent), framesPerSecond,
+                      error);
 }
 
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error) {
+bool ExportAnimationSheet(const char* path, int32_t framesPerSecond, int32_t columns,
+                          bool transparent, const PictureProgress& progress, std::string* error) {
+    if (!SurfaceReady(error)) {
+        return false;
+    }
+    SheetSettings settings;
+    settings.columns = columns;
+    settings.framesPerSecond = framesPerSecond;
+    settings.app = "limbrado";
+    settings.version = LIMBRADO_VERSION;
+    settings.tag = AnimationName();
+    return WriteSpriteSheet(path, PlaybackPictures(progress, transparent), settings, error);
+}
+
+bool ExportAnimationLottie(const char* path, int32_t framesPerSecond, bool transparent,
+                           std::string* error) {
+    std::vector<VectorFrame> frames(static_cast<std::size_t>(PictureFrameCount()));
+    for (std::size_t frame = 0; frame < frames.size(); ++frame) {
+        auto index = static_cast<int32_t>(frame);
+        frames[frame].bones = FrameSegments(index, true);
+        frames[frame].head = editor.headOn == 1;
+        frames[frame].headX = JointAt(index, 0).x;
+        frames[frame].headY = JointAt(index, 0).y;
+    }
+    VectorStyle style;
+    style.width = editor.windowWidth;
+    style.height = editor.windowHeight;
+    style.ground = kScenePixelGround;
+    style.transparent = transparent;
+    style.boneColour = kScenePixelBone;
+    style.headColour = kScenePixelHead;
+    style.headRadius = kSceneHeadRadius;
+    return WriteLottieAnimation(path, frames, style, framesPerSecond, AnimationName(), error);
+}
+
+bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error,
+                         bool transparent) {
     if (!SurfaceReady(error) || !MakeFolder(folder, error)) {
         return false;
     }
@@ -303,7 +408,8 @@ bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, st
     for (int32_t frame = 0; frame < count; ++frame) {
         DrawPlaybackPicture(frame);
         if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
-                             SurfaceHeight(), error)) {
+                             SurfaceHeight(), error,
+                             transparent ? TransparentColour(kScenePixelGround) : std::nullopt)) {
             return false;
         }
         if (progress) {
@@ -324,29 +430,47 @@ bool IsPictureExportCommand(int argc, char** argv) {
 }
 
 const char* PictureExportUsage() {
-    return "  --export-gif OUT.gif ANIM.txt    write the animation as a looping GIF, "
+    return "  --export-gif OUT.gif ANIM.txt      write the animation as a looping GIF, "
            "without a window\n"
-           "  --export-png DIR ANIM.txt        write its frames as DIR/frame_000.png onwards\n"
-           "  --export-mp4 OUT.mp4 ANIM.txt    write it as an H.264 video, 1600 x 1200\n"
-           "  --export-webm OUT.webm ANIM.txt  write it as a VP9 video, 1600 x 1200\n"
-           "  --fps N                          frames a second of the GIF or video, 1 to 100 "
-           "(25)\n";
+           "  --export-png DIR ANIM.txt          write its frames as DIR/frame_000.png onwards\n"
+           "  --export-mp4 OUT.mp4 ANIM.txt      write it as an H.264 video, 1600 x 1200\n"
+           "  --export-webm OUT.webm ANIM.txt    write it as a VP9 video, 1600 x 1200\n"
+           "  --export-apng OUT.png ANIM.txt     write it as a looping, lossless APNG\n"
+           "  --export-webp OUT.webp ANIM.txt    write it as a looping, lossless animated WebP\n"
+           "  --export-sheet OUT.png ANIM.txt    write every frame into one sprite sheet, with\n"
+           "                                     the atlas OUT.json beside it\n"
+           "  --export-lottie OUT.json ANIM.txt  write it as a Lottie vector animation\n"
+           "  --fps N                            frames a second, 1 to 100 (25)\n"
+           "  --columns N                        cells a row of the sprite sheet\n"
+           "  --transparent                      a see-through ground (not with --export-mp4)\n";
 }
 
 namespace {
 
 bool Export(const PictureCommand& command, const PictureProgress& progress, std::string* error) {
+    const int32_t rate = command.framesPerSecond;
+    const bool transparent = command.transparent;
     switch (command.option->kind) {
     case PictureKind::Gif:
-        return ExportAnimationGif(command.output, command.framesPerSecond, progress, error);
+        return ExportAnimationGif(command.output, rate, progress, error, transparent);
     case PictureKind::Png:
-        return ExportAnimationPngs(command.output, progress, error);
+        return ExportAnimationPngs(command.output, progress, error, transparent);
     case PictureKind::Mp4:
-        return ExportAnimationVideo(command.output, VideoFormat::Mp4, command.framesPerSecond,
-                                    progress, error);
+        return ExportAnimationVideo(command.output, VideoFormat::Mp4, rate, progress, error);
     case PictureKind::WebM:
-        return ExportAnimationVideo(command.output, VideoFormat::WebM, command.framesPerSecond,
-                                    progress, error);
+        return ExportAnimationVideo(command.output, VideoFormat::WebM, rate, progress, error,
+                                    transparent);
+    case PictureKind::Apng:
+        return ExportAnimationVideo(command.output, VideoFormat::Apng, rate, progress, error,
+                                    transparent);
+    case PictureKind::WebP:
+        return ExportAnimationVideo(command.output, VideoFormat::WebP, rate, progress, error,
+                                    transparent);
+    case PictureKind::Sheet:
+        return ExportAnimationSheet(command.output, rate, command.columns, transparent, progress,
+                                    error);
+    case PictureKind::Lottie:
+        return ExportAnimationLottie(command.output, rate, transparent, error);
     }
     return false;
 }

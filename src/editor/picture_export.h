@@ -1,7 +1,8 @@
 // The animation as pictures: frames 0 to playbackEnd drawn as playback shows them (bones and head,
 // no joints, no playback marks) and handed to the encoders of storage/ as one looping GIF,
-// numbered PNGs, an MP4 or a WebM; and the command line that asks for them, which runs without a
-// window or a display.
+// numbered PNGs, an MP4, a WebM, an APNG, an animated WebP or a sprite sheet with its atlas, or
+// given as line segments to the Lottie writer; and the command line that asks for them, which runs
+// without a window or a display. With `transparent`, the scene's ground becomes see-through.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +32,18 @@ int32_t PictureFrameCount();
 void DrawPlaybackPicture(int32_t frame);
 using PictureProgress = std::function<void(int32_t done, int32_t total)>;
 bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
-                        std::string* error);
+                        std::string* error, bool transparent = false);
 // folder/frame_000.png onwards; the folder is made when it does not exist.
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error);
+bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error,
+                         bool transparent = false);
+// The MP4, the WebM, the APNG and the animated WebP.
 bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
-                          const PictureProgress& progress, std::string* error);
+                          const PictureProgress& progress, std::string* error,
+                          bool transparent = false);
+// path and its atlas beside it (see AtlasPathFor); columns 0: the smallest N whose N x N
+// cells hold every frame.
+bool ExportAnimationSheet(const char* path, int32_t framesPerSecond, int32_t columns,
+                          bool transparent, const PictureProgress& progress, std::string* error);
+// Needs no surface: the bones and the head come from the grids.
+bool ExportAnimationLottie(const char* path, int32_t framesPerSecond, bool transparent,
+                           std::string* error);

@@ -15,10 +15,13 @@
 
 namespace {
 
-constexpr int32_t kHeadRadius = 28;
 constexpr int32_t kJointRadius = 4;
 constexpr int32_t kLabelOffset = 20; // labels stand this far left of and above their anchor
 constexpr int32_t kHeadSlot = 0;
+
+int32_t ColourOf(uint32_t pixel) {
+    return PackColour((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
 
 // A bone is drawn only when both ends name slots of the grid; a damaged file can name others.
 bool IsDrawable(const Bone& bone) {
@@ -51,7 +54,7 @@ void DrawShadow() {
     }
     if (editor.headOn == 1) {
         const Joint& head = JointAt(previous, kHeadSlot);
-        DrawCircle(head.x, head.y, kHeadRadius, PackColour(40, 40, 40));
+        DrawCircle(head.x, head.y, kSceneHeadRadius, PackColour(40, 40, 40));
     }
     int32_t colour = PackColour(80, 80, 80);
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
@@ -67,13 +70,13 @@ void DrawHead() {
         return;
     }
     const Joint& head = JointAt(editor.currentFrame, kHeadSlot);
-    DrawCircle(head.x, head.y, kHeadRadius, PackColour(80, 80, 80));
+    DrawCircle(head.x, head.y, kSceneHeadRadius, ColourOf(kScenePixelHead));
 }
 
 // The colour of a bone of the given kind, or false when that kind is not drawn in this mode.
 bool BoneColour(int8_t kind, int32_t* colour) {
     if (editor.playing != 0) {
-        *colour = PackColour(187, 255, 0);
+        *colour = ColourOf(kScenePixelBone);
         return kind == BoneStandard || kind == BoneFreeLength;
     }
     switch (kind) {
@@ -172,7 +175,7 @@ void DrawCurrentFrame() {
 } // namespace
 
 void DrawScene() {
-    SurfaceClear(PackColour(20, 20, 20));
+    SurfaceClear(ColourOf(kScenePixelGround));
     if (DrawingBegin(SurfaceDrawTarget()) == 0) {
         return;
     }
