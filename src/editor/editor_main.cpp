@@ -12,6 +12,7 @@
 #include "editor/startup_problem.h"
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
+#include "editor/video_export_key.h"
 #include "figure/bone_solver.h"
 #include "figure/help_overlay.h"
 #include "figure/scene.h"
@@ -109,6 +110,7 @@ bool RunEditorCycle() {
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
     HandleUndoKeys();
+    HandleVideoExportKey();
     MoveDraggedJointToCursor();
     if (editor.solverSuspended == 0) {
         SolveBones();

@@ -270,18 +270,29 @@ struct ProgressBar {
     }
 };
 
-PictureSequence PlaybackPictures(const PictureProgress& progress, bool transparent) {
+int32_t FrameCountOf(const PictureRequest& request) {
+    return request.frameCount > 0 ? request.frameCount : PictureFrameCount();
+}
+
+bool Cancelled(const PictureRequest& request) {
+    return request.cancelled && request.cancelled();
+}
+
+PictureSequence PlaybackPictures(const PictureRequest& request) {
     PictureSequence pictures;
     pictures.ground = kScenePixelGround;
-    pictures.transparent = transparent;
-    pictures.count = PictureFrameCount();
+    pictures.transparent = request.transparent;
+    pictures.count = FrameCountOf(request);
     pictures.width = SurfaceWidth();
     pictures.height = SurfaceHeight();
-    pictures.draw = [](int32_t index) -> const uint32_t* {
+    pictures.draw = [&request](int32_t index) -> const uint32_t* {
+        if (Cancelled(request)) {
+            return nullptr;
+        }
         DrawPlaybackPicture(index);
         return SurfacePixels();
     };
-    pictures.progress = progress;
+    pictures.progress = request.progress;
     return pictures;
 }
 
@@ -346,41 +357,38 @@ void DrawPlaybackPicture(int32_t frame) {
     editor.drawingBox = saved.drawingBox;
 }
 
-bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
-                        std::string* error, bool transparent) {
+bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteGifAnimation(path, PlaybackPictures(progress, transparent),
-                             GifDelayForRate(framesPerSecond), error);
+    return WriteGifAnimation(path, PlaybackPictures(request),
+                             GifDelayForRate(request.framesPerSecond), error);
 }
 
-bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
-                          const PictureProgress& progress, std::string* error, bool transparent) {
+bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
+                          std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteVideo(path, format, PlaybackPictures(progress, transparent), framesPerSecond,
-                      error);
+    return WriteVideo(path, format, PlaybackPictures(request), request.framesPerSecond, error);
 }
 
-bool ExportAnimationSheet(const char* path, int32_t framesPerSecond, int32_t columns,
-                          bool transparent, const PictureProgress& progress, std::string* error) {
+bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
+                          std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
     SheetSettings settings;
     settings.columns = columns;
-    settings.framesPerSecond = framesPerSecond;
+    settings.framesPerSecond = request.framesPerSecond;
     settings.app = "limbrado";
     settings.version = LIMBRADO_VERSION;
     settings.tag = AnimationName();
-    return WriteSpriteSheet(path, PlaybackPictures(progress, transparent), settings, error);
+    return WriteSpriteSheet(path, PlaybackPictures(request), settings, error);
 }
 
-bool ExportAnimationLottie(const char* path, int32_t framesPerSecond, bool transparent,
-                           std::string* error) {
-    std::vector<VectorFrame> frames(static_cast<std::size_t>(PictureFrameCount()));
+bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error) {
+    std::vector<VectorFrame> frames(static_cast<std::size_t>(FrameCountOf(request)));
     for (std::size_t frame = 0; frame < frames.size(); ++frame) {
         auto index = static_cast<int32_t>(frame);
         frames[frame].bones = FrameSegments(index, true);
@@ -392,28 +400,33 @@ bool ExportAnimationLottie(const char* path, int32_t framesPerSecond, bool trans
     style.width = editor.windowWidth;
     style.height = editor.windowHeight;
     style.ground = kScenePixelGround;
-    style.transparent = transparent;
+    style.transparent = request.transparent;
     style.boneColour = kScenePixelBone;
     style.headColour = kScenePixelHead;
     style.headRadius = kSceneHeadRadius;
-    return WriteLottieAnimation(path, frames, style, framesPerSecond, AnimationName(), error);
+    return WriteLottieAnimation(path, frames, style, request.framesPerSecond, AnimationName(),
+                                error);
 }
 
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error,
-                         bool transparent) {
+bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error) || !MakeFolder(folder, error)) {
         return false;
     }
-    int32_t count = PictureFrameCount();
+    int32_t count = FrameCountOf(request);
+    TransparentColour transparent =
+        request.transparent ? TransparentColour(kScenePixelGround) : std::nullopt;
     for (int32_t frame = 0; frame < count; ++frame) {
-        DrawPlaybackPicture(frame);
-        if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
-                             SurfaceHeight(), error,
-                             transparent ? TransparentColour(kScenePixelGround) : std::nullopt)) {
+        if (Cancelled(request)) {
+            *error = kPicturesStopped;
             return false;
         }
-        if (progress) {
-            progress(frame + 1, count);
+        DrawPlaybackPicture(frame);
+        if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
+                             SurfaceHeight(), error, transparent)) {
+            return false;
+        }
+        if (request.progress) {
+            request.progress(frame + 1, count);
         }
     }
     return true;
@@ -448,29 +461,28 @@ const char* PictureExportUsage() {
 namespace {
 
 bool Export(const PictureCommand& command, const PictureProgress& progress, std::string* error) {
-    const int32_t rate = command.framesPerSecond;
-    const bool transparent = command.transparent;
+    PictureRequest request;
+    request.framesPerSecond = command.framesPerSecond;
+    request.transparent = command.transparent;
+    request.progress = progress;
+    const char* output = command.output;
     switch (command.option->kind) {
     case PictureKind::Gif:
-        return ExportAnimationGif(command.output, rate, progress, error, transparent);
+        return ExportAnimationGif(output, request, error);
     case PictureKind::Png:
-        return ExportAnimationPngs(command.output, progress, error, transparent);
+        return ExportAnimationPngs(output, request, error);
     case PictureKind::Mp4:
-        return ExportAnimationVideo(command.output, VideoFormat::Mp4, rate, progress, error);
+        return ExportAnimationVideo(output, VideoFormat::Mp4, request, error);
     case PictureKind::WebM:
-        return ExportAnimationVideo(command.output, VideoFormat::WebM, rate, progress, error,
-                                    transparent);
+        return ExportAnimationVideo(output, VideoFormat::WebM, request, error);
     case PictureKind::Apng:
-        return ExportAnimationVideo(command.output, VideoFormat::Apng, rate, progress, error,
-                                    transparent);
+        return ExportAnimationVideo(output, VideoFormat::Apng, request, error);
     case PictureKind::WebP:
-        return ExportAnimationVideo(command.output, VideoFormat::WebP, rate, progress, error,
-                                    transparent);
+        return ExportAnimationVideo(output, VideoFormat::WebP, request, error);
     case PictureKind::Sheet:
-        return ExportAnimationSheet(command.output, rate, command.columns, transparent, progress,
-                                    error);
+        return ExportAnimationSheet(output, command.columns, request, error);
     case PictureKind::Lottie:
-        return ExportAnimationLottie(command.output, rate, transparent, error);
+        return ExportAnimationLottie(output, request, error);
     }
     return false;
 }

@@ -31,19 +31,25 @@ int32_t PictureFrameCount();
 // Draws frame as playback shows it; the editor state is left as it was.
 void DrawPlaybackPicture(int32_t frame);
 using PictureProgress = std::function<void(int32_t done, int32_t total)>;
-bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
-                        std::string* error, bool transparent = false);
+
+// What an export draws and how it reports.
+struct PictureRequest {
+    int32_t frameCount = 0; // frames 0 to frameCount - 1; 0: PictureFrameCount ()
+    int32_t framesPerSecond = kDefaultFramesPerSecond;
+    bool transparent = false;
+    PictureProgress progress;        // optional
+    std::function<bool()> cancelled; // optional, asked before each picture: true stops the export
+};
+
+bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error);
 // folder/frame_000.png onwards; the folder is made when it does not exist.
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error,
-                         bool transparent = false);
+bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std::string* error);
 // The MP4, the WebM, the APNG and the animated WebP.
-bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
-                          const PictureProgress& progress, std::string* error,
-                          bool transparent = false);
+bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
+                          std::string* error);
 // path and its atlas beside it (see AtlasPathFor); columns 0: the smallest N whose N x N
 // cells hold every frame.
-bool ExportAnimationSheet(const char* path, int32_t framesPerSecond, int32_t columns,
-                          bool transparent, const PictureProgress& progress, std::string* error);
+bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
+                          std::string* error);
 // Needs no surface: the bones and the head come from the grids.
-bool ExportAnimationLottie(const char* path, int32_t framesPerSecond, bool transparent,
-                           std::string* error);
+bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error);

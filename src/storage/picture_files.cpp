@@ -264,7 +264,12 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
     PicturePalette palette;
     bool shared = true;
     for (int32_t index = 0; index < pictures.count; ++index) {
-        shared = shared && CollectColours(pictures.draw(index), pixelCount, &palette);
+        const uint32_t* pixels = pictures.draw(index);
+        if (pixels == nullptr) {
+            *error = kPicturesStopped;
+            return false;
+        }
+        shared = shared && CollectColours(pixels, pixelCount, &palette);
         if (pictures.progress) {
             pictures.progress(index + 1, total);
         }
@@ -278,7 +283,13 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
                        shared ? &palette : nullptr, error, TransparentGround(pictures));
     bool written = stream != nullptr;
     for (int32_t index = 0; written && index < pictures.count; ++index) {
-        written = GifStreamAddFrame(stream, pictures.draw(index), delay, error);
+        const uint32_t* pixels = pictures.draw(index);
+        if (pixels == nullptr) {
+            *error = kPicturesStopped;
+            written = false;
+            break;
+        }
+        written = GifStreamAddFrame(stream, pixels, delay, error);
         if (written && pictures.progress) {
             pictures.progress(pictures.count + index + 1, total);
         }

@@ -43,7 +43,11 @@ bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
 // failed at any point.
 bool GifStreamEnd(GifStream* stream, bool abandon, std::string* error);
 
-// Pictures drawn on demand: draw(index) gives picture index's pixels, valid until the next call.
+// What the encoders report when draw gives no picture.
+constexpr char kPicturesStopped[] = "the export was cancelled";
+
+// Pictures drawn on demand: draw(index) gives picture index's pixels, valid until the next call,
+// or null to stop: the file being written is then abandoned with kPicturesStopped.
 struct PictureSequence {
     int32_t count = 0;
     int32_t width = 0;

@@ -220,6 +220,10 @@ bool WriteCells(PngStream* png, const PictureSequence& pictures, const SheetLayo
                 break;
             }
             const uint32_t* pixels = pictures.draw(index);
+            if (pixels == nullptr) {
+                *error = kPicturesStopped;
+                return false;
+            }
             for (int32_t y = 0; y < cell.height; ++y) {
                 const uint32_t* from =
                     pixels + static_cast<std::size_t>(cell.top + y) * pictures.width + cell.left;
@@ -306,7 +310,12 @@ bool WriteSpriteSheet(const char* path, const PictureSequence& pictures,
     }
     DrawnArea area{pictures.width, pictures.height};
     for (int32_t index = 0; index < pictures.count; ++index) {
-        area.Add(pictures.draw(index), pictures.ground);
+        const uint32_t* pixels = pictures.draw(index);
+        if (pixels == nullptr) {
+            *error = kPicturesStopped;
+            return false;
+        }
+        area.Add(pixels, pictures.ground);
         Report(pictures, index + 1);
     }
     SheetLayout layout;

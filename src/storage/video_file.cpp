@@ -527,6 +527,10 @@ bool ConvertPicture(VideoEncoder* encoder, const PictureSequence& pictures, cons
 bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t index,
                 std::string* error) {
     const uint32_t* pixels = pictures.draw(index);
+    if (pixels == nullptr) {
+        *error = kPicturesStopped;
+        return false;
+    }
     int code = av_frame_make_writable(encoder->frame);
     if (code < 0) {
         *error = LibraryError("cannot make a video frame", code);
