@@ -235,6 +235,18 @@ TEST_F(PictureCommandTest, TransparentPicturesShowTheFigureAsDrawnOverNothing) {
     DecodedVideo webp = DecodeAnimatedWebP(folder + "/clear.webp");
     EXPECT_EQ(webp.loopCount, 0);
     EXPECT_EQ(webp.timestamps, (std::vector<int32_t>{100, 200, 300}));
+    // The Lottie file: a solid ground layer under the frames, none when transparent.
+    for (bool transparent : {false, true}) {
+        std::vector<std::string> arguments = {"--export-lottie", folder + "/walk.json", animation};
+        if (transparent) {
+            arguments.push_back("--transparent");
+        }
+        ASSERT_EQ(Run(arguments), 0) << errors;
+        std::ifstream file(folder + "/walk.json");
+        std::string text(std::istreambuf_iterator<char>(file), {});
+        bool ground = text.find(R"("ty":1,"nm":"ground","sc":"#141414")") != std::string::npos;
+        EXPECT_EQ(ground, !transparent);
+    }
 }
 
 TEST_F(PictureCommandTest, TransparentWebmHasAnAlphaPlaneClearWhereNothingIsDrawn) {
