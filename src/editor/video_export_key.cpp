@@ -9,8 +9,8 @@
 #include <string>
 
 #include "editor/command_keys.h"
-#include "editor/editor_state.h"
 #include "editor/picture_export.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"

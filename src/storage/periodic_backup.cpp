@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
 #include "storage/atomic_file.h"
