@@ -114,9 +114,10 @@ struct PngStream {
     }
 };
 
+// More columns than pictures would only widen the sheet with empty cells.
 int32_t ColumnsFor(int32_t count, int32_t asked) {
     if (asked > 0) {
-        return asked;
+        return std::min(asked, count);
     }
     int32_t columns = 1;
     while (columns * columns < count) {

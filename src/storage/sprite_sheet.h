@@ -13,7 +13,8 @@
 constexpr int32_t kSheetMargin = 2; // pixels of ground around all that the pictures draw
 
 struct SheetSettings {
-    int32_t columns = 0;          // cells a row; 0: the smallest N with N x N cells for all
+    int32_t columns = 0; // cells a row, at most one per picture; 0: the smallest N with N x N
+                         // cells for all
     int32_t framesPerSecond = 25; // each frame's duration in the atlas
     std::string app;              // the atlas's meta: the program and its version
     std::string version;

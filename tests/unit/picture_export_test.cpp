@@ -283,7 +283,7 @@ TEST_F(PictureCommandTest, SpriteSheetCellsHoldEachFrameWhereTheAtlasSays) {
         std::vector<std::string> arguments = {"--export-sheet", folder + "/sheet.png", animation,
                                               "--fps", "20"};
         if (transparent) {
-            arguments.push_back("--transparent");
+            arguments.insert(arguments.end(), {"--transparent", "--columns", "9"});
         }
         ASSERT_EQ(Run(arguments), 0) << errors;
         DecodedPng sheet = DecodePng(folder + "/sheet.png", true);
@@ -302,9 +302,14 @@ TEST_F(PictureCommandTest, SpriteSheetCellsHoldEachFrameWhereTheAtlasSays) {
                 values[index] = std::stoi((*match)[index + 2]);
             }
             auto [x, y, width, height, left, top] = values;
-            // Two rows of two cells; each cell the drawn area and a margin of bare ground.
-            EXPECT_EQ(std::pair(x, y), std::pair(frame % 2 * width, frame / 2 * height));
-            EXPECT_EQ(std::pair(sheet.width, sheet.height), std::pair(2 * width, 2 * height));
+            // Two rows of two cells, or one row of three when more columns are asked for than
+            // there are frames; each cell the drawn area and a margin of bare ground.
+            int32_t columns = transparent ? 3 : 2;
+            int32_t rows = transparent ? 1 : 2;
+            EXPECT_EQ(std::pair(x, y),
+                      std::pair(frame % columns * width, frame / columns * height));
+            EXPECT_EQ(std::pair(sheet.width, sheet.height),
+                      std::pair(columns * width, rows * height));
             std::vector<uint32_t> cell;
             std::vector<uint8_t> alpha;
             std::vector<uint32_t> expected(pictures[frame].size(), kBackground);
