@@ -255,8 +255,8 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
 
 const char* UsageText() {
     return "Usage: limbrado [--] [ANIMATION]\n"
-           "       limbrado --export-gif OUT.gif [--fps N] ANIMATION\n"
-           "       limbrado --export-png FOLDER ANIMATION\n"
+           "       limbrado --export-gif OUT.gif [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-png FOLDER [--transparent] ANIMATION\n"
            "       limbrado --export-mp4 OUT.mp4 [--fps N] ANIMATION\n"
            "       limbrado --export-webm OUT.webm [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-apng OUT.png [--fps N] [--transparent] ANIMATION\n"
