@@ -101,6 +101,7 @@ bool RunEditorCycle() {
     HandleUndoKeys();
     HandleVideoExportKey();
     MoveDraggedJointToCursor();
+    UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
         SolveBones();
     }

@@ -43,6 +43,8 @@ class ScriptedSession : public testing::Test {
     }
     static std::string StemOf(const std::string& name) { return name.substr(0, name.size() - 4); }
 
+    // When set, called after every cycle: a test that follows each state the session goes through.
+    static inline void (*afterCycle)() = nullptr;
     // A cycle ends within a few presents once its scripted input has run out; one that goes on
     // (a loop that missed the input meant to end it) fails the test instead of hanging it.
     static bool Cycle() {
@@ -50,7 +52,11 @@ class ScriptedSession : public testing::Test {
             throw std::runtime_error("the cycle presented " + std::to_string(kPresentsPastScript) +
                                      " frames after its scripted input ran out and goes on");
         });
-        return RunEditorCycle();
+        bool goesOn = RunEditorCycle();
+        if (afterCycle != nullptr) {
+            afterCycle();
+        }
+        return goesOn;
     }
     static void Cycles(int count) {
         for (int cycle = 0; cycle < count; ++cycle) {
