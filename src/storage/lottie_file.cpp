@@ -1,5 +1,5 @@
-// The Lottie text is built in one string: static properties only (no keyframes), each bone an open
-// two-point path, all of a frame's bones stroked by one stroke. Numbers are written with
+// The Lottie text is built in one string: static properties only (no keyframes), each chain of
+// bones an open path, all of a frame's bones stroked by one stroke. Numbers are written with
 // std::to_chars, since the largest animation has a quarter of a million bones.
 #include "storage/lottie_file.h"
 
@@ -75,19 +75,43 @@ std::string JsonString(const std::string& text) {
     return quoted + "\"";
 }
 
+void PutPoint(LottieText* out, int32_t x, int32_t y) {
+    *out << "[";
+    out->PixelCentre(x);
+    *out << ",";
+    out->PixelCentre(y);
+    *out << "]";
+}
+
+// Bones that follow on from the one before (the next starts where the last ended) share one open
+// path: a chain of n bones is n + 1 points instead of n paths.
+void PutBonePath(LottieText* out, const std::vector<BoneSegment>& bones, std::size_t first,
+                 std::size_t end) {
+    std::string still;
+    for (std::size_t point = first; point <= end; ++point) {
+        still += point > first ? ",[0,0]" : "[0,0]";
+    }
+    *out << "{\"ty\":\"sh\",\"ks\":{\"a\":0,\"k\":{\"i\":[" << still << "],\"o\":[" << still
+         << "],\"v\":[";
+    PutPoint(out, bones[first].x1, bones[first].y1);
+    for (std::size_t bone = first; bone < end; ++bone) {
+        *out << ",";
+        PutPoint(out, bones[bone].x2, bones[bone].y2);
+    }
+    *out << "],\"c\":false}}},";
+}
+
 void PutBones(LottieText* out, const VectorFrame& frame, const VectorStyle& style) {
     *out << "{\"ty\":\"gr\",\"nm\":\"bones\",\"it\":[";
-    for (const BoneSegment& bone : frame.bones) {
-        *out << "{\"ty\":\"sh\",\"ks\":{\"a\":0,\"k\":{\"i\":[[0,0],[0,0]],\"o\":[[0,0],[0,0]],"
-                "\"v\":[[";
-        out->PixelCentre(bone.x1);
-        *out << ",";
-        out->PixelCentre(bone.y1);
-        *out << "],[";
-        out->PixelCentre(bone.x2);
-        *out << ",";
-        out->PixelCentre(bone.y2);
-        *out << "]],\"c\":false}}},";
+    const std::vector<BoneSegment>& bones = frame.bones;
+    for (std::size_t first = 0; first < bones.size();) {
+        std::size_t end = first + 1;
+        while (end < bones.size() && bones[end].x1 == bones[end - 1].x2 &&
+               bones[end].y1 == bones[end - 1].y2) {
+            ++end;
+        }
+        PutBonePath(out, bones, first, end);
+        first = end;
     }
     *out << "{\"ty\":\"st\",\"c\":{\"a\":0,\"k\":";
     out->Colour(style.boneColour);
