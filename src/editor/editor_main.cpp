@@ -14,6 +14,7 @@
 #include "editor/startup_problem.h"
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
+#include "editor/video_export_key.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
@@ -98,6 +99,7 @@ bool RunEditorCycle() {
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
     HandleUndoKeys();
+    HandleVideoExportKey();
     MoveDraggedJointToCursor();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {

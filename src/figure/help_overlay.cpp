@@ -55,6 +55,7 @@ constexpr CommandLine kCommandLines[] = {
      LineValue::None},
     {252, "Strg+Y - Wiederholen", LineValue::None},
     {264, "I - Zwischenbilder", LineValue::None},
+    {276, "E - Video exportieren", LineValue::None},
 };
 
 void DrawBoneModeWord(int32_t y, int32_t boneMode) {
