@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "storage/atomic_file.h"
@@ -212,7 +213,16 @@ bool WriteCells(PngStream* png, const PictureSequence& pictures, const SheetLayo
                 std::string* error) {
     const SheetRectangle& cell = layout.cell;
     std::size_t stripWidth = static_cast<std::size_t>(layout.columns) * cell.width;
-    std::vector<uint32_t> strip(stripWidth * cell.height);
+    std::vector<uint32_t> strip;
+    // Many columns of large cells can ask for more than the machine has: a failure, not an end.
+    try {
+        strip.resize(stripWidth * cell.height);
+    } catch (const std::bad_alloc&) {
+        *error = "not enough memory for a row of " + std::to_string(layout.columns) + " cells of " +
+                 std::to_string(cell.width) + " x " + std::to_string(cell.height) +
+                 " pixels (fewer columns need less)";
+        return false;
+    }
     for (int32_t row = 0; row < layout.rows; ++row) {
         std::fill(strip.begin(), strip.end(), pictures.ground);
         for (int32_t column = 0; column < layout.columns; ++column) {
