@@ -66,6 +66,37 @@ bool CheckReadable(const std::string& path, std::string* error) {
     return true;
 }
 
+// Whether both paths lead to one file (through links too). An output that does not exist yet is
+// no other file.
+bool SameFile(const std::string& path, const std::string& other) {
+    struct stat first {};
+    struct stat second {};
+    return FileStatus(path, O_PATH, &first) && FileStatus(other, O_PATH, &second) &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The files the export replaces; the numbered PNGs go into a folder of their own.
+std::vector<std::string> OutputFiles(const CommandLine& command) {
+    if (command.kind == PictureKind::Png) {
+        return {};
+    }
+    if (command.kind == PictureKind::Sheet) {
+        return {command.output, AtlasPathFor(command.output)};
+    }
+    return {command.output};
+}
+
+// Arguments given the wrong way round must not replace the animation with its own pictures.
+bool CheckOutputsSpareAnimation(const CommandLine& command, std::string* error) {
+    for (const std::string& output : OutputFiles(command)) {
+        if (SameFile(output, command.animation)) {
+            *error = "'" + output + "' is the animation itself; the pictures would replace it";
+            return false;
+        }
+    }
+    return true;
+}
+
 // The editor's start-up with an off-screen surface instead of the window, and the animation
 // loaded from the command line's path.
 bool StartWithoutDisplay(const std::string& animation, std::string* error) {
@@ -273,7 +304,7 @@ bool Export(const CommandLine& command, const PictureProgress& progress, std::st
 
 int RunPictureExport(const CommandLine& command) {
     std::string error;
-    if (!CheckReadable(command.animation, &error)) {
+    if (!CheckReadable(command.animation, &error) || !CheckOutputsSpareAnimation(command, &error)) {
         std::fprintf(stderr, "limbrado: %s\n", error.c_str());
         return kExitFailed;
     }

@@ -385,13 +385,20 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         {{"--export-lottie", folder + "/none/l.json", animation}, 1, folder + "/none/l.json"},
         {{"--export-apng", folder, animation}, 1, "is no regular file"},
         {{"--export-webp", folder + "/none/w.webp", animation}, 1, folder + "/none/w.webp"},
+        {{"--export-lottie", animation, animation}, 1, "is the animation itself"},
+        {{"--export-sheet", folder + "/./walk.txt", animation}, 1, "is the animation itself"},
     };
+    std::ifstream saved(animation, std::ios::binary);
+    const std::string animationBytes(std::istreambuf_iterator<char>(saved), {});
     for (const Case& test : cases) {
         EXPECT_EQ(Run(test.arguments), test.code) << test.message;
         EXPECT_EQ(errors.rfind("limbrado: ", 0), 0u) << errors;
         EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
         EXPECT_FALSE(std::filesystem::exists(gifPath)) << test.message;
         EXPECT_EQ(FolderEntries(folder).size(), 1u) << test.message; // only the animation
+        std::ifstream kept(animation, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), animationBytes)
+            << test.message;
     }
 }
 
