@@ -128,6 +128,11 @@ void ExportVideos() {
         return;
     }
     WindowExport videos;
+    // An animation saved as STEM.mp4 or STEM.gif would be replaced by its own pictures.
+    if (videos.mp4 == editor.basePath || videos.gif == editor.basePath) {
+        ShowMessageBox("Error", "Konnte nicht speichern", 0);
+        return;
+    }
     bool written = videos.Write();
     if (videos.cancelled) {
         WaitForEscapeUp();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,21 @@ TEST_F(VideoExportKey, EscapeCancelsAndAFailingDiskFailsLeavingNoFile) {
     EXPECT_EQ(HeadlessRequests()[0].title + ": " + HeadlessRequests()[0].name,
               "Error: Konnte nicht speichern");
 
+    // An animation whose own name is STEM.gif stays as it was.
+    std::string own = Folder() + "/own_animation.gif";
+    std::ofstream(own) << "the animation";
+    AssignString(&editor.basePath, own.c_str());
+    Tap(ScanE);
+    EXPECT_EQ(std::filesystem::file_size(own), 13u);
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "/own_animation.mp4"));
+    EXPECT_FALSE(std::filesystem::exists(own + ".partial"));
+    ASSERT_EQ(HeadlessRequests().size(), 2u);
+    EXPECT_EQ(HeadlessRequests()[1].name, "Konnte nicht speichern");
+    std::filesystem::remove(own);
+
     AssignString(&editor.basePath, "");
     Tap(ScanE);
-    EXPECT_EQ(HeadlessRequests().size(), 1u); // only the status line
+    EXPECT_EQ(HeadlessRequests().size(), 2u); // only the status line
     EXPECT_EQ(Written(), std::vector<std::string>{});
 }
 
