@@ -229,11 +229,18 @@ bool ExportAnimationSheet(const char* path, int32_t columns, const PictureReques
 bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error) {
     std::vector<VectorFrame> frames(static_cast<std::size_t>(FrameCountOf(request)));
     for (std::size_t frame = 0; frame < frames.size(); ++frame) {
+        if (Cancelled(request)) {
+            *error = kPicturesStopped;
+            return false;
+        }
         auto index = static_cast<int32_t>(frame);
         frames[frame].bones = FrameSegments(index, true);
         frames[frame].head = editor.headOn == 1;
         frames[frame].headX = JointAt(index, 0).x;
         frames[frame].headY = JointAt(index, 0).y;
+        if (request.progress) {
+            request.progress(index + 1, static_cast<int32_t>(frames.size()));
+        }
     }
     VectorStyle style;
     style.width = editor.windowWidth;
