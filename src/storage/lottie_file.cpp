@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "storage/atomic_file.h"
+#include "storage/json_text.h"
 
 namespace {
 
@@ -62,17 +63,6 @@ std::string HexColour(uint32_t colour) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "#%06x", static_cast<unsigned>(colour & 0xFFFFFF));
     return hex;
-}
-
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (char character : text) {
-        if (character == '"' || character == '\\') {
-            quoted += '\\';
-        }
-        quoted += static_cast<unsigned char>(character) < 0x20 ? ' ' : character;
-    }
-    return quoted + "\"";
 }
 
 void PutPoint(LottieText* out, int32_t x, int32_t y) {

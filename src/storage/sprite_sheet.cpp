@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "storage/atomic_file.h"
+#include "storage/json_text.h"
 
 namespace {
 
@@ -130,24 +131,6 @@ int32_t ColumnsFor(int32_t count, int32_t asked) {
 std::string BaseName(const std::string& path) {
     std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Text for a JSON string: quotes, backslashes and control characters escaped.
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (char character : text) {
-        if (character == '"' || character == '\\') {
-            quoted += '\\';
-            quoted += character;
-        } else if (static_cast<unsigned char>(character) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", character);
-            quoted += escaped;
-        } else {
-            quoted += character;
-        }
-    }
-    return quoted + "\"";
 }
 
 std::string Size(int32_t width, int32_t height) {
