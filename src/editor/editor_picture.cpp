@@ -1,8 +1,12 @@
 // The editor's own picture: the scene and the overlay drawn on the surface from the editor state.
 #include "editor/editor_picture.h"
 
+#include <algorithm>
+
 #include "editor/mouse_editing.h"
+#include "editor/timeline.h"
 #include "model/editor_state.h"
+#include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
 #include "runtime/surface.h"
@@ -10,6 +14,33 @@
 namespace {
 
 constexpr int32_t kCursorWindow = 0;
+
+// The surface's top rows as tall as the scene: the same pixels, so nothing drawn for the scene can
+// reach the strip.
+DrawingTarget sceneTarget;
+const DrawingTarget* SceneTarget() {
+    const DrawingTarget* surface = SurfaceDrawTarget();
+    if (surface == nullptr) {
+        return nullptr;
+    }
+    sceneTarget = *surface;
+    sceneTarget.height = std::min(surface->height, editor.windowHeight);
+    return &sceneTarget;
+}
+
+// The frames F12 plays: the selection, frames 0 to playbackEnd - 1, or all when playbackEnd lies
+// outside the grids.
+void PlaybackRange(int32_t* first, int32_t* last) {
+    if (HasSelection()) {
+        *first = editor.selectionFirst;
+        *last = editor.selectionLast;
+        return;
+    }
+    *first = 0;
+    *last = editor.playbackEnd >= 1 && editor.playbackEnd <= editor.maxFrame
+                ? editor.playbackEnd - 1
+                : editor.maxFrame;
+}
 
 } // namespace
 
@@ -30,6 +61,8 @@ SceneView EditorSceneView() {
     view.boxBottom = editor.boxBottom;
     view.drawingBox = editor.drawingBox;
     view.font = FontHandle(editor.hudFont);
+    view.onionBack = editor.onionBack;
+    view.onionAhead = editor.onionAhead;
     return view;
 }
 
@@ -55,10 +88,46 @@ OverlayView EditorOverlayView() {
     return view;
 }
 
+StripView EditorStripView() {
+    StripView view;
+    view.firstFrame = editor.stripScrolledAt == editor.currentFrame
+                          ? editor.stripFirstFrame
+                          : StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+    view.currentFrame = editor.currentFrame;
+    view.selectionFirst = HasSelection() ? editor.selectionFirst : -1;
+    view.selectionLast = HasSelection() ? editor.selectionLast : -1;
+    PlaybackRange(&view.playbackFirst, &view.playbackLast);
+    view.lastFrame = LastFrameInUse();
+    view.onionBack = editor.onionBack;
+    view.onionAhead = editor.onionAhead;
+    view.playbackRate = editor.playbackRate;
+    view.headOn = editor.headOn;
+    view.boxLeft = editor.boxLeft;
+    view.boxTop = editor.boxTop;
+    view.boxRight = editor.boxRight;
+    view.boxBottom = editor.boxBottom;
+    view.font = FontHandle(editor.hudFont);
+    return view;
+}
+
 void DrawEditorScene() {
-    DrawScene(EditorSceneView(), SurfaceDrawTarget());
+    DrawScene(EditorSceneView(), SceneTarget());
 }
 
 void DrawEditorOverlay() {
-    DrawHelpOverlay(EditorOverlayView(), SurfaceDrawTarget());
+    DrawHelpOverlay(EditorOverlayView(), SceneTarget());
+}
+
+void DrawEditorStrip() {
+    const DrawingTarget* surface = SurfaceDrawTarget();
+    if (surface == nullptr) {
+        return;
+    }
+    DrawingTarget strip = *surface;
+    // The strip's thumbnails are drawings of their own: the surface goes back before them.
+    if (surface->release != nullptr) {
+        surface->release();
+    }
+    strip.release = nullptr;
+    DrawTimelineStrip(EditorStripView(), &strip);
 }

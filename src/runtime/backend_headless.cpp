@@ -181,6 +181,12 @@ int32_t PlatformMousePresses() {
     return presses;
 }
 
+int32_t PlatformMouseWheel() {
+    int32_t notches = State().input.wheel;
+    State().input.wheel = 0;
+    return notches;
+}
+
 int64_t PlatformCounter() {
     State().clock += State().counterReadStep;
     return State().clock;

@@ -29,13 +29,15 @@ struct ScanCodeMapping {
 
 // SDL's scan codes name key positions, as the runtime's scan codes do.
 constexpr ScanCodeMapping kScanCodes[] = {
-    {SDL_SCANCODE_ESCAPE, 0x01}, {SDL_SCANCODE_1, 0x02},      {SDL_SCANCODE_TAB, 0x0F},
-    {SDL_SCANCODE_W, 0x11},      {SDL_SCANCODE_LCTRL, 0x1D},  {SDL_SCANCODE_LSHIFT, 0x2A},
-    {SDL_SCANCODE_X, 0x2D},      {SDL_SCANCODE_F1, 0x3B},     {SDL_SCANCODE_F2, 0x3C},
-    {SDL_SCANCODE_F3, 0x3D},     {SDL_SCANCODE_F4, 0x3E},     {SDL_SCANCODE_F5, 0x3F},
-    {SDL_SCANCODE_F6, 0x40},     {SDL_SCANCODE_F7, 0x41},     {SDL_SCANCODE_F8, 0x42},
-    {SDL_SCANCODE_F9, 0x43},     {SDL_SCANCODE_F10, 0x44},    {SDL_SCANCODE_F11, 0x57},
-    {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3}, {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_1, 0x02},         {SDL_SCANCODE_TAB, 0x0F},
+    {SDL_SCANCODE_W, 0x11},        {SDL_SCANCODE_LCTRL, 0x1D},     {SDL_SCANCODE_LSHIFT, 0x2A},
+    {SDL_SCANCODE_X, 0x2D},        {SDL_SCANCODE_F1, 0x3B},        {SDL_SCANCODE_F2, 0x3C},
+    {SDL_SCANCODE_F3, 0x3D},       {SDL_SCANCODE_F4, 0x3E},        {SDL_SCANCODE_F5, 0x3F},
+    {SDL_SCANCODE_F6, 0x40},       {SDL_SCANCODE_F7, 0x41},        {SDL_SCANCODE_F8, 0x42},
+    {SDL_SCANCODE_F9, 0x43},       {SDL_SCANCODE_F10, 0x44},       {SDL_SCANCODE_F11, 0x57},
+    {SDL_SCANCODE_F12, 0x58},      {SDL_SCANCODE_DELETE, 0xD3},    {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_INSERT, 0xD2},   {SDL_SCANCODE_BACKSPACE, 0x0E}, {SDL_SCANCODE_PAGEUP, 0xC9},
+    {SDL_SCANCODE_PAGEDOWN, 0xD1}, {SDL_SCANCODE_HOME, 0xC7},      {SDL_SCANCODE_END, 0xCF},
 };
 
 // Right Ctrl and the keys on which a keyboard layout may put a letter, so that Ctrl with the key
@@ -91,6 +93,8 @@ PlatformFailure lastFailure = PlatformFailureNone;
 std::string lastFailureDetail;
 // Button presses seen as events since PlatformMousePresses last looked.
 int32_t pressesSinceQuery = 0;
+// Wheel notches seen as events since PlatformMouseWheel last looked, away from the user positive.
+int32_t wheelSinceQuery = 0;
 
 // Input is sampled, never read from events: input events are noted (button presses) and dropped,
 // which keeps SDL's queue to the window messages that the pump hands out one at a time.
@@ -99,6 +103,10 @@ int DropInputEvents(void*, SDL_Event* event) {
         pressesSinceQuery |= event->button.button == SDL_BUTTON_LEFT    ? kLeftButtonBit
                              : event->button.button == SDL_BUTTON_RIGHT ? kRightButtonBit
                                                                         : 0;
+    }
+    if (event->type == SDL_MOUSEWHEEL) {
+        int32_t notches = event->wheel.y;
+        wheelSinceQuery += event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -notches : notches;
     }
     bool keyboardOrMouse = event->type >= SDL_KEYDOWN && event->type < SDL_JOYAXISMOTION;
     bool touch = event->type >= SDL_FINGERDOWN && event->type < SDL_CLIPBOARDUPDATE;
@@ -362,6 +370,16 @@ int32_t PlatformMousePresses() {
     int32_t presses = pressesSinceQuery;
     pressesSinceQuery = 0;
     return presses;
+}
+
+int32_t PlatformMouseWheel() {
+    if (!videoStarted) {
+        return 0;
+    }
+    SDL_PumpEvents(); // lets the event filter note the wheel events that have arrived
+    int32_t notches = wheelSinceQuery;
+    wheelSinceQuery = 0;
+    return notches;
 }
 
 // The counter is the monotonic clock in nanoseconds, the clock that an absolute sleep can name,

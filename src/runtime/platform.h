@@ -67,6 +67,9 @@ int32_t PlatformMouseButtons();
 // The buttons pressed since the previous call (same bits), so that a click shorter than a cycle
 // is seen; presses are known while the pointer is over a window of the program.
 int32_t PlatformMousePresses();
+// The wheel's notches since the previous call: positive turned away from the user, negative
+// towards; 0 when it was not turned.
+int32_t PlatformMouseWheel();
 
 // High-resolution counter, its frequency in ticks per second, and two sleeps: for a time, and
 // until the counter reaches a value (at once when it has). Neither ends early on a signal.

@@ -211,6 +211,12 @@ void DelayMs(int32_t milliseconds) {
     }
 }
 
+void DelayMicroseconds(int64_t microseconds) {
+    if (microseconds > 0) {
+        PlatformSleepMicroseconds(microseconds);
+    }
+}
+
 int64_t ElapsedMilliseconds() {
     int64_t frequency = PlatformCounterFrequency();
     if (frequency <= 0) {

@@ -21,6 +21,7 @@ void SurfaceClear(int32_t colour);
 void PresentSurface();
 int32_t SetPresentRate(int32_t rate);
 void DelayMs(int32_t milliseconds);
+void DelayMicroseconds(int64_t microseconds);
 // Milliseconds on the high-resolution counter, from an arbitrary start: for measuring intervals.
 int64_t ElapsedMilliseconds();
 

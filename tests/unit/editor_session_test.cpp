@@ -35,7 +35,7 @@ TEST_F(EditorSession, StartsWithTheArgumentAsPathAndAnOpenWindowWithoutAsking) {
     EXPECT_EQ(HeadlessOpenWindowCount(), 1);
     EXPECT_EQ(HeadlessWindowTitle(), "Limbrado Tool by Orvelin_");
     EXPECT_EQ(SurfaceWidth(), 800);
-    EXPECT_EQ(SurfaceHeight(), 600);
+    EXPECT_EQ(SurfaceHeight(), 700); // the scene and the timeline strip below it
     EXPECT_NE(FontHandle(editor.hudFont), 0);
 
     EXPECT_EQ(editor.windowWidth, 800);
