@@ -12,14 +12,21 @@
 #include <vector>
 
 #include "runtime/backend_sdl_failure.h"
+#include "runtime/picture_scaling.h"
 #include "runtime/platform.h"
 
 namespace {
 
+// A window shows a picture of pictureWidth x pictureHeight, scaled to whatever size it has; the
+// last picture presented is kept for showing again after a resize or an exposure.
 struct SdlWindow {
     SDL_Window* window;
     PlatformWindow handle; // SDL's window id, never 0
     bool presented;
+    int32_t pictureWidth;
+    int32_t pictureHeight;
+    std::vector<uint32_t> picture;
+    std::vector<uint32_t> scaled; // for window surfaces in another pixel format
 };
 
 struct ScanCodeMapping {
@@ -185,28 +192,51 @@ PlatformMessage TranslateEvent(const SDL_Event& event) {
                            type << 8 | event.window.event};
 }
 
-// Rows are copied as they are when the surface holds the same 0x00RRGGBB pixels, else converted.
-void CopyIntoSurface(const uint32_t* pixels, int32_t width, int32_t height, SDL_Surface* target) {
-    int32_t columns = std::min(width, target->w);
-    int32_t rows = std::min(height, target->h);
-    if (columns <= 0 || rows <= 0 || (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)) {
+PictureFit FitOf(const SdlWindow& open) {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(open.window, &width, &height);
+    return FitPicture(open.pictureWidth, open.pictureHeight, width, height);
+}
+
+// The kept picture scaled into the window surface: directly when the surface holds the same
+// 0x00RRGGBB pixels, else scaled aside and converted.
+void ShowPicture(SdlWindow& open) {
+    SDL_Surface* target = SDL_GetWindowSurface(open.window);
+    if (target == nullptr || open.picture.empty() ||
+        (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)) {
         return;
     }
+    PictureFit fit = FitPicture(open.pictureWidth, open.pictureHeight, target->w, target->h);
     if (target->format->format == SDL_PIXELFORMAT_RGB888) {
-        auto* destination = static_cast<unsigned char*>(target->pixels);
-        for (int32_t row = 0; row < rows; ++row) {
-            std::memcpy(destination + static_cast<std::ptrdiff_t>(row) * target->pitch,
-                        pixels + static_cast<std::ptrdiff_t>(row) * width,
-                        static_cast<std::size_t>(columns) * sizeof(uint32_t));
-        }
+        ScalePicture(open.picture.data(), open.pictureWidth, open.pictureHeight,
+                     static_cast<uint32_t*>(target->pixels), target->w, target->h,
+                     target->pitch / static_cast<int>(sizeof(uint32_t)), fit);
     } else {
-        SDL_ConvertPixels(columns, rows, SDL_PIXELFORMAT_RGB888, pixels,
-                          width * static_cast<int>(sizeof(uint32_t)), target->format->format,
+        open.scaled.resize(static_cast<std::size_t>(target->w) * target->h);
+        ScalePicture(open.picture.data(), open.pictureWidth, open.pictureHeight, open.scaled.data(),
+                     target->w, target->h, target->w, fit);
+        SDL_ConvertPixels(target->w, target->h, SDL_PIXELFORMAT_RGB888, open.scaled.data(),
+                          target->w * static_cast<int>(sizeof(uint32_t)), target->format->format,
                           target->pixels, target->pitch);
     }
     if (SDL_MUSTLOCK(target)) {
         SDL_UnlockSurface(target);
     }
+    SDL_UpdateWindowSurface(open.window);
+    open.presented = true;
+}
+
+// The largest whole multiple of the picture whose window fits three quarters of the usable area
+// of the display the window opens on.
+int32_t WindowMultiple(int32_t x, int32_t y, int32_t width, int32_t height) {
+    SDL_Point corner{x, y};
+    int display = std::max(SDL_GetPointDisplayIndex(&corner), 0);
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) {
+        return 1;
+    }
+    return OpeningMultiple(width, height, usable.w, usable.h);
 }
 
 } // namespace
@@ -219,7 +249,9 @@ PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t h
     if (!StartVideo()) {
         return 0;
     }
-    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_SHOWN);
+    int32_t multiple = WindowMultiple(x, y, width, height);
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width * multiple, height * multiple,
+                                          SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (window == nullptr) {
         NoteBackendFailure(PlatformFailureWindowRefused, SDL_GetError());
         return 0;
@@ -230,7 +262,7 @@ PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t h
         SDL_DestroyWindow(window);
         return 0;
     }
-    windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false});
+    windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false, width, height, {}, {}});
     return windows.back().handle;
 }
 
@@ -274,23 +306,20 @@ int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
 
 void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
     SdlWindow* open = FindWindow(window);
-    if (open == nullptr || pixels == nullptr) {
+    if (open == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    SDL_Surface* target = SDL_GetWindowSurface(open->window);
-    if (target == nullptr) {
-        return;
-    }
-    CopyIntoSurface(pixels, width, height, target);
-    SDL_UpdateWindowSurface(open->window);
-    open->presented = true;
+    open->pictureWidth = width;
+    open->pictureHeight = height;
+    open->picture.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
+    ShowPicture(*open);
 }
 
-// The window surface still holds the frame presented last.
+// The picture presented last, scaled to the window's size now.
 void PlatformRepaint(PlatformWindow window) {
     SdlWindow* open = FindWindow(window);
     if (open != nullptr && open->presented) {
-        SDL_UpdateWindowSurface(open->window);
+        ShowPicture(*open);
     }
 }
 
@@ -342,8 +371,8 @@ int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
     int windowY = 0;
     SDL_GetGlobalMouseState(&pointerX, &pointerY);
     SDL_GetWindowPosition(open->window, &windowX, &windowY);
-    *x = pointerX - windowX;
-    *y = pointerY - windowY;
+    MapToPicture(FitOf(*open), open->pictureWidth, open->pictureHeight, pointerX - windowX,
+                 pointerY - windowY, x, y);
     return 1;
 }
 

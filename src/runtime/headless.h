@@ -78,3 +78,14 @@ int64_t HeadlessPresentCount();
 int32_t HeadlessRepaintCount();
 int32_t HeadlessOpenWindowCount();
 std::string HeadlessWindowTitle();
+
+// Window sizes. A window shows its picture scaled as the real one does; the cursor set above is in
+// the window's own pixels and reaches the program mapped back into the picture. Windows open at
+// the largest whole multiple of their picture that fits three quarters of the display area
+// (0 x 0, as after a reset: 1:1).
+void HeadlessSetDisplayArea(int32_t width, int32_t height);
+// The first window resized, as by dragging its border; a resize message is queued.
+void HeadlessResizeWindow(int32_t width, int32_t height);
+int32_t HeadlessWindowSize(int32_t* width, int32_t* height); // 0 when no window is open
+// The last frame presented, as the first window shows it: scaled, the rest dark.
+HeadlessFrame HeadlessShownPicture();

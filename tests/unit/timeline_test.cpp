@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "editor/command_keys.h"
+#include "editor/editor_picture.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
 #include "figure/timeline_strip.h"
 #include "model/frame_range.h"
+#include "runtime/picture_scaling.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -246,6 +248,105 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
         EXPECT_TRUE(Grids() == after) << "done again";
         EXPECT_EQ(editor.currentFrame, row.currentAfter);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The strip's counts and rate, clicked with either button; the wheel scrolls the row alone.
+TEST_F(TimelineTest, CountsAndRateStepWithTheButtonsAndTheWheelScrollsTheRow) {
+    struct Click {
+        int32_t x;
+        int32_t button;
+        int32_t times;
+        int32_t onionBack;
+        int32_t onionAhead;
+        int32_t rate;
+    };
+    const Click clicks[] = {
+        {10, kLeftButton, 1, 2, 0, 40},   {10, kLeftButton, 9, 5, 0, 40},
+        {10, kRightButton, 9, 0, 0, 40},  {200, kLeftButton, 2, 0, 2, 40},
+        {200, kRightButton, 1, 0, 1, 40}, {300, kRightButton, 1, 0, 1, 30},
+        {300, kRightButton, 3, 0, 1, 20}, {300, kLeftButton, 9, 0, 1, 40},
+        {300, kRightButton, 20, 0, 1, 1},
+    };
+    for (const Click& click : clicks) {
+        MoveCursor(click.x, 690);
+        for (int32_t time = 0; time < click.times; ++time) {
+            SetButtons(click.button);
+            Cycle();
+            SetButtons(0);
+            Cycle();
+        }
+        EXPECT_EQ(editor.onionBack, click.onionBack);
+        EXPECT_EQ(editor.onionAhead, click.onionAhead);
+        EXPECT_EQ(editor.playbackRate, click.rate);
+    }
+    editor.currentFrame = 40;
+    MoveCursor(CellX(40), 620);
+    HeadlessCurrentInput().wheel = -3; // towards the user: later frames
+    Cycle();
+    EXPECT_EQ(EditorStripView().firstFrame, 38);
+    EXPECT_EQ(editor.currentFrame, 40);
+    MoveCursor(4 + 32, 620); // the first cell
+    SetButtons(kLeftButton);
+    Cycle();
+    SetButtons(0);
+    Cycle();
+    EXPECT_EQ(editor.currentFrame, 38);
+    EXPECT_EQ(EditorStripView().firstFrame, 33) << "the row follows the current frame again";
+}
+
+// A window opened on a large display at twice the picture's size, the picture shown in sharp
+// squares, a joint dragged through it, and the window resized to one and a half times.
+TEST_F(TimelineTest, ScaledWindowShowsSharpSquaresAndMapsThePointerBack) {
+    EditorShutdown();
+    HeadlessReset();
+    HeadlessSetDisplayArea(3840, 2100);
+    char* argv[] = {program.data(), path.data(), nullptr};
+    EditorStartup(2, argv);
+    int32_t width = 0;
+    int32_t height = 0;
+    ASSERT_EQ(HeadlessWindowSize(&width, &height), 1);
+    EXPECT_EQ(width, 1600);
+    EXPECT_EQ(height, 1400);
+    MoveCursor(2 * 300, 2 * 330);
+    Tap(ScanKey1);
+    ASSERT_EQ(UsedJoints(), 1);
+    EXPECT_EQ(CurrentJoint(0).x, 300);
+    SetButtons(kLeftButton);
+    Cycle();
+    MoveCursor(2 * 500 + 1, 2 * 200 + 1);
+    Cycle();
+    SetButtons(0);
+    Cycle();
+    EXPECT_EQ(CurrentJoint(0).x, 500);
+    EXPECT_EQ(CurrentJoint(0).y, 200);
+    HeadlessFrame picture = HeadlessFrames().back();
+    HeadlessFrame shown = HeadlessShownPicture();
+    ASSERT_EQ(shown.width, 1600);
+    bool squares = true;
+    for (int32_t y = 0; y < shown.height; ++y) {
+        for (int32_t x = 0; x < shown.width; ++x) {
+            squares = squares && shown.pixels[y * shown.width + x] ==
+                                     picture.pixels[y / 2 * picture.width + x / 2];
+        }
+    }
+    EXPECT_TRUE(squares);
+
+    HeadlessResizeWindow(1300, 1050); // 1.5 times: 1200 x 1050, a dark band of 50 each side
+    Cycle();
+    shown = HeadlessShownPicture();
+    picture = HeadlessFrames().back();
+    EXPECT_EQ(shown.pixels[550 * 1300 + 20], kDarkRest);
+    EXPECT_EQ(shown.pixels[550 * 1300 + 1280], kDarkRest);
+    EXPECT_EQ(shown.pixels[30 * 1300 + 650], picture.pixels[20 * 800 + 400]) << "background";
+    MoveCursor(50 + 750, 300); // picture (500, 200)
+    EXPECT_EQ(WindowCursorX(0), 500);
+    EXPECT_EQ(WindowCursorY(0), 200);
+    MoveCursor(20, 300);
+    EXPECT_EQ(WindowCursorX(0), -1) << "over the dark band";
 }
 
 } // namespace
