@@ -5,6 +5,7 @@
 
 #include "editor/mouse_editing.h"
 #include "editor/timeline.h"
+#include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
@@ -40,6 +41,43 @@ void PlaybackRange(int32_t* first, int32_t* last) {
     *last = editor.playbackEnd >= 1 && editor.playbackEnd <= editor.maxFrame
                 ? editor.playbackEnd - 1
                 : editor.maxFrame;
+}
+
+// The last frame that holds anything, worked out afresh only when the undo history shows an edit
+// (every edit that can reach a frame other than the current one is a step: loading, X, key I, the
+// frame edits, undo and redo) and followed for the current frame each cycle: a scan of all 501
+// frames costs far more than a cycle may spend on it.
+struct LastFrameWatch {
+    bool known = false;
+    std::size_t steps = 0;
+    std::size_t redoSteps = 0;
+    std::size_t bytes = 0;
+    const char* path = nullptr;
+    int32_t lastFrame = 0;
+};
+LastFrameWatch lastFrameWatch;
+
+int32_t ShownLastFrame() {
+    LastFrameWatch& watch = lastFrameWatch;
+    bool edited = !watch.known || watch.steps != UndoStepCount() ||
+                  watch.redoSteps != UndoRedoCount() || watch.bytes != UndoHistoryBytes() ||
+                  watch.path != editor.basePath || !IsFrame(watch.lastFrame);
+    if (edited) {
+        watch = LastFrameWatch{true,
+                               UndoStepCount(),
+                               UndoRedoCount(),
+                               UndoHistoryBytes(),
+                               editor.basePath,
+                               LastFrameInUse()};
+        return watch.lastFrame;
+    }
+    int32_t current = editor.currentFrame;
+    if (IsFrame(current) && current > watch.lastFrame && FrameInUse(current)) {
+        watch.lastFrame = current;
+    } else if (current == watch.lastFrame && !FrameInUse(current)) {
+        watch.lastFrame = LastFrameInUse();
+    }
+    return watch.lastFrame;
 }
 
 } // namespace
@@ -97,7 +135,7 @@ StripView EditorStripView() {
     view.selectionFirst = HasSelection() ? editor.selectionFirst : -1;
     view.selectionLast = HasSelection() ? editor.selectionLast : -1;
     PlaybackRange(&view.playbackFirst, &view.playbackLast);
-    view.lastFrame = LastFrameInUse();
+    view.lastFrame = ShownLastFrame();
     view.onionBack = editor.onionBack;
     view.onionAhead = editor.onionAhead;
     view.playbackRate = editor.playbackRate;
