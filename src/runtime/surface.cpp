@@ -1,4 +1,4 @@
-// The back buffer: 800 x 600 pixels in memory that drawing writes directly, its clearing, its loan
+// The back buffer: 800 x 700 pixels in memory that drawing writes directly, its clearing, its loan
 // to the drawing layer, and its paced presentation into the parent window.
 #include "runtime/surface.h"
 

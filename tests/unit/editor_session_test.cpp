@@ -181,7 +181,7 @@ TEST(EditorStartupFailure, NamesWhatIsMissingAndLeavesNoWindow) {
     const FailureCase cases[] = {
         {PlatformFailureNoDisplay, true, "no display to show the window on"},
         {PlatformFailureNoDisplay, false, "no display to show the file chooser on"},
-        {PlatformFailureWindowRefused, true, "the display refused the 800 x 600 window"},
+        {PlatformFailureWindowRefused, true, "the display refused the 800 x 700 window"},
         {PlatformFailureSurfaceRefused, true, "the window has no pixel surface"},
     };
     for (const FailureCase& entry : cases) {

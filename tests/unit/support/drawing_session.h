@@ -1,6 +1,6 @@
-// A headless editor session for drawing tests and benchmarks: window 0 with its 800 x 600 surface,
-// the editor state at its start values with the overlay font, and small helpers to read and
-// compare the surface's pixels.
+// A headless editor session for drawing tests and benchmarks: window 0 with its 800 x 600 surface
+// (800 x 700 with the strip), the editor state at its start values with the overlay font, and small
+// helpers to read and compare the surface's pixels.
 #pragma once
 
 #include <cstdint>
