@@ -350,3 +350,60 @@ TEST_F(TimelineTest, ScaledWindowShowsSharpSquaresAndMapsThePointerBack) {
 }
 
 } // namespace
+
+namespace {
+
+// F12 with a selection plays the selected frames in a circle, pausing one frame's time at the
+// strip's rate after each: 25 ms at 40 frames a second, as playback always paused.
+TEST_F(TimelineTest, PlaybackLoopsTheSelectionAtTheStripsRate) {
+    for (int32_t frame = 0; frame <= 3; ++frame) {
+        PoseFrame(frame);
+    }
+    struct Rate {
+        int32_t rate;
+        int64_t pauseMicroseconds;
+    };
+    for (const Rate& row : {Rate{40, 25'000}, Rate{12, 83'333}, Rate{1, 1'000'000}}) {
+        SCOPED_TRACE(row.rate);
+        editor.playbackRate = row.rate;
+        editor.currentFrame = 1;
+        editor.selectionFirst = 1;
+        editor.selectionLast = 2;
+        HeadlessKeepFrames(8);
+        HeadlessInput input = HeadlessCurrentInput();
+        input.keys[ScanF12] = 0x80;
+        HeadlessCurrentInput() = input;
+        HeadlessQueueInput(input);
+        input.keys[ScanF12] = 0;
+        for (int pass = 0; pass < 5; ++pass) {
+            HeadlessQueueInput(input);
+        }
+        input.keys[ScanF12] = 0x80;
+        HeadlessQueueInput(input);
+        int64_t slept = HeadlessSleptMicroseconds();
+        Cycle();
+        // Seven passes, each with its pause; the frame pacing waits only for the two pictures
+        // after them, at most 1/61 s each.
+        int64_t total = HeadlessSleptMicroseconds() - slept;
+        EXPECT_GE(total, 7 * row.pauseMicroseconds);
+        EXPECT_LE(total, 7 * row.pauseMicroseconds + 2 * 16'400);
+        // The last passes, each frame's bone at x = 100 + frame: frames 1, 2, 1, 2, 1, 2, 1.
+        std::vector<int32_t> shown;
+        const std::vector<HeadlessFrame>& frames = HeadlessFrames();
+        for (std::size_t index = frames.size() - 8; index < frames.size() - 2; ++index) {
+            int32_t which = -1;
+            for (int32_t frame = 0; frame <= 3; ++frame) {
+                if (frames[index].pixels[125 * 800 + 100 + frame] == 0xBBFF00) {
+                    which = frame;
+                }
+            }
+            shown.push_back(which);
+        }
+        EXPECT_EQ(shown, (std::vector<int32_t>{2, 1, 2, 1, 2, 1}));
+        EXPECT_EQ(editor.currentFrame, 1) << "back on the selection's first frame";
+        Release(ScanF12);
+        Cycle();
+    }
+}
+
+} // namespace
