@@ -16,6 +16,7 @@
 #include "editor/timeline_mouse.h"
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
+#include "editor/video_export_key.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
@@ -103,6 +104,7 @@ bool RunEditorCycle() {
     HandleCommandKeys();
     HandleTimelineKeys();
     HandleUndoKeys();
+    HandleVideoExportKey();
     MoveDraggedJointToCursor();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {

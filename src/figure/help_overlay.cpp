@@ -66,6 +66,7 @@ constexpr CommandLine kCommandLines[] = {
     {300, "Bild auf/ab - Bild verschieben", LineValue::None},
     {312, "Pos1/Ende - Erstes/letztes Bild", LineValue::None},
     {324, "R - Reihenfolge umkehren", LineValue::None},
+    {336, "E - Video exportieren", LineValue::None},
 };
 
 void DrawBoneModeWord(int32_t y, int32_t boneMode) {

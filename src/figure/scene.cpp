@@ -12,10 +12,13 @@
 
 namespace {
 
-constexpr int32_t kHeadRadius = 28;
 constexpr int32_t kJointRadius = 4;
 constexpr int32_t kLabelOffset = 20; // labels stand this far left of and above their anchor
 constexpr int32_t kHeadSlot = 0;
+
+int32_t ColourOf(uint32_t pixel) {
+    return PackColour((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
 
 // A bone is drawn only when both ends name slots of the grid; a damaged file can name others.
 bool IsDrawable(const Bone& bone) {
@@ -128,7 +131,7 @@ class ScenePainter {
         if (view_.headOn == 1) {
             int32_t head =
                 ahead ? ShadowTone(30, 40, 70, distance) : ShadowTone(40, 40, 40, distance);
-            DrawCircleAt(JointAt(frame, kHeadSlot), kHeadRadius, head);
+            DrawCircleAt(JointAt(frame, kHeadSlot), kSceneHeadRadius, head);
         }
         int32_t colour =
             ahead ? ShadowTone(60, 90, 170, distance) : ShadowTone(80, 80, 80, distance);
@@ -142,14 +145,15 @@ class ScenePainter {
 
     void DrawHead() const {
         if (view_.headOn == 1) {
-            DrawCircleAt(JointAt(view_.frame, kHeadSlot), kHeadRadius, PackColour(80, 80, 80));
+            DrawCircleAt(JointAt(view_.frame, kHeadSlot), kSceneHeadRadius,
+                         ColourOf(kScenePixelHead));
         }
     }
 
     // The colour of a bone of the given kind, or false when that kind is not drawn in this mode.
     bool BoneColour(int8_t kind, int32_t* colour) const {
         if (view_.playing != 0) {
-            *colour = PackColour(187, 255, 0);
+            *colour = ColourOf(kScenePixelBone);
             return kind == BoneStandard || kind == BoneFreeLength;
         }
         switch (kind) {
@@ -219,7 +223,7 @@ void DrawScene(const SceneView& view, const DrawingTarget* target) {
     if (DrawingBegin(target) == 0) {
         return;
     }
-    DrawBox(0, 0, target->width, target->height, PackColour(20, 20, 20));
+    DrawBox(0, 0, target->width, target->height, ColourOf(kScenePixelGround));
     DrawingSetMode(DrawingTransparentText);
     DrawingSetFont(view.font);
     ScenePainter painter(view);

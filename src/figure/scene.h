@@ -7,6 +7,12 @@
 
 #include "runtime/drawing.h"
 
+// What playback paints, as surface pixels (0x00RRGGBB): the ground, the bones and the head disc.
+constexpr uint32_t kScenePixelGround = 0x141414;
+constexpr uint32_t kScenePixelBone = 0xBBFF00;
+constexpr uint32_t kScenePixelHead = 0x505050;
+constexpr int32_t kSceneHeadRadius = 28;
+
 struct SceneView {
     int32_t frame = 0;
     // 1: the animation as playback shows it (lime bones, no stabilising bones, no joints, no

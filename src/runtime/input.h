@@ -9,6 +9,7 @@ enum ScanCode : int32_t {
     ScanKey1 = 0x02,
     ScanTab = 0x0F,
     ScanW = 0x11,
+    ScanE = 0x12,
     ScanI = 0x17,
     ScanLeftCtrl = 0x1D,
     ScanLeftShift = 0x2A,
