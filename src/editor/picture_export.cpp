@@ -131,8 +131,9 @@ PictureSequence PlaybackPictures(const PictureRequest& request) {
     pictures.ground = kScenePixelGround;
     pictures.transparent = request.transparent;
     pictures.count = FrameCountOf(request);
+    // The scene's part of the surface: the editor's surface holds the strip below it.
     pictures.width = SurfaceWidth();
-    pictures.height = SurfaceHeight();
+    pictures.height = std::min(SurfaceHeight(), editor.windowHeight);
     pictures.draw = [&request](int32_t index) -> const uint32_t* {
         if (Cancelled(request)) {
             return nullptr;
@@ -193,7 +194,13 @@ int32_t PictureFrameCount() {
 }
 
 void DrawPlaybackPicture(int32_t frame) {
-    DrawScene(PlaybackSceneView(frame), SurfaceDrawTarget());
+    const DrawingTarget* surface = SurfaceDrawTarget();
+    if (surface == nullptr) {
+        return;
+    }
+    DrawingTarget scene = *surface;
+    scene.height = std::min(surface->height, editor.windowHeight);
+    DrawScene(PlaybackSceneView(frame), &scene);
 }
 
 bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error) {
@@ -268,7 +275,7 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
         }
         DrawPlaybackPicture(frame);
         if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
-                             SurfaceHeight(), error, transparent)) {
+                             std::min(SurfaceHeight(), editor.windowHeight), error, transparent)) {
             return false;
         }
         if (request.progress) {

@@ -23,8 +23,6 @@
 
 namespace {
 
-// Playback's pace until the strip sets its own rate.
-constexpr int32_t kPlaybackFramesPerSecond = 40;
 constexpr char kStagingSuffix[] = ".partial";
 constexpr int32_t kBarLeft = 200;
 constexpr int32_t kBarTop = 570;
@@ -149,7 +147,7 @@ void ExportVideos() {
 } // namespace
 
 int32_t PlaybackFramesPerSecond() {
-    return kPlaybackFramesPerSecond;
+    return editor.playbackRate;
 }
 
 void HandleVideoExportKey() {

@@ -86,16 +86,18 @@ class VideoExportKey : public ScriptedSession {
 };
 
 TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
+    editor.playbackRate = 20; // as the strip's rate was stepped down
     Hold(ScanE);
     Cycles(3); // held: one export
     Release(ScanE);
     Cycle();
-    EXPECT_EQ(PlaybackFramesPerSecond(), 40);
+    EXPECT_EQ(PlaybackFramesPerSecond(), 20);
     DecodedGif gif = DecodeGif(Stem() + ".gif");
-    EXPECT_EQ(gif.delays, std::vector<int32_t>(3, GifDelayForRate(40)));
+    EXPECT_EQ(gif.delays, std::vector<int32_t>(3, GifDelayForRate(20)));
+    EXPECT_EQ(gif.height, 600) << "the scene without the strip";
     DecodedVideo video = DecodeVideo(Stem() + ".mp4");
     EXPECT_EQ(video.frames.size(), 3u);
-    EXPECT_DOUBLE_EQ(av_q2d(video.frameRate), 40);
+    EXPECT_DOUBLE_EQ(av_q2d(video.frameRate), 20);
     ASSERT_EQ(HeadlessRequests().size(), 1u);
     EXPECT_EQ(HeadlessRequests()[0].name,
               "Exportiert als " + Stem() + ".mp4 und " + Stem() + ".gif");
