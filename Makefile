@@ -101,7 +101,7 @@ WEB_BUILD := build/web-build
 EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 web: setup $(RELEASE)/CMakeCache.txt
-	cmake --build $(RELEASE) -j $(JOBS) --target make_glyph_table first_frame
+	cmake --build $(RELEASE) -j $(JOBS) --target make_glyph_table web_test_files
 	@mkdir -p $(WEB_BUILD)
 	$(RELEASE)/make_glyph_table $(WEB_BUILD)/glyph_table.cpp Arial:11
 	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
@@ -111,5 +111,5 @@ web: setup $(RELEASE)/CMakeCache.txt
 
 test-web: web
 	cd tests/browser && npm ci --no-audit --no-fund --silent
-	LIMBRADO_WEB=$(CURDIR)/$(WEB) LIMBRADO_FIRST_FRAME=$(CURDIR)/$(RELEASE)/first_frame \
+	LIMBRADO_WEB=$(CURDIR)/$(WEB) LIMBRADO_TEST_FILES=$(CURDIR)/$(RELEASE)/web_test_files \
 		node --test tests/browser/web_editor.test.mjs

@@ -25,6 +25,7 @@ const session = {
     afterEnd: null, // what to do once the editor has ended, instead of offering a restart
     firstFrameMs: null, // from navigation to the first frame shown
     cycleBusyMs: [], // per presented frame: the time the program worked, sleeps left out
+    storageBusy: () => storage.syncing || storage.again,
 };
 
 function showMessage(text) {
