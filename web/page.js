@@ -104,7 +104,9 @@ const page = {
         fitCanvas();
         canvas.focus();
     },
-    closeCanvas() {},
+    closeCanvas() {
+        setTimeout(ended); // the editor has ended: its backup is written, its window gone
+    },
     show(pixels, width, height, busyMs) {
         context.putImageData(new ImageData(pixels, width, height), 0, 0);
         if (session.firstFrameMs === null) {
@@ -165,18 +167,15 @@ function download(path) {
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
-// Every save, backup and export is written to a new file and renamed over its target: a file
-// renamed into the store is a finished one, to keep in the browser and, for an export, to hand
+// Every save, backup and export is written to a new file, flushed (which writes the store to
+// IndexedDB) and renamed over its target: an export renamed into place is finished, to be handed
 // over as a download.
 function watchFinishedFiles() {
     const rename = FS.rename;
     FS.rename = (from, to) => {
         rename(from, to);
-        if (to.startsWith(storeFolder + "/")) {
-            saveStorage();
-            if (to.endsWith("_export.lmb")) {
-                download(to);
-            }
+        if (to.startsWith(storeFolder + "/") && to.endsWith("_export.lmb")) {
+            download(to);
         }
     };
 }
@@ -270,6 +269,5 @@ window.Module = {
             startEditor().catch((failure) => showMessage("Start fehlgeschlagen: " + failure));
         });
     },
-    onExit: ended,
 };
 })();
