@@ -48,7 +48,7 @@ package: setup
 	cd $(RELEASE) && cpack -G DEB -B $(CURDIR)/$(RELEASE)/packages
 	cp $(RELEASE)/packages/limbrado_*_amd64.deb .
 
-test: setup format-check test-release test-sanitize test-clang fuzz
+test: setup format-check test-release test-sanitize test-clang test-web fuzz
 
 # Each test build is configured anew, so that warnings are errors there whatever the cache says.
 test-release:

@@ -11,7 +11,10 @@ packages=(
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
     x11-xkb-utils
     dpkg-dev lintian appstream file
+    emscripten nodejs chromium
 )
+# The browser tests' clients come from npm; a Node.js from elsewhere may bring its own npm.
+command -v npm > /dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do

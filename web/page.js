@@ -25,7 +25,8 @@ const session = {
     afterEnd: null, // what to do once the editor has ended, instead of offering a restart
     firstFrameMs: null, // from navigation to the first frame shown
     cycleBusyMs: [], // per presented frame: the time the program worked, sleeps left out
-    storageBusy: () => storage.syncing || storage.again,
+    runs: 0, // how often the editor was started in this page
+    framesShown: 0, // in this run
 };
 
 function showMessage(text) {
@@ -112,6 +113,7 @@ const page = {
         if (session.firstFrameMs === null) {
             session.firstFrameMs = performance.now();
         }
+        session.framesShown += 1;
         session.cycleBusyMs.push(busyMs);
         if (session.cycleBusyMs.length > 600) {
             session.cycleBusyMs.shift();
@@ -131,35 +133,40 @@ const page = {
     message: showMessage,
 };
 
-// Writing IndexedDB is asynchronous: one write at a time, and one more when files changed while
-// it ran.
-const storage = { syncing: false, again: false, waiting: [] };
+// One instance of the program per run of the editor. The compiled program is fetched once, so
+// that starting again needs nothing from the server.
+const program = { module: null, wasm: null };
 
-function saveStorage(done) {
-    if (done) {
-        storage.waiting.push(done);
-    }
-    if (storage.syncing) {
-        storage.again = true;
-        return;
-    }
-    storage.syncing = true;
-    const callbacks = storage.waiting.splice(0);
-    FS.syncfs(false, (error) => {
-        storage.syncing = false;
+function storeFiles() {
+    return program.module.FS;
+}
+
+function fileExists(path) {
+    return storeFiles().analyzePath(path).exists;
+}
+
+// The store as the browser keeps it; the program's own flushes (each save, backup and export)
+// write it as well.
+function writeStore() {
+    return new Promise((resolve) => storeFiles().syncfs(false, (error) => {
         if (error) {
             showMessage("Der Speicher des Browsers nimmt die Datei nicht an.");
         }
-        callbacks.forEach((callback) => callback());
-        if (storage.again || storage.waiting.length > 0) {
-            storage.again = false;
-            saveStorage();
+        resolve();
+    }));
+}
+
+function readStore() {
+    return new Promise((resolve) => storeFiles().syncfs(true, (error) => {
+        if (error) {
+            showMessage("Der Speicher des Browsers ist nicht zu lesen; die Arbeit bleibt nicht erhalten.");
         }
-    });
+        resolve();
+    }));
 }
 
 function download(path) {
-    const bytes = FS.readFile(path);
+    const bytes = storeFiles().readFile(path);
     const link = document.createElement("a");
     link.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
     link.download = path.slice(path.lastIndexOf("/") + 1);
@@ -167,12 +174,11 @@ function download(path) {
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
-// Every save, backup and export is written to a new file, flushed (which writes the store to
-// IndexedDB) and renamed over its target: an export renamed into place is finished, to be handed
-// over as a download.
-function watchFinishedFiles() {
-    const rename = FS.rename;
-    FS.rename = (from, to) => {
+// Every save, backup and export is written to a new file, flushed and renamed over its target: an
+// export renamed into place is finished, to be handed over as a download.
+function watchFinishedFiles(files) {
+    const rename = files.rename;
+    files.rename = (from, to) => {
         rename(from, to);
         if (to.startsWith(storeFolder + "/") && to.endsWith("_export.lmb")) {
             download(to);
@@ -180,50 +186,71 @@ function watchFinishedFiles() {
     };
 }
 
-function fileExists(path) {
-    return FS.analyzePath(path).exists;
-}
-
-async function startEditor() {
+// Starts the editor on the stored animation; a chosen file (name and bytes) joins the store first
+// and becomes the one it works on. The first visit starts on the sample walk.
+async function startEditor(chosen) {
+    program.wasm = program.wasm || (await (await fetch("limbrado.wasm")).arrayBuffer());
+    program.module = await createLimbrado({
+        page,
+        wasmBinary: program.wasm,
+        print: (text) => console.log(text),
+        printErr: (text) => console.error(text),
+    });
+    const files = storeFiles();
+    files.mkdir(storeFolder);
+    files.mount(files.filesystems.IDBFS, {}, storeFolder);
+    watchFinishedFiles(files);
+    await readStore();
+    if (chosen) {
+        files.writeFile(storeFolder + "/" + chosen.name, chosen.bytes);
+        localStorage.setItem(currentNameKey, chosen.name);
+    }
     if (!fileExists(currentPath())) {
         localStorage.removeItem(currentNameKey);
     }
     if (!fileExists(currentPath())) {
         const response = await fetch(sampleName);
-        FS.writeFile(currentPath(), new Uint8Array(await response.arrayBuffer()));
-        saveStorage();
+        files.writeFile(currentPath(), new Uint8Array(await response.arrayBuffer()));
     }
+    await writeStore();
     session.running = true;
-    callMain([currentPath()]);
+    session.runs += 1;
+    session.framesShown = 0;
+    canvas.hidden = false;
+    document.getElementById("ended").hidden = true;
+    program.module.callMain([currentPath()]);
 }
 
-function ended() {
+function start(chosen) {
+    startEditor(chosen).catch((failure) => showMessage("Der Editor startet nicht: " + failure));
+}
+
+async function ended() {
     session.running = false;
     session.endRequested = false;
-    saveStorage(() => {
-        if (session.afterEnd) {
-            session.afterEnd();
-            return;
-        }
-        canvas.hidden = true;
-        document.getElementById("ended").hidden = false;
-    });
+    await writeStore();
+    const next = session.afterEnd;
+    session.afterEnd = null;
+    if (next) {
+        next();
+        return;
+    }
+    canvas.hidden = true;
+    document.getElementById("ended").hidden = false;
 }
 
 // The chosen file joins the store under its own name and the editor starts again on it; a running
 // editor ends first, as with Escape, so that its backup is written.
 async function openFile(file) {
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const name = file.name.replace(/[\/\\]/g, "_") || sampleName;
-    session.afterEnd = () => {
-        FS.writeFile(storeFolder + "/" + name, bytes);
-        localStorage.setItem(currentNameKey, name);
-        saveStorage(() => location.reload());
+    const chosen = {
+        name: file.name.replace(/[\/\\]/g, "_") || sampleName,
+        bytes: new Uint8Array(await file.arrayBuffer()),
     };
     if (session.running) {
+        session.afterEnd = () => start(chosen);
         session.endRequested = true;
     } else {
-        session.afterEnd();
+        start(chosen);
     }
 }
 
@@ -235,11 +262,11 @@ document.getElementById("file").addEventListener("change", (event) => {
     }
 });
 document.getElementById("download").addEventListener("click", () => {
-    if (typeof FS !== "undefined" && fileExists(currentPath())) {
+    if (program.module && fileExists(currentPath())) {
         download(currentPath());
     }
 });
-document.getElementById("restart").addEventListener("click", () => location.reload());
+document.getElementById("restart").addEventListener("click", () => start(null));
 document.addEventListener("dragover", (event) => {
     event.preventDefault();
     document.body.classList.add("dropping");
@@ -253,21 +280,7 @@ document.addEventListener("drop", (event) => {
     }
 });
 
-window.Module = {
-    page,
-    session,
-    print: (text) => console.log(text),
-    printErr: (text) => console.error(text),
-    onRuntimeInitialized() {
-        FS.mkdir(storeFolder);
-        FS.mount(IDBFS, {}, storeFolder);
-        watchFinishedFiles();
-        FS.syncfs(true, (error) => {
-            if (error) {
-                showMessage("Der Speicher des Browsers ist nicht zu lesen; die Arbeit bleibt nicht erhalten.");
-            }
-            startEditor().catch((failure) => showMessage("Start fehlgeschlagen: " + failure));
-        });
-    },
-};
+// For the tests: the session's figures and the store.
+window.limbrado = { session, storeFiles };
+start(null);
 })();

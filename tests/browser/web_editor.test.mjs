@@ -75,8 +75,10 @@ async function settledPixels(page) {
     }
 }
 
-async function editorRunning(page) {
-    await page.waitForFunction(() => window.Module && Module.session.firstFrameMs !== null);
+// Waits until the editor's run `run` of this page has shown a frame.
+async function editorRunning(page, run = 1) {
+    await page.waitForFunction((expected) => window.limbrado &&
+        limbrado.session.runs === expected && limbrado.session.framesShown > 0, run);
 }
 
 // The page position of the middle of a canvas pixel.
@@ -112,16 +114,16 @@ async function drag(page, button, from, to) {
     await page.waitForTimeout(80);
 }
 
-// "Öffnen": the editor ends, and the page starts again on the chosen file.
+// "Öffnen": the editor ends, and starts again on the chosen file.
 async function openThroughPage(page, file) {
-    const reloaded = page.waitForEvent("load");
+    const runs = await page.evaluate(() => limbrado.session.runs);
     await page.locator("#file").setInputFiles(file);
-    await reloaded;
-    await editorRunning(page);
+    await editorRunning(page, runs + 1);
 }
 
 function storedFile(page, name) {
-    return page.evaluate((file) => Array.from(FS.readFile("/store/" + file)), name);
+    return page.evaluate((file) => Array.from(limbrado.storeFiles().readFile("/store/" + file)),
+        name);
 }
 
 // The joints of a frame from the animation file: 7-byte header, then 8-byte records.
@@ -164,7 +166,7 @@ test("the editor in a web page", async (t) => {
         const picture = readPicture(reference);
         assert.deepEqual([picture.width, picture.height], [width, height]);
         assert.equal(differingPixels(await canvasPixels(page), picture.rgb), 0);
-        t.diagnostic(`first frame ${(await page.evaluate(() => Module.session.firstFrameMs))
+        t.diagnostic(`first frame ${(await page.evaluate(() => limbrado.session.firstFrameMs))
             .toFixed(0)} ms after navigation`);
     });
 
@@ -201,7 +203,6 @@ test("the editor in a web page", async (t) => {
         await press(page, "F3");
         savedFrameZero = await settledPixels(page);
         await press(page, "F9");
-        await page.waitForFunction(() => !Module.session.storageBusy());
         const [first, second, third] = jointsOfFrame(await storedFile(page, "walk.txt"), 0);
         assert.ok(Math.abs(distance(first, second) - 100) <= 2, "first bone keeps its length");
         assert.ok(Math.abs(distance(second, third) - 100) <= 2, "second bone keeps its length");
@@ -220,7 +221,6 @@ test("the editor in a web page", async (t) => {
         assert.equal(differingPixels(await canvasPixels(page), readPicture(reference).rgb), 0);
         await page.locator("#editor").focus();
         await press(page, "F9");
-        await page.waitForFunction(() => !Module.session.storageBusy());
         const downloading = page.waitForEvent("download");
         await page.locator("#download").click();
         const download = await downloading;
@@ -244,9 +244,11 @@ test("the editor in a web page", async (t) => {
 
         await press(page, "Escape");
         await page.locator("#ended").waitFor({ state: "visible" });
-        assert.ok(await page.evaluate(() => FS.analyzePath("/store/desktop-walk_autosave.txt").exists));
+        assert.ok(await page.evaluate(() =>
+            limbrado.storeFiles().analyzePath("/store/desktop-walk_autosave.txt").exists));
+        const runs = await page.evaluate(() => limbrado.session.runs);
         await page.locator("#restart").click();
-        await editorRunning(page);
+        await editorRunning(page, runs + 1);
         assert.ok(await page.locator("#editor").isVisible());
     });
 
@@ -258,10 +260,10 @@ test("the editor in a web page", async (t) => {
         await page.goto("about:blank");
         await page.goto(address);
         await editorRunning(page);
-        const firstFrameMs = await page.evaluate(() => Module.session.firstFrameMs);
+        const firstFrameMs = await page.evaluate(() => limbrado.session.firstFrameMs);
         await openThroughPage(page, largest);
         await page.waitForTimeout(3000);
-        const cycles = (await page.evaluate(() => Module.session.cycleBusyMs)).slice(-120)
+        const cycles = (await page.evaluate(() => limbrado.session.cycleBusyMs)).slice(-120)
             .sort((a, b) => a - b);
         const median = cycles[cycles.length >> 1];
         t.diagnostic(`page gzip ${gzipped} bytes; first frame ${firstFrameMs.toFixed(0)} ms; ` +
