@@ -26,8 +26,8 @@ bool WriteFile(const char* path, const std::string& bytes) {
 }
 
 std::string Picture(const HeadlessFrame& frame) {
-    std::string picture = "P6\n" + std::to_string(frame.width) + " " +
-                          std::to_string(frame.height) + "\n255\n";
+    std::string picture =
+        "P6\n" + std::to_string(frame.width) + " " + std::to_string(frame.height) + "\n255\n";
     for (uint32_t pixel : frame.pixels) {
         picture += static_cast<char>(pixel >> 16 & 0xFF);
         picture += static_cast<char>(pixel >> 8 & 0xFF);
