@@ -15,8 +15,6 @@ import { chromium } from "playwright-core";
 const site = process.env.LIMBRADO_WEB;
 const testFiles = process.env.LIMBRADO_TEST_FILES;
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "limbrado-web-"));
-const width = 800;
-const height = 600;
 
 function serve(folder) {
     const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css",
@@ -81,9 +79,15 @@ async function editorRunning(page, run = 1) {
         limbrado.session.runs === expected && limbrado.session.framesShown > 0, run);
 }
 
+function canvasSize(page) {
+    return page.evaluate(() => [document.getElementById("editor").width,
+        document.getElementById("editor").height]);
+}
+
 // The page position of the middle of a canvas pixel.
 async function at(page, x, y) {
     const box = await page.locator("#editor").boundingBox();
+    const [width, height] = await canvasSize(page);
     return [box.x + ((x + 0.5) * box.width) / width, box.y + ((y + 0.5) * box.height) / height];
 }
 
@@ -164,7 +168,7 @@ test("the editor in a web page", async (t) => {
         await page.goto(address);
         await editorRunning(page);
         const picture = readPicture(reference);
-        assert.deepEqual([picture.width, picture.height], [width, height]);
+        assert.deepEqual([picture.width, picture.height], await canvasSize(page));
         assert.equal(differingPixels(await canvasPixels(page), picture.rgb), 0);
         t.diagnostic(`first frame ${(await page.evaluate(() => limbrado.session.firstFrameMs))
             .toFixed(0)} ms after navigation`);
@@ -202,7 +206,10 @@ test("the editor in a web page", async (t) => {
         await press(page, "F6");
         await press(page, "F3");
         savedFrameZero = await settledPixels(page);
+        await press(page, "F5"); // the head off and on again; the browser must not reload
+        await press(page, "F5");
         await press(page, "F9");
+        assert.equal(await page.evaluate(() => limbrado.session.runs), 1, "the page was not reloaded");
         const [first, second, third] = jointsOfFrame(await storedFile(page, "walk.txt"), 0);
         assert.ok(Math.abs(distance(first, second) - 100) <= 2, "first bone keeps its length");
         assert.ok(Math.abs(distance(second, third) - 100) <= 2, "second bone keeps its length");
@@ -216,7 +223,7 @@ test("the editor in a web page", async (t) => {
         assert.ok((await settledPixels(page)).equals(savedFrameZero));
     });
 
-    await t.test("opens a desktop file and downloads it byte for byte", async () => {
+    await t.test("opens a desktop file, downloads it byte for byte and its export", async () => {
         await openThroughPage(page, desktopFile);
         assert.equal(differingPixels(await canvasPixels(page), readPicture(reference).rgb), 0);
         await page.locator("#editor").focus();
@@ -226,6 +233,12 @@ test("the editor in a web page", async (t) => {
         const download = await downloading;
         assert.equal(download.suggestedFilename(), "desktop-walk.txt");
         assert.ok(fs.readFileSync(await download.path()).equals(fs.readFileSync(desktopFile)));
+        const exporting = page.waitForEvent("download");
+        await page.locator("#editor").focus();
+        await settledPixels(page); // "Gespeichert" holds the editor for half a second
+        await press(page, "F10");
+        assert.equal((await exporting).suggestedFilename(), "desktop-walk_export.lmb");
+        assert.match(await page.locator("#message").textContent(), /Exportiert als/);
     });
 
     await t.test("F12 plays and stops; Escape ends and the button starts again", async () => {
