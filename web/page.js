@@ -77,6 +77,14 @@ canvas.addEventListener("keydown", (event) => {
 });
 window.addEventListener("keyup", (event) => input.held.delete(event.code));
 canvas.addEventListener("blur", () => input.held.clear());
+// Keys and buttons released while the page did not see it must not stay down.
+window.addEventListener("blur", () => {
+    input.held.clear();
+    input.buttons = 0;
+});
+document.addEventListener("mouseleave", () => {
+    input.pointer = { x: -1, y: -1 };
+});
 canvas.addEventListener("mousedown", (event) => {
     canvas.focus();
     input.presses |= event.button === 0 ? 1 : event.button === 2 ? 2 : 0;
