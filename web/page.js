@@ -24,7 +24,7 @@ const session = {
     endRequested: false,
     afterEnd: null, // what to do once the editor has ended, instead of offering a restart
     firstFrameMs: null, // from navigation to the first frame shown
-    cycleBusyMs: [], // per presented frame: the time the program worked, sleeps left out
+    cycleWorkMs: [], // per presented frame: the time the program worked, sleeps left out
     runs: 0, // how often the editor was started in this page
     framesShown: 0, // in this run
 };
@@ -116,15 +116,15 @@ const page = {
     closeCanvas() {
         setTimeout(ended); // the editor has ended: its backup is written, its window gone
     },
-    show(pixels, width, height, busyMs) {
+    show(pixels, width, height, workMs) {
         context.putImageData(new ImageData(pixels, width, height), 0, 0);
         if (session.firstFrameMs === null) {
             session.firstFrameMs = performance.now();
         }
         session.framesShown += 1;
-        session.cycleBusyMs.push(busyMs);
-        if (session.cycleBusyMs.length > 600) {
-            session.cycleBusyMs.shift();
+        session.cycleWorkMs.push(workMs);
+        if (session.cycleWorkMs.length > 600) {
+            session.cycleWorkMs.shift();
         }
     },
     keyboardFocused: () => document.activeElement === canvas,

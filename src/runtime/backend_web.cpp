@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "runtime/platform.h"
@@ -67,9 +66,9 @@ EM_JS(void, PageOpenCanvas, (int32_t width, int32_t height, const char* title), 
     Module.page.openCanvas(width, height, UTF8ToString(title));
 });
 EM_JS(void, PageCloseCanvas, (), { Module.page.closeCanvas(); });
-EM_JS(void, PageShow, (const uint32_t* rgba, int32_t width, int32_t height, double busyMs), {
+EM_JS(void, PageShow, (const uint32_t* rgba, int32_t width, int32_t height, double workMs), {
     Module.page.show(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width,
-                     height, busyMs);
+                     height, workMs);
 });
 EM_JS(int32_t, PageKeyboardFocused, (), { return Module.page.keyboardFocused() ? 1 : 0; });
 EM_JS(int32_t, PageEndRequested, (), { return Module.page.endRequested() ? 1 : 0; });
@@ -263,8 +262,7 @@ int32_t PlatformAskFileName(const char* /*title*/, const char* /*folder*/, const
     return 0;
 }
 
-// Messages go to the page's message line; the editor goes on at once.
-void PlatformMessageBox(const char* title, const char* text) {
-    std::string line = title != nullptr && title[0] != 0 ? std::string(title) + ": " : "";
-    PageMessage((line + (text != nullptr ? text : "")).c_str());
+// Messages go to the page's message line, without the box's title; the editor goes on at once.
+void PlatformMessageBox(const char* /*title*/, const char* text) {
+    PageMessage(text != nullptr ? text : "");
 }
