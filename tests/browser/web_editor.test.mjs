@@ -275,12 +275,15 @@ test("the editor in a web page", async (t) => {
         await editorRunning(page);
         const firstFrameMs = await page.evaluate(() => limbrado.session.firstFrameMs);
         await openThroughPage(page, largest);
+        await page.locator("#editor").focus();
+        await press(page, "F7"); // frame 1, with the full frame 0 as its shadow
+        await press(page, "F3");
         await page.waitForTimeout(3000);
         const cycles = (await page.evaluate(() => limbrado.session.cycleWorkMs)).slice(-120)
             .sort((a, b) => a - b);
         const median = cycles[cycles.length >> 1];
         t.diagnostic(`page gzip ${gzipped} bytes; first frame ${firstFrameMs.toFixed(0)} ms; ` +
-            `cycle on the largest animation: median ${median.toFixed(2)} ms of ${cycles.length}`);
+            `cycle on the largest animation (frame 1, shadow on): median ${median.toFixed(2)} ms of ${cycles.length}`);
     });
 
     assert.deepEqual(failures, []);
