@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor_state.h"
 #include "largest_animation.h"
+#include "model/editor_state.h"
 #include "runtime/headless.h"
 #include "runtime/heaps.h"
 #include "runtime/surface.h"

@@ -8,8 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "editor/editor_state.h"
 #include "figure/bone_solver.h"
+#include "model/editor_state.h"
 
 namespace {
 

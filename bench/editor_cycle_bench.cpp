@@ -6,10 +6,9 @@
 #include <cstdint>
 
 #include "../tests/unit/support/drawing_session.h"
-#include "editor/editor_state.h"
+#include "editor/editor_picture.h"
 #include "figure/bone_solver.h"
-#include "figure/help_overlay.h"
-#include "figure/scene.h"
+#include "model/editor_state.h"
 
 namespace {
 
@@ -43,8 +42,8 @@ void BM_EditorCycleFullLoad(benchmark::State& state) {
     FillTwoFullFrames();
     for (auto _ : state) {
         SolveBones();
-        DrawScene();
-        DrawHelpOverlay();
+        DrawEditorScene();
+        DrawEditorOverlay();
         benchmark::DoNotOptimize(SurfacePixels());
     }
 }

@@ -5,8 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "editor/editor_state.h"
 #include "figure/inbetweens.h"
+#include "model/editor_state.h"
 
 namespace {
 

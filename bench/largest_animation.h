@@ -2,7 +2,7 @@
 // f stands at (100 + s, 100 + f); bone s links joint s to joint s + 1, the last one back to 0.
 #pragma once
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 inline void FillLargestAnimation() {
     for (editor.currentFrame = 0; editor.currentFrame <= editor.maxFrame; ++editor.currentFrame) {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "../tests/unit/support/drawing_session.h"
-#include "editor/editor_state.h"
 #include "editor/picture_export.h"
+#include "model/editor_state.h"
 #include "runtime/surface.h"
 #include "storage/picture_files.h"
 

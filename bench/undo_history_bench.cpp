@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "../tests/unit/support/drawing_session.h"
-#include "editor/editor_state.h"
 #include "editor/undo_history.h"
+#include "model/editor_state.h"
 
 namespace {
 

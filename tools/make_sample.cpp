@@ -5,9 +5,8 @@
 #include <string>
 
 #include "editor/editor_main.h"
-#include "editor/editor_state.h"
-#include "figure/help_overlay.h"
-#include "figure/scene.h"
+#include "editor/editor_picture.h"
+#include "model/editor_state.h"
 #include "runtime/surface.h"
 #include "sample_walk.h"
 #include "storage/animation_file.h"
@@ -30,8 +29,8 @@ int main(int argc, char** argv) {
     }
     editor.currentFrame = 2;
     editor.shadowOn = 1;
-    DrawScene();
-    DrawHelpOverlay();
+    DrawEditorScene();
+    DrawEditorOverlay();
     std::string error;
     bool written =
         WritePngPicture(argv[2], SurfacePixels(), SurfaceWidth(), SurfaceHeight(), &error);

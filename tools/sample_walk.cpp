@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 namespace {
 

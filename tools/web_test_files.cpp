@@ -7,7 +7,7 @@
 
 #include "../bench/largest_animation.h"
 #include "editor/editor_main.h"
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/headless.h"
 #include "storage/animation_file.h"
 #include "storage/text.h"

@@ -6,12 +6,11 @@
 #include <algorithm>
 #include <array>
 
-#include "editor/editor_state.h"
+#include "editor/editor_picture.h"
 #include "editor/mouse_editing.h"
 #include "editor/undo_history.h"
-#include "figure/help_overlay.h"
 #include "figure/inbetweens.h"
-#include "figure/scene.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
@@ -154,7 +153,7 @@ void DrawPlaybackMark() {
     DrawLineRel(10, 10, 25, 25, grey);
     DrawLineRel(35, 35, -25, 25, grey);
     DrawLineRel(10, 60, 0, -50, grey);
-    DrawFrameNumber(10, 65, grey);
+    DrawFrameNumber(editor.currentFrame, 10, 65, grey);
     DrawingEnd();
 }
 
@@ -175,7 +174,7 @@ void PlayAnimation() {
     editor.currentFrame = 0;
     for (;;) {
         PollWindowEvent();
-        DrawScene();
+        DrawEditorScene();
         DrawPlaybackMark();
         PresentSurface();
         DelayMs(kPlaybackPauseMs);
@@ -191,7 +190,7 @@ void PlayAnimation() {
     }
     editor.playing = 0;
     editor.currentFrame = 0;
-    DrawScene();
+    DrawEditorScene();
     PresentSurface();
 }
 
@@ -325,7 +324,7 @@ void HandleCommandKeys() {
 // The scene without the help overlay, the text in red in the drawing's default font, and a pause
 // in which nothing else happens.
 void ShowStatusMessage(const char* text) {
-    DrawScene();
+    DrawEditorScene();
     if (DrawingBegin(SurfaceDrawTarget()) != 0) {
         DrawingSetMode(DrawingTransparentText);
         DrawTextAt(1, 1, text, PackColour(255, 0, 0));

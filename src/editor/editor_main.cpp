@@ -7,19 +7,18 @@
 #include <cstdio>
 
 #include "editor/command_keys.h"
-#include "editor/editor_state.h"
+#include "editor/editor_picture.h"
 #include "editor/mouse_editing.h"
+#include "editor/startup.h"
 #include "editor/startup_problem.h"
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
 #include "figure/bone_solver.h"
-#include "figure/help_overlay.h"
-#include "figure/scene.h"
+#include "model/editor_state.h"
 #include "runtime/fonts.h"
 #include "runtime/heaps.h"
 #include "runtime/input.h"
 #include "runtime/platform.h"
-#include "runtime/startup.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/animation_file.h"
@@ -114,8 +113,8 @@ bool RunEditorCycle() {
         SolveBones();
     }
     UndoEndOfCycle(GesturesInProgress());
-    DrawScene();
-    DrawHelpOverlay();
+    DrawEditorScene();
+    DrawEditorOverlay();
     PresentSurface();
     BackUpWhenDue();
     return IsKeyDown(ScanEscape) == 0;

@@ -3,10 +3,8 @@
 // left Ctrl and W. The cursor is read from window 0 each time a position is used.
 #include "editor/mouse_editing.h"
 
-#include <cmath>
-
-#include "editor/editor_state.h"
 #include "editor/undo_history.h"
+#include "model/editor_state.h"
 #include "runtime/input.h"
 
 namespace {
@@ -18,14 +16,6 @@ int32_t CursorX() {
 }
 int32_t CursorY() {
     return WindowCursorY(kCursorWindow);
-}
-
-// |dx| and |dy| reach 2^32 with joints far outside the window; their squares would overflow even
-// 64 bits when summed, so the root is taken in double, where they stay exact enough to round.
-double RoundedDistanceToCursor(const Joint& joint) {
-    double dx = static_cast<double>(static_cast<int64_t>(joint.x) - CursorX());
-    double dy = static_cast<double>(static_cast<int64_t>(joint.y) - CursorY());
-    return std::round(std::sqrt(dx * dx + dy * dy));
 }
 
 void HandleLeftButton() {
@@ -65,21 +55,7 @@ void HandleRightButton() {
 } // namespace
 
 int32_t PickJoint(int32_t radius) {
-    double best = radius;
-    int32_t found = -1;
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(editor.currentFrame, slot);
-        if (joint.state == JointEmpty) {
-            continue;
-        }
-        // Strictly nearer only: on equal distances the lower slot keeps the pick.
-        double distance = RoundedDistanceToCursor(joint);
-        if (distance < best) {
-            best = distance;
-            found = slot;
-        }
-    }
-    return found;
+    return NearestJoint(editor.currentFrame, CursorX(), CursorY(), radius);
 }
 
 void HandleMouseButtons() {

@@ -15,11 +15,11 @@
 #include <cstring>
 #include <vector>
 
-#include "editor/editor_state.h"
-#include "figure/scene.h"
+#include "editor/editor_picture.h"
+#include "editor/startup.h"
+#include "model/editor_state.h"
 #include "runtime/fonts.h"
 #include "runtime/heaps.h"
-#include "runtime/startup.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
 #include "storage/picture_files.h"
@@ -265,17 +265,7 @@ int32_t PictureFrameCount() {
 }
 
 void DrawPlaybackPicture(int32_t frame) {
-    // The editing aids (a bone being drawn, the box being drawn) are no part of the animation.
-    EditorState saved = editor;
-    editor.currentFrame = frame;
-    editor.playing = 1;
-    editor.boneStartJoint = -1;
-    editor.drawingBox = 0;
-    DrawScene();
-    editor.currentFrame = saved.currentFrame;
-    editor.playing = saved.playing;
-    editor.boneStartJoint = saved.boneStartJoint;
-    editor.drawingBox = saved.drawingBox;
+    DrawScene(PlaybackSceneView(frame), SurfaceDrawTarget());
 }
 
 bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,

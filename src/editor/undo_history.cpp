@@ -8,7 +8,7 @@
 #include <deque>
 #include <vector>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 namespace {
 

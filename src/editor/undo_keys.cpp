@@ -2,8 +2,8 @@
 // command keys stay on their scan codes, so the key labelled Z is asked for while a Ctrl is down.
 #include "editor/undo_keys.h"
 
-#include "editor/editor_state.h"
 #include "editor/undo_history.h"
+#include "model/editor_state.h"
 #include "runtime/input.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 namespace {
 

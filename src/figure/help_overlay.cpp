@@ -5,10 +5,8 @@
 
 #include <cstdint>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
-#include "runtime/fonts.h"
-#include "runtime/surface.h"
 #include "storage/text.h"
 
 namespace {
@@ -59,8 +57,8 @@ constexpr CommandLine kCommandLines[] = {
     {264, "I - Zwischenbilder", LineValue::None},
 };
 
-void DrawBoneModeWord(int32_t y) {
-    switch (editor.boneMode) {
+void DrawBoneModeWord(int32_t y, int32_t boneMode) {
+    switch (boneMode) {
     case BoneStandard:
         DrawTextAt(kValueLeft, y, "Standard", PackColour(187, 255, 0));
         return;
@@ -84,52 +82,52 @@ void DrawToggleWord(int32_t y, int32_t flag) {
     }
 }
 
-void DrawLineValue(const CommandLine& line) {
+void DrawLineValue(const CommandLine& line, const OverlayView& view) {
     switch (line.value) {
     case LineValue::None:
         return;
     case LineValue::BoneMode:
-        DrawBoneModeWord(line.y);
+        DrawBoneModeWord(line.y, view.boneMode);
         return;
     case LineValue::Shadow:
-        DrawToggleWord(line.y, editor.shadowOn);
+        DrawToggleWord(line.y, view.shadowOn);
         return;
     case LineValue::Collision:
-        DrawToggleWord(line.y, editor.collisionOn);
+        DrawToggleWord(line.y, view.collisionOn);
         return;
     case LineValue::Head:
-        DrawToggleWord(line.y, editor.headOn);
+        DrawToggleWord(line.y, view.headOn);
         return;
     }
 }
 
-void DrawCommandList() {
+void DrawCommandList(const OverlayView& view) {
     int32_t colour = PackColour(155, 155, 155);
     for (const CommandLine& line : kCommandLines) {
         DrawTextAt(kTextLeft, line.y, line.text, colour);
-        DrawLineValue(line);
+        DrawLineValue(line, view);
     }
 }
 
 } // namespace
 
-void DrawHelpOverlay() {
-    if (DrawingBegin(SurfaceDrawTarget()) == 0) {
+void DrawHelpOverlay(const OverlayView& view, const DrawingTarget* target) {
+    if (DrawingBegin(target) == 0) {
         return;
     }
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
-    DrawFrameNumber(kTextLeft, 1, PackColour(187, 255, 0));
-    if (editor.helpVisible == 1) {
-        DrawCommandList();
+    DrawingSetFont(view.font);
+    DrawFrameNumber(view.frame, kTextLeft, 1, PackColour(187, 255, 0));
+    if (view.helpVisible == 1) {
+        DrawCommandList(view);
     }
     DrawingEnd();
 }
 
-void DrawFrameNumber(int32_t x, int32_t y, int32_t colour) {
+void DrawFrameNumber(int32_t frame, int32_t x, int32_t y, int32_t colour) {
     int32_t start = WorkBufferLength();
     AppendText("Frame ");
-    Int64ToText(editor.currentFrame, WorkBufferLength());
+    Int64ToText(frame, WorkBufferLength());
     DrawTextAt(x, y, WorkBufferText(start), colour);
     WorkBufferSetLength(start);
 }

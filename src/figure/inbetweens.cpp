@@ -11,7 +11,7 @@
 #include <limits>
 #include <numbers>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 namespace {
 

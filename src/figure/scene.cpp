@@ -1,16 +1,13 @@
-// The editor picture, painted afresh each cycle from the grids and the editor state: background,
-// onion-skin shadow of the previous frame, head disc, bones and joints of the current frame, the
-// hover label, the rubber band of a bone being made, and the box with its size.
+// The scene picture, painted afresh from the grids and a SceneView: background, onion-skin shadow
+// of the previous frame, head disc, bones and joints of the frame, the hover label, the rubber band
+// of a bone being made, and the box with its size.
 #include "figure/scene.h"
 
+#include <algorithm>
 #include <cstdint>
 
-#include "editor/editor_state.h"
-#include "editor/mouse_editing.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
-#include "runtime/fonts.h"
-#include "runtime/input.h"
-#include "runtime/surface.h"
 #include "storage/text.h"
 
 namespace {
@@ -38,148 +35,167 @@ void DrawNumberPairLabel(int64_t anchorX, int64_t anchorY, int64_t first, int64_
     WorkBufferSetLength(start);
 }
 
-void DrawBoneLine(int32_t frame, const Bone& bone, int32_t colour) {
-    const Joint& a = JointAt(frame, bone.jointA);
-    const Joint& b = JointAt(frame, bone.jointB);
-    DrawLineAbs(a.x, a.y, b.x, b.y, colour);
-}
+// One picture's drawing: the view it shows and the scale it is drawn at.
+class ScenePainter {
+  public:
+    explicit ScenePainter(const SceneView& view) : view_(view) {}
 
-void DrawShadow() {
-    int32_t previous = editor.currentFrame - 1;
-    if (editor.shadowOn != 1 || editor.playing != 0 || !IsFrame(previous)) {
-        return;
+    void DrawFrame() const {
+        if (!IsFrame(view_.frame)) {
+            return;
+        }
+        DrawShadow();
+        DrawHead();
+        DrawBones();
+        DrawJoints();
+        DrawHoverLabel();
+        DrawRubberBand();
     }
-    if (editor.headOn == 1) {
-        const Joint& head = JointAt(previous, kHeadSlot);
-        DrawCircle(head.x, head.y, kHeadRadius, PackColour(40, 40, 40));
+
+    void DrawBoxOutline() const {
+        int32_t colour = PackColour(187, 255, 0);
+        int32_t left = Scaled(view_.boxLeft);
+        int32_t top = Scaled(view_.boxTop);
+        int32_t right = Scaled(view_.boxRight);
+        int32_t bottom = Scaled(view_.boxBottom);
+        DrawLineAbs(left, top, left, bottom, colour);
+        DrawLineAbs(left, top, right, top, colour);
+        DrawLineAbs(right, top, right, bottom, colour);
+        DrawLineAbs(left, bottom, right, bottom, colour);
     }
-    int32_t colour = PackColour(80, 80, 80);
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(previous, slot);
-        if (IsDrawable(bone) && bone.kind != BoneStabilising) {
-            DrawBoneLine(previous, bone, colour);
+
+    // The box's width and height, anchored at its centre (halves truncated towards zero).
+    void DrawBoxSizeLabel() const {
+        if (view_.drawingBox != 1) {
+            return;
+        }
+        int64_t width = int64_t{view_.boxRight} - view_.boxLeft;
+        int64_t height = int64_t{view_.boxBottom} - view_.boxTop;
+        DrawNumberPairLabel(Scaled(view_.boxLeft + width / 2), Scaled(view_.boxTop + height / 2),
+                            width, height, PackColour(200, 200, 200));
+    }
+
+  private:
+    // A scene coordinate at the picture's scale; at 1 / 1 the value itself.
+    int32_t Scaled(int64_t value) const {
+        if (view_.scaleNumerator == view_.scaleDenominator) {
+            return ClampToInt32(value);
+        }
+        return ClampToInt32(value * view_.scaleNumerator / view_.scaleDenominator);
+    }
+
+    void DrawCircleAt(const Joint& centre, int32_t radius, int32_t colour) const {
+        DrawCircle(Scaled(centre.x), Scaled(centre.y), std::max(1, Scaled(radius)), colour);
+    }
+
+    void DrawBoneLine(int32_t frame, const Bone& bone, int32_t colour) const {
+        const Joint& a = JointAt(frame, bone.jointA);
+        const Joint& b = JointAt(frame, bone.jointB);
+        DrawLineAbs(Scaled(a.x), Scaled(a.y), Scaled(b.x), Scaled(b.y), colour);
+    }
+
+    void DrawShadow() const {
+        int32_t previous = view_.frame - 1;
+        if (view_.shadowOn != 1 || view_.playing != 0 || !IsFrame(previous)) {
+            return;
+        }
+        if (view_.headOn == 1) {
+            DrawCircleAt(JointAt(previous, kHeadSlot), kHeadRadius, PackColour(40, 40, 40));
+        }
+        int32_t colour = PackColour(80, 80, 80);
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Bone& bone = BoneAt(previous, slot);
+            if (IsDrawable(bone) && bone.kind != BoneStabilising) {
+                DrawBoneLine(previous, bone, colour);
+            }
         }
     }
-}
 
-void DrawHead() {
-    if (editor.headOn != 1) {
-        return;
-    }
-    const Joint& head = JointAt(editor.currentFrame, kHeadSlot);
-    DrawCircle(head.x, head.y, kHeadRadius, PackColour(80, 80, 80));
-}
-
-// The colour of a bone of the given kind, or false when that kind is not drawn in this mode.
-bool BoneColour(int8_t kind, int32_t* colour) {
-    if (editor.playing != 0) {
-        *colour = PackColour(187, 255, 0);
-        return kind == BoneStandard || kind == BoneFreeLength;
-    }
-    switch (kind) {
-    case BoneStandard:
-        *colour = PackColour(187, 255, 0);
-        return true;
-    case BoneFreeLength:
-        *colour = PackColour(0, 0, 255);
-        return true;
-    case BoneStabilising:
-        *colour = PackColour(255, 0, 187);
-        return true;
-    default:
-        return false;
-    }
-}
-
-void DrawBones() {
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(editor.currentFrame, slot);
-        int32_t colour = 0;
-        if (IsDrawable(bone) && BoneColour(bone.kind, &colour)) {
-            DrawBoneLine(editor.currentFrame, bone, colour);
+    void DrawHead() const {
+        if (view_.headOn == 1) {
+            DrawCircleAt(JointAt(view_.frame, kHeadSlot), kHeadRadius, PackColour(80, 80, 80));
         }
     }
-}
 
-void DrawJoints() {
-    if (editor.playing != 0) {
-        return;
-    }
-    int32_t normal = PackColour(0, 255, 0);
-    int32_t other = PackColour(255, 0, 0);
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(editor.currentFrame, slot);
-        if (joint.state != JointEmpty) {
-            DrawCircle(joint.x, joint.y, kJointRadius, joint.state == JointNormal ? normal : other);
+    // The colour of a bone of the given kind, or false when that kind is not drawn in this mode.
+    bool BoneColour(int8_t kind, int32_t* colour) const {
+        if (view_.playing != 0) {
+            *colour = PackColour(187, 255, 0);
+            return kind == BoneStandard || kind == BoneFreeLength;
+        }
+        switch (kind) {
+        case BoneStandard:
+            *colour = PackColour(187, 255, 0);
+            return true;
+        case BoneFreeLength:
+            *colour = PackColour(0, 0, 255);
+            return true;
+        case BoneStabilising:
+            *colour = PackColour(255, 0, 187);
+            return true;
+        default:
+            return false;
         }
     }
-}
 
-// The position of the joint nearest the mouse, relative to the box's top-left corner.
-void DrawHoverLabel() {
-    if (editor.playing != 0) {
-        return;
+    void DrawBones() const {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Bone& bone = BoneAt(view_.frame, slot);
+            int32_t colour = 0;
+            if (IsDrawable(bone) && BoneColour(bone.kind, &colour)) {
+                DrawBoneLine(view_.frame, bone, colour);
+            }
+        }
     }
-    int32_t slot = PickJoint(kHoverPickRadius);
-    if (!IsJointSlot(slot)) {
-        return;
-    }
-    const Joint& joint = JointAt(editor.currentFrame, slot);
-    DrawNumberPairLabel(joint.x, joint.y, int64_t{joint.x} - editor.boxLeft,
-                        int64_t{joint.y} - editor.boxTop, PackColour(100, 100, 100));
-}
 
-void DrawRubberBand() {
-    if (!IsJointSlot(editor.boneStartJoint)) {
-        return;
+    void DrawJoints() const {
+        if (view_.playing != 0) {
+            return;
+        }
+        int32_t normal = PackColour(0, 255, 0);
+        int32_t other = PackColour(255, 0, 0);
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Joint& joint = JointAt(view_.frame, slot);
+            if (joint.state != JointEmpty) {
+                DrawCircleAt(joint, kJointRadius, joint.state == JointNormal ? normal : other);
+            }
+        }
     }
-    const Joint& start = JointAt(editor.currentFrame, editor.boneStartJoint);
-    DrawLineAbs(start.x, start.y, WindowCursorX(0), WindowCursorY(0), PackColour(255, 255, 255));
-}
 
-void DrawBoxOutline() {
-    int32_t colour = PackColour(187, 255, 0);
-    DrawLineAbs(editor.boxLeft, editor.boxTop, editor.boxLeft, editor.boxBottom, colour);
-    DrawLineAbs(editor.boxLeft, editor.boxTop, editor.boxRight, editor.boxTop, colour);
-    DrawLineAbs(editor.boxRight, editor.boxTop, editor.boxRight, editor.boxBottom, colour);
-    DrawLineAbs(editor.boxLeft, editor.boxBottom, editor.boxRight, editor.boxBottom, colour);
-}
-
-// The box's width and height, anchored at its centre (halves truncated towards zero).
-void DrawBoxSizeLabel() {
-    if (editor.drawingBox != 1) {
-        return;
+    // The position of the hovered joint, relative to the box's top-left corner.
+    void DrawHoverLabel() const {
+        if (view_.playing != 0 || !IsJointSlot(view_.hoverJoint)) {
+            return;
+        }
+        const Joint& joint = JointAt(view_.frame, view_.hoverJoint);
+        DrawNumberPairLabel(Scaled(joint.x), Scaled(joint.y), int64_t{joint.x} - view_.boxLeft,
+                            int64_t{joint.y} - view_.boxTop, PackColour(100, 100, 100));
     }
-    int64_t width = int64_t{editor.boxRight} - editor.boxLeft;
-    int64_t height = int64_t{editor.boxBottom} - editor.boxTop;
-    DrawNumberPairLabel(editor.boxLeft + width / 2, editor.boxTop + height / 2, width, height,
-                        PackColour(200, 200, 200));
-}
 
-// Everything that belongs to the current frame's row of the grids.
-void DrawCurrentFrame() {
-    if (!IsFrame(editor.currentFrame)) {
-        return;
+    void DrawRubberBand() const {
+        if (!IsJointSlot(view_.boneStartJoint)) {
+            return;
+        }
+        const Joint& start = JointAt(view_.frame, view_.boneStartJoint);
+        DrawLineAbs(Scaled(start.x), Scaled(start.y), Scaled(view_.cursorX), Scaled(view_.cursorY),
+                    PackColour(255, 255, 255));
     }
-    DrawShadow();
-    DrawHead();
-    DrawBones();
-    DrawJoints();
-    DrawHoverLabel();
-    DrawRubberBand();
-}
+
+    const SceneView& view_;
+};
 
 } // namespace
 
-void DrawScene() {
-    SurfaceClear(PackColour(20, 20, 20));
-    if (DrawingBegin(SurfaceDrawTarget()) == 0) {
+void DrawScene(const SceneView& view, const DrawingTarget* target) {
+    if (DrawingBegin(target) == 0) {
         return;
     }
+    DrawBox(0, 0, target->width, target->height, PackColour(20, 20, 20));
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
-    DrawCurrentFrame();
-    DrawBoxOutline();
-    DrawBoxSizeLabel();
+    DrawingSetFont(view.font);
+    ScenePainter painter(view);
+    painter.DrawFrame();
+    painter.DrawBoxOutline();
+    painter.DrawBoxSizeLabel();
     DrawingEnd();
 }

@@ -1,5 +1,34 @@
-// Paints the whole editor picture into the surface: background, shadow of the previous frame,
-// head, bones and joints of the current frame, hover label, rubber band, box and box size.
+// Paints one picture of the scene into a drawing target: background, shadow of the previous frame,
+// head, bones and joints of the frame, hover label, rubber band, box and box size. What it shows
+// comes in a SceneView; the editor's cycle, the picture command and any thumbnail fill one each.
 #pragma once
 
-void DrawScene();
+#include <cstdint>
+
+#include "runtime/drawing.h"
+
+struct SceneView {
+    int32_t frame = 0;
+    // 1: the animation as playback shows it (lime bones, no stabilising bones, no joints, no
+    // shadow, no hover label).
+    int32_t playing = 0;
+    int32_t shadowOn = 0; // acted on at 1 exactly, like every flag of the scene
+    int32_t headOn = 0;
+    int32_t hoverJoint = -1;     // the joint whose position label is shown
+    int32_t boneStartJoint = -1; // the rubber band runs from it to the cursor
+    int32_t cursorX = -1;
+    int32_t cursorY = -1;
+    int32_t boxLeft = 0;
+    int32_t boxTop = 0;
+    int32_t boxRight = 0;
+    int32_t boxBottom = 0;
+    int32_t drawingBox = 0; // 1 while the box is drawn: its size is labelled
+    intptr_t font = kSystemFont;
+    // Scene coordinates are multiplied by scaleNumerator / scaleDenominator (a thumbnail draws the
+    // 800 x 600 scene at 64 x 48 with 2 / 25).
+    int32_t scaleNumerator = 1;
+    int32_t scaleDenominator = 1;
+};
+
+// Fills the whole target with the background and draws the view on it.
+void DrawScene(const SceneView& view, const DrawingTarget* target);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "storage/atomic_file.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "storage/animation_file.h"
 #include "storage/atomic_file.h"
 #include "storage/requesters.h"

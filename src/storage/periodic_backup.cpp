@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/background_work.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"

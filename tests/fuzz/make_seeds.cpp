@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/heaps.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"

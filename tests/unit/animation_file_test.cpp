@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 namespace {
 

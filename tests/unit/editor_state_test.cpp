@@ -1,6 +1,6 @@
 // The figure model: start values and empty grids, lowest-slot placement of joints and bones, joint
 // deletion with its bones, frame copying, the full reset and the toggle rules of the flags.
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 #include <cstring>
 #include <vector>

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/editor_state.h"
-#include "figure/help_overlay.h"
+#include "editor/editor_picture.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/surface.h"
@@ -43,7 +43,7 @@ class HelpOverlayTest : public testing::Test {
 
     static std::vector<int32_t> Overlay() {
         SurfaceClear(kBackground);
-        DrawHelpOverlay();
+        DrawEditorOverlay();
         return SurfaceSnapshot();
     }
 
@@ -62,7 +62,7 @@ class HelpOverlayTest : public testing::Test {
     // Pixels in the area that the overlay changed from the background.
     static int32_t PaintedPixels(PixelArea area) {
         SurfaceClear(kBackground);
-        DrawHelpOverlay();
+        DrawEditorOverlay();
         int32_t areaSize = (area.right - area.left) * (area.bottom - area.top);
         return areaSize - CountColour(kBackground, area);
     }
@@ -197,7 +197,7 @@ TEST_F(HelpOverlayTest, ToggleWordsAreRedAusForZeroAndLimeAnOtherwise) {
 TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     const int32_t scene = PackColour(60, 70, 80);
     SurfaceClear(scene);
-    DrawHelpOverlay();
+    DrawEditorOverlay();
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);

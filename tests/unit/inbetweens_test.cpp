@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 namespace {
 

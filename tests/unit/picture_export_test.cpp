@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "editor/editor_state.h"
 #include "editor/picture_export.h"
+#include "model/editor_state.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
 #include "support/drawing_session.h"

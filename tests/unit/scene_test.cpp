@@ -13,9 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor_state.h"
-#include "figure/help_overlay.h"
-#include "figure/scene.h"
+#include "editor/editor_picture.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/headless.h"
@@ -53,7 +52,7 @@ class SceneTest : public testing::Test {
     // The picture DrawScene would give without its labels, with the expected label drawn on top.
     static std::vector<int32_t> SceneWithText(int32_t x, int32_t y, const char* text,
                                               int32_t colour) {
-        DrawScene();
+        DrawEditorScene();
         DrawingBegin(SurfaceDrawTarget());
         DrawingSetMode(DrawingTransparentText);
         DrawingSetFont(FontHandle(editor.hudFont));
@@ -64,7 +63,7 @@ class SceneTest : public testing::Test {
 };
 
 TEST_F(SceneTest, EmptyEditorShowsOnlyTheBoxOutlineOnTheBackground) {
-    DrawScene();
+    DrawEditorScene();
     // The start-up box runs from (200, 150) to (600, 450): 401 by 301 pixels, edges included.
     EXPECT_EQ(CountColour(kLime), 2 * 401 + 2 * 301 - 4);
     EXPECT_EQ(CountColour(kBackground), kSurfaceWidth * kSurfaceHeight - CountColour(kLime));
@@ -81,10 +80,10 @@ TEST_F(SceneTest, EmptyEditorShowsOnlyTheBoxOutlineOnTheBackground) {
 
 TEST_F(SceneTest, EveryCallRepaintsThePictureFromScratch) {
     PlaceJoint(100, 100);
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(100, 100), kGreen);
     DeleteJoint(0);
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(100, 100), kBackground);
 }
 
@@ -92,7 +91,7 @@ TEST_F(SceneTest, NormalJointIsAGreenDiscAndAnyOtherStateARedOne) {
     PlaceJoint(100, 100, JointNormal);
     PlaceJoint(140, 100, JointStatic);
     PlaceJoint(180, 100, 7);
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(100, 100), kGreen);
     EXPECT_EQ(SurfaceColourAt(140, 100), kRed);
     EXPECT_EQ(SurfaceColourAt(180, 100), kRed);
@@ -112,7 +111,7 @@ TEST_F(SceneTest, JointsAreLeftOutWhilePlaying) {
     PlaceJoint(100, 100, JointNormal);
     PlaceJoint(140, 100, JointStatic);
     editor.playing = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kGreen), 0);
     EXPECT_EQ(CountColour(kRed), 0);
 }
@@ -134,7 +133,7 @@ class SceneBoneTest : public SceneTest {
 };
 
 TEST_F(SceneBoneTest, EditingDrawsEachKindInItsOwnColourAndNoOtherKinds) {
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(70, 100), kPink);
     EXPECT_EQ(SurfaceColourAt(70, 140), kLime);
     EXPECT_EQ(SurfaceColourAt(70, 180), kBlue);
@@ -149,7 +148,7 @@ TEST_F(SceneBoneTest, EditingDrawsEachKindInItsOwnColourAndNoOtherKinds) {
 
 TEST_F(SceneBoneTest, PlayingDrawsStandardAndFreeLengthBonesLimeAndNothingElse) {
     editor.playing = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(70, 100), kBackground);
     EXPECT_EQ(SurfaceColourAt(70, 140), kLime);
     EXPECT_EQ(SurfaceColourAt(70, 180), kLime);
@@ -175,7 +174,7 @@ TEST_F(SceneTest, BoneNamingASlotOutsideTheGridIsSkipped) {
     other.kind = BoneFreeLength;
     editor.shadowOn = 1;
     BoneAt(editor.currentFrame - 1, 0) = damaged;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kBlue), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
     EXPECT_EQ(CountColour(kLime), 2 * 401 + 2 * 301 - 4); // the box alone
@@ -186,7 +185,7 @@ TEST_F(SceneTest, HeadIsAGreyDiscOfRadius28AroundJointZeroUnderTheBones) {
     int32_t neck = PlaceJoint(400, 580);
     Link(head, neck, BoneStandard);
     editor.headOn = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(420, 520), kHeadGrey);
     EXPECT_EQ(SurfaceColourAt(380, 520), kHeadGrey);
     EXPECT_EQ(SurfaceColourAt(400, 495), kHeadGrey);
@@ -200,13 +199,13 @@ TEST_F(SceneTest, HeadIsAGreyDiscOfRadius28AroundJointZeroUnderTheBones) {
 TEST_F(SceneTest, HeadStaysHiddenUnlessHeadOnIsExactlyOne) {
     PlaceJoint(400, 520);
     editor.headOn = 5;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kHeadGrey), 0);
 }
 
 TEST_F(SceneTest, HeadOfAnEmptySlotZeroIsACornerPieceAtTopLeft) {
     editor.headOn = 1;
-    DrawScene();
+    DrawEditorScene();
     // The disc around (-1, -1) reaches 27 pixels into the surface.
     EXPECT_EQ(SurfaceColourAt(0, 0), kHeadGrey);
     EXPECT_EQ(SurfaceColourAt(10, 10), kHeadGrey);
@@ -222,7 +221,7 @@ TEST_F(SceneTest, HeadIsDrawnWhilePlaying) {
     PlaceJoint(400, 520);
     editor.headOn = 1;
     editor.playing = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(400, 520), kHeadGrey);
 }
 
@@ -250,7 +249,7 @@ class SceneShadowTest : public SceneTest {
 };
 
 TEST_F(SceneShadowTest, PreviousFrameShowsItsHeadAndNonStabilisingBonesInGrey) {
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(100, 500), kShadowHeadGrey);
     EXPECT_EQ(SurfaceColourAt(120, 500), kShadowHeadGrey);
     EXPECT_EQ(SurfaceColourAt(70, 100), kShadowBoneGrey);
@@ -264,7 +263,7 @@ TEST_F(SceneShadowTest, PreviousFrameShowsItsHeadAndNonStabilisingBonesInGrey) {
 TEST_F(SceneShadowTest, CurrentHeadCoversTheShadowHead) {
     JointAt(1, 0).x = 100;
     JointAt(1, 0).y = 500;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(120, 500), kHeadGrey);
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
 }
@@ -272,7 +271,7 @@ TEST_F(SceneShadowTest, CurrentHeadCoversTheShadowHead) {
 TEST_F(SceneShadowTest, NoShadowWhilePlaying) {
     editor.playing = 1;
     editor.headOn = 0;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
 }
@@ -280,7 +279,7 @@ TEST_F(SceneShadowTest, NoShadowWhilePlaying) {
 TEST_F(SceneShadowTest, NoShadowUnlessShadowOnIsExactlyOne) {
     editor.shadowOn = 2;
     editor.headOn = 0;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
 }
@@ -288,7 +287,7 @@ TEST_F(SceneShadowTest, NoShadowUnlessShadowOnIsExactlyOne) {
 TEST_F(SceneShadowTest, NoShadowAtFrameZero) {
     editor.currentFrame = 0;
     editor.headOn = 0;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
     EXPECT_EQ(SurfaceColourAt(70, 100), kLime); // frame 0 itself
@@ -298,7 +297,7 @@ TEST_F(SceneTest, RubberBandRunsFromTheStartJointToTheCursorEndIncluded) {
     PlaceJoint(600, 500);
     editor.boneStartJoint = PlaceJoint(100, 500);
     HeadlessSetCursor(300, 500);
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(200, 500), kWhite);
     EXPECT_EQ(SurfaceColourAt(300, 500), kWhite);
     EXPECT_EQ(SurfaceColourAt(301, 500), kBackground);
@@ -310,7 +309,7 @@ TEST_F(SceneTest, RubberBandRunsToMinusOneWhenTheCursorLeavesTheWindow) {
     editor.boneStartJoint = PlaceJoint(100, 100);
     HeadlessSetCursor(900, 100);
     editor.playing = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(50, 50), kWhite);
     EXPECT_EQ(SurfaceColourAt(0, 0), kWhite);
     EXPECT_EQ(SurfaceColourAt(100, 100), kWhite);
@@ -322,7 +321,7 @@ TEST_F(SceneTest, NoRubberBandWithoutAValidStartJoint) {
     const int32_t starts[] = {-1, kSlotCount, 70'000'000, kInt32Min};
     for (int32_t start : starts) {
         editor.boneStartJoint = start;
-        DrawScene();
+        DrawEditorScene();
         EXPECT_EQ(CountColour(kWhite), 0) << "start joint " << start;
     }
 }
@@ -330,7 +329,7 @@ TEST_F(SceneTest, NoRubberBandWithoutAValidStartJoint) {
 TEST_F(SceneTest, HoverLabelGivesThePositionRelativeToTheBoxAboveLeftOfTheJoint) {
     PlaceJoint(230, 138);
     HeadlessSetCursor(236, 146);
-    DrawScene();
+    DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
     HeadlessSetCursor(700, 20);
     std::vector<int32_t> expected = SceneWithText(210, 118, "30, -12", kHoverGrey);
@@ -344,7 +343,7 @@ TEST_F(SceneTest, HoverLabelDifferencesDoNotOverflowThirtyTwoBits) {
     editor.boxTop = kInt32Min;
     editor.boxBottom = kInt32Min;
     HeadlessSetCursor(236, 146);
-    DrawScene();
+    DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
     HeadlessSetCursor(700, 20);
     std::vector<int32_t> expected = SceneWithText(210, 118, "30, 2147483786", kHoverGrey);
@@ -354,10 +353,10 @@ TEST_F(SceneTest, HoverLabelDifferencesDoNotOverflowThirtyTwoBits) {
 TEST_F(SceneTest, HoverLabelNeedsARoundedDistanceBelowFifty) {
     PlaceJoint(300, 300);
     HeadlessSetCursor(300, 349);
-    DrawScene();
+    DrawEditorScene();
     EXPECT_GT(CountColour(kHoverGrey, {280, 280, 380, 296}), 0);
     HeadlessSetCursor(300, 350);
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kHoverGrey), 0);
 }
 
@@ -365,7 +364,7 @@ TEST_F(SceneTest, HoverLabelBelongsToTheLowerSlotOnEqualDistance) {
     PlaceJoint(300, 300);
     PlaceJoint(300, 330);
     HeadlessSetCursor(300, 315);
-    DrawScene();
+    DrawEditorScene();
     // Slot 0's label stands at y = 280, slot 1's would stand at y = 310.
     EXPECT_GT(CountColour(kHoverGrey, {280, 280, 380, 296}), 0);
     EXPECT_EQ(CountColourOutside(kHoverGrey, {280, 280, 380, 296}), 0);
@@ -375,7 +374,7 @@ TEST_F(SceneTest, HoverLabelIsLeftOutWhilePlaying) {
     PlaceJoint(300, 300);
     HeadlessSetCursor(300, 305);
     editor.playing = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kHoverGrey), 0);
 }
 
@@ -383,7 +382,7 @@ TEST_F(SceneTest, BoxSizeLabelStandsAtTheBoxCentreWhileTheBoxIsDrawn) {
     editor.boxRight = 601;
     editor.boxBottom = 451;
     editor.drawingBox = 1;
-    DrawScene();
+    DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
     EXPECT_GT(CountColour(kBoxLabelGrey), 0);
     editor.drawingBox = 0;
@@ -393,7 +392,7 @@ TEST_F(SceneTest, BoxSizeLabelStandsAtTheBoxCentreWhileTheBoxIsDrawn) {
 
 TEST_F(SceneTest, BoxSizeLabelIsAbsentUnlessDrawingBoxIsExactlyOne) {
     editor.drawingBox = 2;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kBoxLabelGrey), 0);
 }
 
@@ -404,7 +403,7 @@ TEST_F(SceneTest, BoxSizeLabelOfABoxSpanningTheWholeRangeNeedsSixtyFourBits) {
     editor.boxTop = 300;
     editor.boxBottom = 300;
     editor.drawingBox = 1;
-    DrawScene();
+    DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
     editor.drawingBox = 0;
     std::vector<int32_t> expected = SceneWithText(-21, 280, "4294967295, 0", kBoxLabelGrey);
@@ -420,7 +419,7 @@ TEST_F(SceneTest, BoxSizeLabelNearTheLowestCoordinateStaysOffTheSurface) {
     editor.boxTop = 300;
     editor.boxBottom = 310;
     editor.drawingBox = 1;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kBoxLabelGrey), 0);
     EXPECT_EQ(CountColour(kBackground), kSurfaceWidth * kSurfaceHeight);
 }
@@ -430,7 +429,7 @@ TEST_F(SceneTest, BoxOutlineFollowsTheBoxEdges) {
     editor.boxTop = 20;
     editor.boxRight = 30;
     editor.boxBottom = 60;
-    DrawScene();
+    DrawEditorScene();
     EXPECT_EQ(CountColour(kLime), 2 * 21 + 2 * 41 - 4);
     EXPECT_EQ(CountColour(kLime, {10, 20, 31, 61}), CountColour(kLime));
     EXPECT_EQ(SurfaceColourAt(11, 21), kBackground);
@@ -516,8 +515,8 @@ TEST(SceneReference, TypicalSceneWithHelpMatchesTheReferenceImage) {
     DrawingSession session;
     ASSERT_TRUE(session.opened);
     PoseTypicalFigure();
-    DrawScene();
-    DrawHelpOverlay();
+    DrawEditorScene();
+    DrawEditorOverlay();
     std::vector<int32_t> actual = SurfaceSnapshot();
     const char* update = std::getenv("LIMBRADO_UPDATE_REFERENCE");
     if (update != nullptr && std::string(update) == "1") {

@@ -1,6 +1,6 @@
 // Start-up and shutdown: after start-up the runtime's services work (texts, numbered files, the
 // program's parameters); shutdown flushes and closes the files left open.
-#include "runtime/startup.h"
+#include "editor/startup.h"
 
 #include <gtest/gtest.h>
 

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "editor/editor_main.h"
-#include "editor/editor_state.h"
+#include "editor/startup.h"
+#include "model/editor_state.h"
 #include "runtime/headless.h"
 #include "runtime/input.h"
-#include "runtime/startup.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/text.h"

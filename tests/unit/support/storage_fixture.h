@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"

@@ -104,6 +104,9 @@ inline double JointDistance(const Joint& a, const Joint& b) {
     double dy = static_cast<double>(b.y) - static_cast<double>(a.y);
     return std::sqrt(dx * dx + dy * dy);
 }
+// The used joint of the frame nearest to (x, y) within the radius, the lowest slot on equal
+// distances (rounded to whole pixels); -1 when none is that near.
+int32_t NearestJoint(int32_t frame, int32_t x, int32_t y, int32_t radius);
 // A coordinate formed in 64 bits, held inside the int32 range instead of wrapping round.
 int32_t ClampToInt32(int64_t value);
 

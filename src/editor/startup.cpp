@@ -1,7 +1,8 @@
-// The runtime's start-up and shutdown: every subsystem the editor relies on, started in the order
-// in which they build on each other and shut down after the editor's main loop. The program heap
-// is the program's own: it exists before start-up and is destroyed after shutdown.
-#include "runtime/startup.h"
+// The program's start-up and shutdown: every subsystem the editor relies on, from the runtime
+// up to the file layer's text and file tables, started in the order in which they build on each
+// other and shut down after the main loop. The program heap exists before start-up and is
+// destroyed after shutdown.
+#include "editor/startup.h"
 
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"

@@ -1,5 +1,5 @@
-// The runtime's start-up and shutdown sequences, run around the editor's own initialisation and
-// main loop.
+// The program's start-up and shutdown sequences over every layer, run around the editor's own
+// initialisation and main loop, and around the picture command.
 #pragma once
 
 // Every runtime subsystem in its fixed order; the program heap must exist already. argc and argv

@@ -1,6 +1,6 @@
 // The figure model's operations. Every one scans the 501 slots of the current frame from slot 0
 // upwards; new joints and bones take the lowest free slot.
-#include "editor/editor_state.h"
+#include "model/editor_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -174,6 +174,28 @@ void ResetAll() {
     editor.currentFrame = 0;
     editor.playbackEnd = 0;
     SetDefaultBox();
+}
+
+int32_t NearestJoint(int32_t frame, int32_t x, int32_t y, int32_t radius) {
+    double best = radius;
+    int32_t found = -1;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(frame, slot);
+        if (joint.state == JointEmpty) {
+            continue;
+        }
+        // |dx| and |dy| reach 2^32 with joints far outside the window; their squares would
+        // overflow even 64 bits when summed, so the root is taken in double, where they stay
+        // exact enough to round. Strictly nearer only: on ties the lower slot keeps the pick.
+        double dx = static_cast<double>(int64_t{joint.x} - x);
+        double dy = static_cast<double>(int64_t{joint.y} - y);
+        double distance = std::round(std::sqrt(dx * dx + dy * dy));
+        if (distance < best) {
+            best = distance;
+            found = slot;
+        }
+    }
+    return found;
 }
 
 int32_t ClampToInt32(int64_t value) {
