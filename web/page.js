@@ -202,7 +202,10 @@ async function startEditor(chosen) {
         page,
         wasmBinary: program.wasm,
         print: (text) => console.log(text),
-        printErr: (text) => console.error(text),
+        printErr: (text) => {
+            console.error(text);
+            showMessage(text); // such as why the editor could not start
+        },
     });
     const files = storeFiles();
     files.mkdir(storeFolder);
