@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../tests/unit/support/drawing_session.h"
-#include "editor/picture_export.h"
+#include "editor/command_line.h"
 #include "largest_animation.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
@@ -56,7 +56,7 @@ int RunCommand(std::vector<std::string> arguments) {
     }
     argv.push_back(nullptr);
     HeadlessReset();
-    return RunPictureExport(static_cast<int>(arguments.size()), argv.data());
+    return RunProgram(static_cast<int>(arguments.size()), argv.data());
 }
 
 void BM_VideoExportMp4Largest(benchmark::State& state) {

@@ -64,9 +64,11 @@ void ToggleStaticStep() {
 void DeleteJointStep() {
     CurrentFrameStep(DeleteJointAtCursor);
 }
+// X and a load take away the joint being dragged or starting a bone: those gestures end there.
 void ResetAllStep() {
     UndoBeginStep(0, editor.maxFrame);
     ResetAll();
+    LeaveFrameGestures();
     UndoEndStep();
 }
 
@@ -140,6 +142,7 @@ void HandleF9() {
 void LoadWithMessage() {
     UndoBeginStep(0, editor.maxFrame);
     int32_t loaded = LoadAnimation();
+    LeaveFrameGestures();
     UndoEndStep();
     ReportFileResult(loaded, "Geladen", "Laden fehlgeschlagen");
 }

@@ -1,28 +1,238 @@
-// Reading the program's arguments. Only an exact single "--help" or "--version" is an option, so
-// that every other argument, even one starting with "-", still names an animation file.
+// Reading the command line. Every argument that begins with "-" and is more than "-" is an
+// option until "--"; every other argument is a path. An export option takes the output's path as
+// its value, as --fps takes its number, so that a path can never be taken for the other: the one
+// path left is the animation, which the editor opens too. A new option is a row in one of the
+// tables below, and what it does not go with a row in kCombinationRules.
 #include "editor/command_line.h"
 
-#include <cstring>
+#include <algorithm>
+#include <cstdio>
+#include <initializer_list>
 
-ProgramRequest ReadProgramArguments(int argc, char** argv) {
-    ProgramRequest request;
-    if (argc != 2 || argv[1] == nullptr) {
-        return request;
+#include "editor/editor_main.h"
+#include "editor/picture_export.h"
+
+namespace {
+
+struct ExportOption {
+    const char* name;
+    PictureKind kind;
+    const char* label; // of the progress bar
+};
+
+constexpr ExportOption kExportOptions[] = {
+    {"--export-gif", PictureKind::Gif, "GIF"},
+    {"--export-png", PictureKind::Png, "PNG"},
+    {"--export-mp4", PictureKind::Mp4, "MP4"},
+    {"--export-webm", PictureKind::WebM, "WebM"},
+};
+
+// An option followed by a whole number in [least, most].
+struct ValueOption {
+    const char* name;
+    int32_t least;
+    int32_t most;
+    int32_t CommandLine::*value;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--fps", 1, kMostFramesPerSecond, &CommandLine::framesPerSecond},
+};
+
+constexpr uint32_t Kinds(std::initializer_list<PictureKind> kinds) {
+    uint32_t mask = 0;
+    for (PictureKind kind : kinds) {
+        mask |= 1u << static_cast<uint32_t>(kind);
     }
-    if (std::strcmp(argv[1], "--help") == 0) {
-        request.action = ProgramAction::ShowHelp;
-    } else if (std::strcmp(argv[1], "--version") == 0) {
-        request.action = ProgramAction::ShowVersion;
+    return mask;
+}
+
+// The exports an option goes with, and why it does not go with the others. An option without a
+// row goes with every export; none but the export options goes without an export.
+struct CombinationRule {
+    const char* name; // of the option
+    uint32_t kinds;
+    const char* reason;
+};
+
+constexpr CombinationRule kCombinationRules[] = {
+    {"--fps", Kinds({PictureKind::Gif, PictureKind::Mp4, PictureKind::WebM}),
+     "PNGs have no frame rate"},
+};
+
+template <typename Row, std::size_t count>
+const Row* FindRow(const Row (&rows)[count], const std::string& name) {
+    for (const Row& row : rows) {
+        if (name == row.name) {
+            return &row;
+        }
     }
-    return request;
+    return nullptr;
+}
+
+bool IsOption(const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-';
+}
+
+// The number of a value option: digits only, inside its range.
+bool ReadValue(const ValueOption& option, const std::string& text, CommandLine* line) {
+    bool digits = !text.empty() && text.size() <= 9 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    int32_t value = digits ? static_cast<int32_t>(std::stol(text)) : option.least - 1;
+    if (value < option.least || value > option.most) {
+        line->problem = std::string(option.name) + " takes a whole number from " +
+                        std::to_string(option.least) + " to " + std::to_string(option.most) +
+                        ", not '" + text + "'";
+        return false;
+    }
+    line->*option.value = value;
+    return true;
+}
+
+// The options read so far, each once.
+struct Reading {
+    const ExportOption* exportOption = nullptr;
+    std::vector<std::string> given;
+    std::vector<std::string> paths;
+};
+
+// The path after an export option; an option there means the path is missing.
+bool ReadOutput(const std::vector<std::string>& arguments, std::size_t* index, CommandLine* line) {
+    const std::string& name = arguments[*index];
+    if (*index + 1 >= arguments.size() || IsOption(arguments[*index + 1])) {
+        line->problem = name + " takes the output's path after it";
+        if (*index + 1 < arguments.size()) {
+            line->problem += ", not '" + arguments[*index + 1] + "'";
+        }
+        return false;
+    }
+    line->output = arguments[++*index];
+    return true;
+}
+
+bool NoteGiven(const std::string& name, Reading* reading, CommandLine* line) {
+    for (const std::string& earlier : reading->given) {
+        if (earlier == name) {
+            line->problem = name + " is given twice";
+            return false;
+        }
+    }
+    reading->given.push_back(name);
+    return true;
+}
+
+// One option, and its value when it takes one; index moves past what was used.
+bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, Reading* reading,
+                CommandLine* line) {
+    const std::string& name = arguments[*index];
+    if (name == "--help" || name == "--version") {
+        if (arguments.size() != 1) {
+            line->problem = name + " stands alone";
+            return false;
+        }
+        line->action = name == "--help" ? ProgramAction::ShowHelp : ProgramAction::ShowVersion;
+        return true;
+    }
+    if (const ExportOption* option = FindRow(kExportOptions, name)) {
+        if (reading->exportOption != nullptr && reading->exportOption != option) {
+            line->problem = std::string("one export at a time, not ") +
+                            reading->exportOption->name + " and " + name;
+            return false;
+        }
+        reading->exportOption = option;
+        return NoteGiven(name, reading, line) && ReadOutput(arguments, index, line);
+    }
+    if (const ValueOption* option = FindRow(kValueOptions, name)) {
+        bool hasValue = *index + 1 < arguments.size();
+        return NoteGiven(name, reading, line) &&
+               ReadValue(*option, hasValue ? arguments[++*index] : "", line);
+    }
+    line->problem = "unknown option '" + name + "'";
+    return false;
+}
+
+bool CheckCombinations(const Reading& reading, CommandLine* line) {
+    for (const std::string& name : reading.given) {
+        const CombinationRule* rule = FindRow(kCombinationRules, name);
+        if (reading.exportOption == nullptr && FindRow(kExportOptions, name) == nullptr) {
+            line->problem = name + " is for the pictures; it needs an --export- option";
+            return false;
+        }
+        if (rule != nullptr && (rule->kinds & Kinds({reading.exportOption->kind})) == 0) {
+            line->problem =
+                name + " does not go with " + reading.exportOption->name + ": " + rule->reason;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckPaths(const Reading& reading, CommandLine* line) {
+    const std::vector<std::string>& paths = reading.paths;
+    if (reading.exportOption == nullptr) {
+        if (paths.size() > 1) {
+            line->problem = "the editor opens one animation, not " + std::to_string(paths.size());
+            return false;
+        }
+        line->animation = paths.empty() ? "" : paths[0];
+        return true;
+    }
+    if (paths.size() != 1) {
+        line->problem = std::string(reading.exportOption->name) + " takes one animation, not " +
+                        std::to_string(paths.size());
+        return false;
+    }
+    if (line->output.empty() || paths[0].empty()) {
+        line->problem = "an empty name is no file";
+        return false;
+    }
+    line->action = ProgramAction::ExportPictures;
+    line->kind = reading.exportOption->kind;
+    line->label = reading.exportOption->label;
+    line->animation = paths[0];
+    return true;
+}
+
+bool ReadArguments(const std::vector<std::string>& arguments, CommandLine* line) {
+    Reading reading;
+    bool optionsEnded = false;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (optionsEnded || !IsOption(argument)) {
+            reading.paths.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (!ReadOption(arguments, &index, &reading, line)) {
+            return false;
+        }
+    }
+    if (line->action == ProgramAction::ShowHelp || line->action == ProgramAction::ShowVersion) {
+        return true;
+    }
+    return CheckCombinations(reading, line) && CheckPaths(reading, line);
+}
+
+// 0 when the text reached standard output, 1 when writing it failed (a closed pipe, a full disk).
+int Print(const char* text) {
+    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : kExitFailed;
+}
+
+} // namespace
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    if (!ReadArguments(arguments, &line)) {
+        line.action = ProgramAction::Wrong;
+    }
+    return line;
 }
 
 const char* UsageText() {
-    return "Usage: limbrado [ANIMATION]\n"
-           "       limbrado --export-gif OUT.gif ANIMATION [--fps N]\n"
+    return "Usage: limbrado [--] [ANIMATION]\n"
+           "       limbrado --export-gif OUT.gif [--fps N] ANIMATION\n"
            "       limbrado --export-png FOLDER ANIMATION\n"
-           "       limbrado --export-mp4 OUT.mp4 ANIMATION [--fps N]\n"
-           "       limbrado --export-webm OUT.webm ANIMATION [--fps N]\n"
+           "       limbrado --export-mp4 OUT.mp4 [--fps N] ANIMATION\n"
+           "       limbrado --export-webm OUT.webm [--fps N] ANIMATION\n"
            "       limbrado --help | --version\n"
            "\n"
            "Edits the stick-figure animation in the file ANIMATION, or, without it, in a file\n"
@@ -41,5 +251,31 @@ const char* UsageText() {
            "  --fps N                           frames a second of the GIF or the video, 1 to "
            "100;\n"
            "                                    25 without it, the GIF showing each frame for the\n"
-           "                                    nearest whole hundredths of a second to 1/N s\n";
+           "                                    nearest whole hundredths of a second to 1/N s\n"
+           "\n"
+           "Options may come before or after the animation; an export option's output follows\n"
+           "it. Every argument that begins with '-' is an option up to '--', after which each\n"
+           "is a path: limbrado -- -walk.txt opens the file -walk.txt.\n";
+}
+
+int RunProgram(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    CommandLine line = ReadCommandLine(arguments);
+    switch (line.action) {
+    case ProgramAction::ShowHelp:
+        return Print(UsageText());
+    case ProgramAction::ShowVersion:
+        return Print("limbrado " LIMBRADO_VERSION "\n");
+    case ProgramAction::Wrong:
+        std::fprintf(stderr, "limbrado: %s\n%s", line.problem.c_str(), UsageText());
+        return kExitUsage;
+    case ProgramAction::ExportPictures:
+        return RunPictureExport(line);
+    case ProgramAction::RunEditor:
+        break;
+    }
+    // The editor takes the animation as its only program parameter.
+    std::string program = argc > 0 ? argv[0] : "limbrado";
+    char* editorArguments[] = {program.data(), line.animation.data(), nullptr};
+    return EditorMain(line.animation.empty() ? 1 : 2, editorArguments);
 }

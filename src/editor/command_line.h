@@ -1,14 +1,38 @@
-// The program's arguments: "--help" or "--version" as the only argument asks for that text;
-// anything else is left to the editor, whose first argument is the animation file's path.
+// The program's command line: every option read from one table, in any order among the paths,
+// with "--" ending the options; one usage text for --help and for every wrong command line; and
+// the hand-over to the editor or the picture command.
 #pragma once
 
-enum class ProgramAction { RunEditor, ShowHelp, ShowVersion };
+#include <cstdint>
+#include <string>
+#include <vector>
 
-struct ProgramRequest {
+enum class ProgramAction { RunEditor, ExportPictures, ShowHelp, ShowVersion, Wrong };
+enum class PictureKind { Gif, Png, Mp4, WebM };
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int32_t kDefaultFramesPerSecond = 25; // GIF and video, without --fps
+constexpr int32_t kMostFramesPerSecond = 100;   // a GIF cannot show a frame for less than 1/100 s
+
+// What the command line asks for. The editor gets the animation's path, empty for the file
+// chooser; the picture command gets the output, the animation and the values of its options.
+struct CommandLine {
     ProgramAction action = ProgramAction::RunEditor;
+    std::string problem; // the one line for Wrong, without the "limbrado: "
+    PictureKind kind = PictureKind::Gif;
+    const char* label = ""; // the export's name on the progress bar
+    std::string output;
+    std::string animation;
+    int32_t framesPerSecond = kDefaultFramesPerSecond;
 };
 
-ProgramRequest ReadProgramArguments(int argc, char** argv);
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments); // without the program name
 
-// The usage text that --help prints.
+// The usage text that --help prints, and a wrong command line after its line.
 const char* UsageText();
+
+// The whole program: reads the command line and runs what it asks for. Returns the exit code: 0
+// when done, 1 when the editor could not start or a picture could not be written, 2 for a wrong
+// command line.
+int RunProgram(int argc, char** argv);

@@ -1,7 +1,8 @@
-// The program's life: start-up in a fixed order (runtime, editor state, font, animation path,
-// window and surface), the main loop of one paced cycle at a time until Escape, and shutdown.
-// Only Escape ends the loop; window-system events are fetched but never examined. A start-up that
-// cannot make its font, ask for the file or open the window says why and ends at once.
+// The program's life: start-up in a fixed order (the start-up it shares with the picture command,
+// then the animation path, window and surface), the main loop of one paced cycle at a time until
+// Escape, and shutdown. Only Escape ends the loop; window-system events are fetched but never
+// examined. A start-up that cannot make its font, ask for the file or open the window says why and
+// ends at once.
 #include "editor/editor_main.h"
 
 #include <cstdio>
@@ -15,8 +16,6 @@
 #include "editor/undo_keys.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
-#include "runtime/fonts.h"
-#include "runtime/heaps.h"
 #include "runtime/input.h"
 #include "runtime/platform.h"
 #include "runtime/surface.h"
@@ -65,19 +64,12 @@ bool ChooseBasePath() {
 } // namespace
 
 const char* EditorStartup(int argc, char** argv) {
-    editor = EditorState{};
-    ProgramHeapCreate();
-    RuntimeStartup(argc, argv);
-    SetEditorStartValues();
-    AllocateEditorArrays();
-    editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
-    if (editor.hudFont == 0) {
-        return StartupProblem(StartupStep::Font);
+    if (const char* problem = ProgramStartup(argc, argv)) {
+        return problem;
     }
     if (!ChooseBasePath()) {
         return StartupProblem(StartupStep::FileChooser);
     }
-    MarkAllSlotsEmpty();
     if (WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight,
                    "Limbrado Tool by Orvelin_", kMainWindowFlags) == 0) {
         return StartupProblem(StartupStep::Window);
@@ -92,13 +84,11 @@ const char* EditorStartup(int argc, char** argv) {
     return nullptr;
 }
 
-// Everything start-up made, in reverse order; the program heap goes last.
+// Everything start-up made, in reverse order.
 void EditorRelease() {
     SurfaceClose();
     WindowClose(kMainWindow);
-    RuntimeShutdown();
-    ProgramHeapDestroy();
-    ForgetEditorArrays();
+    ProgramRelease();
 }
 
 bool RunEditorCycle() {
@@ -109,6 +99,7 @@ bool RunEditorCycle() {
     HandleCommandKeys();
     HandleUndoKeys();
     MoveDraggedJointToCursor();
+    UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
         SolveBones();
     }

@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // Runs the whole editor and returns the exit code: 0 after Escape, 1 when it could not start (the
-// reason then stands on the error output).
+// reason then stands on the error output). argv[1], when given, is the animation's path; without
+// it the file chooser asks.
 int EditorMain(int argc, char** argv);
 
 // The parts of EditorMain, for scripted sessions. Start-up returns null, or the line that says

@@ -4,6 +4,9 @@
 // destroyed after shutdown.
 #include "editor/startup.h"
 
+#include "editor/startup_problem.h"
+#include "model/editor_state.h"
+
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/heaps.h"
@@ -38,4 +41,28 @@ void RuntimeShutdown() {
     SurfaceSubsystemShutdown();
     FontSubsystemShutdown();
     FileTableShutdown();
+}
+
+const char* ProgramStartup(int argc, char** argv) {
+    editor = EditorState{};
+    ProgramHeapCreate();
+    RuntimeStartup(argc, argv);
+    SetEditorStartValues();
+    AllocateEditorArrays();
+    if (editor.joints.data == nullptr || editor.bones.data == nullptr) {
+        return StartupProblem(StartupStep::Memory);
+    }
+    editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
+    if (editor.hudFont == 0) {
+        return StartupProblem(StartupStep::Font);
+    }
+    MarkAllSlotsEmpty();
+    return nullptr;
+}
+
+// The program heap goes last; the grids and latches went with it.
+void ProgramRelease() {
+    RuntimeShutdown();
+    ProgramHeapDestroy();
+    ForgetEditorArrays();
 }

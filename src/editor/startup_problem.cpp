@@ -31,6 +31,8 @@ std::string DescribeStep(StartupStep step, PlatformFailure failure, const char* 
                "; check the display's colour depth";
     }
     switch (step) {
+    case StartupStep::Memory:
+        return "not enough memory for the animation's frames; close other programs and try again";
     case StartupStep::Font:
         return "no usable font: fontconfig finds no TrueType font for \"Arial\"; install one, "
                "for example Debian's fonts-liberation";
@@ -50,8 +52,9 @@ std::string DescribeStep(StartupStep step, PlatformFailure failure, const char* 
 const char* StartupProblem(StartupStep step) {
     static std::string line;
     const char* detail = "";
-    PlatformFailure failure =
-        step == StartupStep::Font ? PlatformFailureNone : PlatformLastFailure(&detail);
+    PlatformFailure failure = step == StartupStep::Font || step == StartupStep::Memory
+                                  ? PlatformFailureNone
+                                  : PlatformLastFailure(&detail);
     line = DescribeStep(step, failure, detail);
     return line.c_str();
 }

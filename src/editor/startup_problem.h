@@ -2,7 +2,7 @@
 // supply it, with the system's own words where it gives any.
 #pragma once
 
-enum class StartupStep { Font, FileChooser, Window, Surface };
+enum class StartupStep { Memory, Font, FileChooser, Window, Surface };
 
 // The line for a start-up step that failed, refined by the platform's last failure; it stays valid
 // until the next call.

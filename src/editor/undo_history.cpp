@@ -62,12 +62,19 @@ struct OpenStep {
     std::vector<Bone> bones;
 };
 
+// The shown frame's joints as the solver found them, while no step was open.
+struct Settling {
+    int32_t frame = -1; // -1: no copy this cycle
+    std::vector<Joint> joints;
+};
+
 struct History {
     std::deque<Step> steps;
     std::size_t done = 0; // steps[0, done) can be taken back, the rest done again
     std::size_t bytes = 0;
     OpenStep open;
     uint32_t gestures = 0; // in progress, as the main loop last told
+    Settling settling;
 };
 
 History history;
@@ -148,6 +155,61 @@ void AddStep(Step&& step) {
     history.done = history.steps.size();
 }
 
+// Adds settled slots to a step's changes, both in slot order: a slot the step already changed
+// keeps its first before and takes the settled after. Copied as bytes, as everywhere here.
+void MergeSettled(const std::vector<JointChange>& settled, std::vector<JointChange>* changes) {
+    auto byIndex = [](const JointChange& change, int32_t index) { return change.index < index; };
+    std::size_t added = 0;
+    for (const JointChange& change : settled) {
+        auto found = std::lower_bound(changes->begin(), changes->end(), change.index, byIndex);
+        if (found != changes->end() && found->index == change.index) {
+            std::memcpy(&found->after, &change.after, sizeof(Joint));
+        } else {
+            added += 1;
+        }
+    }
+    if (added == 0) {
+        return; // the usual case once a frame has settled into the step before
+    }
+    std::vector<JointChange> merged(changes->size() + added);
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (JointChange& slot : merged) {
+        bool takeKept = next == settled.size() ||
+                        (kept < changes->size() && (*changes)[kept].index <= settled[next].index);
+        const JointChange& source = takeKept ? (*changes)[kept++] : settled[next++];
+        if (takeKept && next < settled.size() && settled[next].index == source.index) {
+            next += 1; // already merged above
+        }
+        std::memcpy(&slot, &source, sizeof(JointChange));
+    }
+    changes->swap(merged);
+}
+
+// What the solver changed outside any step joins the last step done, which can grow past the
+// byte bound by a frame at most: the oldest steps make room as for a new step.
+void KeepSettling() {
+    Settling& settling = history.settling;
+    int32_t frame = settling.frame;
+    settling.frame = -1;
+    std::size_t first = static_cast<std::size_t>(frame) * kSlotCount;
+    if (history.done == 0 ||
+        std::memcmp(settling.joints.data(), JointGrid() + first, kSlotCount * sizeof(Joint)) == 0) {
+        return;
+    }
+    std::vector<JointChange> settled;
+    CollectChanges(settling.joints, JointGrid(), first, &settled);
+    Step& step = history.steps[history.done - 1];
+    history.bytes -= step.Bytes();
+    MergeSettled(settled, &step.joints);
+    history.bytes += step.Bytes();
+    while (history.bytes > kUndoByteLimit && history.done > 1) {
+        history.bytes -= history.steps.front().Bytes();
+        history.steps.pop_front();
+        history.done -= 1;
+    }
+}
+
 void Close() {
     OpenStep& open = history.open;
     if (!open.open) {
@@ -160,12 +222,7 @@ void Close() {
     step.shownFrame = open.shownFrame;
     std::size_t first = static_cast<std::size_t>(open.firstFrame) * kSlotCount;
     CollectChanges(open.joints, JointGrid(), first, &step.joints);
-    // Holding Shift remeasures every bone by fractions of a pixel; only moved joints make it an
-    // edit.
-    bool remeasuredOnly = (open.gesturesSeen & UndoGestureRemeasure) != 0 && step.joints.empty();
-    if (!remeasuredOnly) {
-        CollectChanges(open.bones, BoneGrid(), first, &step.bones);
-    }
+    CollectChanges(open.bones, BoneGrid(), first, &step.bones);
     if (step.joints.empty() && step.bones.empty() && SameSettings(step.before, step.after)) {
         return;
     }
@@ -208,8 +265,12 @@ void Apply(const Step& step, bool forward) {
 }
 
 // A gesture step is ended before a command's step or a walk through the history; the gestures
-// then still in progress go on in a step of their own.
+// then still in progress go on in a step of their own. A drag the command ended (X and a load
+// take the dragged joint away) is no longer one of them.
 void ResumeGestures() {
+    if (editor.draggedJoint < 0) {
+        history.gestures &= ~uint32_t{UndoGestureDrag};
+    }
     if (history.gestures != 0 && !history.open.open) {
         OpenGestureStep(history.gestures);
     }
@@ -239,13 +300,31 @@ void UndoNoteGestures(uint32_t gestures) {
     }
 }
 
+void UndoBeforeSolver() {
+    OpenStep& open = history.open;
+    if (open.open && open.firstFrame != editor.currentFrame) {
+        Close(); // a gesture carried onto another frame: the rest of it is a step there
+    }
+    if (open.open || !IsFrame(editor.currentFrame)) {
+        return;
+    }
+    Settling& settling = history.settling;
+    settling.frame = editor.currentFrame;
+    settling.joints.resize(kSlotCount);
+    std::memcpy(settling.joints.data(), &JointAt(editor.currentFrame, 0),
+                kSlotCount * sizeof(Joint));
+}
+
 void UndoEndOfCycle(uint32_t gestures) {
     history.gestures = gestures;
+    if (history.settling.frame >= 0) {
+        KeepSettling();
+    }
     OpenStep& open = history.open;
     if (!open.open) {
         return; // a gesture goes on in a step opened before the next cycle's first change
     }
-    if (gestures != 0 && open.firstFrame == editor.currentFrame) {
+    if (gestures != 0) {
         open.gesturesSeen |= gestures;
         return;
     }
@@ -280,6 +359,7 @@ void UndoClear() {
     history.bytes = 0;
     history.open.open = false;
     history.gestures = 0;
+    history.settling.frame = -1;
 }
 
 std::size_t UndoStepCount() {

@@ -14,7 +14,7 @@ constexpr std::size_t kUndoByteLimit = std::size_t{256} << 20;
 // first of them beginning to the end of the cycle in which the last of them ended.
 enum UndoGesture : uint32_t {
     UndoGestureDrag = 1,      // a joint dragged with the left button
-    UndoGestureRemeasure = 2, // left Shift held: a hold in which no joint moved records nothing
+    UndoGestureRemeasure = 2, // left Shift held: a hold that changed nothing records nothing
     UndoGestureMoveAll = 4,   // left Ctrl held
     UndoGestureBox = 8,       // W held, up to the cycle in which its release switches collision on
 };
@@ -30,11 +30,15 @@ enum UndoGesture : uint32_t {
 void UndoBeginStep(int32_t firstFrame, int32_t lastFrame);
 void UndoEndStep();
 
-// The main loop's two gesture boundaries, with the UndoGesture bits in progress: before the
-// command keys, where a gesture's first change is still to come (opens a step on the current
-// frame), and after the solver, where a step ends once no gesture is left or the frame changed.
-// With no gesture and no step open both return at once.
+// The main loop's gesture boundaries, with the UndoGesture bits in progress: before the command
+// keys, where a gesture's first change is still to come (opens a step on the current frame), and
+// after the solver, where a step ends once no gesture is left. Just before the solver, a gesture
+// step whose frame is no longer shown ends. What the solver then changes while no step is open
+// (a frame stepped to, pulled into the box) is added to the last step done, whose state made it
+// necessary: taking that step back takes the settling back too. Before the first step it is part
+// of the state the history starts from.
 void UndoNoteGestures(uint32_t gestures);
+void UndoBeforeSolver();
 void UndoEndOfCycle(uint32_t gestures);
 
 // Ctrl+Z and Ctrl+Y: a gesture in progress is ended as a step first (a drag, a bone or a box being

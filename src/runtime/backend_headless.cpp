@@ -47,6 +47,8 @@ struct HeadlessState {
     std::size_t keptFrames = kDefaultKeptFrames;
     int64_t presentCount = 0;
     int32_t repaintCount = 0;
+    int64_t presentsPastScriptLeft = 0;
+    void (*runaway)() = nullptr; // called by each present past the bound
     PlatformFailure scriptedFailure = PlatformFailureNone;
     PlatformFailure lastFailure = PlatformFailureNone;
     std::array<int32_t, 26> letterKeys = kUsLetterKeys;
@@ -123,6 +125,8 @@ void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t widt
     if (!state.inputQueue.empty()) {
         state.input = state.inputQueue.front();
         state.inputQueue.pop_front();
+    } else if (state.runaway != nullptr && --state.presentsPastScriptLeft < 0) {
+        state.runaway();
     }
     if (!IsOpen(window) || pixels == nullptr || width <= 0 || height <= 0) {
         return;
@@ -268,6 +272,11 @@ void HeadlessSetCounterReadStep(int64_t ticks) {
 }
 int64_t HeadlessSleptMicroseconds() {
     return State().sleptMicroseconds;
+}
+
+void HeadlessBoundPresentsPastScript(int64_t presents, void (*runaway)()) {
+    State().presentsPastScriptLeft = presents;
+    State().runaway = runaway;
 }
 
 const std::vector<HeadlessFrame>& HeadlessFrames() {

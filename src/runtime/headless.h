@@ -69,6 +69,12 @@ int64_t HeadlessClockNow();
 void HeadlessSetCounterReadStep(int64_t ticks);
 int64_t HeadlessSleptMicroseconds();
 
+// A bound for loops that wait on scripted input: from now on, every present beyond `presents`
+// made while no queued input is left calls `runaway`, which a test makes fail and unwind, so that
+// a loop that misses the input meant to end it (a playback whose stop is missed) ends its test
+// instead of running forever. A reset lifts the bound.
+void HeadlessBoundPresentsPastScript(int64_t presents, void (*runaway)());
+
 // Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped;
 // the last 16 unless set otherwise). HeadlessPresentCount counts every frame presented.
 const std::vector<HeadlessFrame>& HeadlessFrames();

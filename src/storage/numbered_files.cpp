@@ -82,6 +82,14 @@ int SystemUnlink(const char* name) {
     return ::unlink(name);
 }
 
+int SystemStatus(int descriptor, struct stat* status) {
+    return ::fstat(descriptor, status);
+}
+
+int SystemMakeFolder(const char* name, int mode) {
+    return ::mkdir(name, static_cast<mode_t>(mode));
+}
+
 // Not retried on EINTR: on Linux the descriptor is gone either way.
 int SystemClose(int descriptor) {
     return ::close(descriptor);
@@ -291,8 +299,9 @@ int OpenDescriptor(int32_t mode, const char* name) {
 } // namespace
 
 FileSystemCalls& FileSystem() {
-    static FileSystemCalls calls{SystemOpen,  SystemRead, SystemWrite,  SystemSeek,
-                                 SystemClose, SystemSync, SystemRename, SystemUnlink};
+    static FileSystemCalls calls{SystemOpen,   SystemRead,      SystemWrite,  SystemSeek,
+                                 SystemClose,  SystemSync,      SystemRename, SystemUnlink,
+                                 SystemStatus, SystemMakeFolder};
     return calls;
 }
 

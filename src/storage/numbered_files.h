@@ -24,6 +24,8 @@ int64_t FileLength(int32_t number); // the file's size in bytes; -1 when it is n
 int32_t FileWriteBlock(int32_t number, const void* bytes, int32_t count); // bytes written
 int32_t FileReadBlock(int32_t number, void* destination, int32_t count);  // bytes read
 
+struct stat;
+
 // The system calls the layer makes, replaceable so that tests can watch them and make them fail.
 struct FileSystemCalls {
     int (*open)(const char* name, int flags, int mode);
@@ -34,5 +36,7 @@ struct FileSystemCalls {
     int (*sync)(int descriptor);                     // to disk
     int (*rename)(const char* from, const char* to); // replaces `to`
     int (*unlink)(const char* name);
+    int (*status)(int descriptor, struct stat* status);
+    int (*makeFolder)(const char* name, int mode);
 };
 FileSystemCalls& FileSystem();

@@ -49,7 +49,7 @@ constexpr int kHeight = 600;
 class EditorProgram : public testing::Test {
   protected:
     void SetUp() override {
-        path = testing::TempDir() + "display_editor_session.txt";
+        path = ProcessTempPath("display_editor_session.txt");
         std::remove(path.c_str());
         Launch();
     }
@@ -120,11 +120,20 @@ class EditorProgram : public testing::Test {
         RunCommand("xdotool keyup " + key);
     }
     // An absolute move alone leaves the pointer position that SDL keeps stale; a relative step
-    // there and back refreshes it.
+    // there and back refreshes it. The test waits for the pointer to be there (xdotool's --sync
+    // waits for a move that never comes when the pointer is there already).
     void MovePointer(int x, int y) const {
-        RunCommand("xdotool mousemove --sync " + std::to_string(client.x + x) + " " +
-                   std::to_string(client.y + y) +
+        std::string screenX = std::to_string(client.x + x);
+        std::string screenY = std::to_string(client.y + y);
+        RunCommand("xdotool mousemove " + screenX + " " + screenY +
                    " mousemove_relative 1 0 mousemove_relative -- -1 0");
+        std::string there = "x:" + screenX + " y:" + screenY + "\n";
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (RunCommand("xdotool getmouselocation | cut -d' ' -f1,2") == there) {
+                return;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
     }
     // Exit status after at most `seconds`, -1 if the program is still running.
     int WaitForExit(int seconds) {
@@ -197,7 +206,7 @@ TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
     for (std::string name : {"\xC3\x9C"
                              "bung.txt",
                              "\xE5\x8A\xA8\xE7\x94\xBB.txt"}) {
-        path = testing::TempDir() + name;
+        path = ProcessTempPath(name);
         std::string stem = path.substr(0, path.size() - 4);
         for (const std::string& file : {path, stem + "_autosave.txt", stem + "_export.lmb"}) {
             std::remove(file.c_str());

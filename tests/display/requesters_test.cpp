@@ -321,9 +321,11 @@ TEST(RequesterWithoutDisplayTest, ChooserCancelsAndBoxReturnsAtOnce) {
 }
 
 TEST(RequesterDisplayProcessTest, WithoutADisplayRequestersGiveUpInsteadOfCrashing) {
-    std::string output = CommandOutput(
-        "env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 /proc/" + std::to_string(getpid()) +
-        "/exe --gtest_filter=RequesterWithoutDisplayTest.* 2>&1; echo exit=$?");
+    std::string output =
+        CommandOutput("env -u DISPLAY -u WAYLAND_DISPLAY -u GTEST_TOTAL_SHARDS -u "
+                      "GTEST_SHARD_INDEX timeout 60 /proc/" +
+                      std::to_string(getpid()) +
+                      "/exe --gtest_filter=RequesterWithoutDisplayTest.* 2>&1; echo exit=$?");
     EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
     EXPECT_NE(output.find("exit=0"), std::string::npos) << output;
 }

@@ -75,7 +75,7 @@ TEST_F(CommandKeys, KeysOfOneCycleActInTheOrderOfTheTable) {
     EXPECT_EQ(CurrentJoint(0).state, JointStatic);
 }
 
-TEST_F(CommandKeys, ResetDuringADragEmptiesEveryFrameButKeepsTheDragUntilRelease) {
+TEST_F(CommandKeys, ResetDuringADragEmptiesEveryFrameAndEndsTheDrag) {
     PlaceJoint(100, 100);
     Tap(ScanF7);
     Tap(ScanF7);
@@ -94,14 +94,15 @@ TEST_F(CommandKeys, ResetDuringADragEmptiesEveryFrameButKeepsTheDragUntilRelease
     }
     EXPECT_EQ(editor.currentFrame, 0);
     EXPECT_EQ(editor.playbackEnd, 0);
-    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.draggedJoint, -1) << "the dragged joint is gone";
     EXPECT_EQ(editor.boneMode, 2);
     EXPECT_EQ(editor.shadowOn, 1);
     EXPECT_EQ(editor.boxLeft, 200);
     EXPECT_EQ(editor.boxBottom, 450);
-    SetButtons(0);
+    PlaceJoint(100, 100); // with the button still down: no drag until a new press
+    MoveCursor(150, 120);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(CurrentJoint(0).x, 100);
 }
 
 // Frames

@@ -1,37 +1,153 @@
-// The program's arguments: only an exact single --help or --version is an option; everything
-// else, other dashes included, goes to the editor as the animation's path.
+// The command line: each export with its options before, between and after the two paths; the
+// editor's single path, "--" before one that begins with a dash; --help and --version alone; and
+// every wrong command line as one line plus the usage with exit code 2, before anything starts.
 #include "editor/command_line.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-TEST(CommandLine, OnlyAnExactSingleOptionAsksForItsText) {
-    const std::pair<std::vector<std::string>, ProgramAction> cases[] = {
-        {{}, ProgramAction::RunEditor},
-        {{"walk.txt"}, ProgramAction::RunEditor},
-        {{"--help"}, ProgramAction::ShowHelp},
-        {{"--version"}, ProgramAction::ShowVersion},
-        {{"-h"}, ProgramAction::RunEditor},
-        {{"--help "}, ProgramAction::RunEditor},
-        {{"--help", "walk.txt"}, ProgramAction::RunEditor},
-        {{"walk.txt", "--version"}, ProgramAction::RunEditor},
-    };
-    for (const auto& [arguments, expected] : cases) {
-        std::vector<std::string> words = {"limbrado"};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
+// Runs the whole program on the arguments, keeping what it printed on both outputs.
+struct ProgramRun {
+    int code;
+    std::string output;
+    std::string errors;
+};
+
+ProgramRun RunWith(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "limbrado");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int code = RunProgram(static_cast<int>(arguments.size()), argv.data());
+    std::string output = testing::internal::GetCapturedStdout();
+    return {code, output, testing::internal::GetCapturedStderr()};
+}
+
+// The export option with its output before or after the animation, and --fps N before, between
+// or after those two.
+TEST(CommandLine, ExportOptionsGoBeforeBetweenOrAfterThePaths) {
+    const struct {
+        std::string option;
+        PictureKind kind;
+        bool takesRate;
+    } exports[] = {{"--export-gif", PictureKind::Gif, true},
+                   {"--export-png", PictureKind::Png, false},
+                   {"--export-mp4", PictureKind::Mp4, true},
+                   {"--export-webm", PictureKind::WebM, true}};
+    for (const auto& entry : exports) {
+        for (bool outputFirst : {true, false}) {
+            for (long rateAt = -1; rateAt <= (entry.takesRate ? 2 : -1); ++rateAt) {
+                std::vector<std::string> arguments = {entry.option, "out", "walk.txt"};
+                if (!outputFirst) {
+                    arguments = {"walk.txt", entry.option, "out"};
+                }
+                if (rateAt >= 0) { // before, between or after the two
+                    long at = rateAt == 0 ? 0 : rateAt == 2 ? 3 : outputFirst ? 2 : 1;
+                    arguments.insert(arguments.begin() + at, {"--fps", "12"});
+                }
+                CommandLine line = ReadCommandLine(arguments);
+                std::string shown = testing::PrintToString(arguments);
+                ASSERT_EQ(line.action, ProgramAction::ExportPictures) << shown << line.problem;
+                EXPECT_EQ(line.kind, entry.kind) << shown;
+                EXPECT_EQ(line.output, "out") << shown;
+                EXPECT_EQ(line.animation, "walk.txt") << shown;
+                EXPECT_EQ(line.framesPerSecond, rateAt >= 0 ? 12 : 25) << shown;
+            }
         }
-        argv.push_back(nullptr);
-        EXPECT_EQ(ReadProgramArguments(static_cast<int>(words.size()), argv.data()).action,
-                  expected)
-            << testing::PrintToString(arguments);
+    }
+}
+
+TEST(CommandLine, TheEditorTakesOnePathOrNoneAndDashesAfterTheEnd) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string animation;
+    } cases[] = {
+        {{}, ""},
+        {{"walk.txt"}, "walk.txt"},
+        {{"-"}, "-"},
+        {{"--", "-walk.txt"}, "-walk.txt"},
+        {{"--", "--help"}, "--help"},
+        {{"walk.txt", "--"}, "walk.txt"},
+        {{"--"}, ""},
+    };
+    for (const auto& test : cases) {
+        CommandLine line = ReadCommandLine(test.arguments);
+        EXPECT_EQ(line.action, ProgramAction::RunEditor) << line.problem;
+        EXPECT_EQ(line.animation, test.animation);
+    }
+}
+
+TEST(CommandLine, AnAnimationAfterTheEndOfTheOptionsMayBeginWithADash) {
+    CommandLine line = ReadCommandLine({"--export-gif", "out.gif", "--", "--fps", "-walk.txt"});
+    EXPECT_EQ(line.problem, "--export-gif takes one animation, not 2");
+    line = ReadCommandLine({"--export-gif", "out.gif", "--", "-walk.txt"});
+    ASSERT_EQ(line.action, ProgramAction::ExportPictures) << line.problem;
+    EXPECT_EQ(line.output, "out.gif");
+    EXPECT_EQ(line.animation, "-walk.txt");
+}
+
+TEST(CommandLine, HelpAndVersionAloneAreTheirTextOnStandardOutput) {
+    const ProgramRun help = RunWith({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.output, UsageText());
+    EXPECT_EQ(help.errors, "");
+    const ProgramRun version = RunWith({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.output.rfind("limbrado ", 0), 0u) << version.output;
+    EXPECT_EQ(version.errors, "");
+}
+
+TEST(CommandLine, AWrongCommandLineIsOneLinePlusTheUsageAndExitCodeTwo) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string problem;
+    } cases[] = {
+        {{"--export-jpg", "a.jpg", "walk.txt"}, "unknown option '--export-jpg'"},
+        {{"--export-gif", "a.gif", "walk.txt", "--fast"}, "unknown option '--fast'"},
+        {{"-walk.txt"}, "unknown option '-walk.txt'"},
+        {{"--fps=5", "--export-gif", "a.gif", "walk.txt"}, "unknown option '--fps=5'"},
+        {{"--export-gif", "a.gif"}, "--export-gif takes one animation, not 0"},
+        {{"--export-png", "frames", "walk.txt", "more.txt"}, "--export-png takes one animation"},
+        {{"walk.txt", "--export-gif"}, "--export-gif takes the output's path after it"},
+        {{"--export-gif", "--fps", "5", "a.gif", "walk.txt"},
+         "--export-gif takes the output's path after it, not '--fps'"},
+        {{"--export-gif", "", "walk.txt"}, "an empty name is no file"},
+        {{"--export-gif", "a.gif", "--export-gif", "b.gif", "walk.txt"},
+         "--export-gif is given twice"},
+        {{"--export-gif", "a.gif", "walk.txt", "--export-mp4", "a.mp4"},
+         "one export at a time, not --export-gif and --export-mp4"},
+        {{"--export-mp4", "a.mp4", "walk.txt", "--fps", "0"},
+         "--fps takes a whole number from 1 "
+         "to 100, not '0'"},
+        {{"--export-gif", "a.gif", "walk.txt", "--fps", "101"}, "from 1 to 100, not '101'"},
+        {{"--export-webm", "a.webm", "walk.txt", "--fps", "2.5"}, "not '2.5'"},
+        {{"--export-gif", "a.gif", "walk.txt", "--fps", "-5"}, "not '-5'"},
+        {{"--export-mp4", "a.mp4", "walk.txt", "--fps"}, "--fps takes a whole number"},
+        {{"--fps", "5", "--export-gif", "a.gif", "walk.txt", "--fps", "5"}, "--fps is given twice"},
+        {{"--export-png", "frames", "walk.txt", "--fps", "5"},
+         "--fps does not go with --export-png: PNGs have no frame rate"},
+        {{"--fps", "5", "walk.txt"}, "--fps is for the pictures; it needs an --export- option"},
+        {{"walk.txt", "run.txt"}, "the editor opens one animation, not 2"},
+        {{"--help", "walk.txt"}, "--help stands alone"},
+        {{"walk.txt", "--version"}, "--version stands alone"},
+    };
+    for (const auto& test : cases) {
+        const ProgramRun run = RunWith(test.arguments);
+        std::string shown = testing::PrintToString(test.arguments);
+        EXPECT_EQ(run.code, 2) << shown;
+        std::string line = run.errors.substr(0, run.errors.find('\n') + 1);
+        EXPECT_EQ(line.rfind("limbrado: ", 0), 0u) << shown << run.errors;
+        EXPECT_NE(line.find(test.problem), std::string::npos) << shown << run.errors;
+        EXPECT_EQ(run.errors.substr(line.size()), UsageText()) << shown;
+        EXPECT_EQ(run.output, "") << shown;
     }
 }
 

@@ -3,6 +3,9 @@
 // chords; the bounds of the history; the periodic backup after an undo.
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "editor/undo_history.h"
@@ -53,6 +56,27 @@ void BuildAnimation() {
     editor.headOn = 1;
 }
 
+// The same at frame 0 with playbackEnd still 3, as playback leaves it; and at frame 2.
+void BuildAnimationAtFrame0() {
+    BuildAnimation();
+    editor.currentFrame = 0;
+}
+void BuildAnimationAtFrame2() {
+    BuildAnimation();
+    editor.currentFrame = editor.playbackEnd = 2;
+}
+
+// A chain between two pinned ends, one end then moved away: the solver stretches its bones.
+void BuildStretchedChain() {
+    for (int32_t slot = 0; slot <= 3; ++slot) {
+        AddJoint(300 + 40 * slot, 300, slot % 3 == 0 ? JointStatic : JointNormal);
+        if (slot > 0) {
+            AddBone(slot - 1, slot, BoneStandard);
+        }
+    }
+    JointAt(0, 3).x = 500;
+}
+
 // The same, with frames 1 and 2 untouched copies of frame 0: the in-betweens fill them.
 void BuildPoses() {
     BuildAnimation();
@@ -78,8 +102,19 @@ void BuildLargest() {
     editor.playbackEnd = 7;
 }
 
+// A state of the edit: the animation, the box and the toggles, not the frame shown.
+std::size_t KeyOf(const Snapshot& snapshot) {
+    auto hash = [](const auto& values) {
+        return std::hash<std::string_view>{}(
+            {reinterpret_cast<const char*>(values.data()), values.size() * sizeof(values[0])});
+    };
+    return hash(snapshot.joints) ^ hash(snapshot.bones) * 3 ^ hash(snapshot.settings) * 5;
+}
+
 class Undo : public ScriptedSession {
   protected:
+    static inline std::set<std::size_t> seen; // going forward, while afterCycle notes them
+    static void NoteState() { seen.insert(KeyOf(Take())); }
     static void Fresh() {
         MarkAllSlotsEmpty();
         ResetAll();
@@ -96,14 +131,18 @@ class Undo : public ScriptedSession {
     }
     static void CtrlZ() { Chord(ScanLeftCtrl, ScanCodeOfLetter('Z')); }
     static void CtrlY() { Chord(ScanRightCtrl, ScanCodeOfLetter('Y')); }
-    // Key (0 for none) and buttons down at (fromX, fromY), to (toX, toY), up unless it goes on.
+    // Key (0 for none) and buttons down at (fromX, fromY), then `midway` if any, to (toX, toY),
+    // up unless it goes on.
     static void Gesture(int32_t key, int32_t buttons, int32_t fromX, int32_t fromY, int32_t toX,
-                        int32_t toY, bool goesOn = false) {
+                        int32_t toY, bool goesOn = false, void (*midway)() = nullptr) {
         MoveCursor(fromX, fromY);
         Cycle();
         Hold(key);
         SetButtons(buttons);
         Cycle();
+        if (midway != nullptr) {
+            midway();
+        }
         MoveCursor(toX, toY);
         Cycles(2);
         if (!goesOn) {
@@ -122,8 +161,13 @@ struct StepRow {
     int32_t fromX, fromY, toX, toY;
     bool framesComeBack = false;   // else undo shows the frame the step changed
     void (*buildFile)() = nullptr; // the animation saved for F8 to load
+    void (*midway)() = nullptr;    // while the key and buttons are down
+    void (*afterwards)() = nullptr;
+    std::size_t steps = 1;
 };
 
+// Undo walks back through the row's steps and redo forward again; every state on the way is one
+// that existed going forward, and each walk ends exactly where the edit began or ended.
 TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
     const StepRow rows[] = {
         {"left drag", BuildAnimation, 0, kLeftButton, 350, 300, 360, 320},
@@ -141,6 +185,29 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
         {"F8 loading the largest", BuildAnimation, ScanF8, 0, 0, 0, 0, 0, true, BuildLargest},
         {"X on the largest", BuildLargest, ScanX, 0, 0, 0, 0, 0, true},
         {"F8 over the largest", BuildLargest, ScanF8, 0, 0, 0, 0, 0, true, BuildAnimation},
+        {"X on frame 0 brings playbackEnd back", BuildAnimationAtFrame0, ScanX, 0, 0, 0, 0, 0,
+         true},
+        {"F8 on frame 0 brings playbackEnd back", BuildAnimationAtFrame0, ScanF8, 0, 0, 0, 0, 0,
+         true, BuildLargest},
+        {"X during a drag ends it", BuildAnimation, ScanX, kLeftButton, 350, 300, 360, 320, true},
+        {"F8 during a drag ends it", BuildAnimation, ScanF8, kLeftButton, 350, 300, 360, 320, true,
+         BuildLargest},
+        {"W box, then F6 pulls frame 2 into it", BuildAnimation, ScanW, 0, 320, 200, 700, 500,
+         false, nullptr, nullptr,
+         [] {
+             Tap(ScanF6);
+             Tap(ScanF7);
+         }},
+        {"Shift hold re-measuring a stretched chain", BuildStretchedChain, ScanLeftShift, 0, 450,
+         450, 450, 450},
+        {"left Ctrl carried over F7 onto frame 3", BuildAnimationAtFrame2, ScanLeftCtrl, 0, 400,
+         400, 420, 390, true, nullptr,
+         [] {
+             MoveCursor(410, 395);
+             Cycle();
+             Tap(ScanF7);
+         },
+         nullptr, 2},
     };
     HeadlessSetLetterKey('Z', 0x15); // a German keyboard: Z and Y change places
     HeadlessSetLetterKey('Y', 0x2C);
@@ -154,17 +221,29 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
         row.build();
         Cycles(2);
         Snapshot before = Take();
-        Gesture(row.key, row.buttons, row.fromX, row.fromY, row.toX, row.toY);
+        seen = {KeyOf(before)};
+        afterCycle = NoteState;
+        Gesture(row.key, row.buttons, row.fromX, row.fromY, row.toX, row.toY, false, row.midway);
+        if (row.afterwards != nullptr) {
+            row.afterwards();
+        }
+        afterCycle = nullptr;
         Snapshot after = Take();
         ASSERT_NE(before, after) << row.name;
-        EXPECT_EQ(UndoStepCount(), 1u) << row.name;
+        EXPECT_EQ(UndoStepCount(), row.steps) << row.name;
         Snapshot expected = before;
         if (!row.framesComeBack) {
             expected.frames = after.frames;
         }
-        CtrlZ();
+        for (std::size_t step = 0; step < row.steps; ++step) {
+            CtrlZ();
+            EXPECT_TRUE(seen.contains(KeyOf(Take()))) << row.name << ": undo " << step;
+        }
         EXPECT_TRUE(Take() == expected) << row.name << ": undo";
-        CtrlY();
+        for (std::size_t step = 0; step < row.steps; ++step) {
+            CtrlY();
+            EXPECT_TRUE(seen.contains(KeyOf(Take()))) << row.name << ": redo " << step;
+        }
         EXPECT_TRUE(Take() == after) << row.name << ": redo";
     }
 }
@@ -172,11 +251,13 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
 TEST_F(Undo, GesturesEndAsAStepBeforeCtrlZOrXAndStillOnesRecordNothing) {
     BuildAnimation();
     Gesture(ScanLeftCtrl, 0, 400, 400, 400, 400);
-    Snapshot start = Take();
+    EXPECT_EQ(UndoStepCount(), 0u) << "Ctrl with a still pointer";
     Gesture(ScanLeftShift, 0, 400, 400, 400, 400);
-    EXPECT_EQ(UndoStepCount(), 0u) << "Ctrl with a still pointer, Shift without a move";
-    EXPECT_NE(Take().bones, start.bones) << "Shift remeasured the bone a fraction off";
-    start = Take();
+    EXPECT_EQ(UndoStepCount(), 1u) << "Shift remeasured the bone a fraction off";
+    Gesture(ScanLeftShift, 0, 400, 400, 400, 400);
+    EXPECT_EQ(UndoStepCount(), 1u) << "a second Shift hold changed nothing";
+    UndoClear();
+    Snapshot start = Take();
     Gesture(0, kLeftButton, 350, 300, 370, 330, true);
     CtrlZ(); // with the button still down
     MoveCursor(390, 340);
@@ -201,6 +282,35 @@ TEST_F(Undo, GesturesEndAsAStepBeforeCtrlZOrXAndStillOnesRecordNothing) {
     Hold(ScanCodeOfLetter('Z'));
     Cycle();
     EXPECT_TRUE(Take() == beforeX) << "the first Ctrl+Z took back the move alone";
+    Release(ScanCodeOfLetter('Z'));
+    Release(ScanLeftCtrl);
+    Cycle();
+
+    Gesture(ScanW, 0, 320, 200, 700, 500, true); // Ctrl+Z with W still held
+    Hold(ScanRightCtrl);
+    Hold(ScanCodeOfLetter('Z'));
+    Cycle();
+    Release(ScanCodeOfLetter('Z'));
+    Release(ScanRightCtrl);
+    MoveCursor(500, 350);
+    Cycle();
+    EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight}),
+              std::vector<int32_t>({500, 350, 500}))
+        << "the box starts over at the pointer";
+}
+
+TEST_F(Undo, AHeldChordWalksOneStepPerPress) {
+    for (int32_t x : {500, 520, 540}) {
+        PlaceJoint(x, 400);
+    }
+    Hold(ScanRightCtrl);
+    for (auto [letter, cycles, steps] : {std::tuple{'Z', 3, 2u}, {'Z', 1, 1u}, {'Y', 3, 2u}}) {
+        Hold(ScanCodeOfLetter(letter));
+        Cycles(cycles);
+        Release(ScanCodeOfLetter(letter));
+        Cycle();
+        EXPECT_EQ(UndoStepCount(), steps) << letter << " held for " << cycles << " cycles";
+    }
 }
 
 // At frame 1 after two F6, and with the shadow switched on since: undo shows frame 3 again.

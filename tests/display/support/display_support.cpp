@@ -2,10 +2,17 @@
 // import, plus the small close-request sender built beside the display tests.
 #include "display_support.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+
+std::string ProcessTempPath(const std::string& name) {
+    return testing::TempDir() + std::to_string(getpid()) + "_" + name;
+}
 
 std::string RunCommand(const std::string& command, int* status) {
     std::string output;

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// A path in the test folder whose name carries the process number, so that display tests run side
+// by side in processes of their own keep their files apart.
+std::string ProcessTempPath(const std::string& name);
+
 // Runs a shell command; returns its standard output, and its exit status through `status`.
 std::string RunCommand(const std::string& command, int* status = nullptr);
 

@@ -61,6 +61,37 @@ inline DecodedGif DecodeGif(const std::string& path) {
     return decoded;
 }
 
+// The number of frames in a GIF, read without keeping their pixels; -1 when it cannot be read.
+inline int32_t CountGifFrames(const std::string& path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (gif == nullptr) {
+        return -1;
+    }
+    int32_t frames = 0;
+    bool readable = true;
+    GifRecordType record = UNDEFINED_RECORD_TYPE;
+    while (readable && record != TERMINATE_RECORD_TYPE) {
+        readable = DGifGetRecordType(gif, &record) == GIF_OK;
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (readable && record == IMAGE_DESC_RECORD_TYPE) {
+            readable = DGifGetImageDesc(gif) == GIF_OK && DGifGetCode(gif, &code, &block) == GIF_OK;
+            while (readable && block != nullptr) {
+                readable = DGifGetCodeNext(gif, &block) == GIF_OK;
+            }
+            frames += readable ? 1 : 0;
+        } else if (readable && record == EXTENSION_RECORD_TYPE) {
+            readable = DGifGetExtension(gif, &code, &block) == GIF_OK;
+            while (readable && block != nullptr) {
+                readable = DGifGetExtensionNext(gif, &block) == GIF_OK;
+            }
+        }
+    }
+    DGifCloseFile(gif, &error);
+    return readable ? frames : -1;
+}
+
 struct DecodedPng {
     int32_t width = 0;
     std::vector<uint32_t> pixels; // 0x00RRGGBB; empty when the file cannot be decoded

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "editor/editor_main.h"
@@ -21,6 +22,7 @@
 
 class ScriptedSession : public testing::Test {
   protected:
+    static constexpr int64_t kPresentsPastScript = 100;
     void SetUp() override {
         HeadlessReset();
         HeadlessKeepFrames(4);
@@ -41,7 +43,21 @@ class ScriptedSession : public testing::Test {
     }
     static std::string StemOf(const std::string& name) { return name.substr(0, name.size() - 4); }
 
-    static bool Cycle() { return RunEditorCycle(); }
+    // When set, called after every cycle: a test that follows each state the session goes through.
+    static inline void (*afterCycle)() = nullptr;
+    // A cycle ends within a few presents once its scripted input has run out; one that goes on
+    // (a loop that missed the input meant to end it) fails the test instead of hanging it.
+    static bool Cycle() {
+        HeadlessBoundPresentsPastScript(kPresentsPastScript, [] {
+            throw std::runtime_error("the cycle presented " + std::to_string(kPresentsPastScript) +
+                                     " frames after its scripted input ran out and goes on");
+        });
+        bool goesOn = RunEditorCycle();
+        if (afterCycle != nullptr) {
+            afterCycle();
+        }
+        return goesOn;
+    }
     static void Cycles(int count) {
         for (int cycle = 0; cycle < count; ++cycle) {
             Cycle();
