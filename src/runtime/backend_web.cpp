@@ -28,6 +28,8 @@ constexpr KeyMapping kKeys[] = {
     {"F6", 0x40},           {"F7", 0x41},          {"F8", 0x42},
     {"F9", 0x43},           {"F10", 0x44},         {"F11", 0x57},
     {"F12", 0x58},          {"Delete", 0xD3},      {"KeyI", 0x17},
+    {"Insert", 0xD2},       {"Backspace", 0x0E},   {"PageUp", 0xC9},
+    {"PageDown", 0xD1},     {"Home", 0xC7},        {"End", 0xCF},
     {"ControlRight", 0x9D}, {"Minus", 0x0C},       {"Equal", 0x0D},
     {"KeyQ", 0x10},         {"KeyE", 0x12},        {"KeyR", 0x13},
     {"KeyT", 0x14},         {"KeyY", 0x15},        {"KeyU", 0x16},
