@@ -251,37 +251,53 @@ void WidenSpans(std::array<JointSpan, kSlotCount>& spans, int32_t frame) {
     }
 }
 
-// Whether every used joint of the frame lies within one pixel of where it is in each frame of the
-// run, whose places the spans gather.
-bool WithinAPixelOfRun(const std::array<JointSpan, kSlotCount>& spans, int32_t frame) {
+// Whether the places of every used joint of the frame, gathered in the spans, lie within `reach`
+// pixels of where it is in the frame.
+bool SpansWithin(const std::array<JointSpan, kSlotCount>& spans, int32_t frame, int32_t reach) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         const Joint& joint = JointAt(frame, slot);
         const JointSpan& span = spans[slot];
         if (joint.state != JointEmpty &&
-            (joint.x < span.rightmost - 1 || joint.x > span.leftmost + 1 ||
-             joint.y < span.bottommost - 1 || joint.y > span.topmost + 1)) {
+            (span.leftmost < joint.x - reach || span.rightmost > joint.x + reach ||
+             span.topmost < joint.y - reach || span.bottommost > joint.y + reach)) {
             return false;
         }
     }
     return true;
 }
 
-// The key frame before `current`: the earliest frame K such that frames K + 1 to current - 1 are
-// untouched copies of it, as F7 makes them (the same figure, every joint within a pixel, since the
-// solver may settle a shown copy by one). -1 when frame current - 1 is no copy of the one before.
+bool WithinAPixel(int32_t frame, int32_t other) {
+    std::array<JointSpan, kSlotCount> spans;
+    spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
+    WidenSpans(spans, other);
+    return SpansWithin(spans, frame, 1);
+}
+
+// The key frame before `current`: the earliest frame K whose copies frames K + 1 to current - 1
+// all are, each of the same figure with every joint within a pixel of frame K (as F7 makes them;
+// the solver may settle a shown copy by one). Frames that each lie within a pixel of the one
+// before but drift further from K are edits, so a K that itself lies within a pixel of the frame
+// before it is no key. -1 when there is none.
 int32_t FindKeyFrame(int32_t current) {
     if (current < 2 || !IsFrame(current)) {
         return -1;
     }
-    int32_t key = current - 1;
-    std::array<JointSpan, kSlotCount> spans;
+    std::array<JointSpan, kSlotCount> spans; // the places in frames candidate + 1 to current - 1
     spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
-    WidenSpans(spans, key);
-    while (key > 0 && FramesShareFigure(key - 1, key) && WithinAPixelOfRun(spans, key - 1)) {
-        key -= 1;
-        WidenSpans(spans, key);
+    WidenSpans(spans, current - 1);
+    int32_t key = -1;
+    // No earlier frame can be the key once the copies spread over more than two pixels.
+    for (int32_t candidate = current - 2;
+         candidate >= 0 && FramesShareFigure(candidate, candidate + 1) &&
+         SpansWithin(spans, candidate, 2);
+         --candidate) {
+        if (SpansWithin(spans, candidate, 1)) {
+            key = candidate;
+        }
+        WidenSpans(spans, candidate);
     }
-    return key < current - 1 ? key : -1;
+    bool drifted = key > 0 && FramesShareFigure(key - 1, key) && WithinAPixel(key, key - 1);
+    return drifted ? -1 : key;
 }
 
 // Fills the untouched copies between the key frame and the current frame with in-betweens,

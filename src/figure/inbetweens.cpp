@@ -1,8 +1,7 @@
-// The in-betweens of two frames. Each separate piece of the figure (joints joined by bones) gets a
-// root joint that moves on a straight line; a spanning tree of its bones is walked outwards from
-// the root, each tree bone turning the short way and changing its length evenly. Bones outside the
-// tree (closed loops) and joints that stand still are then settled by relaxation passes in double
-// precision, and only the finished pose is rounded to pixels.
+// The in-betweens of two frames. Joints joined by standard and stabilising bones form groups, each
+// walked outwards from a root along a spanning tree whose bones turn and change length evenly, then
+// settled by relaxation in double precision where loops or still joints hold it. Free-length bones
+// only hang groups from one another; only the finished pose is rounded to pixels.
 #include "figure/inbetweens.h"
 
 #include <algorithm>
@@ -17,10 +16,15 @@ namespace {
 
 constexpr int32_t kNone = -1;
 constexpr double kFullTurn = 2.0 * std::numbers::pi;
-constexpr int32_t kMostSettlingPasses = 200;
+constexpr int32_t kSettlingPassesPerRound = 200;
+constexpr int32_t kSettlingRounds = 4;
 // Settling ends once no bone is further than this from its length: with the rounding to whole
 // pixels (up to 1.42 pixels on a bone) every bone stays within 1.5 pixels of its length.
 constexpr double kSettledError = 0.05;
+// A settling stuck in a straight line (a chain pushed together between two held joints) is bent
+// sideways by this share of each bone's length, so that it can fold to one side.
+constexpr double kSidewaysBend = 0.05;
+constexpr double kNoGain = 0.99;
 constexpr double kLowestCoordinate = std::numeric_limits<int32_t>::min();
 constexpr double kHighestCoordinate = std::numeric_limits<int32_t>::max();
 
@@ -33,25 +37,27 @@ struct Point {
 // length changes evenly between the two frames.
 struct TreeStep {
     int32_t joint;
-    int32_t parent; // kNone for the piece's root, which moves on a straight line
+    int32_t parent; // kNone for a root that moves on a straight line
     double startAngle;
-    double turn; // -pi to pi: the short way round
+    double turn;
     double startLength;
     double endLength;
 };
 
-// A bone of a piece as settling sees it: its ends and its lengths in the two frames. A tree bone
-// runs from parent (jointA) to child (jointB); while no held joint lies beyond it, only the child
-// end moves, so that a correction carries outwards instead of spreading back through the tree.
+// A bone of a group as settling sees it: its ends and its lengths in the two frames. A tree bone
+// runs from parent (jointA) to child (jointB); while it lies on no loop and no held joint lies
+// beyond it, only the child end moves, so that a correction carries outwards instead of spreading
+// back through the tree.
 struct Link {
     int32_t jointA;
     int32_t jointB;
     double startLength;
     double endLength;
+    bool onLoop;
     bool childOnly;
 };
 
-struct Piece {
+struct Group {
     int32_t firstStep;
     int32_t stepCount;
     int32_t firstLink;
@@ -59,17 +65,29 @@ struct Piece {
     bool needsSettling; // a closed loop, or a joint besides the root that must keep its place
 };
 
+// How a closed loop of kept bones turns as a whole: its best-fitting rotation between the frames.
+struct LoopTurn {
+    double sumX, sumY, lastSumX, lastSumY; // positions summed, for the centres
+    int32_t joints;
+    int32_t stillJoints;
+    int32_t pivot; // a still joint of the loop, which the loop turns about
+    double turn;
+};
+
 // What the two frames have in common, worked out once for all the frames between them.
 struct Plan {
     std::array<TreeStep, kSlotCount> steps;
     std::array<Link, kSlotCount> links;
-    std::array<Piece, kSlotCount> pieces;
-    std::array<bool, kSlotCount> held;           // the root and every joint still in both frames
+    std::array<Group, kSlotCount> groups;
+    std::array<bool, kSlotCount> held;           // every group root and every still joint
     std::array<bool, kSlotCount> heldBeyond;     // a held joint in the subtree of the joint
     std::array<int32_t, kSlotCount> linkOfJoint; // the tree bone that reaches the joint
+    std::array<bool, kSlotCount> inLoop;         // per bone slot: a kept bone on a closed loop
+    std::array<int32_t, kSlotCount> loopOf;      // per joint: the loop it belongs to
+    std::array<LoopTurn, kSlotCount> loops;      // indexed by loopOf
     int32_t stepCount;
     int32_t linkCount;
-    int32_t pieceCount;
+    int32_t groupCount;
 };
 
 // The bones between two different used joints, listed per joint in bone-slot order: the entries
@@ -78,6 +96,7 @@ struct Adjacency {
     std::array<int32_t, kSlotCount + 1> first;
     std::array<int32_t, 2 * kSlotCount> bone;
     std::array<int32_t, 2 * kSlotCount> other;
+    std::array<bool, kSlotCount> kept; // per bone slot: standard or stabilising
 };
 
 Plan plan;
@@ -124,6 +143,7 @@ void BuildAdjacency(int32_t frame) {
     std::array<int32_t, kSlotCount + 1> count{};
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         const Bone& bone = BoneAt(frame, slot);
+        adjacency.kept[slot] = bone.kind != BoneFreeLength;
         if (JoinsTwoJoints(frame, bone)) {
             ++count[bone.jointA + 1];
             ++count[bone.jointB + 1];
@@ -147,7 +167,207 @@ void BuildAdjacency(int32_t frame) {
     }
 }
 
-// The joints of the piece that holds `start`, in breadth-first order; returns their number.
+// Marks the kept bones that lie on a closed loop of kept bones: every kept bone that is not a
+// bridge, found by one depth-first walk (without recursion) comparing each joint's discovery
+// order with the earliest one its subtree reaches by a bone other than its own tree bone.
+void MarkLoopBones(int32_t frame) {
+    std::array<int32_t, kSlotCount> order{};
+    std::array<int32_t, kSlotCount> earliest{};
+    std::array<int32_t, kSlotCount> treeBone{};
+    std::array<int32_t, kSlotCount> nextEntry{};
+    std::array<int32_t, kSlotCount> stack{};
+    order.fill(kNone);
+    plan.inLoop.fill(false);
+    int32_t counter = 0;
+    for (int32_t start = 0; start < kSlotCount; ++start) {
+        if (!IsUsedJoint(frame, start) || order[start] != kNone) {
+            continue;
+        }
+        int32_t depth = 0;
+        stack[depth++] = start;
+        order[start] = earliest[start] = counter++;
+        treeBone[start] = kNone;
+        nextEntry[start] = adjacency.first[start];
+        while (depth > 0) {
+            int32_t joint = stack[depth - 1];
+            if (nextEntry[joint] == adjacency.first[joint + 1]) {
+                --depth;
+                if (depth > 0) {
+                    int32_t parent = stack[depth - 1];
+                    earliest[parent] = std::min(earliest[parent], earliest[joint]);
+                    plan.inLoop[treeBone[joint]] = earliest[joint] <= order[parent];
+                }
+                continue;
+            }
+            int32_t entry = nextEntry[joint]++;
+            int32_t slot = adjacency.bone[entry];
+            int32_t other = adjacency.other[entry];
+            if (!adjacency.kept[slot] || slot == treeBone[joint]) {
+                continue;
+            }
+            if (order[other] != kNone) {
+                earliest[joint] = std::min(earliest[joint], order[other]);
+                plan.inLoop[slot] = true; // a bone back to a joint already reached closes a loop
+                continue;
+            }
+            order[other] = earliest[other] = counter++;
+            treeBone[other] = slot;
+            nextEntry[other] = adjacency.first[other];
+            stack[depth++] = other;
+        }
+    }
+}
+
+int32_t FindLoop(int32_t joint) {
+    while (plan.loopOf[joint] != joint) {
+        plan.loopOf[joint] = plan.loopOf[plan.loopOf[joint]];
+        joint = plan.loopOf[joint];
+    }
+    return joint;
+}
+
+// The best-fitting rotation of each closed loop (joints joined by loop bones) between the two
+// frames: the angle of sum(p x q) and sum(p . q) over its joints, p and q their places relative
+// to the loop's centre in each frame. A loop turns about its one still joint; with two it cannot
+// turn at all.
+void MeasureLoopTurns(int32_t first, int32_t last) {
+    for (int32_t joint = 0; joint < kSlotCount; ++joint) {
+        plan.loopOf[joint] = joint;
+        plan.loops[joint] = LoopTurn{0.0, 0.0, 0.0, 0.0, 0, 0, kNone, 0.0};
+    }
+    std::array<bool, kSlotCount> onLoop{};
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        if (plan.inLoop[slot]) {
+            const Bone& bone = BoneAt(first, slot);
+            onLoop[bone.jointA] = onLoop[bone.jointB] = true;
+            plan.loopOf[FindLoop(bone.jointA)] = FindLoop(bone.jointB);
+        }
+    }
+    for (int32_t joint = 0; joint < kSlotCount; ++joint) {
+        if (!onLoop[joint]) {
+            continue;
+        }
+        LoopTurn& loop = plan.loops[FindLoop(joint)];
+        loop.sumX += JointAt(first, joint).x;
+        loop.sumY += JointAt(first, joint).y;
+        loop.lastSumX += JointAt(last, joint).x;
+        loop.lastSumY += JointAt(last, joint).y;
+        loop.joints += 1;
+        if (IsStill(first, last, joint)) {
+            loop.stillJoints += 1;
+            loop.pivot = joint;
+        }
+    }
+    std::array<double, kSlotCount> cross{};
+    std::array<double, kSlotCount> dot{};
+    for (int32_t joint = 0; joint < kSlotCount; ++joint) {
+        if (!onLoop[joint]) {
+            continue;
+        }
+        int32_t loopIndex = FindLoop(joint);
+        const LoopTurn& loop = plan.loops[loopIndex];
+        Point from{loop.sumX / loop.joints, loop.sumY / loop.joints};
+        Point to{loop.lastSumX / loop.joints, loop.lastSumY / loop.joints};
+        if (loop.pivot != kNone) {
+            from = to = Point{static_cast<double>(JointAt(first, loop.pivot).x),
+                              static_cast<double>(JointAt(first, loop.pivot).y)};
+        }
+        double px = JointAt(first, joint).x - from.x;
+        double py = JointAt(first, joint).y - from.y;
+        double qx = JointAt(last, joint).x - to.x;
+        double qy = JointAt(last, joint).y - to.y;
+        cross[loopIndex] += px * qy - py * qx;
+        dot[loopIndex] += px * qx + py * qy;
+    }
+    for (int32_t joint = 0; joint < kSlotCount; ++joint) {
+        LoopTurn& loop = plan.loops[joint];
+        if (loop.joints > 0 && loop.stillJoints < 2) {
+            loop.turn = std::atan2(cross[joint], dot[joint]);
+        }
+    }
+}
+
+void AddTreeStep(int32_t first, int32_t last, int32_t joint, int32_t parent, int32_t bone) {
+    TreeStep& step = plan.steps[plan.stepCount++];
+    step = TreeStep{joint, parent, 0.0, 0.0, 0.0, 0.0};
+    if (parent == kNone) {
+        return;
+    }
+    // A bone turns the short way relative to the turn of the loop it lies on, so that all bones
+    // of a loop take the same way round.
+    double loopTurn = plan.inLoop[bone] ? plan.loops[FindLoop(joint)].turn : 0.0;
+    step.startAngle = Angle(first, parent, joint);
+    step.turn = loopTurn +
+                std::remainder(Angle(last, parent, joint) - step.startAngle - loopTurn, kFullTurn);
+    step.startLength = KeptLength(first, bone);
+    step.endLength = KeptLength(last, bone);
+}
+
+// A tree bone off the loops moves only its child while no held joint lies in the child's subtree
+// (a loop's bones share their corrections, or they would pull against each other); the steps are
+// in breadth-first order, so walking them backwards meets every subtree before its parent.
+void MarkChildOnlyLinks(const Group& group) {
+    for (int32_t index = group.stepCount - 1; index > 0; --index) {
+        const TreeStep& step = plan.steps[group.firstStep + index];
+        plan.heldBeyond[step.joint] |= plan.held[step.joint];
+        plan.heldBeyond[step.parent] |= plan.heldBeyond[step.joint];
+        Link& link = plan.links[plan.linkOfJoint[step.joint]];
+        link.childOnly = !link.onLoop && !plan.heldBeyond[step.joint];
+    }
+}
+
+// Walks the kept bones breadth-first from the group's root, which is reached from `parent` by the
+// free-length bone `bone` (both kNone for a root on a straight line): the first bone that reaches
+// a joint becomes its tree bone; a bone between two joints already reached closes a loop.
+void PlanGroup(int32_t first, int32_t last, int32_t root, int32_t parent, int32_t bone,
+               std::array<bool, kSlotCount>& placed, std::array<bool, kSlotCount>& linked) {
+    Group& group = plan.groups[plan.groupCount++];
+    group = Group{plan.stepCount, 0, plan.linkCount, 0, false};
+    placed[root] = true;
+    plan.held[root] = true;
+    AddTreeStep(first, last, root, parent, bone);
+    for (int32_t next = group.firstStep; next < plan.stepCount; ++next) {
+        int32_t joint = plan.steps[next].joint;
+        group.needsSettling |= joint != root && plan.held[joint];
+        for (int32_t entry = adjacency.first[joint]; entry < adjacency.first[joint + 1]; ++entry) {
+            int32_t slot = adjacency.bone[entry];
+            if (!adjacency.kept[slot] || linked[slot]) {
+                continue;
+            }
+            linked[slot] = true;
+            int32_t other = adjacency.other[entry];
+            plan.links[plan.linkCount++] = Link{
+                joint, other, KeptLength(first, slot), KeptLength(last, slot), plan.inLoop[slot],
+                false};
+            if (placed[other]) {
+                group.needsSettling = true;
+                continue;
+            }
+            placed[other] = true;
+            plan.linkOfJoint[other] = plan.linkCount - 1;
+            AddTreeStep(first, last, other, joint, slot);
+        }
+    }
+    group.stepCount = plan.stepCount - group.firstStep;
+    group.linkCount = plan.linkCount - group.firstLink;
+    MarkChildOnlyLinks(group);
+}
+
+// The lowest static joint, else the lowest joint of the piece: it then moves on a straight line.
+int32_t ChooseRoot(int32_t first, const std::array<int32_t, kSlotCount>& members, int32_t count) {
+    int32_t pinned = kSlotCount;
+    int32_t lowest = kSlotCount;
+    for (int32_t index = 0; index < count; ++index) {
+        int32_t joint = members[index];
+        lowest = std::min(lowest, joint);
+        if (JointAt(first, joint).state == JointStatic) {
+            pinned = std::min(pinned, joint);
+        }
+    }
+    return pinned < kSlotCount ? pinned : lowest;
+}
+
+// The joints of the piece (joined by bones of any kind) that holds `start`; returns their number.
 int32_t CollectPiece(int32_t start, std::array<bool, kSlotCount>& seen,
                      std::array<int32_t, kSlotCount>& members) {
     int32_t count = 0;
@@ -166,88 +386,48 @@ int32_t CollectPiece(int32_t start, std::array<bool, kSlotCount>& seen,
     return count;
 }
 
-// The lowest joint that stands still in both frames, else the lowest static joint, else the
-// lowest joint: the piece then turns about what the user pinned.
-int32_t ChooseRoot(int32_t first, int32_t last, const std::array<int32_t, kSlotCount>& members,
-                   int32_t count) {
-    int32_t still = kSlotCount;
-    int32_t pinned = kSlotCount;
-    int32_t lowest = kSlotCount;
-    for (int32_t index = 0; index < count; ++index) {
-        int32_t joint = members[index];
-        lowest = std::min(lowest, joint);
-        if (IsStill(first, last, joint)) {
-            still = std::min(still, joint);
-        }
-        if (JointAt(first, joint).state == JointStatic) {
-            pinned = std::min(pinned, joint);
-        }
-    }
-    return still < kSlotCount ? still : (pinned < kSlotCount ? pinned : lowest);
-}
-
-void AddTreeStep(int32_t first, int32_t last, int32_t joint, int32_t parent, int32_t bone) {
-    TreeStep& step = plan.steps[plan.stepCount++];
-    step = TreeStep{joint, parent, 0.0, 0.0, 0.0, 0.0};
-    if (parent == kNone) {
-        return;
-    }
-    step.startAngle = Angle(first, parent, joint);
-    step.turn = std::remainder(Angle(last, parent, joint) - step.startAngle, kFullTurn);
-    step.startLength = KeptLength(first, bone);
-    step.endLength = KeptLength(last, bone);
-}
-
-// A tree bone moves only its child while no held joint lies in the child's subtree; the steps are
-// in breadth-first order, so walking them backwards meets every subtree before its parent.
-void MarkChildOnlyLinks(const Piece& piece) {
-    for (int32_t index = piece.stepCount - 1; index > 0; --index) {
-        const TreeStep& step = plan.steps[piece.firstStep + index];
-        plan.heldBeyond[step.joint] |= plan.held[step.joint];
-        plan.heldBeyond[step.parent] |= plan.heldBeyond[step.joint];
-        plan.links[plan.linkOfJoint[step.joint]].childOnly = !plan.heldBeyond[step.joint];
-    }
-}
-
-// Walks the piece breadth-first from its root: the first bone that reaches a joint becomes its
-// tree bone; a bone between two joints already reached closes a loop.
-void PlanPiece(int32_t first, int32_t last, int32_t root, std::array<bool, kSlotCount>& placed,
+// The groups of one piece: first each group with a still joint, rooted at its lowest one (or,
+// with none in the piece, the group of the chosen root); then every group reached from a placed
+// one by a free-length bone, which becomes its root's tree bone. So still joints come first, kept
+// lengths next, and a free-length bone between two placed joints takes whatever length they give.
+void PlanPiece(int32_t first, int32_t last, const std::array<int32_t, kSlotCount>& members,
+               int32_t count, std::array<bool, kSlotCount>& placed,
                std::array<bool, kSlotCount>& linked) {
-    Piece& piece = plan.pieces[plan.pieceCount++];
-    piece = Piece{plan.stepCount, 0, plan.linkCount, 0, false};
-    placed[root] = true;
-    AddTreeStep(first, last, root, kNone, kNone);
-    for (int32_t next = piece.firstStep; next < plan.stepCount; ++next) {
-        int32_t joint = plan.steps[next].joint;
-        piece.needsSettling |= joint != root && plan.held[joint];
-        for (int32_t entry = adjacency.first[joint]; entry < adjacency.first[joint + 1]; ++entry) {
-            int32_t slot = adjacency.bone[entry];
-            if (linked[slot]) {
-                continue;
-            }
-            linked[slot] = true;
-            int32_t other = adjacency.other[entry];
-            plan.links[plan.linkCount++] =
-                Link{joint, other, KeptLength(first, slot), KeptLength(last, slot), false};
-            if (placed[other]) {
-                piece.needsSettling = true;
-                continue;
-            }
-            placed[other] = true;
-            plan.linkOfJoint[other] = plan.linkCount - 1;
-            AddTreeStep(first, last, other, joint, slot);
+    int32_t firstGroup = plan.groupCount;
+    std::array<int32_t, kSlotCount> sorted{};
+    std::copy_n(members.begin(), count, sorted.begin());
+    std::sort(sorted.begin(), sorted.begin() + count);
+    for (int32_t index = 0; index < count; ++index) {
+        int32_t joint = sorted[index];
+        if (plan.held[joint] && !placed[joint]) {
+            PlanGroup(first, last, joint, kNone, kNone, placed, linked);
         }
     }
-    piece.stepCount = plan.stepCount - piece.firstStep;
-    piece.linkCount = plan.linkCount - piece.firstLink;
-    MarkChildOnlyLinks(piece);
+    if (plan.groupCount == firstGroup) {
+        PlanGroup(first, last, ChooseRoot(first, members, count), kNone, kNone, placed, linked);
+    }
+    for (int32_t groupIndex = firstGroup; groupIndex < plan.groupCount; ++groupIndex) {
+        const Group& group = plan.groups[groupIndex];
+        for (int32_t index = 0; index < group.stepCount; ++index) {
+            int32_t joint = plan.steps[group.firstStep + index].joint;
+            for (int32_t entry = adjacency.first[joint]; entry < adjacency.first[joint + 1];
+                 ++entry) {
+                int32_t other = adjacency.other[entry];
+                if (!placed[other]) {
+                    PlanGroup(first, last, other, joint, adjacency.bone[entry], placed, linked);
+                }
+            }
+        }
+    }
 }
 
 void MakePlan(int32_t first, int32_t last) {
     BuildAdjacency(first);
+    MarkLoopBones(first);
+    MeasureLoopTurns(first, last);
     plan.stepCount = 0;
     plan.linkCount = 0;
-    plan.pieceCount = 0;
+    plan.groupCount = 0;
     std::array<bool, kSlotCount> seen{};
     std::array<bool, kSlotCount> placed{};
     std::array<bool, kSlotCount> linked{};
@@ -257,57 +437,88 @@ void MakePlan(int32_t first, int32_t last) {
         plan.heldBeyond[slot] = false;
     }
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (!IsUsedJoint(first, slot) || seen[slot]) {
+        if (IsUsedJoint(first, slot) && !seen[slot]) {
+            int32_t count = CollectPiece(slot, seen, members);
+            PlanPiece(first, last, members, count, placed, linked);
+        }
+    }
+}
+
+// One relaxation pass over the group's bones, in double precision: each bone is brought to its
+// length along the line between its ends. A held end does not move, a tree bone with nothing held
+// beyond it moves its child, and otherwise the two ends share the work. Returns the largest error
+// met.
+double SettlingPass(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+    double worst = 0.0;
+    for (int32_t index = 0; index < group.linkCount; ++index) {
+        const Link& link = plan.links[group.firstLink + index];
+        bool heldA = plan.held[link.jointA];
+        bool heldB = plan.held[link.jointB];
+        Point& a = at[link.jointA];
+        Point& b = at[link.jointB];
+        double dx = b.x - a.x;
+        double dy = b.y - a.y;
+        double distance = std::sqrt(dx * dx + dy * dy);
+        if (distance == 0.0 || (heldA && heldB)) {
             continue;
         }
-        int32_t count = CollectPiece(slot, seen, members);
-        int32_t root = ChooseRoot(first, last, members, count);
-        plan.held[root] = true;
-        PlanPiece(first, last, root, placed, linked);
+        double error = distance - Lerp(link.startLength, link.endLength, t);
+        worst = std::max(worst, std::abs(error));
+        double share = error / distance;
+        if (heldA || (link.childOnly && !heldB)) {
+            b = Point{b.x - dx * share, b.y - dy * share};
+        } else if (heldB) {
+            a = Point{a.x + dx * share, a.y + dy * share};
+        } else {
+            b = Point{b.x - dx * share * 0.5, b.y - dy * share * 0.5};
+            a = Point{a.x + dx * share * 0.5, a.y + dy * share * 0.5};
+        }
+    }
+    return worst;
+}
+
+// Moves every joint of the group that is not held sideways off its tree bone, all to the same
+// side: a chain squeezed along one straight line gets a direction to fold in.
+void BendSideways(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+    for (int32_t index = 1; index < group.stepCount; ++index) {
+        const TreeStep& step = plan.steps[group.firstStep + index];
+        if (plan.held[step.joint]) {
+            continue;
+        }
+        double angle = step.startAngle + t * step.turn;
+        double bend = kSidewaysBend * Lerp(step.startLength, step.endLength, t);
+        at[step.joint].x -= bend * std::sin(angle);
+        at[step.joint].y += bend * std::cos(angle);
     }
 }
 
-// Relaxation passes over all bones of the piece, in double precision: each bone is brought to its
-// length along the line between its ends. A held end does not move, a tree bone with nothing held
-// beyond it moves its child, and otherwise the two ends share the work.
-void SettlePiece(const Piece& piece, double t, std::array<Point, kSlotCount>& at) {
-    const Link* links = &plan.links[piece.firstLink];
-    for (int32_t pass = 0; pass < kMostSettlingPasses; ++pass) {
-        double worst = 0.0;
-        for (int32_t index = 0; index < piece.linkCount; ++index) {
-            const Link& link = links[index];
-            bool heldA = plan.held[link.jointA];
-            bool heldB = plan.held[link.jointB];
-            Point& a = at[link.jointA];
-            Point& b = at[link.jointB];
-            double dx = b.x - a.x;
-            double dy = b.y - a.y;
-            double distance = std::sqrt(dx * dx + dy * dy);
-            if (distance == 0.0 || (heldA && heldB)) {
-                continue;
-            }
-            double error = distance - Lerp(link.startLength, link.endLength, t);
-            worst = std::max(worst, std::abs(error));
-            double share = error / distance;
-            if (heldA || (link.childOnly && !heldB)) {
-                b = Point{b.x - dx * share, b.y - dy * share};
-            } else if (heldB) {
-                a = Point{a.x + dx * share, a.y + dy * share};
-            } else {
-                b = Point{b.x - dx * share * 0.5, b.y - dy * share * 0.5};
-                a = Point{a.x + dx * share * 0.5, a.y + dy * share * 0.5};
+// Settling rounds: after a round that ends unsettled, the group is bent sideways for the next;
+// once a round gains nothing (a chain pulled apart between held joints has no better pose), the
+// settling stops there.
+void SettleGroup(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+    double unsettled = std::numeric_limits<double>::infinity();
+    for (int32_t round = 0; round < kSettlingRounds; ++round) {
+        if (round > 0) {
+            BendSideways(group, t, at);
+        }
+        double worst = unsettled;
+        for (int32_t pass = 0; pass < kSettlingPassesPerRound; ++pass) {
+            worst = SettlingPass(group, t, at);
+            if (worst < kSettledError) {
+                return;
             }
         }
-        if (worst < kSettledError) {
+        if (worst > kNoGain * unsettled) {
             return;
         }
+        unsettled = worst;
     }
 }
 
-void PlacePiece(const Piece& piece, int32_t first, int32_t last, double t,
+void PlaceGroup(const Group& group, int32_t first, int32_t last, double t,
                 std::array<Point, kSlotCount>& at) {
-    for (int32_t index = 0; index < piece.stepCount; ++index) {
-        const TreeStep& step = plan.steps[piece.firstStep + index];
+    for (int32_t index = 0; index < group.stepCount; ++index) {
+        const TreeStep& step = plan.steps[group.firstStep + index];
         if (step.parent == kNone) {
             const Joint& from = JointAt(first, step.joint);
             const Joint& to = JointAt(last, step.joint);
@@ -320,18 +531,18 @@ void PlacePiece(const Piece& piece, int32_t first, int32_t last, double t,
         at[step.joint] =
             Point{parent.x + length * std::cos(angle), parent.y + length * std::sin(angle)};
     }
-    if (!piece.needsSettling) {
+    if (!group.needsSettling) {
         return;
     }
     // A joint still in both frames goes back to its place; the tree walk only came near it.
-    for (int32_t index = 0; index < piece.stepCount; ++index) {
-        int32_t joint = plan.steps[piece.firstStep + index].joint;
-        if (plan.held[joint] && IsStill(first, last, joint)) {
+    for (int32_t index = 1; index < group.stepCount; ++index) {
+        int32_t joint = plan.steps[group.firstStep + index].joint;
+        if (plan.held[joint]) {
             at[joint] = Point{static_cast<double>(JointAt(first, joint).x),
                               static_cast<double>(JointAt(first, joint).y)};
         }
     }
-    SettlePiece(piece, t, at);
+    SettleGroup(group, t, at);
 }
 
 int32_t RoundToPixel(double coordinate) {
@@ -386,8 +597,8 @@ bool FillInbetweens(int32_t first, int32_t last) {
     std::array<Point, kSlotCount> at{};
     for (int32_t frame = first + 1; frame < last; ++frame) {
         double t = static_cast<double>(frame - first) / static_cast<double>(last - first);
-        for (int32_t index = 0; index < plan.pieceCount; ++index) {
-            PlacePiece(plan.pieces[index], first, last, t, at);
+        for (int32_t index = 0; index < plan.groupCount; ++index) {
+            PlaceGroup(plan.groups[index], first, last, t, at);
         }
         WriteFrame(frame, first, last, t, at);
     }

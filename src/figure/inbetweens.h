@@ -1,6 +1,7 @@
 // In-betweens: the poses between two frames of the same figure, written into the frames between
-// them. Limbs turn about their joints instead of sliding on straight lines: bones keep their
-// lengths, joints travel on arcs, and joints that stand still in both frames stay put.
+// them. Limbs turn about their joints instead of sliding on straight lines and closed loops turn as
+// a whole: joints that stand still in both frames stay put, standard and stabilising bones keep
+// their evenly changing lengths, and free-length bones change theirs evenly as far as those allow.
 #pragma once
 
 #include <cstdint>

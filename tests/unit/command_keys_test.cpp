@@ -463,6 +463,32 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              JointAt(4, 1) = Joint{400, 400, JointNormal};
          },
          {2, 3}},
+        {"copies jittered by +1 and -1 pixel, each within a pixel of the key pose",
+         5,
+         [] {
+             JointAt(1, 1) = Joint{480, 360, JointNormal};
+             JointAt(2, 1) = JointAt(4, 1) = Joint{481, 360, JointNormal};
+             JointAt(3, 1) = Joint{479, 361, JointNormal};
+             JointAt(5, 1) = Joint{400, 400, JointNormal};
+         },
+         {2, 3, 4}},
+        {"the key pose on frame 0, its copies jittered",
+         3,
+         [] {
+             JointAt(1, 1) = Joint{501, 300, JointNormal};
+             JointAt(2, 1) = Joint{499, 299, JointNormal};
+             JointAt(3, 1) = Joint{400, 400, JointNormal};
+         },
+         {1, 2}},
+        {"a joint nudged by one pixel a frame",
+         4,
+         [] {
+             for (int32_t frame = 1; frame <= 3; ++frame) {
+                 JointAt(frame, 1) = Joint{480 + frame, 360, JointNormal};
+             }
+             JointAt(4, 1) = Joint{400, 400, JointNormal};
+         },
+         {}},
         {"at frame 0", 0, [] {}, {}},
         {"at frame 1", 1, [] {}, {}},
         {"the frame before is no copy", 2, [] { JointAt(1, 1).y = 305; }, {}},
@@ -510,9 +536,9 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
             }
         }
         EXPECT_EQ(changed, row.filled);
-        if (!row.filled.empty()) { // turning down towards (400, 400)
-            EXPECT_TRUE(360 < JointAt(2, 1).y && JointAt(2, 1).y < JointAt(3, 1).y &&
-                        JointAt(3, 1).y < 400);
+        for (int32_t frame : row.filled) { // turning down towards (400, 400)
+            EXPECT_LT(JointAt(frame - 1, 1).y, JointAt(frame, 1).y) << frame;
+            EXPECT_LT(JointAt(frame, 1).y, JointAt(frame + 1, 1).y) << frame;
         }
         ShowStatusMessage(row.filled.empty() ? "Keine Zwischenbilder m\xf6glich"
                                              : "Zwischenbilder erstellt");
