@@ -4,60 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <vector>
 
-#include "../tests/unit/support/drawing_session.h"
-#include "editor/command_line.h"
-#include "largest_animation.h"
-#include "storage/animation_file.h"
-#include "storage/numbered_files.h"
+#include "largest_animation_file.h"
 
 namespace {
-
-struct LargestFile {
-    std::string folder;
-    std::string path;
-
-    LargestFile() {
-        char pattern[] = "/tmp/video_bench_XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
-            return;
-        }
-        folder = pattern;
-        path = folder + "/largest.txt";
-        DrawingSession session;
-        FileTableInit();
-        FillLargestAnimation();
-        AssignString(&editor.basePath, path.c_str());
-        if (SaveAnimation() != 1) {
-            path.clear();
-        }
-        FileTableShutdown();
-    }
-    ~LargestFile() {
-        if (!folder.empty()) {
-            std::filesystem::remove_all(folder);
-        }
-    }
-};
-
-LargestFile& Largest() {
-    static LargestFile largest;
-    return largest;
-}
-
-int RunCommand(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "limbrado");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    HeadlessReset();
-    return RunProgram(static_cast<int>(arguments.size()), argv.data());
-}
 
 void BM_VideoExportMp4Largest(benchmark::State& state) {
     LargestFile& largest = Largest();

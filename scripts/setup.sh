@@ -6,8 +6,8 @@ set -euo pipefail
 # that the tests need is named: clang++'s sanitizer and libFuzzer runtimes (libclang-rt-dev).
 packages=(
     cmake g++ clang libclang-rt-dev make pkg-config clang-format
-    libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev fonts-liberation
-    libgif-dev libpng-dev
+    libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev librsvg2-common fonts-liberation
+    libgif-dev libpng-dev zlib1g-dev libwebp-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
@@ -15,7 +15,7 @@ packages=(
     dpkg-dev lintian appstream file
     emscripten nodejs chromium
 )
-# The browser tests' clients come from npm; a Node.js from elsewhere may bring its own npm.
+# Debian's nodejs comes without npm; other builds of node bring their own.
 command -v npm > /dev/null || packages+=(npm)
 
 missing=()
@@ -23,10 +23,21 @@ for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
         missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The browser tests' clients, as pinned in their lockfile.
+install_browser_clients() {
+    local folder
+    folder="$(dirname "$0")/../tests/browser"
+    [ -d "$folder/node_modules" ] || (cd "$folder" && npm ci --no-audit --no-fund)
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+    install_browser_clients
+    exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_browser_clients

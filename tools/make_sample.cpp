@@ -1,5 +1,5 @@
 // Writes the sample animation with the program's own save, and a picture of the editor showing
-// it with the help text, drawn by the program's own scene and overlay:
+// it with the help text, the onion skin and the timeline strip, drawn by the program's own code:
 //   make_sample ANIMATION.txt SCREENSHOT.png
 #include <cstdio>
 #include <string>
@@ -27,10 +27,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_sample: cannot write %s\n", argv[1]);
         return 1;
     }
-    editor.currentFrame = 2;
+    editor.currentFrame = 4;
     editor.shadowOn = 1;
+    editor.onionBack = 2;
+    editor.onionAhead = 1;
     DrawEditorScene();
     DrawEditorOverlay();
+    DrawEditorStrip();
     std::string error;
     bool written =
         WritePngPicture(argv[2], SurfacePixels(), SurfaceWidth(), SurfaceHeight(), &error);

@@ -1,7 +1,7 @@
 // Writes what the browser tests compare with and load: the editor's first frame on an animation,
-// as the headless backend presents it, as a binary PPM picture; and the largest animation the
-// grids hold, written by the program's own save.
-//   web_test_files ANIMATION FIRST_FRAME.ppm LARGEST.txt
+// as the headless backend presents it, as a binary PPM picture; and, when asked for, the largest
+// animation the grids hold, written by the program's own save.
+//   web_test_files ANIMATION FIRST_FRAME.ppm [LARGEST.txt]
 #include <cstdio>
 #include <string>
 
@@ -39,8 +39,8 @@ std::string Picture(const HeadlessFrame& frame) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: web_test_files ANIMATION FIRST_FRAME.ppm LARGEST.txt\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: web_test_files ANIMATION FIRST_FRAME.ppm [LARGEST.txt]\n");
         return 2;
     }
     HeadlessReset();
@@ -51,12 +51,14 @@ int main(int argc, char** argv) {
     }
     RunEditorCycle();
     bool written = WriteFile(argv[2], Picture(HeadlessFrames().back()));
-    MarkAllSlotsEmpty();
-    FillLargestAnimation();
-    AssignString(&editor.basePath, argv[3]);
-    if (SaveAnimation() != 1) {
-        std::fprintf(stderr, "web_test_files: cannot write %s\n", argv[3]);
-        written = false;
+    if (argc == 4) {
+        MarkAllSlotsEmpty();
+        FillLargestAnimation();
+        AssignString(&editor.basePath, argv[3]);
+        if (SaveAnimation() != 1) {
+            std::fprintf(stderr, "web_test_files: cannot write %s\n", argv[3]);
+            written = false;
+        }
     }
     AssignString(&editor.basePath, ""); // no backup beside either file
     EditorShutdown();

@@ -18,6 +18,8 @@ const input = {
     pointer: { x: -1, y: -1 },
     buttons: 0, // bit 0 left, bit 1 right, as MouseEvent.buttons has them
     presses: 0,
+    wheel: 0, // notches since the program last looked, away from the user positive
+    wheelPixels: 0, // a notch's worth not yet reached, from wheels that turn smoothly
 };
 const session = {
     running: false,
@@ -92,6 +94,19 @@ canvas.addEventListener("mousedown", (event) => {
     event.preventDefault();
 });
 canvas.addEventListener("contextmenu", (event) => event.preventDefault());
+// A notch is a line step, a page step or about 100 pixels of scrolling; the page itself does not
+// scroll while the wheel turns over the canvas.
+canvas.addEventListener("wheel", (event) => {
+    event.preventDefault();
+    if (event.deltaMode !== WheelEvent.DOM_DELTA_PIXEL) {
+        input.wheel -= Math.sign(event.deltaY);
+        return;
+    }
+    input.wheelPixels += event.deltaY;
+    const notches = Math.trunc(input.wheelPixels / 100);
+    input.wheel -= notches;
+    input.wheelPixels -= notches * 100;
+}, { passive: false });
 for (const type of ["mousemove", "mouseup", "mousedown"]) {
     window.addEventListener(type, notePointer);
 }
@@ -137,6 +152,11 @@ const page = {
         const presses = input.presses;
         input.presses = 0;
         return presses;
+    },
+    wheel() {
+        const notches = input.wheel;
+        input.wheel = 0;
+        return notches;
     },
     message: showMessage,
 };

@@ -8,6 +8,7 @@
 
 #include "editor/editor_picture.h"
 #include "editor/mouse_editing.h"
+#include "editor/timeline.h"
 #include "editor/undo_history.h"
 #include "figure/inbetweens.h"
 #include "model/editor_state.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int32_t kPlaybackPauseMs = 25;
+constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
 constexpr int32_t kStatusMessageMs = 500;
 
 bool KeyDown(int32_t scanCode) {
@@ -162,25 +163,40 @@ void DrawPlaybackMark() {
 
 // Frames 0 to playbackEnd - 1 in a circle. When playbackEnd lies outside 1 to maxFrame (0 on a
 // fresh start, or beyond the last frame after stepping on from a played position) the counter
-// would never meet it: it then wraps to frame 0 after maxFrame instead of leaving the grid.
+// would never meet it: it then wraps to frame 0 after maxFrame instead of leaving the grid. With a
+// selection, its frames in a circle.
 void AdvancePlaybackFrame() {
     editor.currentFrame += 1;
+    if (HasSelection()) {
+        if (editor.currentFrame > editor.selectionLast) {
+            editor.currentFrame = editor.selectionFirst;
+        }
+        return;
+    }
     if (editor.currentFrame == editor.playbackEnd || editor.currentFrame > editor.maxFrame) {
         editor.currentFrame = 0;
     }
 }
 
-// Runs until F12 is released and pressed again; holding the starting press does not stop it.
+// The pause after each frame: one frame's time at the strip's rate (25 ms at 40 frames a second).
+int64_t PlaybackPauseMicroseconds() {
+    return kMicrosecondsPerSecond / std::max(editor.playbackRate, 1);
+}
+
+// Runs until F12 is released and pressed again; holding the starting press does not stop it. It
+// starts, and ends, on frame 0 or on the selection's first frame.
 void PlayAnimation() {
     KeyLatch(LatchF12) = 1;
     editor.playing = 1;
-    editor.currentFrame = 0;
+    int32_t start = HasSelection() ? editor.selectionFirst : 0;
+    editor.currentFrame = start;
     for (;;) {
         PollWindowEvent();
         DrawEditorScene();
         DrawPlaybackMark();
+        DrawEditorStrip();
         PresentSurface();
-        DelayMs(kPlaybackPauseMs);
+        DelayMicroseconds(PlaybackPauseMicroseconds());
         SampleKeyboard();
         if (!KeyDown(ScanF12)) {
             KeyLatch(LatchF12) = 0;
@@ -192,8 +208,9 @@ void PlayAnimation() {
         AdvancePlaybackFrame();
     }
     editor.playing = 0;
-    editor.currentFrame = 0;
+    editor.currentFrame = start;
     DrawEditorScene();
+    DrawEditorStrip();
     PresentSurface();
 }
 
@@ -344,6 +361,7 @@ void HandleCommandKeys() {
 // in which nothing else happens.
 void ShowStatusMessage(const char* text) {
     DrawEditorScene();
+    DrawEditorStrip();
     if (DrawingBegin(SurfaceDrawTarget()) != 0) {
         DrawingSetMode(DrawingTransparentText);
         DrawTextAt(1, 1, text, PackColour(255, 0, 0));

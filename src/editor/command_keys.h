@@ -24,5 +24,6 @@ enum KeyLatchIndex : int32_t {
 };
 
 void HandleCommandKeys();
-// Draws the scene without the overlay, the text in red at (1, 1), presents and waits 500 ms.
+// Draws the scene and the strip without the overlay, the text in red at (1, 1), presents and
+// waits 500 ms.
 void ShowStatusMessage(const char* text);

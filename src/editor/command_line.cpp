@@ -25,6 +25,10 @@ constexpr ExportOption kExportOptions[] = {
     {"--export-png", PictureKind::Png, "PNG"},
     {"--export-mp4", PictureKind::Mp4, "MP4"},
     {"--export-webm", PictureKind::WebM, "WebM"},
+    {"--export-apng", PictureKind::Apng, "APNG"},
+    {"--export-webp", PictureKind::WebP, "WebP"},
+    {"--export-sheet", PictureKind::Sheet, "Sheet"},
+    {"--export-lottie", PictureKind::Lottie, "Lottie"},
 };
 
 // An option followed by a whole number in [least, most].
@@ -37,6 +41,17 @@ struct ValueOption {
 
 constexpr ValueOption kValueOptions[] = {
     {"--fps", 1, kMostFramesPerSecond, &CommandLine::framesPerSecond},
+    {"--columns", 1, kMostSheetColumns, &CommandLine::columns},
+};
+
+// An option that turns something on.
+struct FlagOption {
+    const char* name;
+    bool CommandLine::*value;
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {"--transparent", &CommandLine::transparent},
 };
 
 constexpr uint32_t Kinds(std::initializer_list<PictureKind> kinds) {
@@ -56,8 +71,15 @@ struct CombinationRule {
 };
 
 constexpr CombinationRule kCombinationRules[] = {
-    {"--fps", Kinds({PictureKind::Gif, PictureKind::Mp4, PictureKind::WebM}),
+    {"--fps",
+     Kinds({PictureKind::Gif, PictureKind::Mp4, PictureKind::WebM, PictureKind::Apng,
+            PictureKind::WebP, PictureKind::Sheet, PictureKind::Lottie}),
      "PNGs have no frame rate"},
+    {"--columns", Kinds({PictureKind::Sheet}), "only a sprite sheet has columns"},
+    {"--transparent",
+     Kinds({PictureKind::Gif, PictureKind::Png, PictureKind::WebM, PictureKind::Apng,
+            PictureKind::WebP, PictureKind::Sheet, PictureKind::Lottie}),
+     "H.264 has no transparency (--export-webm has)"},
 };
 
 template <typename Row, std::size_t count>
@@ -147,6 +169,10 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
         return NoteGiven(name, reading, line) &&
                ReadValue(*option, hasValue ? arguments[++*index] : "", line);
     }
+    if (const FlagOption* option = FindRow(kFlagOptions, name)) {
+        line->*option->value = true;
+        return NoteGiven(name, reading, line);
+    }
     line->problem = "unknown option '" + name + "'";
     return false;
 }
@@ -229,10 +255,15 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
 
 const char* UsageText() {
     return "Usage: limbrado [--] [ANIMATION]\n"
-           "       limbrado --export-gif OUT.gif [--fps N] ANIMATION\n"
-           "       limbrado --export-png FOLDER ANIMATION\n"
+           "       limbrado --export-gif OUT.gif [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-png FOLDER [--transparent] ANIMATION\n"
            "       limbrado --export-mp4 OUT.mp4 [--fps N] ANIMATION\n"
-           "       limbrado --export-webm OUT.webm [--fps N] ANIMATION\n"
+           "       limbrado --export-webm OUT.webm [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-apng OUT.png [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-webp OUT.webp [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-sheet OUT.png [--columns N] [--fps N] [--transparent] "
+           "ANIMATION\n"
+           "       limbrado --export-lottie OUT.json [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --help | --version\n"
            "\n"
            "Edits the stick-figure animation in the file ANIMATION, or, without it, in a file\n"
@@ -248,14 +279,24 @@ const char* UsageText() {
            "  --export-png FOLDER ANIMATION     FOLDER/frame_000.png onwards\n"
            "  --export-mp4 OUT.mp4 ANIMATION    an H.264 video, 1600 x 1200 (each pixel 2 x 2)\n"
            "  --export-webm OUT.webm ANIMATION  a VP9 video, 1600 x 1200 (each pixel 2 x 2)\n"
-           "  --fps N                           frames a second of the GIF or the video, 1 to "
-           "100;\n"
+           "  --export-apng OUT.png ANIMATION   a looping, lossless animated PNG\n"
+           "  --export-webp OUT.webp ANIMATION  a looping, lossless animated WebP\n"
+           "  --export-sheet OUT.png ANIMATION  a sprite sheet, and OUT.json beside it: the\n"
+           "                                    JSON-hash atlas that Phaser and PixiJS load\n"
+           "  --export-lottie OUT.json ANIMATION  a Lottie vector animation\n"
+           "  --fps N                           frames a second of the GIF, the videos and\n"
+           "                                    animations and the sheet's durations, 1 to 100;\n"
            "                                    25 without it, the GIF showing each frame for the\n"
            "                                    nearest whole hundredths of a second to 1/N s\n"
+           "  --columns N                       cells a row of the sprite sheet; without it the\n"
+           "                                    smallest N whose N x N cells hold every frame\n"
+           "  --transparent                     a transparent ground; not with --export-mp4\n"
            "\n"
            "Options may come before or after the animation; an export option's output follows\n"
            "it. Every argument that begins with '-' is an option up to '--', after which each\n"
-           "is a path: limbrado -- -walk.txt opens the file -walk.txt.\n";
+           "is a path: limbrado -- -walk.txt opens the file -walk.txt.\n"
+           "\n"
+           "Example: limbrado --export-sheet walk.png --columns 5 --transparent walk.txt\n";
 }
 
 int RunProgram(int argc, char** argv) {

@@ -8,12 +8,13 @@
 #include <vector>
 
 enum class ProgramAction { RunEditor, ExportPictures, ShowHelp, ShowVersion, Wrong };
-enum class PictureKind { Gif, Png, Mp4, WebM };
+enum class PictureKind { Gif, Png, Mp4, WebM, Apng, WebP, Sheet, Lottie };
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int32_t kDefaultFramesPerSecond = 25; // GIF and video, without --fps
 constexpr int32_t kMostFramesPerSecond = 100;   // a GIF cannot show a frame for less than 1/100 s
+constexpr int32_t kMostSheetColumns = 10000;
 
 // What the command line asks for. The editor gets the animation's path, empty for the file
 // chooser; the picture command gets the output, the animation and the values of its options.
@@ -25,6 +26,8 @@ struct CommandLine {
     std::string output;
     std::string animation;
     int32_t framesPerSecond = kDefaultFramesPerSecond;
+    int32_t columns = 0; // cells a row of the sprite sheet; 0: as many as it needs
+    bool transparent = false;
 };
 
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments); // without the program name

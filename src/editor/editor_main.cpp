@@ -12,8 +12,11 @@
 #include "editor/mouse_editing.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
+#include "editor/timeline.h"
+#include "editor/timeline_mouse.h"
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
+#include "editor/video_export_key.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
@@ -70,12 +73,13 @@ const char* EditorStartup(int argc, char** argv) {
     if (!ChooseBasePath()) {
         return StartupProblem(StartupStep::FileChooser);
     }
-    if (WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight,
+    // The window holds the scene and the timeline strip below it.
+    if (WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight + kStripHeight,
                    "Limbrado Tool by Orvelin_", kMainWindowFlags) == 0) {
         return StartupProblem(StartupStep::Window);
     }
     if (SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
-                            editor.windowHeight, 1, 0, 0) == 0) {
+                            editor.windowHeight + kStripHeight, 1, 0, 0) == 0) {
         return StartupProblem(StartupStep::Surface);
     }
     LoadAnimation(); // without a file the animation simply stays empty
@@ -94,10 +98,13 @@ void EditorRelease() {
 bool RunEditorCycle() {
     editor.lastWindowEvent = PollWindowEvent();
     SampleKeyboard();
+    HandleStripMouse();
     HandleMouseButtons();
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
+    HandleTimelineKeys();
     HandleUndoKeys();
+    HandleVideoExportKey();
     MoveDraggedJointToCursor();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
@@ -106,6 +113,7 @@ bool RunEditorCycle() {
     UndoEndOfCycle(GesturesInProgress());
     DrawEditorScene();
     DrawEditorOverlay();
+    DrawEditorStrip();
     PresentSurface();
     BackUpWhenDue();
     return IsKeyDown(ScanEscape) == 0;

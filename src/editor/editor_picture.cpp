@@ -1,8 +1,13 @@
 // The editor's own picture: the scene and the overlay drawn on the surface from the editor state.
 #include "editor/editor_picture.h"
 
+#include <algorithm>
+
 #include "editor/mouse_editing.h"
+#include "editor/timeline.h"
+#include "editor/undo_history.h"
 #include "model/editor_state.h"
+#include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
 #include "runtime/surface.h"
@@ -10,6 +15,70 @@
 namespace {
 
 constexpr int32_t kCursorWindow = 0;
+
+// The surface's top rows as tall as the scene: the same pixels, so nothing drawn for the scene can
+// reach the strip.
+DrawingTarget sceneTarget;
+const DrawingTarget* SceneTarget() {
+    const DrawingTarget* surface = SurfaceDrawTarget();
+    if (surface == nullptr) {
+        return nullptr;
+    }
+    sceneTarget = *surface;
+    sceneTarget.height = std::min(surface->height, editor.windowHeight);
+    return &sceneTarget;
+}
+
+// The frames F12 plays: the selection, frames 0 to playbackEnd - 1, or all when playbackEnd lies
+// outside the grids.
+void PlaybackRange(int32_t* first, int32_t* last) {
+    if (HasSelection()) {
+        *first = editor.selectionFirst;
+        *last = editor.selectionLast;
+        return;
+    }
+    *first = 0;
+    *last = editor.playbackEnd >= 1 && editor.playbackEnd <= editor.maxFrame
+                ? editor.playbackEnd - 1
+                : editor.maxFrame;
+}
+
+// The last frame that holds anything, worked out afresh only when the undo history shows an edit
+// (every edit that can reach a frame other than the current one is a step: loading, X, key I, the
+// frame edits, undo and redo) and followed for the current frame each cycle: a scan of all 501
+// frames costs far more than a cycle may spend on it.
+struct LastFrameWatch {
+    bool known = false;
+    std::size_t steps = 0;
+    std::size_t redoSteps = 0;
+    std::size_t bytes = 0;
+    const char* path = nullptr;
+    int32_t lastFrame = 0;
+};
+LastFrameWatch lastFrameWatch;
+
+int32_t ShownLastFrame() {
+    LastFrameWatch& watch = lastFrameWatch;
+    bool edited = !watch.known || watch.steps != UndoStepCount() ||
+                  watch.redoSteps != UndoRedoCount() || watch.bytes != UndoHistoryBytes() ||
+                  watch.path != editor.basePath || !IsFrame(watch.lastFrame);
+    if (edited) {
+        watch = LastFrameWatch{true,
+                               UndoStepCount(),
+                               UndoRedoCount(),
+                               UndoHistoryBytes(),
+                               editor.basePath,
+                               LastFrameInUse()};
+        return watch.lastFrame;
+    }
+    int32_t current = editor.currentFrame;
+    if (IsFrame(current) && current > watch.lastFrame && FrameInUse(current)) {
+        watch.lastFrame = current;
+    } else if (current == watch.lastFrame && !FrameInUse(current)) {
+        watch.lastFrame = LastFrameInUse();
+    }
+    return watch.lastFrame;
+}
 
 } // namespace
 
@@ -30,6 +99,8 @@ SceneView EditorSceneView() {
     view.boxBottom = editor.boxBottom;
     view.drawingBox = editor.drawingBox;
     view.font = FontHandle(editor.hudFont);
+    view.onionBack = editor.onionBack;
+    view.onionAhead = editor.onionAhead;
     return view;
 }
 
@@ -55,10 +126,46 @@ OverlayView EditorOverlayView() {
     return view;
 }
 
+StripView EditorStripView() {
+    StripView view;
+    view.firstFrame = editor.stripScrolledAt == editor.currentFrame
+                          ? editor.stripFirstFrame
+                          : StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+    view.currentFrame = editor.currentFrame;
+    view.selectionFirst = HasSelection() ? editor.selectionFirst : -1;
+    view.selectionLast = HasSelection() ? editor.selectionLast : -1;
+    PlaybackRange(&view.playbackFirst, &view.playbackLast);
+    view.lastFrame = ShownLastFrame();
+    view.onionBack = editor.onionBack;
+    view.onionAhead = editor.onionAhead;
+    view.playbackRate = editor.playbackRate;
+    view.headOn = editor.headOn;
+    view.boxLeft = editor.boxLeft;
+    view.boxTop = editor.boxTop;
+    view.boxRight = editor.boxRight;
+    view.boxBottom = editor.boxBottom;
+    view.font = FontHandle(editor.hudFont);
+    return view;
+}
+
 void DrawEditorScene() {
-    DrawScene(EditorSceneView(), SurfaceDrawTarget());
+    DrawScene(EditorSceneView(), SceneTarget());
 }
 
 void DrawEditorOverlay() {
-    DrawHelpOverlay(EditorOverlayView(), SurfaceDrawTarget());
+    DrawHelpOverlay(EditorOverlayView(), SceneTarget());
+}
+
+void DrawEditorStrip() {
+    const DrawingTarget* surface = SurfaceDrawTarget();
+    if (surface == nullptr) {
+        return;
+    }
+    DrawingTarget strip = *surface;
+    // The strip's thumbnails are drawings of their own: the surface goes back before them.
+    if (surface->release != nullptr) {
+        surface->release();
+    }
+    strip.release = nullptr;
+    DrawTimelineStrip(EditorStripView(), &strip);
 }

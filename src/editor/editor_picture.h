@@ -4,11 +4,15 @@
 
 #include "figure/help_overlay.h"
 #include "figure/scene.h"
+#include "figure/timeline_strip.h"
 
 // What the editor state shows now, as the scene and the overlay take it.
 SceneView EditorSceneView();
 OverlayView EditorOverlayView();
 // A frame as playback and the pictures show it: no editing aids, whatever the editor is doing.
 SceneView PlaybackSceneView(int32_t frame);
+StripView EditorStripView();
+// The scene and the overlay go into the surface's top 800 x 600, the strip below them.
 void DrawEditorScene();
 void DrawEditorOverlay();
+void DrawEditorStrip();

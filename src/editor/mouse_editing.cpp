@@ -11,11 +11,16 @@ namespace {
 
 constexpr int32_t kCursorWindow = 0;
 
+// The cursor in the scene: over the strip below it, the cursor is outside the scene, as it is
+// outside the window.
+bool OverStrip() {
+    return WindowCursorY(kCursorWindow) >= editor.windowHeight;
+}
 int32_t CursorX() {
-    return WindowCursorX(kCursorWindow);
+    return OverStrip() ? -1 : WindowCursorX(kCursorWindow);
 }
 int32_t CursorY() {
-    return WindowCursorY(kCursorWindow);
+    return OverStrip() ? -1 : WindowCursorY(kCursorWindow);
 }
 
 void HandleLeftButton() {
@@ -67,9 +72,10 @@ void MoveDraggedJointToCursor() {
     if (editor.draggedJoint < 0) {
         return;
     }
+    // A drag goes on following the pointer over the strip.
     Joint& joint = JointAt(editor.currentFrame, editor.draggedJoint);
-    joint.x = CursorX();
-    joint.y = CursorY();
+    joint.x = WindowCursorX(kCursorWindow);
+    joint.y = WindowCursorY(kCursorWindow);
 }
 
 void RemeasureBones() {
@@ -88,8 +94,8 @@ void MoveAllJoints() {
         if (joint.state == JointEmpty) {
             continue;
         }
-        joint.x = ClampToInt32(int64_t{joint.x} - editor.lastMouseX + CursorX());
-        joint.y = ClampToInt32(int64_t{joint.y} - editor.lastMouseY + CursorY());
+        joint.x = ClampToInt32(int64_t{joint.x} - editor.lastMouseX + WindowCursorX(kCursorWindow));
+        joint.y = ClampToInt32(int64_t{joint.y} - editor.lastMouseY + WindowCursorY(kCursorWindow));
     }
 }
 

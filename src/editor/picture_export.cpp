@@ -1,6 +1,7 @@
 // Pictures of the animation: each frame is drawn by the editor's own scene drawing with playback
 // on, read from the surface's back buffer and handed to the encoders of storage/ (picture files,
-// video files), which see only pixels. The command runs the editor's start-up without a window:
+// video files, sprite sheets), which see only pixels; the Lottie writer gets each frame's bone
+// segments and head instead. The command runs the editor's start-up without a window:
 // the surface is an off-screen buffer, so no display is needed. Every file call goes through the
 // file layer's replaceable calls (FileSystem ()).
 #include "editor/picture_export.h"
@@ -12,14 +13,19 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "editor/editor_picture.h"
 #include "editor/startup.h"
+#include "figure/scene.h"
 #include "model/editor_state.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
+#include "storage/export_file.h"
+#include "storage/lottie_file.h"
 #include "storage/numbered_files.h"
 #include "storage/picture_files.h"
+#include "storage/sprite_sheet.h"
 #include "storage/text.h"
 #include "storage/video_file.h"
 
@@ -81,16 +87,30 @@ bool StartWithoutDisplay(const std::string& animation, std::string* error) {
     return true;
 }
 
-PictureSequence PlaybackPictures(const PictureProgress& progress) {
+int32_t FrameCountOf(const PictureRequest& request) {
+    return request.frameCount > 0 ? request.frameCount : PictureFrameCount();
+}
+
+bool Cancelled(const PictureRequest& request) {
+    return request.cancelled && request.cancelled();
+}
+
+PictureSequence PlaybackPictures(const PictureRequest& request) {
     PictureSequence pictures;
-    pictures.count = PictureFrameCount();
+    pictures.ground = kScenePixelGround;
+    pictures.transparent = request.transparent;
+    pictures.count = FrameCountOf(request);
+    // The scene's part of the surface: the editor's surface holds the strip below it.
     pictures.width = SurfaceWidth();
-    pictures.height = SurfaceHeight();
-    pictures.draw = [](int32_t index) -> const uint32_t* {
+    pictures.height = std::min(SurfaceHeight(), editor.windowHeight);
+    pictures.draw = [&request](int32_t index) -> const uint32_t* {
+        if (Cancelled(request)) {
+            return nullptr;
+        }
         DrawPlaybackPicture(index);
         return SurfacePixels();
     };
-    pictures.progress = progress;
+    pictures.progress = request.progress;
     return pictures;
 }
 
@@ -119,6 +139,16 @@ bool MakeFolder(const std::string& folder, std::string* error) {
     return true;
 }
 
+// The animation file's name without its folder and its last extension, for the sheet's tag and
+// the Lottie composition.
+std::string AnimationName() {
+    std::string name = editor.basePath != nullptr ? editor.basePath : "";
+    std::size_t slash = name.rfind('/');
+    name = slash == std::string::npos ? name : name.substr(slash + 1);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 std::string FramePath(const std::string& folder, int32_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%03d.png", static_cast<int>(frame));
@@ -133,39 +163,85 @@ int32_t PictureFrameCount() {
 }
 
 void DrawPlaybackPicture(int32_t frame) {
-    DrawScene(PlaybackSceneView(frame), SurfaceDrawTarget());
+    const DrawingTarget* surface = SurfaceDrawTarget();
+    if (surface == nullptr) {
+        return;
+    }
+    DrawingTarget scene = *surface;
+    scene.height = std::min(surface->height, editor.windowHeight);
+    DrawScene(PlaybackSceneView(frame), &scene);
 }
 
-bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
-                        std::string* error) {
+bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteGifAnimation(path, PlaybackPictures(progress), GifDelayForRate(framesPerSecond),
-                             error);
+    return WriteGifAnimation(path, PlaybackPictures(request),
+                             GifDelayForRate(request.framesPerSecond), error);
 }
 
-bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
-                          const PictureProgress& progress, std::string* error) {
+bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
+                          std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteVideo(path, format, PlaybackPictures(progress), framesPerSecond, error);
+    return WriteVideo(path, format, PlaybackPictures(request), request.framesPerSecond, error);
 }
 
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error) {
+bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
+                          std::string* error) {
+    if (!SurfaceReady(error)) {
+        return false;
+    }
+    SheetSettings settings;
+    settings.columns = columns;
+    settings.framesPerSecond = request.framesPerSecond;
+    settings.app = "limbrado";
+    settings.version = LIMBRADO_VERSION;
+    settings.tag = AnimationName();
+    return WriteSpriteSheet(path, PlaybackPictures(request), settings, error);
+}
+
+bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error) {
+    std::vector<VectorFrame> frames(static_cast<std::size_t>(FrameCountOf(request)));
+    for (std::size_t frame = 0; frame < frames.size(); ++frame) {
+        auto index = static_cast<int32_t>(frame);
+        frames[frame].bones = FrameSegments(index, true);
+        frames[frame].head = editor.headOn == 1;
+        frames[frame].headX = JointAt(index, 0).x;
+        frames[frame].headY = JointAt(index, 0).y;
+    }
+    VectorStyle style;
+    style.width = editor.windowWidth;
+    style.height = editor.windowHeight;
+    style.ground = kScenePixelGround;
+    style.transparent = request.transparent;
+    style.boneColour = kScenePixelBone;
+    style.headColour = kScenePixelHead;
+    style.headRadius = kSceneHeadRadius;
+    return WriteLottieAnimation(path, frames, style, request.framesPerSecond, AnimationName(),
+                                error);
+}
+
+bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error) || !MakeFolder(folder, error)) {
         return false;
     }
-    int32_t count = PictureFrameCount();
+    int32_t count = FrameCountOf(request);
+    TransparentColour transparent =
+        request.transparent ? TransparentColour(kScenePixelGround) : std::nullopt;
     for (int32_t frame = 0; frame < count; ++frame) {
-        DrawPlaybackPicture(frame);
-        if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
-                             SurfaceHeight(), error)) {
+        if (Cancelled(request)) {
+            *error = kPicturesStopped;
             return false;
         }
-        if (progress) {
-            progress(frame + 1, count);
+        DrawPlaybackPicture(frame);
+        if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
+                             std::min(SurfaceHeight(), editor.windowHeight), error, transparent)) {
+            return false;
+        }
+        if (request.progress) {
+            request.progress(frame + 1, count);
         }
     }
     return true;
@@ -174,18 +250,28 @@ bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, st
 namespace {
 
 bool Export(const CommandLine& command, const PictureProgress& progress, std::string* error) {
+    PictureRequest request;
+    request.framesPerSecond = command.framesPerSecond;
+    request.transparent = command.transparent;
+    request.progress = progress;
     const char* output = command.output.c_str();
     switch (command.kind) {
     case PictureKind::Gif:
-        return ExportAnimationGif(output, command.framesPerSecond, progress, error);
+        return ExportAnimationGif(output, request, error);
     case PictureKind::Png:
-        return ExportAnimationPngs(output, progress, error);
+        return ExportAnimationPngs(output, request, error);
     case PictureKind::Mp4:
-        return ExportAnimationVideo(output, VideoFormat::Mp4, command.framesPerSecond, progress,
-                                    error);
+        return ExportAnimationVideo(output, VideoFormat::Mp4, request, error);
     case PictureKind::WebM:
-        return ExportAnimationVideo(output, VideoFormat::WebM, command.framesPerSecond, progress,
-                                    error);
+        return ExportAnimationVideo(output, VideoFormat::WebM, request, error);
+    case PictureKind::Apng:
+        return ExportAnimationVideo(output, VideoFormat::Apng, request, error);
+    case PictureKind::WebP:
+        return ExportAnimationVideo(output, VideoFormat::WebP, request, error);
+    case PictureKind::Sheet:
+        return ExportAnimationSheet(output, command.columns, request, error);
+    case PictureKind::Lottie:
+        return ExportAnimationLottie(output, request, error);
     }
     return false;
 }

@@ -1,9 +1,12 @@
 // The picture command: the animation loaded, frames 0 to playbackEnd drawn as playback shows them
 // (bones and head, no joints, no playback marks) and handed to the encoders of storage/ as one
-// looping GIF, numbered PNGs, an MP4 or a WebM. It runs without a window or a display.
+// looping GIF, numbered PNGs, an MP4, a WebM, an APNG, an animated WebP or a sprite sheet with its
+// atlas, or given as line segments to the Lottie writer. It runs without a window or a display.
+// With `transparent`, the scene's ground becomes see-through.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "editor/command_line.h"
@@ -20,9 +23,25 @@ int RunPictureExport(const CommandLine& command);
 int32_t PictureFrameCount();
 // Draws frame as playback shows it; the editor state is left as it was.
 void DrawPlaybackPicture(int32_t frame);
-bool ExportAnimationGif(const char* path, int32_t framesPerSecond, const PictureProgress& progress,
-                        std::string* error);
+
+// What an export draws and how it reports.
+struct PictureRequest {
+    int32_t frameCount = 0; // frames 0 to frameCount - 1; 0: PictureFrameCount ()
+    int32_t framesPerSecond = kDefaultFramesPerSecond;
+    bool transparent = false;
+    PictureProgress progress;        // optional
+    std::function<bool()> cancelled; // optional, asked before each picture: true stops the export
+};
+
+bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error);
 // folder/frame_000.png onwards; the folder is made when it does not exist.
-bool ExportAnimationPngs(const char* folder, const PictureProgress& progress, std::string* error);
-bool ExportAnimationVideo(const char* path, VideoFormat format, int32_t framesPerSecond,
-                          const PictureProgress& progress, std::string* error);
+bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std::string* error);
+// The MP4, the WebM, the APNG and the animated WebP.
+bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
+                          std::string* error);
+// path and its atlas beside it (see AtlasPathFor); columns 0: the smallest N whose N x N
+// cells hold every frame.
+bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
+                          std::string* error);
+// Needs no surface: the bones and the head come from the grids.
+bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error);

@@ -39,12 +39,12 @@ std::string DescribeStep(StartupStep step, PlatformFailure failure, const char* 
     case StartupStep::FileChooser:
         return "the file chooser could not be shown; give the animation file as the argument";
     case StartupStep::Window:
-        return WithDetail("the display refused the 800 x 600 window", detail) +
+        return WithDetail("the display refused the 800 x 700 window", detail) +
                "; check that the display server accepts new windows";
     case StartupStep::Surface:
         break;
     }
-    return "no memory for the 800 x 600 drawing surface; close other programs and try again";
+    return "no memory for the 800 x 700 drawing surface; close other programs and try again";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/editor_state.h"
+#include "model/frame_range.h"
 
 namespace {
 
@@ -43,9 +44,12 @@ struct Step {
     Settings before;
     Settings after;
     int32_t shownFrame;
+    // A step of the frame edits holds the edit itself instead of changed slots.
+    bool hasFrameEdit = false;
+    FrameEdit frameEdit;
     std::size_t Bytes() const {
         return sizeof(Step) + joints.capacity() * sizeof(JointChange) +
-               bones.capacity() * sizeof(BoneChange);
+               bones.capacity() * sizeof(BoneChange) + FrameEditBytes(frameEdit);
     }
 };
 
@@ -235,6 +239,10 @@ void OpenGestureStep(uint32_t gestures) {
 }
 
 void Apply(const Step& step, bool forward) {
+    // Slots a frame edit's step holds were changed after the edit (what the solver settled).
+    if (step.hasFrameEdit && forward) {
+        RedoFrameEdit(step.frameEdit);
+    }
     Joint* joints = JointGrid();
     for (const JointChange& change : step.joints) {
         std::memcpy(joints + change.index, forward ? &change.after : &change.before, sizeof(Joint));
@@ -242,6 +250,9 @@ void Apply(const Step& step, bool forward) {
     Bone* bones = BoneGrid();
     for (const BoneChange& change : step.bones) {
         std::memcpy(bones + change.index, forward ? &change.after : &change.before, sizeof(Bone));
+    }
+    if (step.hasFrameEdit && !forward) {
+        UndoFrameEdit(step.frameEdit);
     }
     const Settings& target = forward ? step.after : step.before;
     const Settings& other = forward ? step.before : step.after;
@@ -289,6 +300,24 @@ void UndoEndStep() {
     }
     Close();
     ResumeGestures(); // a joint dragged on while X emptied the frames moves on in a new step
+}
+
+void UndoBeginFrameEdit() {
+    Close();
+}
+
+void UndoRecordFrameEdit(FrameEdit&& edit, int32_t frameBefore, int32_t playbackEndBefore) {
+    Close();
+    Step step;
+    step.before = CurrentSettings();
+    step.before.currentFrame = frameBefore;
+    step.before.playbackEnd = playbackEndBefore;
+    step.after = CurrentSettings();
+    step.shownFrame = frameBefore;
+    step.hasFrameEdit = true;
+    step.frameEdit = std::move(edit);
+    AddStep(std::move(step));
+    ResumeGestures();
 }
 
 void UndoNoteGestures(uint32_t gestures) {

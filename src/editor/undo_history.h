@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/frame_range.h"
+
 // At most this many steps and this many bytes of them are kept; the oldest go first.
 constexpr std::size_t kUndoStepLimit = 1000;
 constexpr std::size_t kUndoByteLimit = std::size_t{256} << 20;
@@ -29,6 +31,13 @@ enum UndoGesture : uint32_t {
 // playbackEnd (X, a load) brings both back as they were before it (undo) or after it (redo).
 void UndoBeginStep(int32_t firstFrame, int32_t lastFrame);
 void UndoEndStep();
+
+// Before a frame edit is made: a step still open (a gesture's) ends on the frames as they are.
+void UndoBeginFrameEdit();
+// A frame edit that DoFrameEdit has just made, recorded as one step of its own: the edit itself,
+// not the frames it shifted. The current frame and playbackEnd before it come back with an undo,
+// those after it with a redo.
+void UndoRecordFrameEdit(FrameEdit&& edit, int32_t frameBefore, int32_t playbackEndBefore);
 
 // The main loop's gesture boundaries, with the UndoGesture bits in progress: before the command
 // keys, where a gesture's first change is still to come (opens a step on the current frame), and

@@ -55,6 +55,18 @@ constexpr CommandLine kCommandLines[] = {
      LineValue::None},
     {252, "Strg+Y - Wiederholen", LineValue::None},
     {264, "I - Zwischenbilder", LineValue::None},
+    {276,
+     "Einfg - Bild einf\xfc"
+     "gen",
+     LineValue::None},
+    {288,
+     "R\xfc"
+     "cktaste - Bild l\xf6schen",
+     LineValue::None},
+    {300, "Bild auf/ab - Bild verschieben", LineValue::None},
+    {312, "Pos1/Ende - Erstes/letztes Bild", LineValue::None},
+    {324, "R - Reihenfolge umkehren", LineValue::None},
+    {336, "E - Video exportieren", LineValue::None},
 };
 
 void DrawBoneModeWord(int32_t y, int32_t boneMode) {

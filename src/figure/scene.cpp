@@ -12,10 +12,13 @@
 
 namespace {
 
-constexpr int32_t kHeadRadius = 28;
 constexpr int32_t kJointRadius = 4;
 constexpr int32_t kLabelOffset = 20; // labels stand this far left of and above their anchor
 constexpr int32_t kHeadSlot = 0;
+
+int32_t ColourOf(uint32_t pixel) {
+    return PackColour((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
 
 // A bone is drawn only when both ends name slots of the grid; a damaged file can name others.
 bool IsDrawable(const Bone& bone) {
@@ -94,33 +97,63 @@ class ScenePainter {
         DrawLineAbs(Scaled(a.x), Scaled(a.y), Scaled(b.x), Scaled(b.y), colour);
     }
 
+    // The onion skin: the frames furthest away first, so that nearer ones lie on top. One frame
+    // back is drawn in the shadow's own greys; further back fades towards the background, and
+    // frames ahead are blue, fading the same way.
     void DrawShadow() const {
-        int32_t previous = view_.frame - 1;
-        if (view_.shadowOn != 1 || view_.playing != 0 || !IsFrame(previous)) {
+        if (view_.shadowOn != 1 || view_.playing != 0) {
+            return;
+        }
+        int32_t furthest = std::max(view_.onionBack, view_.onionAhead);
+        for (int32_t distance = furthest; distance >= 1; --distance) {
+            if (distance <= view_.onionAhead) {
+                DrawShadowFrame(view_.frame + distance, distance, true);
+            }
+            if (distance <= view_.onionBack) {
+                DrawShadowFrame(view_.frame - distance, distance, false);
+            }
+        }
+    }
+
+    // The shadow's colour at a distance: the full tone at 1, then 1 / distance of the way from the
+    // background.
+    static int32_t ShadowTone(int32_t red, int32_t green, int32_t blue, int32_t distance) {
+        constexpr int32_t kBackground = 20;
+        return PackColour(kBackground + (red - kBackground) / distance,
+                          kBackground + (green - kBackground) / distance,
+                          kBackground + (blue - kBackground) / distance);
+    }
+
+    void DrawShadowFrame(int32_t frame, int32_t distance, bool ahead) const {
+        if (!IsFrame(frame)) {
             return;
         }
         if (view_.headOn == 1) {
-            DrawCircleAt(JointAt(previous, kHeadSlot), kHeadRadius, PackColour(40, 40, 40));
+            int32_t head =
+                ahead ? ShadowTone(30, 40, 70, distance) : ShadowTone(40, 40, 40, distance);
+            DrawCircleAt(JointAt(frame, kHeadSlot), kSceneHeadRadius, head);
         }
-        int32_t colour = PackColour(80, 80, 80);
+        int32_t colour =
+            ahead ? ShadowTone(60, 90, 170, distance) : ShadowTone(80, 80, 80, distance);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Bone& bone = BoneAt(previous, slot);
+            const Bone& bone = BoneAt(frame, slot);
             if (IsDrawable(bone) && bone.kind != BoneStabilising) {
-                DrawBoneLine(previous, bone, colour);
+                DrawBoneLine(frame, bone, colour);
             }
         }
     }
 
     void DrawHead() const {
         if (view_.headOn == 1) {
-            DrawCircleAt(JointAt(view_.frame, kHeadSlot), kHeadRadius, PackColour(80, 80, 80));
+            DrawCircleAt(JointAt(view_.frame, kHeadSlot), kSceneHeadRadius,
+                         ColourOf(kScenePixelHead));
         }
     }
 
     // The colour of a bone of the given kind, or false when that kind is not drawn in this mode.
     bool BoneColour(int8_t kind, int32_t* colour) const {
         if (view_.playing != 0) {
-            *colour = PackColour(187, 255, 0);
+            *colour = ColourOf(kScenePixelBone);
             return kind == BoneStandard || kind == BoneFreeLength;
         }
         switch (kind) {
@@ -190,7 +223,7 @@ void DrawScene(const SceneView& view, const DrawingTarget* target) {
     if (DrawingBegin(target) == 0) {
         return;
     }
-    DrawBox(0, 0, target->width, target->height, PackColour(20, 20, 20));
+    DrawBox(0, 0, target->width, target->height, ColourOf(kScenePixelGround));
     DrawingSetMode(DrawingTransparentText);
     DrawingSetFont(view.font);
     ScenePainter painter(view);

@@ -7,6 +7,12 @@
 
 #include "runtime/drawing.h"
 
+// What playback paints, as surface pixels (0x00RRGGBB): the ground, the bones and the head disc.
+constexpr uint32_t kScenePixelGround = 0x141414;
+constexpr uint32_t kScenePixelBone = 0xBBFF00;
+constexpr uint32_t kScenePixelHead = 0x505050;
+constexpr int32_t kSceneHeadRadius = 28;
+
 struct SceneView {
     int32_t frame = 0;
     // 1: the animation as playback shows it (lime bones, no stabilising bones, no joints, no
@@ -24,6 +30,9 @@ struct SceneView {
     int32_t boxBottom = 0;
     int32_t drawingBox = 0; // 1 while the box is drawn: its size is labelled
     intptr_t font = kSystemFont;
+    // The onion skin, while shadowOn is 1: how many frames before and after the frame it shows.
+    int32_t onionBack = 1;
+    int32_t onionAhead = 0;
     // Scene coordinates are multiplied by scaleNumerator / scaleDenominator (a thumbnail draws the
     // 800 x 600 scene at 64 x 48 with 2 / 25).
     int32_t scaleNumerator = 1;

@@ -40,6 +40,13 @@ void SetEditorStartValues() {
     editor.helpVisible = 1;
     editor.playing = 0;
     editor.boneMode = 1;
+    editor.selectionFirst = -1;
+    editor.selectionLast = -1;
+    editor.onionBack = 1;
+    editor.onionAhead = 0;
+    editor.playbackRate = 40;
+    editor.stripFirstFrame = 0;
+    editor.stripScrolledAt = -1;
 }
 
 void AllocateEditorArrays() {

@@ -10,6 +10,7 @@
 
 constexpr int32_t kSlotCount = 501;       // joint and bone slots per frame, 0 to 500
 constexpr int32_t kDefaultMaxFrame = 500; // frames 0 to 500
+constexpr int32_t kStripHeight = 100;     // the timeline strip below the scene
 
 enum JointState : int8_t { JointEmpty = 0, JointNormal = 1, JointStatic = 2 };
 enum BoneKind : int8_t { BoneStabilising = 0, BoneStandard = 1, BoneFreeLength = 2 };
@@ -52,6 +53,16 @@ struct EditorState {
     int32_t playing;
     int32_t boneMode;
     int32_t headOn;
+    // The timeline: the selected frames (selectionFirst -1: none), how many frames back and ahead
+    // the onion skin shows, the playback rate in frames a second, and the strip's first cell as
+    // the wheel scrolled it while the current frame was stripScrolledAt (-1: not scrolled).
+    int32_t selectionFirst;
+    int32_t selectionLast;
+    int32_t onionBack;
+    int32_t onionAhead;
+    int32_t playbackRate;
+    int32_t stripFirstFrame;
+    int32_t stripScrolledAt;
     ArrayVariable keyLatch;   // 22 x int32
     ArrayVariable mouseLatch; // 5 x int32
     ArrayVariable bones;      // (maxFrame + 1) x 501 Bone, frame-major

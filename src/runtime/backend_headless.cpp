@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/headless.h"
+#include "runtime/picture_scaling.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -18,9 +19,14 @@ constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
 constexpr std::size_t kDefaultKeptFrames = 16;
 constexpr PlatformWindow kFirstWindowHandle = 0x1000; // unlike any window number a test uses
 
+// A window shows a picture of pictureWidth x pictureHeight scaled to its own size.
 struct HeadlessWindow {
     PlatformWindow handle;
     std::string title;
+    int32_t pictureWidth;
+    int32_t pictureHeight;
+    int32_t width;
+    int32_t height;
 };
 
 struct QueuedMessage {
@@ -52,11 +58,25 @@ struct HeadlessState {
     PlatformFailure scriptedFailure = PlatformFailureNone;
     PlatformFailure lastFailure = PlatformFailureNone;
     std::array<int32_t, 26> letterKeys = kUsLetterKeys;
+    int32_t displayWidth = 0; // the usable area windows open in; 0: they open at 1:1
+    int32_t displayHeight = 0;
 };
 
 HeadlessState& State() {
     static HeadlessState state;
     return state;
+}
+
+HeadlessWindow* Find(PlatformWindow window) {
+    auto& windows = State().windows;
+    auto found = std::find_if(windows.begin(), windows.end(), [window](const HeadlessWindow& open) {
+        return open.handle == window;
+    });
+    return found == windows.end() ? nullptr : &*found;
+}
+
+PictureFit FitOf(const HeadlessWindow& window) {
+    return FitPicture(window.pictureWidth, window.pictureHeight, window.width, window.height);
 }
 
 bool IsOpen(PlatformWindow window) {
@@ -87,7 +107,9 @@ PlatformWindow PlatformWindowOpen(int32_t, int32_t, int32_t width, int32_t heigh
         return 0;
     }
     PlatformWindow handle = state.nextHandle++;
-    state.windows.push_back(HeadlessWindow{handle, title == nullptr ? "" : title});
+    int32_t multiple = OpeningMultiple(width, height, state.displayWidth, state.displayHeight);
+    state.windows.push_back(HeadlessWindow{handle, title == nullptr ? "" : title, width, height,
+                                           width * multiple, height * multiple});
     return handle;
 }
 
@@ -167,11 +189,12 @@ int32_t PlatformScanCodeOfLetter(char letter) {
 }
 
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
-    if (!IsOpen(window)) {
+    const HeadlessWindow* open = Find(window);
+    if (open == nullptr) {
         return 0;
     }
-    *x = State().input.cursorX;
-    *y = State().input.cursorY;
+    MapToPicture(FitOf(*open), open->pictureWidth, open->pictureHeight, State().input.cursorX,
+                 State().input.cursorY, x, y);
     return 1;
 }
 
@@ -183,6 +206,12 @@ int32_t PlatformMousePresses() {
     int32_t presses = State().input.presses & 3;
     State().input.presses = 0;
     return presses;
+}
+
+int32_t PlatformMouseWheel() {
+    int32_t notches = State().input.wheel;
+    State().input.wheel = 0;
+    return notches;
 }
 
 int64_t PlatformCounter() {
@@ -296,6 +325,47 @@ int32_t HeadlessRepaintCount() {
 }
 int32_t HeadlessOpenWindowCount() {
     return static_cast<int32_t>(State().windows.size());
+}
+
+void HeadlessSetDisplayArea(int32_t width, int32_t height) {
+    State().displayWidth = width;
+    State().displayHeight = height;
+}
+
+void HeadlessResizeWindow(int32_t width, int32_t height) {
+    auto& windows = State().windows;
+    if (!windows.empty() && width > 0 && height > 0) {
+        windows.front().width = width;
+        windows.front().height = height;
+        HeadlessQueueMessage(PlatformMessageResized);
+    }
+}
+
+int32_t HeadlessWindowSize(int32_t* width, int32_t* height) {
+    const auto& windows = State().windows;
+    if (windows.empty()) {
+        return 0;
+    }
+    *width = windows.front().width;
+    *height = windows.front().height;
+    return 1;
+}
+
+HeadlessFrame HeadlessShownPicture() {
+    HeadlessFrame shown;
+    const HeadlessState& state = State();
+    if (state.windows.empty() || state.frames.empty()) {
+        return shown;
+    }
+    const HeadlessWindow& window = state.windows.front();
+    const HeadlessFrame& picture = state.frames.back();
+    shown.width = window.width;
+    shown.height = window.height;
+    shown.pixels.resize(static_cast<std::size_t>(shown.width) * shown.height);
+    PictureFit fit = FitPicture(picture.width, picture.height, window.width, window.height);
+    ScalePicture(picture.pixels.data(), picture.width, picture.height, shown.pixels.data(),
+                 shown.width, shown.height, shown.width, fit);
+    return shown;
 }
 
 std::string HeadlessWindowTitle() {

@@ -12,14 +12,21 @@
 #include <vector>
 
 #include "runtime/backend_sdl_failure.h"
+#include "runtime/picture_scaling.h"
 #include "runtime/platform.h"
 
 namespace {
 
+// A window shows a picture of pictureWidth x pictureHeight, scaled to whatever size it has; the
+// last picture presented is kept for showing again after a resize or an exposure.
 struct SdlWindow {
     SDL_Window* window;
     PlatformWindow handle; // SDL's window id, never 0
     bool presented;
+    int32_t pictureWidth;
+    int32_t pictureHeight;
+    std::vector<uint32_t> picture;
+    std::vector<uint32_t> scaled; // for window surfaces in another pixel format
 };
 
 struct ScanCodeMapping {
@@ -29,13 +36,15 @@ struct ScanCodeMapping {
 
 // SDL's scan codes name key positions, as the runtime's scan codes do.
 constexpr ScanCodeMapping kScanCodes[] = {
-    {SDL_SCANCODE_ESCAPE, 0x01}, {SDL_SCANCODE_1, 0x02},      {SDL_SCANCODE_TAB, 0x0F},
-    {SDL_SCANCODE_W, 0x11},      {SDL_SCANCODE_LCTRL, 0x1D},  {SDL_SCANCODE_LSHIFT, 0x2A},
-    {SDL_SCANCODE_X, 0x2D},      {SDL_SCANCODE_F1, 0x3B},     {SDL_SCANCODE_F2, 0x3C},
-    {SDL_SCANCODE_F3, 0x3D},     {SDL_SCANCODE_F4, 0x3E},     {SDL_SCANCODE_F5, 0x3F},
-    {SDL_SCANCODE_F6, 0x40},     {SDL_SCANCODE_F7, 0x41},     {SDL_SCANCODE_F8, 0x42},
-    {SDL_SCANCODE_F9, 0x43},     {SDL_SCANCODE_F10, 0x44},    {SDL_SCANCODE_F11, 0x57},
-    {SDL_SCANCODE_F12, 0x58},    {SDL_SCANCODE_DELETE, 0xD3}, {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_1, 0x02},         {SDL_SCANCODE_TAB, 0x0F},
+    {SDL_SCANCODE_W, 0x11},        {SDL_SCANCODE_LCTRL, 0x1D},     {SDL_SCANCODE_LSHIFT, 0x2A},
+    {SDL_SCANCODE_X, 0x2D},        {SDL_SCANCODE_F1, 0x3B},        {SDL_SCANCODE_F2, 0x3C},
+    {SDL_SCANCODE_F3, 0x3D},       {SDL_SCANCODE_F4, 0x3E},        {SDL_SCANCODE_F5, 0x3F},
+    {SDL_SCANCODE_F6, 0x40},       {SDL_SCANCODE_F7, 0x41},        {SDL_SCANCODE_F8, 0x42},
+    {SDL_SCANCODE_F9, 0x43},       {SDL_SCANCODE_F10, 0x44},       {SDL_SCANCODE_F11, 0x57},
+    {SDL_SCANCODE_F12, 0x58},      {SDL_SCANCODE_DELETE, 0xD3},    {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_INSERT, 0xD2},   {SDL_SCANCODE_BACKSPACE, 0x0E}, {SDL_SCANCODE_PAGEUP, 0xC9},
+    {SDL_SCANCODE_PAGEDOWN, 0xD1}, {SDL_SCANCODE_HOME, 0xC7},      {SDL_SCANCODE_END, 0xCF},
 };
 
 // Right Ctrl and the keys on which a keyboard layout may put a letter, so that Ctrl with the key
@@ -91,6 +100,8 @@ PlatformFailure lastFailure = PlatformFailureNone;
 std::string lastFailureDetail;
 // Button presses seen as events since PlatformMousePresses last looked.
 int32_t pressesSinceQuery = 0;
+// Wheel notches seen as events since PlatformMouseWheel last looked, away from the user positive.
+int32_t wheelSinceQuery = 0;
 
 // Input is sampled, never read from events: input events are noted (button presses) and dropped,
 // which keeps SDL's queue to the window messages that the pump hands out one at a time.
@@ -99,6 +110,10 @@ int DropInputEvents(void*, SDL_Event* event) {
         pressesSinceQuery |= event->button.button == SDL_BUTTON_LEFT    ? kLeftButtonBit
                              : event->button.button == SDL_BUTTON_RIGHT ? kRightButtonBit
                                                                         : 0;
+    }
+    if (event->type == SDL_MOUSEWHEEL) {
+        int32_t notches = event->wheel.y;
+        wheelSinceQuery += event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -notches : notches;
     }
     bool keyboardOrMouse = event->type >= SDL_KEYDOWN && event->type < SDL_JOYAXISMOTION;
     bool touch = event->type >= SDL_FINGERDOWN && event->type < SDL_CLIPBOARDUPDATE;
@@ -177,28 +192,51 @@ PlatformMessage TranslateEvent(const SDL_Event& event) {
                            type << 8 | event.window.event};
 }
 
-// Rows are copied as they are when the surface holds the same 0x00RRGGBB pixels, else converted.
-void CopyIntoSurface(const uint32_t* pixels, int32_t width, int32_t height, SDL_Surface* target) {
-    int32_t columns = std::min(width, target->w);
-    int32_t rows = std::min(height, target->h);
-    if (columns <= 0 || rows <= 0 || (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)) {
+PictureFit FitOf(const SdlWindow& open) {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(open.window, &width, &height);
+    return FitPicture(open.pictureWidth, open.pictureHeight, width, height);
+}
+
+// The kept picture scaled into the window surface: directly when the surface holds the same
+// 0x00RRGGBB pixels, else scaled aside and converted.
+void ShowPicture(SdlWindow& open) {
+    SDL_Surface* target = SDL_GetWindowSurface(open.window);
+    if (target == nullptr || open.picture.empty() ||
+        (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)) {
         return;
     }
+    PictureFit fit = FitPicture(open.pictureWidth, open.pictureHeight, target->w, target->h);
     if (target->format->format == SDL_PIXELFORMAT_RGB888) {
-        auto* destination = static_cast<unsigned char*>(target->pixels);
-        for (int32_t row = 0; row < rows; ++row) {
-            std::memcpy(destination + static_cast<std::ptrdiff_t>(row) * target->pitch,
-                        pixels + static_cast<std::ptrdiff_t>(row) * width,
-                        static_cast<std::size_t>(columns) * sizeof(uint32_t));
-        }
+        ScalePicture(open.picture.data(), open.pictureWidth, open.pictureHeight,
+                     static_cast<uint32_t*>(target->pixels), target->w, target->h,
+                     target->pitch / static_cast<int>(sizeof(uint32_t)), fit);
     } else {
-        SDL_ConvertPixels(columns, rows, SDL_PIXELFORMAT_RGB888, pixels,
-                          width * static_cast<int>(sizeof(uint32_t)), target->format->format,
+        open.scaled.resize(static_cast<std::size_t>(target->w) * target->h);
+        ScalePicture(open.picture.data(), open.pictureWidth, open.pictureHeight, open.scaled.data(),
+                     target->w, target->h, target->w, fit);
+        SDL_ConvertPixels(target->w, target->h, SDL_PIXELFORMAT_RGB888, open.scaled.data(),
+                          target->w * static_cast<int>(sizeof(uint32_t)), target->format->format,
                           target->pixels, target->pitch);
     }
     if (SDL_MUSTLOCK(target)) {
         SDL_UnlockSurface(target);
     }
+    SDL_UpdateWindowSurface(open.window);
+    open.presented = true;
+}
+
+// The largest whole multiple of the picture whose window fits three quarters of the usable area
+// of the display the window opens on.
+int32_t WindowMultiple(int32_t x, int32_t y, int32_t width, int32_t height) {
+    SDL_Point corner{x, y};
+    int display = std::max(SDL_GetPointDisplayIndex(&corner), 0);
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) {
+        return 1;
+    }
+    return OpeningMultiple(width, height, usable.w, usable.h);
 }
 
 } // namespace
@@ -211,7 +249,9 @@ PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t h
     if (!StartVideo()) {
         return 0;
     }
-    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_SHOWN);
+    int32_t multiple = WindowMultiple(x, y, width, height);
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width * multiple, height * multiple,
+                                          SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (window == nullptr) {
         NoteBackendFailure(PlatformFailureWindowRefused, SDL_GetError());
         return 0;
@@ -222,7 +262,7 @@ PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t h
         SDL_DestroyWindow(window);
         return 0;
     }
-    windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false});
+    windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false, width, height, {}, {}});
     return windows.back().handle;
 }
 
@@ -266,23 +306,20 @@ int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
 
 void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
     SdlWindow* open = FindWindow(window);
-    if (open == nullptr || pixels == nullptr) {
+    if (open == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    SDL_Surface* target = SDL_GetWindowSurface(open->window);
-    if (target == nullptr) {
-        return;
-    }
-    CopyIntoSurface(pixels, width, height, target);
-    SDL_UpdateWindowSurface(open->window);
-    open->presented = true;
+    open->pictureWidth = width;
+    open->pictureHeight = height;
+    open->picture.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
+    ShowPicture(*open);
 }
 
-// The window surface still holds the frame presented last.
+// The picture presented last, scaled to the window's size now.
 void PlatformRepaint(PlatformWindow window) {
     SdlWindow* open = FindWindow(window);
     if (open != nullptr && open->presented) {
-        SDL_UpdateWindowSurface(open->window);
+        ShowPicture(*open);
     }
 }
 
@@ -334,8 +371,8 @@ int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
     int windowY = 0;
     SDL_GetGlobalMouseState(&pointerX, &pointerY);
     SDL_GetWindowPosition(open->window, &windowX, &windowY);
-    *x = pointerX - windowX;
-    *y = pointerY - windowY;
+    MapToPicture(FitOf(*open), open->pictureWidth, open->pictureHeight, pointerX - windowX,
+                 pointerY - windowY, x, y);
     return 1;
 }
 
@@ -362,6 +399,16 @@ int32_t PlatformMousePresses() {
     int32_t presses = pressesSinceQuery;
     pressesSinceQuery = 0;
     return presses;
+}
+
+int32_t PlatformMouseWheel() {
+    if (!videoStarted) {
+        return 0;
+    }
+    SDL_PumpEvents(); // lets the event filter note the wheel events that have arrived
+    int32_t notches = wheelSinceQuery;
+    wheelSinceQuery = 0;
+    return notches;
 }
 
 // The counter is the monotonic clock in nanoseconds, the clock that an absolute sleep can name,

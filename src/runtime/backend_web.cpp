@@ -87,6 +87,7 @@ EM_JS(void, PagePointer, (int32_t* x, int32_t* y), {
 });
 EM_JS(int32_t, PageButtons, (), { return Module.page.buttons(); });
 EM_JS(int32_t, PagePresses, (), { return Module.page.presses(); });
+EM_JS(int32_t, PageWheel, (), { return Module.page.wheel(); });
 EM_JS(void, PageMessage, (const char* text), { Module.page.message(UTF8ToString(text)); });
 // clang-format on
 
@@ -228,6 +229,10 @@ int32_t PlatformMouseButtons() {
 
 int32_t PlatformMousePresses() {
     return PagePresses();
+}
+
+int32_t PlatformMouseWheel() {
+    return PageWheel();
 }
 
 // The page's high-resolution time in microseconds.

@@ -16,6 +16,7 @@ struct HeadlessInput {
     int32_t cursorY = -1;
     int32_t buttons = 0; // bit 0 left, bit 1 right
     int32_t presses = 0; // buttons pressed since the last look at them, reported once
+    int32_t wheel = 0;   // notches turned since the last look, reported once
     bool focused = true; // keyboard focus on the window
 };
 
@@ -83,3 +84,14 @@ int64_t HeadlessPresentCount();
 int32_t HeadlessRepaintCount();
 int32_t HeadlessOpenWindowCount();
 std::string HeadlessWindowTitle();
+
+// Window sizes. A window shows its picture scaled as the real one does; the cursor set above is in
+// the window's own pixels and reaches the program mapped back into the picture. Windows open at
+// the largest whole multiple of their picture that fits three quarters of the display area
+// (0 x 0, as after a reset: 1:1).
+void HeadlessSetDisplayArea(int32_t width, int32_t height);
+// The first window resized, as by dragging its border; a resize message is queued.
+void HeadlessResizeWindow(int32_t width, int32_t height);
+int32_t HeadlessWindowSize(int32_t* width, int32_t* height); // 0 when no window is open
+// The last frame presented, as the first window shows it: scaled, the rest dark.
+HeadlessFrame HeadlessShownPicture();

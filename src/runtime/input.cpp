@@ -106,6 +106,10 @@ int32_t MouseButtonPressed(int32_t button) {
     return pressed != 0 ? 1 : 0;
 }
 
+int32_t MouseWheelNotches() {
+    return PlatformMouseWheel();
+}
+
 int32_t ScanCodeOfLetter(char letter) {
     if (letter < 'A' || letter > 'Z') {
         return -1;

@@ -9,6 +9,7 @@ enum ScanCode : int32_t {
     ScanKey1 = 0x02,
     ScanTab = 0x0F,
     ScanW = 0x11,
+    ScanE = 0x12,
     ScanI = 0x17,
     ScanLeftCtrl = 0x1D,
     ScanLeftShift = 0x2A,
@@ -27,6 +28,13 @@ enum ScanCode : int32_t {
     ScanF12 = 0x58,
     ScanRightCtrl = 0x9D,
     ScanDelete = 0xD3,
+    ScanBackspace = 0x0E,
+    ScanR = 0x13,
+    ScanHome = 0xC7,
+    ScanPageUp = 0xC9,
+    ScanEnd = 0xCF,
+    ScanPageDown = 0xD1,
+    ScanInsert = 0xD2,
 };
 
 enum MouseButton : int32_t { MouseLeft = 1, MouseRight = 2 };
@@ -43,6 +51,7 @@ int32_t IsKeyDown(int32_t scanCode); // 0x80 or 0; -1 asks whether any key is do
 int32_t WindowCursorX(int32_t window);
 int32_t WindowCursorY(int32_t window);
 int32_t MouseButtonPressed(int32_t button); // non-zero while down
+int32_t MouseWheelNotches(); // turned since the last call; positive away from the user
 // The scan code of the key that the keyboard layout now labels with a letter from 'A' to 'Z', or
 // -1 when the layout has no such key among those the snapshot holds.
 int32_t ScanCodeOfLetter(char letter);

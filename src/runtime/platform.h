@@ -39,8 +39,9 @@ enum PlatformFailure : int32_t {
 };
 PlatformFailure PlatformLastFailure(const char** detail);
 
-// Opens a visible, fixed-size top-level window whose client area is width x height with its outer
-// top-left corner at (x, y); no sizing border, no maximise box. 0 on failure.
+// Opens a visible, resizable top-level window for a picture of width x height, with its outer
+// top-left corner at (x, y). Its client area starts at the largest whole multiple of the picture
+// that fits three quarters of the display's usable area (at least 1:1). 0 on failure.
 PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t height,
                                   const char* title);
 void PlatformWindowClose(PlatformWindow window);
@@ -49,8 +50,9 @@ int32_t PlatformPollMessage(PlatformMessage* message);
 // Waits up to timeoutMilliseconds (-1: without limit) until a message is pending; 1 when one is.
 int32_t PlatformWaitMessage(int32_t timeoutMilliseconds);
 
-// Copies width x height pixels (0x00RRGGBB, rows of `width`) unscaled into the window's client
-// area. PlatformRepaint shows the frame presented last once more.
+// Shows width x height pixels (0x00RRGGBB, rows of `width`) in the window's client area, scaled
+// with their shape kept: a whole multiple as sharp squares where one fills the window, smoothly
+// otherwise, the rest dark. PlatformRepaint shows the frame presented last once more.
 void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height);
 void PlatformRepaint(PlatformWindow window);
 
@@ -60,13 +62,17 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]);
 // The scan code of the key that the current keyboard layout gives to a letter from 'A' to 'Z', as
 // the keyboard snapshot names keys by position; -1 when no key the snapshot holds carries it.
 int32_t PlatformScanCodeOfLetter(char letter);
-// The global pointer position minus the window's client origin; 0 when the window does not exist.
+// The pointer position in the picture's pixels (the global position minus the window's client
+// origin, mapped back through the scaling); 0 when the window does not exist.
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y);
 // System-wide button state: bit 0 left, bit 1 right.
 int32_t PlatformMouseButtons();
 // The buttons pressed since the previous call (same bits), so that a click shorter than a cycle
 // is seen; presses are known while the pointer is over a window of the program.
 int32_t PlatformMousePresses();
+// The wheel's notches since the previous call: positive turned away from the user, negative
+// towards; 0 when it was not turned.
+int32_t PlatformMouseWheel();
 
 // High-resolution counter, its frequency in ticks per second, and two sleeps: for a time, and
 // until the counter reaches a value (at once when it has). Neither ends early on a signal.

@@ -1,4 +1,4 @@
-// The back buffer: 800 x 600 pixels in memory that drawing writes directly, its clearing, its loan
+// The back buffer: 800 x 700 pixels in memory that drawing writes directly, its clearing, its loan
 // to the drawing layer, and its paced presentation into the parent window.
 #include "runtime/surface.h"
 
@@ -208,6 +208,12 @@ int32_t SetPresentRate(int32_t rate) {
 void DelayMs(int32_t milliseconds) {
     if (milliseconds > 0) {
         PlatformSleepMicroseconds(static_cast<int64_t>(milliseconds) * 1000);
+    }
+}
+
+void DelayMicroseconds(int64_t microseconds) {
+    if (microseconds > 0) {
+        PlatformSleepMicroseconds(microseconds);
     }
 }
 

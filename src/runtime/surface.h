@@ -1,6 +1,6 @@
-// The off-screen back buffer of 800 x 600 32-bit pixels that all drawing writes into, its
-// presentation into window 0 and the frame pacing: presents are at least FrameInterval counter
-// ticks (frequency / (rate + 1), 1/61 s at the default rate of 60) apart.
+// The off-screen back buffer of 32-bit pixels (800 x 700 for the editor) that all drawing writes
+// into, its presentation into window 0 and the frame pacing: presents are at least FrameInterval
+// counter ticks (frequency / (rate + 1), 1/61 s at the default rate of 60) apart.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,7 @@ void SurfaceClear(int32_t colour);
 void PresentSurface();
 int32_t SetPresentRate(int32_t rate);
 void DelayMs(int32_t milliseconds);
+void DelayMicroseconds(int64_t microseconds);
 // Milliseconds on the high-resolution counter, from an arbitrary start: for measuring intervals.
 int64_t ElapsedMilliseconds();
 

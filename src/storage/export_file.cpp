@@ -21,15 +21,8 @@ void EncodeSegments(std::vector<unsigned char>* bytes) {
         if (!FrameHasJoints(frame, 0)) {
             continue;
         }
-        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Bone& bone = BoneAt(frame, slot);
-            if (!BoneInUse(bone) || bone.kind != BoneStandard || !IsJointSlot(bone.jointA) ||
-                !IsJointSlot(bone.jointB)) {
-                continue;
-            }
-            const Joint& a = JointAt(frame, bone.jointA);
-            const Joint& b = JointAt(frame, bone.jointB);
-            for (int32_t word : {frame, a.x, a.y, b.x, b.y}) {
+        for (const BoneSegment& segment : FrameSegments(frame, false)) {
+            for (int32_t word : {frame, segment.x1, segment.y1, segment.x2, segment.y2}) {
                 bytes->push_back(static_cast<unsigned char>(word & 0xFF));
                 bytes->push_back(static_cast<unsigned char>((word >> 8) & 0xFF));
             }
@@ -42,6 +35,21 @@ void ReportNotSaved() {
 }
 
 } // namespace
+
+std::vector<BoneSegment> FrameSegments(int32_t frame, bool freeLength) {
+    std::vector<BoneSegment> segments;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Bone& bone = BoneAt(frame, slot);
+        bool kept = bone.kind == BoneStandard || (freeLength && bone.kind == BoneFreeLength);
+        if (!BoneInUse(bone) || !kept || !IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB)) {
+            continue;
+        }
+        const Joint& a = JointAt(frame, bone.jointA);
+        const Joint& b = JointAt(frame, bone.jointB);
+        segments.push_back({a.x, a.y, b.x, b.y});
+    }
+    return segments;
+}
 
 void ExportAnimation() {
     if (StringEqual(editor.basePath, "") != 0) {

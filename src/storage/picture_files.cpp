@@ -69,6 +69,7 @@ struct GifStream {
     std::vector<uint8_t> buffer;
     bool discard = false; // abandoning: the trailer is not written
     std::string writeError;
+    TransparentColour transparent;
 };
 
 namespace {
@@ -158,7 +159,8 @@ bool CollectColours(const uint32_t* pixels, std::size_t count, PicturePalette* p
 }
 
 GifStream* GifStreamBegin(int descriptor, int32_t width, int32_t height,
-                          const PicturePalette* palette, std::string* error) {
+                          const PicturePalette* palette, std::string* error,
+                          TransparentColour transparent) {
     if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) {
         *error = "a GIF cannot be " + std::to_string(width) + " x " + std::to_string(height);
         return nullptr;
@@ -171,6 +173,7 @@ GifStream* GifStreamBegin(int descriptor, int32_t width, int32_t height,
     stream->descriptor = descriptor;
     stream->width = width;
     stream->height = height;
+    stream->transparent = transparent;
     stream->buffer.reserve(kGifBufferSize + 256);
     int code = 0;
     stream->gif = EGifOpen(stream, WriteGifBytes, &code);
@@ -211,6 +214,13 @@ bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
         return false;
     }
     GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
+    if (stream->transparent) {
+        control.DisposalMode = DISPOSE_BACKGROUND;
+        auto found = stream->palette.indices.find(*stream->transparent);
+        if (found != stream->palette.indices.end()) {
+            control.TransparentColor = found->second;
+        }
+    }
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     bool written =
@@ -254,7 +264,12 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
     PicturePalette palette;
     bool shared = true;
     for (int32_t index = 0; index < pictures.count; ++index) {
-        shared = shared && CollectColours(pictures.draw(index), pixelCount, &palette);
+        const uint32_t* pixels = pictures.draw(index);
+        if (pixels == nullptr) {
+            *error = kPicturesStopped;
+            return false;
+        }
+        shared = shared && CollectColours(pixels, pixelCount, &palette);
         if (pictures.progress) {
             pictures.progress(index + 1, total);
         }
@@ -263,11 +278,18 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
     if (!AtomicFileCreate(path, &file, error)) {
         return false;
     }
-    GifStream* stream = GifStreamBegin(file.descriptor, pictures.width, pictures.height,
-                                       shared ? &palette : nullptr, error);
+    GifStream* stream =
+        GifStreamBegin(file.descriptor, pictures.width, pictures.height,
+                       shared ? &palette : nullptr, error, TransparentGround(pictures));
     bool written = stream != nullptr;
     for (int32_t index = 0; written && index < pictures.count; ++index) {
-        written = GifStreamAddFrame(stream, pictures.draw(index), delay, error);
+        const uint32_t* pixels = pictures.draw(index);
+        if (pixels == nullptr) {
+            *error = kPicturesStopped;
+            written = false;
+            break;
+        }
+        written = GifStreamAddFrame(stream, pixels, delay, error);
         if (written && pictures.progress) {
             pictures.progress(pictures.count + index + 1, total);
         }
@@ -290,19 +312,28 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
     return AtomicFileCommit(&file, error);
 }
 
+TransparentColour TransparentGround(const PictureSequence& pictures) {
+    return pictures.transparent ? TransparentColour(pictures.ground) : std::nullopt;
+}
+
 bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
-                     std::string* error) {
+                     std::string* error, TransparentColour transparent) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGB;
+    image.format = transparent ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    std::size_t channels = transparent ? 4 : 3;
     std::size_t count = static_cast<std::size_t>(width) * height;
-    std::vector<png_byte> rows(count * 3);
+    std::vector<png_byte> rows(count * channels);
     for (std::size_t pixel = 0; pixel < count; ++pixel) {
-        rows[pixel * 3] = static_cast<png_byte>(pixels[pixel] >> 16);
-        rows[pixel * 3 + 1] = static_cast<png_byte>(pixels[pixel] >> 8);
-        rows[pixel * 3 + 2] = static_cast<png_byte>(pixels[pixel]);
+        png_byte* out = &rows[pixel * channels];
+        out[0] = static_cast<png_byte>(pixels[pixel] >> 16);
+        out[1] = static_cast<png_byte>(pixels[pixel] >> 8);
+        out[2] = static_cast<png_byte>(pixels[pixel]);
+        if (transparent) {
+            out[3] = pixels[pixel] == *transparent ? 0 : 0xFF;
+        }
     }
     // Room for the largest PNG these pixels can make, so that one encoding always fits.
     std::vector<png_byte> encoded(PNG_IMAGE_PNG_SIZE_MAX(image));

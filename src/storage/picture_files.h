@@ -1,11 +1,13 @@
 // Picture files from 32-bit pixels (0x00RRGGBB, rows of `width`): animated GIFs with an exact
-// palette, no dithering, and true-colour PNGs. Files are replaced atomically; every failure comes
-// back as false with a message.
+// palette, no dithering, and true-colour PNGs, either with one colour (the scene's ground) made
+// fully transparent. Files are replaced atomically; every failure comes back as false with a
+// message.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,10 +26,16 @@ bool CollectColours(const uint32_t* pixels, std::size_t count, PicturePalette* p
 
 // One GIF being written to an open descriptor (the descriptor stays the caller's).
 struct GifStream;
+// A colour whose pixels become fully transparent; none: every pixel is opaque.
+using TransparentColour = std::optional<uint32_t>;
+
 // Writes the header of a width x height GIF89a that loops forever. With a palette, it is the
 // global colour table and every frame must keep to it; without one, each frame brings its own.
+// With a transparent colour, each frame marks that colour's index as transparent and is cleared
+// before the next, so that nothing of it shows through the next frame's transparent pixels.
 GifStream* GifStreamBegin(int descriptor, int32_t width, int32_t height,
-                          const PicturePalette* palette, std::string* error);
+                          const PicturePalette* palette, std::string* error,
+                          TransparentColour transparent = std::nullopt);
 // One full-size frame shown for delay hundredths of a second.
 bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
                        std::string* error);
@@ -35,14 +43,23 @@ bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
 // failed at any point.
 bool GifStreamEnd(GifStream* stream, bool abandon, std::string* error);
 
-// Pictures drawn on demand: draw(index) gives picture index's pixels, valid until the next call.
+// What the encoders report when draw gives no picture.
+constexpr char kPicturesStopped[] = "the export was cancelled";
+
+// Pictures drawn on demand: draw(index) gives picture index's pixels, valid until the next call,
+// or null to stop: the file being written is then abandoned with kPicturesStopped.
 struct PictureSequence {
     int32_t count = 0;
     int32_t width = 0;
     int32_t height = 0;
     std::function<const uint32_t*(int32_t index)> draw;
     std::function<void(int32_t done, int32_t total)> progress; // optional
+    uint32_t ground = 0;      // the colour behind the figure, where nothing is drawn
+    bool transparent = false; // the ground becomes fully transparent
 };
+
+// The pictures' ground when they are to be transparent.
+TransparentColour TransparentGround(const PictureSequence& pictures);
 
 // Hundredths of a second per frame nearest to framesPerSecond frames a second (at least 1).
 int32_t GifDelayForRate(int32_t framesPerSecond);
@@ -51,6 +68,6 @@ int32_t GifDelayForRate(int32_t framesPerSecond);
 // more than 256 colours fails the whole file.
 bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
                        std::string* error);
-// One picture as an 8-bit RGB PNG.
+// One picture as an 8-bit RGB PNG, or RGBA with the transparent colour's pixels fully transparent.
 bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
-                     std::string* error);
+                     std::string* error, TransparentColour transparent = std::nullopt);

@@ -1,9 +1,10 @@
 // The video encoder: pictures converted to full-resolution colour (yuv444p) by libswscale, then
 // enlarged to whole blocks, so that the colour samples of the video's yuv420p are exactly the
-// pictures' own; encoded by libavcodec and packed by libavformat into the atomic file's new file
-// through I/O contexts of our own, so that every write and seek goes through the file layer's
-// calls. The MP4's index is moved to the front at the end, when the muxer reads the new file back
-// through a second context on the same descriptor.
+// pictures' own (an alpha plane beside them for a transparent WebM); the animated pictures' pixels
+// copied as they are into RGB(A) frames. Encoded by libavcodec and packed by libavformat into the
+// atomic file's new file through I/O contexts of our own, so that every write and seek goes
+// through the file layer's calls. The MP4's index is moved to the front at the end, when the muxer
+// reads the new file back through a second context on the same descriptor.
 #include "storage/video_file.h"
 
 extern "C" {
@@ -34,19 +35,43 @@ using WrittenBytes = const uint8_t*;
 using WrittenBytes = uint8_t*;
 #endif
 
-// Low constant-quality factors: a one-pixel bone is worth more than a small file.
+// Low constant-quality factors: a one-pixel bone is worth more than a small file. The animated
+// pictures are lossless and loop forever.
 struct VideoSettings {
     const char* muxer;
     const char* encoder;
     const char* encoderOptions; // key=value pairs separated by ':'
     const char* muxerOptions;
+    AVPixelFormat pixelFormat;
+    int32_t scale; // frame pixels per picture pixel, across and down
 };
 
-VideoSettings SettingsOf(VideoFormat format) {
-    if (format == VideoFormat::Mp4) {
-        return {"mp4", "libx264", "preset=veryfast:crf=8", "movflags=+faststart"};
+VideoSettings SettingsOf(VideoFormat format, bool transparent) {
+    switch (format) {
+    case VideoFormat::Mp4:
+        return {"mp4",
+                "libx264",
+                "preset=veryfast:crf=8",
+                "movflags=+faststart",
+                AV_PIX_FMT_YUV420P,
+                kVideoScale};
+    case VideoFormat::WebM:
+        return {"webm",
+                "libvpx-vp9",
+                "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1",
+                "",
+                transparent ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P,
+                kVideoScale};
+    case VideoFormat::Apng:
+        return {"apng", "apng", "", "plays=0", transparent ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, 1};
+    case VideoFormat::WebP:
+        return {"webp", "libwebp_anim", "lossless=1", "loop=0", AV_PIX_FMT_BGRA, 1};
     }
-    return {"webm", "libvpx-vp9", "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1", ""};
+    return {};
+}
+
+bool IsYuv(AVPixelFormat format) {
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVA420P;
 }
 
 // The libraries' last error message, for the one line that reports a failure; everything they
@@ -262,13 +287,17 @@ bool OpenMuxer(VideoEncoder* encoder, const VideoSettings& settings, FileCursor*
     return true;
 }
 
-void DescribeFrames(AVCodecContext* codec, int32_t width, int32_t height, int32_t rate) {
+void DescribeFrames(AVCodecContext* codec, AVPixelFormat format, int32_t width, int32_t height,
+                    int32_t rate) {
     codec->width = width;
     codec->height = height;
-    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->pix_fmt = format;
     codec->time_base = AVRational{1, rate};
     codec->framerate = AVRational{rate, 1};
     codec->sample_aspect_ratio = AVRational{1, 1};
+    if (!IsYuv(format)) {
+        return;
+    }
     // What libswscale converts to by default: BT.601 in the limited range.
     codec->color_range = AVCOL_RANGE_MPEG;
     codec->colorspace = AVCOL_SPC_SMPTE170M;
@@ -288,7 +317,7 @@ bool OpenCodec(VideoEncoder* encoder, const VideoSettings& settings, int32_t wid
         *error = "out of memory for the video encoder";
         return false;
     }
-    DescribeFrames(encoder->codec, width, height, rate);
+    DescribeFrames(encoder->codec, settings.pixelFormat, width, height, rate);
     if ((encoder->format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
         encoder->codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
@@ -346,33 +375,41 @@ AVFrame* NewFrame(AVPixelFormat format, int32_t width, int32_t height, std::stri
     return frame;
 }
 
-bool OpenPictureBuffers(VideoEncoder* encoder, const PictureSequence& pictures,
-                        std::string* error) {
+bool OpenPictureBuffers(VideoEncoder* encoder, const VideoSettings& settings,
+                        const PictureSequence& pictures, std::string* error) {
     int32_t width = pictures.width;
     int32_t height = pictures.height;
     encoder->packet = av_packet_alloc();
-    encoder->converter =
-        sws_getContext(width, height, AV_PIX_FMT_0RGB32, width, height, AV_PIX_FMT_YUV444P,
-                       SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-    if (encoder->packet == nullptr || encoder->converter == nullptr) {
+    if (encoder->packet == nullptr) {
         *error = "out of memory for the video frames";
         return false;
     }
-    encoder->picture = NewFrame(AV_PIX_FMT_YUV444P, width, height, error);
-    encoder->frame = encoder->picture == nullptr ? nullptr
-                                                 : NewFrame(AV_PIX_FMT_YUV420P, width * kVideoScale,
-                                                            height * kVideoScale, error);
+    if (IsYuv(settings.pixelFormat)) {
+        encoder->converter =
+            sws_getContext(width, height, AV_PIX_FMT_0RGB32, width, height, AV_PIX_FMT_YUV444P,
+                           SWS_POINT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+        encoder->picture = encoder->converter == nullptr
+                               ? nullptr
+                               : NewFrame(AV_PIX_FMT_YUV444P, width, height, error);
+        if (encoder->picture == nullptr) {
+            *error = error->empty() ? "out of memory for the video frames" : *error;
+            return false;
+        }
+    }
+    encoder->frame =
+        NewFrame(settings.pixelFormat, width * settings.scale, height * settings.scale, error);
     return encoder->frame != nullptr;
 }
 
 bool OpenEncoder(VideoEncoder* encoder, const VideoSettings& settings,
                  const PictureSequence& pictures, int32_t rate, FileCursor* cursor,
                  std::string* error) {
-    int32_t width = pictures.width * kVideoScale;
-    int32_t height = pictures.height * kVideoScale;
+    int32_t width = pictures.width * settings.scale;
+    int32_t height = pictures.height * settings.scale;
     return OpenMuxer(encoder, settings, cursor, error) &&
            OpenCodec(encoder, settings, width, height, rate, error) &&
-           AddStream(encoder, settings, error) && OpenPictureBuffers(encoder, pictures, error);
+           AddStream(encoder, settings, error) &&
+           OpenPictureBuffers(encoder, settings, pictures, error);
 }
 
 // The picture's brightness with every sample a whole kVideoScale x kVideoScale block; its colour
@@ -397,6 +434,47 @@ void Enlarge(const AVFrame* picture, AVFrame* frame) {
                 frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane],
                 picture->data[plane] + static_cast<std::ptrdiff_t>(y) * picture->linesize[plane],
                 static_cast<std::size_t>(picture->width));
+        }
+    }
+}
+
+// The alpha plane of a video frame kVideoScale times the picture's size: each pixel's block fully
+// transparent where the picture shows its transparent colour, opaque elsewhere.
+void FillAlpha(const uint32_t* pixels, int32_t width, int32_t height, uint32_t transparent,
+               AVFrame* frame) {
+    for (int32_t y = 0; y < height; ++y) {
+        const uint32_t* source = pixels + static_cast<std::ptrdiff_t>(y) * width;
+        uint8_t* row =
+            frame->data[3] + static_cast<std::ptrdiff_t>(y) * kVideoScale * frame->linesize[3];
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t alpha = source[x] == transparent ? 0 : 0xFF;
+            std::memset(row + x * kVideoScale, alpha, kVideoScale);
+        }
+        for (int32_t copy = 1; copy < kVideoScale; ++copy) {
+            std::memcpy(row + copy * frame->linesize[3], row,
+                        static_cast<std::size_t>(frame->width));
+        }
+    }
+}
+
+// The pixels as they are, in the frame's byte order of red, green, blue and alpha.
+void CopyPixels(const uint32_t* pixels, int32_t width, int32_t height,
+                TransparentColour transparent, AVFrame* frame) {
+    bool bgra = frame->format == AV_PIX_FMT_BGRA;
+    std::size_t channels = frame->format == AV_PIX_FMT_RGB24 ? 3 : 4;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint32_t* source = pixels + static_cast<std::ptrdiff_t>(y) * width;
+        uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* out = row + static_cast<std::size_t>(x) * channels;
+            uint8_t red = static_cast<uint8_t>(source[x] >> 16);
+            uint8_t blue = static_cast<uint8_t>(source[x]);
+            out[0] = bgra ? blue : red;
+            out[1] = static_cast<uint8_t>(source[x] >> 8);
+            out[2] = bgra ? red : blue;
+            if (channels == 4) {
+                out[3] = transparent && source[x] == *transparent ? 0 : 0xFF;
+            }
         }
     }
 }
@@ -428,9 +506,10 @@ bool SendFrame(VideoEncoder* encoder, const AVFrame* frame, std::string* error) 
     }
 }
 
-bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t index,
-                std::string* error) {
-    const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(pictures.draw(index))};
+// The picture in yuv444p, then enlarged into the frame.
+bool ConvertPicture(VideoEncoder* encoder, const PictureSequence& pictures, const uint32_t* pixels,
+                    std::string* error) {
+    const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(pixels)};
     const int sourceStride[] = {pictures.width * static_cast<int>(sizeof(uint32_t))};
     AVFrame* picture = encoder->picture;
     if (sws_scale(encoder->converter, source, sourceStride, 0, pictures.height, picture->data,
@@ -438,12 +517,33 @@ bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t 
         *error = "cannot convert a picture for the video";
         return false;
     }
+    Enlarge(picture, encoder->frame);
+    if (encoder->frame->format == AV_PIX_FMT_YUVA420P) {
+        FillAlpha(pixels, pictures.width, pictures.height, pictures.ground, encoder->frame);
+    }
+    return true;
+}
+
+bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t index,
+                std::string* error) {
+    const uint32_t* pixels = pictures.draw(index);
+    if (pixels == nullptr) {
+        *error = kPicturesStopped;
+        return false;
+    }
     int code = av_frame_make_writable(encoder->frame);
     if (code < 0) {
         *error = LibraryError("cannot make a video frame", code);
         return false;
     }
-    Enlarge(picture, encoder->frame);
+    if (encoder->picture != nullptr) {
+        if (!ConvertPicture(encoder, pictures, pixels, error)) {
+            return false;
+        }
+    } else {
+        CopyPixels(pixels, pictures.width, pictures.height, TransparentGround(pictures),
+                   encoder->frame);
+    }
     encoder->frame->pts = index;
     return SendFrame(encoder, encoder->frame, error);
 }
@@ -487,6 +587,10 @@ bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pic
         *error = "a video needs at least one picture and a frame rate";
         return false;
     }
+    if (format == VideoFormat::Mp4 && pictures.transparent) {
+        *error = "an H.264 video has no transparency";
+        return false;
+    }
     LibraryMessagesKept messages;
     AtomicFile file;
     if (!AtomicFileCreate(path, &file, error)) {
@@ -494,7 +598,8 @@ bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pic
     }
     std::string fileFailure;
     FileCursor cursor{file.descriptor, 0, &fileFailure};
-    bool encoded = EncodeAll(SettingsOf(format), pictures, framesPerSecond, &cursor, error);
+    bool encoded = EncodeAll(SettingsOf(format, pictures.transparent), pictures, framesPerSecond,
+                             &cursor, error);
     // A failed call is the cause of whatever the libraries made of it; and the MP4 muxer takes a
     // failed read while it moves the index to the front for the end of the file.
     if (!encoded || !fileFailure.empty()) {

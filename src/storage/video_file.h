@@ -1,7 +1,9 @@
 // Videos from 32-bit pixels through FFmpeg's libraries: H.264 in yuv420p in an MP4 whose index
-// stands at the front, or VP9 in a WebM. Each picture pixel becomes a whole 2 x 2 block, so that
-// the one colour sample yuv420p keeps per block belongs to one pixel and thin lines stay exact.
-// Files are replaced atomically; every failure comes back as false with a message.
+// stands at the front, or VP9 in a WebM (yuva420p when the pictures' ground is transparent). Each
+// picture pixel becomes a whole 2 x 2 block, so that the one colour sample yuv420p keeps per block
+// belongs to one pixel and thin lines stay exact. Animated pictures, lossless, looping and at the
+// pictures' own size: APNG and animated WebP. Files are replaced atomically; every failure comes
+// back as false with a message.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +11,12 @@
 
 #include "storage/picture_files.h"
 
-enum class VideoFormat { Mp4, WebM };
+enum class VideoFormat { Mp4, WebM, Apng, WebP };
 
 constexpr int32_t kVideoScale = 2; // video pixels per picture pixel, across and down
 
-// All pictures as a video of framesPerSecond frames a second, each picture one frame, at
-// kVideoScale times the pictures' size.
+// All pictures as a video of framesPerSecond frames a second, each picture one frame; the MP4 and
+// the WebM at kVideoScale times the pictures' size. An MP4 cannot be transparent: transparent
+// pictures fail it.
 bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
                 int32_t framesPerSecond, std::string* error);

@@ -44,7 +44,7 @@ Colour ColourOf(uint32_t pixel) {
 
 constexpr const char* kTitle = "Limbrado Tool by Orvelin_";
 constexpr int kWidth = 800;
-constexpr int kHeight = 600;
+constexpr int kHeight = 700; // the scene and the timeline strip below it
 
 class EditorProgram : public testing::Test {
   protected:
@@ -65,8 +65,11 @@ class EditorProgram : public testing::Test {
         }
         ASSERT_NE(window, 0u) << "the editor window did not appear";
         ASSERT_TRUE(QueryGeometry(window, &client));
-        ASSERT_EQ(client.width, kWidth);
-        ASSERT_EQ(client.height, kHeight);
+        // The window opens at a whole multiple of the picture.
+        scale = client.width / kWidth;
+        ASSERT_GE(scale, 1);
+        ASSERT_EQ(client.width, kWidth * scale);
+        ASSERT_EQ(client.height, kHeight * scale);
         RunCommand("xdotool windowfocus --sync " + std::to_string(window));
         ASSERT_TRUE(WaitForColour(700, 50, kBackground)) << "no frame was presented";
     }
@@ -97,11 +100,14 @@ class EditorProgram : public testing::Test {
     }
 
     bool Capture() {
-        pixels = CaptureScreen(client.x, client.y, kWidth, kHeight);
+        pixels = CaptureScreen(client.x, client.y, client.width, client.height);
         return !pixels.empty();
     }
+    // The colour of picture pixel (x, y): the middle of its square in the window.
     Colour ClientColour(int x, int y) const {
-        return ColourOf(pixels[static_cast<size_t>(y * kWidth + x)]);
+        int row = y * scale + scale / 2;
+        int column = x * scale + scale / 2;
+        return ColourOf(pixels[static_cast<size_t>(row * client.width + column)]);
     }
     // Captures until the client pixel shows the colour, for up to ten seconds.
     bool WaitForColour(int x, int y, Colour colour) {
@@ -123,8 +129,8 @@ class EditorProgram : public testing::Test {
     // there and back refreshes it. The test waits for the pointer to be there (xdotool's --sync
     // waits for a move that never comes when the pointer is there already).
     void MovePointer(int x, int y) const {
-        std::string screenX = std::to_string(client.x + x);
-        std::string screenY = std::to_string(client.y + y);
+        std::string screenX = std::to_string(client.x + x * scale + scale / 2);
+        std::string screenY = std::to_string(client.y + y * scale + scale / 2);
         RunCommand("xdotool mousemove " + screenX + " " + screenY +
                    " mousemove_relative 1 0 mousemove_relative -- -1 0");
         std::string there = "x:" + screenX + " y:" + screenY + "\n";
@@ -152,6 +158,7 @@ class EditorProgram : public testing::Test {
     pid_t pid = -1;
     unsigned long window = 0;
     ScreenGeometry client;
+    int scale = 1;
     std::vector<uint32_t> pixels;
 };
 
@@ -242,6 +249,69 @@ TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
 }
 
 // On a German keyboard the key labelled Z sits where a US keyboard has Y, and the other way round.
+// The strip: a click makes a frame current, Einfg copies it, Rücktaste deletes the copy and Ctrl+Z
+// brings it back; the cells show each frame's bone in lime.
+TEST_F(EditorProgram, StripCellsAreClickedAndFramesInsertedDeletedAndBroughtBack) {
+    // A bone from (300, 300) to (300, 400): in a cell it stands at x 24, y 24 to 32.
+    for (int y : {300, 400}) {
+        MovePointer(300, y);
+        PressKey("1");
+        ASSERT_TRUE(WaitForColour(300, y, kJointGreen));
+    }
+    MovePointer(300, 300);
+    RunCommand("xdotool mousedown 3");
+    std::this_thread::sleep_for(150ms);
+    MovePointer(300, 400);
+    std::this_thread::sleep_for(150ms);
+    RunCommand("xdotool mouseup 3");
+    ASSERT_TRUE(WaitForColour(4 + 24, 604 + 28, kLime)) << "the bone in the first cell";
+    auto cellBone = [](int cell) { return 66 * cell + 4 + 24; };
+    auto click = [this](int cell) {
+        MovePointer(66 * cell + 4 + 32, 640);
+        RunCommand("xdotool click 1");
+    };
+    click(3);
+    EXPECT_TRUE(WaitForColour(66 * 3 + 3, 620, kLime)) << "frame 3's cell framed";
+    EXPECT_EQ(ClientColour(300, 350), kBackground) << "frame 3 is empty";
+    click(0);
+    ASSERT_TRUE(WaitForColour(300, 350, kLime)) << "frame 0 again";
+    PressKey("Insert");
+    EXPECT_TRUE(WaitForColour(cellBone(1), 632, kLime)) << "the copy in frame 1";
+    EXPECT_EQ(ClientColour(66 + 3, 620), kLime) << "frame 1 is current";
+    PressKey("BackSpace");
+    EXPECT_TRUE(WaitForColour(cellBone(1), 632, kBackground)) << "frame 1 deleted";
+    PressKey("ctrl+z");
+    EXPECT_TRUE(WaitForColour(cellBone(1), 632, kLime)) << "frame 1 back";
+}
+
+// On a screen large enough the window opens at twice the picture's size, and a joint is dragged
+// through the scaled picture as at 1:1. Run on its own large screen (display_tests_large_screen).
+TEST_F(EditorProgram, LargeScreenOpensAtAMultipleAndAJointIsDraggedThroughIt) {
+    if (scale < 2) {
+        GTEST_SKIP() << "the screen holds no window of twice the size";
+    }
+    EXPECT_EQ(client.width, 2 * kWidth);
+    MovePointer(300, 330);
+    PressKey("1");
+    ASSERT_TRUE(WaitForColour(300, 330, kJointGreen));
+    RunCommand("xdotool mousedown 1");
+    std::this_thread::sleep_for(150ms);
+    MovePointer(420, 250);
+    std::this_thread::sleep_for(150ms);
+    RunCommand("xdotool mouseup 1");
+    EXPECT_TRUE(WaitForColour(420, 250, kJointGreen)) << "found " << ClientColour(420, 250);
+    EXPECT_EQ(ClientColour(300, 330), kBackground);
+    // Each picture pixel is a sharp 2 x 2 square.
+    ASSERT_TRUE(Capture());
+    for (int dy = 0; dy < 2; ++dy) {
+        for (int dx = 0; dx < 2; ++dx) {
+            EXPECT_EQ(
+                ColourOf(pixels[static_cast<size_t>((2 * 150 + dy) * client.width + 2 * 300 + dx)]),
+                kLime);
+        }
+    }
+}
+
 class GermanLayoutEditor : public EditorProgram {
   protected:
     void SetUp() override {

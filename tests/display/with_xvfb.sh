@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs a command against a private Xvfb server started for it, and stops the server afterwards.
 # The server takes the first free display itself and names it (-displayfd), so that runs started
-# at the same moment each get their own.
+# at the same moment each get their own. LIMBRADO_XVFB_SCREEN sets the screen (width x height x
+# depth; 1280x1024x24 unless set).
 set -u
 number=$(mktemp)
 log=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$number" >"$log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${LIMBRADO_XVFB_SCREEN:-1280x1024x24}" -noreset -nolisten tcp 3>"$number" >"$log" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -f "$number" "$log"' EXIT
 until grep -q . "$number"; do

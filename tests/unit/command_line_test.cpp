@@ -41,7 +41,11 @@ TEST(CommandLine, ExportOptionsGoBeforeBetweenOrAfterThePaths) {
     } exports[] = {{"--export-gif", PictureKind::Gif, true},
                    {"--export-png", PictureKind::Png, false},
                    {"--export-mp4", PictureKind::Mp4, true},
-                   {"--export-webm", PictureKind::WebM, true}};
+                   {"--export-webm", PictureKind::WebM, true},
+                   {"--export-apng", PictureKind::Apng, true},
+                   {"--export-webp", PictureKind::WebP, true},
+                   {"--export-sheet", PictureKind::Sheet, true},
+                   {"--export-lottie", PictureKind::Lottie, true}};
     for (const auto& entry : exports) {
         for (bool outputFirst : {true, false}) {
             for (long rateAt = -1; rateAt <= (entry.takesRate ? 2 : -1); ++rateAt) {
@@ -63,6 +67,21 @@ TEST(CommandLine, ExportOptionsGoBeforeBetweenOrAfterThePaths) {
             }
         }
     }
+}
+
+// --transparent with every export that can be transparent, --columns with the sprite sheet.
+TEST(CommandLine, TransparencyAndColumnsAreReadAnywhere) {
+    for (std::string option : {"--export-gif", "--export-png", "--export-webm", "--export-apng",
+                               "--export-webp", "--export-sheet", "--export-lottie"}) {
+        CommandLine line = ReadCommandLine({"--transparent", option, "out", "walk.txt"});
+        EXPECT_EQ(line.action, ProgramAction::ExportPictures) << option << line.problem;
+        EXPECT_TRUE(line.transparent) << option;
+        EXPECT_EQ(ReadCommandLine({option, "out", "walk.txt"}).transparent, false) << option;
+    }
+    CommandLine line = ReadCommandLine({"walk.txt", "--columns", "7", "--export-sheet", "s.png"});
+    EXPECT_EQ(line.kind, PictureKind::Sheet) << line.problem;
+    EXPECT_EQ(line.columns, 7);
+    EXPECT_EQ(ReadCommandLine({"--export-sheet", "s.png", "walk.txt"}).columns, 0);
 }
 
 TEST(CommandLine, TheEditorTakesOnePathOrNoneAndDashesAfterTheEnd) {
@@ -136,6 +155,15 @@ TEST(CommandLine, AWrongCommandLineIsOneLinePlusTheUsageAndExitCodeTwo) {
          "--fps does not go with --export-png: PNGs have no frame rate"},
         {{"--fps", "5", "walk.txt"}, "--fps is for the pictures; it needs an --export- option"},
         {{"walk.txt", "run.txt"}, "the editor opens one animation, not 2"},
+        {{"--export-mp4", "a.mp4", "walk.txt", "--transparent"},
+         "--transparent does not go with --export-mp4: H.264 has no transparency"},
+        {{"--columns", "2", "--export-gif", "a.gif", "walk.txt"},
+         "--columns does not go with --export-gif: only a sprite sheet has columns"},
+        {{"--export-sheet", "s.png", "walk.txt", "--columns", "0"}, "from 1 to 10000, not '0'"},
+        {{"--export-sheet", "s.png", "walk.txt", "--columns"}, "--columns takes a whole number"},
+        {{"--transparent", "--export-png", "f", "walk.txt", "--transparent"},
+         "--transparent is given twice"},
+        {{"--transparent", "walk.txt"}, "--transparent is for the pictures"},
         {{"--help", "walk.txt"}, "--help stands alone"},
         {{"walk.txt", "--version"}, "--version stands alone"},
     };

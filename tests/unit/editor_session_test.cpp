@@ -35,7 +35,7 @@ TEST_F(EditorSession, StartsWithTheArgumentAsPathAndAnOpenWindowWithoutAsking) {
     EXPECT_EQ(HeadlessOpenWindowCount(), 1);
     EXPECT_EQ(HeadlessWindowTitle(), "Limbrado Tool by Orvelin_");
     EXPECT_EQ(SurfaceWidth(), 800);
-    EXPECT_EQ(SurfaceHeight(), 600);
+    EXPECT_EQ(SurfaceHeight(), 700); // the scene and the timeline strip below it
     EXPECT_NE(FontHandle(editor.hudFont), 0);
 
     EXPECT_EQ(editor.windowWidth, 800);
@@ -181,7 +181,7 @@ TEST(EditorStartupFailure, NamesWhatIsMissingAndLeavesNoWindow) {
     const FailureCase cases[] = {
         {PlatformFailureNoDisplay, true, "no display to show the window on"},
         {PlatformFailureNoDisplay, false, "no display to show the file chooser on"},
-        {PlatformFailureWindowRefused, true, "the display refused the 800 x 600 window"},
+        {PlatformFailureWindowRefused, true, "the display refused the 800 x 700 window"},
         {PlatformFailureSurfaceRefused, true, "the window has no pixel surface"},
     };
     for (const FailureCase& entry : cases) {

@@ -108,6 +108,18 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
          kCommandGrey},
         {1, 252, "Strg+Y - Wiederholen", kCommandGrey},
         {1, 264, "I - Zwischenbilder", kCommandGrey},
+        {1, 276,
+         "Einfg - Bild einf\xfc"
+         "gen",
+         kCommandGrey},
+        {1, 288,
+         "R\xfc"
+         "cktaste - Bild l\xf6schen",
+         kCommandGrey},
+        {1, 300, "Bild auf/ab - Bild verschieben", kCommandGrey},
+        {1, 312, "Pos1/Ende - Erstes/letztes Bild", kCommandGrey},
+        {1, 324, "R - Reihenfolge umkehren", kCommandGrey},
+        {1, 336, "E - Video exportieren", kCommandGrey},
     };
     return texts;
 }
@@ -201,7 +213,7 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 281, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 281));
+    EXPECT_EQ(CountColour(scene, {0, 353, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 353));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }

@@ -1,7 +1,8 @@
 // The animation's pictures, decoded again: one frame per frame from 0 to playbackEnd, 800 x 600,
 // as playback shows them (every bone of kinds 1 and 2 lime, the head, no joints, no stabilising
 // bones, no playback marks), the same in the GIF and the PNGs and, at twice the size, in the MP4
-// and WebM videos; the frame rate; the command line and its failures.
+// and WebM videos; lossless in the APNG, the WebP and the sprite sheet's cells; with a transparent
+// ground where nothing is drawn; the frame rate; the command line and its failures.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <set>
 #include <string>
 #include <tuple>
@@ -76,6 +78,23 @@ bool NearColour(uint32_t colour, uint32_t expected) {
         int channel = static_cast<int>(colour >> shift & 0xFF);
         return std::abs(channel - static_cast<int>(expected >> shift & 0xFF)) <= 24;
     });
+}
+
+// Pixels that differ from the opaque picture: in alpha (none where the ground is, full elsewhere)
+// or, where opaque, in colour.
+int32_t CountFigureDifferences(const std::vector<uint32_t>& pixels,
+                               const std::vector<uint8_t>& alpha,
+                               const std::vector<uint32_t>& opaque) {
+    if (pixels.size() != opaque.size() || alpha.size() != opaque.size()) {
+        return -1;
+    }
+    int32_t differences = 0;
+    for (std::size_t pixel = 0; pixel < opaque.size(); ++pixel) {
+        uint8_t expected = opaque[pixel] == kBackground ? 0 : 0xFF;
+        differences +=
+            alpha[pixel] != expected || (expected != 0 && pixels[pixel] != opaque[pixel]);
+    }
+    return differences;
 }
 
 std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
@@ -184,6 +203,155 @@ TEST_F(PictureCommandTest, VideosShowEveryFrameAsTwoByTwoBlocksAtTheRateAsked) {
     EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
 }
 
+TEST_F(PictureCommandTest, TransparentPicturesShowTheFigureAsDrawnOverNothing) {
+    std::string opaque = folder + "/opaque";
+    std::string clear = folder + "/clear";
+    ASSERT_EQ(Run({"--export-png", opaque, animation}), 0) << errors;
+    ASSERT_EQ(Run({"--export-png", clear, animation, "--transparent"}), 0) << errors;
+    std::vector<std::vector<uint32_t>> pictures;
+    for (int32_t frame = 0; frame < 3; ++frame) {
+        std::string name = "/frame_00" + std::to_string(frame) + ".png";
+        pictures.push_back(DecodePng(opaque + name).pixels);
+        DecodedPng png = DecodePng(clear + name, true);
+        EXPECT_TRUE(png.hasAlpha);
+        EXPECT_EQ(CountFigureDifferences(png.pixels, png.alpha, pictures[frame]), 0) << frame;
+    }
+    // The GIF: the ground's palette entry transparent, each frame cleared before the next.
+    ASSERT_EQ(Run({"--export-gif", folder + "/clear.gif", animation, "--transparent"}), 0);
+    DecodedGif gif = DecodeGif(folder + "/clear.gif");
+    EXPECT_EQ(gif.frames, pictures);
+    EXPECT_EQ(gif.transparent, std::vector<int64_t>(3, kBackground));
+    EXPECT_EQ(gif.disposal, std::vector<int>(3, DISPOSE_BACKGROUND));
+    // Lossless animations: every pixel as in the pictures, at the rate asked, looping.
+    ASSERT_EQ(Run({"--export-apng", folder + "/walk.png", animation, "--fps", "10"}), 0);
+    ASSERT_EQ(Run({"--export-apng", folder + "/clear.png", animation, "--transparent"}), 0);
+    ASSERT_EQ(
+        Run({"--export-webp", folder + "/clear.webp", animation, "--transparent", "--fps", "10"}),
+        0);
+    DecodedVideo apng = DecodeVideo(folder + "/walk.png");
+    EXPECT_EQ(apng.codec + " " + apng.pixelFormat, "apng rgb24");
+    EXPECT_DOUBLE_EQ(av_q2d(apng.frameRate), 10);
+    EXPECT_EQ(apng.frames, pictures);
+    for (DecodedVideo animated :
+         {DecodeVideo(folder + "/clear.png", true), DecodeAnimatedWebP(folder + "/clear.webp")}) {
+        ASSERT_EQ(animated.frames.size(), 3u) << animated.codec;
+        for (int32_t frame = 0; frame < 3; ++frame) {
+            EXPECT_EQ(CountFigureDifferences(animated.frames[frame], animated.alphas[frame],
+                                             pictures[frame]),
+                      0)
+                << animated.codec << " frame " << frame;
+        }
+    }
+    std::ifstream apngFile(folder + "/clear.png", std::ios::binary);
+    std::string apngBytes(std::istreambuf_iterator<char>(apngFile), {});
+    EXPECT_EQ(apngBytes.substr(apngBytes.find("acTL") + 8, 4), std::string(4, '\0')); // plays: 0
+    DecodedVideo webp = DecodeAnimatedWebP(folder + "/clear.webp");
+    EXPECT_EQ(webp.loopCount, 0);
+    EXPECT_EQ(webp.timestamps, (std::vector<int32_t>{100, 200, 300}));
+    // The Lottie file: a solid ground layer under the frames, none when transparent.
+    for (bool transparent : {false, true}) {
+        std::vector<std::string> arguments = {"--export-lottie", folder + "/walk.json", animation};
+        if (transparent) {
+            arguments.push_back("--transparent");
+        }
+        ASSERT_EQ(Run(arguments), 0) << errors;
+        std::ifstream file(folder + "/walk.json");
+        std::string text(std::istreambuf_iterator<char>(file), {});
+        bool ground = text.find(R"("ty":1,"nm":"ground","sc":"#141414")") != std::string::npos;
+        EXPECT_EQ(ground, !transparent);
+    }
+}
+
+TEST_F(PictureCommandTest, TransparentWebmHasAnAlphaPlaneClearWhereNothingIsDrawn) {
+    std::string path = folder + "/clear.webm";
+    ASSERT_EQ(Run({"--export-webm", path, animation, "--transparent"}), 0) << errors;
+    DecodedVideo video = DecodeVideo(path, true, "libvpx-vp9");
+    EXPECT_EQ(video.codec, "vp9");
+    ASSERT_EQ(video.frames.size(), 3u);
+    for (int32_t frame = 0; frame < 3; ++frame) {
+        // The standard bone's block, the ground's block beside it and the stabilising bone's.
+        int32_t x = 2 * (230 + 50 * frame);
+        const std::tuple<int32_t, int32_t, uint8_t> spots[] = {
+            {x + 300, 200, 0xFF}, {x + 300, 220, 0}, {x + 200, 400, 0}};
+        for (const auto& [spotX, spotY, alpha] : spots) {
+            EXPECT_EQ(video.alphas[frame][spotY * 1600 + spotX], alpha) << spotX << "," << spotY;
+            EXPECT_EQ(video.alphas[frame][(spotY + 1) * 1600 + spotX + 1], alpha);
+        }
+        EXPECT_TRUE(NearColour(video.frames[frame][200 * 1600 + x + 300], kLime)) << frame;
+    }
+}
+
+TEST_F(PictureCommandTest, SpriteSheetCellsHoldEachFrameWhereTheAtlasSays) {
+    std::vector<std::vector<uint32_t>> pictures;
+    ASSERT_EQ(Run({"--export-png", folder + "/frames", animation}), 0) << errors;
+    for (int32_t frame = 0; frame < 3; ++frame) {
+        std::string name = folder + "/frames/frame_00" + std::to_string(frame) + ".png";
+        pictures.push_back(DecodePng(name).pixels);
+    }
+    const std::regex cellPattern(
+        R"re("frame_00(\d)":\{"frame":\{"x":(\d+),"y":(\d+),"w":(\d+),"h":(\d+)\},)re"
+        R"re("rotated":false,"trimmed":true,"spriteSourceSize":\{"x":(\d+),"y":(\d+),)re"
+        R"re("w":\d+,"h":\d+\},"sourceSize":\{"w":800,"h":600\},"duration":50\})re");
+    for (bool transparent : {false, true}) {
+        std::vector<std::string> arguments = {"--export-sheet", folder + "/sheet.png", animation,
+                                              "--fps", "20"};
+        if (transparent) {
+            arguments.insert(arguments.end(), {"--transparent", "--columns", "9"});
+        }
+        ASSERT_EQ(Run(arguments), 0) << errors;
+        DecodedPng sheet = DecodePng(folder + "/sheet.png", true);
+        std::ifstream atlasFile(folder + "/sheet.json");
+        std::string atlas(std::istreambuf_iterator<char>(atlasFile), {});
+        EXPECT_NE(atlas.find(R"("image":"sheet.png","format":"RGBA8888","size":{"w":)" +
+                             std::to_string(sheet.width)),
+                  std::string::npos);
+        EXPECT_NE(atlas.find(R"("frameTags":[{"name":"walk","from":0,"to":2,)"), std::string::npos);
+        int32_t cells = 0;
+        for (std::sregex_iterator match(atlas.begin(), atlas.end(), cellPattern), end; match != end;
+             ++match, ++cells) {
+            int32_t frame = std::stoi((*match)[1]);
+            int32_t values[6];
+            for (int32_t index = 0; index < 6; ++index) {
+                values[index] = std::stoi((*match)[index + 2]);
+            }
+            auto [x, y, width, height, left, top] = values;
+            // Two rows of two cells, or one row of three when more columns are asked for than
+            // there are frames; each cell the drawn area and a margin of bare ground.
+            int32_t columns = transparent ? 3 : 2;
+            int32_t rows = transparent ? 1 : 2;
+            EXPECT_EQ(std::pair(x, y),
+                      std::pair(frame % columns * width, frame / columns * height));
+            EXPECT_EQ(std::pair(sheet.width, sheet.height),
+                      std::pair(columns * width, rows * height));
+            std::vector<uint32_t> cell;
+            std::vector<uint8_t> alpha;
+            std::vector<uint32_t> expected(pictures[frame].size(), kBackground);
+            for (int32_t row = 0; row < height; ++row) {
+                for (int32_t column = 0; column < width; ++column) {
+                    std::size_t at = (y + row) * sheet.width + x + column;
+                    std::size_t source = (top + row) * 800 + left + column;
+                    bool inside = row >= 2 && column >= 2 && row < height - 2 && column < width - 2;
+                    expected[source] = inside ? pictures[frame][source] : kBackground;
+                    cell.push_back(sheet.pixels[at]);
+                    alpha.push_back(sheet.alpha[at]);
+                }
+            }
+            EXPECT_EQ(expected, pictures[frame]) << "something drawn outside the cell's inside";
+            std::vector<uint32_t> picturePart;
+            for (int32_t row = 0; row < height; ++row) {
+                auto start = pictures[frame].begin() + (top + row) * 800 + left;
+                picturePart.insert(picturePart.end(), start, start + width);
+            }
+            if (transparent) {
+                EXPECT_EQ(CountFigureDifferences(cell, alpha, picturePart), 0) << frame;
+            } else {
+                EXPECT_EQ(cell, picturePart) << frame;
+            }
+        }
+        EXPECT_EQ(cells, 3) << atlas;
+    }
+}
+
 TEST_F(PictureCommandTest, GifShowsEachFrameForTheNearestHundredthsToTheRateAsked) {
     const std::pair<std::string, int32_t> cases[] = {
         {"1", 100}, {"25", 4}, {"30", 3}, {"40", 3}, {"100", 1}};
@@ -213,6 +381,10 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         {{"--export-webm", folder, animation}, 1, "is no regular file"},
         {{"--fps", "5", "--export-gif", gifPath, animation, "--fps", "5"}, 2, "given twice"},
         {{"--fps", "5", gifPath, animation}, 2, "it needs an --export- option"},
+        {{"--export-sheet", folder + "/none/s.png", animation}, 1, folder + "/none/s.json"},
+        {{"--export-lottie", folder + "/none/l.json", animation}, 1, folder + "/none/l.json"},
+        {{"--export-apng", folder, animation}, 1, "is no regular file"},
+        {{"--export-webp", folder + "/none/w.webp", animation}, 1, folder + "/none/w.webp"},
     };
     for (const Case& test : cases) {
         EXPECT_EQ(Run(test.arguments), test.code) << test.message;

@@ -1,6 +1,6 @@
-// A headless editor session for drawing tests and benchmarks: window 0 with its 800 x 600 surface,
-// the editor state at its start values with the overlay font, and small helpers to read and
-// compare the surface's pixels.
+// A headless editor session for drawing tests and benchmarks: window 0 with its 800 x 600 surface
+// (800 x 700 with the strip), the editor state at its start values with the overlay font, and small
+// helpers to read and compare the surface's pixels.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,8 @@ constexpr int32_t kSurfaceHeight = 600;
 // cursor outside the window.
 class DrawingSession {
   public:
-    DrawingSession() {
+    // `height` 700 adds the timeline strip below the scene.
+    explicit DrawingSession(int32_t height = kSurfaceHeight) {
         ProgramHeapCreate();
         StringHeapInit();
         TextWorkBufferInit();
@@ -36,8 +37,8 @@ class DrawingSession {
         WindowSubsystemInit();
         SurfaceSubsystemInit();
         intptr_t window =
-            WindowOpen(0, 0, 0, kSurfaceWidth, kSurfaceHeight, "Limbrado Tool by Orvelin_", 0);
-        opened = SurfaceOpenInWindow(window, 0, 0, kSurfaceWidth, kSurfaceHeight, 1, 0, 0) == 1;
+            WindowOpen(0, 0, 0, kSurfaceWidth, height, "Limbrado Tool by Orvelin_", 0);
+        opened = SurfaceOpenInWindow(window, 0, 0, kSurfaceWidth, height, 1, 0, 0) == 1;
         EditorStateInit();
         editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
         HeadlessSetCursor(-1, -1);

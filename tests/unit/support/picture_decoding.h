@@ -17,7 +17,9 @@ struct DecodedGif {
     int32_t loopCount = -1; // -1: no NETSCAPE2.0 extension before the first frame
     std::vector<std::vector<uint32_t>> frames;
     std::vector<int32_t> delays;
-    std::vector<bool> ownPalette; // the frame carries a colour table of its own
+    std::vector<bool> ownPalette;     // the frame carries a colour table of its own
+    std::vector<int64_t> transparent; // the colour of each frame's transparent index, or -1
+    std::vector<int> disposal;
 };
 
 inline uint32_t PixelOf(const GifColorType& colour) {
@@ -55,6 +57,10 @@ inline DecodedGif DecodeGif(const std::string& path) {
         GraphicsControlBlock control{};
         DGifSavedExtensionToGCB(gif, index, &control);
         decoded.delays.push_back(control.DelayTime);
+        decoded.transparent.push_back(control.TransparentColor == NO_TRANSPARENT_COLOR
+                                          ? -1
+                                          : PixelOf(map->Colors[control.TransparentColor]));
+        decoded.disposal.push_back(control.DisposalMode);
         decoded.ownPalette.push_back(image.ImageDesc.ColorMap != nullptr);
     }
     DGifCloseFile(gif, &error);
@@ -94,25 +100,34 @@ inline int32_t CountGifFrames(const std::string& path) {
 
 struct DecodedPng {
     int32_t width = 0;
+    int32_t height = 0;
+    bool hasAlpha = false;        // the file has an alpha channel
     std::vector<uint32_t> pixels; // 0x00RRGGBB; empty when the file cannot be decoded
+    std::vector<uint8_t> alpha;   // with withAlpha: each pixel's alpha
 };
 
-inline DecodedPng DecodePng(const std::string& path) {
+inline DecodedPng DecodePng(const std::string& path, bool withAlpha = false) {
     DecodedPng decoded;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
         return decoded;
     }
-    image.format = PNG_FORMAT_RGB;
+    decoded.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    image.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    std::size_t channels = withAlpha ? 4 : 3;
     std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
     if (png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr) == 0) {
         return decoded;
     }
     decoded.width = static_cast<int32_t>(image.width);
-    for (std::size_t pixel = 0; pixel * 3 < bytes.size(); ++pixel) {
-        decoded.pixels.push_back(
-            PixelOf({bytes[pixel * 3], bytes[pixel * 3 + 1], bytes[pixel * 3 + 2]}));
+    decoded.height = static_cast<int32_t>(image.height);
+    for (std::size_t pixel = 0; pixel * channels < bytes.size(); ++pixel) {
+        const png_byte* at = &bytes[pixel * channels];
+        decoded.pixels.push_back(PixelOf({at[0], at[1], at[2]}));
+        if (withAlpha) {
+            decoded.alpha.push_back(at[3]);
+        }
     }
     return decoded;
 }

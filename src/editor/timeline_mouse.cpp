@@ -1,0 +1,143 @@
+// The strip's mouse: presses are noted where they began and acted on at release, so that a press
+// on a cell can become a click or a drag.
+#include "editor/timeline_mouse.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "editor/timeline.h"
+#include "figure/timeline_strip.h"
+#include "model/editor_state.h"
+#include "runtime/input.h"
+
+namespace {
+
+constexpr int32_t kCursorWindow = 0;
+constexpr int32_t kOnionLimit = 5;
+constexpr int32_t kPlaybackRates[] = {1, 2, 4, 5, 8, 10, 12, 15, 20, 24, 25, 30, 40};
+
+struct StripPress {
+    bool held = false;
+    StripHit hit;
+    int32_t frame = -1;
+    bool shift = false;
+};
+
+StripPress left;
+bool rightHeld = false;
+
+int32_t ShownFirstFrame() {
+    if (editor.stripScrolledAt == editor.currentFrame) {
+        return editor.stripFirstFrame;
+    }
+    return StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+}
+
+void StepCount(StripItem item, int32_t steps) {
+    switch (item) {
+    case StripItem::OnionBack:
+        editor.onionBack = std::clamp(editor.onionBack + steps, 0, kOnionLimit);
+        return;
+    case StripItem::OnionAhead:
+        editor.onionAhead = std::clamp(editor.onionAhead + steps, 0, kOnionLimit);
+        return;
+    case StripItem::Rate:
+        editor.playbackRate = NextPlaybackRate(editor.playbackRate, steps);
+        return;
+    case StripItem::None:
+    case StripItem::Cell:
+        return;
+    }
+}
+
+void Scroll(int32_t notches) {
+    int32_t last = std::max(editor.maxFrame + 1 - kStripCells, 0);
+    editor.stripFirstFrame = std::clamp(ShownFirstFrame() - notches, 0, last);
+    editor.stripScrolledAt = editor.currentFrame;
+}
+
+// A drag moves the run the pressed frame belongs to by as many frames as the pointer went.
+void Drop(int32_t frame) {
+    bool inSelection =
+        HasSelection() && left.frame >= editor.selectionFirst && left.frame <= editor.selectionLast;
+    if (!inSelection) {
+        ClearSelection();
+        GoToFrame(left.frame);
+    }
+    MoveRunTo(CurrentRun().first + frame - left.frame);
+}
+
+void Release(int32_t x, int32_t y) {
+    left.held = false;
+    if (left.hit.item != StripItem::Cell) {
+        return;
+    }
+    StripHit hit = CursorOverStrip() ? StripItemAt(x, y) : StripHit{};
+    if (hit.item != StripItem::Cell) {
+        return;
+    }
+    int32_t frame = ShownFirstFrame() + hit.cell;
+    if (frame != left.frame) {
+        Drop(frame);
+    } else if (left.shift) {
+        SelectToFrame(frame);
+    } else {
+        ClearSelection();
+        GoToFrame(frame);
+    }
+}
+
+void HandleLeft(int32_t x, int32_t y) {
+    bool down = MouseButtonPressed(MouseLeft) != 0;
+    // A press that began in the scene (a joint dragged down here) is the scene's.
+    if (down && !left.held && MouseLatch(0) == 0) {
+        left.held = true;
+        left.hit = StripItemAt(x, y);
+        left.frame = ShownFirstFrame() + left.hit.cell;
+        left.shift = IsKeyDown(ScanLeftShift) != 0;
+        StepCount(left.hit.item, 1);
+        if (left.hit.item == StripItem::Cell && !IsFrame(left.frame)) {
+            left.hit = StripHit{};
+        }
+    } else if (!down && left.held) {
+        Release(x, y);
+    }
+}
+
+void HandleRight(int32_t x, int32_t y) {
+    bool down = MouseButtonPressed(MouseRight) != 0;
+    if (down && !rightHeld && editor.boneStartJoint < 0) {
+        StepCount(StripItemAt(x, y).item, -1);
+    }
+    rightHeld = down;
+}
+
+} // namespace
+
+bool CursorOverStrip() {
+    int32_t y = WindowCursorY(kCursorWindow);
+    return y >= kStripTop && WindowCursorX(kCursorWindow) >= 0;
+}
+
+int32_t NextPlaybackRate(int32_t rate, int32_t steps) {
+    const int32_t* found =
+        std::lower_bound(std::begin(kPlaybackRates), std::end(kPlaybackRates), rate);
+    auto index = static_cast<int32_t>(found - std::begin(kPlaybackRates));
+    int32_t last = static_cast<int32_t>(std::size(kPlaybackRates)) - 1;
+    return kPlaybackRates[std::clamp(index + steps, 0, last)];
+}
+
+void HandleStripMouse() {
+    bool over = CursorOverStrip();
+    int32_t notches = MouseWheelNotches();
+    if (!over && !left.held && !rightHeld) {
+        return;
+    }
+    int32_t x = WindowCursorX(kCursorWindow);
+    int32_t y = WindowCursorY(kCursorWindow);
+    if (over && notches != 0) {
+        Scroll(notches);
+    }
+    HandleLeft(x, y);
+    HandleRight(x, y);
+}

@@ -1,0 +1,293 @@
+// The timeline strip. Thumbnails are the scene drawn at 2 / 25 into pictures of their own, one per
+// frame, kept with a copy of the frame's slots: a frame whose slots, the head toggle and the box
+// are as they were when its picture was drawn is not drawn again.
+#include "figure/timeline_strip.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "figure/inbetweens.h"
+#include "figure/scene.h"
+#include "model/editor_state.h"
+#include "model/frame_range.h"
+#include "runtime/fonts.h"
+#include "storage/text.h"
+
+namespace {
+
+constexpr int32_t kCellPitch = 66;
+constexpr int32_t kCellLeft = 4;
+constexpr int32_t kThumbnailTop = kStripTop + 4;
+constexpr int32_t kNumberTop = kThumbnailTop + kThumbnailHeight + 3;
+constexpr int32_t kSecondRowTop = kStripTop + 72;
+constexpr int32_t kTextTop = kSecondRowTop + 6;
+constexpr int32_t kStripRows = 100;
+
+// The second row's counts: where each is written and the box a click on it hits.
+struct CountBox {
+    StripItem item;
+    int32_t left;
+    int32_t right; // one past the box
+};
+constexpr CountBox kCountBoxes[] = {
+    {StripItem::OnionBack, 4, 146},
+    {StripItem::OnionAhead, 150, 256},
+    {StripItem::Rate, 260, 420},
+};
+constexpr int32_t kFramesLeft = 620;
+
+struct Thumbnail {
+    bool drawn = false;
+    bool inUse = false;
+    std::vector<Joint> joints; // the frame's slots when the picture was drawn
+    std::vector<Bone> bones;
+    int32_t headOn = 0;
+    int32_t box[4] = {};
+    std::vector<uint32_t> pixels;
+    // Bumped whenever the frame's slots are found changed; the copy mark is kept with the
+    // changes of the frame and the one before it that it was worked out for.
+    int64_t changes = 0;
+    bool copyMark = false;
+    int64_t markFor[2] = {-1, -1};
+};
+
+struct ThumbnailCache {
+    std::vector<Thumbnail> frames;
+    int64_t drawnCount = 0;
+};
+ThumbnailCache cache;
+
+int32_t Colour(int32_t red, int32_t green, int32_t blue) {
+    return PackColour(red, green, blue);
+}
+
+bool SameSlots(const Thumbnail& thumbnail, int32_t frame) {
+    return !thumbnail.joints.empty() &&
+           std::memcmp(thumbnail.joints.data(), &JointAt(frame, 0), sizeof(Joint) * kSlotCount) ==
+               0 &&
+           std::memcmp(thumbnail.bones.data(), &BoneAt(frame, 0), sizeof(Bone) * kSlotCount) == 0;
+}
+
+// Notes a change of the frame's slots since the last look; true when there was one.
+bool NoteChanges(Thumbnail& thumbnail, int32_t frame) {
+    if (SameSlots(thumbnail, frame)) {
+        return false;
+    }
+    thumbnail.joints.assign(&JointAt(frame, 0), &JointAt(frame, 0) + kSlotCount);
+    thumbnail.bones.assign(&BoneAt(frame, 0), &BoneAt(frame, 0) + kSlotCount);
+    thumbnail.inUse = FrameInUse(frame);
+    thumbnail.changes += 1;
+    return true;
+}
+
+void DrawThumbnail(Thumbnail& thumbnail, int32_t frame, const StripView& view) {
+    thumbnail.pixels.resize(static_cast<std::size_t>(kThumbnailWidth) * kThumbnailHeight);
+    DrawingTarget target{DrawingTargetSurface,
+                         0,
+                         thumbnail.pixels.data(),
+                         nullptr,
+                         kThumbnailWidth,
+                         kThumbnailHeight,
+                         32,
+                         7};
+    SceneView scene;
+    scene.frame = frame;
+    scene.playing = 1;
+    scene.headOn = view.headOn;
+    scene.boxLeft = view.boxLeft;
+    scene.boxTop = view.boxTop;
+    scene.boxRight = view.boxRight;
+    scene.boxBottom = view.boxBottom;
+    scene.scaleNumerator = 2;
+    scene.scaleDenominator = 25;
+    DrawScene(scene, &target);
+    thumbnail.drawn = true;
+    thumbnail.headOn = view.headOn;
+    thumbnail.box[0] = view.boxLeft;
+    thumbnail.box[1] = view.boxTop;
+    thumbnail.box[2] = view.boxRight;
+    thumbnail.box[3] = view.boxBottom;
+    cache.drawnCount += 1;
+}
+
+void RefreshThumbnail(int32_t frame, const StripView& view) {
+    Thumbnail& thumbnail = cache.frames[frame];
+    bool changed = NoteChanges(thumbnail, frame);
+    bool sameLook = thumbnail.headOn == view.headOn && thumbnail.box[0] == view.boxLeft &&
+                    thumbnail.box[1] == view.boxTop && thumbnail.box[2] == view.boxRight &&
+                    thumbnail.box[3] == view.boxBottom;
+    if (changed || !thumbnail.drawn || !sameLook) {
+        DrawThumbnail(thumbnail, frame, view);
+    }
+}
+
+// Whether every used joint of `frame` lies within a pixel of where it is in the frame before.
+bool JointsWithinAPixel(int32_t frame) {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(frame, slot);
+        const Joint& before = JointAt(frame - 1, slot);
+        if (joint.state != JointEmpty && (std::abs(int64_t{joint.x} - before.x) > 1 ||
+                                          std::abs(int64_t{joint.y} - before.y) > 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An untouched copy of the frame before, as F7 makes them and key I fills.
+bool CopyMark(int32_t frame) {
+    if (frame < 1) {
+        return false;
+    }
+    Thumbnail& thumbnail = cache.frames[frame];
+    const Thumbnail& before = cache.frames[frame - 1];
+    if (thumbnail.markFor[0] != before.changes || thumbnail.markFor[1] != thumbnail.changes) {
+        thumbnail.copyMark =
+            thumbnail.inUse && FramesShareFigure(frame - 1, frame) && JointsWithinAPixel(frame);
+        thumbnail.markFor[0] = before.changes;
+        thumbnail.markFor[1] = thumbnail.changes;
+    }
+    return thumbnail.copyMark;
+}
+
+int32_t TextWidth(const char* text, intptr_t font) {
+    FontFace* face = FontForDrawing(font);
+    int32_t width = 0;
+    for (const char* character = text; face != nullptr && *character != 0; ++character) {
+        width += FontGlyphOf(face, static_cast<unsigned char>(*character)).advance;
+    }
+    return width;
+}
+
+void CopyThumbnail(const Thumbnail& thumbnail, int32_t left, const DrawingTarget* target) {
+    for (int32_t row = 0; row < kThumbnailHeight; ++row) {
+        std::memcpy(target->pixels + static_cast<std::size_t>(kThumbnailTop + row) * target->width +
+                        left,
+                    thumbnail.pixels.data() + static_cast<std::size_t>(row) * kThumbnailWidth,
+                    kThumbnailWidth * sizeof(uint32_t));
+    }
+}
+
+void DrawOutline(int32_t left, int32_t top, int32_t width, int32_t height, int32_t colour) {
+    DrawBox(left, top, width, 1, colour);
+    DrawBox(left, top + height - 1, width, 1, colour);
+    DrawBox(left, top, 1, height, colour);
+    DrawBox(left + width - 1, top, 1, height, colour);
+}
+
+void DrawCellMarks(int32_t frame, int32_t left, const StripView& view) {
+    bool selected =
+        view.selectionFirst >= 0 && frame >= view.selectionFirst && frame <= view.selectionLast;
+    if (frame >= view.playbackFirst && frame <= view.playbackLast) {
+        DrawBox(left, kStripTop, kThumbnailWidth, 2, Colour(90, 140, 255));
+    }
+    if (selected) {
+        DrawBox(left, kNumberTop - 1, kThumbnailWidth, 14, Colour(150, 90, 0));
+    }
+    if (CopyMark(frame)) {
+        DrawBox(left + kThumbnailWidth - 8, kThumbnailTop + 2, 6, 6, Colour(255, 200, 0));
+    }
+    if (frame == view.currentFrame) {
+        DrawOutline(left - 1, kThumbnailTop - 1, kThumbnailWidth + 2, 64, Colour(187, 255, 0));
+    }
+    int32_t start = WorkBufferLength();
+    Int64ToText(frame, start);
+    const char* number = WorkBufferText(start);
+    int32_t width = TextWidth(number, view.font);
+    DrawTextAt(left + (kThumbnailWidth - width) / 2, kNumberTop, number,
+               selected ? Colour(255, 255, 255) : Colour(155, 155, 155));
+    WorkBufferSetLength(start);
+}
+
+void DrawCount(int32_t left, const char* label, int64_t value, const char* unit) {
+    int32_t start = WorkBufferLength();
+    AppendText(label);
+    Int64ToText(value, WorkBufferLength());
+    AppendText(unit);
+    DrawTextAt(left, kTextTop, WorkBufferText(start), Colour(155, 155, 155));
+    WorkBufferSetLength(start);
+}
+
+void DrawSecondRow(const StripView& view) {
+    DrawCount(kCountBoxes[0].left,
+              "Zwiebel zur\xfc"
+              "ck: ",
+              view.onionBack, "");
+    DrawCount(kCountBoxes[1].left, "vor: ", view.onionAhead, "");
+    DrawCount(kCountBoxes[2].left, "", view.playbackRate, " Bilder/s");
+    int32_t start = WorkBufferLength();
+    AppendText("Bild ");
+    Int64ToText(view.currentFrame, WorkBufferLength());
+    AppendText(" / ");
+    Int64ToText(view.lastFrame, WorkBufferLength());
+    DrawTextAt(kFramesLeft, kTextTop, WorkBufferText(start), Colour(187, 255, 0));
+    WorkBufferSetLength(start);
+}
+
+} // namespace
+
+int32_t StripFirstFrameFor(int32_t currentFrame, int32_t maxFrame) {
+    return std::clamp(currentFrame - 5, 0, std::max(maxFrame + 1 - kStripCells, 0));
+}
+
+StripHit StripItemAt(int32_t x, int32_t y) {
+    if (y >= kThumbnailTop - 1 && y < kSecondRowTop && x >= kCellLeft) {
+        int32_t cell = (x - kCellLeft) / kCellPitch;
+        if (cell < kStripCells && (x - kCellLeft) % kCellPitch < kThumbnailWidth) {
+            return StripHit{StripItem::Cell, cell};
+        }
+        return StripHit{};
+    }
+    if (y >= kSecondRowTop && y < kStripTop + kStripRows) {
+        for (const CountBox& box : kCountBoxes) {
+            if (x >= box.left && x < box.right) {
+                return StripHit{box.item, -1};
+            }
+        }
+    }
+    return StripHit{};
+}
+
+void DrawTimelineStrip(const StripView& view, const DrawingTarget* target) {
+    if (target == nullptr || target->pixels == nullptr || target->height < kStripTop + kStripRows ||
+        target->width < kCellLeft + kCellPitch * 12) {
+        return;
+    }
+    cache.frames.resize(static_cast<std::size_t>(editor.maxFrame) + 1);
+    int32_t shown = std::min(kStripCells, editor.maxFrame + 1 - view.firstFrame);
+    // Thumbnails first: each is a drawing of its own, which would end one on the target.
+    if (view.firstFrame > 0) {
+        NoteChanges(cache.frames[view.firstFrame - 1], view.firstFrame - 1);
+    }
+    for (int32_t cell = 0; cell < shown; ++cell) {
+        RefreshThumbnail(view.firstFrame + cell, view);
+    }
+    if (DrawingBegin(target) == 0) {
+        return;
+    }
+    DrawingSetMode(DrawingTransparentText);
+    DrawingSetFont(view.font);
+    DrawBox(0, kStripTop, target->width, kStripRows, Colour(12, 12, 12));
+    for (int32_t cell = 0; cell < shown; ++cell) {
+        int32_t frame = view.firstFrame + cell;
+        int32_t left = kCellLeft + cell * kCellPitch;
+        const Thumbnail& thumbnail = cache.frames[frame];
+        if (thumbnail.inUse) {
+            CopyThumbnail(thumbnail, left, target);
+        } else {
+            DrawBox(left, kThumbnailTop, kThumbnailWidth, kThumbnailHeight, Colour(20, 20, 20));
+        }
+        DrawCellMarks(frame, left, view);
+    }
+    DrawSecondRow(view);
+    DrawingEnd();
+}
+
+int64_t ThumbnailsDrawn() {
+    return cache.drawnCount;
+}
+
+void ForgetThumbnails() {
+    cache = ThumbnailCache{};
+}
