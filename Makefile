@@ -5,6 +5,9 @@
 #              warnings are errors in all of these builds
 # make bench - builds the benchmarks, the pacing probe and the tools, and runs the benchmarks
 # make package - builds the Debian package limbrado_VERSION_amd64.deb in the top folder
+# make web   - builds the editor for the browser into build/web, a folder any static web server
+#              can publish (emscripten; the desktop build rasterises its glyph table)
+# make test-web - builds the page and runs its tests in headless Chromium
 # make fuzz  - builds the animation loader's fuzz target with clang++ and runs it FUZZ_SECONDS long
 #              on every core
 
@@ -16,7 +19,7 @@ SANITIZE := build/sanitize
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 30
 
-.PHONY: setup run package test test-release test-sanitize format-check format bench fuzz
+.PHONY: setup run package web test-web test test-release test-sanitize format-check format bench fuzz
 
 setup:
 	@scripts/setup.sh
@@ -44,7 +47,7 @@ package: setup
 	cd $(RELEASE) && cpack -G DEB -B $(CURDIR)/$(RELEASE)/packages
 	cp $(RELEASE)/packages/limbrado_*_amd64.deb .
 
-test: setup format-check test-release test-sanitize fuzz
+test: setup format-check test-release test-sanitize test-web fuzz
 
 # Each test build is configured anew, so that warnings are errors there and the benchmarks stay out
 # whatever the cache says. The builds run one after the other, each on every core; their tests run
@@ -88,3 +91,23 @@ fuzz: setup $(FUZZ)/CMakeCache.txt
 	$(FUZZ)/make_seeds $(FUZZ)/seeds
 	$(FUZZ)/load_animation_fuzz -fork=$(JOBS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		$(FUZZ)/corpus $(FUZZ)/seeds
+
+# The browser build: the glyph table rasterised by the desktop build, then the program compiled by
+# emscripten (whose tools need Debian's JavaScript modules) and put together with the page.
+WEB := build/web
+WEB_BUILD := build/web-build
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
+
+web: setup $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS) --target make_glyph_table web_test_files
+	@mkdir -p $(WEB_BUILD)
+	$(RELEASE)/make_glyph_table $(WEB_BUILD)/glyph_table.cpp Arial:11
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+		-DLIMBRADO_WERROR=ON -DLIMBRADO_GLYPH_TABLE=$(CURDIR)/$(WEB_BUILD)/glyph_table.cpp \
+		-DLIMBRADO_WEB_OUTPUT=$(CURDIR)/$(WEB) > /dev/null
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+test-web: web
+	cd tests/browser && npm ci --no-audit --no-fund --silent
+	LIMBRADO_WEB=$(CURDIR)/$(WEB) LIMBRADO_TEST_FILES=$(CURDIR)/$(RELEASE)/web_test_files \
+		node --test tests/browser/web_editor.test.mjs

@@ -13,7 +13,7 @@ packages=(
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
     x11-xkb-utils
     dpkg-dev lintian appstream file
-    nodejs chromium
+    emscripten nodejs chromium
 )
 # Debian's nodejs comes without npm; other builds of node bring their own.
 command -v npm > /dev/null || packages+=(npm)

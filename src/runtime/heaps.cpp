@@ -3,9 +3,29 @@
 // size in front of it, so that blocks can be freed and resized by address alone.
 #include "runtime/heaps.h"
 
+#include <cstdint>
 #include <cstring>
-#include <memory_resource>
 #include <new>
+
+#if __has_include(<memory_resource>)
+#include <memory_resource>
+using HeapResource = std::pmr::memory_resource;
+using SerialisedPool = std::pmr::synchronized_pool_resource;
+using UnserialisedPool = std::pmr::unsynchronized_pool_resource;
+#else
+// A standard library without pool resources (the browser build's): every block comes from the
+// global allocator, and a heap's blocks are freed one by one rather than with the heap.
+struct HeapResource {
+    void* allocate(std::size_t size, std::size_t alignment) {
+        return ::operator new (size, std::align_val_t{alignment});
+    }
+    void deallocate(void* block, std::size_t /*size*/, std::size_t alignment) {
+        ::operator delete (block, std::align_val_t{alignment});
+    }
+};
+using SerialisedPool = HeapResource;
+using UnserialisedPool = HeapResource;
+#endif
 
 namespace {
 
@@ -19,11 +39,11 @@ struct BlockHeader {
 };
 constexpr std::size_t kBlockAlignment = alignof(std::size_t);
 
-std::pmr::synchronized_pool_resource* programHeap;
-std::pmr::synchronized_pool_resource* listHeap;
-std::pmr::unsynchronized_pool_resource* stringHeap;
+SerialisedPool* programHeap;
+SerialisedPool* listHeap;
+UnserialisedPool* stringHeap;
 
-void* Allocate(std::pmr::memory_resource* heap, std::size_t size) {
+void* Allocate(HeapResource* heap, std::size_t size) {
     if (heap == nullptr || size > SIZE_MAX - sizeof(BlockHeader)) {
         return nullptr;
     }
@@ -39,7 +59,7 @@ void* Allocate(std::pmr::memory_resource* heap, std::size_t size) {
     return header + 1;
 }
 
-void Free(std::pmr::memory_resource* heap, void* block) {
+void Free(HeapResource* heap, void* block) {
     if (heap == nullptr || block == nullptr) {
         return;
     }
@@ -51,7 +71,7 @@ void Free(std::pmr::memory_resource* heap, void* block) {
 
 void ProgramHeapCreate() {
     if (programHeap == nullptr) {
-        programHeap = new std::pmr::synchronized_pool_resource();
+        programHeap = new SerialisedPool();
     }
 }
 
@@ -62,13 +82,13 @@ void ProgramHeapDestroy() {
 
 void StringHeapInit() {
     if (stringHeap == nullptr) {
-        stringHeap = new std::pmr::unsynchronized_pool_resource();
+        stringHeap = new UnserialisedPool();
     }
 }
 
 void ListHeapInit() {
     if (listHeap == nullptr) {
-        listHeap = new std::pmr::synchronized_pool_resource();
+        listHeap = new SerialisedPool();
     }
 }
 

@@ -1,8 +1,8 @@
 // The seam to the platform: everything the runtime needs from the window system, the input
-// devices, the clock and the system dialogs. Two backends implement it: the real one on SDL2 and
-// GTK 3 (backend_sdl*.cpp) and a headless one that tests script (backend_headless.cpp). Texts
-// crossing the seam are UTF-8, file names the file system's own bytes; windows are opaque non-zero
-// handles.
+// devices, the clock and the system dialogs. Three backends implement it: the real one on SDL2 and
+// GTK 3 (backend_sdl*.cpp), a headless one that tests script (backend_headless.cpp) and the
+// browser's, on a page's canvas (backend_web*.cpp). Texts crossing the seam are UTF-8, file names
+// the file system's own bytes; windows are opaque non-zero handles.
 #pragma once
 
 #include <cstdint>

@@ -63,7 +63,7 @@ long SystemWrite(int descriptor, const void* bytes, unsigned long count) {
 }
 
 long SystemSeek(int descriptor, long offset, int whence) {
-    return ::lseek(descriptor, offset, whence);
+    return static_cast<long>(::lseek(descriptor, offset, whence)); // off_t may be wider
 }
 
 int SystemSync(int descriptor) {

@@ -5,11 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "model/editor_state.h"
+#include "runtime/background_work.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
 #include "storage/atomic_file.h"
@@ -22,8 +21,7 @@ constexpr int64_t kBackupIntervalMs = 60000;
 struct PeriodicBackup {
     std::vector<unsigned char> stored;  // the animation as last saved, loaded or backed up
     std::vector<unsigned char> pending; // the copy the writer works from; the main loop keeps off
-    std::thread writer;
-    std::atomic<bool> writing{false};
+    bool started = false;               // a write was started and not taken in yet
     std::atomic<int32_t> written{0};
     int64_t lastLook = 0; // milliseconds
 };
@@ -32,10 +30,11 @@ PeriodicBackup backup;
 
 // Takes in a writer that has finished; a written copy becomes what is stored.
 void CollectWriter(bool wait) {
-    if (!backup.writer.joinable() || (backup.writing && !wait)) {
+    if (!backup.started || (BackgroundWorkRunning() && !wait)) {
         return;
     }
-    backup.writer.join();
+    BackgroundWorkWait();
+    backup.started = false;
     if (backup.written != 0) {
         backup.stored.swap(backup.pending);
     }
@@ -62,7 +61,7 @@ void BackUpWhenDue() {
         return;
     }
     CollectWriter(false);
-    if (backup.writer.joinable() || StringEqual(editor.basePath, "") != 0) {
+    if (backup.started || StringEqual(editor.basePath, "") != 0) {
         return; // still writing the last one, or nowhere to write: look again later
     }
     backup.lastLook = now;
@@ -70,18 +69,13 @@ void BackUpWhenDue() {
     if (backup.pending == backup.stored) {
         return;
     }
-    backup.writing = true;
-    try {
-        backup.writer = std::thread([name = BackupName()] {
-            std::string error; // backups are silent
-            bool written = AtomicFileReplaceWith(name.c_str(), backup.pending.data(),
-                                                 backup.pending.size(), &error);
-            backup.written = written ? 1 : 0;
-            backup.writing = false;
-        });
-    } catch (const std::system_error&) {
-        backup.writing = false; // no thread to be had: the next minute tries again
-    }
+    // Without a writer to be had, the next minute tries again.
+    backup.started = BackgroundWorkStart([name = BackupName()] {
+        std::string error; // backups are silent
+        bool written = AtomicFileReplaceWith(name.c_str(), backup.pending.data(),
+                                             backup.pending.size(), &error);
+        backup.written = written ? 1 : 0;
+    });
 }
 
 void FinishBackup() {

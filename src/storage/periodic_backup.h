@@ -1,7 +1,8 @@
 // The backup beside the animation file while the editor runs: written at most once a minute, and
 // only while the animation differs from what was last saved, loaded or backed up. The main loop
-// takes a copy of the animation's bytes in one cycle; a thread of its own writes the copy the same
-// way every save is written, so that no cycle waits for the disk.
+// takes a copy of the animation's bytes in one cycle; the background worker (a thread of its own
+// where there are threads) writes it the same way every save is written, so that no cycle waits
+// for the disk.
 #pragma once
 
 // After a save or a load: the animation as it stands now is what the file holds.

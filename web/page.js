@@ -1,0 +1,317 @@
+// The page around the editor: the canvas and its scaling, the key and pointer states that the
+// browser backend reads (Module.page), the browser's storage for the animation (IndexedDB behind
+// the folder /store), the buttons to open and download a file, and the message line.
+(() => {
+"use strict";
+
+const storeFolder = "/store";
+const sampleName = "walk.txt";
+const currentNameKey = "limbrado.current"; // the stored animation the editor works on
+
+const canvas = document.getElementById("editor");
+const context = canvas.getContext("2d");
+const messageLine = document.getElementById("message");
+
+const input = {
+    held: new Set(), // KeyboardEvent.code of every key down while the canvas has the focus
+    letters: new Map(), // "Z" -> the code of the key that the layout labels Z
+    pointer: { x: -1, y: -1 },
+    buttons: 0, // bit 0 left, bit 1 right, as MouseEvent.buttons has them
+    presses: 0,
+    wheel: 0, // notches since the program last looked, away from the user positive
+    wheelPixels: 0, // a notch's worth not yet reached, from wheels that turn smoothly
+};
+const session = {
+    running: false,
+    endRequested: false,
+    afterEnd: null, // what to do once the editor has ended, instead of offering a restart
+    firstFrameMs: null, // from navigation to the first frame shown
+    cycleWorkMs: [], // per presented frame: the time the program worked, sleeps left out
+    runs: 0, // how often the editor was started in this page
+    framesShown: 0, // in this run
+};
+
+function showMessage(text) {
+    messageLine.textContent = text;
+}
+
+function currentName() {
+    return localStorage.getItem(currentNameKey) || sampleName;
+}
+
+function currentPath() {
+    return storeFolder + "/" + currentName();
+}
+
+// The canvas fills the stage with its shape kept; at a whole multiple of device pixels each
+// pixel stays sharp.
+function fitCanvas() {
+    const stage = document.getElementById("stage");
+    const scale = Math.min(stage.clientWidth / canvas.width, stage.clientHeight / canvas.height);
+    if (!(scale > 0)) {
+        return;
+    }
+    canvas.style.width = canvas.width * scale + "px";
+    canvas.style.height = canvas.height * scale + "px";
+    canvas.classList.toggle("sharp", Number.isInteger(scale * window.devicePixelRatio));
+}
+
+// The pointer in canvas pixels, through the canvas's scaling.
+function notePointer(event) {
+    const box = canvas.getBoundingClientRect();
+    input.pointer = {
+        x: Math.floor(((event.clientX - box.left) * canvas.width) / box.width),
+        y: Math.floor(((event.clientY - box.top) * canvas.height) / box.height),
+    };
+    input.buttons = event.buttons & 3;
+}
+
+function learnLetter(event) {
+    if (/^[a-zA-Z]$/.test(event.key)) {
+        input.letters.set(event.key.toUpperCase(), event.code);
+    }
+}
+
+canvas.addEventListener("keydown", (event) => {
+    input.held.add(event.code);
+    learnLetter(event);
+    event.preventDefault(); // F1, F3, F5, F11, F12, Tab, Backspace, Ctrl letters: the editor's
+});
+window.addEventListener("keyup", (event) => input.held.delete(event.code));
+canvas.addEventListener("blur", () => input.held.clear());
+// Keys and buttons released while the page did not see it must not stay down.
+window.addEventListener("blur", () => {
+    input.held.clear();
+    input.buttons = 0;
+});
+document.addEventListener("mouseleave", () => {
+    input.pointer = { x: -1, y: -1 };
+});
+canvas.addEventListener("mousedown", (event) => {
+    canvas.focus();
+    input.presses |= event.button === 0 ? 1 : event.button === 2 ? 2 : 0;
+    notePointer(event);
+    event.preventDefault();
+});
+canvas.addEventListener("contextmenu", (event) => event.preventDefault());
+// A notch is a line step, a page step or about 100 pixels of scrolling; the page itself does not
+// scroll while the wheel turns over the canvas.
+canvas.addEventListener("wheel", (event) => {
+    event.preventDefault();
+    if (event.deltaMode !== WheelEvent.DOM_DELTA_PIXEL) {
+        input.wheel -= Math.sign(event.deltaY);
+        return;
+    }
+    input.wheelPixels += event.deltaY;
+    const notches = Math.trunc(input.wheelPixels / 100);
+    input.wheel -= notches;
+    input.wheelPixels -= notches * 100;
+}, { passive: false });
+for (const type of ["mousemove", "mouseup", "mousedown"]) {
+    window.addEventListener(type, notePointer);
+}
+window.addEventListener("resize", fitCanvas);
+if (navigator.keyboard && navigator.keyboard.getLayoutMap) {
+    navigator.keyboard.getLayoutMap().then((layout) => {
+        for (const [code, key] of layout) {
+            learnLetter({ key, code });
+        }
+    }, () => {});
+}
+
+// The backend's side of the page (src/runtime/backend_web.cpp).
+const page = {
+    openCanvas(width, height, title) {
+        canvas.width = width;
+        canvas.height = height;
+        document.title = title;
+        fitCanvas();
+        canvas.focus();
+    },
+    closeCanvas() {
+        setTimeout(ended); // the editor has ended: its backup is written, its window gone
+    },
+    show(pixels, width, height, workMs) {
+        context.putImageData(new ImageData(pixels, width, height), 0, 0);
+        if (session.firstFrameMs === null) {
+            session.firstFrameMs = performance.now();
+        }
+        session.framesShown += 1;
+        session.cycleWorkMs.push(workMs);
+        if (session.cycleWorkMs.length > 600) {
+            session.cycleWorkMs.shift();
+        }
+    },
+    keyboardFocused: () => document.activeElement === canvas,
+    endRequested: () => session.endRequested,
+    keyDown: (code) => input.held.has(code),
+    letterKey: (letter) => input.letters.get(letter) || "Key" + letter,
+    pointer: () => input.pointer,
+    buttons: () => input.buttons,
+    presses() {
+        const presses = input.presses;
+        input.presses = 0;
+        return presses;
+    },
+    wheel() {
+        const notches = input.wheel;
+        input.wheel = 0;
+        return notches;
+    },
+    message: showMessage,
+};
+
+// One instance of the program per run of the editor. The compiled program is fetched once, so
+// that starting again needs nothing from the server.
+const program = { module: null, wasm: null };
+
+function storeFiles() {
+    return program.module.FS;
+}
+
+function fileExists(path) {
+    return storeFiles().analyzePath(path).exists;
+}
+
+// The store as the browser keeps it; the program's own flushes (each save, backup and export)
+// write it as well.
+function writeStore() {
+    return new Promise((resolve) => storeFiles().syncfs(false, (error) => {
+        if (error) {
+            showMessage("Der Speicher des Browsers nimmt die Datei nicht an.");
+        }
+        resolve();
+    }));
+}
+
+function readStore() {
+    return new Promise((resolve) => storeFiles().syncfs(true, (error) => {
+        if (error) {
+            showMessage("Der Speicher des Browsers ist nicht zu lesen; die Arbeit bleibt nicht erhalten.");
+        }
+        resolve();
+    }));
+}
+
+function download(path) {
+    const bytes = storeFiles().readFile(path);
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+    link.download = path.slice(path.lastIndexOf("/") + 1);
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
+
+// Every save, backup and export is written to a new file, flushed and renamed over its target: an
+// export renamed into place is finished, to be handed over as a download.
+function watchFinishedFiles(files) {
+    const rename = files.rename;
+    files.rename = (from, to) => {
+        rename(from, to);
+        if (to.startsWith(storeFolder + "/") && to.endsWith("_export.lmb")) {
+            download(to);
+        }
+    };
+}
+
+// Starts the editor on the stored animation; a chosen file (name and bytes) joins the store first
+// and becomes the one it works on. The first visit starts on the sample walk.
+async function startEditor(chosen) {
+    program.wasm = program.wasm || (await (await fetch("limbrado.wasm")).arrayBuffer());
+    program.module = await createLimbrado({
+        page,
+        wasmBinary: program.wasm,
+        print: (text) => console.log(text),
+        printErr: (text) => {
+            console.error(text);
+            showMessage(text); // such as why the editor could not start
+        },
+    });
+    const files = storeFiles();
+    files.mkdir(storeFolder);
+    files.mount(files.filesystems.IDBFS, {}, storeFolder);
+    watchFinishedFiles(files);
+    await readStore();
+    if (chosen) {
+        files.writeFile(storeFolder + "/" + chosen.name, chosen.bytes);
+        localStorage.setItem(currentNameKey, chosen.name);
+    }
+    if (!fileExists(currentPath())) {
+        localStorage.removeItem(currentNameKey);
+    }
+    if (!fileExists(currentPath())) {
+        const response = await fetch(sampleName);
+        files.writeFile(currentPath(), new Uint8Array(await response.arrayBuffer()));
+    }
+    await writeStore();
+    session.running = true;
+    session.runs += 1;
+    session.framesShown = 0;
+    canvas.hidden = false;
+    document.getElementById("ended").hidden = true;
+    program.module.callMain([currentPath()]);
+}
+
+function start(chosen) {
+    startEditor(chosen).catch((failure) => showMessage("Der Editor startet nicht: " + failure));
+}
+
+async function ended() {
+    session.running = false;
+    session.endRequested = false;
+    await writeStore();
+    const next = session.afterEnd;
+    session.afterEnd = null;
+    if (next) {
+        next();
+        return;
+    }
+    canvas.hidden = true;
+    document.getElementById("ended").hidden = false;
+}
+
+// The chosen file joins the store under its own name and the editor starts again on it; a running
+// editor ends first, as with Escape, so that its backup is written.
+async function openFile(file) {
+    const chosen = {
+        name: file.name.replace(/[\/\\]/g, "_") || sampleName,
+        bytes: new Uint8Array(await file.arrayBuffer()),
+    };
+    if (session.running) {
+        session.afterEnd = () => start(chosen);
+        session.endRequested = true;
+    } else {
+        start(chosen);
+    }
+}
+
+document.getElementById("open").addEventListener("click", () =>
+    document.getElementById("file").click());
+document.getElementById("file").addEventListener("change", (event) => {
+    if (event.target.files.length > 0) {
+        openFile(event.target.files[0]);
+    }
+});
+document.getElementById("download").addEventListener("click", () => {
+    if (program.module && fileExists(currentPath())) {
+        download(currentPath());
+    }
+});
+document.getElementById("restart").addEventListener("click", () => start(null));
+document.addEventListener("dragover", (event) => {
+    event.preventDefault();
+    document.body.classList.add("dropping");
+});
+document.addEventListener("dragleave", () => document.body.classList.remove("dropping"));
+document.addEventListener("drop", (event) => {
+    event.preventDefault();
+    document.body.classList.remove("dropping");
+    if (event.dataTransfer.files.length > 0) {
+        openFile(event.dataTransfer.files[0]);
+    }
+});
+
+// For the tests: the session's figures and the store.
+window.limbrado = { session, storeFiles };
+start(null);
+})();
