@@ -56,7 +56,8 @@ void Scroll(int32_t notches) {
     editor.stripScrolledAt = editor.currentFrame;
 }
 
-// A drag moves the run the pressed frame belongs to by as many frames as the pointer went.
+// A drag moves the run the pressed frame belongs to by as many frames as the pointer went; the
+// moved frames stay selected, a single frame too.
 void Drop(int32_t frame) {
     bool inSelection =
         HasSelection() && left.frame >= editor.selectionFirst && left.frame <= editor.selectionLast;
@@ -64,7 +65,9 @@ void Drop(int32_t frame) {
         ClearSelection();
         GoToFrame(left.frame);
     }
-    MoveRunTo(CurrentRun().first + frame - left.frame);
+    if (MoveRunTo(CurrentRun().first + frame - left.frame) && !inSelection) {
+        SelectToFrame(editor.currentFrame);
+    }
 }
 
 void Release(int32_t x, int32_t y) {

@@ -232,6 +232,14 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
                 << "frame " << frame << " should hold " << source;
         }
         EXPECT_EQ(editor.currentFrame, row.currentAfter);
+        if (row.action == Action::Drag) { // the dropped frames stay selected
+            int32_t length =
+                row.selectionFirst < 0 ? 1 : row.selectionLast - row.selectionFirst + 1;
+            EXPECT_EQ(editor.selectionLast - editor.selectionFirst + 1, length) << row.name;
+            EXPECT_TRUE(editor.currentFrame >= editor.selectionFirst &&
+                        editor.currentFrame <= editor.selectionLast)
+                << row.name;
+        }
         bool refused = HeadlessSleptMicroseconds() - slept >= 500'000;
         EXPECT_EQ(refused, row.refused);
         if (row.refused) {
