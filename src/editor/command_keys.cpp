@@ -33,13 +33,7 @@ bool KeyDown(int32_t scanCode) {
 // Fires `command` when the key is down and its latch is clear; the latch is cleared again once
 // the key is up (in the latest snapshot, which playback may have renewed).
 void PressKey(int32_t scanCode, int32_t latch, void (*command)()) {
-    if (KeyDown(scanCode) && KeyLatch(latch) == 0) {
-        KeyLatch(latch) = 1;
-        command();
-    }
-    if (!KeyDown(scanCode)) {
-        KeyLatch(latch) = 0;
-    }
+    PressKeyOnce(scanCode, KeyLatch(latch), command);
 }
 
 void LeaveFrameGestures() {
@@ -333,6 +327,16 @@ void MakeInbetweens() {
 }
 
 } // namespace
+
+void PressKeyOnce(int32_t scanCode, int32_t& latch, void (*command)()) {
+    if (KeyDown(scanCode) && latch == 0) {
+        latch = 1;
+        command();
+    }
+    if (!KeyDown(scanCode)) {
+        latch = 0;
+    }
+}
 
 void HandleCommandKeys() {
     PressKey(ScanX, LatchX, ResetAllStep);

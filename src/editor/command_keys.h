@@ -24,6 +24,9 @@ enum KeyLatchIndex : int32_t {
 };
 
 void HandleCommandKeys();
+// Runs the command once when the key goes down. The latch re-arms once the key is seen up, read
+// after the command, which may have waited and read the keyboard anew.
+void PressKeyOnce(int32_t scanCode, int32_t& latch, void (*command)());
 // Draws the scene and the strip without the overlay, the text in red at (1, 1), presents and
 // waits 500 ms.
 void ShowStatusMessage(const char* text);

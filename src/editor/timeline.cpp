@@ -25,17 +25,10 @@ enum TimelineKey : std::size_t {
     KeyR,
     TimelineKeyCount
 };
-std::array<bool, TimelineKeyCount> latches{};
+std::array<int32_t, TimelineKeyCount> latches{};
 
 void PressKey(int32_t scanCode, TimelineKey key, void (*command)()) {
-    bool down = IsKeyDown(scanCode) != 0;
-    if (down && !latches[key]) {
-        latches[key] = true;
-        command();
-    }
-    if (!down) {
-        latches[key] = false;
-    }
+    PressKeyOnce(scanCode, latches[key], command);
 }
 
 void Select(int32_t first, int32_t last) {

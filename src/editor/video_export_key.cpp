@@ -151,12 +151,5 @@ int32_t PlaybackFramesPerSecond() {
 }
 
 void HandleVideoExportKey() {
-    bool down = IsKeyDown(ScanE) != 0;
-    if (down && KeyLatch(LatchE) == 0) {
-        KeyLatch(LatchE) = 1;
-        ExportVideos();
-    }
-    if (IsKeyDown(ScanE) == 0) {
-        KeyLatch(LatchE) = 0;
-    }
+    PressKeyOnce(ScanE, KeyLatch(LatchE), ExportVideos);
 }

@@ -9,12 +9,14 @@ int32_t PlaybackFramesPerSecond() {
     return editor.playbackRate;
 }
 
+namespace {
+
+void SayExportIsTheDesktops() {
+    ShowStatusMessage("Video-Export nur im Desktop-Programm");
+}
+
+} // namespace
+
 void HandleVideoExportKey() {
-    if (IsKeyDown(ScanE) != 0 && KeyLatch(LatchE) == 0) {
-        KeyLatch(LatchE) = 1;
-        ShowStatusMessage("Video-Export nur im Desktop-Programm");
-    }
-    if (IsKeyDown(ScanE) == 0) {
-        KeyLatch(LatchE) = 0;
-    }
+    PressKeyOnce(ScanE, KeyLatch(LatchE), SayExportIsTheDesktops);
 }
