@@ -47,6 +47,8 @@ void SetEditorStartValues() {
     editor.playbackRate = 40;
     editor.stripFirstFrame = 0;
     editor.stripScrolledAt = -1;
+    editor.groundColour = kDefaultGroundColour;
+    editor.pen = BoneStyle{};
 }
 
 void AllocateEditorArrays() {
@@ -67,6 +69,7 @@ void MarkAllSlotsEmpty() {
             Bone& bone = BoneAt(frame, slot);
             bone.jointA = -1;
             bone.jointB = -1;
+            bone.style = BoneStyle{};
         }
     }
     editor.currentFrame = 0;

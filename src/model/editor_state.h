@@ -11,6 +11,7 @@
 constexpr int32_t kSlotCount = 501;       // joint and bone slots per frame, 0 to 500
 constexpr int32_t kDefaultMaxFrame = 500; // frames 0 to 500
 constexpr int32_t kStripHeight = 100;     // the timeline strip below the scene
+constexpr int32_t kDefaultGroundColour = 0x141414;
 
 enum JointState : int8_t { JointEmpty = 0, JointNormal = 1, JointStatic = 2 };
 enum BoneKind : int8_t { BoneStabilising = 0, BoneStandard = 1, BoneFreeLength = 2 };
@@ -21,12 +22,27 @@ struct Joint {
     int8_t state; // 0 empty; any other value counts as a joint
 };
 
+enum BoneShape : uint8_t { ShapeLine = 0, ShapeCircle = 1, ShapeDisc = 2 };
+
+// How a bone is drawn. All zero is the plain look: the kind's colour, one pixel, a line. It fills
+// what was padding in Bone, so a bone and its style are copied, moved and undone as one.
+struct BoneStyle {
+    uint8_t red;
+    uint8_t green;
+    uint8_t blue;
+    uint8_t ownColour; // 0: the bone kind's colour, red, green and blue unused
+    uint8_t thickness; // width in scene pixels less one: 0 is the one-pixel line
+    uint8_t shape;     // a BoneShape
+};
+
 struct Bone {
     double restLength;
     int32_t jointA; // -1 when the slot is free
     int32_t jointB; // -1 when the slot is free
     int8_t kind;
+    BoneStyle style{};
 };
+static_assert(sizeof(Bone) == 24, "the style lives in the bone's padding");
 
 struct EditorState {
     int32_t windowWidth;
@@ -63,6 +79,10 @@ struct EditorState {
     int32_t playbackRate;
     int32_t stripFirstFrame;
     int32_t stripScrolledAt;
+    // The scene's ground as 0xRRGGBB, saved with the animation, and the pen: the style the next
+    // bone gets.
+    int32_t groundColour;
+    BoneStyle pen;
     ArrayVariable keyLatch;   // 22 x int32
     ArrayVariable mouseLatch; // 5 x int32
     ArrayVariable bones;      // (maxFrame + 1) x 501 Bone, frame-major
