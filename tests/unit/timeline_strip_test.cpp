@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "figure/scene.h"
@@ -128,6 +129,13 @@ TEST(TimelineStrip, CellsShowThumbnailsNumbersAndMarks) {
     JointAt(1, 1).x += 50;
     strip.Draw(view);
     EXPECT_EQ(ThumbnailsDrawn(), drawn + 13);
+
+    // A joint two pixels from the frame before makes no untouched copy; one pixel still does.
+    for (auto [moved, marked] : {std::pair(2, false), std::pair(1, true)}) {
+        JointAt(3, 1).y = JointAt(2, 1).y + moved;
+        strip.Draw(view);
+        EXPECT_EQ(strip.Count(Colour(255, 200, 0), Thumbnail(3)) == 36, marked) << moved;
+    }
 }
 
 TEST(TimelineStrip, CountsAndRateAreWhereTheirClicksHitAndCellsWhereTheirsDo) {
