@@ -20,6 +20,7 @@
 #include "storage/animation_file.h"
 #include "storage/export_file.h"
 #include "storage/periodic_backup.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -368,7 +369,7 @@ void ShowStatusMessage(const char* text) {
     DrawEditorStrip();
     if (DrawingBegin(SurfaceDrawTarget()) != 0) {
         DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
+        DrawTextAt(1, 1, Translate(text), PackColour(255, 0, 0));
         DrawingEnd();
     }
     PresentSurface();

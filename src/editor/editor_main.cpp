@@ -17,6 +17,8 @@
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
 #include "editor/video_export_key.h"
+#include <string>
+
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
@@ -27,6 +29,7 @@
 #include "storage/periodic_backup.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -64,12 +67,21 @@ bool ChooseBasePath() {
     return StringLength(editor.basePath) > 0 || PlatformLastFailure(&detail) == PlatformFailureNone;
 }
 
+// The window's texts follow the user's locale; the catalogs lie beside the program.
+void ChooseLanguage() {
+    int32_t start = WorkBufferLength();
+    std::string program = ExecutablePath(start);
+    WorkBufferSetLength(start);
+    UseLanguage(LanguagesFromEnvironment(), CatalogFolders(program));
+}
+
 } // namespace
 
 const char* EditorStartup(int argc, char** argv) {
     if (const char* problem = ProgramStartup(argc, argv)) {
         return problem;
     }
+    ChooseLanguage();
     if (!ChooseBasePath()) {
         return StartupProblem(StartupStep::FileChooser);
     }

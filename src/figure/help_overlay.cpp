@@ -1,6 +1,7 @@
 // The text over the scene: the frame number in the top-left corner and, while help is visible, the
-// German command list with the current bone mode and the state of the shadow, collision and head
-// toggles. Texts are in code page 1252 ("\xe4" is a-umlaut, "\xfc" u-umlaut).
+// command list (German, or the user's language) with the current bone mode and the state of the
+// shadow, collision and head toggles. Texts are in code page 1252 ("\xe4" is a-umlaut, "\xfc"
+// u-umlaut).
 #include "figure/help_overlay.h"
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -72,13 +74,13 @@ constexpr CommandLine kCommandLines[] = {
 void DrawBoneModeWord(int32_t y, int32_t boneMode) {
     switch (boneMode) {
     case BoneStandard:
-        DrawTextAt(kValueLeft, y, "Standard", PackColour(187, 255, 0));
+        DrawTextAt(kValueLeft, y, Translate("Standard"), PackColour(187, 255, 0));
         return;
     case BoneStabilising:
-        DrawTextAt(kValueLeft, y, "Stabilisierend", PackColour(187, 0, 255));
+        DrawTextAt(kValueLeft, y, Translate("Stabilisierend"), PackColour(187, 0, 255));
         return;
     case BoneFreeLength:
-        DrawTextAt(kValueLeft, y, "Freie L\xe4nge", PackColour(0, 0, 255));
+        DrawTextAt(kValueLeft, y, Translate("Freie L\xe4nge"), PackColour(0, 0, 255));
         return;
     default:
         return; // F2 gives only the three modes; any other value has no word
@@ -88,9 +90,9 @@ void DrawBoneModeWord(int32_t y, int32_t boneMode) {
 // Any value other than 0 counts as on.
 void DrawToggleWord(int32_t y, int32_t flag) {
     if (flag == 0) {
-        DrawTextAt(kValueLeft, y, "Aus", PackColour(255, 0, 0));
+        DrawTextAt(kValueLeft, y, Translate("Aus"), PackColour(255, 0, 0));
     } else {
-        DrawTextAt(kValueLeft, y, "An", PackColour(187, 255, 0));
+        DrawTextAt(kValueLeft, y, Translate("An"), PackColour(187, 255, 0));
     }
 }
 
@@ -116,7 +118,7 @@ void DrawLineValue(const CommandLine& line, const OverlayView& view) {
 void DrawCommandList(const OverlayView& view) {
     int32_t colour = PackColour(155, 155, 155);
     for (const CommandLine& line : kCommandLines) {
-        DrawTextAt(kTextLeft, line.y, line.text, colour);
+        DrawTextAt(kTextLeft, line.y, Translate(line.text), colour);
         DrawLineValue(line, view);
     }
 }
@@ -138,7 +140,7 @@ void DrawHelpOverlay(const OverlayView& view, const DrawingTarget* target) {
 
 void DrawFrameNumber(int32_t frame, int32_t x, int32_t y, int32_t colour) {
     int32_t start = WorkBufferLength();
-    AppendText("Frame ");
+    AppendText(Translate("Frame "));
     Int64ToText(frame, WorkBufferLength());
     DrawTextAt(x, y, WorkBufferText(start), colour);
     WorkBufferSetLength(start);
