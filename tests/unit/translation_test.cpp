@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,22 @@ const std::string kBuildFolder = LIMBRADO_BINARY_DIR;
 
 std::vector<std::string> BuildCatalogs() {
     return CatalogFolders(kBuildFolder + "/unit_tests");
+}
+
+// A C literal's text: "\xfc" is the byte 0xFC, "\\" and "\"" the characters.
+std::string Unescaped(const std::string& literal) {
+    std::string text;
+    for (std::size_t index = 0; index < literal.size(); ++index) {
+        if (literal[index] != '\\' || index + 1 >= literal.size()) {
+            text += literal[index];
+        } else if (literal[index + 1] == 'x') {
+            text += static_cast<char>(std::stoi(literal.substr(index + 2, 2), nullptr, 16));
+            index += 3;
+        } else {
+            text += literal[++index];
+        }
+    }
+    return text;
 }
 
 struct LocaleCase {
@@ -88,6 +105,48 @@ TEST(Translation, TheFirstLanguageWithACatalogWinsAndGermanOrNoneKeepsTheIds) {
     EXPECT_FALSE(UseCatalog(bytes.substr(0, bytes.size() / 2))) << "cut short";
     EXPECT_STREQ(Translate("Gespeichert"), "Gespeichert");
     std::filesystem::remove_all(folder);
+}
+
+// Every text literal that the code hands to the status line, a message box, the file chooser or
+// the translation itself, read from the sources: each must have an English entry, so that no text
+// stays German by oversight. (The help lines are all drawn, and checked, in the session below.)
+TEST(Translation, EveryTextTheCodeShowsHasAnEnglishEntry) {
+    ASSERT_EQ(UseLanguage({"en"}, BuildCatalogs()), "en");
+    const std::regex call(
+        R"((Translate|ShowStatusMessage|ShowMessageBox|ShowFileMessageBox|AskOpenFileName|)"
+        R"(ReportFileResult)\(((?:\s*"(?:[^"\\]|\\.)*"\s*|[^;{}"])*)\))");
+    const std::regex literal(R"("((?:[^"\\]|\\.)*)\"(\s*(?="))?)");
+    int32_t texts = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::string(LIMBRADO_SOURCE_DIR) + "/src")) {
+        if (!entry.is_regular_file() ||
+            (entry.path().extension() != ".cpp" && entry.path().extension() != ".h")) {
+            continue;
+        }
+        std::ifstream file(entry.path());
+        std::string source((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+        for (std::sregex_iterator found(source.begin(), source.end(), call), end; found != end;
+             ++found) {
+            std::string arguments = (*found)[2];
+            std::string text;
+            for (std::sregex_iterator part(arguments.begin(), arguments.end(), literal);
+                 part != std::sregex_iterator(); ++part) {
+                text += Unescaped((*part)[1]);
+                if ((*part)[2].matched) {
+                    continue; // the next literal continues this one
+                }
+                if (!text.empty() && text[0] != '*') {
+                    ++texts;
+                    Translate(text.c_str());
+                }
+                text.clear();
+            }
+        }
+    }
+    EXPECT_GT(texts, 15) << "the sources were read";
+    EXPECT_EQ(UntranslatedTexts(), std::vector<std::string>{});
+    UseLanguage({}, {});
 }
 
 // Where the ink of a text drawn at (0, 0) in the overlay font ends.
@@ -266,6 +325,23 @@ TEST_F(EnglishSession, StatusLinesMessageBoxesAndChooserAreEnglishWithNoGermanLe
     EXPECT_EQ(HeadlessRequests()[1].title, "Where to load and save");
     EXPECT_EQ(HeadlessRequests()[1].filters,
               (std::vector<std::string>{"*.txt|*.txt", "All files|*"}));
+
+    // The strip's second row: the counts in grey, the current and last frame in lime.
+    const int32_t grey = PackColour(155, 155, 155);
+    const int32_t lime = PackColour(187, 255, 0);
+    std::vector<int32_t> row = DrawTexts({{4, 0, "Onion back: 1", grey},
+                                          {150, 0, "ahead: 0", grey},
+                                          {260, 0, "40 frames/s", grey},
+                                          {620, 0, "Frame 0 / 0", lime}});
+    const HeadlessFrame& shown = HeadlessFrames().back();
+    for (std::size_t y = 0; y < 12; ++y) {
+        for (std::size_t x = 0; x < kSurfaceWidth; ++x) {
+            uint32_t pixel = shown.pixels[(678 + y) * kSurfaceWidth + x];
+            int32_t drawn = row[y * kSurfaceWidth + x];
+            bool text = pixel == 0x9B9B9B || pixel == 0xBBFF00;
+            ASSERT_EQ(text, drawn == grey || drawn == lime) << "strip text at " << x << ", " << y;
+        }
+    }
 
     // Everything drawn in this session, the strip and the overlay included, had an English text.
     Tap(ScanF2);
