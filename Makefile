@@ -110,4 +110,4 @@ web: setup $(RELEASE)/CMakeCache.txt
 test-web: web
 	cd tests/browser && npm ci --no-audit --no-fund --silent
 	LIMBRADO_WEB=$(CURDIR)/$(WEB) LIMBRADO_TEST_FILES=$(CURDIR)/$(RELEASE)/web_test_files \
-		node --test tests/browser/web_editor.test.mjs
+		node --test tests/browser/web_editor.test.mjs tests/browser/web_language.test.mjs
