@@ -309,13 +309,13 @@ async function startEditor(chosen) {
     program.module = await createLimbrado({
         page,
         wasmBinary: program.wasm,
+        preRun: [(module) => handLanguageTo(module)], // before the environment is read
         print: (text) => console.log(text),
         printErr: (text) => {
             console.error(text);
             showMessage(text); // such as why the editor could not start
         },
     });
-    handLanguageTo(program.module);
     const files = storeFiles();
     files.mkdir(storeFolder);
     files.mount(files.filesystems.IDBFS, {}, storeFolder);

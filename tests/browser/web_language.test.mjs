@@ -24,7 +24,8 @@ function serve(folder) {
     return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
 
-// The page once the editor shows its first frame: its language, its texts and the canvas's rows.
+// The page once the editor shows its first frame: its language, its texts and the canvas's rows
+// of the overlay (0 to 349), as RGB characters.
 async function openPage(browser, address, languages) {
     const context = await browser.newContext({ locale: languages[0] });
     const page = await context.newPage();
@@ -38,18 +39,22 @@ async function openPage(browser, address, languages) {
         null, { timeout: 30000 });
     const seen = await page.evaluate(() => {
         const canvas = document.getElementById("editor");
-        const rgba = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+        const rgba = canvas.getContext("2d").getImageData(0, 0, canvas.width, 350).data;
+        let pixels = "";
+        for (let at = 0; at < rgba.length; at += 4) {
+            pixels += String.fromCharCode(rgba[at], rgba[at + 1], rgba[at + 2]);
+        }
         return { language: limbrado.language(), lang: document.documentElement.lang,
             buttons: [...document.querySelectorAll("button")].map((button) => button.textContent),
             ended: document.querySelector("#ended p").textContent,
-            width: canvas.width, pixels: Array.from(rgba) };
+            width: canvas.width, pixels };
     });
     await context.close();
     assert.deepEqual(failures, []);
     return seen;
 }
 
-const rows = (seen, top, bottom) => seen.pixels.slice(top * seen.width * 4, bottom * seen.width * 4);
+const rows = (seen, top, bottom) => seen.pixels.slice(top * seen.width * 3, bottom * seen.width * 3);
 
 test("the page's language follows navigator.languages", async (t) => {
     const server = await serve(site);
@@ -69,13 +74,13 @@ test("the page's language follows navigator.languages", async (t) => {
     assert.equal(english.lang, "en");
     assert.deepEqual(english.buttons, ["Start again", "Open", "Download"]);
     assert.equal(english.ended, "The editor has ended.");
-    assert.deepEqual(rows(english, 0, 14), rows(german, 0, 14), "the frame line reads the same");
-    assert.notDeepEqual(rows(english, 24, 348), rows(german, 24, 348), "the command list differs");
+    assert.ok(rows(english, 0, 14) === rows(german, 0, 14), "the frame line reads the same");
+    assert.ok(rows(english, 24, 348) !== rows(german, 24, 348), "the command list differs");
 
     // A language without a catalog passes to the next; German before English keeps German.
     const french = await openPage(browser, address, ["fr-FR", "en-GB", "de"]);
     assert.equal(french.language, "en");
-    assert.deepEqual(rows(french, 0, 700), rows(english, 0, 700));
+    assert.ok(rows(french, 0, 348) === rows(english, 0, 348), "the overlay is the English one");
     const austrian = await openPage(browser, address, ["fr-FR", "de-AT", "en"]);
     assert.equal(austrian.language, "de");
     assert.deepEqual(austrian.buttons, german.buttons);
