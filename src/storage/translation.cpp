@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -218,7 +219,11 @@ const char* Translate(const char* german) {
     if (found != catalog.texts.end()) {
         return found->second.c_str();
     }
-    catalog.untranslated.insert(german);
+    // Numbers and signs read the same in every language.
+    if (std::any_of(german, german + std::strlen(german),
+                    [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; })) {
+        catalog.untranslated.insert(german);
+    }
     return german;
 }
 

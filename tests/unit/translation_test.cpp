@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "storage/requesters.h"
 #include "storage/translation.h"
