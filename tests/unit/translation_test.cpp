@@ -273,7 +273,7 @@ class EnglishSession : public ScriptedSession {
     }
     void TearDown() override {
         ScriptedSession::TearDown();
-        unsetenv("LANG");
+        setenv("LANG", "C.UTF-8", 1); // as the test program starts
         UseLanguage({}, {});
     }
     // The status line that the last key showed, as the red pixels of its picture.
