@@ -43,7 +43,7 @@ endif
 # The release build, packed by CPack; dpkg-shlibdeps finds the libraries it needs.
 package: setup
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(RELEASE) -j $(JOBS) --target limbrado compressed_documents
+	cmake --build $(RELEASE) -j $(JOBS) --target limbrado compressed_documents translations
 	cd $(RELEASE) && cpack -G DEB -B $(CURDIR)/$(RELEASE)/packages
 	cp $(RELEASE)/packages/limbrado_*_amd64.deb .
 
@@ -110,4 +110,4 @@ web: setup $(RELEASE)/CMakeCache.txt
 test-web: web
 	cd tests/browser && npm ci --no-audit --no-fund --silent
 	LIMBRADO_WEB=$(CURDIR)/$(WEB) LIMBRADO_TEST_FILES=$(CURDIR)/$(RELEASE)/web_test_files \
-		node --test tests/browser/web_editor.test.mjs
+		node --test tests/browser/web_editor.test.mjs tests/browser/web_language.test.mjs

@@ -13,6 +13,7 @@
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -202,9 +203,9 @@ void DrawCellMarks(int32_t frame, int32_t left, const StripView& view) {
 
 void DrawCount(int32_t left, const char* label, int64_t value, const char* unit) {
     int32_t start = WorkBufferLength();
-    AppendText(label);
+    AppendText(Translate(label));
     Int64ToText(value, WorkBufferLength());
-    AppendText(unit);
+    AppendText(Translate(unit));
     DrawTextAt(left, kTextTop, WorkBufferText(start), Colour(155, 155, 155));
     WorkBufferSetLength(start);
 }
@@ -217,7 +218,7 @@ void DrawSecondRow(const StripView& view) {
     DrawCount(kCountBoxes[1].left, "vor: ", view.onionAhead, "");
     DrawCount(kCountBoxes[2].left, "", view.playbackRate, " Bilder/s");
     int32_t start = WorkBufferLength();
-    AppendText("Bild ");
+    AppendText(Translate("Bild "));
     Int64ToText(view.currentFrame, WorkBufferLength());
     AppendText(" / ");
     Int64ToText(view.lastFrame, WorkBufferLength());
