@@ -3,7 +3,8 @@
 # make test  - installs what is missing, checks the formatting, builds and runs every test with g++
 #              and again with clang++ under the sanitizers, and fuzzes the animation loader;
 #              warnings are errors in all of these builds
-# make bench - builds the benchmarks, the pacing probe and the tools, and runs the benchmarks
+# make bench - builds the benchmarks, the pacing and idle probes and the tools, and runs the
+#              benchmarks
 # make package - builds the Debian package limbrado_VERSION_amd64.deb in the top folder
 # make web   - builds the editor for the browser into build/web, a folder any static web server
 #              can publish (emscripten; the desktop build rasterises its glyph table)
@@ -79,7 +80,7 @@ format:
 
 bench: setup
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIMBRADO_BENCHMARKS=ON
-	cmake --build $(RELEASE) -j $(JOBS) --target benchmarks pacing_probe make_sample
+	cmake --build $(RELEASE) -j $(JOBS) --target benchmarks pacing_probe idle_probe make_sample
 	$(RELEASE)/benchmarks
 
 $(FUZZ)/CMakeCache.txt:
