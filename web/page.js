@@ -29,7 +29,17 @@ const session = {
     cycleWorkMs: [], // per presented frame: the time the program worked, sleeps left out
     runs: 0, // how often the editor was started in this page
     framesShown: 0, // in this run
+    // What the program has taken and shown, so that a test waits for the program itself: the
+    // keyboard snapshots it took and the wheel notches it read since the page was loaded, the
+    // frame that the picture shown last shows, whether playback showed it, and the frames that
+    // the latest playback showed in order (its first 2000).
+    keyboardReads: 0,
+    wheelNotchesTaken: 0,
+    shownFrame: null,
+    playing: false,
+    playback: [],
 };
+const playbackRecordLength = 2000;
 
 function showMessage(text) {
     messageLine.textContent = text;
@@ -137,12 +147,16 @@ const page = {
             session.firstFrameMs = performance.now();
         }
         session.framesShown += 1;
+        noteShownFrame();
         session.cycleWorkMs.push(workMs);
         if (session.cycleWorkMs.length > 600) {
             session.cycleWorkMs.shift();
         }
     },
     keyboardFocused: () => document.activeElement === canvas,
+    keyboardRead() {
+        session.keyboardReads += 1;
+    },
     endRequested: () => session.endRequested,
     keyDown: (code) => input.held.has(code),
     letterKey: (letter) => input.letters.get(letter) || "Key" + letter,
@@ -156,6 +170,7 @@ const page = {
     wheel() {
         const notches = input.wheel;
         input.wheel = 0;
+        session.wheelNotchesTaken += Math.abs(notches);
         return notches;
     },
     message: showMessage,
@@ -252,6 +267,20 @@ function handLanguageTo(module) {
 // that starting again needs nothing from the server.
 const program = { module: null, wasm: null };
 
+// The program tells which frame the picture it presents shows, and whether playback shows it.
+function noteShownFrame() {
+    const frame = program.module._ShownFrame();
+    const playing = program.module._ShownByPlayback() !== 0;
+    if (playing && !session.playing) {
+        session.playback = [];
+    }
+    if (playing && session.playback.length < playbackRecordLength) {
+        session.playback.push(frame);
+    }
+    session.shownFrame = frame;
+    session.playing = playing;
+}
+
 function storeFiles() {
     return program.module.FS;
 }
@@ -336,6 +365,9 @@ async function startEditor(chosen) {
     session.running = true;
     session.runs += 1;
     session.framesShown = 0;
+    session.shownFrame = null;
+    session.playing = false;
+    session.playback = [];
     canvas.hidden = false;
     document.getElementById("ended").hidden = true;
     program.module.callMain([currentPath()]);
@@ -400,8 +432,9 @@ document.addEventListener("drop", (event) => {
     }
 });
 
-// For the tests: the session's figures and the store.
-window.limbrado = { session, storeFiles, language: () => translation.language };
+// For the tests: the session's figures, the input as the page holds it for the program, the
+// store and the language.
+window.limbrado = { session, input, storeFiles, language: () => translation.language };
 chooseLanguage().finally(() => {
     translatePage();
     start(null);

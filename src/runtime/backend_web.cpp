@@ -118,6 +118,7 @@ EM_JS(void, PageShow, (const uint32_t* rgba, int32_t width, int32_t height, doub
                      height, workMs);
 });
 EM_JS(int32_t, PageKeyboardFocused, (), { return Module.page.keyboardFocused() ? 1 : 0; });
+EM_JS(void, PageKeyboardRead, (), { Module.page.keyboardRead(); });
 EM_JS(int32_t, PageEndRequested, (), { return Module.page.endRequested() ? 1 : 0; });
 EM_JS(int32_t, PageKeyDown, (const char* code), {
     return Module.page.keyDown(UTF8ToString(code)) ? 1 : 0;
@@ -224,7 +225,8 @@ void PlatformRepaint(PlatformWindow window) {
 }
 
 // While the page asks the editor to end (before it opens another file), Escape is held for it,
-// the one key that ends the editor, whether or not the canvas has the keyboard.
+// the one key that ends the editor, whether or not the canvas has the keyboard. The page counts
+// the snapshots it gave, so that its tests know when the program has seen a key go down or up.
 int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     if (window != kCanvas || !canvas.open) {
         return 0;
@@ -232,6 +234,7 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     if (PageEndRequested() != 0) {
         std::memset(snapshot, 0, 256);
         snapshot[ScanEscape] = 0x80;
+        PageKeyboardRead();
         return 1;
     }
     if (PageKeyboardFocused() == 0) {
@@ -243,6 +246,7 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
             snapshot[key.scanCode] = 0x80;
         }
     }
+    PageKeyboardRead();
     return 1;
 }
 

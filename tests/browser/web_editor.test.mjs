@@ -74,17 +74,29 @@ function differingPixels(a, b) {
     return count;
 }
 
-// The canvas once it has stayed the same for longer than a status line holds the editor (half a
-// second), so that the editor reads keys again.
-async function settledPixels(page) {
-    let previous = await canvasPixels(page);
-    for (let same = 0; same < 3; ) {
-        await page.waitForTimeout(250);
-        const now = await canvasPixels(page);
-        same = now.equals(previous) ? same + 1 : 0;
-        previous = now;
-    }
-    return previous;
+// The steps wait for the program itself, never for a time: for the keyboard snapshots it takes
+// (one each cycle of the editor and each pass of playback), the pointer and buttons and wheel
+// notches it reads, and the frames it shows, as the page tells them. Each wait gives up after
+// `waitLimitMs`.
+const waitLimitMs = 30000;
+const settleCycles = 20; // cycles of the solver after a joint was dropped somewhere new
+
+function until(page, condition, argument) {
+    return page.waitForFunction(condition, argument, { timeout: waitLimitMs });
+}
+
+// Waits until the program has taken `count` keyboard snapshots more than when called.
+async function cycles(page, count = 1) {
+    const from = await page.evaluate(() => limbrado.session.keyboardReads);
+    await until(page, ([from, count]) => limbrado.session.keyboardReads >= from + count,
+        [from, count]);
+}
+
+// The picture of a whole cycle that began after everything done so far: the cycle of the second
+// snapshot from now has presented it.
+async function shownPixels(page) {
+    await cycles(page, 2);
+    return canvasPixels(page);
 }
 
 // Waits until the editor's run `run` of this page has shown a frame.
@@ -105,31 +117,48 @@ async function at(page, x, y) {
     return [box.x + ((x + 0.5) * box.width) / width, box.y + ((y + 0.5) * box.height) / height];
 }
 
+// The pointer at a canvas pixel (within the one that the page's rounding may give), and a cycle
+// of the program that has seen it there.
 async function moveTo(page, x, y) {
     await page.mouse.move(...(await at(page, x, y)), { steps: 4 });
-    await page.waitForTimeout(50);
+    await until(page, ([x, y]) => Math.abs(limbrado.input.pointer.x - x) <= 1 &&
+        Math.abs(limbrado.input.pointer.y - y) <= 1, [x, y]);
+    await cycles(page);
 }
 
-// Keys are sampled once a cycle, so each is held for a few cycles.
+// Each key is held until the program has taken a keyboard snapshot with it down, and then left up
+// until it has taken one with it up: the command has acted and the picture of its cycle shows.
 async function press(page, ...keys) {
     for (const key of keys) {
         await page.keyboard.down(key);
     }
-    await page.waitForTimeout(120);
-    for (const key of keys.reverse()) {
+    await until(page, (count) => limbrado.input.held.size === count, keys.length);
+    await cycles(page);
+    for (const key of [...keys].reverse()) {
         await page.keyboard.up(key);
     }
-    await page.waitForTimeout(120);
+    await until(page, () => limbrado.input.held.size === 0);
+    await cycles(page);
 }
 
 async function drag(page, button, from, to) {
+    const bit = button === "left" ? 1 : 2;
     await moveTo(page, ...from);
     await page.mouse.down({ button });
-    await page.waitForTimeout(80);
+    await until(page, (bit) => (limbrado.input.buttons & bit) !== 0, bit);
+    await cycles(page); // the program has taken the joint under the pointer
     await moveTo(page, ...to);
-    await page.waitForTimeout(300); // the solver settles
+    await cycles(page, settleCycles);
     await page.mouse.up({ button });
-    await page.waitForTimeout(80);
+    await until(page, () => limbrado.input.buttons === 0);
+    await cycles(page);
+}
+
+// A wheel turn of `pixels` (100 a notch), once the program has read its notch.
+async function turnWheel(page, pixels) {
+    const taken = await page.evaluate(() => limbrado.session.wheelNotchesTaken);
+    await page.mouse.wheel(0, pixels);
+    await until(page, (taken) => limbrado.session.wheelNotchesTaken > taken, taken);
 }
 
 // "Öffnen": the editor ends, and starts again on the chosen file.
@@ -142,6 +171,11 @@ async function openThroughPage(page, file) {
 function storedFile(page, name) {
     return page.evaluate((file) => Array.from(limbrado.storeFiles().readFile("/store/" + file)),
         name);
+}
+
+// The frame of an animation file's last record, where loading puts the end of playback.
+function lastRecordFrame(bytes) {
+    return bytes.readInt16LE(7 + 8 * (Math.floor((bytes.length - 7) / 8) - 1));
 }
 
 // The joints of a frame from the animation file: 7-byte header, then 8-byte records.
@@ -206,13 +240,13 @@ test("the editor in a web page", async (t) => {
         await drag(page, "left", [330, 380], [260, 330]); // frame 2 posed
         await press(page, "F3"); // frame 1 shows as the shadow
         await moveTo(page, 700, 550);
-        const before = await settledPixels(page);
+        const before = await shownPixels(page);
         await press(page, "i");
-        const inbetween = await settledPixels(page);
+        const inbetween = await shownPixels(page);
         await press(page, "Control", "z");
-        const undone = await settledPixels(page);
+        const undone = await shownPixels(page);
         await press(page, "Control", "y");
-        const redone = await settledPixels(page);
+        const redone = await shownPixels(page);
         assert.ok(differingPixels(before, inbetween) > 0, "the in-between shows in the shadow");
         assert.ok(undone.equals(before), "Ctrl+Z takes the in-between back");
         assert.ok(redone.equals(inbetween), "Ctrl+Y brings it again");
@@ -234,7 +268,7 @@ test("the editor in a web page", async (t) => {
         await editorRunning(page);
         const savedPicture = path.join(scratch, "saved.ppm");
         execFileSync(testFiles, [saved, savedPicture]);
-        await assertSamePicture(page, await settledPixels(page), readPicture(savedPicture).rgb,
+        await assertSamePicture(page, await shownPixels(page), readPicture(savedPicture).rgb,
             "reloaded");
     });
 
@@ -251,7 +285,6 @@ test("the editor in a web page", async (t) => {
         assert.ok(fs.readFileSync(await download.path()).equals(fs.readFileSync(desktopFile)));
         const exporting = page.waitForEvent("download");
         await page.locator("#editor").focus();
-        await settledPixels(page); // "Gespeichert" holds the editor for half a second
         await press(page, "F10");
         assert.equal((await exporting).suggestedFilename(), "desktop-walk_export.lmb");
         assert.match(await page.locator("#message").textContent(), /Exportiert als/);
@@ -260,27 +293,31 @@ test("the editor in a web page", async (t) => {
     await t.test("the wheel scrolls the strip; F12 plays and stops; Escape ends and the button starts again", async () => {
         await page.locator("#editor").focus();
         await moveTo(page, 400, (await canvasSize(page))[1] - 50); // over the strip of frames
-        const strip = await settledPixels(page);
-        await page.mouse.wheel(0, 100); // a notch towards the user: the row moves on by one
-        const scrolled = await settledPixels(page);
-        await page.mouse.wheel(0, -100);
+        const strip = await shownPixels(page);
+        await turnWheel(page, 100); // a notch towards the user: the row moves on by one
+        const scrolled = await shownPixels(page);
+        await turnWheel(page, -100);
         assert.ok(!scrolled.equals(strip), "the row of frames moved");
-        await assertSamePicture(page, await settledPixels(page), strip, "scrolled_back");
+        await assertSamePicture(page, await shownPixels(page), strip, "scrolled_back");
 
         await moveTo(page, 700, 550);
-        const still = await settledPixels(page);
+        const still = await shownPixels(page);
         await press(page, "F12");
-        const shown = new Set();
-        for (let look = 0; look < 30 && shown.size <= 2; ++look) {
-            shown.add((await canvasPixels(page)).toString("base64"));
-            await page.waitForTimeout(60);
-        }
-        assert.ok(shown.size > 2, "playback shows one frame after another");
+        // From frame 0 to the one before the file's last frame, one after another, and round again.
+        const end = lastRecordFrame(fs.readFileSync(desktopFile));
+        await until(page, (end) => limbrado.session.playback.length > end, end);
+        const round = Array.from({ length: end }, (_, frame) => frame);
+        assert.deepEqual(await page.evaluate((end) => limbrado.session.playback.slice(0, end + 1),
+            end), [...round, 0], "playback shows one frame after another");
         await press(page, "F12");
-        assert.ok((await settledPixels(page)).equals(still), "stopped on frame 0 as before");
+        assert.deepEqual(await page.evaluate(() =>
+            [limbrado.session.playing, limbrado.session.shownFrame]), [false, 0]);
+        assert.ok((await shownPixels(page)).equals(still), "stopped on frame 0 as before");
 
-        await press(page, "Escape");
-        await page.locator("#ended").waitFor({ state: "visible" });
+        // Escape held until the editor has ended.
+        await page.keyboard.down("Escape");
+        await page.locator("#ended").waitFor({ state: "visible", timeout: waitLimitMs });
+        await page.keyboard.up("Escape");
         assert.ok(await page.evaluate(() =>
             limbrado.storeFiles().analyzePath("/store/desktop-walk_autosave.txt").exists));
         const runs = await page.evaluate(() => limbrado.session.runs);
@@ -302,12 +339,15 @@ test("the editor in a web page", async (t) => {
         await page.locator("#editor").focus();
         await press(page, "F7"); // frame 1, with the full frame 0 as its shadow
         await press(page, "F3");
-        await page.waitForTimeout(3000);
-        const cycles = (await page.evaluate(() => limbrado.session.cycleWorkMs)).slice(-120)
-            .sort((a, b) => a - b);
-        const median = cycles[cycles.length >> 1];
+        const shown = await page.evaluate(() => limbrado.session.framesShown);
+        await cycles(page, 120);
+        const workMs = (await page.evaluate((shown) => {
+            const figures = limbrado.session.cycleWorkMs;
+            return figures.slice(Math.max(0, figures.length - (limbrado.session.framesShown - shown)));
+        }, shown)).sort((a, b) => a - b);
+        const median = workMs[workMs.length >> 1];
         t.diagnostic(`page gzip ${gzipped} bytes; first frame ${firstFrameMs.toFixed(0)} ms; ` +
-            `cycle on the largest animation (frame 1, shadow on): median ${median.toFixed(2)} ms of ${cycles.length}`);
+            `cycle on the largest animation (frame 1, shadow on): median ${median.toFixed(2)} ms of ${workMs.length}`);
     });
 
     assert.deepEqual(failures, []);

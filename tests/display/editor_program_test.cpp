@@ -1,6 +1,7 @@
 // The real editor program in a real X window: started with a file path it shows the scene and the
 // overlay, builds a joint where the pointer is when the key 1 is pressed, and ends with exit code
-// 0 on Escape; the window's close box does not end it. Pointer and keys are driven with xdotool.
+// 0 on Escape; the window's close box does not end it. Pointer and keys are driven with xdotool,
+// and each key and button stays down until the picture shows that the editor has seen it.
 #include <gtest/gtest.h>
 
 #include <spawn.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +39,8 @@ std::ostream& operator<<(std::ostream& out, const Colour& colour) {
 constexpr Colour kBackground{20, 20, 20};
 constexpr Colour kLime{187, 255, 0};
 constexpr Colour kJointGreen{0, 255, 0};
+constexpr Colour kStatusRed{255, 0, 0};
+constexpr Colour kRubberBand{255, 255, 255};
 
 Colour ColourOf(uint32_t pixel) {
     return Colour{static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF),
@@ -80,13 +84,19 @@ class EditorProgram : public testing::Test {
         for (int attempt = 0; attempt < 5; ++attempt) {
             RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(window) +
                        " 2>/dev/null");
-            PressKey("Escape");
-            int code = WaitForExit(4);
+            int code = HoldEscapeUntilExit(4);
             if (code != -1) {
                 return code;
             }
         }
         return -1;
+    }
+    // Escape held until the program has ended, for up to `seconds`; its exit status, or -1.
+    int HoldEscapeUntilExit(int seconds) {
+        RunCommand("xdotool keydown Escape");
+        int code = WaitForExit(seconds);
+        RunCommand("xdotool keyup Escape");
+        return code;
     }
     static std::uintmax_t SizeOf(const std::string& name) {
         std::error_code error;
@@ -110,21 +120,76 @@ class EditorProgram : public testing::Test {
         int column = x * scale + scale / 2;
         return ColourOf(pixels[static_cast<size_t>(row * client.width + column)]);
     }
-    // Captures until the client pixel shows the colour, for up to ten seconds.
-    bool WaitForColour(int x, int y, Colour colour) {
+    // Captures until the picture passes the check, for up to ten seconds.
+    bool WaitForPicture(const std::function<bool()>& check) {
         for (int attempt = 0; attempt < 50; ++attempt) {
-            if (Capture() && ClientColour(x, y) == colour) {
+            if (Capture() && check()) {
                 return true;
             }
             std::this_thread::sleep_for(200ms);
         }
         return false;
     }
-    // Held long enough to be seen by at least one keyboard snapshot of the paced loop.
-    static void PressKey(const std::string& key) {
+    bool WaitForColour(int x, int y, Colour colour) {
+        return WaitForPicture([&] { return ClientColour(x, y) == colour; });
+    }
+    // Whether the status line stands at the top left, in red over the scene.
+    bool StatusShown() const {
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                if (ClientColour(x, y) == kStatusRed) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    // The key (or chord) stays down until the client pixel shows the colour, so that the editor
+    // has seen it whatever its cycles take; whether the colour came.
+    bool PressKeyUntilColour(const std::string& key, int x, int y, Colour colour) {
         RunCommand("xdotool keydown " + key);
-        std::this_thread::sleep_for(150ms);
+        bool shown = WaitForColour(x, y, colour);
         RunCommand("xdotool keyup " + key);
+        return shown;
+    }
+    // A button held while the pointer goes from a joint at `from` to `to`: a first step to `step`,
+    // within the joint's reach wherever the editor first sees the press, until the picture shows
+    // the gesture under way at `startedAt`; the button comes up once it shows that the editor
+    // follows the pointer to `to` (`arrived` at `arrivedAt`).
+    struct Point {
+        int x;
+        int y;
+    };
+    struct Gesture {
+        int button;
+        Point from, step, to;
+        Point startedAt;
+        Colour started;
+        Point arrivedAt;
+        Colour arrived;
+    };
+    bool Drag(const Gesture& gesture) {
+        MovePointer(gesture.from.x, gesture.from.y);
+        RunCommand("xdotool mousedown " + std::to_string(gesture.button));
+        MovePointer(gesture.step.x, gesture.step.y);
+        bool started = WaitForColour(gesture.startedAt.x, gesture.startedAt.y, gesture.started);
+        MovePointer(gesture.to.x, gesture.to.y);
+        bool arrived =
+            started && WaitForColour(gesture.arrivedAt.x, gesture.arrivedAt.y, gesture.arrived);
+        RunCommand("xdotool mouseup " + std::to_string(gesture.button));
+        return arrived;
+    }
+    // The left button drags the joint at `from` to `to`; the joint follows the pointer.
+    bool DragJoint(Point from, Point to) {
+        Point step{from.x + 10, from.y};
+        return Drag({.button = 1,
+                     .from = from,
+                     .step = step,
+                     .to = to,
+                     .startedAt = step,
+                     .started = kJointGreen,
+                     .arrivedAt = to,
+                     .arrived = kJointGreen});
     }
     // An absolute move alone leaves the pointer position that SDL keeps stale; a relative step
     // there and back refreshes it. The test waits for the pointer to be there (xdotool's --sync
@@ -189,8 +254,8 @@ TEST_F(EditorProgram, ShowsTheSceneWithTheBoxAndTheOverlay) {
 TEST_F(EditorProgram, KeyOneBuildsAJointWhereThePointerIs) {
     EXPECT_EQ(ClientColour(300, 330), kBackground);
     MovePointer(300, 330);
-    PressKey("1");
-    EXPECT_TRUE(WaitForColour(300, 330, kJointGreen)) << "found " << ClientColour(300, 330);
+    EXPECT_TRUE(PressKeyUntilColour("1", 300, 330, kJointGreen))
+        << "found " << ClientColour(300, 330);
     EXPECT_EQ(ClientColour(303, 330), kJointGreen);
     EXPECT_EQ(ClientColour(300, 327), kJointGreen);
     EXPECT_EQ(ClientColour(310, 330), kBackground);
@@ -201,16 +266,14 @@ TEST_F(EditorProgram, CloseBoxIsIgnoredAndEscapeEndsTheProgramWithExitCodeZero) 
     EXPECT_EQ(WaitForExit(1), -1);
     EXPECT_NE(FindWindowByTitle(kTitle), 0u);
 
-    PressKey("Escape");
-    EXPECT_EQ(WaitForExit(10), 0);
+    EXPECT_EQ(HoldEscapeUntilExit(10), 0);
 }
 
 // Saved with F9, the figure is there again after a restart on the same path, with the backup of
 // the last exit beside it; F10's message box is answered and the export lies beside it too. The
 // paths hold letters beyond ASCII and beyond code page 1252.
 TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
-    PressKey("Escape");
-    ASSERT_EQ(WaitForExit(10), 0);
+    ASSERT_EQ(HoldEscapeUntilExit(10), 0);
     for (std::string name : {"\xC3\x9C"
                              "bung.txt",
                              "\xE5\x8A\xA8\xE7\x94\xBB.txt"}) {
@@ -221,16 +284,21 @@ TEST_F(EditorProgram, SavedFigureComesBackAfterARestartAndFilesLieBesideIt) {
         }
         Launch();
         MovePointer(300, 330);
-        PressKey("1");
-        ASSERT_TRUE(WaitForColour(300, 330, kJointGreen)) << name;
-        PressKey("F9");
-        std::this_thread::sleep_for(700ms); // the status line's pause takes no keys
-        PressKey("F10");
+        ASSERT_TRUE(PressKeyUntilColour("1", 300, 330, kJointGreen)) << name;
+        // F9 saves in every cycle it is down; the status line's pause takes no keys.
+        RunCommand("xdotool keydown F9");
+        bool saved = WaitForPicture([this] { return StatusShown(); });
+        RunCommand("xdotool keyup F9");
+        ASSERT_TRUE(saved) << name << ": no status line";
+        ASSERT_TRUE(WaitForPicture([this] { return !StatusShown(); })) << name;
+        // F10 stays down until the message box is there.
+        RunCommand("xdotool keydown F10");
         unsigned long box = 0;
         for (int attempt = 0; attempt < 50 && box == 0; ++attempt) {
             std::this_thread::sleep_for(200ms);
             box = FindWindowByTitle("Ok");
         }
+        RunCommand("xdotool keyup F10");
         ASSERT_NE(box, 0u) << name << ": no message box";
         RunCommand("xdotool windowfocus --sync " + std::to_string(box) + " key Return");
         for (int attempt = 0; attempt < 50 && FindWindowByTitle("Ok") != 0; ++attempt) {
@@ -256,15 +324,18 @@ TEST_F(EditorProgram, StripCellsAreClickedAndFramesInsertedDeletedAndBroughtBack
     // A bone from (300, 300) to (300, 400): in a cell it stands at x 24, y 24 to 32.
     for (int y : {300, 400}) {
         MovePointer(300, y);
-        PressKey("1");
-        ASSERT_TRUE(WaitForColour(300, y, kJointGreen));
+        ASSERT_TRUE(PressKeyUntilColour("1", 300, y, kJointGreen));
     }
-    MovePointer(300, 300);
-    RunCommand("xdotool mousedown 3");
-    std::this_thread::sleep_for(150ms);
-    MovePointer(300, 400);
-    std::this_thread::sleep_for(150ms);
-    RunCommand("xdotool mouseup 3");
+    // The rubber band runs from the upper joint to the pointer.
+    ASSERT_TRUE(Drag({.button = 3,
+                      .from = {300, 300},
+                      .step = {300, 330},
+                      .to = {300, 400},
+                      .startedAt = {300, 320},
+                      .started = kRubberBand,
+                      .arrivedAt = {300, 390},
+                      .arrived = kRubberBand}))
+        << "found " << ClientColour(300, 390);
     ASSERT_TRUE(WaitForColour(4 + 24, 604 + 28, kLime)) << "the bone in the first cell";
     auto cellBone = [](int cell) { return 66 * cell + 4 + 24; };
     auto click = [this](int cell) {
@@ -276,13 +347,11 @@ TEST_F(EditorProgram, StripCellsAreClickedAndFramesInsertedDeletedAndBroughtBack
     EXPECT_EQ(ClientColour(300, 350), kBackground) << "frame 3 is empty";
     click(0);
     ASSERT_TRUE(WaitForColour(300, 350, kLime)) << "frame 0 again";
-    PressKey("Insert");
-    EXPECT_TRUE(WaitForColour(cellBone(1), 632, kLime)) << "the copy in frame 1";
+    EXPECT_TRUE(PressKeyUntilColour("Insert", cellBone(1), 632, kLime)) << "the copy in frame 1";
     EXPECT_EQ(ClientColour(66 + 3, 620), kLime) << "frame 1 is current";
-    PressKey("BackSpace");
-    EXPECT_TRUE(WaitForColour(cellBone(1), 632, kBackground)) << "frame 1 deleted";
-    PressKey("ctrl+z");
-    EXPECT_TRUE(WaitForColour(cellBone(1), 632, kLime)) << "frame 1 back";
+    EXPECT_TRUE(PressKeyUntilColour("BackSpace", cellBone(1), 632, kBackground))
+        << "frame 1 deleted";
+    EXPECT_TRUE(PressKeyUntilColour("ctrl+z", cellBone(1), 632, kLime)) << "frame 1 back";
 }
 
 // On a screen large enough the window opens at twice the picture's size, and a joint is dragged
@@ -293,13 +362,8 @@ TEST_F(EditorProgram, LargeScreenOpensAtAMultipleAndAJointIsDraggedThroughIt) {
     }
     EXPECT_EQ(client.width, 2 * kWidth);
     MovePointer(300, 330);
-    PressKey("1");
-    ASSERT_TRUE(WaitForColour(300, 330, kJointGreen));
-    RunCommand("xdotool mousedown 1");
-    std::this_thread::sleep_for(150ms);
-    MovePointer(420, 250);
-    std::this_thread::sleep_for(150ms);
-    RunCommand("xdotool mouseup 1");
+    ASSERT_TRUE(PressKeyUntilColour("1", 300, 330, kJointGreen));
+    EXPECT_TRUE(DragJoint({300, 330}, {420, 250})) << "found " << ClientColour(420, 250);
     EXPECT_TRUE(WaitForColour(420, 250, kJointGreen)) << "found " << ClientColour(420, 250);
     EXPECT_EQ(ClientColour(300, 330), kBackground);
     // Each picture pixel is a sharp 2 x 2 square.
@@ -327,20 +391,15 @@ class GermanLayoutEditor : public EditorProgram {
 
 TEST_F(GermanLayoutEditor, EitherCtrlWithTheKeysLabelledZAndYTakesADragBackAndDoesItAgain) {
     MovePointer(300, 330);
-    PressKey("1");
-    ASSERT_TRUE(WaitForColour(300, 330, kJointGreen));
-    RunCommand("xdotool mousedown 1");
-    std::this_thread::sleep_for(150ms);
-    MovePointer(420, 330);
-    std::this_thread::sleep_for(150ms);
-    RunCommand("xdotool mouseup 1");
+    ASSERT_TRUE(PressKeyUntilColour("1", 300, 330, kJointGreen));
+    ASSERT_TRUE(DragJoint({300, 330}, {420, 330})) << "found " << ClientColour(420, 330);
     ASSERT_TRUE(WaitForColour(420, 330, kJointGreen)) << "found " << ClientColour(420, 330);
     // xdotool types the letters where the layout has them; either Ctrl key will do.
-    PressKey("ctrl+z");
-    EXPECT_TRUE(WaitForColour(300, 330, kJointGreen)) << "found " << ClientColour(300, 330);
+    EXPECT_TRUE(PressKeyUntilColour("ctrl+z", 300, 330, kJointGreen))
+        << "found " << ClientColour(300, 330);
     EXPECT_EQ(ClientColour(420, 330), kBackground);
-    PressKey("Control_R+y");
-    EXPECT_TRUE(WaitForColour(420, 330, kJointGreen)) << "found " << ClientColour(420, 330);
+    EXPECT_TRUE(PressKeyUntilColour("Control_R+y", 420, 330, kJointGreen))
+        << "found " << ClientColour(420, 330);
     EXPECT_EQ(ClientColour(300, 330), kBackground);
 }
 
