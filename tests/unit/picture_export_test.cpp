@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -132,10 +132,9 @@ struct ExportName {
 };
 
 constexpr ExportName kEveryExport[] = {
-    {"--export-gif", "out.gif"},       {"--export-png", "frames"},
-    {"--export-mp4", "out.mp4"},       {"--export-webm", "out.webm"},
-    {"--export-apng", "out.png"},      {"--export-webp", "out.webp"},
-    {"--export-sheet", "sheet.png"},   {"--export-lottie", "out.json"},
+    {"--export-gif", "out.gif"},     {"--export-png", "frames"},      {"--export-mp4", "out.mp4"},
+    {"--export-webm", "out.webm"},   {"--export-apng", "out.png"},    {"--export-webp", "out.webp"},
+    {"--export-sheet", "sheet.png"}, {"--export-lottie", "out.json"},
 };
 
 // The command line as main hands it over: a walk saved as an animation file, then exported.
@@ -487,6 +486,7 @@ TEST_F(PictureCommandTest, ExportsReplaceOnlyFilesOfTheirOwnKindAndNeverTheirInp
         EXPECT_TRUE(FolderContents(folder) == before) << test.option;
     }
     // The frame files, one of them the animation, one a file of the user's; and the sheet's atlas.
+    ASSERT_EQ(Run({"--export-png", folder + "/frames", animation}), 0) << errors;
     std::filesystem::copy_file(animation, folder + "/frames/frame_000.png",
                                std::filesystem::copy_options::overwrite_existing);
     std::ofstream(folder + "/notes.json") << "some notes";
@@ -553,8 +553,9 @@ TEST_F(PictureCommandTest, AFullDiskOrAFailedRenameLeavesEveryFileAsItWas) {
         std::string file;
         bool atRename;
     } cases[] = {
-        {frames, "frame_003", false}, {frames, "frame_004", true},  {frames, "frame_000", true},
-        {sheet, "sheet.json", false}, {sheet, "sheet.json", true}, {sheet, "sheet.png", true},
+        {frames, "frame_003", false},    {frames, "frame_004.png", true},
+        {frames, "frame_000.png", true}, {sheet, "sheet.json", false},
+        {sheet, "sheet.json", true},     {sheet, "sheet.png", true},
         {sheet, "sheet.png", false},
     };
     for (const auto& test : cases) {
@@ -562,7 +563,8 @@ TEST_F(PictureCommandTest, AFullDiskOrAFailedRenameLeavesEveryFileAsItWas) {
         DiskFullAt::Plant(test.file, test.atRename);
         EXPECT_EQ(Run(test.arguments), 1) << test.file;
         DiskFullAt::Remove();
-        EXPECT_TRUE(FolderContents(folder) == before) << test.file << " " << test.atRename << errors;
+        EXPECT_TRUE(FolderContents(folder) == before)
+            << test.file << " " << test.atRename << errors;
     }
     ASSERT_EQ(Run(frames), 0) << errors;
     EXPECT_EQ(FolderEntries(folder + "/frames").size(), 5u);

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/numbered_files.h"
@@ -168,7 +168,9 @@ TEST_F(VideoExportKey, EReplacesOnlyItsOwnKindsAndAFailureLeavesBothAsTheyWere) 
     Tap(ScanF7); // frame 2
     Tap(ScanF7); // frame 3, a copy: the export grows by a frame
     const std::string base = std::filesystem::path(Stem()).filename().string();
-    auto both = [this] { return std::pair(ReadBytes(Stem() + ".mp4"), ReadBytes(Stem() + ".gif")); };
+    auto both = [this] {
+        return std::pair(ReadBytes(Stem() + ".mp4"), ReadBytes(Stem() + ".gif"));
+    };
     const struct {
         std::string file;
         bool atRename;
@@ -190,6 +192,7 @@ TEST_F(VideoExportKey, EReplacesOnlyItsOwnKindsAndAFailureLeavesBothAsTheyWere) 
         Tap(ScanE);
         EXPECT_TRUE(both() == before) << suffix;
         EXPECT_EQ(HeadlessRequests().back().name, "Konnte nicht speichern");
+        std::filesystem::remove(Stem() + suffix);
     }
 }
 

@@ -30,7 +30,8 @@ inline int FailRename(const char*, const char*) {
 }
 
 // A disk that fills up while the files whose names hold `pattern` are written, or that refuses to
-// rename one of them into place, with every other call as it really is.
+// rename one into the place of the file whose name ends with it, with every other call as it
+// really is.
 struct DiskFullAt {
     static inline std::string pattern;
     static inline std::set<int> descriptors;
@@ -45,7 +46,11 @@ struct DiskFullAt {
         if (atRename) {
             // Only the first such rename fails, so that putting the old file back can work.
             FileSystem().rename = [](const char* from, const char* to) {
-                if (!renameRefused && std::string(to).find(pattern) != std::string::npos) {
+                std::string target = to;
+                bool named =
+                    target.size() >= pattern.size() &&
+                    target.compare(target.size() - pattern.size(), pattern.size(), pattern) == 0;
+                if (!renameRefused && named) {
                     renameRefused = true;
                     return FailRename(from, to);
                 }
