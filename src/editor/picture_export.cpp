@@ -8,11 +8,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "editor/editor_picture.h"
@@ -21,7 +23,9 @@
 #include "model/editor_state.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
+#include "storage/atomic_file.h"
 #include "storage/export_file.h"
+#include "storage/file_kinds.h"
 #include "storage/lottie_file.h"
 #include "storage/numbered_files.h"
 #include "storage/picture_files.h"
@@ -52,45 +56,51 @@ bool FileStatus(const std::string& path, int flags, struct stat* status) {
     return known && closed;
 }
 
-// The loader cannot say why a file does not open; this says it before the load is tried.
-bool CheckReadable(const std::string& path, std::string* error) {
+// The folder of the numbered PNGs, when it is one already: its frame files are checked too.
+bool IsFolder(const std::string& path) {
     struct stat status {};
-    if (!FileStatus(path, O_RDONLY, &status)) {
-        *error = SystemReason("cannot read", path, errno);
-        return false;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        *error = "cannot read '" + path + "': it is a folder";
-        return false;
-    }
-    return true;
+    return FileStatus(path, O_PATH, &status) && S_ISDIR(status.st_mode);
 }
 
-// Whether both paths lead to one file (through links too). An output that does not exist yet is
-// no other file.
-bool SameFile(const std::string& path, const std::string& other) {
-    struct stat first {};
-    struct stat second {};
-    return FileStatus(path, O_PATH, &first) && FileStatus(other, O_PATH, &second) &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+std::string FramePath(const std::string& folder, int32_t frame);
+
+// The files the export replaces, each with its kind; the numbered PNGs go into a folder of their
+// own, where only the frames of this export are replaced.
+std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& command) {
+    switch (command.kind) {
+    case PictureKind::Gif:
+        return {{command.output, FileKind::Gif}};
+    case PictureKind::Mp4:
+        return {{command.output, FileKind::Mp4}};
+    case PictureKind::WebM:
+        return {{command.output, FileKind::WebM}};
+    case PictureKind::Apng:
+        return {{command.output, FileKind::Png}};
+    case PictureKind::WebP:
+        return {{command.output, FileKind::WebP}};
+    case PictureKind::Sheet:
+        return {{command.output, FileKind::Png}, {AtlasPathFor(command.output), FileKind::Json}};
+    case PictureKind::Lottie:
+        return {{command.output, FileKind::Json}};
+    case PictureKind::Png:
+        break;
+    }
+    std::vector<std::pair<std::string, FileKind>> frames;
+    for (int32_t frame = 0; IsFolder(command.output) && frame < PictureFrameCount(); ++frame) {
+        frames.emplace_back(FramePath(command.output, frame), FileKind::Png);
+    }
+    return frames;
 }
 
-// The files the export replaces; the numbered PNGs go into a folder of their own.
-std::vector<std::string> OutputFiles(const CommandLine& command) {
-    if (command.kind == PictureKind::Png) {
-        return {};
-    }
-    if (command.kind == PictureKind::Sheet) {
-        return {command.output, AtlasPathFor(command.output)};
-    }
-    return {command.output};
-}
-
-// Arguments given the wrong way round must not replace the animation with its own pictures.
-bool CheckOutputsSpareAnimation(const CommandLine& command, std::string* error) {
-    for (const std::string& output : OutputFiles(command)) {
+// Arguments given the wrong way round must not replace the animation with its own pictures, nor
+// any file that is not an earlier result of this kind of export.
+bool CheckOutputs(const CommandLine& command, std::string* error) {
+    for (const auto& [output, kind] : OutputFiles(command)) {
         if (SameFile(output, command.animation)) {
             *error = "'" + output + "' is the animation itself; the pictures would replace it";
+            return false;
+        }
+        if (!CheckReplaceable(output, kind, error)) {
             return false;
         }
     }
@@ -153,9 +163,10 @@ bool SurfaceReady(std::string* error) {
     return true;
 }
 
-// An existing folder (or a link to one) is used as it is.
-bool MakeFolder(const std::string& folder, std::string* error) {
-    if (FileSystem().makeFolder(folder.c_str(), kFolderPermissions) == 0) {
+// An existing folder (or a link to one) is used as it is; *made says whether it is new.
+bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
+    *made = FileSystem().makeFolder(folder.c_str(), kFolderPermissions) == 0;
+    if (*made) {
         return true;
     }
     struct stat status {};
@@ -211,6 +222,22 @@ bool ExportAnimationGif(const char* path, const PictureRequest& request, std::st
                              GifDelayForRate(request.framesPerSecond), error);
 }
 
+bool ExportAnimationGifTo(AtomicFile* file, const PictureRequest& request, std::string* error) {
+    if (!SurfaceReady(error)) {
+        return false;
+    }
+    return WriteGifAnimationTo(file, PlaybackPictures(request),
+                               GifDelayForRate(request.framesPerSecond), error);
+}
+
+bool ExportAnimationVideoTo(AtomicFile* file, VideoFormat format, const PictureRequest& request,
+                            std::string* error) {
+    if (!SurfaceReady(error)) {
+        return false;
+    }
+    return WriteVideoTo(file, format, PlaybackPictures(request), request.framesPerSecond, error);
+}
+
 bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
                           std::string* error) {
     if (!SurfaceReady(error)) {
@@ -261,28 +288,45 @@ bool ExportAnimationLottie(const char* path, const PictureRequest& request, std:
                                 error);
 }
 
+// Every frame goes to a new file of its own; the frames take their places together once all are
+// written, and a folder made for them goes again when they fail.
 bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std::string* error) {
-    if (!SurfaceReady(error) || !MakeFolder(folder, error)) {
+    bool made = false;
+    if (!SurfaceReady(error) || !MakeFolder(folder, &made, error)) {
         return false;
     }
     int32_t count = FrameCountOf(request);
     TransparentColour transparent =
         request.transparent ? TransparentColour(kScenePixelGround) : std::nullopt;
-    for (int32_t frame = 0; frame < count; ++frame) {
+    std::vector<AtomicFile> files(static_cast<std::size_t>(count));
+    bool written = true;
+    for (int32_t frame = 0; written && frame < count; ++frame) {
         if (Cancelled(request)) {
             *error = kPicturesStopped;
-            return false;
+            written = false;
+            break;
         }
         DrawPlaybackPicture(frame);
-        if (!WritePngPicture(FramePath(folder, frame).c_str(), SurfacePixels(), SurfaceWidth(),
-                             std::min(SurfaceHeight(), editor.windowHeight), error, transparent)) {
-            return false;
-        }
-        if (request.progress) {
+        AtomicFile* file = &files[static_cast<std::size_t>(frame)];
+        written =
+            AtomicFileCreate(FramePath(folder, frame).c_str(), file, error) &&
+            WritePngPictureTo(file, SurfacePixels(), SurfaceWidth(),
+                              std::min(SurfaceHeight(), editor.windowHeight), error, transparent) &&
+            AtomicFileSeal(file, error);
+        if (written && request.progress) {
             request.progress(frame + 1, count);
         }
     }
-    return true;
+    if (written) {
+        written = AtomicFilesCommit(files.data(), files.size(), error);
+    } else {
+        *error += " (the frames in '" + std::string(folder) + "' are left as they were)";
+        AtomicFilesAbandon(files.data(), files.size(), error);
+    }
+    if (!written && made && ::rmdir(folder) != 0) {
+        *error += "; the new folder '" + std::string(folder) + "' is left behind";
+    }
+    return written;
 }
 
 namespace {
@@ -318,13 +362,14 @@ bool Export(const CommandLine& command, const PictureProgress& progress, std::st
 
 int RunPictureExport(const CommandLine& command) {
     std::string error;
-    if (!CheckReadable(command.animation, &error) || !CheckOutputsSpareAnimation(command, &error)) {
+    if (!CheckFileToRead(command.animation, &error)) {
         std::fprintf(stderr, "limbrado: %s\n", error.c_str());
         return kExitFailed;
     }
     ProgressBar bar(command.label);
-    bool done =
-        StartWithoutDisplay(command.animation, &error) && Export(command, bar.Reporter(), &error);
+    // The frame files of the PNGs are known once the animation is loaded.
+    bool done = StartWithoutDisplay(command.animation, &error) && CheckOutputs(command, &error) &&
+                Export(command, bar.Reporter(), &error);
     SurfaceClose();
     ProgramRelease();
     bar.End();

@@ -11,6 +11,7 @@
 
 #include "editor/command_line.h"
 #include "editor/progress_bar.h"
+#include "storage/atomic_file.h"
 #include "storage/video_file.h"
 
 // Starts the program as the editor does but on an off-screen surface, loads the animation and
@@ -34,7 +35,8 @@ struct PictureRequest {
 };
 
 bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error);
-// folder/frame_000.png onwards; the folder is made when it does not exist.
+// folder/frame_000.png onwards; the folder is made when it does not exist. The frames replace
+// those of an earlier export only once all are written; a failure leaves every one as it was.
 bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std::string* error);
 // The MP4, the WebM, the APNG and the animated WebP.
 bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
@@ -43,5 +45,10 @@ bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureReq
 // cells hold every frame.
 bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
                           std::string* error);
+// The GIF and the videos into atomic files that the caller commits together (AtomicFilesCommit)
+// or abandons.
+bool ExportAnimationGifTo(AtomicFile* file, const PictureRequest& request, std::string* error);
+bool ExportAnimationVideoTo(AtomicFile* file, VideoFormat format, const PictureRequest& request,
+                            std::string* error);
 // Needs no surface: the bones and the head come from the grids.
 bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error);

@@ -1,11 +1,10 @@
 // The export runs inside the cycle in which E goes down. Between two pictures the window gets a
 // progress bar drawn over the picture just encoded and presented, and the keyboard is sampled, so
-// Escape is seen at once. Both files are first written under staging names beside their targets
-// and renamed into place only once both are complete, so that a cancel or a failure never leaves
-// one new file without the other.
+// Escape is seen at once. Both files are first written as new files beside their targets and
+// take their places together once both are complete, so that a cancel or a failure leaves both
+// as they were.
 #include "editor/video_export_key.h"
 
-#include <cerrno>
 #include <string>
 
 #include "editor/picture_export.h"
@@ -17,14 +16,14 @@
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/animation_file.h"
-#include "storage/numbered_files.h"
+#include "storage/atomic_file.h"
+#include "storage/file_kinds.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
 #include "storage/translation.h"
 
 namespace {
 
-constexpr char kStagingSuffix[] = ".partial";
 constexpr int32_t kBarLeft = 200;
 constexpr int32_t kBarTop = 570;
 constexpr int32_t kBarWidth = 400;
@@ -79,23 +78,19 @@ std::string SiblingName(const char* suffix) {
     return name;
 }
 
-// True when nothing is left under the staging name.
-bool RemoveStaged(const std::string& staged) {
-    return FileSystem().unlink(staged.c_str()) == 0 || errno == ENOENT;
-}
-
-bool Publish(const std::string& staged, const std::string& target) {
-    return FileSystem().rename(staged.c_str(), target.c_str()) == 0;
-}
-
 struct WindowExport {
     std::string mp4 = SiblingName(".mp4");
     std::string gif = SiblingName(".gif");
-    std::string stagedMp4 = mp4 + kStagingSuffix;
-    std::string stagedGif = gif + kStagingSuffix;
     bool cancelled = false;
-    bool leftBehind = false;   // a staged file could not be removed
     int32_t finishedFiles = 0; // of the two, for one bar across both
+
+    // Neither name may hold the animation or a file of another kind than its own.
+    bool MayReplace() const {
+        std::string error;
+        return !SameFile(mp4, editor.basePath) && !SameFile(gif, editor.basePath) &&
+               CheckReplaceable(mp4, FileKind::Mp4, &error) &&
+               CheckReplaceable(gif, FileKind::Gif, &error);
+    }
 
     bool Write() {
         PictureRequest request;
@@ -108,16 +103,21 @@ struct WindowExport {
             cancelled = cancelled || EscapeDown();
             return cancelled;
         };
-        std::string error;
-        bool written = ExportAnimationVideo(stagedMp4.c_str(), VideoFormat::Mp4, request, &error);
-        finishedFiles = 1;
-        written = written && ExportAnimationGif(stagedGif.c_str(), request, &error);
-        written = written && Publish(stagedMp4, mp4) && Publish(stagedGif, gif);
-        if (!written) {
-            bool mp4Removed = RemoveStaged(stagedMp4);
-            leftBehind = !RemoveStaged(stagedGif) || !mp4Removed;
+        std::string error; // the message box says only whether it worked
+        AtomicFile files[2];
+        if (!AtomicFileCreate(mp4.c_str(), &files[0], &error) ||
+            !AtomicFileCreate(gif.c_str(), &files[1], &error)) {
+            AtomicFilesAbandon(files, 2, &error);
+            return false;
         }
-        return written;
+        bool written = ExportAnimationVideoTo(&files[0], VideoFormat::Mp4, request, &error);
+        finishedFiles = 1;
+        written = written && ExportAnimationGifTo(&files[1], request, &error);
+        if (!written) {
+            AtomicFilesAbandon(files, 2, &error);
+            return false;
+        }
+        return AtomicFilesCommit(files, 2, &error);
     }
 };
 
@@ -127,8 +127,9 @@ void ExportVideos() {
         return;
     }
     WindowExport videos;
-    // An animation saved as STEM.mp4 or STEM.gif would be replaced by its own pictures.
-    if (videos.mp4 == editor.basePath || videos.gif == editor.basePath) {
+    // An animation saved as STEM.mp4 or STEM.gif, or a file of the user's under either name,
+    // would be replaced by the pictures.
+    if (!videos.MayReplace()) {
         ShowMessageBox("Error", "Konnte nicht speichern", 0);
         return;
     }
@@ -139,7 +140,7 @@ void ExportVideos() {
     if (written) {
         ShowFileMessageBox("Ok", "Exportiert als ",
                            (videos.mp4 + Translate(" und ") + videos.gif).c_str());
-    } else if (videos.cancelled && !videos.leftBehind) {
+    } else if (videos.cancelled) {
         ShowStatusMessage("Export abgebrochen");
     } else {
         ShowMessageBox("Error", "Konnte nicht speichern", 0);

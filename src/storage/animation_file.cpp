@@ -11,6 +11,7 @@
 
 #include "model/editor_state.h"
 #include "storage/atomic_file.h"
+#include "storage/file_kinds.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
 
@@ -225,7 +226,9 @@ int32_t SaveAnimation() {
 // The whole file is read before anything changes, so that a file that cannot be read to its end
 // (an error of the disk, a file far too large to be an animation) leaves the editor as it was.
 int32_t LoadAnimation() {
-    if (StringEqual(editor.basePath, "") != 0 || FileOpenRead(kFile, editor.basePath) == 0) {
+    std::string error; // the status line says only whether it worked
+    if (StringEqual(editor.basePath, "") != 0 || !CheckFileToRead(editor.basePath, &error) ||
+        FileOpenRead(kFile, editor.basePath) == 0) {
         return 0;
     }
     int64_t length = FileLength(kFile);

@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <system_error>
+#include <vector>
 
 #include "storage/numbered_files.h"
 
@@ -76,24 +78,29 @@ bool FileToReplace(const std::string& target, std::string* replaced, std::string
     return false;
 }
 
-// A name no other file has in the folder, created exclusively. It begins with the target's name,
-// so that one left behind by a killed program can be told apart, unless that name is so long
-// that the suffix would not fit.
-int OpenNewFileIn(const std::string& folder, const std::string& target, std::string* name) {
+// A name no other file has in the folder yet. It begins with the target's name, so that one left
+// behind by a killed program can be told apart, unless that name is so long that the suffix would
+// not fit.
+std::string CandidateName(const std::string& folder, const std::string& target) {
     constexpr std::size_t kLongestPrefix = 200; // names may have 255 bytes
     std::string prefix = target.size() <= kLongestPrefix ? "." + target : ".limbrado";
     static std::atomic<uint64_t> sequence{0}; // a backup may be written on a thread of its own
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t mix = static_cast<uint64_t>(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^
+                   static_cast<uint64_t>(::getpid()) << 20 ^ ++sequence;
+    char suffix[17];
+    for (int digit = 0; digit < 16; ++digit) {
+        suffix[digit] = "0123456789abcdef"[mix >> (digit * 4) & 0xF];
+    }
+    suffix[16] = 0;
+    return folder + prefix + "." + suffix + ".tmp";
+}
+
+// A new file under a candidate name, created exclusively.
+int OpenNewFileIn(const std::string& folder, const std::string& target, std::string* name) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        uint64_t mix = static_cast<uint64_t>(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^
-                       static_cast<uint64_t>(::getpid()) << 20 ^ ++sequence;
-        char suffix[17];
-        for (int digit = 0; digit < 16; ++digit) {
-            suffix[digit] = "0123456789abcdef"[mix >> (digit * 4) & 0xF];
-        }
-        suffix[16] = 0;
-        *name = folder + prefix + "." + suffix + ".tmp";
+        *name = CandidateName(folder, target);
         int descriptor = FileSystem().open(name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                                            kNewFilePermissions);
         if (descriptor >= 0 || errno != EEXIST) {
@@ -264,15 +271,13 @@ bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std
     return true;
 }
 
-bool AtomicFileCommit(AtomicFile* file, std::string* error) {
+bool AtomicFileSeal(AtomicFile* file, std::string* error) {
+    if (file->inPlace || (file->descriptor < 0 && !file->temporary.empty())) {
+        return true; // the bytes wait in memory, or the file is sealed already
+    }
     if (file->descriptor < 0) {
         *error = "no file is open for '" + file->target + "'";
         return false;
-    }
-    if (file->inPlace) {
-        bool copied = CopyInPlace(file->descriptor, file->replaced, error);
-        AtomicFileAbandon(file); // the bytes in memory, which leave no name behind
-        return copied;
     }
     if (FileSystem().sync(file->descriptor) != 0) {
         *error = SystemError("cannot flush", file->temporary);
@@ -284,6 +289,22 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error) {
     if (FileSystem().close(descriptor) != 0) {
         *error = SystemError("cannot close", file->temporary);
         GiveUp(file, error);
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileCommit(AtomicFile* file, std::string* error) {
+    if (file->descriptor < 0 && file->temporary.empty()) {
+        *error = "no file is open for '" + file->target + "'";
+        return false;
+    }
+    if (file->inPlace) {
+        bool copied = CopyInPlace(file->descriptor, file->replaced, error);
+        AtomicFileAbandon(file); // the bytes in memory, which leave no name behind
+        return copied;
+    }
+    if (!AtomicFileSeal(file, error)) {
         return false;
     }
     if (FileSystem().rename(file->temporary.c_str(), file->replaced.c_str()) != 0) {
@@ -322,4 +343,137 @@ bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t co
         return false;
     }
     return AtomicFileCommit(&file, error);
+}
+
+namespace {
+
+// A target's old file while a group takes its place: a second name for it, empty when there was
+// no old file or the file system keeps no second names (then it cannot be put back).
+struct OldFile {
+    std::string kept;
+    bool existed = false;
+};
+
+bool KeepOldFile(const AtomicFile& file, OldFile* old, std::string* error) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string name = CandidateName(FolderOf(file.replaced), NameOf(file.replaced));
+        if (FileSystem().link(file.replaced.c_str(), name.c_str()) == 0) {
+            *old = {name, true};
+            return true;
+        }
+        if (errno == ENOENT) {
+            return true;
+        }
+        if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK) {
+            old->existed = true;
+            return true;
+        }
+        if (errno != EEXIST) {
+            *error = SystemError("cannot keep the old file of", file.target);
+            return false;
+        }
+    }
+    *error = SystemError("cannot keep the old file of", file.target);
+    return false;
+}
+
+// False when an old file's second name could not be removed (named in *error).
+bool ForgetOldFiles(std::vector<OldFile>* olds, std::string* error) {
+    bool forgotten = true;
+    for (OldFile& old : *olds) {
+        if (!old.kept.empty() && FileSystem().unlink(old.kept.c_str()) != 0 && errno != ENOENT) {
+            *error += "; the old file '" + old.kept + "' is left behind";
+            forgotten = false;
+        }
+        old.kept.clear();
+    }
+    return forgotten;
+}
+
+// Undoes the renames done: each target gets its old file back, or loses the new one where there
+// was none.
+void PutBack(AtomicFile* files, const std::vector<bool>& renamed, std::vector<OldFile>* olds,
+             std::string* error) {
+    for (std::size_t index = 0; index < renamed.size(); ++index) {
+        OldFile& old = (*olds)[index];
+        const std::string& target = files[index].replaced;
+        if (!renamed[index]) {
+            continue;
+        }
+        bool back = !old.kept.empty() ? FileSystem().rename(old.kept.c_str(), target.c_str()) == 0
+                                      : !old.existed && FileSystem().unlink(target.c_str()) == 0;
+        if (back) {
+            old.kept.clear();
+        } else {
+            *error += "; '" + files[index].target + "' could not be put back as it was";
+        }
+    }
+}
+
+} // namespace
+
+bool AtomicFilesCommit(AtomicFile* files, std::size_t count, std::string* error) {
+    for (std::size_t index = 0; index < count; ++index) {
+        if (!AtomicFileSeal(&files[index], error)) {
+            AtomicFilesAbandon(files, count, error);
+            return false;
+        }
+    }
+    std::vector<OldFile> olds(count);
+    for (std::size_t index = 0; index < count; ++index) {
+        if (!files[index].inPlace && !KeepOldFile(files[index], &olds[index], error)) {
+            ForgetOldFiles(&olds, error);
+            AtomicFilesAbandon(files, count, error);
+            return false;
+        }
+    }
+    // The renames in a row, then the files that can only be copied in place.
+    std::vector<bool> renamed(count, false);
+    bool replaced = true;
+    for (int inPlace = 0; inPlace < 2 && replaced; ++inPlace) {
+        for (std::size_t index = 0; index < count && replaced; ++index) {
+            AtomicFile& file = files[index];
+            if (file.inPlace != (inPlace == 1)) {
+                continue;
+            }
+            if (file.inPlace) {
+                replaced = CopyInPlace(file.descriptor, file.replaced, error);
+                AtomicFileAbandon(&file);
+            } else if (FileSystem().rename(file.temporary.c_str(), file.replaced.c_str()) != 0) {
+                *error = SystemError("cannot replace", file.target);
+                replaced = false;
+            } else {
+                file.temporary.clear();
+                renamed[index] = true;
+            }
+        }
+    }
+    if (!replaced) {
+        PutBack(files, renamed, &olds, error);
+        ForgetOldFiles(&olds, error);
+        AtomicFilesAbandon(files, count, error);
+        return false;
+    }
+    bool synced = ForgetOldFiles(&olds, error);
+    std::vector<std::string> folders;
+    for (std::size_t index = 0; index < count; ++index) {
+        std::string folder = FolderOf(files[index].replaced);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(folder);
+            synced = SyncFolder(folder, error) && synced;
+        }
+    }
+    return synced;
+}
+
+bool AtomicFilesAbandon(AtomicFile* files, std::size_t count, std::string* error) {
+    bool removed = true;
+    for (std::size_t index = 0; index < count; ++index) {
+        std::string temporary = files[index].temporary;
+        if (!AtomicFileAbandon(&files[index])) {
+            *error += "; the temporary file '" + temporary + "' is left behind";
+            removed = false;
+        }
+    }
+    return removed;
 }

@@ -30,6 +30,16 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error);
 // Closes and removes the new file; the target stays as it was. Safe to call twice. False when
 // the new file could not be removed (its name stays in `temporary`).
 bool AtomicFileAbandon(AtomicFile* file);
+// Flushes the new file to the disk and closes it; its rename waits for AtomicFilesCommit. An
+// in-place file keeps its bytes in memory until then.
+bool AtomicFileSeal(AtomicFile* file, std::string* error);
+// Several files that take their places together: every one is sealed, then all are renamed over
+// their targets in a row. When a rename fails, the targets already replaced get their old files
+// back and the new ones are removed, so that every target is as it was. In-place files, which
+// cannot be taken back, are written last.
+bool AtomicFilesCommit(AtomicFile* files, std::size_t count, std::string* error);
+// Abandons every file; false when a new file could not be removed (named in *error).
+bool AtomicFilesAbandon(AtomicFile* files, std::size_t count, std::string* error);
 // All of the above for bytes held in memory. Uses no table of the runtime, so a thread of its own
 // may call it while the main loop works with numbered files.
 bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t count,

@@ -90,6 +90,10 @@ int SystemMakeFolder(const char* name, int mode) {
     return ::mkdir(name, static_cast<mode_t>(mode));
 }
 
+int SystemLink(const char* existing, const char* name) {
+    return ::link(existing, name);
+}
+
 // Not retried on EINTR: on Linux the descriptor is gone either way.
 int SystemClose(int descriptor) {
     return ::close(descriptor);
@@ -299,9 +303,9 @@ int OpenDescriptor(int32_t mode, const char* name) {
 } // namespace
 
 FileSystemCalls& FileSystem() {
-    static FileSystemCalls calls{SystemOpen,   SystemRead,      SystemWrite,  SystemSeek,
-                                 SystemClose,  SystemSync,      SystemRename, SystemUnlink,
-                                 SystemStatus, SystemMakeFolder};
+    static FileSystemCalls calls{SystemOpen,   SystemRead,       SystemWrite,  SystemSeek,
+                                 SystemClose,  SystemSync,       SystemRename, SystemUnlink,
+                                 SystemStatus, SystemMakeFolder, SystemLink};
     return calls;
 }
 

@@ -38,5 +38,6 @@ struct FileSystemCalls {
     int (*unlink)(const char* name);
     int (*status)(int descriptor, struct stat* status);
     int (*makeFolder)(const char* name, int mode);
+    int (*link)(const char* existing, const char* name); // a second name for a file
 };
 FileSystemCalls& FileSystem();

@@ -1,15 +1,15 @@
-// GIF frames through giflib's encoder and PNGs through libpng's simplified writer. The GIF's bytes
+// GIF frames through giflib's encoder and PNGs through the PNG writer. The GIF's bytes
 // are gathered in a buffer and written in large pieces; pixels become palette indices through a
 // colour table, with the previous pixel's index reused along the long flat runs of a drawing.
 #include "storage/picture_files.h"
 
 #include <gif_lib.h>
-#include <png.h>
 
 #include <algorithm>
 #include <new>
 
 #include "storage/atomic_file.h"
+#include "storage/png_writer.h"
 
 namespace {
 
@@ -258,6 +258,22 @@ int32_t GifDelayForRate(int32_t framesPerSecond) {
 
 bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
                        std::string* error) {
+    AtomicFile file;
+    if (!AtomicFileCreate(path, &file, error)) {
+        return false;
+    }
+    if (!WriteGifAnimationTo(&file, pictures, delay, error)) {
+        *error += " ('" + file.target + "' is left as it was)";
+        if (!AtomicFileAbandon(&file)) {
+            *error += "; the temporary file '" + file.temporary + "' is left behind";
+        }
+        return false;
+    }
+    return AtomicFileCommit(&file, error);
+}
+
+bool WriteGifAnimationTo(AtomicFile* file, const PictureSequence& pictures, int32_t delay,
+                         std::string* error) {
     // First pass: the colours of every picture, for one global palette when they fit in it.
     int32_t total = pictures.count * 2;
     std::size_t pixelCount = static_cast<std::size_t>(pictures.width) * pictures.height;
@@ -274,12 +290,8 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
             pictures.progress(index + 1, total);
         }
     }
-    AtomicFile file;
-    if (!AtomicFileCreate(path, &file, error)) {
-        return false;
-    }
     GifStream* stream =
-        GifStreamBegin(file.descriptor, pictures.width, pictures.height,
+        GifStreamBegin(file->descriptor, pictures.width, pictures.height,
                        shared ? &palette : nullptr, error, TransparentGround(pictures));
     bool written = stream != nullptr;
     for (int32_t index = 0; written && index < pictures.count; ++index) {
@@ -302,56 +314,60 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
             written = false;
         }
     }
-    if (!written) {
-        *error += " ('" + file.target + "' is left as it was)";
-        if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
-        }
-        return false;
-    }
-    return AtomicFileCommit(&file, error);
+    return written;
 }
 
 TransparentColour TransparentGround(const PictureSequence& pictures) {
     return pictures.transparent ? TransparentColour(pictures.ground) : std::nullopt;
 }
 
-bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
-                     std::string* error, TransparentColour transparent) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = transparent ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-    std::size_t channels = transparent ? 4 : 3;
-    std::size_t count = static_cast<std::size_t>(width) * height;
-    std::vector<png_byte> rows(count * channels);
-    for (std::size_t pixel = 0; pixel < count; ++pixel) {
-        png_byte* out = &rows[pixel * channels];
-        out[0] = static_cast<png_byte>(pixels[pixel] >> 16);
-        out[1] = static_cast<png_byte>(pixels[pixel] >> 8);
-        out[2] = static_cast<png_byte>(pixels[pixel]);
-        if (transparent) {
-            out[3] = pixels[pixel] == *transparent ? 0 : 0xFF;
+void ConvertPixelRow(const uint32_t* pixels, int32_t count, PixelBytes order,
+                     TransparentColour transparent, uint8_t* bytes) {
+    bool bgra = order == PixelBytes::Bgra;
+    bool alpha = order != PixelBytes::Rgb;
+    for (int32_t x = 0; x < count; ++x) {
+        uint32_t pixel = pixels[x];
+        auto red = static_cast<uint8_t>(pixel >> 16);
+        auto blue = static_cast<uint8_t>(pixel);
+        *bytes++ = bgra ? blue : red;
+        *bytes++ = static_cast<uint8_t>(pixel >> 8);
+        *bytes++ = bgra ? red : blue;
+        if (alpha) {
+            *bytes++ = transparent && pixel == *transparent ? 0 : 0xFF;
         }
     }
-    // Room for the largest PNG these pixels can make, so that one encoding always fits.
-    std::vector<png_byte> encoded(PNG_IMAGE_PNG_SIZE_MAX(image));
-    png_alloc_size_t size = encoded.size();
-    if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rows.data(), 0, nullptr) == 0) {
-        *error = std::string("cannot encode the PNG: ") + image.message;
-        png_image_free(&image);
-        return false;
-    }
+}
+
+bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
+                     std::string* error, TransparentColour transparent) {
     AtomicFile file;
     if (!AtomicFileCreate(path, &file, error)) {
         return false;
     }
-    if (!AtomicFileWrite(&file, encoded.data(), size, error)) {
+    if (!WritePngPictureTo(&file, pixels, width, height, error, transparent)) {
         if (!AtomicFileAbandon(&file)) {
             *error += "; the temporary file '" + file.temporary + "' is left behind";
         }
         return false;
     }
     return AtomicFileCommit(&file, error);
+}
+
+bool WritePngPictureTo(AtomicFile* file, const uint32_t* pixels, int32_t width, int32_t height,
+                       std::string* error, TransparentColour transparent) {
+    PngWriter* writer = PngWriterBegin(file, width, height, transparent.has_value(), error);
+    if (writer == nullptr) {
+        return false;
+    }
+    bool written = true;
+    for (int32_t y = 0; written && y < height; ++y) {
+        written = PngWriterAddRow(writer, pixels + static_cast<std::size_t>(y) * width, transparent,
+                                  error);
+    }
+    std::string endError;
+    if (!PngWriterEnd(writer, !written, &endError) && written) {
+        *error = endError;
+        written = false;
+    }
+    return written;
 }

@@ -14,6 +14,11 @@
 
 constexpr int32_t kGifMaximumColours = 256;
 
+struct AtomicFile;
+
+// A colour whose pixels become fully transparent; none: every pixel is opaque.
+using TransparentColour = std::optional<uint32_t>;
+
 // Distinct colours in the order they were first seen, each with its palette index.
 struct PicturePalette {
     std::vector<uint32_t> colours;
@@ -24,10 +29,15 @@ struct PicturePalette {
 // beyond the limit) once more than 256 distinct colours would be needed.
 bool CollectColours(const uint32_t* pixels, std::size_t count, PicturePalette* palette);
 
+// The byte orders of pixel rows that the encoders take.
+enum class PixelBytes { Rgb, Rgba, Bgra };
+// One row of count pixels as bytes in that order; an alpha byte is 0 where the pixel is the
+// transparent colour and 0xFF elsewhere.
+void ConvertPixelRow(const uint32_t* pixels, int32_t count, PixelBytes order,
+                     TransparentColour transparent, uint8_t* bytes);
+
 // One GIF being written to an open descriptor (the descriptor stays the caller's).
 struct GifStream;
-// A colour whose pixels become fully transparent; none: every pixel is opaque.
-using TransparentColour = std::optional<uint32_t>;
 
 // Writes the header of a width x height GIF89a that loops forever. With a palette, it is the
 // global colour table and every frame must keep to it; without one, each frame brings its own.
@@ -68,6 +78,12 @@ int32_t GifDelayForRate(int32_t framesPerSecond);
 // more than 256 colours fails the whole file.
 bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
                        std::string* error);
+// The same into an atomic file that the caller commits (with others, see AtomicFilesCommit) or
+// abandons.
+bool WriteGifAnimationTo(AtomicFile* file, const PictureSequence& pictures, int32_t delay,
+                         std::string* error);
 // One picture as an 8-bit RGB PNG, or RGBA with the transparent colour's pixels fully transparent.
 bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
                      std::string* error, TransparentColour transparent = std::nullopt);
+bool WritePngPictureTo(AtomicFile* file, const uint32_t* pixels, int32_t width, int32_t height,
+                       std::string* error, TransparentColour transparent = std::nullopt);

@@ -1,9 +1,7 @@
-// The sheet is written as it is drawn, one row of cells at a time: the PNG's chunks are made here
-// with zlib, so that a sheet of hundreds of frames never stands whole in memory. The atlas is
-// built as text; its frame names are frame_000 onwards.
+// The sheet is written as it is drawn, one row of cells at a time through the PNG writer, so that
+// a sheet of hundreds of frames never stands whole in memory. The atlas is built as text; its
+// frame names are frame_000 onwards. Both files take their places together.
 #include "storage/sprite_sheet.h"
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,106 +13,9 @@
 
 #include "storage/atomic_file.h"
 #include "storage/json_text.h"
+#include "storage/png_writer.h"
 
 namespace {
-
-constexpr std::size_t kDeflateBufferSize = 1 << 16;
-constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr unsigned char kColourRgb = 2;
-constexpr unsigned char kColourRgba = 6;
-
-void PutWord(std::vector<unsigned char>* bytes, uint32_t word) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        bytes->push_back(static_cast<unsigned char>(word >> shift));
-    }
-}
-
-// A PNG written row by row into an atomic file: length, type, data and CRC of each chunk.
-struct PngStream {
-    AtomicFile* file = nullptr;
-    int32_t width = 0;
-    bool alpha = false;
-    z_stream deflater{};
-    bool deflating = false;
-    std::vector<unsigned char> row;    // the filter byte and one row of samples
-    std::vector<unsigned char> output; // deflated bytes waiting for their chunk
-
-    bool PutChunk(const char* type, const unsigned char* data, std::size_t count,
-                  std::string* error) {
-        std::vector<unsigned char> chunk;
-        chunk.reserve(count + 12);
-        PutWord(&chunk, static_cast<uint32_t>(count));
-        chunk.insert(chunk.end(), type, type + 4);
-        chunk.insert(chunk.end(), data, data + count);
-        uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(count + 4));
-        PutWord(&chunk, static_cast<uint32_t>(crc));
-        return AtomicFileWrite(file, chunk.data(), chunk.size(), error);
-    }
-
-    bool Begin(int32_t height, std::string* error) {
-        if (deflateInit(&deflater, Z_DEFAULT_COMPRESSION) != Z_OK) {
-            *error = "cannot start the PNG's compression";
-            return false;
-        }
-        deflating = true;
-        row.assign(1 + static_cast<std::size_t>(width) * (alpha ? 4 : 3), 0);
-        output.resize(kDeflateBufferSize);
-        std::vector<unsigned char> header;
-        PutWord(&header, static_cast<uint32_t>(width));
-        PutWord(&header, static_cast<uint32_t>(height));
-        // 8 bits a sample; deflate, no interlacing.
-        const unsigned char rest[] = {8, alpha ? kColourRgba : kColourRgb, 0, 0, 0};
-        header.insert(header.end(), rest, rest + sizeof rest);
-        return AtomicFileWrite(file, kPngSignature, sizeof kPngSignature, error) &&
-               PutChunk("IHDR", header.data(), header.size(), error);
-    }
-
-    // Deflates the input given (none: the end) and writes each full output buffer as a chunk.
-    bool Deflate(const unsigned char* bytes, std::size_t count, int flush, std::string* error) {
-        deflater.next_in = const_cast<unsigned char*>(bytes);
-        deflater.avail_in = static_cast<uInt>(count);
-        int code = Z_OK;
-        do {
-            deflater.next_out = output.data();
-            deflater.avail_out = static_cast<uInt>(output.size());
-            code = deflate(&deflater, flush);
-            if (code == Z_STREAM_ERROR) {
-                *error = "cannot compress the PNG";
-                return false;
-            }
-            std::size_t made = output.size() - deflater.avail_out;
-            if (made > 0 && !PutChunk("IDAT", output.data(), made, error)) {
-                return false;
-            }
-        } while (deflater.avail_out == 0 || (flush == Z_FINISH && code != Z_STREAM_END));
-        return true;
-    }
-
-    // One row of pixels, unfiltered; ground pixels fully transparent when the sheet has alpha.
-    bool AddRow(const uint32_t* pixels, uint32_t ground, std::string* error) {
-        unsigned char* out = row.data() + 1;
-        for (int32_t x = 0; x < width; ++x) {
-            uint32_t pixel = pixels[x];
-            *out++ = static_cast<unsigned char>(pixel >> 16);
-            *out++ = static_cast<unsigned char>(pixel >> 8);
-            *out++ = static_cast<unsigned char>(pixel);
-            if (alpha) {
-                *out++ = pixel == ground ? 0 : 0xFF;
-            }
-        }
-        return Deflate(row.data(), row.size(), Z_NO_FLUSH, error);
-    }
-
-    bool End(std::string* error) {
-        return Deflate(nullptr, 0, Z_FINISH, error) && PutChunk("IEND", nullptr, 0, error);
-    }
-
-    ~PngStream() {
-        if (deflating) {
-            deflateEnd(&deflater);
-        }
-    }
-};
 
 // More columns than pictures would only widen the sheet with empty cells.
 int32_t ColumnsFor(int32_t count, int32_t asked) {
@@ -192,7 +93,7 @@ void Report(const PictureSequence& pictures, int32_t done) {
 }
 
 // Each row of cells is drawn into a strip as wide as the sheet, then handed to the PNG row by row.
-bool WriteCells(PngStream* png, const PictureSequence& pictures, const SheetLayout& layout,
+bool WriteCells(PngWriter* png, const PictureSequence& pictures, const SheetLayout& layout,
                 std::string* error) {
     const SheetRectangle& cell = layout.cell;
     std::size_t stripWidth = static_cast<std::size_t>(layout.columns) * cell.width;
@@ -229,29 +130,29 @@ bool WriteCells(PngStream* png, const PictureSequence& pictures, const SheetLayo
             Report(pictures, pictures.count + index + 1);
         }
         for (int32_t y = 0; y < cell.height; ++y) {
-            if (!png->AddRow(strip.data() + y * stripWidth, pictures.ground, error)) {
+            if (!PngWriterAddRow(png, strip.data() + y * stripWidth, TransparentGround(pictures),
+                                 error)) {
                 return false;
             }
         }
     }
-    return png->End(error);
+    return true;
 }
 
 bool WriteSheetPng(AtomicFile* file, const PictureSequence& pictures, const SheetLayout& layout,
                    std::string* error) {
-    PngStream png;
-    png.file = file;
-    png.width = layout.columns * layout.cell.width;
-    png.alpha = pictures.transparent;
-    return png.Begin(layout.rows * layout.cell.height, error) &&
-           WriteCells(&png, pictures, layout, error);
-}
-
-void Abandon(AtomicFile* file, std::string* error) {
-    *error += " ('" + file->target + "' is left as it was)";
-    if (!AtomicFileAbandon(file)) {
-        *error += "; the temporary file '" + file->temporary + "' is left behind";
+    PngWriter* png = PngWriterBegin(file, layout.columns * layout.cell.width,
+                                    layout.rows * layout.cell.height, pictures.transparent, error);
+    if (png == nullptr) {
+        return false;
     }
+    bool written = WriteCells(png, pictures, layout, error);
+    std::string endError;
+    if (!PngWriterEnd(png, !written, &endError) && written) {
+        *error = endError;
+        written = false;
+    }
+    return written;
 }
 
 } // namespace
@@ -325,26 +226,22 @@ bool WriteSpriteSheet(const char* path, const PictureSequence& pictures,
         return false;
     }
     std::string atlasText = AtlasText(layout, settings, BaseName(path));
-    AtomicFile sheet;
-    AtomicFile atlas;
-    if (!AtomicFileCreate(AtlasPathFor(path).c_str(), &atlas, error)) {
+    // The sheet takes its place first, then the atlas that names it.
+    AtomicFile files[2];
+    if (!AtomicFileCreate(AtlasPathFor(path).c_str(), &files[1], error)) {
         return false;
     }
-    if (!AtomicFileCreate(path, &sheet, error)) {
-        Abandon(&atlas, error);
+    if (!AtomicFileCreate(path, &files[0], error)) {
+        AtomicFilesAbandon(files, 2, error);
         return false;
     }
-    bool written = AtomicFileWrite(&atlas, atlasText.data(), atlasText.size(), error) &&
-                   WriteSheetPng(&sheet, pictures, layout, error);
+    bool written = AtomicFileWrite(&files[1], atlasText.data(), atlasText.size(), error) &&
+                   WriteSheetPng(&files[0], pictures, layout, error);
     if (!written) {
-        Abandon(&sheet, error);
-        Abandon(&atlas, error);
+        *error +=
+            " ('" + files[0].target + "' and '" + files[1].target + "' are left as they were)";
+        AtomicFilesAbandon(files, 2, error);
         return false;
     }
-    // Both are complete; the sheet takes its place first, as the atlas names it.
-    if (!AtomicFileCommit(&sheet, error)) {
-        Abandon(&atlas, error);
-        return false;
-    }
-    return AtomicFileCommit(&atlas, error);
+    return AtomicFilesCommit(files, 2, error);
 }

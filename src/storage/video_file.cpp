@@ -460,22 +460,12 @@ void FillAlpha(const uint32_t* pixels, int32_t width, int32_t height, uint32_t t
 // The pixels as they are, in the frame's byte order of red, green, blue and alpha.
 void CopyPixels(const uint32_t* pixels, int32_t width, int32_t height,
                 TransparentColour transparent, AVFrame* frame) {
-    bool bgra = frame->format == AV_PIX_FMT_BGRA;
-    std::size_t channels = frame->format == AV_PIX_FMT_RGB24 ? 3 : 4;
+    PixelBytes order = frame->format == AV_PIX_FMT_BGRA    ? PixelBytes::Bgra
+                       : frame->format == AV_PIX_FMT_RGB24 ? PixelBytes::Rgb
+                                                           : PixelBytes::Rgba;
     for (int32_t y = 0; y < height; ++y) {
-        const uint32_t* source = pixels + static_cast<std::ptrdiff_t>(y) * width;
-        uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* out = row + static_cast<std::size_t>(x) * channels;
-            uint8_t red = static_cast<uint8_t>(source[x] >> 16);
-            uint8_t blue = static_cast<uint8_t>(source[x]);
-            out[0] = bgra ? blue : red;
-            out[1] = static_cast<uint8_t>(source[x] >> 8);
-            out[2] = bgra ? red : blue;
-            if (channels == 4) {
-                out[3] = transparent && source[x] == *transparent ? 0 : 0xFF;
-            }
-        }
+        ConvertPixelRow(pixels + static_cast<std::ptrdiff_t>(y) * width, width, order, transparent,
+                        frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0]);
     }
 }
 
@@ -583,6 +573,22 @@ bool EncodeAll(const VideoSettings& settings, const PictureSequence& pictures, i
 
 bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
                 int32_t framesPerSecond, std::string* error) {
+    AtomicFile file;
+    if (!AtomicFileCreate(path, &file, error)) {
+        return false;
+    }
+    if (!WriteVideoTo(&file, format, pictures, framesPerSecond, error)) {
+        *error += " ('" + file.target + "' is left as it was)";
+        if (!AtomicFileAbandon(&file)) {
+            *error += "; the temporary file '" + file.temporary + "' is left behind";
+        }
+        return false;
+    }
+    return AtomicFileCommit(&file, error);
+}
+
+bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& pictures,
+                  int32_t framesPerSecond, std::string* error) {
     if (pictures.count < 1 || pictures.width < 1 || pictures.height < 1 || framesPerSecond < 1) {
         *error = "a video needs at least one picture and a frame rate";
         return false;
@@ -592,25 +598,14 @@ bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pic
         return false;
     }
     LibraryMessagesKept messages;
-    AtomicFile file;
-    if (!AtomicFileCreate(path, &file, error)) {
-        return false;
-    }
     std::string fileFailure;
-    FileCursor cursor{file.descriptor, 0, &fileFailure};
+    FileCursor cursor{file->descriptor, 0, &fileFailure};
     bool encoded = EncodeAll(SettingsOf(format, pictures.transparent), pictures, framesPerSecond,
                              &cursor, error);
     // A failed call is the cause of whatever the libraries made of it; and the MP4 muxer takes a
     // failed read while it moves the index to the front for the end of the file.
-    if (!encoded || !fileFailure.empty()) {
-        if (!fileFailure.empty()) {
-            *error = fileFailure + " ('" + file.temporary + "')";
-        }
-        *error += " ('" + file.target + "' is left as it was)";
-        if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
-        }
-        return false;
+    if (!fileFailure.empty()) {
+        *error = fileFailure + " ('" + file->temporary + "')";
     }
-    return AtomicFileCommit(&file, error);
+    return encoded && fileFailure.empty();
 }

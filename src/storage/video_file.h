@@ -20,3 +20,7 @@ constexpr int32_t kVideoScale = 2; // video pixels per picture pixel, across and
 // pictures fail it.
 bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
                 int32_t framesPerSecond, std::string* error);
+// The same into an atomic file that the caller commits (with others, see AtomicFilesCommit) or
+// abandons.
+bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& pictures,
+                  int32_t framesPerSecond, std::string* error);

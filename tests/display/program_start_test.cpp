@@ -55,8 +55,10 @@ TEST(ProgramStart, MissingDisplayOrFontIsOneLineOnTheErrorOutputAndExitCodeOne) 
         {noDisplay, animation, "limbrado: no display to show the window on"},
         {noDisplay, "", "limbrado: no display to show the file chooser on"},
         {"FONTCONFIG_FILE=" + noFonts, animation, "limbrado: no usable font"},
-        // The picture command starts as the editor does, without a window.
-        {"FONTCONFIG_FILE=" + noFonts, "--export-png " + animation + " /dev/null",
+        // The picture command starts as the editor does, without a window (on any regular file:
+        // a device as the animation fails before the start).
+        {"FONTCONFIG_FILE=" + noFonts,
+         "--export-png " + ProcessTempPath("program_start_frames") + " " + noFonts,
          "limbrado: no usable font"},
     };
     for (const StartCase& entry : cases) {

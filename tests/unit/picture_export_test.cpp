@@ -3,8 +3,10 @@
 // bones, no playback marks), the same in the GIF and the PNGs and, at twice the size, in the MP4
 // and WebM videos; lossless in the APNG, the WebP and the sprite sheet's cells; with a transparent
 // ground where nothing is drawn; the frame rate; the command line and its failures.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -14,9 +16,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -27,6 +31,7 @@
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
 #include "support/drawing_session.h"
+#include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
 #include "support/test_folder.h"
 #include "support/video_decoding.h"
@@ -97,6 +102,21 @@ int32_t CountFigureDifferences(const std::vector<uint32_t>& pixels,
     return differences;
 }
 
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Every file under the folder, by its path inside it, with its bytes.
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string name = std::filesystem::relative(entry.path(), folder).string();
+        contents[name] = entry.is_regular_file() ? FileBytes(entry.path().string()) : "(folder)";
+    }
+    return contents;
+}
+
 std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
@@ -105,6 +125,17 @@ std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
     argv.push_back(nullptr);
     return argv;
 }
+
+struct ExportName {
+    const char* option;
+    const char* output;
+};
+
+constexpr ExportName kEveryExport[] = {
+    {"--export-gif", "out.gif"},     {"--export-png", "frames"},      {"--export-mp4", "out.mp4"},
+    {"--export-webm", "out.webm"},   {"--export-apng", "out.png"},    {"--export-webp", "out.webp"},
+    {"--export-sheet", "sheet.png"}, {"--export-lottie", "out.json"},
+};
 
 // The command line as main hands it over: a walk saved as an animation file, then exported.
 class PictureCommandTest : public testing::Test {
@@ -468,6 +499,116 @@ TEST_F(PictureCommandTest, FileCallsThatFailInTheFileLayerAreReported) {
         EXPECT_EQ(errors, "limbrado: " + test.message + "\n");
         EXPECT_EQ(FolderEntries(folder).size(), 1u) << test.message; // only the animation
     }
+}
+
+// Arguments given the wrong way round, or an output that names a file of another kind: nothing is
+// replaced, and one line names the file and what it is not.
+TEST_F(PictureCommandTest, ExportsReplaceOnlyFilesOfTheirOwnKindAndNeverTheirInput) {
+    const struct {
+        std::string option, earlier, kind;
+    } cases[] = {
+        {"--export-gif", "walk.gif", "a GIF"},
+        {"--export-mp4", "walk.mp4", "an MP4 video"},
+        {"--export-webm", "walk.webm", "a WebM video"},
+        {"--export-apng", "walk.apng", "a PNG picture"},
+        {"--export-webp", "walk.webp", "a WebP picture"},
+        {"--export-sheet", "sheet.png", "a PNG picture"},
+        {"--export-lottie", "walk.json", "a JSON file"},
+    };
+    const std::string animationBytes = FileBytes(animation);
+    for (const auto& test : cases) {
+        ASSERT_EQ(Run({test.option, folder + "/" + test.earlier, animation}), 0) << errors;
+        std::map<std::string, std::string> before = FolderContents(folder);
+        EXPECT_EQ(Run({test.option, animation, folder + "/" + test.earlier}), 1) << test.option;
+        EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;
+        EXPECT_NE(errors.find("'" + animation + "' is not " + test.kind), std::string::npos)
+            << errors;
+        EXPECT_TRUE(FolderContents(folder) == before) << test.option;
+    }
+    // The frame files, one of them the animation, one a file of the user's; and the sheet's atlas.
+    ASSERT_EQ(Run({"--export-png", folder + "/frames", animation}), 0) << errors;
+    std::filesystem::copy_file(animation, folder + "/frames/frame_000.png",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::ofstream(folder + "/notes.json") << "some notes";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string message;
+    } refused[] = {
+        {{"--export-png", folder + "/frames", folder + "/frames/frame_000.png"},
+         "'" + folder + "/frames/frame_000.png' is the animation itself"},
+        {{"--export-png", folder + "/frames", animation},
+         "'" + folder + "/frames/frame_000.png' is not a PNG picture"},
+        {{"--export-sheet", folder + "/notes.png", animation},
+         "'" + folder + "/notes.json' is not a JSON file"},
+    };
+    for (const auto& test : refused) {
+        std::map<std::string, std::string> before = FolderContents(folder);
+        EXPECT_EQ(Run(test.arguments), 1) << test.message;
+        EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
+        EXPECT_TRUE(FolderContents(folder) == before) << test.message;
+    }
+    EXPECT_EQ(FileBytes(animation), animationBytes);
+    // Other files in the frames' folder stay as they are; an empty file holds nothing to lose.
+    std::filesystem::remove(folder + "/frames/frame_000.png");
+    std::ofstream(folder + "/frames/notes.txt") << "mine";
+    std::ofstream(folder + "/empty.gif").close();
+    ASSERT_EQ(Run({"--export-png", folder + "/frames", animation}), 0) << errors;
+    ASSERT_EQ(Run({"--export-gif", folder + "/empty.gif", animation}), 0) << errors;
+    EXPECT_EQ(FileBytes(folder + "/frames/notes.txt"), "mine");
+    EXPECT_EQ(DecodeGif(folder + "/empty.gif").frames.size(), 3u);
+}
+
+// A FIFO given as the animation is refused without opening it: a writer waiting at its other end
+// would let an export through that opened it to read, and the message would then be another.
+TEST_F(PictureCommandTest, AnAnimationThatIsAFifoFailsAtOnceForEveryExport) {
+    std::string fifo = folder + "/fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const ExportName& test : kEveryExport) {
+        std::thread writer([&fifo] {
+            int descriptor = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+            if (descriptor >= 0) {
+                ::close(descriptor);
+            }
+        });
+        EXPECT_EQ(Run({test.option, folder + "/" + test.output, fifo}), 1) << test.option;
+        // The writer waits until someone opens the FIFO to read; this lets it go.
+        int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        writer.join();
+        ::close(reader);
+        EXPECT_EQ(errors, "limbrado: cannot read '" + fifo + "': it is a FIFO, not a file\n");
+        EXPECT_EQ(FolderEntries(folder).size(), 2u) << test.option; // the animation, the FIFO
+    }
+}
+
+// The disk fills while one file of the export is written, or one of its renames fails: every file
+// of the export is as it was, the earlier frames and sheet included, and no temporary file is left.
+TEST_F(PictureCommandTest, AFullDiskOrAFailedRenameLeavesEveryFileAsItWas) {
+    // Earlier exports of a shorter walk with a transparent ground, so that every file differs.
+    ASSERT_EQ(Run({"--export-png", folder + "/frames", animation, "--transparent"}), 0) << errors;
+    ASSERT_EQ(Run({"--export-sheet", folder + "/sheet.png", animation, "--transparent"}), 0);
+    SaveWalk(4);
+    const std::vector<std::string> frames = {"--export-png", folder + "/frames", animation};
+    const std::vector<std::string> sheet = {"--export-sheet", folder + "/sheet.png", animation};
+    const struct {
+        std::vector<std::string> arguments;
+        std::string file;
+        bool atRename;
+    } cases[] = {
+        {frames, "frame_003", false},    {frames, "frame_004.png", true},
+        {frames, "frame_000.png", true}, {sheet, "sheet.json", false},
+        {sheet, "sheet.json", true},     {sheet, "sheet.png", true},
+        {sheet, "sheet.png", false},
+    };
+    for (const auto& test : cases) {
+        std::map<std::string, std::string> before = FolderContents(folder);
+        DiskFullAt::Plant(test.file, test.atRename);
+        EXPECT_EQ(Run(test.arguments), 1) << test.file;
+        DiskFullAt::Remove();
+        EXPECT_TRUE(FolderContents(folder) == before)
+            << test.file << " " << test.atRename << errors;
+    }
+    ASSERT_EQ(Run(frames), 0) << errors;
+    EXPECT_EQ(FolderEntries(folder + "/frames").size(), 5u);
 }
 
 } // namespace

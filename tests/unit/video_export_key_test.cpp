@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/numbered_files.h"
@@ -22,6 +24,11 @@ namespace {
 
 constexpr uint32_t kBarLime = 0xBBFF00;
 constexpr uint32_t kRed = 0xFF0000;
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
 class VideoExportKey : public ScriptedSession {
   protected:
@@ -151,6 +158,42 @@ TEST_F(VideoExportKey, EscapeCancelsAndAFailingDiskFailsLeavingNoFile) {
     Tap(ScanE);
     EXPECT_EQ(HeadlessRequests().size(), 2u); // only the status line
     EXPECT_EQ(Written(), std::vector<std::string>{});
+}
+
+// Key E replaces only earlier videos of its own: a file of another kind under either name, a full
+// disk while either is written or a failed rename of either leaves both files as they were.
+TEST_F(VideoExportKey, EReplacesOnlyItsOwnKindsAndAFailureLeavesBothAsTheyWere) {
+    Tap(ScanE);
+    ASSERT_EQ(Written().size(), 2u);
+    Tap(ScanF7); // frame 2
+    Tap(ScanF7); // frame 3, a copy: the export grows by a frame
+    const std::string base = std::filesystem::path(Stem()).filename().string();
+    auto both = [this] {
+        return std::pair(ReadBytes(Stem() + ".mp4"), ReadBytes(Stem() + ".gif"));
+    };
+    const struct {
+        std::string file;
+        bool atRename;
+    } failures[] = {{".gif", false}, {".mp4", false}, {".gif", true}, {".mp4", true}};
+    for (const auto& failure : failures) {
+        auto before = both();
+        DiskFullAt::Plant(base + failure.file, failure.atRename);
+        Tap(ScanE);
+        DiskFullAt::Remove();
+        EXPECT_TRUE(both() == before) << failure.file << " " << failure.atRename;
+        EXPECT_EQ(Written().size(), 2u) << "no temporary file is left";
+        EXPECT_EQ(HeadlessRequests().back().name, "Konnte nicht speichern");
+    }
+    for (const char* suffix : {".gif", ".mp4"}) {
+        Tap(ScanE);
+        ASSERT_EQ(HeadlessRequests().back().title, "Ok");
+        std::ofstream(Stem() + suffix) << "the user's notes";
+        auto before = both();
+        Tap(ScanE);
+        EXPECT_TRUE(both() == before) << suffix;
+        EXPECT_EQ(HeadlessRequests().back().name, "Konnte nicht speichern");
+        std::filesystem::remove(Stem() + suffix);
+    }
 }
 
 } // namespace

@@ -1,0 +1,173 @@
+// A path is looked at through a descriptor opened with O_PATH, which never opens the file itself
+// (so a FIFO does not wait for a writer); its first bytes are read only once it is known to be a
+// regular file, and then without blocking. The kinds are told by their signatures: GIF87a or
+// GIF89a, the PNG signature, an ISO media file's "ftyp" box, the EBML header of Matroska and
+// WebM, RIFF with WEBP, and JSON's first character after white space.
+#include "storage/file_kinds.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "storage/numbered_files.h"
+
+namespace {
+
+constexpr std::size_t kSignatureBytes = 64;
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+// The status of what path leads to; false with errno kept.
+bool PathStatus(const std::string& path, struct stat* status) {
+    int descriptor = FileSystem().open(path.c_str(), O_PATH | O_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool known = FileSystem().status(descriptor, status) == 0;
+    int failure = errno;
+    bool closed = FileSystem().close(descriptor) == 0;
+    if (!known) {
+        errno = failure;
+    }
+    return known && closed;
+}
+
+// What a path that is no regular file names instead.
+const char* OtherKind(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    return "no regular file";
+}
+
+// Up to kSignatureBytes from the start of a regular file, opened without waiting.
+bool ReadSignature(const std::string& path, std::string* bytes, std::string* error) {
+    int descriptor = FileSystem().open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    if (descriptor < 0) {
+        *error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat status {};
+    bool regular = FileSystem().status(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    char buffer[kSignatureBytes];
+    long count = regular ? FileSystem().read(descriptor, buffer, sizeof buffer) : -1;
+    int failure = errno;
+    FileSystem().close(descriptor); // opened only to read: nothing is lost on a failed close
+    if (!regular) {
+        *error = Quoted(path) + " is no regular file";
+        return false;
+    }
+    if (count < 0) {
+        *error = "cannot read " + Quoted(path) + ": " + std::strerror(failure);
+        return false;
+    }
+    bytes->assign(buffer, static_cast<std::size_t>(count));
+    return true;
+}
+
+bool StartsWith(const std::string& bytes, std::size_t at, const char* text, std::size_t count) {
+    return bytes.size() >= at + count && bytes.compare(at, count, text, count) == 0;
+}
+
+bool IsKind(const std::string& bytes, FileKind kind) {
+    switch (kind) {
+    case FileKind::Gif:
+        return StartsWith(bytes, 0, "GIF87a", 6) || StartsWith(bytes, 0, "GIF89a", 6);
+    case FileKind::Png:
+        return StartsWith(bytes, 0, "\x89PNG\r\n\x1A\n", 8);
+    case FileKind::Mp4:
+        return StartsWith(bytes, 4, "ftyp", 4);
+    case FileKind::WebM:
+        return StartsWith(bytes, 0, "\x1A\x45\xDF\xA3", 4);
+    case FileKind::WebP:
+        return StartsWith(bytes, 0, "RIFF", 4) && StartsWith(bytes, 8, "WEBP", 4);
+    case FileKind::Json: {
+        std::size_t first = StartsWith(bytes, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;
+        first = bytes.find_first_not_of(" \t\r\n", first);
+        return first != std::string::npos && (bytes[first] == '{' || bytes[first] == '[');
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+const char* FileKindName(FileKind kind) {
+    switch (kind) {
+    case FileKind::Gif:
+        return "a GIF";
+    case FileKind::Png:
+        return "a PNG picture";
+    case FileKind::Mp4:
+        return "an MP4 video";
+    case FileKind::WebM:
+        return "a WebM video";
+    case FileKind::WebP:
+        return "a WebP picture";
+    case FileKind::Json:
+        return "a JSON file";
+    }
+    return "a file of its kind";
+}
+
+bool CheckFileToRead(const std::string& path, std::string* error) {
+    struct stat status {};
+    if (!PathStatus(path, &status)) {
+        *error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = "cannot read " + Quoted(path) + ": it is " + OtherKind(status.st_mode) +
+                 (S_ISDIR(status.st_mode) ? "" : ", not a file");
+        return false;
+    }
+    return true;
+}
+
+bool SameFile(const std::string& path, const std::string& other) {
+    struct stat first {};
+    struct stat second {};
+    return PathStatus(path, &first) && PathStatus(other, &second) &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error) {
+    struct stat status {};
+    if (!PathStatus(path, &status)) {
+        if (errno == ENOENT) {
+            return true; // a new file, or a link to one (its folder is checked when it is made)
+        }
+        *error = "cannot look at " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = Quoted(path) + " is no regular file";
+        return false;
+    }
+    if (status.st_size == 0) {
+        return true; // nothing in it to lose
+    }
+    std::string bytes;
+    if (!ReadSignature(path, &bytes, error)) {
+        return false;
+    }
+    if (!IsKind(bytes, kind)) {
+        *error = Quoted(path) + " is not " + FileKindName(kind) +
+                 ", and an export replaces nothing but its own kind";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,24 @@
+// What a path names, asked without ever waiting on it: whether it is a file that can be read (and
+// not a folder, a FIFO or a device), whether two paths lead to one file, and whether an existing
+// file is of the kind an export writes, so that an export replaces only its own earlier results.
+// Every entry to a file that a user names goes through CheckFileToRead first.
+#pragma once
+
+#include <string>
+
+enum class FileKind { Gif, Png, Mp4, WebM, WebP, Json };
+
+// "a GIF", "a PNG picture", ...: what an export's file is, for the message that it is not.
+const char* FileKindName(FileKind kind);
+
+// True when path is a regular file (a link to one included) that can be opened to read. Neither
+// looking nor the failure waits: a FIFO is never opened.
+bool CheckFileToRead(const std::string& path, std::string* error);
+
+// Whether both paths lead to one existing file (through links too).
+bool SameFile(const std::string& path, const std::string& other);
+
+// True when an export of `kind` may replace path: nothing is there yet, or a regular file that is
+// empty or begins as a file of that kind does. Otherwise false, with a message naming the file
+// and what it is not.
+bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error);
