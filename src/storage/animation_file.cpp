@@ -98,7 +98,8 @@ void PutBoneStyle(Put& put, int32_t frame, int32_t position, const BoneStyle& st
         {StyleShape, style.shape, running->shape},
     };
     for (const auto& part : parts) {
-        bool colourUnused = part[0] != StyleOwnColour && style.ownColour == 0;
+        bool colour = part[0] == StyleRed || part[0] == StyleGreen || part[0] == StyleBlue;
+        bool colourUnused = colour && style.ownColour == 0;
         if (part[1] != part[2] && !colourUnused) {
             PutStyleRecord(put, frame, part[0], part[1]);
         }
@@ -246,6 +247,7 @@ void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill
     case StyleOwnColour:
         if (value <= 1) {
             running.ownColour = byte;
+            running = CleanStyle(running); // the kind's colour clears red, green and blue
         }
         break;
     case StyleThickness:
