@@ -8,6 +8,7 @@
 
 #include "editor/editor_picture.h"
 #include "editor/mouse_editing.h"
+#include "editor/style_keys.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
 #include "figure/inbetweens.h"
@@ -359,6 +360,7 @@ void HandleCommandKeys() {
     HandleF11();
     PressKey(ScanF2, LatchF2, CycleBoneMode);
     PressKey(ScanI, LatchI, MakeInbetweens);
+    HandleStyleKeys();
 }
 
 // The scene without the help overlay, the text in red in the drawing's default font, and a pause

@@ -34,11 +34,17 @@ struct QueuedMessage {
     int32_t code;
 };
 
-// The scan code of each letter's key on a US keyboard, 'A' first.
-constexpr std::array<int32_t, 26> kUsLetterKeys = {
-    0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-    0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C,
+// The scan code of each letter's key on a US keyboard, 'A' first, then '+' (on the = key) and '-'.
+constexpr std::array<int32_t, 28> kUsLetterKeys = {
+    0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32, 0x31,
+    0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C, 0x0D, 0x0C,
 };
+int32_t LetterIndex(char letter) {
+    return letter >= 'A' && letter <= 'Z' ? letter - 'A'
+           : letter == '+'                ? 26
+           : letter == '-'                ? 27
+                                          : -1;
+}
 
 struct HeadlessState {
     std::vector<HeadlessWindow> windows;
@@ -57,7 +63,7 @@ struct HeadlessState {
     void (*runaway)() = nullptr; // called by each present past the bound
     PlatformFailure scriptedFailure = PlatformFailureNone;
     PlatformFailure lastFailure = PlatformFailureNone;
-    std::array<int32_t, 26> letterKeys = kUsLetterKeys;
+    std::array<int32_t, 28> letterKeys = kUsLetterKeys;
     int32_t displayWidth = 0; // the usable area windows open in; 0: they open at 1:1
     int32_t displayHeight = 0;
 };
@@ -185,7 +191,8 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
 }
 
 int32_t PlatformScanCodeOfLetter(char letter) {
-    return letter >= 'A' && letter <= 'Z' ? State().letterKeys[letter - 'A'] : -1;
+    int32_t index = LetterIndex(letter);
+    return index >= 0 ? State().letterKeys[static_cast<std::size_t>(index)] : -1;
 }
 
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
@@ -259,8 +266,9 @@ void HeadlessSetKey(int32_t scanCode, bool down) {
 }
 
 void HeadlessSetLetterKey(char letter, int32_t scanCode) {
-    if (letter >= 'A' && letter <= 'Z') {
-        State().letterKeys[letter - 'A'] = scanCode;
+    int32_t index = LetterIndex(letter);
+    if (index >= 0) {
+        State().letterKeys[static_cast<std::size_t>(index)] = scanCode;
     }
 }
 

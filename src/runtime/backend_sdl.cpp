@@ -45,6 +45,7 @@ constexpr ScanCodeMapping kScanCodes[] = {
     {SDL_SCANCODE_F12, 0x58},      {SDL_SCANCODE_DELETE, 0xD3},    {SDL_SCANCODE_I, 0x17},
     {SDL_SCANCODE_INSERT, 0xD2},   {SDL_SCANCODE_BACKSPACE, 0x0E}, {SDL_SCANCODE_PAGEUP, 0xC9},
     {SDL_SCANCODE_PAGEDOWN, 0xD1}, {SDL_SCANCODE_HOME, 0xC7},      {SDL_SCANCODE_END, 0xCF},
+    {SDL_SCANCODE_KP_PLUS, 0x4E},  {SDL_SCANCODE_KP_MINUS, 0x4A},
 };
 
 // Right Ctrl and the keys on which a keyboard layout may put a letter, so that Ctrl with the key
@@ -347,8 +348,13 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
 
 // SDL keeps the layout's key map up to date; a letter's key code is its lower-case character.
 int32_t PlatformScanCodeOfLetter(char letter) {
-    auto keyCode = static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
+    auto keyCode = letter == '+'   ? SDLK_PLUS
+                   : letter == '-' ? SDLK_MINUS
+                                   : static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
     SDL_Scancode position = SDL_GetScancodeFromKey(keyCode);
+    if (position == SDL_SCANCODE_UNKNOWN && letter == '+') {
+        position = SDL_GetScancodeFromKey(SDLK_EQUALS);
+    }
     for (std::span<const ScanCodeMapping> table : kKeyTables) {
         for (const ScanCodeMapping& mapping : table) {
             if (mapping.key == position) {
