@@ -3,12 +3,10 @@
 
 #include <algorithm>
 
-#include "editor/command_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/undo_history.h"
 #include "model/bone_style.h"
 #include "model/editor_state.h"
-#include "runtime/input.h"
 
 void NextPenColour() {
     editor.pen = StepPenColour(editor.pen, 1);
@@ -58,53 +56,4 @@ void PreviousGroundColour() {
     UndoBeginStep(editor.currentFrame, editor.currentFrame);
     editor.groundColour = StepGroundColour(editor.groundColour, -1);
     UndoEndStep();
-}
-
-int32_t PenSwatchColour() {
-    return StyleColour(editor.pen, editor.boneMode);
-}
-int32_t PenThickness() {
-    return ThicknessPixels(editor.pen);
-}
-const char* PenShapeName() {
-    return ShapeName(editor.pen.shape);
-}
-
-namespace {
-
-constexpr int32_t kNumberPadPlus = 0x4E;
-constexpr int32_t kNumberPadMinus = 0x4A;
-int32_t latches[8];
-
-// A layout without the key gives no scan code, and -1 would ask for any key at all.
-void PressOnce(int32_t scanCode, int32_t latch, void (*command)()) {
-    if (scanCode >= 0) {
-        PressKeyOnce(scanCode, latches[latch], command);
-    }
-}
-
-bool ShiftDown() {
-    return IsKeyDown(ScanLeftShift) != 0;
-}
-void PenColourKey() {
-    ShiftDown() ? PreviousPenColour() : NextPenColour();
-}
-void ApplyOrTakeKey() {
-    ShiftDown() ? TakeStyleFromBone() : ApplyPenToBone();
-}
-void GroundKey() {
-    ShiftDown() ? PreviousGroundColour() : NextGroundColour();
-}
-
-} // namespace
-
-void HandleStyleKeys() {
-    PressOnce(ScanCodeOfLetter('F'), 0, PenColourKey);
-    PressOnce(ScanCodeOfLetter('+'), 1, ThickerPen);
-    PressOnce(kNumberPadPlus, 2, ThickerPen);
-    PressOnce(ScanCodeOfLetter('-'), 3, ThinnerPen);
-    PressOnce(kNumberPadMinus, 4, ThinnerPen);
-    PressOnce(ScanCodeOfLetter('K'), 5, NextPenShape);
-    PressOnce(ScanCodeOfLetter('A'), 6, ApplyOrTakeKey);
-    PressOnce(ScanCodeOfLetter('B'), 7, GroundKey);
 }

@@ -16,13 +16,3 @@ void ApplyPenToBone();
 void TakeStyleFromBone();
 void NextGroundColour();
 void PreviousGroundColour();
-
-// The values the help lines show: the pen's colour as 0xRRGGBB (the kind's colour for the next
-// bone's kind where the pen has none of its own), its width in pixels and its shape's name.
-int32_t PenSwatchColour();
-int32_t PenThickness();
-const char* PenShapeName();
-
-// Until the keys are rows of the command table: each acts once per press of the key the layout
-// labels with its letter (+ and - also on the number pad), Shift choosing the other direction.
-void HandleStyleKeys();
