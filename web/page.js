@@ -77,7 +77,7 @@ function notePointer(event) {
 }
 
 function learnLetter(event) {
-    if (/^[a-zA-Z]$/.test(event.key)) {
+    if (/^[a-zA-Z+=-]$/.test(event.key)) {
         input.letters.set(event.key.toUpperCase(), event.code);
     }
 }
@@ -159,7 +159,12 @@ const page = {
     },
     endRequested: () => session.endRequested,
     keyDown: (code) => input.held.has(code),
-    letterKey: (letter) => input.letters.get(letter) || "Key" + letter,
+    // A layout whose + needs Shift labels the key it shares with = as +, as a US keyboard does.
+    letterKey: (letter) =>
+        input.letters.get(letter) ||
+        (letter === "+" && (input.letters.get("=") || "Equal")) ||
+        (letter === "-" && "Minus") ||
+        "Key" + letter,
     pointer: () => input.pointer,
     buttons: () => input.buttons,
     presses() {

@@ -10,9 +10,11 @@
 #include "editor/editor_picture.h"
 #include "editor/key_press.h"
 #include "editor/playback.h"
+#include "editor/style_keys.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
 #include "editor/video_export_key.h"
+#include "model/bone_style.h"
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
@@ -58,6 +60,30 @@ void ShowCollision(const EditorState& state, HelpValue* value) {
 }
 void ShowHead(const EditorState& state, HelpValue* value) {
     ShowToggle(state.headOn, value);
+}
+
+int32_t Packed(int32_t rgb) {
+    return PackColour(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+
+// The pen's colour as a swatch, the kind's colour for the next bone's kind named "Art".
+void ShowPenColour(const EditorState& state, HelpValue* value) {
+    value->swatch = Packed(StyleColour(state.pen, state.boneMode));
+    if (state.pen.ownColour == 0) {
+        SetHelpValueText(value, "Art", kLime);
+    }
+}
+void ShowPenThickness(const EditorState& state, HelpValue* value) {
+    char text[8] = {};
+    int32_t pixels = ThicknessPixels(state.pen);
+    for (int32_t at = pixels >= 100 ? 2 : pixels >= 10 ? 1 : 0, rest = pixels; at >= 0; --at) {
+        text[at] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    SetHelpValueText(value, text, kLime);
+}
+void ShowPenShape(const EditorState& state, HelpValue* value) {
+    SetHelpValueText(value, ShapeName(state.pen.shape), kLime);
 }
 
 // clang-format off
@@ -127,6 +153,27 @@ const Command kCommands[] = {
      .act = UndoDoAgain},
     {.scanCode = ScanE, .help = "E - Video exportieren", .helpLine = 26,
      .act = ExportWindowVideos},
+    {.letter = 'F', .modifier = Modifier::Plain, .help = "F - Farbe:", .helpLine = 27,
+     .value = ShowPenColour, .act = NextPenColour},
+    {.letter = 'F', .modifier = Modifier::Shift, .help = "F - Farbe:", .helpLine = 27,
+     .act = PreviousPenColour},
+    // + often needs Shift, as on a US keyboard, where it shares the key of =.
+    {.letter = '+', .help = "+/- - Dicke:", .helpLine = 28, .value = ShowPenThickness,
+     .act = ThickerPen},
+    {.scanCode = ScanNumpadPlus, .help = "+/- - Dicke:", .helpLine = 28, .act = ThickerPen},
+    {.letter = '-', .help = "+/- - Dicke:", .helpLine = 28, .act = ThinnerPen},
+    {.scanCode = ScanNumpadMinus, .help = "+/- - Dicke:", .helpLine = 28, .act = ThinnerPen},
+    {.letter = 'K', .help = "K - Form:", .helpLine = 29, .value = ShowPenShape,
+     .act = NextPenShape},
+    {.letter = 'A', .modifier = Modifier::Plain, .help = "A - Stil anwenden", .helpLine = 30,
+     .act = ApplyPenToBone},
+    {.letter = 'A', .modifier = Modifier::Shift, .help = "A - Stil anwenden", .helpLine = 30,
+     .act = TakeStyleFromBone},
+    // The label reaches past where values stand, and the scene behind shows the ground anyway.
+    {.letter = 'B', .modifier = Modifier::Plain, .help = "B - Hintergrund", .helpLine = 31,
+     .act = NextGroundColour},
+    {.letter = 'B', .modifier = Modifier::Shift, .help = "B - Hintergrund", .helpLine = 31,
+     .act = PreviousGroundColour},
 };
 // clang-format on
 

@@ -22,7 +22,7 @@ enum class Modifier : int8_t { Any, Plain, Shift, Ctrl };
 
 struct Command {
     int32_t scanCode = -1; // the key's position (a ScanCode), unless `letter` names it
-    char letter = 0;       // 'A' to 'Z': the key that the keyboard layout labels with it
+    char letter = 0;       // 'A' to 'Z', '+' or '-': the key that the layout labels with it
     Modifier modifier = Modifier::Any;
     const char* help = nullptr; // the help line's text; null for a key the list leaves out
     int32_t helpLine = -1;      // its place in the list; keys listed together share one line

@@ -4,6 +4,7 @@
 #include "editor/mouse_editing.h"
 
 #include "editor/undo_history.h"
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
 
@@ -61,6 +62,10 @@ void HandleRightButton() {
 
 int32_t PickJoint(int32_t radius) {
     return NearestJoint(editor.currentFrame, CursorX(), CursorY(), radius);
+}
+
+int32_t PickBone() {
+    return NearestDrawnBone(editor.currentFrame, CursorX(), CursorY(), kStyleReach);
 }
 
 void HandleMouseButtons() {

@@ -10,6 +10,8 @@ constexpr int32_t kBonePickRadius = 80;
 constexpr int32_t kHoverPickRadius = 50;
 
 int32_t PickJoint(int32_t radius);
+// The bone of the current frame whose drawn shape is nearest the cursor, within 8 pixels; -1: none.
+int32_t PickBone();
 void HandleMouseButtons();
 void MoveDraggedJointToCursor();
 void RemeasureBones();

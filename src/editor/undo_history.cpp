@@ -15,9 +15,9 @@ namespace {
 
 // The fields of EditorState that steps change besides the grids and the shown frame.
 constexpr int32_t EditorState::*kSettingFields[] = {
-    &EditorState::boxLeft,   &EditorState::boxTop,   &EditorState::boxRight,
-    &EditorState::boxBottom, &EditorState::shadowOn, &EditorState::collisionOn,
-    &EditorState::headOn,
+    &EditorState::boxLeft,   &EditorState::boxTop,       &EditorState::boxRight,
+    &EditorState::boxBottom, &EditorState::shadowOn,     &EditorState::collisionOn,
+    &EditorState::headOn,    &EditorState::groundColour,
 };
 constexpr std::size_t kSettingCount = std::size(kSettingFields);
 

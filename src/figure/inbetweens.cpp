@@ -10,6 +10,7 @@
 #include <limits>
 #include <numbers>
 
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 
 namespace {
@@ -563,7 +564,9 @@ void WriteFrame(int32_t frame, int32_t first, int32_t last, double t,
         JointAt(frame, slot) = joint;
         Bone bone = BoneAt(first, slot);
         if (BoneInUse(bone)) {
-            bone.restLength = Lerp(bone.restLength, BoneAt(last, slot).restLength, t);
+            const Bone& end = BoneAt(last, slot);
+            bone.restLength = Lerp(bone.restLength, end.restLength, t);
+            bone.style = BlendStyles(bone.style, end.style, bone.kind, t);
         }
         BoneAt(frame, slot) = bone;
     }

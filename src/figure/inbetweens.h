@@ -12,7 +12,8 @@ bool FramesShareFigure(int32_t frame, int32_t other);
 
 // Writes frames first + 1 to last - 1 as the poses at fractions 1 / n, 2 / n, ... of the way from
 // frame first to frame last (n = last - first). Every slot of those frames is replaced: joint
-// states, bone ends and kinds are those of frame first, rest lengths change evenly. Frames first
+// states, bone ends and kinds are those of frame first, rest lengths change evenly, and so do the
+// bones' colours and thicknesses, their shapes switching halfway. Frames first
 // and last and all others stay as they are. Does nothing (and returns false) unless both are
 // frames with at least one frame between them and FramesShareFigure(first, last).
 bool FillInbetweens(int32_t first, int32_t last);

@@ -130,6 +130,7 @@ int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
             bone.jointA = jointA;
             bone.jointB = jointB;
             bone.kind = static_cast<int8_t>(kind);
+            bone.style = editor.pen;
             bone.restLength = JointDistance(JointAt(editor.currentFrame, jointA),
                                             JointAt(editor.currentFrame, jointB));
             return slot;

@@ -35,11 +35,18 @@ struct QueuedMessage {
     int32_t code;
 };
 
-// The key labelled with each letter on a US keyboard, 'A' first.
-constexpr std::array<int32_t, 26> kUsLetterKeys = {
-    ScanA, ScanB, ScanC, ScanD, ScanE, ScanF, ScanG, ScanH, ScanI, ScanJ, ScanK, ScanL, ScanM,
-    ScanN, ScanO, ScanP, ScanQ, ScanR, ScanS, ScanT, ScanU, ScanV, ScanW, ScanX, ScanY, ScanZ,
+// The key labelled with each letter on a US keyboard, 'A' first, then + (on the = key) and -.
+constexpr std::array<int32_t, 28> kUsLetterKeys = {
+    ScanA, ScanB, ScanC, ScanD, ScanE, ScanF, ScanG,      ScanH,     ScanI, ScanJ,
+    ScanK, ScanL, ScanM, ScanN, ScanO, ScanP, ScanQ,      ScanR,     ScanS, ScanT,
+    ScanU, ScanV, ScanW, ScanX, ScanY, ScanZ, ScanEquals, ScanMinus,
 };
+int32_t LetterIndex(char letter) {
+    return letter >= 'A' && letter <= 'Z' ? letter - 'A'
+           : letter == '+'                ? 26
+           : letter == '-'                ? 27
+                                          : -1;
+}
 
 struct HeadlessState {
     std::vector<HeadlessWindow> windows;
@@ -58,7 +65,7 @@ struct HeadlessState {
     void (*runaway)() = nullptr; // called by each present past the bound
     PlatformFailure scriptedFailure = PlatformFailureNone;
     PlatformFailure lastFailure = PlatformFailureNone;
-    std::array<int32_t, 26> letterKeys = kUsLetterKeys;
+    std::array<int32_t, 28> letterKeys = kUsLetterKeys;
     int32_t displayWidth = 0; // the usable area windows open in; 0: they open at 1:1
     int32_t displayHeight = 0;
 };
@@ -186,7 +193,8 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
 }
 
 int32_t PlatformScanCodeOfLetter(char letter) {
-    return letter >= 'A' && letter <= 'Z' ? State().letterKeys[letter - 'A'] : -1;
+    int32_t index = LetterIndex(letter);
+    return index >= 0 ? State().letterKeys[static_cast<std::size_t>(index)] : -1;
 }
 
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
@@ -260,8 +268,9 @@ void HeadlessSetKey(int32_t scanCode, bool down) {
 }
 
 void HeadlessSetLetterKey(char letter, int32_t scanCode) {
-    if (letter >= 'A' && letter <= 'Z') {
-        State().letterKeys[letter - 'A'] = scanCode;
+    int32_t index = LetterIndex(letter);
+    if (index >= 0) {
+        State().letterKeys[static_cast<std::size_t>(index)] = scanCode;
     }
 }
 

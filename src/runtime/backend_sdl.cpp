@@ -360,8 +360,13 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
 
 // SDL keeps the layout's key map up to date; a letter's key code is its lower-case character.
 int32_t PlatformScanCodeOfLetter(char letter) {
-    auto keyCode = static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
+    auto keyCode = letter == '+'   ? SDLK_PLUS
+                   : letter == '-' ? SDLK_MINUS
+                                   : static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
     SDL_Scancode position = SDL_GetScancodeFromKey(keyCode);
+    if (position == SDL_SCANCODE_UNKNOWN && letter == '+') { // + on the = key, with Shift
+        position = SDL_GetScancodeFromKey(SDLK_EQUALS);
+    }
     for (const ScanCodeMapping& mapping : kKeys) {
         if (mapping.key == position) {
             return mapping.scanCode;

@@ -36,7 +36,8 @@ HeadlessInput& HeadlessCurrentInput();
 void HeadlessQueueInput(const HeadlessInput& input);
 void HeadlessSetKey(int32_t scanCode, bool down); // on the current input
 void HeadlessSetCursor(int32_t x, int32_t y);
-// The keyboard layout: the scan code of the key labelled with a letter ('A' to 'Z'; -1 for none).
+// The keyboard layout: the scan code of the key labelled with a letter ('A' to 'Z', '+' or '-';
+// -1 for none).
 // A reset brings back the US layout.
 void HeadlessSetLetterKey(char letter, int32_t scanCode);
 void HeadlessSetButtons(int32_t buttons);

@@ -111,7 +111,7 @@ int32_t MouseWheelNotches() {
 }
 
 int32_t ScanCodeOfLetter(char letter) {
-    if (letter < 'A' || letter > 'Z') {
+    if ((letter < 'A' || letter > 'Z') && letter != '+' && letter != '-') {
         return -1;
     }
     return PlatformScanCodeOfLetter(letter);

@@ -92,5 +92,6 @@ int32_t WindowCursorY(int32_t window);
 int32_t MouseButtonPressed(int32_t button); // non-zero while down
 int32_t MouseWheelNotches(); // turned since the last call; positive away from the user
 // The scan code of the key that the keyboard layout now labels with a letter from 'A' to 'Z', or
-// -1 when the layout has no such key among those the snapshot holds.
+// with '+' or '-', or -1 when the layout has no such key among those the snapshot holds. A layout
+// whose + needs Shift labels the key it shares with = as +, as a US keyboard does.
 int32_t ScanCodeOfLetter(char letter);

@@ -4,11 +4,20 @@
 // position among the frame's saved joints, and a bone that names an unsaved joint is left out.
 // Loading skips every record that could not have come from a save: frames outside the grid, joint
 // states of 0 or below, bone ends that name no joint loaded so far, a 502nd joint or bone.
+//
+// Styles, the ground colour and the playback rate travel in style records: bone records of a type
+// above 1 whose two joint numbers are both -1, placed after the last bone of their frame. A loader
+// that knows only joints and bones puts such a record into the frame's first free bone slot and
+// leaves that slot free (both ends -1), so the next one takes the same slot again and no slot in
+// use changes; this loader never takes them as bones at all. Each carries one byte of value; the
+// style bytes set a running style, which an apply record then gives to one of the frame's bones.
 #include "storage/animation_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
@@ -21,6 +30,25 @@ constexpr int32_t kFile = 0;
 constexpr int32_t kHeaderSize = 7;
 constexpr int32_t kRecordSize = 8;
 constexpr int32_t kJointRecord = 0;
+constexpr int32_t kBoneRecord = 1;
+constexpr int32_t kNoJoint = -1; // both joint numbers of a style record
+constexpr int32_t kDefaultPlaybackRate = 40;
+constexpr int32_t kHighestPlaybackRate = 100;
+// The types of the style records, and the value byte each carries.
+enum StyleRecord : int32_t {
+    StyleRed = 2,          // red of the running style's own colour
+    StyleGreen = 3,        // green
+    StyleBlue = 4,         // blue
+    StyleOwnColour = 5,    // 1: the colour above, 0: the bone kind's colour (red, green, blue 0)
+    StyleThickness = 6,    // width in pixels less one, 0 to 31
+    StyleShape = 7,        // 0 line, 1 circle, 2 disc
+    StyleApplyLow = 8,     // the running style goes to the frame's bone at this position
+    StyleApplyHigh = 9,    // ... at 256 + this position
+    StyleGroundRed = 16,   // the animation's ground colour
+    StyleGroundGreen = 17, //
+    StyleGroundBlue = 18,  //
+    StylePlaybackRate = 19 // the strip's playback rate, 1 to 100 frames a second
+};
 constexpr char kBackupSuffix[] = "_autosave.txt";
 constexpr int32_t kStemCut = 4; // characters taken off the end, as ".txt"
 
@@ -50,6 +78,40 @@ void PutRecord(unsigned char* record, int32_t frame, int32_t type, int32_t first
     record[7] = static_cast<unsigned char>(last & 0xFF);
 }
 
+// Writes style records through `put`, keeping `running` as a loader's running style will be.
+template <typename Put> void PutStyleRecord(Put& put, int32_t frame, int32_t type, int32_t value) {
+    unsigned char record[kRecordSize];
+    PutRecord(record, frame, type, kNoJoint, kNoJoint, value);
+    put(record, kRecordSize);
+}
+
+// The records that give the bone at `position` its style, after the frame's bones: only the
+// parts that differ from the running style, then the apply record.
+template <typename Put>
+void PutBoneStyle(Put& put, int32_t frame, int32_t position, const BoneStyle& style,
+                  BoneStyle* running) {
+    const int32_t parts[][3] = {
+        {StyleOwnColour, style.ownColour, running->ownColour},
+        {StyleRed, style.red, running->red},
+        {StyleGreen, style.green, running->green},
+        {StyleBlue, style.blue, running->blue},
+        {StyleThickness, style.thickness, running->thickness},
+        {StyleShape, style.shape, running->shape},
+    };
+    for (const auto& part : parts) {
+        bool colour = part[0] == StyleRed || part[0] == StyleGreen || part[0] == StyleBlue;
+        bool colourUnused = colour && style.ownColour == 0;
+        if (part[1] != part[2] && !colourUnused) {
+            PutStyleRecord(put, frame, part[0], part[1]);
+        }
+    }
+    *running = style;
+    if (style.ownColour == 0) { // a loader clears the colour with the flag
+        running->red = running->green = running->blue = 0;
+    }
+    PutStyleRecord(put, frame, StyleApplyLow + (position >> 8), position & 0xFF);
+}
+
 // Writes the header and the records through `put` (a callable taking a byte pointer and a count).
 template <typename Put> void WriteAnimation(Put put) {
     unsigned char header[kHeaderSize];
@@ -61,9 +123,13 @@ template <typename Put> void WriteAnimation(Put put) {
     put(header, kHeaderSize);
 
     int32_t positionOf[kSlotCount];
+    int32_t styledSlot[kSlotCount];
     unsigned char record[kRecordSize];
+    BoneStyle running{};
+    int32_t lastFrameWritten = 0;
     for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
         int32_t saved = 0;
+        int32_t bones = 0;
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Joint& joint = JointAt(frame, slot);
             positionOf[slot] = -1;
@@ -80,10 +146,29 @@ template <typename Put> void WriteAnimation(Put put) {
                 positionOf[bone.jointA] < 0 || positionOf[bone.jointB] < 0) {
                 continue;
             }
-            PutRecord(record, frame, 1, positionOf[bone.jointA], positionOf[bone.jointB],
+            PutRecord(record, frame, kBoneRecord, positionOf[bone.jointA], positionOf[bone.jointB],
                       bone.kind);
             put(record, kRecordSize);
+            styledSlot[bones++] = slot;
         }
+        for (int32_t position = 0; position < bones; ++position) {
+            BoneStyle style = CleanStyle(BoneAt(frame, styledSlot[position]).style);
+            if (!IsDefaultStyle(style)) {
+                PutBoneStyle(put, frame, position, style, &running);
+            }
+        }
+        lastFrameWritten = saved > 0 ? frame : lastFrameWritten;
+    }
+    // The animation's own settings close the file, in the frame of its last record, so that even a
+    // loader that takes every record as a joint or bone ends playback where it would without them.
+    if (editor.groundColour != kDefaultGroundColour) {
+        PutStyleRecord(put, lastFrameWritten, StyleGroundRed, editor.groundColour >> 16 & 0xFF);
+        PutStyleRecord(put, lastFrameWritten, StyleGroundGreen, editor.groundColour >> 8 & 0xFF);
+        PutStyleRecord(put, lastFrameWritten, StyleGroundBlue, editor.groundColour & 0xFF);
+    }
+    if (editor.playbackRate != kDefaultPlaybackRate && editor.playbackRate >= 1 &&
+        editor.playbackRate <= kHighestPlaybackRate) {
+        PutStyleRecord(put, lastFrameWritten, StylePlaybackRate, editor.playbackRate);
     }
 }
 
@@ -110,6 +195,7 @@ void LoadHeader(const unsigned char* header) {
 struct FrameFill {
     std::vector<int32_t> joints;
     std::vector<int32_t> bones;
+    BoneStyle running;
 };
 
 // A bone's joints are in place before the bone is taken and never move during a load, so every
@@ -138,10 +224,76 @@ void EmptyUnfilledSlots(const FrameFill& fill) {
     }
 }
 
-// Returns whether the record was taken.
+bool IsStyleRecord(const unsigned char* record) {
+    int32_t type = record[2];
+    return type > kBoneRecord && GetWord(record + 3) == kNoJoint && GetWord(record + 5) == kNoJoint;
+}
+
+// A style record's value goes into the running style, gives it to a bone the frame has received,
+// or sets the ground or the rate. Values that no save writes leave everything as it was.
+void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill) {
+    BoneStyle& running = fill->running;
+    auto byte = static_cast<uint8_t>(value);
+    int32_t position = (type - StyleApplyLow) * 256 + value;
+    switch (type) {
+    case StyleRed:
+        running.red = byte;
+        break;
+    case StyleGreen:
+        running.green = byte;
+        break;
+    case StyleBlue:
+        running.blue = byte;
+        break;
+    case StyleOwnColour:
+        if (value <= 1) {
+            running.ownColour = byte;
+            running = CleanStyle(running); // the kind's colour clears red, green and blue
+        }
+        break;
+    case StyleThickness:
+        if (value < kThickestBone) {
+            running.thickness = byte;
+        }
+        break;
+    case StyleShape:
+        if (value < kShapeCount) {
+            running.shape = byte;
+        }
+        break;
+    case StyleApplyLow:
+    case StyleApplyHigh:
+        if (position < fill->bones[static_cast<std::size_t>(frame)]) {
+            BoneAt(frame, position).style = CleanStyle(running);
+        }
+        break;
+    case StyleGroundRed:
+        editor.groundColour = (editor.groundColour & 0x00FFFF) | value << 16;
+        break;
+    case StyleGroundGreen:
+        editor.groundColour = (editor.groundColour & 0xFF00FF) | value << 8;
+        break;
+    case StyleGroundBlue:
+        editor.groundColour = (editor.groundColour & 0xFFFF00) | value;
+        break;
+    case StylePlaybackRate:
+        if (value >= 1 && value <= kHighestPlaybackRate) {
+            editor.playbackRate = value;
+        }
+        break;
+    default: // a later version's record
+        break;
+    }
+}
+
+// Returns whether the record was taken as a joint or a bone.
 bool LoadRecord(const unsigned char* record, FrameFill* fill) {
     int32_t frame = GetWord(record);
     if (!IsFrame(frame)) {
+        return false;
+    }
+    if (IsStyleRecord(record)) {
+        LoadStyleRecord(frame, record[2], record[7], fill);
         return false;
     }
     int32_t& joints = fill->joints[static_cast<std::size_t>(frame)];
@@ -166,6 +318,7 @@ bool LoadRecord(const unsigned char* record, FrameFill* fill) {
     bone.jointA = jointA;
     bone.jointB = jointB;
     bone.kind = static_cast<int8_t>(GetByte(record + 7));
+    bone.style = BoneStyle{};
     return true;
 }
 
@@ -195,17 +348,17 @@ int32_t StemLength(const char* path) {
 
 } // namespace
 
-// The buffer is sized for the largest animation once; records are copied in without growing it.
+// The buffer is sized once for the largest animation without styles, and grows only for styles.
 void EncodeAnimation(std::vector<unsigned char>* bytes) {
     auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
     std::size_t most = kHeaderSize + frames * kSlotCount * 2 * kRecordSize;
-    if (bytes->size() < most) {
-        bytes->resize(most);
-    }
-    unsigned char* out = bytes->data();
+    bytes->resize(std::max(bytes->capacity(), most));
     std::size_t used = 0;
-    WriteAnimation([out, &used](const unsigned char* data, int32_t count) {
-        std::memcpy(out + used, data, static_cast<std::size_t>(count));
+    WriteAnimation([bytes, &used](const unsigned char* data, int32_t count) {
+        if (used + static_cast<std::size_t>(count) > bytes->size()) {
+            bytes->resize(bytes->size() * 2);
+        }
+        std::memcpy(bytes->data() + used, data, static_cast<std::size_t>(count));
         used += static_cast<std::size_t>(count);
     });
     bytes->resize(used);
@@ -246,8 +399,10 @@ int32_t LoadAnimation() {
         return 0;
     }
     LoadHeader(bytes.data());
+    editor.groundColour = kDefaultGroundColour;
+    editor.playbackRate = kDefaultPlaybackRate;
     auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
-    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0)};
+    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{}};
     int32_t lastFrame = 0;
     for (int32_t offset = kHeaderSize; offset < size; offset += kRecordSize) {
         const unsigned char* record = bytes.data() + offset;

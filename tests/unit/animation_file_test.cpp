@@ -1,6 +1,8 @@
 // The animation file: the bytes of the described examples, round trips, joint slot gaps, records
 // that a save cannot have written, the names beside the file, and saves that fail part-way (through
 // the replaceable system calls and on real file systems) or are killed, each leaving the old file.
+// Styled files are checked against a model of the records written from the documented layout
+// alone, and read by loaders that know only joints and bones.
 #include "storage/animation_file.h"
 
 #include <fcntl.h>
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
@@ -216,6 +219,268 @@ TEST_F(AnimationFileTest, JointsBeyondTheLastSlotLeaveTheNextFrameAlone) {
         std::vector<int32_t>({JointAt(5, 500).x - editor.boxLeft, JointAt(6, 0).x - editor.boxLeft,
                               JointAt(6, 1).x - editor.boxLeft, JointAt(6, 2).state}),
         std::vector<int32_t>({22, 11, 33, JointEmpty}));
+}
+
+// The documented layout, written again from the format's description: the joint and bone records,
+// then each frame's style records, then the ground and the rate.
+Bytes ModelOfTheFile() {
+    Bytes out;
+    auto word = [&out](int32_t value) {
+        out.push_back(static_cast<unsigned char>(value & 0xFF));
+        out.push_back(static_cast<unsigned char>(value >> 8 & 0xFF));
+    };
+    auto record = [&](int32_t frame, int32_t type, int32_t first, int32_t second, int32_t last) {
+        word(frame);
+        out.push_back(static_cast<unsigned char>(type));
+        word(first);
+        word(second);
+        out.push_back(static_cast<unsigned char>(last));
+    };
+    word(editor.boxRight - editor.boxLeft);
+    word(editor.boxBottom - editor.boxTop);
+    for (int32_t toggle : {editor.shadowOn, editor.headOn, editor.collisionOn}) {
+        out.push_back(static_cast<unsigned char>(toggle));
+    }
+    int32_t running[6] = {0, 0, 0, 0, 0, 0}; // types 5, 2, 3, 4, 6, 7
+    int32_t lastFrame = 0;
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        std::vector<int32_t> position(kSlotCount, -1);
+        int32_t joints = 0;
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Joint& joint = JointAt(frame, slot);
+            if (joint.state > 0) {
+                position[slot] = joints++;
+                record(frame, 0, joint.x - editor.boxLeft, joint.y - editor.boxTop, joint.state);
+                lastFrame = frame;
+            }
+        }
+        std::vector<BoneStyle> styles;
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Bone& bone = BoneAt(frame, slot);
+            if (bone.jointA >= 0 && bone.jointB >= 0 && position[bone.jointA] >= 0 &&
+                position[bone.jointB] >= 0) {
+                record(frame, 1, position[bone.jointA], position[bone.jointB], bone.kind);
+                styles.push_back(bone.style);
+            }
+        }
+        for (std::size_t at = 0; at < styles.size(); ++at) {
+            const BoneStyle& style = styles[at];
+            int32_t parts[6] = {style.ownColour, style.red,       style.green,
+                                style.blue,      style.thickness, style.shape};
+            if (std::equal(parts, parts + 6, std::begin({0, 0, 0, 0, 0, 0}))) {
+                continue;
+            }
+            const int32_t types[6] = {5, 2, 3, 4, 6, 7};
+            for (int32_t part = 0; part < 6; ++part) {
+                bool colour = part >= 1 && part <= 3;
+                if (parts[part] != running[part] && (!colour || style.ownColour == 1)) {
+                    record(frame, types[part], -1, -1, parts[part]);
+                    running[part] = parts[part];
+                    if (part == 0 && parts[0] == 0) { // the kind's colour clears red, green, blue
+                        running[1] = running[2] = running[3] = 0;
+                    }
+                }
+            }
+            record(frame, at < 256 ? 8 : 9, -1, -1, static_cast<int32_t>(at % 256));
+        }
+    }
+    if (editor.groundColour != 0x141414) {
+        for (int32_t type : {16, 17, 18}) {
+            record(lastFrame, type, -1, -1, editor.groundColour >> (18 - type) * 8 & 0xFF);
+        }
+    }
+    if (editor.playbackRate != 40) {
+        record(lastFrame, 19, -1, -1, editor.playbackRate);
+    }
+    return out;
+}
+
+// What a loader written from the layout of joint and bone records alone makes of a file: each
+// record into the first free slot of its frame (a joint slot of state 0, a bone slot whose ends
+// are both -1), every rest length measured from the two joints as they stand. `checked` also skips
+// frames outside the grid; unchecked, it takes every record as it comes, through a grid that,
+// like the editor's, has room in front of it for the joint before slot 0 that a bone end of -1
+// measures. Any other reach outside the grid throws.
+struct DescribedLoad {
+    std::vector<Joint> joints = std::vector<Joint>(1 + 501 * 501, Joint{-1, -1, 0});
+    std::vector<Bone> bones = std::vector<Bone>(501 * 501, Bone{0, -1, -1, 0});
+    int32_t playbackEnd = 0;
+    Joint& JointOf(int32_t frame, int32_t slot) {
+        return joints.at(static_cast<std::size_t>(1 + frame * 501 + slot));
+    }
+    bool operator==(const DescribedLoad& other) const {
+        for (std::size_t index = 0; index < bones.size(); ++index) {
+            const Joint &a = joints[index + 1], &b = other.joints[index + 1];
+            const Bone &c = bones[index], &d = other.bones[index];
+            bool bothFree = c.jointA < 0 && d.jointA < 0;
+            if (a.state != b.state || (a.state != 0 && (a.x != b.x || a.y != b.y)) ||
+                (!bothFree && (c.jointA != d.jointA || c.jointB != d.jointB || c.kind != d.kind ||
+                               c.restLength != d.restLength))) {
+                return false;
+            }
+        }
+        return playbackEnd == other.playbackEnd;
+    }
+};
+DescribedLoad LoadAsDescribed(const Bytes& file, bool checked) {
+    DescribedLoad load;
+    auto word = [&file](std::size_t at) {
+        auto byte = [&file](std::size_t i) { return i < file.size() ? file[i] : 0; };
+        return static_cast<int32_t>(static_cast<int16_t>(byte(at) | byte(at + 1) << 8));
+    };
+    int32_t left = (800 - word(0)) / 2, top = (600 - word(2)) / 2;
+    for (std::size_t at = 7; at < file.size(); at += 8) {
+        int32_t frame = word(at);
+        int32_t type = at + 2 < file.size() ? file[at + 2] : 0;
+        int32_t first = word(at + 3), second = word(at + 5);
+        int32_t last = at + 7 < file.size() ? static_cast<int8_t>(file[at + 7]) : 0;
+        load.playbackEnd = frame;
+        if (checked && (frame < 0 || frame > 500)) {
+            continue;
+        }
+        for (int32_t slot = 0; slot < 501; ++slot) {
+            if (type == 0 && load.JointOf(frame, slot).state == 0) {
+                load.JointOf(frame, slot) = Joint{left + first, top + second, int8_t(last)};
+                break;
+            }
+            Bone& bone = load.bones.at(static_cast<std::size_t>(frame * 501 + slot));
+            if (type != 0 && bone.jointA == -1 && bone.jointB == -1) {
+                bone = Bone{JointDistance(load.JointOf(frame, first), load.JointOf(frame, second)),
+                            first, second, int8_t(last)};
+                break;
+            }
+        }
+    }
+    return load;
+}
+
+// Rules for styled files, over a table of what a user changed: the file is the documented layout
+// record for record; with nothing changed it is the file of the layout without style records; a
+// loader of that layout, checking or not, reads the same slots as from the animation saved without
+// styles; styles, ground and rate come back exactly and save to the same bytes.
+TEST_F(AnimationFileTest, StyledFilesKeepTheLayoutForEveryLoaderAndComeBackExactly) {
+    struct Row {
+        const char* name;
+        int32_t styledEvery; // every how many bones take a style, 0: none
+        int32_t ground, rate;
+    } rows[] = {
+        {"nothing changed", 0, 0x141414, 40},
+        {"ground only", 0, 0xA0D8FF, 40},
+        {"rate only", 0, 0x141414, 12},
+        {"every bone styled", 1, 0x141414, 40},
+        {"some bones, ground and rate", 3, 0x000000, 1},
+        {"few bones, last rate", 7, 0xFFFFFF, 100},
+    };
+    std::mt19937 random(27);
+    std::string path = folder + "/walk.txt";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResetAll();
+        BuildFigure(3, 300);
+        editor.currentFrame = 4; // a frame past an empty one, with a gap left by a deleted joint
+        for (int32_t joint = 0; joint < 4; ++joint) {
+            AddJoint(250 + joint * 20, 200, JointNormal);
+        }
+        AddBone(0, 2, BoneStandard);
+        AddBone(2, 3, BoneFreeLength);
+        DeleteJoint(1);
+        editor.currentFrame = 0;
+        editor.groundColour = kDefaultGroundColour;
+        editor.playbackRate = 40;
+        ASSERT_EQ(SaveAnimation(), 1);
+        Bytes plain = Read(path);
+        EXPECT_EQ(plain, ModelOfTheFile()) << "the layout without style records";
+
+        std::vector<std::pair<Bone*, BoneStyle>> given;
+        for (int32_t frame : {0, 1, 2, 4}) {
+            for (int32_t slot = 0; row.styledEvery > 0 && slot < kSlotCount; ++slot) {
+                BoneStyle style{};
+                style.ownColour = random() % 3 != 0;
+                int32_t colour =
+                    style.ownColour != 0 ? static_cast<int32_t>(random() % 0x1000000) : 0;
+                style.red = uint8_t(colour >> 16), style.green = uint8_t(colour >> 8);
+                style.blue = uint8_t(colour);
+                style.thickness = static_cast<uint8_t>(random() % 32);
+                style.shape = static_cast<uint8_t>(random() % 3);
+                if (BoneInUse(BoneAt(frame, slot)) && slot % row.styledEvery == 0) {
+                    BoneAt(frame, slot).style = style;
+                    given.emplace_back(&BoneAt(frame, slot), style);
+                }
+            }
+        }
+        editor.groundColour = row.ground;
+        editor.playbackRate = row.rate;
+        ASSERT_EQ(SaveAnimation(), 1);
+        Bytes styled = Read(path);
+        EXPECT_EQ(styled, ModelOfTheFile()) << "the documented style records";
+        if (given.empty() && row.ground == kDefaultGroundColour && row.rate == 40) {
+            EXPECT_EQ(styled, plain) << "byte for byte the file without styles";
+        }
+        for (bool checked : {true, false}) {
+            EXPECT_TRUE(LoadAsDescribed(styled, checked) == LoadAsDescribed(plain, checked))
+                << (checked ? "checking" : "non-checking") << " loader";
+        }
+
+        ResetAll();
+        editor.groundColour = 0x123456, editor.playbackRate = 7;
+        ASSERT_EQ(LoadAnimation(), 1);
+        EXPECT_EQ(
+            std::vector<int32_t>({editor.groundColour, editor.playbackRate, editor.playbackEnd}),
+            std::vector<int32_t>({row.ground, row.rate, 4}));
+        for (const auto& [bone, style] : given) {
+            EXPECT_TRUE(SameStyle(bone->style, style)) << "bone " << bone - &BoneAt(0, 0);
+        }
+        ASSERT_EQ(SaveAnimation(), 1);
+        EXPECT_EQ(Read(path), styled) << "saved again";
+    }
+}
+
+TEST_F(AnimationFileTest, StyledWorkedExampleAndStyleRecordsNoSaveWrites) {
+    AddJoint(300, 200, JointNormal);
+    AddJoint(300, 240, JointNormal);
+    editor.pen = BoneStyle{0xFF, 0, 0, 1, 11, ShapeDisc};
+    AddBone(0, 1, BoneStandard);
+    editor.groundColour = 0xFFFFFF;
+    editor.playbackRate = 12;
+    ASSERT_EQ(SaveAnimation(), 1);
+    Bytes file = Read(folder + "/walk.txt");
+    Bytes example{0x90, 0x01, 0x2C, 0x01, 0,    0, 0, 0, 0, 0, 0x64, 0, 0x32, 0, 1, 0,
+                  0,    0,    0x64, 0,    0x5A, 0, 1, 0, 0, 1, 0,    0, 1,    0, 1};
+    for (int32_t type : {5, 2, 6, 7, 8, 0x10, 0x11, 0x12, 0x13}) {
+        int32_t value = type == 5 ? 1 : type == 6 ? 0x0B : type == 7 ? 2 : type == 8 ? 0 : 0xFF;
+        example.insert(example.end(),
+                       {0, 0, static_cast<unsigned char>(type), 0xFF, 0xFF, 0xFF, 0xFF,
+                        static_cast<unsigned char>(type == 0x13 ? 12 : value)});
+    }
+    EXPECT_EQ(file, example);
+
+    // Out of range or naming no bone: thickness 33, shape 3, own colour 2, rate 0 and 101, a
+    // bone at position 1 of a frame of one bone, and a bone of frame 600; then one record this
+    // version does not know, and a red of the frame's bone.
+    file.resize(7 + 3 * 8);
+    for (auto [frame, type, value] :
+         std::initializer_list<std::tuple<int32_t, int32_t, int32_t>>{{0, 6, 32},
+                                                                      {0, 7, 3},
+                                                                      {0, 5, 2},
+                                                                      {0, 19, 0},
+                                                                      {0, 19, 101},
+                                                                      {0, 8, 1},
+                                                                      {600, 8, 0},
+                                                                      {0, 40, 1},
+                                                                      {0, 5, 1},
+                                                                      {0, 3, 0x80},
+                                                                      {0, 8, 0}}) {
+        file.insert(file.end(),
+                    {static_cast<unsigned char>(frame & 0xFF),
+                     static_cast<unsigned char>(frame >> 8), static_cast<unsigned char>(type), 0xFF,
+                     0xFF, 0xFF, 0xFF, static_cast<unsigned char>(value)});
+    }
+    Write(folder + "/walk.txt", file);
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_TRUE(SameStyle(BoneAt(0, 0).style, BoneStyle{0, 0x80, 0, 1, 0, ShapeLine}));
+    EXPECT_FALSE(BoneInUse(BoneAt(0, 1)));
+    EXPECT_EQ(std::vector<int32_t>({editor.groundColour, editor.playbackRate, editor.playbackEnd}),
+              std::vector<int32_t>({kDefaultGroundColour, 40, 0}));
 }
 
 TEST_F(AnimationFileTest, LoadThatCannotReadChangesNothingAndNeverWaits) {

@@ -32,7 +32,7 @@ constexpr PixelArea kHeadWordArea{70, 144, 300, 156};
 struct PlacedText {
     int32_t x;
     int32_t y;
-    const char* text;
+    const char* text; // null: a colour swatch, framed in the command grey, on the line at y
     int32_t colour;
 };
 
@@ -54,6 +54,11 @@ class HelpOverlayTest : public testing::Test {
         DrawingSetMode(DrawingTransparentText);
         DrawingSetFont(FontHandle(editor.hudFont));
         for (const PlacedText& placed : texts) {
+            if (placed.text == nullptr) {
+                DrawBox(placed.x, placed.y + 1, 16, 9, kCommandGrey);
+                DrawBox(placed.x + 1, placed.y + 2, 14, 7, placed.colour);
+                continue;
+            }
             DrawTextAt(placed.x, placed.y, placed.text, placed.colour);
         }
         DrawingEnd();
@@ -121,6 +126,15 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
         {1, 312, "Pos1/Ende - Erstes/letztes Bild", kCommandGrey},
         {1, 324, "R - Reihenfolge umkehren", kCommandGrey},
         {1, 336, "E - Video exportieren", kCommandGrey},
+        {1, 348, "F - Farbe:", kCommandGrey},
+        {70, 348, nullptr, modeColour}, // the pen's colour is the kind's
+        {90, 348, "Art", kLime},
+        {1, 360, "+/- - Dicke:", kCommandGrey},
+        {70, 360, "1", kLime},
+        {1, 372, "K - Form:", kCommandGrey},
+        {70, 372, "Linie", kLime},
+        {1, 384, "A - Stil anwenden", kCommandGrey},
+        {1, 396, "B - Hintergrund", kCommandGrey},
     };
     return texts;
 }
@@ -179,7 +193,7 @@ TEST_F(HelpOverlayTest, ModeWordColourFollowsTheBoneMode) {
     editor.boneMode = BoneStabilising;
     EXPECT_GT(PaintedPixels(kModeWordArea), 0);
     EXPECT_GT(CountColour(kPurple, kModeWordArea), 0);
-    EXPECT_EQ(CountColour(PackColour(255, 0, 187)), 0);
+    EXPECT_EQ(CountColour(PackColour(255, 0, 187), kModeWordArea), 0);
     editor.boneMode = BoneStandard;
     Overlay();
     EXPECT_GT(CountColour(kLime, kModeWordArea), 0);
@@ -214,7 +228,7 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 353, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 353));
+    EXPECT_EQ(CountColour(scene, {0, 413, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 413));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 
 namespace {
@@ -392,6 +393,68 @@ TEST(Inbetweens, RandomFiguresKeepStillJointsAndBoneLengthsInEveryInbetween) {
     }
     RecordProperty("pairs", kPairs);
     RecordProperty("frames", frames);
+}
+
+// A bone's style in the three in-betweens at 1/4, 1/2 and 3/4: colour (0xRRGGBB, -1 the kind's)
+// and width in pixels change evenly, the shape is the second pose's from halfway on.
+TEST(Inbetweens, StylesChangeColourAndThicknessEvenlyAndSwitchShapeHalfway) {
+    struct Style {
+        int32_t colour, pixels, shape;
+    };
+    struct Row {
+        const char* name;
+        int8_t kind;
+        Style from, to;
+        std::array<Style, 3> between;
+    } rows[] = {
+        {"the kind's lime to thick red discs",
+         BoneStandard,
+         {-1, 1, ShapeLine},
+         {0xFF0000, 32, ShapeDisc},
+         {{{0xCCBF00, 9, ShapeLine}, {0xDD8000, 17, ShapeDisc}, {0xEE4000, 24, ShapeDisc}}}},
+        {"white to black circles on a free-length bone",
+         BoneFreeLength,
+         {0xFFFFFF, 4, ShapeCircle},
+         {0x000000, 8, ShapeCircle},
+         {{{0xBFBFBF, 5, ShapeCircle}, {0x808080, 6, ShapeCircle}, {0x404040, 7, ShapeCircle}}}},
+        {"the kind's colour on both stays the kind's",
+         BoneStandard,
+         {-1, 2, ShapeLine},
+         {-1, 10, ShapeCircle},
+         {{{-1, 4, ShapeLine}, {-1, 6, ShapeCircle}, {-1, 8, ShapeCircle}}}},
+        {"one style on both stays",
+         BoneStandard,
+         {0x0060FF, 12, ShapeDisc},
+         {0x0060FF, 12, ShapeDisc},
+         {{{0x0060FF, 12, ShapeDisc}, {0x0060FF, 12, ShapeDisc}, {0x0060FF, 12, ShapeDisc}}}},
+    };
+    auto make = [](const Style& style) {
+        BoneStyle made{};
+        made.ownColour = style.colour >= 0 ? 1 : 0;
+        made.red = static_cast<uint8_t>(style.colour < 0 ? 0 : style.colour >> 16);
+        made.green = static_cast<uint8_t>(style.colour < 0 ? 0 : style.colour >> 8 & 0xFF);
+        made.blue = static_cast<uint8_t>(style.colour < 0 ? 0 : style.colour & 0xFF);
+        made.thickness = static_cast<uint8_t>(style.pixels - 1);
+        made.shape = static_cast<uint8_t>(style.shape);
+        return made;
+    };
+    EditorStateInit();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (int32_t frame : {kFirst, kLast}) {
+            editor.currentFrame = frame;
+            AddJoint(300, 300, JointStatic);
+            AddJoint(300 + frame * 10, 340, JointNormal);
+            AddBone(0, 1, row.kind);
+            BoneAt(frame, 0).style = make(frame == kFirst ? row.from : row.to);
+        }
+        ASSERT_TRUE(FillInbetweens(kFirst, kLast));
+        for (int32_t index = 0; index < 3; ++index) {
+            BoneStyle expected = make(row.between[static_cast<std::size_t>(index)]);
+            EXPECT_TRUE(SameStyle(BoneAt(kFirst + 1 + index, 0).style, expected)) << index;
+        }
+        ResetAll();
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "editor/editor_picture.h"
 #include "editor/undo_history.h"
+#include "model/bone_style.h"
 #include "storage/animation_file.h"
 #include "storage/periodic_backup.h"
 #include "support/scripted_session.h"
@@ -34,7 +35,7 @@ Snapshot Take() {
     return Snapshot{{joints, joints + slots * sizeof(Joint)},
                     {bones, bones + slots * sizeof(Bone)},
                     {editor.boxLeft, editor.boxTop, editor.boxRight, editor.boxBottom,
-                     editor.shadowOn, editor.collisionOn, editor.headOn},
+                     editor.shadowOn, editor.collisionOn, editor.headOn, editor.groundColour},
                     {editor.currentFrame, editor.playbackEnd}};
 }
 
@@ -57,6 +58,13 @@ void BuildAnimation() {
     }
     editor.playbackEnd = 3;
     editor.headOn = 1;
+}
+
+// The same with a red pen 12 pixels wide, for key A, and frame 1 shown.
+void BuildAnimationWithPen() {
+    BuildAnimation();
+    editor.pen = BoneStyle{0xFF, 0, 0, 1, 11, ShapeLine};
+    editor.currentFrame = 1;
 }
 
 // The same at frame 0 with playbackEnd still 3, as playback leaves it; and at frame 2.
@@ -122,6 +130,8 @@ class Undo : public ScriptedSession {
         MarkAllSlotsEmpty();
         ResetAll();
         editor.shadowOn = editor.collisionOn = editor.headOn = 0;
+        editor.pen = BoneStyle{};
+        editor.groundColour = kDefaultGroundColour;
         UndoClear();
     }
     static void Chord(int32_t ctrl, int32_t key) {
@@ -185,6 +195,8 @@ TEST_F(Undo, EveryKindOfStepIsTakenBackAndDoneAgainByteForByte) {
         {"F7 copy into an empty frame", BuildAnimation, ScanF7, 0, 0, 0, 0, 0},
         {"F11", BuildAnimation, ScanF11, 0, 0, 0, 0, 0},
         {"I in-betweens", BuildPoses, ScanI, 0, 0, 0, 0, 0},
+        {"A styles a bone in frames 1 to 3", BuildAnimationWithPen, 0x1E, 0, 325, 304, 325, 304},
+        {"B the ground", BuildAnimation, 0x30, 0, 0, 0, 0, 0},
         {"F8 loading the largest", BuildAnimation, ScanF8, 0, 0, 0, 0, 0, true, BuildLargest},
         {"X on the largest", BuildLargest, ScanX, 0, 0, 0, 0, 0, true},
         {"F8 over the largest", BuildLargest, ScanF8, 0, 0, 0, 0, 0, true, BuildAnimation},
