@@ -505,6 +505,15 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
          },
          {},
          false},
+        {"a copy two pixels from the key pose",
+         3,
+         [] {
+             JointAt(1, 1) = Joint{480, 360, JointNormal};
+             JointAt(2, 1) = Joint{482, 360, JointNormal};
+             JointAt(3, 1) = Joint{400, 400, JointNormal};
+         },
+         {},
+         false},
         {"at frame 0", 0, [] {}, {}, false},
         {"at frame 1", 1, [] {}, {}, false},
         {"the frame before is no copy", 2, [] { JointAt(1, 1).y = 305; }, {}, false},
