@@ -2,14 +2,13 @@
 // ones that change the animation bracket their change as one undo step.
 #include "editor/command_keys.h"
 
-#include <algorithm>
-#include <array>
-
 #include "editor/mouse_editing.h"
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "figure/inbetweens.h"
+#include "figure/untouched_copies.h"
 #include "model/editor_state.h"
+#include "model/frame_range.h"
 #include "runtime/input.h"
 #include "storage/animation_file.h"
 #include "storage/periodic_backup.h"
@@ -35,79 +34,6 @@ void ReportFileResult(int32_t done, const char* success, const char* failure) {
         NoteAnimationStored();
     }
     ShowStatusMessage(done != 0 ? success : failure);
-}
-
-// The smallest and largest place of one joint over a run of frames.
-struct JointSpan {
-    int32_t leftmost;
-    int32_t rightmost;
-    int32_t topmost;
-    int32_t bottommost;
-};
-
-void WidenSpans(std::array<JointSpan, kSlotCount>& spans, int32_t frame) {
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(frame, slot);
-        JointSpan& span = spans[slot];
-        span.leftmost = std::min(span.leftmost, joint.x);
-        span.rightmost = std::max(span.rightmost, joint.x);
-        span.topmost = std::min(span.topmost, joint.y);
-        span.bottommost = std::max(span.bottommost, joint.y);
-    }
-}
-
-// Whether the places of every used joint of the frame, gathered in the spans, lie within `reach`
-// pixels of where it is in the frame.
-bool SpansWithin(const std::array<JointSpan, kSlotCount>& spans, int32_t frame, int32_t reach) {
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(frame, slot);
-        const JointSpan& span = spans[slot];
-        if (joint.state != JointEmpty &&
-            (span.leftmost < joint.x - reach || span.rightmost > joint.x + reach ||
-             span.topmost < joint.y - reach || span.bottommost > joint.y + reach)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool WithinAPixel(int32_t frame, int32_t other) {
-    std::array<JointSpan, kSlotCount> spans;
-    spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
-    WidenSpans(spans, other);
-    return SpansWithin(spans, frame, 1);
-}
-
-// The key frame before `current`: the earliest frame K whose copies frames K + 1 to current - 1
-// all are, each of the same figure with every joint within a pixel of frame K (as F7 makes them;
-// the solver may settle a shown copy by one). Frames that each lie within a pixel of the one
-// before but drift further from K are edits, so a K that itself lies within a pixel of the frame
-// before it is no key. -1 when there is none.
-// The key frame before `current`: the earliest frame K whose copies frames K + 1 to current - 1
-// all are, each of the same figure with every joint within a pixel of frame K (as F7 makes them;
-// the solver may settle a shown copy by one). Frames that each lie within a pixel of the one
-// before but drift further from K are edits, so a K that itself lies within a pixel of the frame
-// before it is no key. -1 when there is none.
-int32_t FindKeyFrame(int32_t current) {
-    if (current < 2 || !IsFrame(current)) {
-        return -1;
-    }
-    std::array<JointSpan, kSlotCount> spans; // the places in frames candidate + 1 to current - 1
-    spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
-    WidenSpans(spans, current - 1);
-    int32_t key = -1;
-    // No earlier frame can be the key once the copies spread over more than two pixels.
-    for (int32_t candidate = current - 2;
-         candidate >= 0 && FramesShareFigure(candidate, candidate + 1) &&
-         SpansWithin(spans, candidate, 2);
-         --candidate) {
-        if (SpansWithin(spans, candidate, 1)) {
-            key = candidate;
-        }
-        WidenSpans(spans, candidate);
-    }
-    bool drifted = key > 0 && FramesShareFigure(key - 1, key) && WithinAPixel(key, key - 1);
-    return drifted ? -1 : key;
 }
 
 } // namespace
@@ -149,8 +75,7 @@ void StepFrameForward() {
     editor.currentFrame += 1;
     editor.playbackEnd += 1;
     LeaveFrameGestures();
-    // Slot 0 is left out: a frame holding only the head joint still counts as empty.
-    if (!FrameHasJoints(editor.currentFrame, 1)) {
+    if (EmptyForStepping(editor.currentFrame)) {
         CopyIntoCurrentFrame();
     }
 }
@@ -224,11 +149,12 @@ void CycleBoneMode() {
     }
 }
 
-// Fills the untouched copies between the key frame and the current frame with in-betweens,
-// as one undo step of frames key + 1 to current - 1; taking it back shows the current frame.
+// Fills the untouched copies between the key frame and the current frame with in-betweens, as
+// one undo step of frames key + 1 to current - 1; taking it back shows the current frame. The frame
+// before must be an untouched copy, and the current frame a pose of the same figure.
 void MakeInbetweens() {
     int32_t current = editor.currentFrame;
-    int32_t key = FindKeyFrame(current);
+    int32_t key = UntouchedCopyKey(current - 1);
     if (key < 0 || !FramesShareFigure(key, current)) {
         ShowStatusMessage("Keine Zwischenbilder m\xf6glich");
         return;

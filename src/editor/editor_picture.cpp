@@ -45,7 +45,8 @@ void PlaybackRange(int32_t* first, int32_t* last) {
 // The last frame that holds anything, worked out afresh only when the undo history shows an edit
 // (every edit that can reach a frame other than the current one is a step: loading, X, key I, the
 // frame edits, undo and redo) and followed for the current frame each cycle: a scan of all 501
-// frames costs far more than a cycle may spend on it.
+// frames costs far more than a cycle may spend on it. Each edit seen counts one in `edits`, which
+// the strip takes as the version of the frames.
 struct LastFrameWatch {
     bool known = false;
     std::size_t steps = 0;
@@ -53,6 +54,7 @@ struct LastFrameWatch {
     std::size_t bytes = 0;
     const char* path = nullptr;
     int32_t lastFrame = 0;
+    int64_t edits = 0;
 };
 LastFrameWatch lastFrameWatch;
 
@@ -67,7 +69,8 @@ int32_t ShownLastFrame() {
                                UndoRedoCount(),
                                UndoHistoryBytes(),
                                editor.basePath,
-                               LastFrameInUse()};
+                               LastFrameInUse(),
+                               watch.edits + 1};
         return watch.lastFrame;
     }
     int32_t current = editor.currentFrame;
@@ -123,6 +126,7 @@ StripView EditorStripView() {
     view.selectionLast = HasSelection() ? editor.selectionLast : -1;
     PlaybackRange(&view.playbackFirst, &view.playbackLast);
     view.lastFrame = ShownLastFrame();
+    view.framesVersion = lastFrameWatch.edits;
     view.onionBack = editor.onionBack;
     view.onionAhead = editor.onionAhead;
     view.playbackRate = editor.playbackRate;

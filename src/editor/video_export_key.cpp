@@ -10,6 +10,7 @@
 #include "editor/picture_export.h"
 #include "editor/status_line.h"
 #include "model/editor_state.h"
+#include "model/frame_range.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
@@ -59,16 +60,6 @@ void WaitForEscapeUp() {
         PresentSurface();
         DelayMs(kEscapePollMs);
     }
-}
-
-// The last frame that holds a joint, or 0 when none does.
-int32_t LastFrameWithJoints() {
-    for (int32_t frame = editor.maxFrame; frame > 0; --frame) {
-        if (FrameHasJoints(frame, 0)) {
-            return frame;
-        }
-    }
-    return 0;
 }
 
 std::string SiblingName(const char* suffix) {

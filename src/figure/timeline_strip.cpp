@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "figure/inbetweens.h"
 #include "figure/scene.h"
+#include "figure/untouched_copies.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
@@ -47,11 +47,14 @@ struct Thumbnail {
     int32_t headOn = 0;
     int32_t box[4] = {};
     std::vector<uint32_t> pixels;
-    // Bumped whenever the frame's slots are found changed; the copy mark is kept with the
-    // changes of the frame and the one before it that it was worked out for.
-    int64_t changes = 0;
+    // When the frame's slots were last found changed, on the cache's count of changes. The copy
+    // mark was worked out at markCheckedAt from frames markFrom to this one, with the editor's
+    // frames at markVersion.
+    int64_t changedAt = 0;
     bool copyMark = false;
-    int64_t markFor[2] = {-1, -1};
+    int64_t markCheckedAt = -1;
+    int32_t markFrom = 0;
+    int64_t markVersion = 0;
 };
 
 // What the whole strip's pixels follow from besides the view: the thumbnails drawn since the
@@ -69,6 +72,7 @@ struct StripLook {
 struct ThumbnailCache {
     std::vector<Thumbnail> frames;
     int64_t drawnCount = 0;
+    int64_t changeCount = 0;
     bool stripKept = false;
     StripLook stripLook;
     std::vector<uint32_t> strip; // rows kStripTop to kStripTop + kStripRows - 1
@@ -94,7 +98,8 @@ bool NoteChanges(Thumbnail& thumbnail, int32_t frame) {
     thumbnail.joints.assign(&JointAt(frame, 0), &JointAt(frame, 0) + kSlotCount);
     thumbnail.bones.assign(&BoneAt(frame, 0), &BoneAt(frame, 0) + kSlotCount);
     thumbnail.inUse = FrameInUse(frame);
-    thumbnail.changes += 1;
+    cache.changeCount += 1;
+    thumbnail.changedAt = cache.changeCount;
     return true;
 }
 
@@ -139,31 +144,21 @@ void RefreshThumbnail(int32_t frame, const StripView& view) {
     }
 }
 
-// Whether every used joint of `frame` lies within a pixel of where it is in the frame before.
-bool JointsWithinAPixel(int32_t frame) {
-    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(frame, slot);
-        const Joint& before = JointAt(frame - 1, slot);
-        if (joint.state != JointEmpty && (std::abs(int64_t{joint.x} - before.x) > 1 ||
-                                          std::abs(int64_t{joint.y} - before.y) > 1)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// An untouched copy of the frame before, as F7 makes them and key I fills.
-bool CopyMark(int32_t frame) {
-    if (frame < 1) {
-        return false;
-    }
+// An untouched copy, which key I would fill. The answer is kept until a frame it depends on
+// changes: one the strip shows (NoteChanges notes it) or any, when the editor's frames have been
+// edited since (framesVersion).
+bool CopyMark(int32_t frame, const StripView& view) {
     Thumbnail& thumbnail = cache.frames[frame];
-    const Thumbnail& before = cache.frames[frame - 1];
-    if (thumbnail.markFor[0] != before.changes || thumbnail.markFor[1] != thumbnail.changes) {
-        thumbnail.copyMark =
-            thumbnail.inUse && FramesShareFigure(frame - 1, frame) && JointsWithinAPixel(frame);
-        thumbnail.markFor[0] = before.changes;
-        thumbnail.markFor[1] = thumbnail.changes;
+    bool known = thumbnail.markCheckedAt >= 0 && thumbnail.markVersion == view.framesVersion;
+    for (int32_t looked = thumbnail.markFrom; known && looked <= frame; ++looked) {
+        known = cache.frames[looked].changedAt <= thumbnail.markCheckedAt;
+    }
+    if (!known) {
+        int32_t firstLooked = frame;
+        thumbnail.copyMark = UntouchedCopyKey(frame, &firstLooked) >= 0;
+        thumbnail.markFrom = std::clamp(firstLooked, 0, frame);
+        thumbnail.markVersion = view.framesVersion;
+        thumbnail.markCheckedAt = cache.changeCount;
     }
     return thumbnail.copyMark;
 }
@@ -202,7 +197,7 @@ void DrawCellMarks(int32_t frame, int32_t left, const StripView& view) {
     if (selected) {
         DrawBox(left, kNumberTop - 1, kThumbnailWidth, 14, Colour(150, 90, 0));
     }
-    if (CopyMark(frame)) {
+    if (CopyMark(frame, view)) {
         DrawBox(left + kThumbnailWidth - 8, kThumbnailTop + 2, 6, 6, Colour(255, 200, 0));
     }
     if (frame == view.currentFrame) {
@@ -234,7 +229,7 @@ StripLook LookOf(const StripView& view, const DrawingTarget* target, int32_t sho
     look.drawnCount = cache.drawnCount;
     for (int32_t cell = -1; cell < shown; ++cell) {
         int32_t frame = view.firstFrame + cell;
-        look.changes[cell + 1] = frame >= 0 ? cache.frames[frame].changes : -1;
+        look.changes[cell + 1] = frame >= 0 ? cache.frames[frame].changedAt : -1;
     }
     return look;
 }

@@ -21,6 +21,9 @@ struct StripView {
     int32_t playbackFirst = 0; // the frames F12 plays
     int32_t playbackLast = 0;
     int32_t lastFrame = 0; // the last frame that holds anything
+    // Changes whenever frames may have changed other than through the cells the strip shows, so
+    // that marks worked out from frames before them are worked out again.
+    int64_t framesVersion = 0;
     int32_t onionBack = 1;
     int32_t onionAhead = 0;
     int32_t playbackRate = 40;

@@ -83,7 +83,8 @@ struct EditorState {
     // bone gets.
     int32_t groundColour;
     BoneStyle pen;
-    ArrayVariable keyLatch;   // 22 x int32
+    ArrayVariable keyLatch;   // 22 x int32, as start-up has always made it; the command table
+                              // keeps the presses of its keys beside its rows
     ArrayVariable mouseLatch; // 5 x int32
     ArrayVariable bones;      // (maxFrame + 1) x 501 Bone, frame-major
     ArrayVariable joints;     // (maxFrame + 1) x 501 Joint, frame-major

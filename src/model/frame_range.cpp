@@ -123,6 +123,19 @@ int32_t LastFrameInUse() {
     return 0;
 }
 
+int32_t LastFrameWithJoints() {
+    for (int32_t frame = editor.maxFrame; frame > 0; --frame) {
+        if (FrameHasJoints(frame, 0)) {
+            return frame;
+        }
+    }
+    return 0;
+}
+
+bool EmptyForStepping(int32_t frame) {
+    return !FrameHasJoints(frame, 1);
+}
+
 bool RoomForCopies(int32_t first, int32_t count) {
     if (!IsRun(first, count) || first + 2 * count - 1 > editor.maxFrame) {
         return false;

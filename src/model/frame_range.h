@@ -24,8 +24,14 @@ struct FrameEdit {
 
 // Whether frame `frame` holds anything: a joint or a bone in use.
 bool FrameInUse(int32_t frame);
-// The last frame that holds anything, or 0 when none does.
+// The last frame that holds anything, or 0 when none does: where End goes and what the strip
+// counts.
 int32_t LastFrameInUse();
+// The last frame that holds a joint, or 0 when none does: where key E's videos end.
+int32_t LastFrameWithJoints();
+// Whether F7 copies into the frame it steps to: no joint in slots 1 to 500. Slot 0 is left out, so
+// a frame holding only the head's joint still counts as empty there.
+bool EmptyForStepping(int32_t frame);
 // Whether copies of frames first to first + count - 1 fit right after them: the copies end inside
 // the grids and the last `count` frames, which they push out, hold nothing.
 bool RoomForCopies(int32_t first, int32_t count);

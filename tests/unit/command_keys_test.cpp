@@ -3,6 +3,7 @@
 // cycle, and playback, whose presented frames are told apart by a bone drawn at its own height.
 #include "editor/command_keys.h"
 #include "editor/status_line.h"
+#include "figure/timeline_strip.h"
 
 #include <gtest/gtest.h>
 
@@ -446,14 +447,24 @@ TEST_F(Playback, EachPassShowsAGreyPlayMarkAndFrameNumberInsteadOfTheOverlay) {
 
 // In-betweens
 
+// Whether the strip presented last shows the yellow mark of an untouched copy on the frame's cell.
+bool MarkedAsCopy(int32_t frame) {
+    const HeadlessFrame& shown = HeadlessFrames().back();
+    int32_t cell = frame - StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+    int32_t x = 4 + 66 * cell + 56 + 3;
+    return shown.pixels[static_cast<std::size_t>(606 + 3) * shown.width + x] == 0xFFC800u;
+}
+
 // From frame 0, a bone of 100 pixels from a pinned joint at (400, 300) pointing right, the rows
-// step on with F7 and change the frames; then I is pressed on the last frame.
+// step on with F7 and change the frames; then I is pressed on the last frame. The strip's mark
+// promises no fill that I refuses.
 TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrameOrChangesNoFrame) {
     struct Row {
         const char* name;
         int32_t steps;
         void (*change)();
         std::vector<int32_t> filled;
+        bool copyBeforeMarked; // the strip marks the frame before as an untouched copy
     };
     const std::vector<Row> rows = {
         {"frame 1 posed, 2 and 3 its copies, one settled by a pixel, 4 posed",
@@ -463,7 +474,8 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              JointAt(2, 1) = Joint{481, 360, JointNormal};
              JointAt(4, 1) = Joint{400, 400, JointNormal};
          },
-         {2, 3}},
+         {2, 3},
+         true},
         {"copies jittered by +1 and -1 pixel, each within a pixel of the key pose",
          5,
          [] {
@@ -472,7 +484,8 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              JointAt(3, 1) = Joint{479, 361, JointNormal};
              JointAt(5, 1) = Joint{400, 400, JointNormal};
          },
-         {2, 3, 4}},
+         {2, 3, 4},
+         true},
         {"the key pose on frame 0, its copies jittered",
          3,
          [] {
@@ -480,7 +493,8 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              JointAt(2, 1) = Joint{499, 299, JointNormal};
              JointAt(3, 1) = Joint{400, 400, JointNormal};
          },
-         {1, 2}},
+         {1, 2},
+         true},
         {"a joint nudged by one pixel a frame",
          4,
          [] {
@@ -489,7 +503,8 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              }
              JointAt(4, 1) = Joint{400, 400, JointNormal};
          },
-         {}},
+         {},
+         false},
         {"a copy two pixels from the key pose",
          3,
          [] {
@@ -497,14 +512,15 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              JointAt(2, 1) = Joint{482, 360, JointNormal};
              JointAt(3, 1) = Joint{400, 400, JointNormal};
          },
-         {}},
-        {"at frame 0", 0, [] {}, {}},
-        {"at frame 1", 1, [] {}, {}},
-        {"the frame before is no copy", 2, [] { JointAt(1, 1).y = 305; }, {}},
-        {"a joint pinned only now", 3, [] { JointAt(3, 1).state = JointStatic; }, {}},
-        {"a bone of another kind", 3, [] { BoneAt(3, 0).kind = BoneFreeLength; }, {}},
-        {"a bone more", 3, [] { AddBone(1, 0, BoneStandard); }, {}},
-        {"a joint more", 3, [] { AddJoint(10, 10, JointNormal); }, {}},
+         {},
+         false},
+        {"at frame 0", 0, [] {}, {}, false},
+        {"at frame 1", 1, [] {}, {}, false},
+        {"the frame before is no copy", 2, [] { JointAt(1, 1).y = 305; }, {}, false},
+        {"a joint pinned only now", 3, [] { JointAt(3, 1).state = JointStatic; }, {}, true},
+        {"a bone of another kind", 3, [] { BoneAt(3, 0).kind = BoneFreeLength; }, {}, true},
+        {"a bone more", 3, [] { AddBone(1, 0, BoneStandard); }, {}, true},
+        {"a joint more", 3, [] { AddJoint(10, 10, JointNormal); }, {}, true},
     };
     auto frames = [] { // each frame's joints and bones, byte for byte
         std::vector<std::vector<char>> bytes;
@@ -528,6 +544,12 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
         }
         row.change();
         Cycles(2); // the solver has nothing left to settle
+        if (editor.currentFrame > 0) {
+            EXPECT_EQ(MarkedAsCopy(editor.currentFrame - 1), row.copyBeforeMarked);
+        }
+        for (int32_t frame : row.filled) {
+            EXPECT_TRUE(MarkedAsCopy(frame)) << "I fills frame " << frame << " unmarked";
+        }
         std::vector<std::vector<char>> before = frames();
         HeadlessKeepFrames(8);
         int64_t presented = HeadlessPresentCount();

@@ -1,0 +1,89 @@
+// Untouched copies, found by walking back from the frame while the frames share its figure, with
+// the span of each joint's places over the frames walked: a candidate key must hold every joint
+// within a pixel of all of them.
+#include "figure/untouched_copies.h"
+
+#include <algorithm>
+#include <array>
+
+#include "figure/inbetweens.h"
+#include "model/editor_state.h"
+#include "model/frame_range.h"
+
+namespace {
+
+// The smallest and largest place of one joint over a run of frames.
+struct JointSpan {
+    int32_t leftmost;
+    int32_t rightmost;
+    int32_t topmost;
+    int32_t bottommost;
+};
+using Spans = std::array<JointSpan, kSlotCount>;
+
+void ClearSpans(Spans& spans) {
+    spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
+}
+
+void WidenSpans(Spans& spans, int32_t frame) {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(frame, slot);
+        JointSpan& span = spans[slot];
+        span.leftmost = std::min(span.leftmost, joint.x);
+        span.rightmost = std::max(span.rightmost, joint.x);
+        span.topmost = std::min(span.topmost, joint.y);
+        span.bottommost = std::max(span.bottommost, joint.y);
+    }
+}
+
+// Whether the places of every used joint of the frame, gathered in the spans, lie within `reach`
+// pixels of where it is in the frame.
+bool SpansWithin(const Spans& spans, int32_t frame, int32_t reach) {
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = JointAt(frame, slot);
+        const JointSpan& span = spans[slot];
+        if (joint.state != JointEmpty &&
+            (span.leftmost < joint.x - reach || span.rightmost > joint.x + reach ||
+             span.topmost < joint.y - reach || span.bottommost > joint.y + reach)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WithinAPixel(int32_t frame, int32_t other) {
+    Spans spans;
+    ClearSpans(spans);
+    WidenSpans(spans, other);
+    return SpansWithin(spans, frame, 1);
+}
+
+} // namespace
+
+int32_t UntouchedCopyKey(int32_t frame, int32_t* firstLooked) {
+    if (firstLooked != nullptr) {
+        *firstLooked = frame;
+    }
+    if (frame < 1 || !IsFrame(frame) || !FrameInUse(frame)) {
+        return -1;
+    }
+    Spans spans; // the places in frames candidate + 1 to frame
+    ClearSpans(spans);
+    WidenSpans(spans, frame);
+    int32_t key = -1;
+    int32_t candidate = frame - 1;
+    // No earlier frame can be the key once the copies spread over more than two pixels.
+    for (; candidate >= 0 && FramesShareFigure(candidate, candidate + 1) &&
+           SpansWithin(spans, candidate, 2);
+         --candidate) {
+        if (SpansWithin(spans, candidate, 1)) {
+            key = candidate;
+        }
+        WidenSpans(spans, candidate);
+    }
+    if (firstLooked != nullptr) {
+        *firstLooked = std::max(candidate, 0);
+    }
+    bool nudged = key > 0 && FramesShareFigure(key - 1, key) && WithinAPixel(key, key - 1);
+    return nudged ? -1 : key;
+}
