@@ -7,6 +7,8 @@
 #include "figure/timeline_strip.h"
 
 // What the editor state shows now, as the scene and the overlay take it.
+// The animation's ground as a surface pixel (0x00RRGGBB).
+uint32_t SceneGround();
 SceneView EditorSceneView();
 OverlayView EditorOverlayView();
 // A frame as playback and the pictures show it: no editing aids, whatever the editor is doing.

@@ -1,9 +1,9 @@
 // Pictures of the animation: each frame is drawn by the editor's own scene drawing with playback
 // on, read from the surface's back buffer and handed to the encoders of storage/ (picture files,
-// video files, sprite sheets), which see only pixels; the Lottie writer gets each frame's bone
-// segments and head instead. The command runs the editor's start-up without a window:
-// the surface is an off-screen buffer, so no display is needed. Every file call goes through the
-// file layer's replaceable calls (FileSystem ()).
+// video files, sprite sheets), which see only pixels; the Lottie writer gets each frame's bones
+// with their colours, widths and shapes and its head instead. The command runs the editor's
+// start-up without a window: the surface is an off-screen buffer, so no display is needed. Every
+// file call goes through the file layer's replaceable calls (FileSystem ()).
 #include "editor/picture_export.h"
 
 #include <fcntl.h>
@@ -17,6 +17,7 @@
 
 #include "editor/editor_picture.h"
 #include "editor/startup.h"
+#include "figure/bone_drawing.h"
 #include "figure/scene.h"
 #include "model/editor_state.h"
 #include "runtime/surface.h"
@@ -126,11 +127,55 @@ bool Cancelled(const PictureRequest& request) {
     return request.cancelled && request.cancelled();
 }
 
+// The colours the figure is drawn in over frames 0 to count - 1: the head's and each bone's.
+std::vector<uint32_t> FigureColours(int32_t count) {
+    std::vector<uint32_t> colours;
+    if (editor.headOn == 1) {
+        colours.push_back(kScenePixelHead);
+    }
+    for (int32_t frame = 0; frame < count && IsFrame(frame); ++frame) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Bone& bone = BoneAt(frame, slot);
+            if (!PlaybackDrawsBone(bone)) {
+                continue;
+            }
+            uint32_t colour = PlaybackBonePixel(bone);
+            if (std::find(colours.begin(), colours.end(), colour) == colours.end()) {
+                colours.push_back(colour);
+            }
+        }
+    }
+    return colours;
+}
+
+// Frame's bones as playback draws them, in slot order.
+std::vector<VectorBone> VectorBones(int32_t frame) {
+    std::vector<VectorBone> bones;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Bone& bone = BoneAt(frame, slot);
+        if (!PlaybackDrawsBone(bone)) {
+            continue;
+        }
+        const Joint& a = JointAt(frame, bone.jointA);
+        const Joint& b = JointAt(frame, bone.jointB);
+        VectorBone vector;
+        vector.segment = BoneSegment{a.x, a.y, b.x, b.y};
+        vector.colour = PlaybackBonePixel(bone);
+        vector.width = StyleWidth(bone.style);
+        vector.shape = bone.style.shape == ShapeCircle ? VectorShape::Circle
+                       : bone.style.shape == ShapeDisc ? VectorShape::Disc
+                                                       : VectorShape::Line;
+        bones.push_back(vector);
+    }
+    return bones;
+}
+
 PictureSequence PlaybackPictures(const PictureRequest& request) {
     PictureSequence pictures;
-    pictures.ground = kScenePixelGround;
+    pictures.ground = SceneGround();
     pictures.transparent = request.transparent;
     pictures.count = FrameCountOf(request);
+    pictures.exactColours = FigureColours(pictures.count);
     // The scene's part of the surface: the editor's surface holds the strip below it.
     pictures.width = SurfaceWidth();
     pictures.height = std::min(SurfaceHeight(), editor.windowHeight);
@@ -241,7 +286,7 @@ bool ExportAnimationLottie(const char* path, const PictureRequest& request, std:
             return false;
         }
         auto index = static_cast<int32_t>(frame);
-        frames[frame].bones = FrameSegments(index, true);
+        frames[frame].bones = VectorBones(index);
         frames[frame].head = editor.headOn == 1;
         frames[frame].headX = JointAt(index, 0).x;
         frames[frame].headY = JointAt(index, 0).y;
@@ -252,9 +297,8 @@ bool ExportAnimationLottie(const char* path, const PictureRequest& request, std:
     VectorStyle style;
     style.width = editor.windowWidth;
     style.height = editor.windowHeight;
-    style.ground = kScenePixelGround;
+    style.ground = SceneGround();
     style.transparent = request.transparent;
-    style.boneColour = kScenePixelBone;
     style.headColour = kScenePixelHead;
     style.headRadius = kSceneHeadRadius;
     return WriteLottieAnimation(path, frames, style, request.framesPerSecond, AnimationName(),
@@ -267,7 +311,7 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
     }
     int32_t count = FrameCountOf(request);
     TransparentColour transparent =
-        request.transparent ? TransparentColour(kScenePixelGround) : std::nullopt;
+        request.transparent ? TransparentColour(SceneGround()) : std::nullopt;
     for (int32_t frame = 0; frame < count; ++frame) {
         if (Cancelled(request)) {
             *error = kPicturesStopped;
