@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/undo_history.h"
 #include "figure/bone_solver.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editor/command_table.h"
 #include "editor/editor_main.h"
 #include "editor/editor_picture.h"
 #include "model/editor_state.h"

@@ -1,32 +1,40 @@
-// The command keys, tested once per cycle against the keyboard snapshot: edge-triggered through
-// one latch per key, or acting while held (left Shift, left Ctrl, W, F9).
+// The commands that the command keys call: editing the current frame, stepping and copying frames,
+// the toggles and the bone mode, saving and loading, and the in-betweens. Each is a plain procedure
+// on the editor state; the command table says which key calls it and when.
 #pragma once
 
 #include <cstdint>
 
-enum KeyLatchIndex : int32_t {
-    LatchTab = 1,
-    LatchX = 3,
-    LatchF1 = 4,
-    LatchKey1 = 5,
-    LatchF4 = 6,
-    LatchF6 = 7,
-    LatchF7 = 8,
-    LatchDelete = 9,
-    LatchF3 = 10,
-    LatchF10 = 11,
-    LatchF8 = 12,
-    LatchF12 = 13,
-    LatchF11 = 14,
-    LatchF2 = 15,
-    LatchF5 = 16,
-    LatchI = 19,
-};
+// Undo steps of the current frame: a joint at the cursor (1), the joint under it pinned or freed
+// (Tab) or deleted (Delete), and the frame before copied into it (F11).
+void AddJointStep();
+void ToggleStaticStep();
+void DeleteJointStep();
+void CopyIntoCurrentFrame();
+// X: every frame emptied and the box put back, as one step; a drag or a bone being drawn ends.
+void ResetAllStep();
+// F6 and F7; F7 into an empty frame copies the frame it comes from.
+void StepFrameBack();
+void StepFrameForward();
+// F11 has nothing to copy from on frame 0.
+bool NotOnFirstFrame();
 
-void HandleCommandKeys();
-// Runs the command once when the key goes down. The latch re-arms once the key is seen up, read
-// after the command, which may have waited and read the keyboard anew.
-void PressKeyOnce(int32_t scanCode, int32_t& latch, void (*command)());
-// Draws the scene and the strip without the overlay, the text in red at (1, 1), presents and
-// waits 500 ms.
-void ShowStatusMessage(const char* text);
+// The held keys, every cycle with the key's state: left Shift moves joints without the solver, left
+// Ctrl moves everything with the pointer, W draws the box and switches collision on when let go.
+void HoldLeftShift(bool down);
+void HoldLeftCtrl(bool down);
+void HoldBoxKey(bool down);
+
+// F9 and F8, each telling the result on the status line; a load is an undo step.
+void SaveWithMessage();
+void LoadWithMessage();
+
+// F1, F3, F4 and F5, by the toggle rules of the model, and F2 through the three bone kinds.
+void ToggleHelp();
+void ToggleShadow();
+void ToggleCollision();
+void ToggleHead();
+void CycleBoneMode();
+
+// I: the untouched copies before the current frame filled with in-betweens, as one undo step.
+void MakeInbetweens();

@@ -7,16 +7,14 @@
 
 #include <cstdio>
 
-#include "editor/command_keys.h"
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/mouse_editing.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
-#include "editor/timeline.h"
 #include "editor/timeline_mouse.h"
 #include "editor/undo_history.h"
 #include "editor/undo_keys.h"
-#include "editor/video_export_key.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
@@ -85,6 +83,7 @@ const char* EditorStartup(int argc, char** argv) {
     LoadAnimation(); // without a file the animation simply stays empty
     NoteAnimationStored();
     UndoClear(); // the start-up load is no step
+    ResetCommandKeys();
     return nullptr;
 }
 
@@ -102,9 +101,6 @@ bool RunEditorCycle() {
     HandleMouseButtons();
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
-    HandleTimelineKeys();
-    HandleUndoKeys();
-    HandleVideoExportKey();
     MoveDraggedJointToCursor();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {

@@ -1,10 +1,9 @@
-// The editor's own picture: the scene and the overlay drawn on the surface from the editor state.
+// The editor's own picture: the scene and the strip drawn on the surface from the editor state.
 #include "editor/editor_picture.h"
 
 #include <algorithm>
 
 #include "editor/mouse_editing.h"
-#include "editor/timeline.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
@@ -119,18 +118,6 @@ SceneView PlaybackSceneView(int32_t frame) {
     return view;
 }
 
-OverlayView EditorOverlayView() {
-    OverlayView view;
-    view.frame = editor.currentFrame;
-    view.helpVisible = editor.helpVisible;
-    view.boneMode = editor.boneMode;
-    view.shadowOn = editor.shadowOn;
-    view.collisionOn = editor.collisionOn;
-    view.headOn = editor.headOn;
-    view.font = FontHandle(editor.hudFont);
-    return view;
-}
-
 StripView EditorStripView() {
     StripView view;
     view.firstFrame = editor.stripScrolledAt == editor.currentFrame
@@ -154,12 +141,12 @@ StripView EditorStripView() {
     return view;
 }
 
-void DrawEditorScene() {
-    DrawScene(EditorSceneView(), SceneTarget());
+const DrawingTarget* EditorSceneTarget() {
+    return SceneTarget();
 }
 
-void DrawEditorOverlay() {
-    DrawHelpOverlay(EditorOverlayView(), SceneTarget());
+void DrawEditorScene() {
+    DrawScene(EditorSceneView(), SceneTarget());
 }
 
 void DrawEditorStrip() {

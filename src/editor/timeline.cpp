@@ -4,32 +4,13 @@
 #include "editor/timeline.h"
 
 #include <algorithm>
-#include <array>
 
-#include "editor/command_keys.h"
+#include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
-#include "runtime/input.h"
 
 namespace {
-
-// The keys' latches, kept here beside the keys they re-arm.
-enum TimelineKey : std::size_t {
-    KeyInsert,
-    KeyBackspace,
-    KeyPageUp,
-    KeyPageDown,
-    KeyHome,
-    KeyEnd,
-    KeyR,
-    TimelineKeyCount
-};
-std::array<int32_t, TimelineKeyCount> latches{};
-
-void PressKey(int32_t scanCode, TimelineKey key, void (*command)()) {
-    PressKeyOnce(scanCode, latches[key], command);
-}
 
 void Select(int32_t first, int32_t last) {
     editor.selectionFirst = std::min(first, last);
@@ -53,35 +34,7 @@ bool MakeEdit(FrameEdit edit, int32_t frameShift, int32_t selectionShift) {
     return true;
 }
 
-void InsertKey() {
-    InsertCopiesOfRun();
-}
-void DeleteKey() {
-    DeleteRun();
-}
-void PageUpKey() {
-    MoveRunTo(CurrentRun().first - 1);
-}
-void PageDownKey() {
-    MoveRunTo(CurrentRun().first + 1);
-}
-void HomeKey() {
-    ClearSelection();
-    GoToFrame(0);
-}
-void EndKey() {
-    ClearSelection();
-    GoToFrame(LastFrameInUse());
-}
-void ReverseKey() {
-    ReverseSelection();
-}
-
 } // namespace
-
-bool HasSelection() {
-    return editor.selectionFirst >= 0 && editor.selectionLast >= editor.selectionFirst;
-}
 
 FrameRun CurrentRun() {
     if (HasSelection()) {
@@ -166,14 +119,7 @@ bool ReverseSelection() {
     return MakeEdit(std::move(edit), 0, 0);
 }
 
-void HandleTimelineKeys() {
-    PressKey(ScanInsert, KeyInsert, InsertKey);
-    PressKey(ScanBackspace, KeyBackspace, DeleteKey);
-    PressKey(ScanPageUp, KeyPageUp, PageUpKey);
-    PressKey(ScanPageDown, KeyPageDown, PageDownKey);
-    PressKey(ScanHome, KeyHome, HomeKey);
-    PressKey(ScanEnd, KeyEnd, EndKey);
-    PressKey(ScanR, KeyR, ReverseKey);
+void ClearSelectionAwayFromCurrentFrame() {
     if (HasSelection() && (editor.currentFrame < editor.selectionFirst ||
                            editor.currentFrame > editor.selectionLast)) {
         ClearSelection();

@@ -1,10 +1,11 @@
 // The timeline's commands on the editor state: going to a frame, the selection, and the frame edits
-// (insert copies, delete, move, reverse) of the current frame or the selection as undo steps, with
-// the keys Einfg, Rücktaste, Bild auf/ab, Pos1/Ende and R that give them. The strip's mouse calls
-// the same commands.
+// (insert copies, delete, move, reverse) of the current frame or the selection as undo steps. The
+// keys Einfg, Rücktaste, Bild auf/ab, Pos1/Ende and R and the strip's mouse call them.
 #pragma once
 
 #include <cstdint>
+
+#include "model/editor_state.h"
 
 // The current frame or, when there is one, the selection.
 struct FrameRun {
@@ -12,7 +13,6 @@ struct FrameRun {
     int32_t count;
 };
 FrameRun CurrentRun();
-bool HasSelection();
 
 // Makes `frame` current, moving playbackEnd by as much, as that many F6 or F7 presses would, but
 // copying nothing; a drag or a bone being drawn ends.
@@ -30,6 +30,5 @@ bool DeleteRun();
 bool MoveRunTo(int32_t destination);
 bool ReverseSelection();
 
-// The keys, once per cycle after the other command keys; a selection that no longer holds the
-// current frame ends here.
-void HandleTimelineKeys();
+// A selection that no longer holds the current frame ends: once per cycle, after the keys.
+void ClearSelectionAwayFromCurrentFrame();

@@ -1,16 +1,8 @@
-// Ctrl+Z and Ctrl+Y, with either Ctrl key and the letters where the keyboard layout puts them, and
-// the gestures in progress that the undo history follows at the main loop's gesture boundaries.
+// The gestures in progress that the undo history follows at the main loop's gesture boundaries.
+// The undo chords Ctrl+Z and Ctrl+Y are rows of the command table.
 #pragma once
 
 #include <cstdint>
 
-// Latches of the two chords, beside those of the command keys.
-enum UndoLatchIndex : int32_t {
-    LatchUndo = 17,
-    LatchRedo = 18,
-};
-
-// Once per cycle after the command keys: each chord fires once per press.
-void HandleUndoKeys();
 // The UndoGesture bits of the gestures in progress now.
 uint32_t GesturesInProgress();

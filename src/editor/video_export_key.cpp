@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <string>
 
-#include "editor/command_keys.h"
 #include "editor/picture_export.h"
+#include "editor/status_line.h"
 #include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
@@ -150,6 +150,6 @@ int32_t PlaybackFramesPerSecond() {
     return editor.playbackRate;
 }
 
-void HandleVideoExportKey() {
-    PressKeyOnce(ScanE, KeyLatch(LatchE), ExportVideos);
+void ExportWindowVideos() {
+    ExportVideos();
 }

@@ -6,12 +6,7 @@
 
 #include <cstdint>
 
-// The latch of key E, beside those of the command keys and the undo chords.
-enum VideoExportLatchIndex : int32_t {
-    LatchE = 20,
-};
-
 // Frames a second of playback, which the exports from the window take.
 int32_t PlaybackFramesPerSecond();
-// Once per cycle after the command keys: E exports once per press.
-void HandleVideoExportKey();
+// Key E's command: both files written beside the animation, or a message saying why not.
+void ExportWindowVideos();

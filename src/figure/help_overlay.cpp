@@ -1,127 +1,58 @@
 // The text over the scene: the frame number in the top-left corner and, while help is visible, the
-// German command list with the current bone mode and the state of the shadow, collision and head
-// toggles. Texts are in code page 1252 ("\xe4" is a-umlaut, "\xfc" u-umlaut).
+// command list the view brings, each line with its value. Texts are in code page 1252.
 #include "figure/help_overlay.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
-#include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "storage/text.h"
 
 namespace {
 
 constexpr int32_t kTextLeft = 1;
-constexpr int32_t kValueLeft = 70; // mode word and toggle values, on the line of their label
+constexpr int32_t kFirstLineTop = 24;
+constexpr int32_t kLinePitch = 12;
+constexpr int32_t kValueLeft = 70; // values stand on the line of their label
+constexpr int32_t kSwatchWidth = 16;
+constexpr int32_t kSwatchHeight = 9;
+constexpr int32_t kSwatchGap = 4; // between the swatch and a text after it
 
-// Which value, if any, is drawn after a command line.
-enum class LineValue { None, BoneMode, Shadow, Collision, Head };
-
-struct CommandLine {
-    int32_t y;
-    const char* text;
-    LineValue value;
-};
-
-// 12 pixels apart; the empty line at y = 96 separates the editing keys from the function keys.
-constexpr CommandLine kCommandLines[] = {
-    {24, "1 - Neues Gelenk", LineValue::None},
-    {36, "Tab - Gelenk statisch/nicht statisch", LineValue::None},
-    {48, "W - Rechteck", LineValue::None},
-    {60,
-     "X - Alles zur\xfc"
-     "cksetzen",
-     LineValue::None},
-    {72, "LStrg - Alles bewegen", LineValue::None},
-    {84, "LShift - Gelenke frei bewegen", LineValue::None},
-    {108, "F2 - Modus: ", LineValue::BoneMode},
-    {120, "F3 - Schatten:", LineValue::Shadow},
-    {132, "F4 - Kollision:", LineValue::Collision},
-    {144, "F5 - Kopf:", LineValue::Head},
-    {156,
-     "F6 - Frame Zur\xfc"
-     "ck",
-     LineValue::None},
-    {168, "F7 - Frame Vor", LineValue::None},
-    {180, "F8 - Laden", LineValue::None},
-    {192, "F9 - Speichern", LineValue::None},
-    {204, "F10 - Exportieren", LineValue::None},
-    {216, "F11 - Vorigen Frame in aktuellen kopieren", LineValue::None},
-    {228, "F12 - Animation Abspielen", LineValue::None},
-    {240,
-     "Strg+Z - R\xfc"
-     "ckg\xe4"
-     "ngig",
-     LineValue::None},
-    {252, "Strg+Y - Wiederholen", LineValue::None},
-    {264, "I - Zwischenbilder", LineValue::None},
-    {276,
-     "Einfg - Bild einf\xfc"
-     "gen",
-     LineValue::None},
-    {288,
-     "R\xfc"
-     "cktaste - Bild l\xf6schen",
-     LineValue::None},
-    {300, "Bild auf/ab - Bild verschieben", LineValue::None},
-    {312, "Pos1/Ende - Erstes/letztes Bild", LineValue::None},
-    {324, "R - Reihenfolge umkehren", LineValue::None},
-    {336, "E - Video exportieren", LineValue::None},
-};
-
-void DrawBoneModeWord(int32_t y, int32_t boneMode) {
-    switch (boneMode) {
-    case BoneStandard:
-        DrawTextAt(kValueLeft, y, "Standard", PackColour(187, 255, 0));
-        return;
-    case BoneStabilising:
-        DrawTextAt(kValueLeft, y, "Stabilisierend", PackColour(187, 0, 255));
-        return;
-    case BoneFreeLength:
-        DrawTextAt(kValueLeft, y, "Freie L\xe4nge", PackColour(0, 0, 255));
-        return;
-    default:
-        return; // F2 gives only the three modes; any other value has no word
-    }
+int32_t LineTop(const HelpLine& line) {
+    return kFirstLineTop + kLinePitch * line.line;
 }
 
-// Any value other than 0 counts as on.
-void DrawToggleWord(int32_t y, int32_t flag) {
-    if (flag == 0) {
-        DrawTextAt(kValueLeft, y, "Aus", PackColour(255, 0, 0));
-    } else {
-        DrawTextAt(kValueLeft, y, "An", PackColour(187, 255, 0));
+// The swatch sits on the text's line, framed in the command lines' grey so that a colour like the
+// ground's still shows.
+void DrawValue(const HelpValue& value, int32_t y, int32_t frameColour) {
+    int32_t x = kValueLeft;
+    if (value.swatch >= 0) {
+        DrawBox(x, y + 1, kSwatchWidth, kSwatchHeight, frameColour);
+        DrawBox(x + 1, y + 2, kSwatchWidth - 2, kSwatchHeight - 2, value.swatch);
+        x += kSwatchWidth + kSwatchGap;
     }
-}
-
-void DrawLineValue(const CommandLine& line, const OverlayView& view) {
-    switch (line.value) {
-    case LineValue::None:
-        return;
-    case LineValue::BoneMode:
-        DrawBoneModeWord(line.y, view.boneMode);
-        return;
-    case LineValue::Shadow:
-        DrawToggleWord(line.y, view.shadowOn);
-        return;
-    case LineValue::Collision:
-        DrawToggleWord(line.y, view.collisionOn);
-        return;
-    case LineValue::Head:
-        DrawToggleWord(line.y, view.headOn);
-        return;
+    if (value.text[0] != 0) {
+        DrawTextAt(x, y, value.text.data(), value.colour);
     }
 }
 
 void DrawCommandList(const OverlayView& view) {
     int32_t colour = PackColour(155, 155, 155);
-    for (const CommandLine& line : kCommandLines) {
-        DrawTextAt(kTextLeft, line.y, line.text, colour);
-        DrawLineValue(line, view);
+    for (const HelpLine& line : view.lines) {
+        DrawTextAt(kTextLeft, LineTop(line), line.text, colour);
+        DrawValue(line.value, LineTop(line), colour);
     }
 }
 
 } // namespace
+
+void SetHelpValueText(HelpValue* value, const char* text, int32_t colour) {
+    std::size_t length = std::min(std::strlen(text), value->text.size() - 1);
+    std::memcpy(value->text.data(), text, length);
+    value->text[length] = 0;
+    value->colour = colour;
+}
 
 void DrawHelpOverlay(const OverlayView& view, const DrawingTarget* target) {
     if (DrawingBegin(target) == 0) {

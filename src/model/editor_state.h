@@ -127,6 +127,10 @@ inline bool IsJointSlot(int32_t slot) {
 inline bool IsFrame(int32_t frame) {
     return frame >= 0 && frame <= editor.maxFrame;
 }
+// Whether frames are selected on the strip: selectionFirst to selectionLast, both frames.
+inline bool HasSelection() {
+    return editor.selectionFirst >= 0 && editor.selectionLast >= editor.selectionFirst;
+}
 
 // The distance between two joints, from their integer coordinates in double precision: the rest
 // length a bone is measured at. Inline, so that loading can overlap the roots of many bones.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/headless.h"
+#include "runtime/input.h"
 #include "runtime/picture_scaling.h"
 #include "runtime/platform.h"
 
@@ -34,10 +35,10 @@ struct QueuedMessage {
     int32_t code;
 };
 
-// The scan code of each letter's key on a US keyboard, 'A' first.
+// The key labelled with each letter on a US keyboard, 'A' first.
 constexpr std::array<int32_t, 26> kUsLetterKeys = {
-    0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-    0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C,
+    ScanA, ScanB, ScanC, ScanD, ScanE, ScanF, ScanG, ScanH, ScanI, ScanJ, ScanK, ScanL, ScanM,
+    ScanN, ScanO, ScanP, ScanQ, ScanR, ScanS, ScanT, ScanU, ScanV, ScanW, ScanX, ScanY, ScanZ,
 };
 
 struct HeadlessState {

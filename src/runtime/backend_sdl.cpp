@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "runtime/backend_sdl_failure.h"
+#include "runtime/input.h"
 #include "runtime/picture_scaling.h"
 #include "runtime/platform.h"
 
@@ -31,64 +31,79 @@ struct SdlWindow {
 
 struct ScanCodeMapping {
     SDL_Scancode key;
-    uint8_t scanCode;
+    ScanCode scanCode;
 };
 
-// SDL's scan codes name key positions, as the runtime's scan codes do.
-constexpr ScanCodeMapping kScanCodes[] = {
-    {SDL_SCANCODE_ESCAPE, 0x01},   {SDL_SCANCODE_1, 0x02},         {SDL_SCANCODE_TAB, 0x0F},
-    {SDL_SCANCODE_W, 0x11},        {SDL_SCANCODE_LCTRL, 0x1D},     {SDL_SCANCODE_LSHIFT, 0x2A},
-    {SDL_SCANCODE_X, 0x2D},        {SDL_SCANCODE_F1, 0x3B},        {SDL_SCANCODE_F2, 0x3C},
-    {SDL_SCANCODE_F3, 0x3D},       {SDL_SCANCODE_F4, 0x3E},        {SDL_SCANCODE_F5, 0x3F},
-    {SDL_SCANCODE_F6, 0x40},       {SDL_SCANCODE_F7, 0x41},        {SDL_SCANCODE_F8, 0x42},
-    {SDL_SCANCODE_F9, 0x43},       {SDL_SCANCODE_F10, 0x44},       {SDL_SCANCODE_F11, 0x57},
-    {SDL_SCANCODE_F12, 0x58},      {SDL_SCANCODE_DELETE, 0xD3},    {SDL_SCANCODE_I, 0x17},
-    {SDL_SCANCODE_INSERT, 0xD2},   {SDL_SCANCODE_BACKSPACE, 0x0E}, {SDL_SCANCODE_PAGEUP, 0xC9},
-    {SDL_SCANCODE_PAGEDOWN, 0xD1}, {SDL_SCANCODE_HOME, 0xC7},      {SDL_SCANCODE_END, 0xCF},
+// SDL's scan codes name key positions, as the runtime's scan codes do: every key the runtime names,
+// so that the key a keyboard layout labels with a letter can be found in the snapshot too.
+constexpr ScanCodeMapping kKeys[] = {
+    {SDL_SCANCODE_ESCAPE, ScanEscape},
+    {SDL_SCANCODE_1, ScanKey1},
+    {SDL_SCANCODE_MINUS, ScanMinus},
+    {SDL_SCANCODE_EQUALS, ScanEquals},
+    {SDL_SCANCODE_BACKSPACE, ScanBackspace},
+    {SDL_SCANCODE_TAB, ScanTab},
+    {SDL_SCANCODE_Q, ScanQ},
+    {SDL_SCANCODE_W, ScanW},
+    {SDL_SCANCODE_E, ScanE},
+    {SDL_SCANCODE_R, ScanR},
+    {SDL_SCANCODE_T, ScanT},
+    {SDL_SCANCODE_Y, ScanY},
+    {SDL_SCANCODE_U, ScanU},
+    {SDL_SCANCODE_I, ScanI},
+    {SDL_SCANCODE_O, ScanO},
+    {SDL_SCANCODE_P, ScanP},
+    {SDL_SCANCODE_LEFTBRACKET, ScanLeftBracket},
+    {SDL_SCANCODE_RIGHTBRACKET, ScanRightBracket},
+    {SDL_SCANCODE_LCTRL, ScanLeftCtrl},
+    {SDL_SCANCODE_A, ScanA},
+    {SDL_SCANCODE_S, ScanS},
+    {SDL_SCANCODE_D, ScanD},
+    {SDL_SCANCODE_F, ScanF},
+    {SDL_SCANCODE_G, ScanG},
+    {SDL_SCANCODE_H, ScanH},
+    {SDL_SCANCODE_J, ScanJ},
+    {SDL_SCANCODE_K, ScanK},
+    {SDL_SCANCODE_L, ScanL},
+    {SDL_SCANCODE_SEMICOLON, ScanSemicolon},
+    {SDL_SCANCODE_APOSTROPHE, ScanApostrophe},
+    {SDL_SCANCODE_GRAVE, ScanGrave},
+    {SDL_SCANCODE_LSHIFT, ScanLeftShift},
+    {SDL_SCANCODE_BACKSLASH, ScanBackslash},
+    {SDL_SCANCODE_Z, ScanZ},
+    {SDL_SCANCODE_X, ScanX},
+    {SDL_SCANCODE_C, ScanC},
+    {SDL_SCANCODE_V, ScanV},
+    {SDL_SCANCODE_B, ScanB},
+    {SDL_SCANCODE_N, ScanN},
+    {SDL_SCANCODE_M, ScanM},
+    {SDL_SCANCODE_COMMA, ScanComma},
+    {SDL_SCANCODE_PERIOD, ScanPeriod},
+    {SDL_SCANCODE_SLASH, ScanSlash},
+    {SDL_SCANCODE_RSHIFT, ScanRightShift},
+    {SDL_SCANCODE_F1, ScanF1},
+    {SDL_SCANCODE_F2, ScanF2},
+    {SDL_SCANCODE_F3, ScanF3},
+    {SDL_SCANCODE_F4, ScanF4},
+    {SDL_SCANCODE_F5, ScanF5},
+    {SDL_SCANCODE_F6, ScanF6},
+    {SDL_SCANCODE_F7, ScanF7},
+    {SDL_SCANCODE_F8, ScanF8},
+    {SDL_SCANCODE_F9, ScanF9},
+    {SDL_SCANCODE_F10, ScanF10},
+    {SDL_SCANCODE_KP_MINUS, ScanNumpadMinus},
+    {SDL_SCANCODE_KP_PLUS, ScanNumpadPlus},
+    {SDL_SCANCODE_NONUSBACKSLASH, ScanNonUsBackslash},
+    {SDL_SCANCODE_F11, ScanF11},
+    {SDL_SCANCODE_F12, ScanF12},
+    {SDL_SCANCODE_RCTRL, ScanRightCtrl},
+    {SDL_SCANCODE_HOME, ScanHome},
+    {SDL_SCANCODE_PAGEUP, ScanPageUp},
+    {SDL_SCANCODE_END, ScanEnd},
+    {SDL_SCANCODE_PAGEDOWN, ScanPageDown},
+    {SDL_SCANCODE_INSERT, ScanInsert},
+    {SDL_SCANCODE_DELETE, ScanDelete},
 };
-
-// Right Ctrl and the keys on which a keyboard layout may put a letter, so that Ctrl with the key
-// that the layout labels Z or Y can be found in the snapshot.
-constexpr ScanCodeMapping kLayoutKeys[] = {
-    {SDL_SCANCODE_RCTRL, 0x9D},
-    {SDL_SCANCODE_MINUS, 0x0C},
-    {SDL_SCANCODE_EQUALS, 0x0D},
-    {SDL_SCANCODE_Q, 0x10},
-    {SDL_SCANCODE_E, 0x12},
-    {SDL_SCANCODE_R, 0x13},
-    {SDL_SCANCODE_T, 0x14},
-    {SDL_SCANCODE_Y, 0x15},
-    {SDL_SCANCODE_U, 0x16},
-    {SDL_SCANCODE_I, 0x17},
-    {SDL_SCANCODE_O, 0x18},
-    {SDL_SCANCODE_P, 0x19},
-    {SDL_SCANCODE_LEFTBRACKET, 0x1A},
-    {SDL_SCANCODE_RIGHTBRACKET, 0x1B},
-    {SDL_SCANCODE_A, 0x1E},
-    {SDL_SCANCODE_S, 0x1F},
-    {SDL_SCANCODE_D, 0x20},
-    {SDL_SCANCODE_F, 0x21},
-    {SDL_SCANCODE_G, 0x22},
-    {SDL_SCANCODE_H, 0x23},
-    {SDL_SCANCODE_J, 0x24},
-    {SDL_SCANCODE_K, 0x25},
-    {SDL_SCANCODE_L, 0x26},
-    {SDL_SCANCODE_SEMICOLON, 0x27},
-    {SDL_SCANCODE_APOSTROPHE, 0x28},
-    {SDL_SCANCODE_GRAVE, 0x29},
-    {SDL_SCANCODE_BACKSLASH, 0x2B},
-    {SDL_SCANCODE_Z, 0x2C},
-    {SDL_SCANCODE_C, 0x2E},
-    {SDL_SCANCODE_V, 0x2F},
-    {SDL_SCANCODE_B, 0x30},
-    {SDL_SCANCODE_N, 0x31},
-    {SDL_SCANCODE_M, 0x32},
-    {SDL_SCANCODE_COMMA, 0x33},
-    {SDL_SCANCODE_PERIOD, 0x34},
-    {SDL_SCANCODE_SLASH, 0x35},
-    {SDL_SCANCODE_NONUSBACKSLASH, 0x56},
-};
-constexpr std::span<const ScanCodeMapping> kKeyTables[] = {kScanCodes, kLayoutKeys};
 
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr int32_t kLeftButtonBit = 1;
@@ -335,11 +350,9 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     int count = 0;
     const Uint8* states = SDL_GetKeyboardState(&count);
     std::memset(snapshot, 0, 256);
-    for (std::span<const ScanCodeMapping> table : kKeyTables) {
-        for (const ScanCodeMapping& mapping : table) {
-            if (mapping.key < count && states[mapping.key] != 0) {
-                snapshot[mapping.scanCode] = 0x80;
-            }
+    for (const ScanCodeMapping& mapping : kKeys) {
+        if (mapping.key < count && states[mapping.key] != 0) {
+            snapshot[mapping.scanCode] = 0x80;
         }
     }
     return 1;
@@ -349,11 +362,9 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
 int32_t PlatformScanCodeOfLetter(char letter) {
     auto keyCode = static_cast<SDL_Keycode>(SDLK_a + (letter - 'A'));
     SDL_Scancode position = SDL_GetScancodeFromKey(keyCode);
-    for (std::span<const ScanCodeMapping> table : kKeyTables) {
-        for (const ScanCodeMapping& mapping : table) {
-            if (mapping.key == position) {
-                return mapping.scanCode;
-            }
+    for (const ScanCodeMapping& mapping : kKeys) {
+        if (mapping.key == position) {
+            return mapping.scanCode;
         }
     }
     return -1;

@@ -9,41 +9,86 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/input.h"
 #include "runtime/platform.h"
 
 namespace {
 
 struct KeyMapping {
     const char* code; // KeyboardEvent.code: the key's position, whatever the layout prints on it
-    uint8_t scanCode;
+    ScanCode scanCode;
 };
 
-// The keys the editor reads, then right Ctrl and the keys on which a layout may put a letter, so
-// that Ctrl with the key that the layout labels Z or Y can be found in the snapshot.
+// Every key the runtime names, so that the key that the layout labels with a letter can be found in
+// the snapshot too.
 constexpr KeyMapping kKeys[] = {
-    {"Escape", 0x01},       {"Digit1", 0x02},      {"Tab", 0x0F},
-    {"KeyW", 0x11},         {"ControlLeft", 0x1D}, {"ShiftLeft", 0x2A},
-    {"KeyX", 0x2D},         {"F1", 0x3B},          {"F2", 0x3C},
-    {"F3", 0x3D},           {"F4", 0x3E},          {"F5", 0x3F},
-    {"F6", 0x40},           {"F7", 0x41},          {"F8", 0x42},
-    {"F9", 0x43},           {"F10", 0x44},         {"F11", 0x57},
-    {"F12", 0x58},          {"Delete", 0xD3},      {"KeyI", 0x17},
-    {"Insert", 0xD2},       {"Backspace", 0x0E},   {"PageUp", 0xC9},
-    {"PageDown", 0xD1},     {"Home", 0xC7},        {"End", 0xCF},
-    {"ControlRight", 0x9D}, {"Minus", 0x0C},       {"Equal", 0x0D},
-    {"KeyQ", 0x10},         {"KeyE", 0x12},        {"KeyR", 0x13},
-    {"KeyT", 0x14},         {"KeyY", 0x15},        {"KeyU", 0x16},
-    {"KeyO", 0x18},         {"KeyP", 0x19},        {"BracketLeft", 0x1A},
-    {"BracketRight", 0x1B}, {"KeyA", 0x1E},        {"KeyS", 0x1F},
-    {"KeyD", 0x20},         {"KeyF", 0x21},        {"KeyG", 0x22},
-    {"KeyH", 0x23},         {"KeyJ", 0x24},        {"KeyK", 0x25},
-    {"KeyL", 0x26},         {"Semicolon", 0x27},   {"Quote", 0x28},
-    {"Backquote", 0x29},    {"Backslash", 0x2B},   {"KeyZ", 0x2C},
-    {"KeyC", 0x2E},         {"KeyV", 0x2F},        {"KeyB", 0x30},
-    {"KeyN", 0x31},         {"KeyM", 0x32},        {"Comma", 0x33},
-    {"Period", 0x34},       {"Slash", 0x35},       {"IntlBackslash", 0x56},
+    {"Escape", ScanEscape},
+    {"Digit1", ScanKey1},
+    {"Minus", ScanMinus},
+    {"Equal", ScanEquals},
+    {"Backspace", ScanBackspace},
+    {"Tab", ScanTab},
+    {"KeyQ", ScanQ},
+    {"KeyW", ScanW},
+    {"KeyE", ScanE},
+    {"KeyR", ScanR},
+    {"KeyT", ScanT},
+    {"KeyY", ScanY},
+    {"KeyU", ScanU},
+    {"KeyI", ScanI},
+    {"KeyO", ScanO},
+    {"KeyP", ScanP},
+    {"BracketLeft", ScanLeftBracket},
+    {"BracketRight", ScanRightBracket},
+    {"ControlLeft", ScanLeftCtrl},
+    {"KeyA", ScanA},
+    {"KeyS", ScanS},
+    {"KeyD", ScanD},
+    {"KeyF", ScanF},
+    {"KeyG", ScanG},
+    {"KeyH", ScanH},
+    {"KeyJ", ScanJ},
+    {"KeyK", ScanK},
+    {"KeyL", ScanL},
+    {"Semicolon", ScanSemicolon},
+    {"Quote", ScanApostrophe},
+    {"Backquote", ScanGrave},
+    {"ShiftLeft", ScanLeftShift},
+    {"Backslash", ScanBackslash},
+    {"KeyZ", ScanZ},
+    {"KeyX", ScanX},
+    {"KeyC", ScanC},
+    {"KeyV", ScanV},
+    {"KeyB", ScanB},
+    {"KeyN", ScanN},
+    {"KeyM", ScanM},
+    {"Comma", ScanComma},
+    {"Period", ScanPeriod},
+    {"Slash", ScanSlash},
+    {"ShiftRight", ScanRightShift},
+    {"F1", ScanF1},
+    {"F2", ScanF2},
+    {"F3", ScanF3},
+    {"F4", ScanF4},
+    {"F5", ScanF5},
+    {"F6", ScanF6},
+    {"F7", ScanF7},
+    {"F8", ScanF8},
+    {"F9", ScanF9},
+    {"F10", ScanF10},
+    {"NumpadSubtract", ScanNumpadMinus},
+    {"NumpadAdd", ScanNumpadPlus},
+    {"IntlBackslash", ScanNonUsBackslash},
+    {"F11", ScanF11},
+    {"F12", ScanF12},
+    {"ControlRight", ScanRightCtrl},
+    {"Home", ScanHome},
+    {"PageUp", ScanPageUp},
+    {"End", ScanEnd},
+    {"PageDown", ScanPageDown},
+    {"Insert", ScanInsert},
+    {"Delete", ScanDelete},
 };
-constexpr uint8_t kEscape = 0x01;
 constexpr PlatformWindow kCanvas = 1;
 constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
 
@@ -186,7 +231,7 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     }
     if (PageEndRequested() != 0) {
         std::memset(snapshot, 0, 256);
-        snapshot[kEscape] = 0x80;
+        snapshot[ScanEscape] = 0x80;
         return 1;
     }
     if (PageKeyboardFocused() == 0) {

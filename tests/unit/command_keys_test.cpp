@@ -2,6 +2,7 @@
 // copying, the toggles and the bone mode, reset during a drag, the order of the keys within one
 // cycle, and playback, whose presented frames are told apart by a bone drawn at its own height.
 #include "editor/command_keys.h"
+#include "editor/status_line.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "model/editor_state.h"
 #include "runtime/drawing.h"

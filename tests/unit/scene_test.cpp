@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "model/editor_state.h"
 #include "runtime/drawing.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/command_keys.h"
 #include "editor/editor_picture.h"
+#include "editor/status_line.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
 #include "figure/timeline_strip.h"

@@ -1,0 +1,260 @@
+// The command table and its dispatch. Rows stand in the order in which their keys act within one
+// cycle (several may act in the same cycle: X, 1 and Tab together empty the frame, make a joint
+// and pin it); the help list orders its lines by their place instead.
+#include "editor/command_table.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "editor/command_keys.h"
+#include "editor/editor_picture.h"
+#include "editor/key_press.h"
+#include "editor/playback.h"
+#include "editor/timeline.h"
+#include "editor/undo_history.h"
+#include "editor/video_export_key.h"
+#include "model/frame_range.h"
+#include "runtime/fonts.h"
+#include "runtime/input.h"
+#include "storage/export_file.h"
+
+namespace {
+
+constexpr int32_t kKeyCount = 256;
+
+const int32_t kLime = PackColour(187, 255, 0);
+const int32_t kRed = PackColour(255, 0, 0);
+
+void ShowBoneMode(const EditorState& state, HelpValue* value) {
+    switch (state.boneMode) {
+    case BoneStandard:
+        SetHelpValueText(value, "Standard", kLime);
+        return;
+    case BoneStabilising:
+        SetHelpValueText(value, "Stabilisierend", PackColour(187, 0, 255));
+        return;
+    case BoneFreeLength:
+        SetHelpValueText(value, "Freie L\xe4nge", PackColour(0, 0, 255));
+        return;
+    default:
+        return; // F2 gives only the three modes; any other value has no word
+    }
+}
+
+// Any value other than 0 counts as on.
+void ShowToggle(int32_t flag, HelpValue* value) {
+    if (flag == 0) {
+        SetHelpValueText(value, "Aus", kRed);
+    } else {
+        SetHelpValueText(value, "An", kLime);
+    }
+}
+
+void ShowShadow(const EditorState& state, HelpValue* value) {
+    ShowToggle(state.shadowOn, value);
+}
+void ShowCollision(const EditorState& state, HelpValue* value) {
+    ShowToggle(state.collisionOn, value);
+}
+void ShowHead(const EditorState& state, HelpValue* value) {
+    ShowToggle(state.headOn, value);
+}
+
+// clang-format off
+const Command kCommands[] = {
+    {.scanCode = ScanX, .help = "X - Alles zur\xfc" "cksetzen", .helpLine = 3,
+     .act = ResetAllStep},
+    {.scanCode = ScanKey1, .help = "1 - Neues Gelenk", .helpLine = 0,
+     .act = AddJointStep},
+    {.scanCode = ScanTab, .help = "Tab - Gelenk statisch/nicht statisch", .helpLine = 1,
+     .act = ToggleStaticStep},
+    {.scanCode = ScanLeftShift, .help = "LShift - Gelenke frei bewegen", .helpLine = 5,
+     .trigger = Trigger::Held, .hold = HoldLeftShift},
+    {.scanCode = ScanLeftCtrl, .help = "LStrg - Alles bewegen", .helpLine = 4,
+     .trigger = Trigger::Held, .hold = HoldLeftCtrl},
+    {.scanCode = ScanW, .help = "W - Rechteck", .helpLine = 2,
+     .trigger = Trigger::Held, .hold = HoldBoxKey},
+    // Saves again, and shows the result again, in every cycle in which F9 is down.
+    {.scanCode = ScanF9, .help = "F9 - Speichern", .helpLine = 14,
+     .trigger = Trigger::Repeat, .act = SaveWithMessage},
+    {.scanCode = ScanF8, .help = "F8 - Laden", .helpLine = 13,
+     .act = LoadWithMessage},
+    {.scanCode = ScanF1,
+     .act = ToggleHelp},
+    {.scanCode = ScanF4, .help = "F4 - Kollision:", .helpLine = 9,
+     .value = ShowCollision,
+     .act = ToggleCollision},
+    {.scanCode = ScanF5, .help = "F5 - Kopf:", .helpLine = 10,
+     .value = ShowHead,
+     .act = ToggleHead},
+    {.scanCode = ScanF6, .help = "F6 - Frame Zur\xfc" "ck", .helpLine = 11,
+     .act = StepFrameBack},
+    {.scanCode = ScanF7, .help = "F7 - Frame Vor", .helpLine = 12,
+     .act = StepFrameForward},
+    {.scanCode = ScanDelete,
+     .act = DeleteJointStep},
+    {.scanCode = ScanF3, .help = "F3 - Schatten:", .helpLine = 8,
+     .value = ShowShadow,
+     .act = ToggleShadow},
+    {.scanCode = ScanF10, .help = "F10 - Exportieren", .helpLine = 15,
+     .act = ExportAnimation},
+    {.scanCode = ScanF12, .help = "F12 - Animation Abspielen", .helpLine = 17,
+     .act = PlayAnimation},
+    {.scanCode = ScanF11, .help = "F11 - Vorigen Frame in aktuellen kopieren", .helpLine = 16,
+     .act = CopyIntoCurrentFrame, .enabled = NotOnFirstFrame},
+    {.scanCode = ScanF2, .help = "F2 - Modus: ", .helpLine = 7, .value = ShowBoneMode,
+     .act = CycleBoneMode},
+    {.scanCode = ScanI, .help = "I - Zwischenbilder", .helpLine = 20,
+     .act = MakeInbetweens},
+    {.scanCode = ScanInsert, .help = "Einfg - Bild einf\xfc" "gen", .helpLine = 21,
+     .act = [] { InsertCopiesOfRun(); }},
+    {.scanCode = ScanBackspace, .help = "R\xfc" "cktaste - Bild l\xf6schen", .helpLine = 22,
+     .act = [] { DeleteRun(); }},
+    {.scanCode = ScanPageUp, .help = "Bild auf/ab - Bild verschieben", .helpLine = 23,
+     .act = [] { MoveRunTo(CurrentRun().first - 1); }},
+    {.scanCode = ScanPageDown, .help = "Bild auf/ab - Bild verschieben", .helpLine = 23,
+     .act = [] { MoveRunTo(CurrentRun().first + 1); }},
+    {.scanCode = ScanHome, .help = "Pos1/Ende - Erstes/letztes Bild", .helpLine = 24,
+     .act = [] { ClearSelection(); GoToFrame(0); }},
+    {.scanCode = ScanEnd, .help = "Pos1/Ende - Erstes/letztes Bild", .helpLine = 24,
+     .act = [] { ClearSelection(); GoToFrame(LastFrameInUse()); }},
+    {.scanCode = ScanR, .help = "R - Reihenfolge umkehren", .helpLine = 25,
+     .act = [] { ReverseSelection(); }},
+    {.letter = 'Z', .modifier = Modifier::Ctrl,
+     .help = "Strg+Z - R\xfc" "ckg\xe4" "ngig", .helpLine = 18,
+     .act = UndoTakeBack},
+    {.letter = 'Y', .modifier = Modifier::Ctrl, .help = "Strg+Y - Wiederholen", .helpLine = 19,
+     .act = UndoDoAgain},
+    {.scanCode = ScanE, .help = "E - Video exportieren", .helpLine = 26,
+     .act = ExportWindowVideos},
+};
+// clang-format on
+
+CommandPresses editorPresses;
+
+bool KeyDown(int32_t scanCode) {
+    return IsKeyDown(scanCode) != 0;
+}
+
+bool ModifierHolds(Modifier modifier) {
+    bool ctrl = KeyDown(ScanLeftCtrl) || KeyDown(ScanRightCtrl);
+    bool shift = KeyDown(ScanLeftShift) || KeyDown(ScanRightShift);
+    switch (modifier) {
+    case Modifier::Any:
+        return true;
+    case Modifier::Plain:
+        return !ctrl && !shift;
+    case Modifier::Shift:
+        return shift && !ctrl;
+    case Modifier::Ctrl:
+        return ctrl;
+    }
+    return false;
+}
+
+// The key's scan code now: a letter's key follows the layout; -1 when the layout has none.
+int32_t KeyOf(const Command& command) {
+    int32_t scanCode = command.letter != 0 ? ScanCodeOfLetter(command.letter) : command.scanCode;
+    return scanCode >= 0 && scanCode < kKeyCount ? scanCode : -1;
+}
+
+bool CommandDown(const Command& command, int32_t scanCode) {
+    return scanCode >= 0 && KeyDown(scanCode) && ModifierHolds(command.modifier);
+}
+
+void HandlePress(const Command& command, int32_t row, CommandPresses* presses) {
+    int32_t scanCode = KeyOf(command);
+    int32_t& latch = presses->latches[row];
+    if (scanCode < 0) {
+        latch = 0;
+        return;
+    }
+    int32_t& pressedBy = presses->pressedBy[scanCode];
+    if (!KeyDown(scanCode)) {
+        pressedBy = 0;
+    }
+    bool mayAct = (pressedBy == 0 || pressedBy == row + 1) &&
+                  (command.enabled == nullptr || command.enabled());
+    if (TakePress(CommandDown(command, scanCode) && mayAct, latch)) {
+        pressedBy = row + 1;
+        command.act();
+    }
+    RearmWhenUp(CommandDown(command, scanCode), latch);
+}
+
+void HandleCommand(const Command& command, int32_t row, CommandPresses* presses) {
+    switch (command.trigger) {
+    case Trigger::Press:
+        HandlePress(command, row, presses);
+        return;
+    case Trigger::Held:
+        command.hold(CommandDown(command, KeyOf(command)));
+        return;
+    case Trigger::Repeat:
+        if (CommandDown(command, KeyOf(command))) {
+            command.act();
+        }
+        return;
+    }
+}
+
+} // namespace
+
+std::span<const Command> CommandTable() {
+    return kCommands;
+}
+
+void HandleCommands(std::span<const Command> commands, CommandPresses* presses) {
+    presses->latches.resize(commands.size());
+    presses->pressedBy.resize(kKeyCount);
+    for (std::size_t row = 0; row < commands.size(); ++row) {
+        HandleCommand(commands[row], static_cast<int32_t>(row), presses);
+    }
+}
+
+void HandleCommandKeys() {
+    HandleCommands(kCommands, &editorPresses);
+    ClearSelectionAwayFromCurrentFrame();
+}
+
+void ResetCommandKeys() {
+    editorPresses = CommandPresses{};
+}
+
+// Rows listed on a line already taken (Bild auf and Bild ab) share the first one's text. The
+// lines are drawn from the top down.
+int32_t FillHelpLines(std::span<const Command> commands, const EditorState& state,
+                      std::span<HelpLine> lines) {
+    int32_t count = 0;
+    for (const Command& command : commands) {
+        auto taken = std::find_if(lines.begin(), lines.begin() + count, [&](const HelpLine& line) {
+            return line.line == command.helpLine;
+        });
+        if (command.help == nullptr || taken != lines.begin() + count ||
+            count == static_cast<int32_t>(lines.size())) {
+            continue;
+        }
+        HelpLine& line = lines[count++];
+        line = HelpLine{command.helpLine, command.help, HelpValue{}};
+        if (command.value != nullptr) {
+            command.value(state, &line.value);
+        }
+    }
+    std::stable_sort(lines.begin(), lines.begin() + count,
+                     [](const HelpLine& a, const HelpLine& b) { return a.line < b.line; });
+    return count;
+}
+
+OverlayView EditorOverlayView() {
+    static HelpLine lines[std::size(kCommands)];
+    OverlayView view;
+    view.frame = editor.currentFrame;
+    view.helpVisible = editor.helpVisible;
+    view.lines = std::span<const HelpLine>(lines, FillHelpLines(kCommands, editor, lines));
+    view.font = FontHandle(editor.hudFont);
+    return view;
+}
+
+void DrawEditorOverlay() {
+    DrawHelpOverlay(EditorOverlayView(), EditorSceneTarget());
+}

@@ -1,0 +1,86 @@
+// The playback loop: it holds the cycle it was started in, drawing one frame per pass and taking a
+// keyboard snapshot of its own after each pause. Escape, the mouse, the solver and the other keys
+// are not served while it runs.
+#include "editor/playback.h"
+
+#include <algorithm>
+
+#include "editor/editor_picture.h"
+#include "editor/key_press.h"
+#include "figure/help_overlay.h"
+#include "model/editor_state.h"
+#include "runtime/drawing.h"
+#include "runtime/fonts.h"
+#include "runtime/input.h"
+#include "runtime/surface.h"
+#include "runtime/window.h"
+
+namespace {
+
+constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
+
+void DrawPlaybackMark() {
+    int32_t grey = PackColour(155, 150, 150);
+    DrawingBegin(SurfaceDrawTarget());
+    DrawingSetMode(DrawingTransparentText);
+    DrawingSetFont(FontHandle(editor.hudFont));
+    // The outline of the triangle (10, 10), (35, 35), (10, 60).
+    DrawLineRel(10, 10, 25, 25, grey);
+    DrawLineRel(35, 35, -25, 25, grey);
+    DrawLineRel(10, 60, 0, -50, grey);
+    DrawFrameNumber(editor.currentFrame, 10, 65, grey);
+    DrawingEnd();
+}
+
+// Frames 0 to playbackEnd - 1 in a circle. When playbackEnd lies outside 1 to maxFrame (0 on a
+// fresh start, or beyond the last frame after stepping on from a played position) the counter
+// would never meet it: it then wraps to frame 0 after maxFrame instead of leaving the grid. With a
+// selection, its frames in a circle.
+void AdvancePlaybackFrame() {
+    editor.currentFrame += 1;
+    if (HasSelection()) {
+        if (editor.currentFrame > editor.selectionLast) {
+            editor.currentFrame = editor.selectionFirst;
+        }
+        return;
+    }
+    if (editor.currentFrame == editor.playbackEnd || editor.currentFrame > editor.maxFrame) {
+        editor.currentFrame = 0;
+    }
+}
+
+// The pause after each frame: one frame's time at the strip's rate (25 ms at 40 frames a second).
+int64_t PlaybackPauseMicroseconds() {
+    return kMicrosecondsPerSecond / std::max(editor.playbackRate, 1);
+}
+
+} // namespace
+
+// It starts, and ends, on frame 0 or on the selection's first frame. The press that started it
+// holds the stop key's latch until F12 is seen up.
+void PlayAnimation() {
+    int32_t stopLatch = 1;
+    editor.playing = 1;
+    int32_t start = HasSelection() ? editor.selectionFirst : 0;
+    editor.currentFrame = start;
+    for (;;) {
+        PollWindowEvent();
+        DrawEditorScene();
+        DrawPlaybackMark();
+        DrawEditorStrip();
+        PresentSurface();
+        DelayMicroseconds(PlaybackPauseMicroseconds());
+        SampleKeyboard();
+        bool down = IsKeyDown(ScanF12) != 0;
+        RearmWhenUp(down, stopLatch);
+        if (TakePress(down, stopLatch)) {
+            break;
+        }
+        AdvancePlaybackFrame();
+    }
+    editor.playing = 0;
+    editor.currentFrame = start;
+    DrawEditorScene();
+    DrawEditorStrip();
+    PresentSurface();
+}
