@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "editor/editor_picture.h"
@@ -127,21 +128,25 @@ bool Cancelled(const PictureRequest& request) {
     return request.cancelled && request.cancelled();
 }
 
-// The colours the figure is drawn in over frames 0 to count - 1: the head's and each bone's.
+// The colours the figure is drawn in over frames 0 to count - 1: the head's and each bone's, as
+// many as a GIF palette holds beside the ground.
 std::vector<uint32_t> FigureColours(int32_t count) {
     std::vector<uint32_t> colours;
+    std::unordered_set<uint32_t> seen;
+    const auto add = [&](uint32_t colour) {
+        if (colours.size() < static_cast<std::size_t>(kGifMaximumColours - 1) &&
+            seen.insert(colour).second) {
+            colours.push_back(colour);
+        }
+    };
     if (editor.headOn == 1) {
-        colours.push_back(kScenePixelHead);
+        add(kScenePixelHead);
     }
     for (int32_t frame = 0; frame < count && IsFrame(frame); ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Bone& bone = BoneAt(frame, slot);
-            if (!PlaybackDrawsBone(bone)) {
-                continue;
-            }
-            uint32_t colour = PlaybackBonePixel(bone);
-            if (std::find(colours.begin(), colours.end(), colour) == colours.end()) {
-                colours.push_back(colour);
+            if (PlaybackDrawsBone(bone)) {
+                add(PlaybackBonePixel(bone));
             }
         }
     }

@@ -164,39 +164,6 @@ TEST_F(BoneDrawingTest, EachShapeAtEachWidthCoversThePixelsOfItsGeometry) {
     }
 }
 
-TEST_F(BoneDrawingTest, PlainStyleDrawsTheOnePixelLineInTheKindsColour) {
-    StyledBone(100, 100, 400, 180, BoneStyle{});
-    StyledBone(100, 300, 400, 380, BoneStyle{}, BoneFreeLength);
-    std::vector<int32_t> lines;
-    for (int32_t playing : {0, 1}) {
-        SceneView view;
-        view.playing = playing;
-        view.ground = kGround;
-        view.boxLeft = view.boxTop = view.boxRight = view.boxBottom = -10;
-        DrawScene(view, SurfaceDrawTarget());
-        std::vector<int32_t> drawn = SurfaceSnapshot();
-        DrawingBegin(SurfaceDrawTarget());
-        DrawBox(0, 0, kSurfaceWidth, kSurfaceHeight, PixelToColour(kGround));
-        DrawLineAbs(100, 100, 400, 180, PixelToColour(kScenePixelBone));
-        DrawLineAbs(100, 300, 400, 380,
-                    playing ? PixelToColour(kScenePixelBone) : PackColour(0, 0, 255));
-        DrawingEnd();
-        // The joints, drawn while editing, are no bone pixels.
-        for (int32_t y = 0; y < kSurfaceHeight; ++y) {
-            for (int32_t x = 0; x < kSurfaceWidth; ++x) {
-                bool joint = (std::abs(x - 100) <= 4 || std::abs(x - 400) <= 4) &&
-                             (std::abs(y - 100) <= 4 || std::abs(y - 180) <= 4 ||
-                              std::abs(y - 300) <= 4 || std::abs(y - 380) <= 4);
-                std::size_t at = static_cast<std::size_t>(y) * kSurfaceWidth + x;
-                if (!joint) {
-                    ASSERT_EQ(drawn[at], SurfaceColourAt(x, y))
-                        << "playing " << playing << " at " << x << ", " << y;
-                }
-            }
-        }
-    }
-}
-
 TEST_F(BoneDrawingTest, OnionSkinShowsThickBonesInItsGreyAndBlueWithTheirShapes) {
     editor.currentFrame = 0;
     StyledBone(100, 200, 500, 260, Style(0xFF0000, 12, ShapeLine));
