@@ -3,7 +3,8 @@
 # make test  - installs what is missing, checks the formatting, builds and runs every test with g++
 #              and again with clang++ under the sanitizers, and fuzzes the animation loader;
 #              warnings are errors in all of these builds
-# make bench - builds the benchmarks, the pacing probe and the tools, and runs the benchmarks
+# make bench - builds the benchmarks, the pacing and idle probes and the tools, and runs the
+#              benchmarks
 # make package - builds the Debian package limbrado_VERSION_amd64.deb in the top folder
 # make web   - builds the editor for the browser into build/web, a folder any static web server
 #              can publish (emscripten; the desktop build rasterises its glyph table)
@@ -43,7 +44,7 @@ endif
 # The release build, packed by CPack; dpkg-shlibdeps finds the libraries it needs.
 package: setup
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(RELEASE) -j $(JOBS) --target limbrado compressed_documents
+	cmake --build $(RELEASE) -j $(JOBS) --target limbrado compressed_documents translations
 	cd $(RELEASE) && cpack -G DEB -B $(CURDIR)/$(RELEASE)/packages
 	cp $(RELEASE)/packages/limbrado_*_amd64.deb .
 
@@ -79,7 +80,7 @@ format:
 
 bench: setup
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIMBRADO_BENCHMARKS=ON
-	cmake --build $(RELEASE) -j $(JOBS) --target benchmarks pacing_probe make_sample
+	cmake --build $(RELEASE) -j $(JOBS) --target benchmarks pacing_probe idle_probe make_sample
 	$(RELEASE)/benchmarks
 
 $(FUZZ)/CMakeCache.txt:
@@ -110,4 +111,4 @@ web: setup $(RELEASE)/CMakeCache.txt
 test-web: web
 	cd tests/browser && npm ci --no-audit --no-fund --silent
 	LIMBRADO_WEB=$(CURDIR)/$(WEB) LIMBRADO_TEST_FILES=$(CURDIR)/$(RELEASE)/web_test_files \
-		node --test tests/browser/web_editor.test.mjs
+		node --test tests/browser/web_editor.test.mjs tests/browser/web_language.test.mjs

@@ -12,7 +12,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
     x11-xkb-utils
-    dpkg-dev lintian appstream file
+    dpkg-dev lintian appstream file gettext
     emscripten nodejs chromium
 )
 # Debian's nodejs comes without npm; other builds of node bring their own.

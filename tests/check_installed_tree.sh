@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix inside the build folder and checks the installed tree:
 # the program answers --version, the desktop entry and the AppStream data are valid, the icon is
-# there and the manual page can be read. Arguments: the cmake program and the build folder.
+# there, the manual page can be read and every translation is installed as a catalog. Arguments: the cmake program and the build folder.
 set -u
 cmake=$1
 build=$2
@@ -36,4 +36,11 @@ check "AppStream data launches the installed desktop entry" grep -q \
     '<launchable type="desktop-id">limbrado.desktop</launchable>' \
     "$prefix/share/metainfo/limbrado.metainfo.xml"
 check "manual page names the backup file" grep -q 'STEM_autosave.txt' <<<"$manual"
+for po in "$(dirname "$0")"/../po/*.po; do
+    language=$(basename "$po" .po)
+    catalog="$prefix/share/locale/$language/LC_MESSAGES/limbrado.mo"
+    check "the $language translation is installed as a catalog" msgunfmt "$catalog"
+done
+check "the English catalog says \"Saved\" for \"Gespeichert\"" grep -qx 'msgstr "Saved"' \
+    <(msgunfmt "$prefix/share/locale/en/LC_MESSAGES/limbrado.mo" | grep -A1 -x 'msgid "Gespeichert"')
 exit $((failures > 0))

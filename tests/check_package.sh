@@ -20,7 +20,8 @@ check "lintian reports no error" bash -c "! grep -q '^E: ' '$work/lintian.txt'"
 files=$(dpkg-deb -c "$package")
 for path in bin/limbrado share/man/man1/limbrado.1.gz share/doc/limbrado/copyright \
     share/doc/limbrado/changelog.gz share/applications/limbrado.desktop \
-    share/metainfo/limbrado.metainfo.xml share/icons/hicolor/scalable/apps/limbrado.svg; do
+    share/metainfo/limbrado.metainfo.xml share/icons/hicolor/scalable/apps/limbrado.svg \
+    share/locale/en/LC_MESSAGES/limbrado.mo; do
     check "the package holds /usr/$path" grep -qE " \./usr/$path\$" <<<"$files"
 done
 check "the package depends on SDL2" bash -c "dpkg-deb -f '$package' Depends | grep -q libsdl2"

@@ -161,6 +161,93 @@ const page = {
     message: showMessage,
 };
 
+// The page's texts and the editor's in the browser's language: the first of navigator.languages
+// that is German or has a catalog (gettext's .mo, compiled from the desktop's po files) wins;
+// German, the texts' own language, is the default. The catalogs are listed in languages.json.
+const translation = { language: "de", catalog: null, texts: new Map() };
+const catalogPath = (language) => `share/locale/${language}/LC_MESSAGES/limbrado.mo`;
+
+// "en-GB" is tried as en_GB, then as en.
+function languageCandidates() {
+    const candidates = [];
+    for (const tag of navigator.languages || [navigator.language]) {
+        const name = String(tag).replace(/-/g, "_");
+        for (const candidate of [name, name.split("_")[0]]) {
+            if (candidate && !candidates.includes(candidate)) {
+                candidates.push(candidate);
+            }
+        }
+    }
+    return candidates;
+}
+
+// A .mo catalog: its magic, the count of texts, and two tables of (length, offset) pairs.
+function readCatalog(bytes) {
+    const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+    const little = view.getUint32(0, true) === 0x950412de;
+    const word = (at) => view.getUint32(at, little);
+    const decoder = new TextDecoder();
+    const text = (table, index) => {
+        const length = word(table + index * 8);
+        const offset = word(table + index * 8 + 4);
+        return decoder.decode(bytes.subarray(offset, offset + length));
+    };
+    const texts = new Map();
+    for (let index = 0; index < word(8); index += 1) {
+        const id = text(word(12), index);
+        if (id !== "") {
+            texts.set(id, text(word(16), index));
+        }
+    }
+    return texts;
+}
+
+async function chooseLanguage() {
+    let available = [];
+    try {
+        available = await (await fetch("share/locale/languages.json")).json();
+    } catch {
+        return; // no list, no catalogs: German
+    }
+    for (const candidate of languageCandidates()) {
+        if (candidate === "de") {
+            return;
+        }
+        if (available.includes(candidate)) {
+            const response = await fetch(catalogPath(candidate));
+            if (!response.ok) {
+                return;
+            }
+            translation.catalog = new Uint8Array(await response.arrayBuffer());
+            translation.texts = readCatalog(translation.catalog);
+            translation.language = candidate;
+            return;
+        }
+    }
+}
+
+function translate(text) {
+    return translation.texts.get(text) ?? text;
+}
+
+function translatePage() {
+    document.documentElement.lang = translation.language.replace(/_/g, "-");
+    for (const element of document.querySelectorAll("#ended p, button")) {
+        element.textContent = translate(element.textContent);
+    }
+}
+
+// The program reads its language from the locale variables and its catalog from its file system.
+function handLanguageTo(module) {
+    module.ENV.LANGUAGE = translation.language;
+    module.ENV.LANG = translation.language;
+    if (translation.catalog) {
+        const folder = "/" + catalogPath(translation.language).replace(/\/limbrado\.mo$/, "");
+        module.FS.mkdirTree(folder);
+        module.FS.writeFile(folder + "/limbrado.mo", translation.catalog);
+    }
+}
+
 // One instance of the program per run of the editor. The compiled program is fetched once, so
 // that starting again needs nothing from the server.
 const program = { module: null, wasm: null };
@@ -178,7 +265,7 @@ function fileExists(path) {
 function writeStore() {
     return new Promise((resolve) => storeFiles().syncfs(false, (error) => {
         if (error) {
-            showMessage("Der Speicher des Browsers nimmt die Datei nicht an.");
+            showMessage(translate("Der Speicher des Browsers nimmt die Datei nicht an."));
         }
         resolve();
     }));
@@ -187,7 +274,8 @@ function writeStore() {
 function readStore() {
     return new Promise((resolve) => storeFiles().syncfs(true, (error) => {
         if (error) {
-            showMessage("Der Speicher des Browsers ist nicht zu lesen; die Arbeit bleibt nicht erhalten.");
+            showMessage(translate(
+                "Der Speicher des Browsers ist nicht zu lesen; die Arbeit bleibt nicht erhalten."));
         }
         resolve();
     }));
@@ -221,6 +309,7 @@ async function startEditor(chosen) {
     program.module = await createLimbrado({
         page,
         wasmBinary: program.wasm,
+        preRun: [(module) => handLanguageTo(module)], // before the environment is read
         print: (text) => console.log(text),
         printErr: (text) => {
             console.error(text);
@@ -253,7 +342,7 @@ async function startEditor(chosen) {
 }
 
 function start(chosen) {
-    startEditor(chosen).catch((failure) => showMessage("Der Editor startet nicht: " + failure));
+    startEditor(chosen).catch((failure) => showMessage(translate("Der Editor startet nicht: ") + failure));
 }
 
 async function ended() {
@@ -312,6 +401,9 @@ document.addEventListener("drop", (event) => {
 });
 
 // For the tests: the session's figures and the store.
-window.limbrado = { session, storeFiles };
-start(null);
+window.limbrado = { session, storeFiles, language: () => translation.language };
+chooseLanguage().finally(() => {
+    translatePage();
+    start(null);
+});
 })();

@@ -6,6 +6,7 @@
 #include "editor/editor_main.h"
 
 #include <cstdio>
+#include <string>
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
@@ -25,6 +26,7 @@
 #include "storage/periodic_backup.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -62,12 +64,21 @@ bool ChooseBasePath() {
     return StringLength(editor.basePath) > 0 || PlatformLastFailure(&detail) == PlatformFailureNone;
 }
 
+// The window's texts follow the user's locale; the catalogs lie beside the program.
+void ChooseLanguage() {
+    int32_t start = WorkBufferLength();
+    std::string program = ExecutablePath(start);
+    WorkBufferSetLength(start);
+    UseLanguage(LanguagesFromEnvironment(), CatalogFolders(program));
+}
+
 } // namespace
 
 const char* EditorStartup(int argc, char** argv) {
     if (const char* problem = ProgramStartup(argc, argv)) {
         return problem;
     }
+    ChooseLanguage();
     if (!ChooseBasePath()) {
         return StartupProblem(StartupStep::FileChooser);
     }

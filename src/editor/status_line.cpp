@@ -5,6 +5,7 @@
 #include "editor/editor_picture.h"
 #include "runtime/drawing.h"
 #include "runtime/surface.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ void ShowStatusMessage(const char* text) {
     DrawEditorStrip();
     if (DrawingBegin(SurfaceDrawTarget()) != 0) {
         DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
+        DrawTextAt(1, 1, Translate(text), PackColour(255, 0, 0));
         DrawingEnd();
     }
     PresentSurface();

@@ -79,6 +79,10 @@ struct History {
     OpenStep open;
     uint32_t gestures = 0; // in progress, as the main loop last told
     Settling settling;
+    // What the solver settled since the last walk while steps remain to be done again, in slot
+    // order: before is the slot as the walk left it. It goes back before the next walk, so that
+    // redo repeats exactly what was done; a new step keeps it with the step before.
+    std::vector<JointChange> walkSettling;
 };
 
 History history;
@@ -145,20 +149,6 @@ bool SameSettings(const Settings& a, const Settings& b) {
     return std::equal(std::begin(a.values), std::end(a.values), std::begin(b.values));
 }
 
-void AddStep(Step&& step) {
-    while (history.steps.size() > history.done) {
-        history.bytes -= history.steps.back().Bytes();
-        history.steps.pop_back();
-    }
-    history.bytes += step.Bytes();
-    history.steps.push_back(std::move(step));
-    while (history.steps.size() > kUndoStepLimit || history.bytes > kUndoByteLimit) {
-        history.bytes -= history.steps.front().Bytes();
-        history.steps.pop_front();
-    }
-    history.done = history.steps.size();
-}
-
 // Adds settled slots to a step's changes, both in slot order: a slot the step already changed
 // keeps its first before and takes the settled after. Copied as bytes, as everywhere here.
 void MergeSettled(const std::vector<JointChange>& settled, std::vector<JointChange>* changes) {
@@ -190,19 +180,13 @@ void MergeSettled(const std::vector<JointChange>& settled, std::vector<JointChan
     changes->swap(merged);
 }
 
-// What the solver changed outside any step joins the last step done, which can grow past the
-// byte bound by a frame at most: the oldest steps make room as for a new step.
-void KeepSettling() {
-    Settling& settling = history.settling;
-    int32_t frame = settling.frame;
-    settling.frame = -1;
-    std::size_t first = static_cast<std::size_t>(frame) * kSlotCount;
-    if (history.done == 0 ||
-        std::memcmp(settling.joints.data(), JointGrid() + first, kSlotCount * sizeof(Joint)) == 0) {
+// Settled slots join the last step done, which can grow past the byte bound by a frame at most:
+// the oldest steps make room as for a new step. Before the first step they are part of the state
+// the history starts from.
+void AddToLastStep(const std::vector<JointChange>& settled) {
+    if (history.done == 0 || settled.empty()) {
         return;
     }
-    std::vector<JointChange> settled;
-    CollectChanges(settling.joints, JointGrid(), first, &settled);
     Step& step = history.steps[history.done - 1];
     history.bytes -= step.Bytes();
     MergeSettled(settled, &step.joints);
@@ -212,6 +196,55 @@ void KeepSettling() {
         history.steps.pop_front();
         history.done -= 1;
     }
+}
+
+// What the solver changed outside any edit joins the last step done, whose state made it
+// necessary, or, while steps remain to be done again, waits beside the history until the next
+// walk takes it back or a new step keeps it.
+void KeepSettling() {
+    Settling& settling = history.settling;
+    int32_t frame = settling.frame;
+    settling.frame = -1;
+    std::size_t first = static_cast<std::size_t>(frame) * kSlotCount;
+    if (std::memcmp(settling.joints.data(), JointGrid() + first, kSlotCount * sizeof(Joint)) == 0) {
+        return;
+    }
+    std::vector<JointChange> settled;
+    CollectChanges(settling.joints, JointGrid(), first, &settled);
+    if (history.done < history.steps.size()) {
+        MergeSettled(settled, &history.walkSettling);
+        return;
+    }
+    AddToLastStep(settled);
+}
+
+void KeepWalkSettling() {
+    AddToLastStep(history.walkSettling);
+    history.walkSettling.clear();
+}
+
+// Before a walk: the grids as the last walk left them.
+void TakeBackWalkSettling() {
+    Joint* joints = JointGrid();
+    for (const JointChange& change : history.walkSettling) {
+        std::memcpy(joints + change.index, &change.before, sizeof(Joint));
+    }
+    history.walkSettling.clear();
+}
+
+void AddStep(Step&& step) {
+    KeepWalkSettling();
+    while (history.steps.size() > history.done) {
+        history.bytes -= history.steps.back().Bytes();
+        history.steps.pop_back();
+    }
+    history.bytes += step.Bytes();
+    history.steps.push_back(std::move(step));
+    while (history.steps.size() > kUndoStepLimit || history.bytes > kUndoByteLimit) {
+        history.bytes -= history.steps.front().Bytes();
+        history.steps.pop_front();
+    }
+    history.done = history.steps.size();
 }
 
 void Close() {
@@ -231,6 +264,29 @@ void Close() {
         return;
     }
     AddStep(std::move(step));
+}
+
+// Whether the gesture step's own work (a joint dragged, the figure moved, the bones re-measured,
+// the box drawn) has changed anything yet. Until it has, what the solver changes on the gesture's
+// frame is settling, as it is outside any step: holding Ctrl over a frame still being pulled into
+// the box is no edit.
+bool GestureChanged() {
+    const OpenStep& open = history.open;
+    std::size_t first = static_cast<std::size_t>(open.firstFrame) * kSlotCount;
+    return !SameSettings(open.before, CurrentSettings()) ||
+           std::memcmp(open.joints.data(), JointGrid() + first,
+                       open.joints.size() * sizeof(Joint)) != 0 ||
+           std::memcmp(open.bones.data(), BoneGrid() + first, open.bones.size() * sizeof(Bone)) !=
+               0;
+}
+
+// The gesture's copy takes the settled slots, so that its step begins from them.
+void SettleGestureCopy(int32_t frame) {
+    OpenStep& open = history.open;
+    if (!open.open || !open.gesture || open.firstFrame != frame || open.frameCount != 1) {
+        return;
+    }
+    std::memcpy(open.joints.data(), &JointAt(frame, 0), kSlotCount * sizeof(Joint));
 }
 
 void OpenGestureStep(uint32_t gestures) {
@@ -334,7 +390,7 @@ void UndoBeforeSolver() {
     if (open.open && open.firstFrame != editor.currentFrame) {
         Close(); // a gesture carried onto another frame: the rest of it is a step there
     }
-    if (open.open || !IsFrame(editor.currentFrame)) {
+    if (!IsFrame(editor.currentFrame) || (open.open && (!open.gesture || GestureChanged()))) {
         return;
     }
     Settling& settling = history.settling;
@@ -347,7 +403,9 @@ void UndoBeforeSolver() {
 void UndoEndOfCycle(uint32_t gestures) {
     history.gestures = gestures;
     if (history.settling.frame >= 0) {
+        int32_t frame = history.settling.frame;
         KeepSettling();
+        SettleGestureCopy(frame);
     }
     OpenStep& open = history.open;
     if (!open.open) {
@@ -368,6 +426,7 @@ void UndoTakeBack() {
         ResumeGestures();
         return;
     }
+    TakeBackWalkSettling();
     history.done -= 1;
     Apply(history.steps[history.done], false);
 }
@@ -378,6 +437,7 @@ void UndoDoAgain() {
         ResumeGestures();
         return;
     }
+    TakeBackWalkSettling();
     Apply(history.steps[history.done], true);
     history.done += 1;
 }
@@ -389,6 +449,7 @@ void UndoClear() {
     history.open.open = false;
     history.gestures = 0;
     history.settling.frame = -1;
+    history.walkSettling.clear();
 }
 
 std::size_t UndoStepCount() {

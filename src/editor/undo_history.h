@@ -45,7 +45,10 @@ void UndoRecordFrameEdit(FrameEdit&& edit, int32_t frameBefore, int32_t playback
 // step whose frame is no longer shown ends. What the solver then changes while no step is open
 // (a frame stepped to, pulled into the box) is added to the last step done, whose state made it
 // necessary: taking that step back takes the settling back too. Before the first step it is part
-// of the state the history starts from.
+// of the state the history starts from. While steps remain to be done again it waits beside the
+// history instead: the next walk takes it back first, so that redo repeats exactly what was done,
+// and a new step adds it to the step before. A gesture whose own work has changed nothing yet
+// (left Ctrl held over a frame the solver is still pulling into the box) is no step open here.
 void UndoNoteGestures(uint32_t gestures);
 void UndoBeforeSolver();
 void UndoEndOfCycle(uint32_t gestures);

@@ -20,6 +20,7 @@
 #include "storage/numbered_files.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void ShowProgress(int32_t done, int32_t total) {
         int32_t filled = total > 0 ? kBarWidth * done / total : kBarWidth;
         DrawingSetMode(DrawingTransparentText);
         DrawingSetFont(FontHandle(editor.hudFont));
-        DrawTextAt(kBarLeft, kBarTop - 14, "Exportiere Video ... (Esc bricht ab)",
+        DrawTextAt(kBarLeft, kBarTop - 14, Translate("Exportiere Video ... (Esc bricht ab)"),
                    PackColour(200, 200, 200));
         DrawBox(kBarLeft - 1, kBarTop - 1, kBarWidth + 2, kBarHeight + 2,
                 PackColour(155, 155, 155));
@@ -136,7 +137,8 @@ void ExportVideos() {
         WaitForEscapeUp();
     }
     if (written) {
-        ShowFileMessageBox("Ok", "Exportiert als ", (videos.mp4 + " und " + videos.gif).c_str());
+        ShowFileMessageBox("Ok", "Exportiert als ",
+                           (videos.mp4 + Translate(" und ") + videos.gif).c_str());
     } else if (videos.cancelled && !videos.leftBehind) {
         ShowStatusMessage("Export abgebrochen");
     } else {

@@ -1,5 +1,6 @@
 // The text over the scene: the frame number in the top-left corner and, while help is visible, the
-// command list the view brings, each line with its value. Texts are in code page 1252.
+// command list the view brings, each line with its value. Texts are in code page 1252, German,
+// and shown in the user's language.
 #include "figure/help_overlay.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "runtime/drawing.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -33,14 +35,14 @@ void DrawValue(const HelpValue& value, int32_t y, int32_t frameColour) {
         x += kSwatchWidth + kSwatchGap;
     }
     if (value.text[0] != 0) {
-        DrawTextAt(x, y, value.text.data(), value.colour);
+        DrawTextAt(x, y, Translate(value.text.data()), value.colour);
     }
 }
 
 void DrawCommandList(const OverlayView& view) {
     int32_t colour = PackColour(155, 155, 155);
     for (const HelpLine& line : view.lines) {
-        DrawTextAt(kTextLeft, LineTop(line), line.text, colour);
+        DrawTextAt(kTextLeft, LineTop(line), Translate(line.text), colour);
         DrawValue(line.value, LineTop(line), colour);
     }
 }
@@ -69,7 +71,7 @@ void DrawHelpOverlay(const OverlayView& view, const DrawingTarget* target) {
 
 void DrawFrameNumber(int32_t frame, int32_t x, int32_t y, int32_t colour) {
     int32_t start = WorkBufferLength();
-    AppendText("Frame ");
+    AppendText(Translate("Frame "));
     Int64ToText(frame, WorkBufferLength());
     DrawTextAt(x, y, WorkBufferText(start), colour);
     WorkBufferSetLength(start);

@@ -1,6 +1,7 @@
 // The timeline strip. Thumbnails are the scene drawn at 2 / 25 into pictures of their own, one per
 // frame, kept with a copy of the frame's slots: a frame whose slots, the head toggle, the ground
-// and the box are as they were when its picture was drawn is not drawn again.
+// and the box are as they were when its picture was drawn is not drawn again. The whole strip is
+// kept too, with what it was drawn from, and copied back while none of that has changed.
 #include "figure/timeline_strip.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -53,9 +55,24 @@ struct Thumbnail {
     int64_t markFor[2] = {-1, -1};
 };
 
+// What the whole strip's pixels follow from besides the view: the thumbnails drawn since the
+// start (any redrawn one has a new picture) and the changes of each frame its marks are worked out
+// from, the frame before the first cell among them.
+struct StripLook {
+    StripView view;
+    int32_t width = 0;
+    int32_t maxFrame = 0;
+    int64_t drawnCount = 0;
+    int64_t changes[kStripCells + 1] = {};
+    bool operator==(const StripLook&) const = default;
+};
+
 struct ThumbnailCache {
     std::vector<Thumbnail> frames;
     int64_t drawnCount = 0;
+    bool stripKept = false;
+    StripLook stripLook;
+    std::vector<uint32_t> strip; // rows kStripTop to kStripTop + kStripRows - 1
 };
 ThumbnailCache cache;
 
@@ -205,11 +222,35 @@ void DrawCellMarks(int32_t frame, int32_t left, const StripView& view) {
 
 void DrawCount(int32_t left, const char* label, int64_t value, const char* unit) {
     int32_t start = WorkBufferLength();
-    AppendText(label);
+    AppendText(Translate(label));
     Int64ToText(value, WorkBufferLength());
-    AppendText(unit);
+    AppendText(Translate(unit));
     DrawTextAt(left, kTextTop, WorkBufferText(start), Colour(155, 155, 155));
     WorkBufferSetLength(start);
+}
+
+StripLook LookOf(const StripView& view, const DrawingTarget* target, int32_t shown) {
+    StripLook look;
+    look.view = view;
+    look.width = target->width;
+    look.maxFrame = editor.maxFrame;
+    look.drawnCount = cache.drawnCount;
+    for (int32_t cell = -1; cell < shown; ++cell) {
+        int32_t frame = view.firstFrame + cell;
+        look.changes[cell + 1] = frame >= 0 ? cache.frames[frame].changes : -1;
+    }
+    return look;
+}
+
+// The strip's rows of the target, from or into the kept copy.
+void CopyStrip(const DrawingTarget* target, bool keep) {
+    std::size_t count = static_cast<std::size_t>(target->width) * kStripRows;
+    uint32_t* rows = target->pixels + static_cast<std::size_t>(kStripTop) * target->width;
+    if (keep) {
+        cache.strip.assign(rows, rows + count);
+    } else {
+        std::memcpy(rows, cache.strip.data(), count * sizeof(uint32_t));
+    }
 }
 
 void DrawSecondRow(const StripView& view) {
@@ -220,7 +261,7 @@ void DrawSecondRow(const StripView& view) {
     DrawCount(kCountBoxes[1].left, "vor: ", view.onionAhead, "");
     DrawCount(kCountBoxes[2].left, "", view.playbackRate, " Bilder/s");
     int32_t start = WorkBufferLength();
-    AppendText("Bild ");
+    AppendText(Translate("Bild "));
     Int64ToText(view.currentFrame, WorkBufferLength());
     AppendText(" / ");
     Int64ToText(view.lastFrame, WorkBufferLength());
@@ -266,6 +307,13 @@ void DrawTimelineStrip(const StripView& view, const DrawingTarget* target) {
     for (int32_t cell = 0; cell < shown; ++cell) {
         RefreshThumbnail(view.firstFrame + cell, view);
     }
+    // An idle editor shows the same strip in every cycle: drawing it again would cost each cycle
+    // far more than the copy.
+    StripLook look = LookOf(view, target, shown);
+    if (cache.stripKept && look == cache.stripLook) {
+        CopyStrip(target, false);
+        return;
+    }
     if (DrawingBegin(target) == 0) {
         return;
     }
@@ -285,6 +333,9 @@ void DrawTimelineStrip(const StripView& view, const DrawingTarget* target) {
     }
     DrawSecondRow(view);
     DrawingEnd();
+    CopyStrip(target, true);
+    cache.stripLook = look;
+    cache.stripKept = true;
 }
 
 int64_t ThumbnailsDrawn() {

@@ -32,6 +32,7 @@ struct StripView {
     int32_t boxRight = 0;
     int32_t boxBottom = 0;
     intptr_t font = kSystemFont;
+    bool operator==(const StripView&) const = default;
 };
 
 // The first frame the row shows when it follows the current frame: five cells before it where
@@ -51,5 +52,5 @@ StripHit StripItemAt(int32_t x, int32_t y);
 void DrawTimelineStrip(const StripView& view, const DrawingTarget* target);
 // Thumbnails redrawn since the start; for checking that an unchanged strip redraws none.
 int64_t ThumbnailsDrawn();
-// Forgets every cached thumbnail, so the next strip draws all it shows afresh.
+// Forgets every cached thumbnail and the kept strip, so the next strip draws all it shows afresh.
 void ForgetThumbnails();

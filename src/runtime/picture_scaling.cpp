@@ -52,6 +52,10 @@ void Sharp(const uint32_t* picture, int32_t pictureWidth, uint32_t* window, int3
             std::copy(target - pitch, target - pitch + fit.width, target);
             continue;
         }
+        if (multiple == 1) { // the usual window: a row copy instead of a fill per pixel
+            std::copy(source, source + pictureWidth, target);
+            continue;
+        }
         for (int32_t column = 0; column < pictureWidth; ++column) {
             std::fill(target + column * multiple, target + (column + 1) * multiple, source[column]);
         }

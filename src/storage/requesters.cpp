@@ -10,6 +10,7 @@
 #include "runtime/codepage.h"
 #include "runtime/platform.h"
 #include "storage/text.h"
+#include "storage/translation.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ std::vector<FilterEntry> FilterEntries(const std::string& patternText) {
         }
     }
     if (!everyFileListed) {
-        entries.push_back({"Alle Dateien", "*"});
+        entries.push_back({Cp1252ToUtf8(Translate("Alle Dateien")), "*"});
     }
     return entries;
 }
@@ -160,7 +161,7 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
 
     std::vector<char> chosen(kPathCapacity, 0);
     std::string path;
-    if (PlatformAskFileName(Cp1252ToUtf8(title).c_str(), initial.folder.c_str(),
+    if (PlatformAskFileName(Cp1252ToUtf8(Translate(title)).c_str(), initial.folder.c_str(),
                             initial.name.c_str(), filters.data(), filterCount, selected,
                             chosen.data(), kPathCapacity) > 0) {
         path = chosen.data();
@@ -175,12 +176,13 @@ char* AskOpenFileName(const char* title, const char* defaultFile, const char* pa
 
 // The box has one OK button whatever style the flags ask for, so OK is the only possible answer.
 int32_t ShowMessageBox(const char* title, const char* text, int32_t /*flags*/) {
-    PlatformMessageBox(Cp1252ToUtf8(title).c_str(), Cp1252ToUtf8(text).c_str());
+    PlatformMessageBox(Cp1252ToUtf8(Translate(title)).c_str(),
+                       Cp1252ToUtf8(Translate(text)).c_str());
     return kButtonOk;
 }
 
 int32_t ShowFileMessageBox(const char* title, const char* text, const char* path) {
-    std::string message = Cp1252ToUtf8(text) + DisplayableFileName(path);
-    PlatformMessageBox(Cp1252ToUtf8(title).c_str(), message.c_str());
+    std::string message = Cp1252ToUtf8(Translate(text)) + DisplayableFileName(path);
+    PlatformMessageBox(Cp1252ToUtf8(Translate(title)).c_str(), message.c_str());
     return kButtonOk;
 }

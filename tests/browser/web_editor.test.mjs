@@ -167,8 +167,9 @@ test("the editor in a web page", async (t) => {
     execFileSync(testFiles, [path.join(site, "walk.txt"), reference, largest]);
     fs.copyFileSync(path.join(site, "walk.txt"), desktopFile);
     const browser = await chromium.launch({ executablePath: "/usr/bin/chromium" });
+    // German, as the desktop pictures compared here are drawn.
     const context = await browser.newContext({ viewport: { width: 1000, height: 760 },
-        acceptDownloads: true });
+        acceptDownloads: true, locale: "de-DE" });
     const page = await context.newPage();
     const failures = [];
     page.on("pageerror", (error) => failures.push(error.message));

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -344,3 +345,49 @@ TEST_F(GermanLayoutEditor, EitherCtrlWithTheKeysLabelledZAndYTakesADragBackAndDo
 }
 
 } // namespace
+
+// The grey text's rightmost picture column in the 12-pixel line from `top`, left of x = 400.
+int GreyInkRight(const std::vector<Colour>& picture, int top) {
+    int right = 0;
+    for (int y = top; y < top + 12; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            if (picture[static_cast<size_t>(y * kWidth + x)] == Colour{155, 155, 155}) {
+                right = std::max(right, x + 1);
+            }
+        }
+    }
+    return right;
+}
+
+// The program started with an English and with a German locale (neither need be generated on the
+// machine) shows the command list in that language; the frame line, the same in both, stays.
+TEST_F(EditorProgram, CommandListFollowsTheLocale) {
+    ASSERT_EQ(EscapeAndWaitForExit(), 0);
+    std::vector<Colour> pictures[2];
+    const char* locales[] = {"de_DE.UTF-8", "en_US.UTF-8"};
+    for (int run = 0; run < 2; ++run) {
+        setenv("LANG", locales[run], 1);
+        Launch();
+        setenv("LANG", "C.UTF-8", 1); // as the test program starts
+        ASSERT_TRUE(Capture());
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                pictures[run].push_back(ClientColour(x, y));
+            }
+        }
+        ASSERT_EQ(EscapeAndWaitForExit(), 0) << locales[run];
+    }
+    const std::vector<Colour>& german = pictures[0];
+    const std::vector<Colour>& english = pictures[1];
+    EXPECT_TRUE(std::equal(german.begin(), german.begin() + 14 * kWidth, english.begin()))
+        << "the frame line reads the same";
+    // "Tab - Gelenk statisch/nicht statisch" and "F9 - Speichern" are far longer than
+    // "Tab - Pin/unpin joint" and "F9 - Save"; "F8 - Laden" and "F8 - Load" about as long.
+    EXPECT_GT(GreyInkRight(german, 36), GreyInkRight(english, 36) + 40);
+    EXPECT_GT(GreyInkRight(german, 192), GreyInkRight(english, 192) + 15);
+    EXPECT_GT(GreyInkRight(english, 180), 30);
+    EXPECT_NEAR(GreyInkRight(german, 180), GreyInkRight(english, 180), 6);
+    // The strip's second row, "Zwiebel zur\xfc" "ck: 1" against "Onion back: 1".
+    EXPECT_FALSE(std::equal(german.begin() + 678 * kWidth, german.begin() + 690 * kWidth,
+                            english.begin() + 678 * kWidth));
+}

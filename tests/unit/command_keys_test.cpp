@@ -490,6 +490,14 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
              JointAt(4, 1) = Joint{400, 400, JointNormal};
          },
          {}},
+        {"a copy two pixels from the key pose",
+         3,
+         [] {
+             JointAt(1, 1) = Joint{480, 360, JointNormal};
+             JointAt(2, 1) = Joint{482, 360, JointNormal};
+             JointAt(3, 1) = Joint{400, 400, JointNormal};
+         },
+         {}},
         {"at frame 0", 0, [] {}, {}},
         {"at frame 1", 1, [] {}, {}},
         {"the frame before is no copy", 2, [] { JointAt(1, 1).y = 305; }, {}},

@@ -46,6 +46,7 @@ struct Case {
     std::optional<std::pair<double, double>> middle = std::nullopt; // joint 1 in frame 5
     bool staleFreeLengths = false; // free-length bones keep a rest length of 1 in both poses
     int32_t last = kLast;
+    double loopTurn = 0; // degrees a loop turns as a whole, every bone with it (0: none)
 };
 
 constexpr int8_t N = JointNormal;
@@ -117,12 +118,14 @@ int32_t Pixel(double coordinate) {
 
 // A pinned hub with spokes of 20 pixels and rim bones between them, turned by `degrees`; the first
 // spoke lies a little off the axes, so that some spokes' own turns round to either side of a half
-// turn.
-Case Wheel(int32_t spokes, int32_t degrees) {
+// turn. With `wayChecked`, every bone must turn with the wheel the short way round, for wheels
+// whose rounded pixels turn clearly less than a half turn (the others turn by exactly one).
+Case Wheel(int32_t spokes, int32_t degrees, bool wayChecked = false) {
     Case wheel{std::to_string(spokes) + " spokes turned " + std::to_string(degrees) + " degrees",
                {{0, 400, 300, 400, 300, S}},
                {},
                true};
+    wheel.loopTurn = wayChecked ? degrees : 0;
     for (int32_t spoke = 1; spoke <= spokes; ++spoke) {
         double angle = 2 * kPi * spoke / spokes + 0.1;
         double turned = angle + degrees * kPi / 180.0;
@@ -310,12 +313,15 @@ void CheckBone(const Case& row, int32_t frame, double t, const Link& link) {
                  JointDistance(JointAt(row.last, to.jointA), JointAt(row.last, to.jointB)), t);
         EXPECT_NEAR(std::hypot(dx, dy), drawn, kLengthTolerance) << "free bone " << link.slot;
     }
-    if (row.bends) {
+    if (row.bends && row.loopTurn == 0) {
         return;
     }
-    // On the arc: turned by t of the short-way turn, no further off it than rounding puts it.
+    // On the arc: turned by t of the short-way turn (a loop's by t of its own), no further off it
+    // than rounding puts it.
     double start = Direction(kFirst, from);
-    double angle = start + t * std::remainder(Direction(row.last, to) - start, 2 * kPi);
+    double turn = row.loopTurn != 0 ? row.loopTurn * kPi / 180
+                                    : std::remainder(Direction(row.last, to) - start, 2 * kPi);
+    double angle = start + t * turn;
     EXPECT_NEAR(-dx * std::sin(angle) + dy * std::cos(angle), 0.0, kLengthTolerance);
     EXPECT_GT(dx * std::cos(angle) + dy * std::sin(angle), 0.0) << "the short way round";
 }
@@ -366,8 +372,8 @@ TEST(Inbetweens, EveryInbetweenMovesEvenlyOnArcsAndKeepsTheFigure) {
     EditorStateInit();
     std::vector<Case> rows = kCases;
     std::mt19937 random(20);
-    for (const Case& generated :
-         {Wheel(4, 179), Wheel(8, 179), Wheel(4, -179), MirroredRope(), RandomFigures(random, 0)}) {
+    for (const Case& generated : {Wheel(4, 179), Wheel(8, 179), Wheel(4, -179), Wheel(6, 179, true),
+                                  Wheel(8, -179, true), MirroredRope(), RandomFigures(random, 0)}) {
         rows.push_back(generated);
     }
     for (const Case& row : rows) {

@@ -352,6 +352,33 @@ TEST_F(PictureCommandTest, SpriteSheetCellsHoldEachFrameWhereTheAtlasSays) {
     }
 }
 
+// Each frame's layer shows from its own frame's in-point to the next frame's, its bones from pixel
+// centre to pixel centre where the pictures draw them: from (x, 100) to (x + 200, 100) and down
+// to (x, 300).
+TEST_F(PictureCommandTest, LottieLayersShowEachFrameForItsOwnTimeWithBonesOnPixelCentres) {
+    ASSERT_EQ(Run({"--export-lottie", folder + "/walk.json", animation}), 0) << errors;
+    std::ifstream file(folder + "/walk.json");
+    std::vector<std::string> layers;
+    for (std::string line; std::getline(file, line);) {
+        if (line.find(R"("nm":"frame )") != std::string::npos) {
+            layers.push_back(line);
+        }
+    }
+    ASSERT_EQ(layers.size(), 3u);
+    for (int32_t frame = 0; frame < 3; ++frame) {
+        std::string f = std::to_string(frame);
+        std::string x = std::to_string(WalkX(frame));
+        std::string end = std::to_string(WalkX(frame) + 200);
+        for (const std::string& part :
+             {R"("nm":"frame )" + f + '"', R"("ip":)" + f + R"(,"op":)" + std::to_string(frame + 1),
+              R"("v":[[)" + x + ".5,100.5],[" + end + ".5,100.5]]",
+              R"("v":[[)" + x + ".5,100.5],[" + x + ".5,300.5]]"}) {
+            EXPECT_NE(layers[frame].find(part), std::string::npos)
+                << part << " in " << layers[frame];
+        }
+    }
+}
+
 TEST_F(PictureCommandTest, GifShowsEachFrameForTheNearestHundredthsToTheRateAsked) {
     const std::pair<std::string, int32_t> cases[] = {
         {"1", 100}, {"25", 4}, {"30", 3}, {"40", 3}, {"100", 1}};
@@ -399,6 +426,19 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         std::ifstream kept(animation, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), animationBytes)
             << test.message;
+    }
+    // The sheet OUT.png writes its atlas to OUT.json: refused when that is the animation itself or
+    // a link to it.
+    const std::string json = folder + "/walk.json";
+    std::filesystem::rename(animation, json);
+    std::filesystem::create_symlink("walk.json", folder + "/link.json");
+    for (const std::string& sheet : {folder + "/walk.png", folder + "/link.png"}) {
+        EXPECT_EQ(Run({"--export-sheet", sheet, json}), 1) << sheet;
+        EXPECT_NE(errors.find("is the animation itself"), std::string::npos) << errors;
+        EXPECT_EQ(FolderEntries(folder).size(), 2u) << sheet;
+        EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.json")) << sheet;
+        std::ifstream kept(json, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), animationBytes) << sheet;
     }
 }
 

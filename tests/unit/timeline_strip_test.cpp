@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "figure/scene.h"
@@ -40,6 +41,7 @@ class StripPicture {
                              7};
         DrawTimelineStrip(view, &target);
     }
+    const std::vector<uint32_t>& Pixels() const { return pixels_; }
     int32_t At(int32_t x, int32_t y) const {
         return PixelToColour(pixels_[static_cast<std::size_t>(y) * kStripWidth + x]);
     }
@@ -128,6 +130,61 @@ TEST(TimelineStrip, CellsShowThumbnailsNumbersAndMarks) {
     JointAt(1, 1).x += 50;
     strip.Draw(view);
     EXPECT_EQ(ThumbnailsDrawn(), drawn + 13);
+
+    // A joint two pixels from the frame before makes no untouched copy; one pixel still does.
+    for (auto [moved, marked] : {std::pair(2, false), std::pair(1, true)}) {
+        JointAt(3, 1).y = JointAt(2, 1).y + moved;
+        strip.Draw(view);
+        EXPECT_EQ(strip.Count(Colour(255, 200, 0), Thumbnail(3)) == 36, marked) << moved;
+    }
+}
+
+// The strip kept from the cycle before shows, after each change of what it shows, exactly the
+// pixels that a strip drawn afresh shows.
+TEST(TimelineStrip, AKeptStripShowsEveryChangeAsOneDrawnAfresh) {
+    DrawingSession session;
+    ASSERT_TRUE(session.opened);
+    ForgetThumbnails();
+    for (int32_t frame = 0; frame <= 14; ++frame) {
+        PoseFrame(frame % 4);
+        if (frame >= 4) {
+            editor.currentFrame = frame;
+            CopyPreviousFrame();
+        }
+    }
+    StripView view;
+    view.firstFrame = 5; // frames 4 to 14 are copies of frame 3
+    view.currentFrame = 6;
+    view.lastFrame = 14;
+    view.playbackLast = 9;
+    view.font = FontHandle(editor.hudFont);
+    using Change = void (*)(StripView&);
+    const std::pair<const char*, Change> changes[] = {
+        {"current frame", [](StripView& shown) { shown.currentFrame = 7; }},
+        {"selection", [](StripView& shown) { shown.selectionFirst = shown.selectionLast = 7; }},
+        {"a joint moved", [](StripView&) { JointAt(8, 1).x += 30; }},
+        {"the frame before the row, its copy gone", [](StripView&) { JointAt(4, 0).y += 9; }},
+        {"playback moves on", [](StripView& shown) { shown.currentFrame = shown.playbackFirst; }},
+        {"playback range", [](StripView& shown) { shown.playbackLast = 3; }},
+        {"row scrolled", [](StripView& shown) { shown.firstFrame = 6; }},
+        {"head", [](StripView& shown) { shown.headOn = 1; }},
+        {"box", [](StripView& shown) { shown.boxRight = 300; }},
+        {"counts and rate", [](StripView& shown) { shown.onionBack = shown.playbackRate = 5; }},
+        {"last frame", [](StripView& shown) { shown.lastFrame = 13; }},
+    };
+    StripPicture kept;
+    StripPicture afresh;
+    kept.Draw(view);
+    for (const auto& [name, change] : changes) {
+        kept.Draw(view); // kept from the cycle before
+        std::vector<uint32_t> before = kept.Pixels();
+        change(view);
+        kept.Draw(view);
+        ForgetThumbnails();
+        afresh.Draw(view);
+        EXPECT_FALSE(kept.Pixels() == before) << name << " shows";
+        EXPECT_TRUE(kept.Pixels() == afresh.Pixels()) << name;
+    }
 }
 
 TEST(TimelineStrip, CountsAndRateAreWhereTheirClicksHitAndCellsWhereTheirsDo) {

@@ -2,8 +2,10 @@
 // checked frame by frame against the order expected, then taken back and done again byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/editor_picture.h"
@@ -40,7 +42,7 @@ void PoseFrame(int32_t frame) {
     BoneAt(frame, 0) = Bone{50.0, 0, 1, BoneStandard};
 }
 
-enum class Action { Insert, Delete, PageUp, PageDown, Reverse, Drag };
+enum class Action { Insert, Delete, PageUp, PageDown, Reverse, Drag, ShiftClick };
 
 struct Row {
     const char* name;
@@ -50,12 +52,13 @@ struct Row {
     int32_t selectionFirst; // -1: no selection
     int32_t selectionLast;
     Action action;
-    int32_t dragTo; // Drag: the frame of the cell the current frame is dropped on
+    int32_t dragTo; // Drag, ShiftClick: the frame of the cell dropped on or clicked
     int32_t shownFirst;
     std::vector<int32_t>
         shown; // which original frame each frame from shownFirst on holds (-1: none)
     int32_t currentAfter;
-    bool refused; // the status line "Kein Platz für weitere Bilder"
+    bool refused;           // the status line "Kein Platz für weitere Bilder"
+    bool stepFirst = false; // F7 is pressed before the action
 };
 
 std::vector<int32_t> Count(int32_t first, int32_t last) {
@@ -81,6 +84,7 @@ class TimelineTest : public ScriptedSession {
         case Action::Reverse:
             return Tap(ScanR);
         case Action::Drag:
+        case Action::ShiftClick:
             return;
         }
     }
@@ -135,6 +139,12 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
         {"insert at frame 0", 0, 3, 0, -1, -1, Action::Insert, 0, 0, {0, 0, 1, 2, 3}, 1, false},
         {"insert refused when the last frame is used", 0, 500, 2, -1, -1, Action::Insert, 0, 0,
          Count(0, 500), 2, true},
+        // clang-format off
+        {"insert on frame 499 with frame 500 empty", 495, 499, 499, -1, -1, Action::Insert, 0,
+         495, {495, 496, 497, 498, 499, 499}, 500, false},
+        {"insert a selection whose copies end on frame 500", 493, 497, 497, 495, 497,
+         Action::Insert, 0, 493, {493, 494, 495, 496, 497, 495, 496, 497}, 498, false},
+        // clang-format on
         {"insert refused at frame 500", 495, 500, 500, -1, -1, Action::Insert, 0, 495,
          Count(495, 500), 500, true},
         {"insert refused when the copies would pass frame 500", 0, 3, 450, 400, 460, Action::Insert,
@@ -198,6 +208,18 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
          {0, 4, 5, 6, 1, 2, 3, 7},
          1,
          false},
+        // clang-format off
+        {"shift click selects a later frame", 0, 5, 2, -1, -1, Action::ShiftClick, 5, 0,
+         Count(0, 5), 5, false},
+        {"shift click selects an earlier frame", 0, 5, 5, -1, -1, Action::ShiftClick, 1, 0,
+         Count(0, 5), 1, false},
+        {"F7 past a selection, then delete", 0, 5, 3, 1, 3, Action::Delete, 0, 0,
+         {0, 1, 2, 3, 5, -1}, 4, false, true},
+        {"F7 past a selection, then page up", 0, 5, 3, 1, 3, Action::PageUp, 0, 0,
+         {0, 1, 2, 4, 3, 5}, 3, false, true},
+        {"F7 past a selection, then reverse", 0, 5, 3, 1, 3, Action::Reverse, 0, 0,
+         Count(0, 5), 4, false, true},
+        // clang-format on
     };
     const GridBytes empty = Grids();
     for (const Row& row : rows) {
@@ -218,8 +240,16 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
         editor.selectionLast = row.selectionLast;
         HeadlessKeepFrames(8);
         int64_t slept = HeadlessSleptMicroseconds();
+        if (row.stepFirst) {
+            Tap(ScanF7);
+        }
         if (row.action == Action::Drag) {
             DragCell(row.current, row.dragTo);
+        } else if (row.action == Action::ShiftClick) {
+            Hold(ScanLeftShift);
+            DragCell(row.dragTo, row.dragTo);
+            Release(ScanLeftShift);
+            Cycle();
         } else {
             PressKeyOf(row.action);
         }
@@ -240,6 +270,11 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
                         editor.currentFrame <= editor.selectionLast)
                 << row.name;
         }
+        if (row.action == Action::ShiftClick) { // from the current frame to the clicked one
+            EXPECT_EQ(
+                std::pair(editor.selectionFirst, editor.selectionLast),
+                std::pair(std::min(row.current, row.dragTo), std::max(row.current, row.dragTo)));
+        }
         bool refused = HeadlessSleptMicroseconds() - slept >= 500'000;
         EXPECT_EQ(refused, row.refused);
         if (row.refused) {
@@ -251,7 +286,7 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
         EXPECT_EQ(UndoStepCount(), changed ? 1U : 0U);
         Undo('Z');
         EXPECT_TRUE(Grids() == original) << "taken back";
-        EXPECT_EQ(editor.currentFrame, row.current);
+        EXPECT_EQ(editor.currentFrame, changed ? row.current + row.stepFirst : row.currentAfter);
         Undo('Y');
         EXPECT_TRUE(Grids() == after) << "done again";
         EXPECT_EQ(editor.currentFrame, row.currentAfter);

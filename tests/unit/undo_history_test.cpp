@@ -1,13 +1,16 @@
 // Undo and redo in scripted sessions: each kind of step is taken back to the exact bytes before it
 // and done again to the exact bytes after it, on a German layout; gestures interrupted by the
 // chords; the bounds of the history; the periodic backup after an undo.
+#include <array>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <set>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
+#include "editor/editor_picture.h"
 #include "editor/undo_history.h"
 #include "storage/animation_file.h"
 #include "storage/periodic_backup.h"
@@ -361,6 +364,136 @@ TEST_F(Undo, UndoMakesTheAnimationDifferFromTheSavedOneForThePeriodicBackup) {
     Cycle();
     FinishBackup();
     EXPECT_TRUE(std::filesystem::exists(StemOf(path) + "_autosave.txt"));
+}
+
+// A chain from a pinned joint in the box out past its right edge, its bones added from the far end
+// and longer than the joints lie apart, and a loose joint at the edge of the coordinate range: the
+// solver takes cycles to settle a frame, with collision on or off.
+void BuildSettlingFrames() {
+    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        editor.currentFrame = frame;
+        for (int32_t slot = 0; slot < 16; ++slot) {
+            AddJoint(420 + 14 * slot, 260 + 6 * slot + frame % 9, slot == 0 ? 2 : JointNormal);
+        }
+        AddJoint(frame % 2 == 0 ? 32767 : -32767, -32767, JointNormal);
+        for (int32_t slot = 15; slot > 0; --slot) {
+            BoneAt(frame, AddBone(slot - 1, slot, BoneStandard)).restLength *= 1.25;
+        }
+    }
+    editor.currentFrame = 0;
+}
+
+// The grids, the box and the toggles hashed where they lie, as KeyOf (Take ()) without the copy.
+std::size_t LiveKey() {
+    auto hash = [](const void* data, std::size_t size) {
+        return std::hash<std::string_view>{}({static_cast<const char*>(data), size});
+    };
+    std::size_t slots = std::size_t{501} * kSlotCount;
+    int32_t settings[] = {editor.boxLeft,  editor.boxTop,      editor.boxRight, editor.boxBottom,
+                          editor.shadowOn, editor.collisionOn, editor.headOn};
+    return hash(editor.joints.data, slots * sizeof(Joint)) ^
+           hash(editor.bones.data, slots * sizeof(Bone)) * 3 ^ hash(settings, sizeof(settings)) * 5;
+}
+
+// Edits as a user makes them, each followed by a pause in which the solver comes to rest; then the
+// walks back and forth with a Ctrl key held throughout, now and then looking at another frame
+// between the chords while the solver pulls that one into shape.
+class UndoWalk : public Undo {
+  protected:
+    static void NoteLiveState() { seen.insert(LiveKey()); }
+    static bool Rest() { // false when the solver never rests
+        for (int32_t cycle = 0; cycle < 100; ++cycle) {
+            std::size_t before = LiveKey();
+            Cycle();
+            if (LiveKey() == before) {
+                return true;
+            }
+        }
+        return false;
+    }
+    static int32_t Pick(std::mt19937& random, uint32_t count) {
+        return static_cast<int32_t>(static_cast<uint32_t>(random()) % count);
+    }
+    static void OnCells(int32_t key, int32_t from, int32_t to) {
+        Gesture(key, kLeftButton, 36 + 66 * from, kStripTop + 28, 36 + 66 * to, kStripTop + 28);
+    }
+    // At a joint of the chain: pressed there (and for a bone released at another one).
+    static void AtJoint(int32_t key, int32_t buttons, std::mt19937& random) {
+        Joint from = CurrentJoint(Pick(random, 16));
+        Joint to = buttons == kRightButton ? CurrentJoint(Pick(random, 16)) : from;
+        Gesture(key, buttons, from.x, from.y, to.x + Pick(random, 41) - 20, to.y);
+    }
+};
+
+TEST_F(UndoWalk, UndoOfEverythingGivesTheStartAndRedoTheEndThroughStatesSeenGoingForward) {
+    using Edit = void (*)(std::mt19937&);
+    const Edit edits[] = {
+        [](std::mt19937& random) { // a cell click
+            int32_t cell = Pick(random, 12);
+            OnCells(0, cell, cell);
+        },
+        [](std::mt19937& random) { AtJoint(0, kLeftButton, random); },
+        [](std::mt19937& random) { AtJoint(ScanKey1, 0, random); },
+        [](std::mt19937& random) { AtJoint(0, kRightButton, random); },
+        [](std::mt19937& random) { AtJoint(ScanTab, 0, random); },
+        [](std::mt19937& random) { AtJoint(ScanDelete, 0, random); },
+        [](std::mt19937&) { Tap(ScanInsert); },
+        [](std::mt19937&) { Tap(ScanI); },
+        [](std::mt19937& random) { // Shift+click, then R
+            int32_t cell = Pick(random, 12);
+            OnCells(ScanLeftShift, cell, cell);
+            Rest();
+            Tap(ScanR);
+        },
+        [](std::mt19937& random) { // a strip drag
+            OnCells(0, editor.currentFrame - EditorStripView().firstFrame, Pick(random, 12));
+        },
+        [](std::mt19937&) { Tap(ScanF11); },
+        [](std::mt19937&) { Tap(ScanEnd); },
+        [](std::mt19937&) { Tap(ScanBackspace); },
+        [](std::mt19937&) { Tap(ScanHome); },
+        [](std::mt19937&) { Tap(ScanF7); },
+        [](std::mt19937& random) {
+            Gesture(ScanLeftCtrl, 0, 400, 300, 400, 290 + Pick(random, 21));
+        },
+    };
+    // The edits of the report of redo lost with collision on (seed 0), or as many random ones.
+    const std::vector<int32_t> reported = {0, 1, 2, 3, 4, 5, 2, 6, 0, 7, 8, 9, 10, 11, 12};
+    for (auto [seed, collisionOn] : {std::pair{0u, 1}, {0u, 0}, {2u, 1}, {3u, 0}, {4u, 1}}) {
+        std::mt19937 random(seed);
+        std::string name =
+            "seed " + std::to_string(seed) + ", collision " + std::to_string(collisionOn);
+        Fresh();
+        BuildSettlingFrames();
+        editor.collisionOn = collisionOn;
+        ASSERT_TRUE(Rest()) << name;
+        seen = {LiveKey()};
+        std::size_t start = LiveKey(); // where the first step began
+        afterCycle = NoteLiveState;
+        for (int32_t edit : reported) {
+            start = UndoStepCount() == 0 ? LiveKey() : start;
+            edits[seed == 0 ? edit : Pick(random, std::size(edits))](random);
+            ASSERT_TRUE(Rest()) << name;
+        }
+        afterCycle = nullptr;
+        std::size_t end = LiveKey();
+        std::size_t steps = UndoStepCount();
+        Hold(ScanLeftCtrl);
+        for (char letter : {'Z', 'Y'}) {
+            for (std::size_t step = 0; step < steps; ++step) {
+                Tap(ScanCodeOfLetter(letter));
+                EXPECT_TRUE(seen.contains(LiveKey())) << name << ": " << letter << step;
+                if (random() % 2 == 0 && step + 1 < steps) { // keys that make no step
+                    Tap(std::array{ScanF6, ScanHome, ScanEnd}[random() % 3]);
+                    ASSERT_TRUE(Rest()) << name;
+                }
+            }
+            EXPECT_EQ(UndoRedoCount(), letter == 'Z' ? steps : 0u) << name;
+            EXPECT_EQ(LiveKey(), letter == 'Z' ? start : end) << name << ": all " << letter;
+        }
+        Release(ScanLeftCtrl);
+        Cycle();
+    }
 }
 
 } // namespace
