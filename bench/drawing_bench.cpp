@@ -1,10 +1,15 @@
 // Cost of the drawing primitives at the editor's per-frame load on an 800 x 600 buffer: 501 bone
-// lines, 501 joint discs, the head disc and 22 overlay texts, separately and as one frame.
+// lines, 501 joint discs, the head disc and 22 overlay texts, separately and as one frame; and the
+// largest animation's frame with thick styled bones.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "../tests/unit/support/drawing_session.h"
+#include "editor/editor_picture.h"
+#include "largest_animation.h"
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 
@@ -41,13 +46,13 @@ const char* const kOverlayTexts[22] = {
     "F11 - Vorigen Frame in aktuellen kopieren",
 };
 
-struct Joint {
+struct Point {
     int32_t x, y;
 };
 
 // A deterministic spread of joints over the window (a linear congruential sequence).
-std::vector<Joint> Joints() {
-    std::vector<Joint> joints;
+std::vector<Point> Joints() {
+    std::vector<Point> joints;
     uint32_t seed = 12345;
     for (int32_t slot = 0; slot < kSlots; ++slot) {
         seed = seed * 1664525u + 1013904223u;
@@ -62,7 +67,7 @@ std::vector<Joint> Joints() {
 struct Frame {
     std::vector<uint32_t> pixels = std::vector<uint32_t>(kWidth * kHeight, 0x141414);
     DrawingTarget target{DrawingTargetSurface, 0, pixels.data(), nullptr, kWidth, kHeight, 32, 7};
-    std::vector<Joint> joints = Joints();
+    std::vector<Point> joints = Joints();
     intptr_t font = 0;
 
     Frame() {
@@ -82,14 +87,14 @@ struct Frame {
     // Each joint linked to its successor: bones of a few tens to a few hundred pixels.
     void Lines() {
         for (int32_t slot = 0; slot < kSlots; ++slot) {
-            const Joint& a = joints[slot];
-            const Joint& b = joints[(slot + 1) % kSlots];
+            const Point& a = joints[slot];
+            const Point& b = joints[(slot + 1) % kSlots];
             DrawLineAbs(a.x, a.y, b.x, b.y, PackColour(255, 255, 255));
         }
     }
     void Discs() {
         DrawCircle(joints[0].x, joints[0].y, 28, PackColour(80, 80, 80));
-        for (const Joint& joint : joints) {
+        for (const Point& joint : joints) {
             DrawCircle(joint.x, joint.y, 4, PackColour(0, 255, 0));
         }
     }
@@ -160,3 +165,25 @@ void LineAcrossFourBillionPixels(benchmark::State& state) {
 BENCHMARK(LineAcrossFourBillionPixels);
 
 } // namespace
+
+// The largest animation's first frame with every bone 12 pixels wide in a colour of its own, as
+// the editor draws it: anti-aliased lines with round ends, the joints over them. Against a cycle
+// of 1/61 s this should stay under 10%.
+void BM_DrawStyledFrameLargest(benchmark::State& state) {
+    DrawingSession session;
+    if (!session.opened) {
+        state.SkipWithError("no surface to draw on");
+        return;
+    }
+    FillLargestAnimation();
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        BoneAt(0, slot).style = BoneStyle{255, 128, 0, 1, 11, ShapeLine};
+    }
+    for (auto _ : state) {
+        DrawEditorScene();
+        benchmark::DoNotOptimize(SurfacePixels());
+    }
+    state.counters["cycle_share"] = benchmark::Counter(
+        1.0 / 61, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DrawStyledFrameLargest)->Unit(benchmark::kMicrosecond);

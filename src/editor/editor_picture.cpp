@@ -84,9 +84,14 @@ int32_t ShownLastFrame() {
 
 } // namespace
 
+uint32_t SceneGround() {
+    return static_cast<uint32_t>(editor.groundColour) & 0xFFFFFF;
+}
+
 SceneView EditorSceneView() {
     SceneView view;
     view.frame = editor.currentFrame;
+    view.ground = SceneGround();
     view.playing = editor.playing;
     view.shadowOn = editor.shadowOn;
     view.headOn = editor.headOn;
@@ -131,6 +136,7 @@ StripView EditorStripView() {
     view.onionAhead = editor.onionAhead;
     view.playbackRate = editor.playbackRate;
     view.headOn = editor.headOn;
+    view.ground = SceneGround();
     view.boxLeft = editor.boxLeft;
     view.boxTop = editor.boxTop;
     view.boxRight = editor.boxRight;

@@ -5,6 +5,8 @@
 #include "figure/scene.h"
 #include "figure/timeline_strip.h"
 
+// The animation's ground as a surface pixel (0x00RRGGBB).
+uint32_t SceneGround();
 // What the editor state shows now, as the scene takes it.
 SceneView EditorSceneView();
 // A frame as playback and the pictures show it: no editing aids, whatever the editor is doing.

@@ -1,9 +1,9 @@
 // Pictures of the animation: each frame is drawn by the editor's own scene drawing with playback
 // on, read from the surface's back buffer and handed to the encoders of storage/ (picture files,
-// video files, sprite sheets), which see only pixels; the Lottie writer gets each frame's bone
-// segments and head instead. The command runs the editor's start-up without a window:
-// the surface is an off-screen buffer, so no display is needed. Every file call goes through the
-// file layer's replaceable calls (FileSystem ()).
+// video files, sprite sheets), which see only pixels; the Lottie writer gets each frame's bones
+// with their colours, widths and shapes and its head instead. The command runs the editor's
+// start-up without a window: the surface is an off-screen buffer, so no display is needed. Every
+// file call goes through the file layer's replaceable calls (FileSystem ()).
 #include "editor/picture_export.h"
 
 #include <fcntl.h>
@@ -14,11 +14,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "editor/editor_picture.h"
 #include "editor/startup.h"
+#include "figure/bone_drawing.h"
 #include "figure/scene.h"
 #include "model/editor_state.h"
 #include "runtime/surface.h"
@@ -136,11 +138,59 @@ bool Cancelled(const PictureRequest& request) {
     return request.cancelled && request.cancelled();
 }
 
+// The colours the figure is drawn in over frames 0 to count - 1: the head's and each bone's, as
+// many as a GIF palette holds beside the ground.
+std::vector<uint32_t> FigureColours(int32_t count) {
+    std::vector<uint32_t> colours;
+    std::unordered_set<uint32_t> seen;
+    const auto add = [&](uint32_t colour) {
+        if (colours.size() < static_cast<std::size_t>(kGifMaximumColours - 1) &&
+            seen.insert(colour).second) {
+            colours.push_back(colour);
+        }
+    };
+    if (editor.headOn == 1) {
+        add(kScenePixelHead);
+    }
+    for (int32_t frame = 0; frame < count && IsFrame(frame); ++frame) {
+        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+            const Bone& bone = BoneAt(frame, slot);
+            if (PlaybackDrawsBone(bone)) {
+                add(PlaybackBonePixel(bone));
+            }
+        }
+    }
+    return colours;
+}
+
+// Frame's bones as playback draws them, in slot order.
+std::vector<VectorBone> VectorBones(int32_t frame) {
+    std::vector<VectorBone> bones;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Bone& bone = BoneAt(frame, slot);
+        if (!PlaybackDrawsBone(bone)) {
+            continue;
+        }
+        const Joint& a = JointAt(frame, bone.jointA);
+        const Joint& b = JointAt(frame, bone.jointB);
+        VectorBone vector;
+        vector.segment = BoneSegment{a.x, a.y, b.x, b.y};
+        vector.colour = PlaybackBonePixel(bone);
+        vector.width = StyleWidth(bone.style);
+        vector.shape = bone.style.shape == ShapeCircle ? VectorShape::Circle
+                       : bone.style.shape == ShapeDisc ? VectorShape::Disc
+                                                       : VectorShape::Line;
+        bones.push_back(vector);
+    }
+    return bones;
+}
+
 PictureSequence PlaybackPictures(const PictureRequest& request) {
     PictureSequence pictures;
-    pictures.ground = kScenePixelGround;
+    pictures.ground = SceneGround();
     pictures.transparent = request.transparent;
     pictures.count = FrameCountOf(request);
+    pictures.exactColours = FigureColours(pictures.count);
     // The scene's part of the surface: the editor's surface holds the strip below it.
     pictures.width = SurfaceWidth();
     pictures.height = std::min(SurfaceHeight(), editor.windowHeight);
@@ -268,7 +318,7 @@ bool ExportAnimationLottie(const char* path, const PictureRequest& request, std:
             return false;
         }
         auto index = static_cast<int32_t>(frame);
-        frames[frame].bones = FrameSegments(index, true);
+        frames[frame].bones = VectorBones(index);
         frames[frame].head = editor.headOn == 1;
         frames[frame].headX = JointAt(index, 0).x;
         frames[frame].headY = JointAt(index, 0).y;
@@ -279,9 +329,8 @@ bool ExportAnimationLottie(const char* path, const PictureRequest& request, std:
     VectorStyle style;
     style.width = editor.windowWidth;
     style.height = editor.windowHeight;
-    style.ground = kScenePixelGround;
+    style.ground = SceneGround();
     style.transparent = request.transparent;
-    style.boneColour = kScenePixelBone;
     style.headColour = kScenePixelHead;
     style.headRadius = kSceneHeadRadius;
     return WriteLottieAnimation(path, frames, style, request.framesPerSecond, AnimationName(),
@@ -297,7 +346,7 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
     }
     int32_t count = FrameCountOf(request);
     TransparentColour transparent =
-        request.transparent ? TransparentColour(kScenePixelGround) : std::nullopt;
+        request.transparent ? TransparentColour(SceneGround()) : std::nullopt;
     std::vector<AtomicFile> files(static_cast<std::size_t>(count));
     bool written = true;
     for (int32_t frame = 0; written && frame < count; ++frame) {

@@ -1,11 +1,12 @@
-// The scene picture, painted afresh from the grids and a SceneView: background, onion-skin shadow
-// of the previous frame, head disc, bones and joints of the frame, the hover label, the rubber band
-// of a bone being made, and the box with its size.
+// The scene picture, painted afresh from the grids and a SceneView: the ground, onion-skin shadow
+// of the previous frame, head disc, bones in their styles and joints of the frame, the hover label,
+// the rubber band of a bone being made, and the box with its size.
 #include "figure/scene.h"
 
 #include <algorithm>
 #include <cstdint>
 
+#include "figure/bone_drawing.h"
 #include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "storage/text.h"
@@ -91,10 +92,11 @@ class ScenePainter {
         DrawCircle(Scaled(centre.x), Scaled(centre.y), std::max(1, Scaled(radius)), colour);
     }
 
-    void DrawBoneLine(int32_t frame, const Bone& bone, int32_t colour) const {
-        const Joint& a = JointAt(frame, bone.jointA);
-        const Joint& b = JointAt(frame, bone.jointB);
-        DrawLineAbs(Scaled(a.x), Scaled(a.y), Scaled(b.x), Scaled(b.y), colour);
+    // Stabilising bones keep the plain look whatever their style.
+    void DrawBone(int32_t frame, const Bone& bone, int32_t colour) const {
+        const BoneStyle style = bone.kind == BoneStabilising ? BoneStyle{} : bone.style;
+        DrawStyledBone(JointAt(frame, bone.jointA), JointAt(frame, bone.jointB), style, colour,
+                       PictureScale{view_.scaleNumerator, view_.scaleDenominator});
     }
 
     // The onion skin: the frames furthest away first, so that nearer ones lie on top. One frame
@@ -116,12 +118,14 @@ class ScenePainter {
     }
 
     // The shadow's colour at a distance: the full tone at 1, then 1 / distance of the way from the
-    // background.
-    static int32_t ShadowTone(int32_t red, int32_t green, int32_t blue, int32_t distance) {
-        constexpr int32_t kBackground = 20;
-        return PackColour(kBackground + (red - kBackground) / distance,
-                          kBackground + (green - kBackground) / distance,
-                          kBackground + (blue - kBackground) / distance);
+    // ground.
+    int32_t ShadowTone(int32_t red, int32_t green, int32_t blue, int32_t distance) const {
+        const auto groundRed = static_cast<int32_t>((view_.ground >> 16) & 0xFF);
+        const auto groundGreen = static_cast<int32_t>((view_.ground >> 8) & 0xFF);
+        const auto groundBlue = static_cast<int32_t>(view_.ground & 0xFF);
+        return PackColour(groundRed + (red - groundRed) / distance,
+                          groundGreen + (green - groundGreen) / distance,
+                          groundBlue + (blue - groundBlue) / distance);
     }
 
     void DrawShadowFrame(int32_t frame, int32_t distance, bool ahead) const {
@@ -138,7 +142,7 @@ class ScenePainter {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Bone& bone = BoneAt(frame, slot);
             if (IsDrawable(bone) && bone.kind != BoneStabilising) {
-                DrawBoneLine(frame, bone, colour);
+                DrawBone(frame, bone, colour);
             }
         }
     }
@@ -150,8 +154,19 @@ class ScenePainter {
         }
     }
 
-    // The colour of a bone of the given kind, or false when that kind is not drawn in this mode.
-    bool BoneColour(int8_t kind, int32_t* colour) const {
+    // The colour of a bone, or false when its kind is not drawn in this mode: its own colour, or
+    // the kind's (stabilising bones always have the kind's).
+    bool BoneColour(const Bone& bone, int32_t* colour) const {
+        if (!KindColour(bone.kind, colour)) {
+            return false;
+        }
+        if (bone.style.ownColour != 0 && bone.kind != BoneStabilising) {
+            *colour = PackColour(bone.style.red, bone.style.green, bone.style.blue);
+        }
+        return true;
+    }
+
+    bool KindColour(int8_t kind, int32_t* colour) const {
         if (view_.playing != 0) {
             *colour = ColourOf(kScenePixelBone);
             return kind == BoneStandard || kind == BoneFreeLength;
@@ -175,8 +190,8 @@ class ScenePainter {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Bone& bone = BoneAt(view_.frame, slot);
             int32_t colour = 0;
-            if (IsDrawable(bone) && BoneColour(bone.kind, &colour)) {
-                DrawBoneLine(view_.frame, bone, colour);
+            if (IsDrawable(bone) && BoneColour(bone, &colour)) {
+                DrawBone(view_.frame, bone, colour);
             }
         }
     }
@@ -219,11 +234,22 @@ class ScenePainter {
 
 } // namespace
 
+bool PlaybackDrawsBone(const Bone& bone) {
+    return IsDrawable(bone) && (bone.kind == BoneStandard || bone.kind == BoneFreeLength);
+}
+
+uint32_t PlaybackBonePixel(const Bone& bone) {
+    if (bone.style.ownColour == 0) {
+        return kScenePixelBone;
+    }
+    return (uint32_t{bone.style.red} << 16) | (uint32_t{bone.style.green} << 8) | bone.style.blue;
+}
+
 void DrawScene(const SceneView& view, const DrawingTarget* target) {
     if (DrawingBegin(target) == 0) {
         return;
     }
-    DrawBox(0, 0, target->width, target->height, ColourOf(kScenePixelGround));
+    DrawBox(0, 0, target->width, target->height, ColourOf(view.ground));
     DrawingSetMode(DrawingTransparentText);
     DrawingSetFont(view.font);
     ScenePainter painter(view);

@@ -1,10 +1,12 @@
-// Paints one picture of the scene into a drawing target: background, shadow of the previous frame,
-// head, bones and joints of the frame, hover label, rubber band, box and box size. What it shows
-// comes in a SceneView; the editor's cycle, the picture command and any thumbnail fill one each.
+// Paints one picture of the scene into a drawing target: the ground, shadow of the previous frame,
+// head, bones (each in its style) and joints of the frame, hover label, rubber band, box and box
+// size. What it shows comes in a SceneView; the editor's cycle, the picture command and any
+// thumbnail fill one each.
 #pragma once
 
 #include <cstdint>
 
+#include "model/editor_state.h"
 #include "runtime/drawing.h"
 
 // What playback paints, as surface pixels (0x00RRGGBB): the ground, the bones and the head disc.
@@ -15,6 +17,7 @@ constexpr int32_t kSceneHeadRadius = 28;
 
 struct SceneView {
     int32_t frame = 0;
+    uint32_t ground = kScenePixelGround; // the scene's ground, 0x00RRGGBB
     // 1: the animation as playback shows it (lime bones, no stabilising bones, no joints, no
     // shadow, no hover label).
     int32_t playing = 0;
@@ -38,6 +41,11 @@ struct SceneView {
     int32_t scaleNumerator = 1;
     int32_t scaleDenominator = 1;
 };
+
+// Whether playback draws the bone (a standard or free-length bone between two joint slots), and
+// in which colour (0x00RRGGBB): its own, or playback's lime.
+bool PlaybackDrawsBone(const Bone& bone);
+uint32_t PlaybackBonePixel(const Bone& bone);
 
 // Fills the whole target with the background and draws the view on it.
 void DrawScene(const SceneView& view, const DrawingTarget* target);

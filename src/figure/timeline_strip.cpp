@@ -1,7 +1,7 @@
 // The timeline strip. Thumbnails are the scene drawn at 2 / 25 into pictures of their own, one per
-// frame, kept with a copy of the frame's slots: a frame whose slots, the head toggle and the box
-// are as they were when its picture was drawn is not drawn again. The whole strip is kept too, with
-// what it was drawn from, and copied back while none of that has changed.
+// frame, kept with a copy of the frame's slots: a frame whose slots, the head toggle, the ground
+// and the box are as they were when its picture was drawn is not drawn again. The whole strip is
+// kept too, with what it was drawn from, and copied back while none of that has changed.
 #include "figure/timeline_strip.h"
 
 #include <algorithm>
@@ -45,6 +45,7 @@ struct Thumbnail {
     std::vector<Joint> joints; // the frame's slots when the picture was drawn
     std::vector<Bone> bones;
     int32_t headOn = 0;
+    uint32_t ground = 0;
     int32_t box[4] = {};
     std::vector<uint32_t> pixels;
     // When the frame's slots were last found changed, on the cache's count of changes. The copy
@@ -117,6 +118,7 @@ void DrawThumbnail(Thumbnail& thumbnail, int32_t frame, const StripView& view) {
     scene.frame = frame;
     scene.playing = 1;
     scene.headOn = view.headOn;
+    scene.ground = view.ground;
     scene.boxLeft = view.boxLeft;
     scene.boxTop = view.boxTop;
     scene.boxRight = view.boxRight;
@@ -126,6 +128,7 @@ void DrawThumbnail(Thumbnail& thumbnail, int32_t frame, const StripView& view) {
     DrawScene(scene, &target);
     thumbnail.drawn = true;
     thumbnail.headOn = view.headOn;
+    thumbnail.ground = view.ground;
     thumbnail.box[0] = view.boxLeft;
     thumbnail.box[1] = view.boxTop;
     thumbnail.box[2] = view.boxRight;
@@ -136,9 +139,9 @@ void DrawThumbnail(Thumbnail& thumbnail, int32_t frame, const StripView& view) {
 void RefreshThumbnail(int32_t frame, const StripView& view) {
     Thumbnail& thumbnail = cache.frames[frame];
     bool changed = NoteChanges(thumbnail, frame);
-    bool sameLook = thumbnail.headOn == view.headOn && thumbnail.box[0] == view.boxLeft &&
-                    thumbnail.box[1] == view.boxTop && thumbnail.box[2] == view.boxRight &&
-                    thumbnail.box[3] == view.boxBottom;
+    bool sameLook = thumbnail.headOn == view.headOn && thumbnail.ground == view.ground &&
+                    thumbnail.box[0] == view.boxLeft && thumbnail.box[1] == view.boxTop &&
+                    thumbnail.box[2] == view.boxRight && thumbnail.box[3] == view.boxBottom;
     if (changed || !thumbnail.drawn || !sameLook) {
         DrawThumbnail(thumbnail, frame, view);
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "figure/scene.h"
 #include "runtime/drawing.h"
 
 constexpr int32_t kStripTop = 600; // the strip's first row of pixels, right below the scene
@@ -28,6 +29,7 @@ struct StripView {
     int32_t onionAhead = 0;
     int32_t playbackRate = 40;
     int32_t headOn = 0;
+    uint32_t ground = kScenePixelGround;
     int32_t boxLeft = 0; // the box, as playback draws it
     int32_t boxTop = 0;
     int32_t boxRight = 0;

@@ -311,6 +311,211 @@ void DrawGlyph(int64_t left, int64_t top, const FontGlyph& glyph, uint32_t pixel
     }
 }
 
+// Anti-aliased shapes. Each row of pixels is planned as column ranges: the pixels the shape can
+// touch at all (outer, less a hole that it cannot touch) and, inside them, those it covers fully
+// (solid, less a hole of its own). Only the columns between a solid range and the edge of the
+// outer one ask the shape for their coverage, so a thick shape costs a fill and a few edge pixels
+// a row. The ranges come from the same distances as the coverage, so where they are off by a
+// rounding error the pixel's own coverage is 0 or 255 there anyway.
+struct Columns {
+    int64_t left = 1; // inclusive; left > right: none
+    int64_t right = 0;
+    bool Has(int64_t x) const { return x >= left && x <= right; }
+};
+
+// The columns whose centres x + 0.5 lie in [from, to], clipped to the buffer.
+Columns CentresWithin(double from, double to) {
+    if (!(from <= to)) {
+        return Columns{};
+    }
+    const double first = std::max(std::ceil(from - 0.5), 0.0);
+    const double last = std::min(std::floor(to - 0.5), static_cast<double>(state.width - 1));
+    if (!(first <= last)) {
+        return Columns{};
+    }
+    return Columns{static_cast<int64_t>(first), static_cast<int64_t>(last)};
+}
+
+struct Interval {
+    double from = 1;
+    double to = 0;
+    bool Empty() const { return !(from <= to); }
+};
+
+// Where the row at height y crosses the circle of the radius about (x0, y0).
+Interval CircleRow(double x0, double y0, double radius, double y) {
+    const double dy = y - y0;
+    if (!(radius >= 0) || dy * dy > radius * radius) {
+        return Interval{};
+    }
+    const double half = std::sqrt(radius * radius - dy * dy);
+    return Interval{x0 - half, x0 + half};
+}
+
+// The x for which low <= slope * x + offset <= high.
+Interval LinearRange(double slope, double offset, double low, double high) {
+    if (slope == 0) {
+        return offset >= low && offset <= high ? Interval{-HUGE_VAL, HUGE_VAL} : Interval{};
+    }
+    const double a = (low - offset) / slope;
+    const double b = (high - offset) / slope;
+    return Interval{std::min(a, b), std::max(a, b)};
+}
+
+Interval Hull(Interval a, Interval b) {
+    if (a.Empty()) {
+        return b;
+    }
+    if (b.Empty()) {
+        return a;
+    }
+    return Interval{std::min(a.from, b.from), std::max(a.to, b.to)};
+}
+
+Interval Overlap(Interval a, Interval b) {
+    return Interval{std::max(a.from, b.from), std::min(a.to, b.to)};
+}
+
+struct RowPlan {
+    Columns outer;
+    Columns hole;
+    Columns solid;
+    Columns solidHole;
+};
+
+// Coverage in 255ths, rounded.
+uint32_t CoverageAlpha(double coverage) {
+    if (!(coverage > 0)) {
+        return 0;
+    }
+    if (coverage >= 1) {
+        return 255;
+    }
+    return static_cast<uint32_t>(coverage * 255 + 0.5);
+}
+
+// below * (255 - alpha) + above * alpha over 255 in each channel, rounded: red and blue share
+// one multiplication in 16-bit lanes, and (t + (t >> 8)) >> 8 divides t + 128 by 255 exactly.
+uint32_t Blend(uint32_t below, uint32_t above, uint32_t alpha) {
+    const uint32_t keep = 255 - alpha;
+    uint32_t redBlue = (below & 0xFF00FF) * keep + (above & 0xFF00FF) * alpha + 0x800080;
+    redBlue = ((redBlue + ((redBlue >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+    uint32_t green = ((below >> 8) & 0xFF) * keep + ((above >> 8) & 0xFF) * alpha + 0x80;
+    green = (green + (green >> 8)) >> 8;
+    return redBlue | (green << 8);
+}
+
+// Shape: RowPlan Plan(double centreY) const, double Coverage(double x, double y) const, and the
+// rows top..bottom (pixel units) outside which it covers nothing.
+template <typename Shape>
+void PaintSmooth(const Shape& shape, double top, double bottom, uint32_t pixel) {
+    const double firstRow = std::max(std::floor(top), 0.0);
+    const double lastRow = std::min(std::ceil(bottom), static_cast<double>(state.height - 1));
+    if (!(firstRow <= lastRow)) {
+        return;
+    }
+    for (auto y = static_cast<int64_t>(firstRow); y <= static_cast<int64_t>(lastRow); ++y) {
+        const double centreY = static_cast<double>(y) + 0.5;
+        const RowPlan plan = shape.Plan(centreY);
+        uint32_t* row = state.pixels + y * state.width;
+        int64_t x = plan.outer.left;
+        while (x <= plan.outer.right) {
+            if (plan.hole.Has(x)) {
+                x = plan.hole.right + 1;
+                continue;
+            }
+            if (plan.solid.Has(x) && !plan.solidHole.Has(x)) {
+                int64_t end = plan.solid.right;
+                if (plan.solidHole.left > x && plan.solidHole.left <= plan.solidHole.right) {
+                    end = std::min(end, plan.solidHole.left - 1);
+                }
+                std::fill(row + x, row + end + 1, pixel);
+                x = end + 1;
+                continue;
+            }
+            const uint32_t alpha =
+                CoverageAlpha(shape.Coverage(static_cast<double>(x) + 0.5, centreY));
+            if (alpha == 255) {
+                row[x] = pixel;
+            } else if (alpha != 0) {
+                row[x] = Blend(row[x] & kPixelMask, pixel, alpha);
+            }
+            ++x;
+        }
+    }
+}
+
+// The line from a to b with round ends, `half` of its width either side of the segment.
+struct SmoothLineShape {
+    double ax, ay, bx, by, half;
+    double dx = bx - ax;
+    double dy = by - ay;
+    double lengthSquared = dx * dx + dy * dy;
+    double length = std::sqrt(lengthSquared);
+    double inverseLength = length > 0 ? 1 / length : 0;
+    double inverseLengthSquared = lengthSquared > 0 ? 1 / lengthSquared : 0;
+
+    // The x where the row at height y lies within `reach` of the segment.
+    Interval Reach(double y, double reach) const {
+        Interval ends = Hull(CircleRow(ax, ay, reach, y), CircleRow(bx, by, reach, y));
+        if (!(reach >= 0) || lengthSquared == 0) {
+            return ends;
+        }
+        // Across the segment: |dx (y - ay) - dy (x - ax)| <= reach * length; along it, the
+        // projection (x - ax) dx + (y - ay) dy lies in 0..length².
+        const Interval across =
+            LinearRange(-dy, dx * (y - ay) + dy * ax, -reach * length, reach * length);
+        const Interval along = LinearRange(dx, dy * (y - ay) - dx * ax, 0, lengthSquared);
+        return Hull(ends, Overlap(across, along));
+    }
+
+    RowPlan Plan(double y) const {
+        RowPlan plan;
+        const Interval outer = Reach(y, half + 0.5);
+        plan.outer = CentresWithin(outer.from, outer.to);
+        const Interval solid = Reach(y, half - 0.5);
+        plan.solid = CentresWithin(solid.from, solid.to);
+        return plan;
+    }
+
+    // Beside the segment the distance is the cross product over the length; past its ends, the
+    // distance to the nearer end.
+    double Coverage(double x, double y) const {
+        const double along = ((x - ax) * dx + (y - ay) * dy) * inverseLengthSquared;
+        if (along > 0 && along < 1) {
+            return half + 0.5 - std::abs(dx * (y - ay) - dy * (x - ax)) * inverseLength;
+        }
+        const double endX = x - (along <= 0 ? ax : bx);
+        const double endY = y - (along <= 0 ? ay : by);
+        return half + 0.5 - std::sqrt(endX * endX + endY * endY);
+    }
+};
+
+// The ring whose middle line is the circle of the radius about (x, y), `half` its width either
+// side; a disc is the ring of radius 0 and half its radius.
+struct SmoothRingShape {
+    double x, y, radius, half;
+
+    static Columns Within(const Interval& interval) {
+        return CentresWithin(interval.from, interval.to);
+    }
+
+    RowPlan Plan(double row) const {
+        RowPlan plan;
+        plan.outer = Within(CircleRow(x, y, radius + half + 0.5, row));
+        plan.hole = Within(CircleRow(x, y, radius - half - 0.5, row));
+        plan.solid = Within(CircleRow(x, y, radius + half - 0.5, row));
+        plan.solidHole = Within(CircleRow(x, y, radius - half + 0.5, row));
+        return plan;
+    }
+
+    double Coverage(double px, double py) const {
+        const double dx = px - x;
+        const double dy = py - y;
+        return half + 0.5 - std::abs(std::sqrt(dx * dx + dy * dy) - radius);
+    }
+};
+
 int32_t SaturateToInt32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
@@ -451,4 +656,33 @@ void DrawEllipse(int32_t x, int32_t y, int32_t radiusX, int32_t radiusY, int32_t
     }
     DrawShape(EllipseShape<WideUnsigned>{x, y, absoluteX, absoluteY}, top, bottom,
               PaintFor(colour));
+}
+
+void DrawSmoothLine(double x1, double y1, double x2, double y2, double width, int32_t colour) {
+    if (!Drawing()) {
+        return;
+    }
+    const double half = std::max(width, 1.0) / 2;
+    const SmoothLineShape line{x1, y1, x2, y2, half};
+    const double reach = half + 0.5;
+    PaintSmooth(line, std::min(y1, y2) - reach, std::max(y1, y2) + reach, ColourToPixel(colour));
+}
+
+void DrawSmoothRing(double x, double y, double radius, double width, int32_t colour) {
+    if (!Drawing()) {
+        return;
+    }
+    const double half = std::max(width, 1.0) / 2;
+    const SmoothRingShape ring{x, y, std::max(radius, 0.0), half};
+    const double reach = ring.radius + half + 0.5;
+    PaintSmooth(ring, y - reach, y + reach, ColourToPixel(colour));
+}
+
+void DrawSmoothDisc(double x, double y, double radius, int32_t colour) {
+    if (!Drawing()) {
+        return;
+    }
+    const double half = std::max(radius, 0.0);
+    const SmoothRingShape disc{x, y, 0, half};
+    PaintSmooth(disc, y - half - 0.5, y + half + 0.5, ColourToPixel(colour));
 }

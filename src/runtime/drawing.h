@@ -48,3 +48,14 @@ void DrawLineAbs(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
 void DrawCircle(int32_t x, int32_t y, int32_t radius, int32_t colour);
 void DrawBox(int32_t x, int32_t y, int32_t width, int32_t height, int32_t colour);
 void DrawEllipse(int32_t x, int32_t y, int32_t radiusX, int32_t radiusY, int32_t colour);
+
+// Anti-aliased shapes in pixel units, where pixel (i, j) spans [i, i + 1) x [j, j + 1): each pixel
+// takes the colour by its coverage, one plus half the width less the distance from its centre to
+// the shape's middle line, held between 0 and 1 (in 255ths). The same arithmetic in every backend
+// gives the same pixels. Widths below 1 count as 1.
+// A line of the width from (x1, y1) to (x2, y2) with round ends centred on them.
+void DrawSmoothLine(double x1, double y1, double x2, double y2, double width, int32_t colour);
+// The outline of the circle of the radius, the width centred on it.
+void DrawSmoothRing(double x, double y, double radius, double width, int32_t colour);
+// The disc of the radius, its edge anti-aliased over one pixel.
+void DrawSmoothDisc(double x, double y, double radius, int32_t colour);

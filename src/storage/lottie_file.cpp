@@ -1,9 +1,11 @@
 // The Lottie text is built in one string: static properties only (no keyframes), each chain of
-// bones an open path, all of a frame's bones stroked by one stroke. Numbers are written with
-// std::to_chars, since the largest animation has a quarter of a million bones.
+// bones an open path, each run of line bones of one colour and width stroked by one stroke. Numbers
+// are written with std::to_chars, since the largest animation has a quarter of a million bones.
 #include "storage/lottie_file.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "storage/atomic_file.h"
@@ -13,6 +15,7 @@ namespace {
 
 constexpr char kLottieVersion[] = "5.7.4";
 constexpr int kSquareCap = 3;
+constexpr int kRoundCap = 2;
 constexpr int kRoundJoin = 2;
 
 // Layer and shape transforms that leave everything where it is.
@@ -40,6 +43,19 @@ struct LottieText {
         auto result = std::to_chars(digits, digits + sizeof digits, number);
         text.append(digits, result.ptr);
         return *this;
+    }
+    // A length or position to a thousandth of a pixel, without trailing zeros.
+    void Decimal(double value) {
+        char digits[48];
+        std::snprintf(digits, sizeof digits, "%.3f", value);
+        std::string number = digits;
+        while (number.back() == '0') {
+            number.pop_back();
+        }
+        if (number.back() == '.') {
+            number.pop_back();
+        }
+        text += number == "-0" ? "0" : number;
     }
     // The centre of pixel `coordinate`: the number plus one half.
     void PixelCentre(int32_t coordinate) {
@@ -75,7 +91,7 @@ void PutPoint(LottieText* out, int32_t x, int32_t y) {
 
 // Bones that follow on from the one before (the next starts where the last ended) share one open
 // path: a chain of n bones is n + 1 points instead of n paths.
-void PutBonePath(LottieText* out, const std::vector<BoneSegment>& bones, std::size_t first,
+void PutBonePath(LottieText* out, const std::vector<VectorBone>& bones, std::size_t first,
                  std::size_t end) {
     std::string still;
     for (std::size_t point = first; point <= end; ++point) {
@@ -83,36 +99,93 @@ void PutBonePath(LottieText* out, const std::vector<BoneSegment>& bones, std::si
     }
     *out << "{\"ty\":\"sh\",\"ks\":{\"a\":0,\"k\":{\"i\":[" << still << "],\"o\":[" << still
          << "],\"v\":[";
-    PutPoint(out, bones[first].x1, bones[first].y1);
+    PutPoint(out, bones[first].segment.x1, bones[first].segment.y1);
     for (std::size_t bone = first; bone < end; ++bone) {
         *out << ",";
-        PutPoint(out, bones[bone].x2, bones[bone].y2);
+        PutPoint(out, bones[bone].segment.x2, bones[bone].segment.y2);
     }
     *out << "],\"c\":false}}},";
 }
 
-void PutBones(LottieText* out, const VectorFrame& frame, const VectorStyle& style) {
-    *out << "{\"ty\":\"gr\",\"nm\":\"bones\",\"it\":[";
-    const std::vector<BoneSegment>& bones = frame.bones;
-    for (std::size_t first = 0; first < bones.size();) {
-        std::size_t end = first + 1;
-        while (end < bones.size() && bones[end].x1 == bones[end - 1].x2 &&
-               bones[end].y1 == bones[end - 1].y2) {
-            ++end;
-        }
-        PutBonePath(out, bones, first, end);
-        first = end;
-    }
+void PutStroke(LottieText* out, uint32_t colour, int32_t width, int cap) {
     *out << "{\"ty\":\"st\",\"c\":{\"a\":0,\"k\":";
-    out->Colour(style.boneColour);
-    *out << "},\"o\":{\"a\":0,\"k\":100},\"w\":{\"a\":0,\"k\":" << int64_t{style.boneWidth}
-         << "},\"lc\":" << int64_t{kSquareCap} << ",\"lj\":" << int64_t{kRoundJoin} << "},"
-         << kGroupTransform << "]}";
+    out->Colour(colour);
+    *out << "},\"o\":{\"a\":0,\"k\":100},\"w\":{\"a\":0,\"k\":" << int64_t{width}
+         << "},\"lc\":" << int64_t{cap} << ",\"lj\":" << int64_t{kRoundJoin} << "},";
+}
+
+bool SameLine(const VectorBone& a, const VectorBone& b) {
+    return a.shape == VectorShape::Line && b.shape == VectorShape::Line && a.colour == b.colour &&
+           a.width == b.width;
+}
+
+// Line bones first to end, all of one colour and width: their chains under one stroke.
+void PutLineGroup(LottieText* out, const std::vector<VectorBone>& bones, std::size_t first,
+                  std::size_t end) {
+    *out << "{\"ty\":\"gr\",\"nm\":\"bones\",\"it\":[";
+    for (std::size_t chain = first; chain < end;) {
+        std::size_t next = chain + 1;
+        while (next < end && bones[next].segment.x1 == bones[next - 1].segment.x2 &&
+               bones[next].segment.y1 == bones[next - 1].segment.y2) {
+            ++next;
+        }
+        PutBonePath(out, bones, chain, next);
+        chain = next;
+    }
+    const int32_t width = std::max(bones[first].width, 1);
+    PutStroke(out, bones[first].colour, width, width == 1 ? kSquareCap : kRoundCap);
+    *out << kGroupTransform << "]}";
+}
+
+// The circle through both joints' pixel centres with the bone as its diameter.
+void PutCircleGroup(LottieText* out, const VectorBone& bone) {
+    const BoneSegment& at = bone.segment;
+    const double dx = static_cast<double>(at.x2) - at.x1;
+    const double dy = static_cast<double>(at.y2) - at.y1;
+    const double diameter = std::hypot(dx, dy);
+    *out << "{\"ty\":\"gr\",\"nm\":\"circle\",\"it\":[{\"ty\":\"el\",\"d\":1,\"p\":{\"a\":0,"
+            "\"k\":[";
+    out->Decimal((static_cast<double>(at.x1) + at.x2 + 1) / 2);
+    *out << ",";
+    out->Decimal((static_cast<double>(at.y1) + at.y2 + 1) / 2);
+    *out << "]},\"s\":{\"a\":0,\"k\":[";
+    out->Decimal(diameter);
+    *out << ",";
+    out->Decimal(diameter);
+    *out << "]}},";
+    PutStroke(out, bone.colour, std::max(bone.width, 1), kRoundCap);
+    if (bone.shape == VectorShape::Disc) {
+        *out << "{\"ty\":\"fl\",\"c\":{\"a\":0,\"k\":";
+        out->Colour(bone.colour);
+        *out << "},\"o\":{\"a\":0,\"k\":100},\"r\":1},";
+    }
+    *out << kGroupTransform << "]}";
+}
+
+// Shapes listed first are drawn on top, so the bones go in from the last drawn to the first.
+void PutBones(LottieText* out, const VectorFrame& frame) {
+    const std::vector<VectorBone>& bones = frame.bones;
+    bool firstGroup = true;
+    for (std::size_t end = bones.size(); end > 0;) {
+        std::size_t first = end - 1;
+        while (first > 0 && SameLine(bones[first - 1], bones[end - 1])) {
+            --first;
+        }
+        *out << (firstGroup ? "" : ",");
+        firstGroup = false;
+        if (bones[end - 1].shape == VectorShape::Line) {
+            PutLineGroup(out, bones, first, end);
+        } else {
+            PutCircleGroup(out, bones[end - 1]);
+        }
+        end = first;
+    }
 }
 
 void PutHead(LottieText* out, const VectorFrame& frame, const VectorStyle& style) {
     int64_t diameter = int64_t{style.headRadius} * 2;
-    *out << ",{\"ty\":\"gr\",\"nm\":\"head\",\"it\":[{\"ty\":\"el\",\"d\":1,\"p\":{\"a\":0,\"k\":["
+    *out << (frame.bones.empty() ? "" : ",")
+         << "{\"ty\":\"gr\",\"nm\":\"head\",\"it\":[{\"ty\":\"el\",\"d\":1,\"p\":{\"a\":0,\"k\":["
          << int64_t{frame.headX} << "," << int64_t{frame.headY} << "]},\"s\":{\"a\":0,\"k\":["
          << diameter << "," << diameter << "]}},{\"ty\":\"fl\",\"c\":{\"a\":0,\"k\":";
     out->Colour(style.headColour);
@@ -124,7 +197,7 @@ void PutFrameLayer(LottieText* out, const VectorFrame& frame, const VectorStyle&
                    int64_t index) {
     *out << "{\"ddd\":0,\"ind\":" << index + 1 << ",\"ty\":4,\"nm\":\"frame " << index
          << "\",\"sr\":1,\"ks\":" << kLayerTransform << ",\"ao\":0,\"shapes\":[";
-    PutBones(out, frame, style);
+    PutBones(out, frame);
     if (frame.head) {
         PutHead(out, frame, style);
     }

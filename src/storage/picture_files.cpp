@@ -51,6 +51,67 @@ bool IndexPixels(const uint32_t* pixels, std::size_t count, const PicturePalette
     return true;
 }
 
+uint32_t ColourDistance(uint32_t a, uint32_t b) {
+    uint32_t sum = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int32_t difference =
+            static_cast<int32_t>((a >> shift) & 0xFF) - static_cast<int32_t>((b >> shift) & 0xFF);
+        sum += static_cast<uint32_t>(difference * difference);
+    }
+    return sum;
+}
+
+// A palette for a picture of more than 256 colours: the exact colours first, then the picture's
+// most common other colours until it is full; every colour of the picture is indexed to its
+// nearest entry.
+PicturePalette ReducedPalette(const uint32_t* pixels, std::size_t count,
+                              const std::vector<uint32_t>& exact) {
+    std::unordered_map<uint32_t, std::size_t> uses;
+    for (std::size_t pixel = 0; pixel < count;) {
+        std::size_t end = pixel + 1;
+        while (end < count && pixels[end] == pixels[pixel]) {
+            ++end;
+        }
+        uses[pixels[pixel]] += end - pixel;
+        pixel = end;
+    }
+    PicturePalette palette;
+    const auto add = [&palette](uint32_t colour) {
+        if (palette.colours.size() < static_cast<std::size_t>(kGifMaximumColours) &&
+            palette.indices.emplace(colour, static_cast<uint8_t>(palette.colours.size())).second) {
+            palette.colours.push_back(colour);
+        }
+    };
+    for (uint32_t colour : exact) {
+        add(colour & 0xFFFFFF);
+    }
+    std::vector<std::pair<std::size_t, uint32_t>> common;
+    common.reserve(uses.size());
+    for (const auto& [colour, times] : uses) {
+        common.emplace_back(times, colour);
+    }
+    std::sort(common.begin(), common.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    for (const auto& entry : common) {
+        add(entry.second);
+    }
+    for (const auto& entry : common) {
+        if (palette.indices.count(entry.second) != 0) {
+            continue;
+        }
+        std::size_t nearest = 0;
+        for (std::size_t index = 1; index < palette.colours.size(); ++index) {
+            if (ColourDistance(palette.colours[index], entry.second) <
+                ColourDistance(palette.colours[nearest], entry.second)) {
+                nearest = index;
+            }
+        }
+        palette.indices.emplace(entry.second, static_cast<uint8_t>(nearest));
+    }
+    return palette;
+}
+
 std::string GifError(const char* what, int code) {
     const char* text = GifErrorString(code);
     return std::string(what) + ": " + (text != nullptr ? text : "unknown GIF error");
@@ -70,6 +131,7 @@ struct GifStream {
     bool discard = false; // abandoning: the trailer is not written
     std::string writeError;
     TransparentColour transparent;
+    std::vector<uint32_t> exactColours; // kept exact in a picture of more than 256 colours
 };
 
 namespace {
@@ -194,14 +256,20 @@ GifStream* GifStreamBegin(int descriptor, int32_t width, int32_t height,
     return stream;
 }
 
+void GifStreamKeepExact(GifStream* stream, const std::vector<uint32_t>& colours) {
+    stream->exactColours = colours;
+    if (stream->transparent) {
+        stream->exactColours.insert(stream->exactColours.begin(), *stream->transparent);
+    }
+}
+
 bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
                        std::string* error) {
     std::size_t count = static_cast<std::size_t>(stream->width) * stream->height;
     if (!stream->globalPalette) {
         stream->palette = PicturePalette{};
         if (!CollectColours(pixels, count, &stream->palette)) {
-            *error = "a picture has more than 256 colours, which a GIF cannot hold exactly";
-            return false;
+            stream->palette = ReducedPalette(pixels, count, stream->exactColours);
         }
     }
     if (!IndexPixels(pixels, count, stream->palette, &stream->indices)) {
@@ -294,6 +362,11 @@ bool WriteGifAnimationTo(AtomicFile* file, const PictureSequence& pictures, int3
         GifStreamBegin(file->descriptor, pictures.width, pictures.height,
                        shared ? &palette : nullptr, error, TransparentGround(pictures));
     bool written = stream != nullptr;
+    if (written) {
+        std::vector<uint32_t> exact = pictures.exactColours;
+        exact.insert(exact.begin(), pictures.ground);
+        GifStreamKeepExact(stream, exact);
+    }
     for (int32_t index = 0; written && index < pictures.count; ++index) {
         const uint32_t* pixels = pictures.draw(index);
         if (pixels == nullptr) {

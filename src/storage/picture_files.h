@@ -46,6 +46,9 @@ struct GifStream;
 GifStream* GifStreamBegin(int descriptor, int32_t width, int32_t height,
                           const PicturePalette* palette, std::string* error,
                           TransparentColour transparent = std::nullopt);
+// Colours that stay exact in a picture of more than 256 colours, whose other colours share the
+// rest of its palette, each pixel taking the nearest entry.
+void GifStreamKeepExact(GifStream* stream, const std::vector<uint32_t>& colours);
 // One full-size frame shown for delay hundredths of a second.
 bool GifStreamAddFrame(GifStream* stream, const uint32_t* pixels, int32_t delay,
                        std::string* error);
@@ -66,6 +69,9 @@ struct PictureSequence {
     std::function<void(int32_t done, int32_t total)> progress; // optional
     uint32_t ground = 0;      // the colour behind the figure, where nothing is drawn
     bool transparent = false; // the ground becomes fully transparent
+    // The colours drawn in full (the figure's, besides the ground), which a GIF keeps exact
+    // where anti-aliased edges give a picture more colours than its palette holds.
+    std::vector<uint32_t> exactColours{};
 };
 
 // The pictures' ground when they are to be transparent.
@@ -75,7 +81,8 @@ TransparentColour TransparentGround(const PictureSequence& pictures);
 int32_t GifDelayForRate(int32_t framesPerSecond);
 // All pictures as one animated GIF, each held delay hundredths of a second. One global palette
 // when all pictures together use at most 256 colours, else a palette per picture; a picture of
-// more than 256 colours fails the whole file.
+// more than 256 colours keeps the ground and the exact colours and gives each other colour the
+// nearest entry of its palette.
 bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
                        std::string* error);
 // The same into an atomic file that the caller commits (with others, see AtomicFilesCommit) or

@@ -2,13 +2,14 @@
 // atlas loaded by PixiJS, each frame drawn at its atlas offset and compared pixel by pixel with the
 // PNG export's frame; the Lottie file played by lottie-web, each frame's bones and head compared
 // with the PNG's (anti-aliased edges may stray by a pixel; the box outline, which the pictures show
-// and the vector animation leaves out, is no bone). The files come from a loopback server
+// and the vector animation leaves out, is no bone), and the walk restyled (thick coloured lines, a
+// circle, a light ground) drawn by lottie-web within a pixel of its PNGs. The files come from a loopback server
 // the test starts. LIMBRADO names the program (default: build/release/limbrado).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { createServer } from 'node:http';
-import { mkdtempSync, readFileSync, rmSync, existsSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, existsSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, extname } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -33,6 +34,39 @@ let server;
 let browser;
 let origin;
 let frameCount;
+
+// The walk restyled through the animation file's style records, appended after each frame's
+// last record: every bone an orange line 8 pixels wide but the frame's last, a blue circle 4
+// pixels wide; the ground light blue.
+function styledWalk(path) {
+  const bytes = readFileSync(path);
+  const records = [];
+  for (let at = 7; at + 8 <= bytes.length; at += 8) records.push(bytes.subarray(at, at + 8));
+  const style = (frame, type, value) => {
+    const record = Buffer.from([0, 0, type, 0xFF, 0xFF, 0xFF, 0xFF, value]);
+    record.writeInt16LE(frame, 0);
+    return record;
+  };
+  const out = [bytes.subarray(0, 7)];
+  let lastFrame = 0;
+  for (let index = 0; index < records.length; ++index) {
+    const frame = records[index].readInt16LE(0);
+    out.push(records[index]);
+    lastFrame = frame;
+    const next = records[index + 1];
+    if (next !== undefined && next.readInt16LE(0) === frame) continue;
+    const bones = records.filter((r) => r.readInt16LE(0) === frame && r[2] === 1).length;
+    for (let bone = 0; bone < bones; ++bone) {
+      const circle = bone === bones - 1;
+      const [red, green, blue] = circle ? [0x00, 0x60, 0xFF] : [0xFF, 0x80, 0x00];
+      out.push(style(frame, 5, 1), style(frame, 2, red), style(frame, 3, green),
+        style(frame, 4, blue), style(frame, 6, circle ? 3 : 7), style(frame, 7, circle ? 1 : 0),
+        style(frame, 8, bone));
+    }
+  }
+  out.push(style(lastFrame, 16, 0xA0), style(lastFrame, 17, 0xD8), style(lastFrame, 18, 0xFF));
+  writeFileSync(join(files, 'styled.txt'), Buffer.concat(out));
+}
 
 // The box as loading places it: its stored size (the file's first two words) centred in 800 x 600.
 function boxOf(path) {
@@ -62,6 +96,11 @@ before(async () => {
     ['--export-lottie', 'walk.json']]) {
     execFileSync(program, [option[0], join(files, option[1]), animation], { stdio: 'pipe' });
   }
+  styledWalk(animation);
+  for (const option of [['--export-png', 'styled-frames'], ['--export-lottie', 'styled.json']]) {
+    execFileSync(program, [option[0], join(files, option[1]), join(files, 'styled.txt')],
+      { stdio: 'pipe' });
+  }
   frameCount = Object.keys(JSON.parse(readFileSync(join(files, 'sheet.json'))).frames).length;
   server = createServer(serve);
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -83,9 +122,9 @@ async function openPage() {
   await tab.goto(origin + '/');
   // The PNG export's frame k as RGBA bytes, decoded by the browser.
   await tab.evaluate(() => {
-    window.pngFrame = async (k) => {
+    window.pngFrame = async (k, folder = 'frames') => {
       const image = new Image();
-      image.src = `/out/frames/frame_${String(k).padStart(3, '0')}.png`;
+      image.src = `/out/${folder}/frame_${String(k).padStart(3, '0')}.png`;
       await image.decode();
       const canvas = new OffscreenCanvas(800, 600);
       const context = canvas.getContext('2d');
@@ -188,6 +227,62 @@ test('lottie-web plays each frame with the bones and head of the PNG export', as
     assert.ok(result.bones > 100, `frame ${result.k} has bones`);
     assert.deepEqual({ missing: result.missing, stray: result.stray, head: result.head, ground: result.ground },
       { missing: 0, stray: 0, head: 0, ground: 0 }, `frame ${result.k}`);
+  }
+  await tab.close();
+});
+
+test('lottie-web draws the styled walk within a pixel of the PNG export', async () => {
+  const tab = await openPage();
+  const results = await tab.evaluate(async ({ count }) => {
+    const data = await (await fetch('/out/styled.json')).json();
+    const player = lottie.loadAnimation({ container: document.getElementById('stage'),
+      renderer: 'canvas', loop: false, autoplay: false, animationData: data,
+      rendererSettings: { dpr: 1, clearCanvas: true } });
+    await new Promise((resolve) => player.isLoaded ? resolve() : player.addEventListener('DOMLoaded', resolve));
+    const canvas = document.querySelector('#stage canvas');
+    const near = (p, i, rgb, tolerance) => rgb.every((c, n) => Math.abs(p[i + n] - c) <= tolerance);
+    const colours = { orange: [255, 128, 0], blue: [0, 96, 255] };
+    const ground = [160, 216, 255];
+    const results = [];
+    for (let k = 0; k < count; ++k) {
+      player.goToAndStop(k, true);
+      const drawn = window.canvasPixels(canvas);
+      const png = await window.pngFrame(k, 'styled-frames');
+      const around = (p, x, y, check) => {
+        for (let dy = -1; dy <= 1; ++dy) {
+          for (let dx = -1; dx <= 1; ++dx) {
+            const nx = x + dx; const ny = y + dy;
+            if (nx >= 0 && ny >= 0 && nx < 800 && ny < 600 && check(p, (ny * 800 + nx) * 4)) return true;
+          }
+        }
+        return false;
+      };
+      const counts = { ground: 0 };
+      for (const name of Object.keys(colours)) Object.assign(counts, { [name]: 0, [`${name}Missing`]: 0, [`${name}Stray`]: 0 });
+      for (let y = 0; y < 600; ++y) {
+        for (let x = 0; x < 800; ++x) {
+          const i = (y * 800 + x) * 4;
+          for (const [name, rgb] of Object.entries(colours)) {
+            const like = (q, j) => near(q, j, rgb, 8);
+            if (near(png, i, rgb, 0)) {
+              counts[name] += 1;
+              counts[`${name}Missing`] += around(drawn, x, y, like) ? 0 : 1;
+            }
+            counts[`${name}Stray`] += like(drawn, i) && !around(png, x, y, like) ? 1 : 0;
+          }
+          const bare = !around(png, x, y, (q, j) => !near(q, j, ground, 0));
+          counts.ground += bare && !near(drawn, i, ground, 3) ? 1 : 0;
+        }
+      }
+      results.push({ k, ...counts });
+    }
+    return results;
+  }, { count: frameCount });
+  for (const result of results) {
+    assert.ok(result.orange > 1000 && result.blue > 100, `frame ${result.k} has styled bones`);
+    assert.deepEqual({ orangeMissing: result.orangeMissing, orangeStray: result.orangeStray,
+      blueMissing: result.blueMissing, blueStray: result.blueStray, ground: result.ground },
+    { orangeMissing: 0, orangeStray: 0, blueMissing: 0, blueStray: 0, ground: 0 }, `frame ${result.k}`);
   }
   await tab.close();
 });

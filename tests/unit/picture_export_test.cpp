@@ -612,3 +612,91 @@ TEST_F(PictureCommandTest, AFullDiskOrAFailedRenameLeavesEveryFileAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+// The walk with an orange standard bone 12 pixels wide and a blue disc on its free-length bone,
+// on a light ground, exported in-process from the grids.
+class StyledExportTest : public testing::Test {
+  protected:
+    static constexpr uint32_t kGround = 0xA0D8FF;
+    static constexpr uint32_t kOrange = 0xFF8000;
+    static constexpr uint32_t kBlue = 0x0060FF;
+
+    void SetUp() override {
+        ASSERT_TRUE(session.opened);
+        folder = MakeTestFolder("styled");
+        BuildWalk(2);
+        for (int32_t frame = 0; frame <= 2; ++frame) {
+            BoneAt(frame, 0).style = BoneStyle{0xFF, 0x80, 0x00, 1, 11, ShapeLine};
+            BoneAt(frame, 1).style = BoneStyle{0x00, 0x60, 0xFF, 1, 3, ShapeDisc};
+        }
+        editor.groundColour = static_cast<int32_t>(kGround);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    DrawingSession session;
+    std::string folder;
+    std::string error;
+};
+
+TEST_F(StyledExportTest, EveryExportShowsTheBonesColoursWidthsAndShapesOnTheGround) {
+    PictureRequest request;
+    ASSERT_TRUE(ExportAnimationPngs((folder + "/frames").c_str(), request, &error)) << error;
+    ASSERT_TRUE(ExportAnimationGif((folder + "/walk.gif").c_str(), request, &error)) << error;
+    ASSERT_TRUE(
+        ExportAnimationVideo((folder + "/walk.mp4").c_str(), VideoFormat::Mp4, request, &error))
+        << error;
+    DecodedGif gif = DecodeGif(folder + "/walk.gif");
+    DecodedVideo video = DecodeVideo(folder + "/walk.mp4");
+    ASSERT_EQ(gif.frames.size(), 3u);
+    ASSERT_EQ(video.frames.size(), 3u);
+    for (int32_t frame = 0; frame < 3; ++frame) {
+        std::vector<uint32_t> png =
+            DecodePng(folder + "/frames/frame_00" + std::to_string(frame) + ".png").pixels;
+        ASSERT_EQ(png.size(), 800u * 600u);
+        int32_t x = WalkX(frame);
+        // The bone's middle row and 5 rows either side, the disc's inside, the bare ground.
+        const std::tuple<int32_t, int32_t, uint32_t> spots[] = {
+            {x + 100, 100, kOrange}, {x + 100, 95, kOrange}, {x + 100, 105, kOrange},
+            {x + 100, 92, kGround},  {x + 50, 200, kBlue},   {x - 60, 200, kBlue},
+            {x - 110, 200, kGround}, {10, 10, kGround}};
+        for (const auto& [spotX, spotY, colour] : spots) {
+            EXPECT_EQ(png[spotY * 800 + spotX], colour) << frame << " at " << spotX << "," << spotY;
+            EXPECT_TRUE(NearColour(video.frames[frame][2 * spotY * 1600 + 2 * spotX], colour))
+                << "MP4 " << frame << " at " << spotX << "," << spotY;
+        }
+        // The GIF keeps every colour drawn in full exact; edges take their nearest entry.
+        for (std::size_t pixel = 0; pixel < png.size(); ++pixel) {
+            uint32_t colour = png[pixel];
+            if (colour == kOrange || colour == kBlue || colour == kGround || colour == kHeadGrey) {
+                ASSERT_EQ(gif.frames[frame][pixel], colour) << frame << " pixel " << pixel;
+            }
+        }
+    }
+    // With --transparent the light ground is what becomes clear.
+    request.transparent = true;
+    ASSERT_TRUE(ExportAnimationPngs((folder + "/clear").c_str(), request, &error)) << error;
+    DecodedPng clear = DecodePng(folder + "/clear/frame_000.png", true);
+    EXPECT_EQ(clear.alpha[10 * 800 + 10], 0);
+    EXPECT_EQ(clear.alpha[100 * 800 + WalkX(0) + 100], 0xFF);
+}
+
+TEST_F(StyledExportTest, LottieStrokesEachBoneInItsColourAndWidthOverTheGroundsColour) {
+    PictureRequest request;
+    ASSERT_TRUE(ExportAnimationLottie((folder + "/walk.json").c_str(), request, &error)) << error;
+    std::ifstream file(folder + "/walk.json");
+    std::string text(std::istreambuf_iterator<char>(file), {});
+    EXPECT_NE(text.find(R"("ty":1,"nm":"ground","sc":"#a0d8ff")"), std::string::npos);
+    EXPECT_NE(text.find(R"("c":{"a":0,"k":[1.000000,0.501961,0.000000,1]},"o":{"a":0,"k":100},)"
+                        R"("w":{"a":0,"k":12},"lc":2,"lj":2})"),
+              std::string::npos);
+    // The disc: an ellipse through both joints' pixel centres, stroked 4 wide and filled.
+    std::string disc =
+        R"({"ty":"el","d":1,"p":{"a":0,"k":[230.5,200.5]},"s":{"a":0,"k":[200,200]}},)"
+        R"({"ty":"st","c":{"a":0,"k":[0.000000,0.376471,1.000000,1]},)"
+        R"("o":{"a":0,"k":100},"w":{"a":0,"k":4},"lc":2,"lj":2},{"ty":"fl")";
+    EXPECT_NE(text.find(disc), std::string::npos) << text.substr(0, 2000);
+}
+
+} // namespace

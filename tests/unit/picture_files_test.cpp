@@ -1,7 +1,7 @@
 // GIF files read back through giflib: size, frame count, delays, the loop extension and exact
 // colours; one shared palette when the pictures allow it, one per picture
-// when they do not, and a clear failure instead of a damaged file beyond 256 colours. A PNG that
-// cannot be written leaves the old one and no temporary file.
+// when they do not, and beyond 256 colours the nearest colour for all but the exact ones. A PNG
+// that cannot be written leaves the old one and no temporary file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -91,15 +91,38 @@ TEST_F(PictureFilesTest, GifHoldsEveryPictureExactlyWithItsDelayAndLoopsForever)
     }
 }
 
-TEST_F(PictureFilesTest, PictureOfMoreThan256ColoursFailsAndLeavesTheOldFile) {
-    std::ofstream(path) << "old";
+// Anti-aliased edges can give a picture more colours than a palette holds: the ground and the
+// figure's colours stay exact, every other pixel takes its palette's nearest colour.
+TEST_F(PictureFilesTest, PictureOfMoreThan256ColoursKeepsTheExactColoursAndTakesTheNearest) {
+    // 250 common colours, 50 edge colours one step of blue beside them, each on one pixel, and
+    // a red pixel that the most common colours alone would leave out.
+    std::vector<uint32_t> picture(static_cast<std::size_t>(kWidth) * kHeight);
+    for (std::size_t pixel = 0; pixel < picture.size(); ++pixel) {
+        picture[pixel] = pixel < 50 ? static_cast<uint32_t>(pixel) * 0x010100u + 1
+                                    : static_cast<uint32_t>((pixel - 50) % 250) * 0x010100u;
+    }
+    const uint32_t rare = 0xFF0000;
+    picture[5] = rare;
+    PictureSequence sequence;
+    sequence.count = 1;
+    sequence.width = kWidth;
+    sequence.height = kHeight;
+    sequence.ground = 0;
+    sequence.exactColours = {rare};
+    sequence.draw = [&picture](int32_t) { return picture.data(); };
     std::string error;
-    EXPECT_FALSE(WriteGif({Picture(0, 2), Picture(0, 257)}, &error));
-    EXPECT_NE(error.find("256 colours"), std::string::npos) << error;
-    std::ifstream in(path);
-    std::string contents(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(contents, "old");
-    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.gif"});
+    ASSERT_TRUE(WriteGifAnimation(path.c_str(), sequence, 4, &error)) << error;
+    DecodedGif gif = DecodeGif(path);
+    ASSERT_EQ(gif.frames.size(), 1u);
+    const std::vector<uint32_t>& decoded = gif.frames[0];
+    EXPECT_EQ(decoded[5], rare);
+    for (std::size_t pixel = 0; pixel < picture.size(); ++pixel) {
+        if (pixel >= 50) {
+            EXPECT_EQ(decoded[pixel], picture[pixel]) << "pixel " << pixel;
+        } else if (pixel != 5) {
+            EXPECT_EQ(decoded[pixel] & 0xFFFF00, picture[pixel] & 0xFFFF00) << "pixel " << pixel;
+        }
+    }
 }
 
 TEST_F(PictureFilesTest, PngThatCannotBeWrittenLeavesTheOldFileAndNoTemporaryFile) {
