@@ -41,6 +41,7 @@ constexpr Colour kLime{187, 255, 0};
 constexpr Colour kJointGreen{0, 255, 0};
 constexpr Colour kStatusRed{255, 0, 0};
 constexpr Colour kRubberBand{255, 255, 255};
+constexpr Colour kWhite{255, 255, 255}; // the pen's second colour
 
 Colour ColourOf(uint32_t pixel) {
     return Colour{static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF),
@@ -352,6 +353,86 @@ TEST_F(EditorProgram, StripCellsAreClickedAndFramesInsertedDeletedAndBroughtBack
     EXPECT_TRUE(PressKeyUntilColour("BackSpace", cellBone(1), 632, kBackground))
         << "frame 1 deleted";
     EXPECT_TRUE(PressKeyUntilColour("ctrl+z", cellBone(1), 632, kLime)) << "frame 1 back";
+}
+
+// The pen made white, 6 pixels thick and a circle with F, keypad + and K, and applied with A to
+// the bone under the pointer: the bone becomes the white ring on it as its diameter. Saved with
+// F9, the same picture comes back in a fresh start.
+TEST_F(EditorProgram, StyledBoneIsShownSavedAndShownAgainAfterARestart) {
+    // A bone from (500, 300) to (500, 400), right of the command list.
+    for (int y : {300, 400}) {
+        MovePointer(500, y);
+        ASSERT_TRUE(PressKeyUntilColour("1", 500, y, kJointGreen));
+    }
+    ASSERT_TRUE(Drag({.button = 3,
+                      .from = {500, 300},
+                      .step = {500, 330},
+                      .to = {500, 400},
+                      .startedAt = {500, 320},
+                      .started = kRubberBand,
+                      .arrivedAt = {500, 390},
+                      .arrived = kRubberBand}));
+    ASSERT_TRUE(WaitForColour(500, 350, kLime)) << "found " << ClientColour(500, 350);
+    // The pen's value on its help line, from x 70, 12 pixels high from 24 + 12 * line.
+    auto value = [this](int line) {
+        std::vector<Colour> area;
+        for (int y = 24 + 12 * line; y < 36 + 12 * line; ++y) {
+            for (int x = 70; x < 130; ++x) {
+                area.push_back(ClientColour(x, y));
+            }
+        }
+        return area;
+    };
+    auto pressUntilValueChanges = [&](const std::string& key, int line) {
+        std::vector<Colour> before = value(line);
+        RunCommand("xdotool keydown " + key);
+        bool changed = WaitForPicture([&] { return value(line) != before; });
+        RunCommand("xdotool keyup " + key);
+        return changed;
+    };
+    EXPECT_TRUE(PressKeyUntilColour("f", 75, 24 + 12 * 27 + 5, kWhite)) << "the swatch";
+    for (int step = 0; step < 5; ++step) { // 1, 2, 3, 4, 5, 6
+        ASSERT_TRUE(pressUntilValueChanges("KP_Add", 28)) << "step " << step;
+    }
+    ASSERT_TRUE(pressUntilValueChanges("k", 29));
+    EXPECT_EQ(ClientColour(550, 350), kBackground) << "the pen alone restyles nothing";
+
+    MovePointer(500, 350);
+    ASSERT_TRUE(PressKeyUntilColour("a", 550, 350, kWhite)) << "found " << ClientColour(550, 350);
+    EXPECT_EQ(ClientColour(500, 350), kBackground) << "the line gave way to the ring";
+    // Across the ring's right side, the run of full white is its thickness less the soft edges.
+    auto whiteRun = [this](int y) {
+        int run = 0;
+        for (int x = 530; x < 570; ++x) {
+            run += ClientColour(x, y) == kWhite;
+        }
+        return run;
+    };
+    EXPECT_GE(whiteRun(350), 4);
+    EXPECT_LE(whiteRun(350), 6);
+    EXPECT_EQ(ClientColour(540, 350), kBackground);
+    EXPECT_EQ(ClientColour(560, 350), kBackground);
+    auto scene = [this] {
+        std::vector<Colour> area;
+        for (int y = 290; y < 410; ++y) {
+            for (int x = 440; x < 560; ++x) {
+                area.push_back(ClientColour(x, y));
+            }
+        }
+        return area;
+    };
+    std::vector<Colour> styled = scene();
+
+    RunCommand("xdotool keydown F9");
+    bool saved = WaitForPicture([this] { return StatusShown(); });
+    RunCommand("xdotool keyup F9");
+    ASSERT_TRUE(saved) << "no status line";
+    ASSERT_TRUE(WaitForPicture([this] { return !StatusShown(); }));
+    ASSERT_EQ(EscapeAndWaitForExit(), 0);
+
+    Launch();
+    ASSERT_TRUE(WaitForColour(550, 350, kWhite)) << "found " << ClientColour(550, 350);
+    EXPECT_TRUE(scene() == styled) << "the styled bone looks as before the restart";
 }
 
 // On a screen large enough the window opens at twice the picture's size, and a joint is dragged
