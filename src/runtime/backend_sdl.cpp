@@ -27,6 +27,8 @@ struct SdlWindow {
     int32_t pictureHeight;
     std::vector<uint32_t> picture;
     std::vector<uint32_t> scaled; // for window surfaces in another pixel format
+    int shownWidth;               // the window's size when the picture was last shown
+    int shownHeight;
 };
 
 struct ScanCodeMapping {
@@ -240,6 +242,22 @@ void ShowPicture(SdlWindow& open) {
     }
     SDL_UpdateWindowSurface(open.window);
     open.presented = true;
+    SDL_GetWindowSize(open.window, &open.shownWidth, &open.shownHeight);
+}
+
+// Whether the window already shows exactly this picture at its present size. An idle editor
+// presents the same picture every cycle; the window keeps it (an exposed window is repainted on
+// its own), so scaling and sending it again would only cost time.
+bool AlreadyShown(const SdlWindow& open, const uint32_t* pixels, int32_t width, int32_t height) {
+    if (!open.presented || open.pictureWidth != width || open.pictureHeight != height) {
+        return false;
+    }
+    int windowWidth = 0;
+    int windowHeight = 0;
+    SDL_GetWindowSize(open.window, &windowWidth, &windowHeight);
+    return windowWidth == open.shownWidth && windowHeight == open.shownHeight &&
+           std::memcmp(open.picture.data(), pixels,
+                       static_cast<std::size_t>(width) * height * sizeof(uint32_t)) == 0;
 }
 
 // The largest whole multiple of the picture whose window fits three quarters of the usable area
@@ -277,7 +295,8 @@ PlatformWindow PlatformWindowOpen(int32_t x, int32_t y, int32_t width, int32_t h
         SDL_DestroyWindow(window);
         return 0;
     }
-    windows.push_back(SdlWindow{window, SDL_GetWindowID(window), false, width, height, {}, {}});
+    windows.push_back(
+        SdlWindow{window, SDL_GetWindowID(window), false, width, height, {}, {}, 0, 0});
     return windows.back().handle;
 }
 
@@ -321,7 +340,8 @@ int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
 
 void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
     SdlWindow* open = FindWindow(window);
-    if (open == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
+    if (open == nullptr || pixels == nullptr || width <= 0 || height <= 0 ||
+        AlreadyShown(*open, pixels, width, height)) {
         return;
     }
     open->pictureWidth = width;
