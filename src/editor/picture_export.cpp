@@ -43,25 +43,10 @@ std::string SystemReason(const char* doing, const std::string& path, int failure
     return std::string(doing) + " '" + path + "': " + std::strerror(failure);
 }
 
-// The status of the file at path, opened with flags only for that; false with errno kept.
-bool FileStatus(const std::string& path, int flags, struct stat* status) {
-    int descriptor = FileSystem().open(path.c_str(), flags | O_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return false;
-    }
-    bool known = FileSystem().status(descriptor, status) == 0;
-    int failure = errno;
-    bool closed = FileSystem().close(descriptor) == 0;
-    if (!known) {
-        errno = failure;
-    }
-    return known && closed;
-}
-
 // The folder of the numbered PNGs, when it is one already: its frame files are checked too.
 bool IsFolder(const std::string& path) {
     struct stat status {};
-    return FileStatus(path, O_PATH, &status) && S_ISDIR(status.st_mode);
+    return PathStatus(path, &status) && S_ISDIR(status.st_mode);
 }
 
 std::string FramePath(const std::string& folder, int32_t frame);
@@ -220,7 +205,7 @@ bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
         return true;
     }
     struct stat status {};
-    if (errno != EEXIST || !FileStatus(folder, O_PATH, &status)) {
+    if (errno != EEXIST || !PathStatus(folder, &status)) {
         *error = SystemReason("cannot make the folder", folder, errno);
         return false;
     }

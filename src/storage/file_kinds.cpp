@@ -21,21 +21,6 @@ std::string Quoted(const std::string& path) {
     return "'" + path + "'";
 }
 
-// The status of what path leads to; false with errno kept.
-bool PathStatus(const std::string& path, struct stat* status) {
-    int descriptor = FileSystem().open(path.c_str(), O_PATH | O_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return false;
-    }
-    bool known = FileSystem().status(descriptor, status) == 0;
-    int failure = errno;
-    bool closed = FileSystem().close(descriptor) == 0;
-    if (!known) {
-        errno = failure;
-    }
-    return known && closed;
-}
-
 // What a path that is no regular file names instead.
 const char* OtherKind(mode_t mode) {
     if (S_ISDIR(mode)) {
@@ -104,6 +89,21 @@ bool IsKind(const std::string& bytes, FileKind kind) {
 }
 
 } // namespace
+
+// The status of what path leads to; false with errno kept.
+bool PathStatus(const std::string& path, struct stat* status) {
+    int descriptor = FileSystem().open(path.c_str(), O_PATH | O_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool known = FileSystem().status(descriptor, status) == 0;
+    int failure = errno;
+    bool closed = FileSystem().close(descriptor) == 0;
+    if (!known) {
+        errno = failure;
+    }
+    return known && closed;
+}
 
 const char* FileKindName(FileKind kind) {
     switch (kind) {

@@ -4,6 +4,8 @@
 // Every entry to a file that a user names goes through CheckFileToRead first.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 enum class FileKind { Gif, Png, Mp4, WebM, WebP, Json };
@@ -14,6 +16,10 @@ const char* FileKindName(FileKind kind);
 // True when path is a regular file (a link to one included) that can be opened to read. Neither
 // looking nor the failure waits: a FIFO is never opened.
 bool CheckFileToRead(const std::string& path, std::string* error);
+
+// The status of what path leads to (a link followed), asked without opening it to read, so
+// that a FIFO never waits; false with errno kept.
+bool PathStatus(const std::string& path, struct stat* status);
 
 // Whether both paths lead to one existing file (through links too).
 bool SameFile(const std::string& path, const std::string& other);
