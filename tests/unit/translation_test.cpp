@@ -344,7 +344,7 @@ TEST_F(EnglishSession, StatusLinesMessageBoxesAndChooserAreEnglishWithNoGermanLe
         }
     }
 
-    // Everything drawn while the editor ran, the strip and the overlay included, had an English text.
+    // Everything drawn while the editor ran, strip and overlay included, had an English text.
     Tap(ScanF2);
     Tap(ScanF3);
     Tap(ScanF5);
