@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "editor/editor_main.h"
+#include "editor/motion_import.h"
 #include "editor/picture_export.h"
 
 namespace {
@@ -111,24 +112,55 @@ bool ReadValue(const ValueOption& option, const std::string& text, CommandLine* 
     return true;
 }
 
+// The options that go with --import-bvh, and none of them with an export.
+constexpr const char* kImportOptions[] = {"--import-bvh", "--fps", "--view", "--from"};
+constexpr const char* kImportOnlyOptions[] = {"--view", "--from"};
+
+// Seconds into the clip: digits with at most one point, from 0 to kLatestClipStart.
+bool ReadSeconds(const std::string& text, CommandLine* line) {
+    bool digits = !text.empty() && text.size() <= 16 && text.find_first_of("0123456789") == 0 &&
+                  text.find_first_not_of("0123456789.") == std::string::npos &&
+                  std::count(text.begin(), text.end(), '.') <= 1 && text.back() != '.';
+    double seconds = digits ? std::stod(text) : -1;
+    if (seconds < 0 || seconds > kLatestClipStart) {
+        line->problem =
+            "--from takes the seconds into the clip, from 0 to 1000000, not '" + text + "'";
+        return false;
+    }
+    line->fromSeconds = seconds;
+    return true;
+}
+
+bool ReadView(const std::string& text, CommandLine* line) {
+    if (text != "front" && text != "side") {
+        line->problem = "--view takes front or side, not '" + text + "'";
+        return false;
+    }
+    line->view = text == "front" ? ClipView::Front : ClipView::Side;
+    return true;
+}
+
 // The options read so far, each once.
 struct Reading {
     const ExportOption* exportOption = nullptr;
+    bool importing = false;
     std::vector<std::string> given;
     std::vector<std::string> paths;
 };
 
-// The path after an export option; an option there means the path is missing.
-bool ReadOutput(const std::vector<std::string>& arguments, std::size_t* index, CommandLine* line) {
+// The path after an export option (the output's) or after --import-bvh (the clip's); an option
+// there means the path is missing.
+bool ReadPathValue(const std::vector<std::string>& arguments, std::size_t* index, const char* whose,
+                   std::string* path, CommandLine* line) {
     const std::string& name = arguments[*index];
     if (*index + 1 >= arguments.size() || IsOption(arguments[*index + 1])) {
-        line->problem = name + " takes the output's path after it";
+        line->problem = name + " takes the " + whose + " path after it";
         if (*index + 1 < arguments.size()) {
             line->problem += ", not '" + arguments[*index + 1] + "'";
         }
         return false;
     }
-    line->output = arguments[++*index];
+    *path = arguments[++*index];
     return true;
 }
 
@@ -162,7 +194,19 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
             return false;
         }
         reading->exportOption = option;
-        return NoteGiven(name, reading, line) && ReadOutput(arguments, index, line);
+        return NoteGiven(name, reading, line) &&
+               ReadPathValue(arguments, index, "output's", &line->output, line);
+    }
+    if (name == "--import-bvh") {
+        reading->importing = true;
+        return NoteGiven(name, reading, line) &&
+               ReadPathValue(arguments, index, "clip's", &line->clip, line);
+    }
+    if (name == "--view" || name == "--from") {
+        bool hasValue = *index + 1 < arguments.size();
+        std::string value = hasValue ? arguments[++*index] : "";
+        return NoteGiven(name, reading, line) &&
+               (name == "--view" ? ReadView(value, line) : ReadSeconds(value, line));
     }
     if (const ValueOption* option = FindRow(kValueOptions, name)) {
         bool hasValue = *index + 1 < arguments.size();
@@ -177,8 +221,33 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
     return false;
 }
 
-bool CheckCombinations(const Reading& reading, CommandLine* line) {
+bool CheckImportCombinations(const Reading& reading, CommandLine* line) {
     for (const std::string& name : reading.given) {
+        if (reading.importing && std::find(std::begin(kImportOptions), std::end(kImportOptions),
+                                           name) == std::end(kImportOptions)) {
+            line->problem = name + " does not go with --import-bvh";
+            return false;
+        }
+        if (!reading.importing &&
+            std::find(std::begin(kImportOnlyOptions), std::end(kImportOnlyOptions), name) !=
+                std::end(kImportOnlyOptions)) {
+            line->problem = name + " is for the clip; it needs --import-bvh";
+            return false;
+        }
+    }
+    line->framesPerSecondGiven =
+        std::find(reading.given.begin(), reading.given.end(), "--fps") != reading.given.end();
+    return true;
+}
+
+bool CheckCombinations(const Reading& reading, CommandLine* line) {
+    if (!CheckImportCombinations(reading, line)) {
+        return false;
+    }
+    for (const std::string& name : reading.given) {
+        if (reading.importing) {
+            break; // the clip's options are checked above
+        }
         const CombinationRule* rule = FindRow(kCombinationRules, name);
         if (reading.exportOption == nullptr && FindRow(kExportOptions, name) == nullptr) {
             line->problem = name + " is for the pictures; it needs an --export- option";
@@ -195,6 +264,19 @@ bool CheckCombinations(const Reading& reading, CommandLine* line) {
 
 bool CheckPaths(const Reading& reading, CommandLine* line) {
     const std::vector<std::string>& paths = reading.paths;
+    if (reading.importing) {
+        if (paths.size() != 1) {
+            line->problem = "--import-bvh takes one animation, not " + std::to_string(paths.size());
+            return false;
+        }
+        if (line->clip.empty() || paths[0].empty()) {
+            line->problem = "an empty name is no file";
+            return false;
+        }
+        line->action = ProgramAction::ImportClip;
+        line->animation = paths[0];
+        return true;
+    }
     if (reading.exportOption == nullptr) {
         if (paths.size() > 1) {
             line->problem = "the editor opens one animation, not " + std::to_string(paths.size());
@@ -264,6 +346,8 @@ const char* UsageText() {
            "       limbrado --export-sheet OUT.png [--columns N] [--fps N] [--transparent] "
            "ANIMATION\n"
            "       limbrado --export-lottie OUT.json [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --import-bvh CLIP.bvh [--view front|side] [--fps N] [--from SECONDS]\n"
+           "                ANIMATION\n"
            "       limbrado --help | --version\n"
            "\n"
            "Edits the stick-figure animation in the file ANIMATION, or, without it, in a file\n"
@@ -292,6 +376,17 @@ const char* UsageText() {
            "                                    smallest N whose N x N cells hold every frame\n"
            "  --transparent                     a transparent ground; not with --export-mp4\n"
            "\n"
+           "A motion clip, added as a new figure without a window:\n"
+           "  --import-bvh CLIP.bvh ANIMATION   the BVH clip from frame 0 of ANIMATION on (made\n"
+           "                                    when it does not exist), one frame each 1/N s\n"
+           "                                    of the clip up to frame 500 or the clip's end;\n"
+           "                                    other figures stay\n"
+           "  --view front|side                 the clip's X (front, without it) or Z (side)\n"
+           "                                    to the right, its Y up\n"
+           "  --fps N                           N, 1 to 100, also becomes the animation's rate;\n"
+           "                                    without it, the animation's own rate\n"
+           "  --from SECONDS                    starts that far into the clip\n"
+           "\n"
            "Options may come before or after the animation; an export option's output follows\n"
            "it. Every argument that begins with '-' is an option up to '--', after which each\n"
            "is a path: limbrado -- -walk.txt opens the file -walk.txt.\n"
@@ -312,6 +407,8 @@ int RunProgram(int argc, char** argv) {
         return kExitUsage;
     case ProgramAction::ExportPictures:
         return RunPictureExport(line);
+    case ProgramAction::ImportClip:
+        return RunMotionImport(line);
     case ProgramAction::RunEditor:
         break;
     }

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-enum class ProgramAction { RunEditor, ExportPictures, ShowHelp, ShowVersion, Wrong };
+#include "figure/clip_pose.h"
+
+enum class ProgramAction { RunEditor, ExportPictures, ImportClip, ShowHelp, ShowVersion, Wrong };
 enum class PictureKind { Gif, Png, Mp4, WebM, Apng, WebP, Sheet, Lottie };
 
 constexpr int kExitFailed = 1;
@@ -15,6 +17,7 @@ constexpr int kExitUsage = 2;
 constexpr int32_t kDefaultFramesPerSecond = 25; // GIF and video, without --fps
 constexpr int32_t kMostFramesPerSecond = 100;   // a GIF cannot show a frame for less than 1/100 s
 constexpr int32_t kMostSheetColumns = 10000;
+constexpr double kLatestClipStart = 1e6; // seconds into a clip for --from
 
 // What the command line asks for. The editor gets the animation's path, empty for the file
 // chooser; the picture command gets the output, the animation and the values of its options.
@@ -28,6 +31,12 @@ struct CommandLine {
     int32_t framesPerSecond = kDefaultFramesPerSecond;
     int32_t columns = 0; // cells a row of the sprite sheet; 0: as many as it needs
     bool transparent = false;
+    // --import-bvh: the clip, how it is seen, where in it the import starts, and whether --fps
+    // was given (it then sets the animation's rate).
+    std::string clip;
+    ClipView view = ClipView::Front;
+    double fromSeconds = 0;
+    bool framesPerSecondGiven = false;
 };
 
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments); // without the program name

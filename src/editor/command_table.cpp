@@ -9,6 +9,7 @@
 #include "editor/command_keys.h"
 #include "editor/editor_picture.h"
 #include "editor/key_press.h"
+#include "editor/motion_import.h"
 #include "editor/playback.h"
 #include "editor/style_keys.h"
 #include "editor/timeline.h"
@@ -174,6 +175,8 @@ const Command kCommands[] = {
      .act = NextGroundColour},
     {.letter = 'B', .modifier = Modifier::Shift, .help = "B - Hintergrund", .helpLine = 31,
      .act = PreviousGroundColour},
+    {.letter = 'U', .help = "U - Bewegung importieren", .helpLine = 42,
+     .act = ImportMotionKey},
 };
 // clang-format on
 

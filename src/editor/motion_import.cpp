@@ -1,0 +1,118 @@
+// Key U and --import-bvh: the clip is read whole first, so that a file that is no clip changes
+// nothing, then placed into the grids as one undo step (the key) or saved through the same
+// temporary file and rename as F9 (the command line).
+#include "editor/motion_import.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "editor/startup.h"
+#include "editor/status_line.h"
+#include "editor/undo_history.h"
+#include "model/editor_state.h"
+#include "storage/animation_file.h"
+#include "storage/bvh_clip.h"
+#include "storage/file_kinds.h"
+#include "storage/requesters.h"
+#include "storage/text.h"
+#include "storage/translation.h"
+
+namespace {
+
+// The chooser opens in the animation's folder.
+std::string ChooseClip() {
+    int32_t start = WorkBufferLength();
+    std::string folder = editor.basePath == nullptr ? "" : editor.basePath;
+    folder = folder.substr(0, folder.find_last_of('/') + 1);
+    std::string path = AskOpenFileName("Bewegung importieren", folder.c_str(), "*.bvh", 0, start);
+    WorkBufferSetLength(start);
+    return path;
+}
+
+} // namespace
+
+ClipPlacement EditorClipPlacement(int32_t firstFrame) {
+    ClipPlacement placement;
+    placement.framesPerSecond = std::max(editor.playbackRate, 1);
+    placement.firstFrame = firstFrame;
+    placement.lastFrame = editor.maxFrame;
+    placement.boxLeft = editor.boxLeft;
+    placement.boxTop = editor.boxTop;
+    placement.boxRight = editor.boxRight;
+    placement.boxBottom = editor.boxBottom;
+    return placement;
+}
+
+void ImportMotionKey() {
+    std::string path = ChooseClip();
+    if (path.empty()) {
+        return;
+    }
+    MotionClip clip;
+    std::string error;
+    if (!ReadMotionClip(path, &clip, &error)) {
+        ShowStatusMessage("Keine Bewegung lesbar");
+        return;
+    }
+    ClipPlacement placement = EditorClipPlacement(editor.currentFrame);
+    int32_t last = placement.firstFrame + std::max(ClipFrameCount(clip, placement), 1) - 1;
+    UndoBeginStep(placement.firstFrame, last);
+    int32_t playbackEnd = editor.playbackEnd;
+    int32_t frames = PlaceClip(clip, placement, &error);
+    editor.playbackEnd = frames > 0 ? std::max(playbackEnd, last) : playbackEnd;
+    UndoEndStep();
+    if (frames == 0) {
+        ShowStatusMessage("Kein Platz f\xfcr die Bewegung");
+        return;
+    }
+    std::string message = std::string(Translate("Bewegung importiert: ")) + std::to_string(frames) +
+                          Translate(" Bilder");
+    ShowStatusMessage(message.c_str());
+}
+
+int RunMotionImport(const CommandLine& command) {
+    std::string error;
+    MotionClip clip;
+    if (!ReadMotionClip(command.clip, &clip, &error)) {
+        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    struct stat status {};
+    bool exists = PathStatus(command.animation, &status) || errno != ENOENT;
+    if (exists && !CheckFileToRead(command.animation, &error)) {
+        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    char program[] = "limbrado";
+    char* arguments[] = {program, nullptr};
+    if (const char* problem = ProgramStartup(1, arguments)) {
+        std::fprintf(stderr, "limbrado: %s\n", problem);
+        ProgramRelease();
+        return kExitFailed;
+    }
+    AssignString(&editor.basePath, command.animation.c_str());
+    bool done = !exists || LoadAnimation() != 0;
+    if (!done) {
+        error = "cannot load the animation '" + command.animation + "'";
+    } else {
+        if (command.framesPerSecondGiven) {
+            editor.playbackRate = command.framesPerSecond;
+        }
+        ClipPlacement placement = EditorClipPlacement(0);
+        placement.view = command.view;
+        placement.fromSeconds = command.fromSeconds;
+        done = PlaceClip(clip, placement, &error) > 0;
+        if (done && SaveAnimation() == 0) {
+            error = "cannot save '" + command.animation + "'";
+            done = false;
+        }
+    }
+    ProgramRelease();
+    if (!done) {
+        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    return 0;
+}
