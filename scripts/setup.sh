@@ -14,6 +14,7 @@ packages=(
     x11-xkb-utils
     dpkg-dev lintian appstream file gettext
     emscripten nodejs chromium
+    assimp-testmodels  # real motion-capture clips for the clip import's tests
 )
 # Debian's nodejs comes without npm; other builds of node bring their own.
 command -v npm > /dev/null || packages+=(npm)
