@@ -166,7 +166,9 @@ void ExpectJointAt(int32_t frame, int32_t slot, const ClipPoint& expected, const
 }
 
 // Hips (moving, turning), Spine, a Neck of no length, a Head with its end site, and an arm.
-std::string SyntheticClip(const std::string& rootChannels, const std::string& order) {
+// `frames` clip frames `frameTime` apart, each value swinging by up to `swing`.
+std::string SyntheticClip(const std::string& rootChannels, const std::string& order, int frames,
+                          double frameTime, double swing) {
     std::string text = "HIERARCHY\nROOT Hips\n{\n OFFSET 1 2 3\n CHANNELS 6 " + rootChannels +
                        "\n JOINT Spine\n {\n  OFFSET 0 10 0\n  CHANNELS 3 " + order +
                        "\n  JOINT Neck\n  {\n   OFFSET 0 0 0\n   CHANNELS 3 " + order +
@@ -175,12 +177,13 @@ std::string SyntheticClip(const std::string& rootChannels, const std::string& or
                        "  JOINT LeftArm\n  {\n   OFFSET 5 0 -1\n   CHANNELS 3 " +
                        order +
                        "\n   End Site\n   {\n    OFFSET 6 0 0\n   }\n  }\n }\n}\n"
-                       "MOTION\nFrames: 101\nFrame Time: 0.01\n";
-    for (int frame = 0; frame <= 100; ++frame) {
+                       "MOTION\nFrames: " +
+                       std::to_string(frames) + "\nFrame Time: " + std::to_string(frameTime) + "\n";
+    for (int frame = 0; frame < frames; ++frame) {
         for (int channel = 0; channel < 18; ++channel) {
             char value[32];
             std::snprintf(value, sizeof value, "%.6f ",
-                          40 * std::sin(0.05 * frame * (channel % 5 + 1) + channel));
+                          swing * std::sin(5 * frame * frameTime * (channel % 5 + 1) + channel));
             text += value;
         }
         text += "\r\n";
@@ -201,6 +204,9 @@ TEST(ClipPose, EveryJointOfEveryFrameStandsWhereTheClipPutsIt) {
         double from;
         int32_t first;
         int32_t frames; // one each 1/rate s from `from` to the clip's 1 s, none past frame 500
+        int clipFrames = 101;
+        double frameTime = 0.01;
+        double swing = 40;
     } cases[] = {
         {"Xposition Yposition Zposition Zrotation Xrotation Yrotation",
          "Zrotation Xrotation Yrotation", ClipView::Front, 25, 0, 0, 26},
@@ -214,13 +220,20 @@ TEST(ClipPose, EveryJointOfEveryFrameStandsWhereTheClipPutsIt) {
          "Yrotation Xrotation Zrotation", ClipView::Front, 7, 0.1, 0, 7},
         {"Xposition Yposition Zposition Zrotation Yrotation Xrotation",
          "Zrotation Yrotation Xrotation", ClipView::Side, 25, 0, 490, 11},
+        // Three clip frames half a second apart with turns of up to 90 degrees: a blend of the
+        // angles would miss the frames between by far.
+        {"Xposition Yposition Zposition Zrotation Xrotation Yrotation",
+         "Zrotation Xrotation Yrotation", ClipView::Front, 10, 0, 0, 11, 3, 0.5, 90},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.order) + " from " + std::to_string(test.from));
         EditorStateInit();
         MotionClip clip;
         std::string error;
-        ASSERT_TRUE(ParseMotionClip(SyntheticClip(test.root, test.order), &clip, &error)) << error;
+        ASSERT_TRUE(ParseMotionClip(
+            SyntheticClip(test.root, test.order, test.clipFrames, test.frameTime, test.swing),
+            &clip, &error))
+            << error;
         // Another figure holds joint slots 0 and 2 and bone slot 1 in some of the frames.
         JointAt(test.first + 1, 0) = {5, 6, JointStatic};
         JointAt(test.first + 1, 2) = {7, 8, JointNormal};
