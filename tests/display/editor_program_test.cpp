@@ -531,3 +531,47 @@ TEST_F(EditorProgram, CommandListFollowsTheLocale) {
     EXPECT_FALSE(std::equal(german.begin() + 678 * kWidth, german.begin() + 690 * kWidth,
                             english.begin() + 678 * kWidth));
 }
+
+// Key U opens the real file chooser; the clip's path typed into its location line comes in as a
+// figure of a hip, a knee and a foot in the 41 frames of its second at the rate of 40, which F9
+// then saves: the header and 3 joint and 2 bone records in each of the 41 frames.
+TEST_F(EditorProgram, KeyUImportsTheClipWhosePathIsTypedIntoTheFileChooser) {
+    std::string clip = ProcessTempPath("display_walk.bvh");
+    std::FILE* file = std::fopen(clip.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 6 Xposition Yposition Zposition "
+               "Zrotation Xrotation Yrotation\nJOINT Knee\n{\nOFFSET 0 -10 0\nCHANNELS 1 "
+               "Xrotation\nEnd Site\n{\nOFFSET 0 -10 0\n}\n}\n}\nMOTION\nFrames: 101\n"
+               "Frame Time: 0.01\n",
+               file);
+    for (int frame = 0; frame <= 100; ++frame) {
+        std::fprintf(file, "%d 20 0 0 0 0 %d\n", frame / 10, frame - 50);
+    }
+    ASSERT_EQ(std::fclose(file), 0);
+
+    RunCommand("xdotool keydown u");
+    unsigned long chooser = 0;
+    for (int attempt = 0; attempt < 50 && chooser == 0; ++attempt) {
+        std::this_thread::sleep_for(200ms);
+        chooser = FindWindowByTitle("Bewegung importieren");
+    }
+    RunCommand("xdotool keyup u");
+    ASSERT_NE(chooser, 0u) << "no file chooser";
+    RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
+               " key ctrl+l type --delay 20 '" + clip + "'");
+    RunCommand("xdotool key Return");
+    for (int attempt = 0; attempt < 50 && FindWindowByTitle("Bewegung importieren") != 0;
+         ++attempt) {
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(FindWindowByTitle("Bewegung importieren"), 0u) << "the chooser stayed open";
+    ASSERT_TRUE(WaitForPicture([this] { return !StatusShown(); }));
+    RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(window));
+    RunCommand("xdotool keydown F9");
+    bool saved = WaitForPicture([this] { return StatusShown(); });
+    RunCommand("xdotool keyup F9");
+    EXPECT_TRUE(saved) << "no status line";
+    ASSERT_EQ(EscapeAndWaitForExit(), 0);
+    EXPECT_EQ(SizeOf(path), 7u + 41 * 5 * 8);
+    std::remove(clip.c_str());
+}
