@@ -1,6 +1,7 @@
 // The page around the editor: the canvas and its scaling, the key and pointer states that the
 // browser backend reads (Module.page), the browser's storage for the animation (IndexedDB behind
-// the folder /store), the buttons to open and download a file, and the message line.
+// the folder /store), the buttons to open and download a file and to import a motion clip, and
+// the message line.
 (() => {
 "use strict";
 
@@ -20,6 +21,10 @@ const input = {
     presses: 0,
     wheel: 0, // notches since the program last looked, away from the user positive
     wheelPixels: 0, // a notch's worth not yet reached, from wheels that turn smoothly
+    // A key pressed for the program in its next keyboard snapshot alone (the code), as the
+    // "Bewegung" button presses U, and the path the file chooser that key opens answers with.
+    pressedOnce: null,
+    chosenFile: null,
 };
 const session = {
     running: false,
@@ -31,10 +36,12 @@ const session = {
     framesShown: 0, // in this run
     // What the program has taken and shown, so that a test waits for the program itself: the
     // keyboard snapshots it took and the wheel notches it read since the page was loaded, the
-    // frame that the picture shown last shows, whether playback showed it, and the frames that
+    // frame that the picture shown last shows, whether playback showed it, the files its chooser
+    // was answered with, and the frames that
     // the latest playback showed in order (its first 2000).
     keyboardReads: 0,
     wheelNotchesTaken: 0,
+    filesChosen: 0, // files the page's chooser answer has handed to the program
     shownFrame: null,
     playing: false,
     playback: [],
@@ -156,9 +163,17 @@ const page = {
     keyboardFocused: () => document.activeElement === canvas,
     keyboardRead() {
         session.keyboardReads += 1;
+        input.pressedOnce = null; // it was in this snapshot; the next one sees it up
     },
     endRequested: () => session.endRequested,
-    keyDown: (code) => input.held.has(code),
+    keyDown: (code) => input.held.has(code) || input.pressedOnce === code,
+    // The page has no chooser of its own: the file the page was given, once.
+    takeChosenFile() {
+        const path = input.chosenFile;
+        input.chosenFile = null;
+        session.filesChosen += path === null ? 0 : 1;
+        return path;
+    },
     // A layout whose + needs Shift labels the key it shares with = as +, as a US keyboard does.
     letterKey: (letter) =>
         input.letters.get(letter) ||
@@ -417,6 +432,27 @@ document.getElementById("file").addEventListener("change", (event) => {
     if (event.target.files.length > 0) {
         openFile(event.target.files[0]);
     }
+});
+// A clip from the computer goes where the program can read it, and U imports it as it would a
+// clip chosen in the desktop's file chooser.
+async function importClip(file) {
+    if (!session.running) {
+        return;
+    }
+    const path = "/tmp/" + (file.name.replace(/[\/\\]/g, "_") || "clip.bvh");
+    program.module.FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
+    input.chosenFile = path;
+    canvas.focus();
+    input.pressedOnce = page.letterKey("U");
+}
+
+document.getElementById("motion").addEventListener("click", () =>
+    document.getElementById("clip").click());
+document.getElementById("clip").addEventListener("change", (event) => {
+    if (event.target.files.length > 0) {
+        importClip(event.target.files[0]);
+    }
+    event.target.value = "";
 });
 document.getElementById("download").addEventListener("click", () => {
     if (program.module && fileExists(currentPath())) {

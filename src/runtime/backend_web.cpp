@@ -135,6 +135,19 @@ EM_JS(int32_t, PageButtons, (), { return Module.page.buttons(); });
 EM_JS(int32_t, PagePresses, (), { return Module.page.presses(); });
 EM_JS(int32_t, PageWheel, (), { return Module.page.wheel(); });
 EM_JS(void, PageMessage, (const char* text), { Module.page.message(UTF8ToString(text)); });
+// The file the page was given for the chooser (its "Bewegung" button), taken once; 0 for none,
+// -1 when it and its 0 do not fit in `capacity` bytes.
+EM_JS(int32_t, PageTakeChosenFile, (char* result, int32_t capacity), {
+    const path = Module.page.takeChosenFile();
+    if (path === null) {
+        return 0;
+    }
+    if (lengthBytesUTF8(path) + 1 > capacity) {
+        return -1;
+    }
+    stringToUTF8(path, result, capacity);
+    return 1;
+});
 // clang-format on
 
 namespace {
@@ -311,11 +324,12 @@ void PlatformSleepUntil(int64_t counter) {
     }
 }
 
-// No file chooser in the page: files come through its own buttons and its storage.
+// No file chooser in the page: files come through its own buttons and its storage. A button that
+// hands the program a file (a motion clip) leaves it for the chooser its key opens.
 int32_t PlatformAskFileName(const char* /*title*/, const char* /*folder*/, const char* /*name*/,
                             const PlatformFileFilter* /*filters*/, int32_t /*filterCount*/,
-                            int32_t /*selectedFilter*/, char* /*result*/, int32_t /*capacity*/) {
-    return 0;
+                            int32_t /*selectedFilter*/, char* result, int32_t capacity) {
+    return PageTakeChosenFile(result, capacity) == 1 ? 1 : 0;
 }
 
 // Messages go to the page's message line, without the box's title; the editor goes on at once.
