@@ -74,11 +74,6 @@ void ImportMotionKey() {
 
 int RunMotionImport(const CommandLine& command) {
     std::string error;
-    MotionClip clip;
-    if (!ReadMotionClip(command.clip, &clip, &error)) {
-        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
-        return kExitFailed;
-    }
     struct stat status {};
     bool exists = PathStatus(command.animation, &status) || errno != ENOENT;
     if (exists && !CheckFileToRead(command.animation, &error)) {
@@ -92,11 +87,15 @@ int RunMotionImport(const CommandLine& command) {
         ProgramRelease();
         return kExitFailed;
     }
+    // The clip is read whole before the animation is touched.
+    MotionClip clip;
+    bool done = ReadMotionClip(command.clip, &clip, &error);
     AssignString(&editor.basePath, command.animation.c_str());
-    bool done = !exists || LoadAnimation() != 0;
-    if (!done) {
+    if (done && exists && LoadAnimation() == 0) {
         error = "cannot load the animation '" + command.animation + "'";
-    } else {
+        done = false;
+    }
+    if (done) {
         if (command.framesPerSecondGiven) {
             editor.playbackRate = command.framesPerSecond;
         }
@@ -104,10 +103,10 @@ int RunMotionImport(const CommandLine& command) {
         placement.view = command.view;
         placement.fromSeconds = command.fromSeconds;
         done = PlaceClip(clip, placement, &error) > 0;
-        if (done && SaveAnimation() == 0) {
-            error = "cannot save '" + command.animation + "'";
-            done = false;
-        }
+    }
+    if (done && SaveAnimation() == 0) {
+        error = "cannot save '" + command.animation + "'";
+        done = false;
     }
     ProgramRelease();
     if (!done) {

@@ -539,13 +539,12 @@ TEST_F(EditorProgram, KeyUImportsTheClipWhosePathIsTypedIntoTheFileChooser) {
     std::string clip = ProcessTempPath("display_walk.bvh");
     std::FILE* file = std::fopen(clip.c_str(), "wb");
     ASSERT_NE(file, nullptr);
-    std::fputs("HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 6 Xposition Yposition Zposition "
-               "Zrotation Xrotation Yrotation\nJOINT Knee\n{\nOFFSET 0 -10 0\nCHANNELS 1 "
-               "Xrotation\nEnd Site\n{\nOFFSET 0 -10 0\n}\n}\n}\nMOTION\nFrames: 101\n"
-               "Frame Time: 0.01\n",
+    std::fputs("HIERARCHY ROOT Hips { OFFSET 0 0 0 CHANNELS 3 Xposition Yposition Zposition JOINT "
+               "Knee { OFFSET 0 -10 0 CHANNELS 1 Xrotation End Site { OFFSET 0 -10 0 } } } "
+               "MOTION Frames: 101 Frame Time: 0.01\n",
                file);
     for (int frame = 0; frame <= 100; ++frame) {
-        std::fprintf(file, "%d 20 0 0 0 0 %d\n", frame / 10, frame - 50);
+        std::fprintf(file, "%d 20 0 %d\n", frame / 10, frame - 50);
     }
     ASSERT_EQ(std::fclose(file), 0);
 
