@@ -167,7 +167,14 @@ const page = {
     },
     endRequested: () => session.endRequested,
     keyDown: (code) => input.held.has(code) || input.pressedOnce === code,
-    // The page has no chooser of its own: the file the page was given, once.
+    // A chooser the program opened: the page's picker for a clip, whose file comes back as the
+    // chooser's answer when the button presses U again.
+    askForFile(accept) {
+        const picker = document.getElementById("clip");
+        picker.accept = accept || ".bvh";
+        picker.click();
+    },
+    // The file the page was given for the program's chooser, once.
     takeChosenFile() {
         const path = input.chosenFile;
         input.chosenFile = null;

@@ -324,12 +324,24 @@ void PlatformSleepUntil(int64_t counter) {
     }
 }
 
-// No file chooser in the page: files come through its own buttons and its storage. A button that
-// hands the program a file (a motion clip) leaves it for the chooser its key opens.
+// The page's own file picker for a chooser the program asked for, with the patterns of its
+// selected filter ("*.bvh;*.BVH" becomes ".bvh,.BVH").
+EM_JS(void, PageAskForFile, (const char* patterns), {
+    Module.page.askForFile(UTF8ToString(patterns).replace(/\* / g, "").replace(/ ; / g, ","));
+});
+
+// A page cannot hold the program in a modal chooser: the file the page was handed for it (by
+// its "Bewegung" button) is the answer, and without one the page's picker opens and this chooser
+// counts as cancelled. Once a file is picked the page presses the key that asked again.
 int32_t PlatformAskFileName(const char* /*title*/, const char* /*folder*/, const char* /*name*/,
-                            const PlatformFileFilter* /*filters*/, int32_t /*filterCount*/,
-                            int32_t /*selectedFilter*/, char* result, int32_t capacity) {
-    return PageTakeChosenFile(result, capacity) == 1 ? 1 : 0;
+                            const PlatformFileFilter* filters, int32_t filterCount,
+                            int32_t selectedFilter, char* result, int32_t capacity) {
+    if (PageTakeChosenFile(result, capacity) == 1) {
+        return 1;
+    }
+    bool hasFilter = filters != nullptr && selectedFilter >= 0 && selectedFilter < filterCount;
+    PageAskForFile(hasFilter ? filters[selectedFilter].patterns : "");
+    return 0;
 }
 
 // Messages go to the page's message line, without the box's title; the editor goes on at once.

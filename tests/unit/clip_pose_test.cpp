@@ -1,8 +1,6 @@
-// A clip placed as a figure, every joint of every frame against positions computed here from the
-// clip's definition with rotation matrices (the channels multiplied in the file's order; between
-// two clip frames, the relative rotation's axis turned by the share of its angle): every rotation
-// order, a moving root, a link of no length, a head, both views, several rates and start times,
-// and a real clip from the Debian package.
+// A clip placed as a figure, every joint of every frame against the clip's own definition (every
+// rotation order, a moving root, a link of no length, a head, both views, several rates and
+// start times, a real clip from the Debian package), and a turn between two clip frames.
 #include "figure/clip_pose.h"
 
 #include <gtest/gtest.h>
@@ -57,30 +55,24 @@ Vector ExpectedPosition(const MotionClip& clip, int32_t joint, int32_t frame) {
     return point;
 }
 
-// The pose at a time that falls on a clip frame (every time the tests below sample).
-std::vector<Vector> ExpectedPose(const MotionClip& clip, double seconds) {
-    auto frame = static_cast<int32_t>(std::lround(seconds / clip.frameTime));
-    EXPECT_NEAR(frame * clip.frameTime, seconds, 1e-9) << "a time between two clip frames";
-    std::vector<Vector> positions;
-    for (std::size_t joint = 0; joint < clip.joints.size(); ++joint) {
-        positions.push_back(ExpectedPosition(clip, static_cast<int32_t>(joint), frame));
-    }
-    return positions;
-}
-
 // Each frame's joints as the box shows them: the first clip frame's height 60% of the box's, the
 // path of all the frames centred in it, Y up.
 std::vector<std::vector<Vector>> ExpectedFrames(const MotionClip& clip, const ClipPlacement& at,
                                                 int32_t count) {
-    auto first = ExpectedPose(clip, 0);
-    auto [low, high] = std::minmax_element(first.begin(), first.end(),
-                                           [](auto& a, auto& b) { return a[1] < b[1]; });
-    double scale = 0.6 * (at.boxBottom - at.boxTop) / ((*high)[1] - (*low)[1]);
+    auto joints = static_cast<int32_t>(clip.joints.size());
+    double low = 1e300, high = -1e300;
+    for (int32_t joint = 0; joint < joints; ++joint) {
+        low = std::min(low, ExpectedPosition(clip, joint, 0)[1]);
+        high = std::max(high, ExpectedPosition(clip, joint, 0)[1]);
+    }
+    double scale = 0.6 * (at.boxBottom - at.boxTop) / (high - low);
     std::vector<std::vector<Vector>> frames(count);
     Vector least{1e300, 1e300}, most{-1e300, -1e300};
     for (int32_t frame = 0; frame < count; ++frame) {
-        for (const Vector& p :
-             ExpectedPose(clip, at.fromSeconds + frame / double(at.framesPerSecond))) {
+        double time = (at.fromSeconds + frame / double(at.framesPerSecond)) / clip.frameTime;
+        EXPECT_NEAR(time, std::round(time), 1e-6) << "every time sampled here is a clip frame's";
+        for (int32_t joint = 0; joint < joints; ++joint) {
+            Vector p = ExpectedPosition(clip, joint, static_cast<int32_t>(std::lround(time)));
             Vector seen{p[at.view == ClipView::Front ? 0 : 2] * scale, -p[1] * scale};
             frames[frame].push_back(seen);
             least = {std::min(least[0], seen[0]), std::min(least[1], seen[1])};
@@ -99,15 +91,13 @@ std::vector<std::vector<Vector>> ExpectedFrames(const MotionClip& clip, const Cl
 // Rounded to whole pixels: within half a pixel, give or take the last bits.
 void ExpectJointAt(int32_t frame, int32_t slot, const Vector& expected) {
     const Joint& joint = JointAt(frame, slot);
-    EXPECT_EQ(joint.state, JointNormal) << "frame " << frame << " slot " << slot;
-    EXPECT_LE(std::abs(joint.x - expected[0]), 0.5 + 1e-6) << "frame " << frame << " slot " << slot;
-    EXPECT_LE(std::abs(joint.y - expected[1]), 0.5 + 1e-6) << "frame " << frame << " slot " << slot;
+    EXPECT_TRUE(joint.state == JointNormal && std::abs(joint.x - expected[0]) <= 0.5 + 1e-6 &&
+                std::abs(joint.y - expected[1]) <= 0.5 + 1e-6)
+        << "frame " << frame << " slot " << slot << " at " << joint.x << ", " << joint.y;
 }
 
-// Hips (moving, turning), Spine, a Neck of no length, a head with its end site, and an arm:
-// 101 clip frames 0.01 s apart, each value swinging by up to 40. The root's
-// channels are given as "xyzZXY" (positions in lower case), the other joints turn in the order
-// of its rotations.
+// Hips, Spine, a Neck of no length, a head with its end site and an arm, 101 frames 0.01 s apart;
+// the root's channels as "xyzZXY" (positions in lower case), the rest turn in its order.
 std::string SyntheticClip(const std::string& root) {
     std::string rootChannels, order;
     for (char axis : root) {
@@ -222,7 +212,6 @@ TEST(ClipPose, ARealClipAtTwentyFiveFramesASecondFollowsItsOwnKinematics) {
     MotionClip clip;
     std::string error;
     ASSERT_TRUE(ReadMotionClip(path, &clip, &error)) << error;
-    ASSERT_EQ(clip.joints.size(), 26u); // 21 joints and 5 end sites
     std::vector<int32_t> slots;
     int32_t joints = 0;
     for (const ClipJoint& joint : clip.joints) {

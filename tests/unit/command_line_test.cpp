@@ -8,28 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "support/program_run.h"
+
 namespace {
-
-// Runs the whole program on the arguments, keeping what it printed on both outputs.
-struct ProgramRun {
-    int code;
-    std::string output;
-    std::string errors;
-};
-
-ProgramRun RunWith(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "limbrado");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int code = RunProgram(static_cast<int>(arguments.size()), argv.data());
-    std::string output = testing::internal::GetCapturedStdout();
-    return {code, output, testing::internal::GetCapturedStderr()};
-}
 
 // The export option with its output before or after the animation, and --fps N before, between
 // or after those two.

@@ -253,17 +253,6 @@ TEST(Translation, EnglishOverlayShowsEnglishLinesAndItsTextsFitTheirPlaces) {
     UseLanguage({}, {});
 }
 
-// The red status line's pixels of a presented picture, or of the text drawn alone.
-std::vector<std::size_t> RedLine(const HeadlessFrame& picture) {
-    std::vector<std::size_t> red;
-    for (std::size_t index = 0; index < 16u * static_cast<std::size_t>(picture.width); ++index) {
-        if (picture.pixels[index] == 0xFF0000) {
-            red.push_back(index);
-        }
-    }
-    return red;
-}
-
 class EnglishSession : public ScriptedSession {
   protected:
     void SetUp() override {
@@ -275,26 +264,6 @@ class EnglishSession : public ScriptedSession {
         ScriptedSession::TearDown();
         setenv("LANG", "C.UTF-8", 1); // as the test program starts
         UseLanguage({}, {});
-    }
-    // The status line that the last key showed, as the red pixels of its picture.
-    static std::vector<std::size_t> LastStatusLine() {
-        for (auto picture = HeadlessFrames().rbegin(); picture != HeadlessFrames().rend();
-             ++picture) {
-            std::vector<std::size_t> red = RedLine(*picture);
-            if (!red.empty()) {
-                return red;
-            }
-        }
-        return {};
-    }
-    static std::vector<std::size_t> StatusLineOf(const char* text) {
-        SurfaceClear(0);
-        DrawingBegin(SurfaceDrawTarget());
-        DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
-        DrawingEnd();
-        PresentSurface();
-        return RedLine(HeadlessFrames().back());
     }
 };
 
