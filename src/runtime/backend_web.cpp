@@ -326,9 +326,8 @@ void PlatformSleepUntil(int64_t counter) {
 
 // The page's own file picker for a chooser the program asked for, with the patterns of its
 // selected filter ("*.bvh;*.BVH" becomes ".bvh,.BVH").
-EM_JS(void, PageAskForFile, (const char* patterns), {
-    Module.page.askForFile(UTF8ToString(patterns).replace(/\* / g, "").replace(/ ; / g, ","));
-});
+EM_JS(void, PageAskForFile, (const char* patterns),
+      { Module.page.askForFile(UTF8ToString(patterns).split("*").join("").split(";").join(",")); });
 
 // A page cannot hold the program in a modal chooser: the file the page was handed for it (by
 // its "Bewegung" button) is the answer, and without one the page's picker opens and this chooser
