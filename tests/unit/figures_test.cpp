@@ -121,3 +121,23 @@ TEST_F(FiguresTest, PlaceFigureRefusesWithoutRoomOrWithSlotsThatNameNoJoint) {
 }
 
 } // namespace
+
+TEST_F(FiguresTest, MirroringKeepsTheShapeToThePixelAndTwiceGivesEveryJointBack) {
+    // Centres on a pixel, a half, a quarter and three quarters of one: 0, 1/2, 1/4, 3/4.
+    const std::vector<int32_t> rows[] = {{-4, 0, 4}, {0, 1}, {0, 0, 0, 1}, {0, 1, 1, 1}};
+    for (const std::vector<int32_t>& xs : rows) {
+        EditorStateInit();
+        std::vector<int32_t> slots;
+        for (int32_t x : xs) {
+            slots.push_back(AddJoint(x, 7 * x, JointNormal));
+        }
+        std::vector<unsigned char> before = RowBytes(0);
+        MirrorFigure(0, slots);
+        for (std::size_t index = 1; index < xs.size(); ++index) {
+            EXPECT_EQ(JointAt(0, 0).x - JointAt(0, slots[index]).x, xs[index] - xs[0]);
+            EXPECT_EQ(JointAt(0, slots[index]).y, 7 * xs[index]);
+        }
+        MirrorFigure(0, slots);
+        EXPECT_EQ(RowBytes(0), before) << xs.size() << " joints";
+    }
+}
