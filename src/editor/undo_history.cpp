@@ -398,15 +398,16 @@ void UndoGestureFrames(int32_t firstFrame, int32_t lastFrame) {
     }
     int32_t first = open.frameCount > 0 ? std::min(firstFrame, open.firstFrame) : firstFrame;
     int32_t last = open.frameCount > 0 ? std::max(lastFrame, oldLast) : lastFrame;
-    auto count = static_cast<std::size_t>(last - first + 1) * kSlotCount;
-    std::vector<Joint> joints(JointGrid() + std::size_t(first) * kSlotCount,
-                              JointGrid() + std::size_t(first) * kSlotCount + count);
-    std::vector<Bone> bones(BoneGrid() + std::size_t(first) * kSlotCount,
-                            BoneGrid() + std::size_t(first) * kSlotCount + count);
+    std::size_t start = static_cast<std::size_t>(first) * kSlotCount;
+    std::size_t count = static_cast<std::size_t>(last - first + 1) * kSlotCount;
+    std::vector<Joint> joints(JointGrid() + start, JointGrid() + start + count);
+    std::vector<Bone> bones(BoneGrid() + start, BoneGrid() + start + count);
     // The frames the step covered already keep the state it began from.
-    std::size_t at = static_cast<std::size_t>(open.firstFrame - first) * kSlotCount;
-    std::copy(open.joints.begin(), open.joints.end(), joints.begin() + at);
-    std::copy(open.bones.begin(), open.bones.end(), bones.begin() + at);
+    if (open.frameCount > 0) {
+        std::size_t at = static_cast<std::size_t>(open.firstFrame - first) * kSlotCount;
+        std::copy(open.joints.begin(), open.joints.end(), joints.begin() + at);
+        std::copy(open.bones.begin(), open.bones.end(), bones.begin() + at);
+    }
     open.joints.swap(joints);
     open.bones.swap(bones);
     open.firstFrame = first;
