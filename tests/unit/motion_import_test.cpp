@@ -1,7 +1,6 @@
-// Importing a clip into the editor and into a file: key U through the file chooser as one undo
-// step told on the status line, a cancel or a file that is no clip changing nothing; and
-// --import-bvh, which creates or extends the animation file at the rate and from the time asked
-// for, and leaves the file as it was whenever it fails.
+// Key U through the file chooser as one undo step told on the status line (a cancel or no clip
+// changing nothing), and --import-bvh creating or extending the file at the rate and time asked
+// for, leaving it as it was whenever it fails.
 #include "editor/motion_import.h"
 
 #include <gtest/gtest.h>
@@ -135,7 +134,6 @@ TEST(MotionImportCommand, TheClipJoinsTheAnimationFileAtItsRateFromItsStart) {
         {{"--import-bvh", folder, animation}, 1, "cannot read"},
         {{"--import-bvh", clip, animation, "--from", "1.5"}, 1, "the clip ends before"},
         {{"--import-bvh", clip, animation, "--view", "top"}, 2, "--view takes front or side"},
-        {{"--import-bvh", clip, animation, "--export-gif", "a.gif"}, 2, "does not go with"},
         {{"--view", "side", animation}, 2, "--view is for the clip; it needs --import-bvh"},
     };
     for (const auto& [arguments, code, line] : failures) {
