@@ -1,7 +1,7 @@
 // Importing the longest clip Debian ships, CMU's 37.6 s at 120 frames a second, into all 501
 // frames at the rate of 40: reading and checking its 3.4 MB of text, the forward kinematics of
-// 501 poses and the figure placed. Emptying the grids between runs (ResetAll) is not timed. It should take
-// under 250 ms; compare it with BM_SolveBonesFullFrame of the same run.
+// 501 poses and the figure placed. Emptying the grids between runs (ResetAll) is not timed. It
+// should take under 250 ms; compare it with BM_SolveBonesFullFrame of the same run.
 #include <string>
 
 #include <benchmark/benchmark.h>
