@@ -8,6 +8,7 @@
 
 #include "editor/command_keys.h"
 #include "editor/editor_picture.h"
+#include "editor/figure_library_keys.h"
 #include "editor/key_press.h"
 #include "editor/playback.h"
 #include "editor/style_keys.h"
@@ -174,6 +175,10 @@ const Command kCommands[] = {
      .act = NextGroundColour},
     {.letter = 'B', .modifier = Modifier::Shift, .help = "B - Hintergrund", .helpLine = 31,
      .act = PreviousGroundColour},
+    {.letter = 'G', .modifier = Modifier::Plain, .help = "G - Figur speichern", .helpLine = 39,
+     .act = SaveFigureUnderPointer},
+    {.letter = 'O', .modifier = Modifier::Plain, .help = "O - Figur einf\xfc" "gen", .helpLine = 40,
+     .act = InsertFigureFromFile},
 };
 // clang-format on
 
