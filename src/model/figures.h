@@ -18,7 +18,7 @@ void FindFigure(int32_t frame, int32_t joint, std::vector<int32_t>* slots);
 // frame read from a file), with every bone whose two ends are among them, into the lowest free
 // joint and bone slots of `toFrame`, moved by (dx, dy): states, pins, rest lengths and styles as
 // they are. The source may be `toFrame` itself. False, and nothing changed, when `toFrame` has too
-// few free joint or bone slots. `placed` (when not null) receives the new joint slots in the
-// order of `slots`.
+// few free joint or bone slots, or when a slot is named twice or holds no joint. `placed` (when not
+// null) receives the new joint slots in the order of `slots`.
 bool PlaceFigure(const Joint* fromJoints, const Bone* fromBones, std::span<const int32_t> slots,
                  int32_t toFrame, int32_t dx, int32_t dy, std::vector<int32_t>* placed);
