@@ -23,17 +23,21 @@ namespace {
 constexpr int32_t kFigureReach = 20; // as far as a drag picks its joint
 constexpr char kPattern[] = "*.txt";
 
-// The library folder with its final separator, or "" (the chooser's own start) when it cannot be
-// made, which the status line tells first.
-std::string LibraryFolderForChooser() {
+// The library folder, or "" when it cannot be made, which the status line tells first.
+std::string LibraryFolder() {
     std::string folder;
     std::string error;
     if (!EnsureFigureLibrary(&folder, &error)) {
-        ShowStatusMessage("Figurenordner nicht verf\xfc"
-                          "gbar");
+        ShowStatusMessage("Figurenordner nicht verf\xfcgbar");
         return "";
     }
-    return folder + "/";
+    return folder;
+}
+
+// The chooser's start: the file `name` in the library folder, or the name alone (in the chooser's
+// own folder) without one.
+std::string InLibrary(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : folder + "/" + name;
 }
 
 // The chosen path, or "" when the chooser was cancelled.
@@ -79,8 +83,9 @@ void SaveFigureUnderPointer() {
     std::vector<int32_t> slots;
     FindFigure(editor.currentFrame, joint, &slots);
     int32_t frame = editor.currentFrame;
-    std::string folder = LibraryFolderForChooser();
-    std::string path = AskFigureFile("Figur speichern", folder + FreeFigureFileName(folder), 1, "");
+    std::string folder = LibraryFolder();
+    std::string name = folder.empty() ? "figure.txt" : FreeFigureFileName(folder);
+    std::string path = AskFigureFile("Figur speichern", InLibrary(folder, name), 1, "");
     if (path.empty()) {
         return;
     }
@@ -94,10 +99,9 @@ void SaveFigureUnderPointer() {
 void InsertFigureFromFile() {
     int32_t x = WindowCursorX(0);
     int32_t y = WindowCursorY(0);
-    std::string folder = LibraryFolderForChooser();
-    std::string path = AskFigureFile("Figur einf\xfc"
-                                     "gen",
-                                     folder, 0, ShippedFigures());
+    std::string folder = LibraryFolder();
+    std::string path =
+        AskFigureFile("Figur einf\xfcgen", InLibrary(folder, ""), 0, ShippedFigures());
     if (path.empty()) {
         return;
     }
