@@ -93,12 +93,17 @@ void BuildDog() {
     StyledBone(neckTop, headFront, head);
 }
 
+// Each joint in a statement of its own: the order of a call's arguments is the compiler's.
 void BuildBall() {
-    StyledBone(NewJoint({400, 350}), NewJoint({400, 390}), kRedDisc);
+    int32_t top = NewJoint({400, 350});
+    int32_t bottom = NewJoint({400, 390});
+    StyledBone(top, bottom, kRedDisc);
 }
 
 void BuildStick() {
-    StyledBone(NewJoint({340, 380}), NewJoint({460, 380}), kWoodLine);
+    int32_t left = NewJoint({340, 380});
+    int32_t right = NewJoint({460, 380});
+    StyledBone(left, right, kWoodLine);
 }
 
 } // namespace
