@@ -2,6 +2,7 @@
 // ones that change the animation bracket their change as one undo step.
 #include "editor/command_keys.h"
 
+#include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
@@ -18,6 +19,7 @@ namespace {
 void LeaveFrameGestures() {
     editor.draggedJoint = -1;
     editor.boneStartJoint = -1;
+    EndFigureGestures();
 }
 
 // The commands that are undo steps of their own: the current frame.

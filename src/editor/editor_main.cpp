@@ -10,6 +10,7 @@
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
+#include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
@@ -113,6 +114,7 @@ bool RunEditorCycle() {
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
     MoveDraggedJointToCursor();
+    FollowFigureGestures();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
         SolveBones();

@@ -1,5 +1,6 @@
-// Figures: which joints one figure holds, placing a copy of one into free slots, and each
-// operation on one figure of a frame, the others in it untouched to the byte.
+// Figures in the model: which joints one figure holds, a copy placed in the lowest free slots or
+// refused whole, and mirroring that keeps the shape to the pixel. The operations through the keys
+// are tested with them.
 #include "model/figures.h"
 
 #include <cstring>
@@ -13,27 +14,23 @@ class FiguresTest : public testing::Test {
   protected:
     void SetUp() override { EditorStateInit(); }
 
-    // Frame 0: a figure of joints 0 to 3 (bones of all three kinds, joint 2 pinned), a figure of
-    // joints 4 to 6 joined out of slot order, the lone joint 7, and a bone left from a damaged
-    // file that names the empty slot 9 and so joins nothing.
+    // A figure of joints 0 to 3 (bones of all three kinds, joint 2 pinned), a figure of joints 4
+    // to 6 joined out of slot order, the lone joint 7, and a bone that names the empty slot 9,
+    // as only a damaged file has, and so joins nothing.
     static void BuildTwoFigures(int32_t frame) {
         editor.currentFrame = frame;
-        AddJoint(100, 100, JointNormal);
-        AddJoint(140, 100, JointNormal);
-        AddJoint(140, 150, JointStatic);
-        AddJoint(100, 150, JointNormal);
-        AddJoint(300, 300, JointNormal);
-        AddJoint(330, 280, JointNormal);
-        AddJoint(360, 300, JointNormal);
-        AddJoint(500, 500, JointNormal);
-        AddBone(0, 1, BoneStandard);
-        AddBone(6, 5, BoneStandard);
-        AddBone(1, 2, BoneStabilising);
-        AddBone(4, 5, BoneFreeLength);
-        AddBone(2, 3, BoneStandard);
-        AddBone(7, 9, BoneStandard);
+        const int32_t xs[] = {100, 140, 140, 100, 300, 330, 360, 500};
+        const int32_t ys[] = {100, 100, 150, 150, 300, 280, 300, 500};
+        for (int32_t slot = 0; slot < 8; ++slot) {
+            AddJoint(xs[slot], ys[slot], slot == 2 ? JointStatic : JointNormal);
+        }
+        const int32_t ends[][3] = {{0, 1, BoneStandard},    {6, 5, BoneStandard},
+                                   {1, 2, BoneStabilising}, {4, 5, BoneFreeLength},
+                                   {2, 3, BoneStandard},    {7, 9, BoneStandard}};
+        for (const auto& bone : ends) {
+            AddBone(bone[0], bone[1], bone[2]);
+        }
     }
-
     static std::vector<unsigned char> RowBytes(int32_t frame) {
         std::vector<unsigned char> bytes(sizeof(Joint) * kSlotCount + sizeof(Bone) * kSlotCount);
         std::memcpy(bytes.data(), &JointAt(frame, 0), sizeof(Joint) * kSlotCount);
@@ -49,10 +46,8 @@ TEST_F(FiguresTest, FindFigureGathersTheJointsThatBonesOfAnyKindJoin) {
         int32_t joint;
         std::vector<int32_t> figure;
     };
-    const Case cases[] = {
-        {0, {0, 1, 2, 3}}, {2, {0, 1, 2, 3}}, {3, {0, 1, 2, 3}}, {6, {4, 5, 6}}, {4, {4, 5, 6}},
-        {7, {7}},          {9, {}},           {-1, {}},          {501, {}},
-    };
+    const Case cases[] = {{0, {0, 1, 2, 3}}, {3, {0, 1, 2, 3}}, {6, {4, 5, 6}}, {4, {4, 5, 6}},
+                          {7, {7}},          {9, {}},           {-1, {}},       {501, {}}};
     std::vector<int32_t> slots;
     for (const Case& c : cases) {
         FindFigure(3, c.joint, &slots);
@@ -62,62 +57,48 @@ TEST_F(FiguresTest, FindFigureGathersTheJointsThatBonesOfAnyKindJoin) {
     EXPECT_TRUE(slots.empty()) << "another frame's empty slot";
 }
 
-TEST_F(FiguresTest, PlaceFigureCopiesJointsAndTheirBonesIntoTheLowestFreeSlots) {
-    BuildTwoFigures(0);
-    DeleteJoint(1); // frees joint slot 1 and the bones 0 and 2 that held it
-    std::vector<int32_t> figure{4, 5, 6};
-    std::vector<unsigned char> before = RowBytes(0);
-    std::vector<int32_t> placed;
-    ASSERT_TRUE(PlaceFigure(&JointAt(0, 0), &BoneAt(0, 0), figure, 0, 20, -10, &placed));
-    EXPECT_EQ(placed, (std::vector<int32_t>{1, 8, 9}));
-    EXPECT_EQ(JointAt(0, 1).x, 320);
-    EXPECT_EQ(JointAt(0, 1).y, 290);
-    EXPECT_EQ(JointAt(0, 9).x, 380);
-    // The two bones land in the freed slots 0 and 2, in their order, joining the new joints.
-    EXPECT_EQ(BoneAt(0, 0).jointA, 9);
-    EXPECT_EQ(BoneAt(0, 0).jointB, 8);
-    EXPECT_EQ(BoneAt(0, 2).jointA, 1);
-    EXPECT_EQ(BoneAt(0, 2).jointB, 8);
-    EXPECT_EQ(BoneAt(0, 2).kind, BoneFreeLength);
-    EXPECT_EQ(BoneAt(0, 2).restLength, BoneAt(0, 3).restLength);
-    // Every slot that was in use is as it was.
-    std::vector<unsigned char> after = RowBytes(0);
-    for (int32_t slot : {0, 2, 3, 4, 5, 6, 7}) {
-        EXPECT_EQ(
-            std::memcmp(&before[slot * sizeof(Joint)], &after[slot * sizeof(Joint)], sizeof(Joint)),
-            0)
-            << "joint " << slot;
-    }
-}
-
-TEST_F(FiguresTest, PlaceFigureRefusesWithoutRoomOrWithSlotsThatNameNoJoint) {
+// Copies within one frame, their moves, pins and bones are tested through key C.
+TEST_F(FiguresTest, PlaceFigureRefusesWholeWithoutRoomOrForSlotsThatNameNoJoint) {
     BuildTwoFigures(1);
     const Joint* joints = &JointAt(1, 0);
     const Bone* bones = &BoneAt(1, 0);
+    // Frame 0 keeps three joint slots and one bone slot free.
     editor.currentFrame = 0;
-    for (int32_t slot = 0; slot < kSlotCount - 3; ++slot) {
-        AddJoint(slot, slot, JointNormal);
-    }
-    std::vector<unsigned char> nearlyFull = RowBytes(0);
-    std::vector<int32_t> placed{42};
-    EXPECT_FALSE(PlaceFigure(joints, bones, std::vector<int32_t>{0, 1, 2, 3}, 0, 0, 0, &placed));
-    EXPECT_TRUE(placed.empty());
-    EXPECT_FALSE(PlaceFigure(joints, bones, std::vector<int32_t>{4, 4}, 0, 0, 0, nullptr));
-    EXPECT_FALSE(PlaceFigure(joints, bones, std::vector<int32_t>{4, 9}, 0, 0, 0, nullptr));
-    EXPECT_FALSE(PlaceFigure(joints, bones, std::vector<int32_t>{4, 501}, 0, 0, 0, nullptr));
-    EXPECT_EQ(RowBytes(0), nearlyFull);
-    // Three joints fit exactly, but their two bones only once two bone slots are free.
     for (int32_t slot = 0; slot < kSlotCount - 1; ++slot) {
+        AddJoint(slot, slot, JointNormal);
         AddBone(0, 1, BoneStandard);
     }
-    nearlyFull = RowBytes(0);
-    EXPECT_FALSE(PlaceFigure(joints, bones, std::vector<int32_t>{4, 5, 6}, 0, 0, 0, &placed));
+    DeleteJoint(7);
+    DeleteJoint(8);
+    std::vector<unsigned char> nearlyFull = RowBytes(0);
+    std::vector<int32_t> placed{42};
+    const std::vector<int32_t> refused[] = {{0, 1, 2, 3}, {4, 5, 6}, {4, 4}, {4, 10}, {4, 501}};
+    for (const std::vector<int32_t>& slots : refused) {
+        EXPECT_FALSE(PlaceFigure(joints, bones, slots, 0, 0, 0, &placed)) << slots.size();
+        EXPECT_TRUE(placed.empty());
+    }
     EXPECT_EQ(RowBytes(0), nearlyFull);
-    BoneAt(0, 7).jointA = BoneAt(0, 7).jointB = -1;
-    ASSERT_TRUE(PlaceFigure(joints, bones, std::vector<int32_t>{4, 5, 6}, 0, 0, 0, &placed));
-    EXPECT_EQ(placed, (std::vector<int32_t>{498, 499, 500}));
-    EXPECT_EQ(BoneAt(0, 7).jointA, 500);
-    EXPECT_EQ(BoneAt(0, 500).jointA, 498);
+    ASSERT_TRUE(PlaceFigure(joints, bones, std::vector<int32_t>{2, 3}, 0, 5, 0, &placed));
+    EXPECT_EQ(placed, (std::vector<int32_t>{7, 8}));
+    EXPECT_EQ(JointAt(0, 8).x, 105);
+    EXPECT_EQ(BoneAt(0, 500).jointA, 7);
+}
+
+TEST_F(FiguresTest, MirroringKeepsTheShapeAndTwiceGivesEveryJointBackWhereverTheCentreFalls) {
+    // Centres on a pixel, a half, a quarter and three quarters of one: 0, 1/2, 1/4, 3/4.
+    const std::vector<int32_t> rows[] = {{-4, 0, 4}, {0, 1}, {0, 0, 0, 1}, {0, 1, 1, 1}};
+    for (const std::vector<int32_t>& xs : rows) {
+        EditorStateInit();
+        std::vector<int32_t> slots;
+        for (int32_t x : xs) {
+            slots.push_back(AddJoint(x, 7 * x, JointNormal));
+        }
+        std::vector<unsigned char> before = RowBytes(0);
+        MirrorFigure(0, slots);
+        EXPECT_EQ(JointAt(0, 0).x - JointAt(0, slots.back()).x, xs.back() - xs[0]) << "the shape";
+        MirrorFigure(0, slots);
+        EXPECT_EQ(RowBytes(0), before) << xs.size() << " joints";
+    }
 }
 
 } // namespace
