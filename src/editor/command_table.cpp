@@ -10,6 +10,7 @@
 #include "editor/editor_picture.h"
 #include "editor/key_press.h"
 #include "editor/playback.h"
+#include "editor/sound_keys.h"
 #include "editor/style_keys.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
@@ -174,6 +175,10 @@ const Command kCommands[] = {
      .act = NextGroundColour},
     {.letter = 'B', .modifier = Modifier::Shift, .help = "B - Hintergrund", .helpLine = 31,
      .act = PreviousGroundColour},
+    {.letter = 'T', .modifier = Modifier::Plain, .help = "T - Ton laden / Shift+T entfernen",
+     .helpLine = 41, .act = ChooseSound},
+    {.letter = 'T', .modifier = Modifier::Shift, .help = "T - Ton laden / Shift+T entfernen",
+     .helpLine = 41, .act = RemoveSound},
 };
 // clang-format on
 

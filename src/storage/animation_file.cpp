@@ -11,6 +11,7 @@
 // leaves that slot free (both ends -1), so the next one takes the same slot again and no slot in
 // use changes; this loader never takes them as bones at all. Each carries one byte of value; the
 // style bytes set a running style, which an apply record then gives to one of the frame's bones.
+// The sound's reference travels the same way, one byte of its path a record.
 #include "storage/animation_file.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 
 #include "model/bone_style.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
 #include "storage/numbered_files.h"
@@ -36,19 +38,22 @@ constexpr int32_t kDefaultPlaybackRate = 40;
 constexpr int32_t kHighestPlaybackRate = 100;
 // The types of the style records, and the value byte each carries.
 enum StyleRecord : int32_t {
-    StyleRed = 2,          // red of the running style's own colour
-    StyleGreen = 3,        // green
-    StyleBlue = 4,         // blue
-    StyleOwnColour = 5,    // 1: the colour above, 0: the bone kind's colour (red, green, blue 0)
-    StyleThickness = 6,    // width in pixels less one, 0 to 31
-    StyleShape = 7,        // 0 line, 1 circle, 2 disc
-    StyleApplyLow = 8,     // the running style goes to the frame's bone at this position
-    StyleApplyHigh = 9,    // ... at 256 + this position
-    StyleGroundRed = 16,   // the animation's ground colour
-    StyleGroundGreen = 17, //
-    StyleGroundBlue = 18,  //
-    StylePlaybackRate = 19 // the strip's playback rate, 1 to 100 frames a second
+    StyleRed = 2,           // red of the running style's own colour
+    StyleGreen = 3,         // green
+    StyleBlue = 4,          // blue
+    StyleOwnColour = 5,     // 1: the colour above, 0: the bone kind's colour (red, green, blue 0)
+    StyleThickness = 6,     // width in pixels less one, 0 to 31
+    StyleShape = 7,         // 0 line, 1 circle, 2 disc
+    StyleApplyLow = 8,      // the running style goes to the frame's bone at this position
+    StyleApplyHigh = 9,     // ... at 256 + this position
+    StyleGroundRed = 16,    // the animation's ground colour
+    StyleGroundGreen = 17,  //
+    StyleGroundBlue = 18,   //
+    StylePlaybackRate = 19, // the strip's playback rate, 1 to 100 frames a second
+    SoundReferenceByte = 20 // the next byte of the sound's reference (never 0)
 };
+// Longer references than any path the system opens are no reference at all.
+constexpr std::size_t kLongestSoundReference = 4096;
 constexpr char kBackupSuffix[] = "_autosave.txt";
 constexpr int32_t kStemCut = 4; // characters taken off the end, as ".txt"
 
@@ -170,7 +175,15 @@ template <typename Put> void WriteAnimation(Put put) {
         editor.playbackRate <= kHighestPlaybackRate) {
         PutStyleRecord(put, lastFrameWritten, StylePlaybackRate, editor.playbackRate);
     }
+    const std::string& reference = soundTrack.reference;
+    if (reference.size() <= kLongestSoundReference && reference.find('\0') == std::string::npos) {
+        for (char byte : reference) {
+            PutStyleRecord(put, lastFrameWritten, SoundReferenceByte, static_cast<uint8_t>(byte));
+        }
+    }
 }
+
+std::string loadedSoundReference;
 
 // The largest animation is about 4 MB; a file many times that size is no animation, however many
 // records a loader could skip.
@@ -196,6 +209,7 @@ struct FrameFill {
     std::vector<int32_t> joints;
     std::vector<int32_t> bones;
     BoneStyle running;
+    std::string soundReference; // its bytes so far; longer than kLongestSoundReference: none
 };
 
 // A bone's joints are in place before the bone is taken and never move during a load, so every
@@ -281,6 +295,11 @@ void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill
             editor.playbackRate = value;
         }
         break;
+    case SoundReferenceByte:
+        if (value != 0 && fill->soundReference.size() <= kLongestSoundReference) {
+            fill->soundReference.push_back(static_cast<char>(byte));
+        }
+        break;
     default: // a later version's record
         break;
     }
@@ -348,6 +367,10 @@ int32_t StemLength(const char* path) {
 
 } // namespace
 
+const std::string& LoadedSoundReference() {
+    return loadedSoundReference;
+}
+
 // The buffer is sized once for the largest animation without styles, and grows only for styles.
 void EncodeAnimation(std::vector<unsigned char>* bytes) {
     auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
@@ -402,7 +425,8 @@ int32_t LoadAnimation() {
     editor.groundColour = kDefaultGroundColour;
     editor.playbackRate = kDefaultPlaybackRate;
     auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
-    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{}};
+    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{},
+                   std::string()};
     int32_t lastFrame = 0;
     for (int32_t offset = kHeaderSize; offset < size; offset += kRecordSize) {
         const unsigned char* record = bytes.data() + offset;
@@ -414,6 +438,8 @@ int32_t LoadAnimation() {
     EmptyUnfilledSlots(fill);
     editor.playbackEnd = lastFrame;
     editor.currentFrame = 0;
+    bool referenceWhole = fill.soundReference.size() <= kLongestSoundReference;
+    loadedSoundReference = referenceWhole ? fill.soundReference : std::string();
     return 1;
 }
 
