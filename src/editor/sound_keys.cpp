@@ -16,7 +16,7 @@
 namespace {
 
 constexpr char kSoundPatterns[] =
-    "Ton|*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.m4a;*.aac;*.mp4;*.webm;*.mka";
+    "*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.m4a;*.aac;*.mp4;*.webm;*.mka";
 constexpr char kSoundNotFound[] = "Ton nicht gefunden: ";
 constexpr char kSoundCut[] = "Ton nach 10 Minuten abgeschnitten: ";
 

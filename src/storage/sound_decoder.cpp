@@ -139,6 +139,9 @@ bool Convert(SoundDecoding* decoding, const AVFrame* frame, std::vector<int16_t>
         *error = LibraryError("cannot convert the sound", room);
         return false;
     }
+    // One sample frame past the longest tells that the sound goes on; the converter keeps the rest.
+    room = static_cast<int>(
+        std::min(static_cast<std::size_t>(room), kLongestFrames + 1 - decoding->frames));
     std::size_t needed = (decoding->frames + static_cast<std::size_t>(room)) * kSoundChannels;
     if (needed > samples->size()) {
         samples->resize(std::max(needed, samples->size() * 2));

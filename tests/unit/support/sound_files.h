@@ -1,0 +1,87 @@
+// Sounds for the sound tests: a WAV with a click at a known time, written by the test itself, and
+// FFmpeg's own command-line tools run on files, for what a real client makes of them.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+// 16-bit PCM: silence with a click (full scale less a little, 2 ms) from clickSecond on.
+inline void WriteClickWav(const std::string& path, int32_t rate, int32_t channels, double seconds,
+                          double clickSecond) {
+    auto frames = static_cast<uint32_t>(seconds * rate);
+    auto clickFrom = static_cast<uint32_t>(clickSecond * rate);
+    uint32_t clickTo = clickFrom + static_cast<uint32_t>(rate / 500);
+    uint32_t dataBytes = frames * static_cast<uint32_t>(channels) * 2;
+    std::ofstream file(path, std::ios::binary);
+    auto word = [&file](uint32_t value, int bytes) {
+        for (int at = 0; at < bytes; ++at) {
+            file.put(static_cast<char>(value >> (8 * at) & 0xFF));
+        }
+    };
+    file << "RIFF";
+    word(36 + dataBytes, 4);
+    file << "WAVEfmt ";
+    word(16, 4);
+    word(1, 2); // PCM
+    word(static_cast<uint32_t>(channels), 2);
+    word(static_cast<uint32_t>(rate), 4);
+    word(static_cast<uint32_t>(rate * channels * 2), 4);
+    word(static_cast<uint32_t>(channels * 2), 2);
+    word(16, 2);
+    file << "data";
+    word(dataBytes, 4);
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+        uint32_t value = frame >= clickFrom && frame < clickTo ? 30000u : 0u;
+        for (int32_t channel = 0; channel < channels; ++channel) {
+            word(value, 2);
+        }
+    }
+}
+
+// What the command writes on standard output (standard error dropped).
+inline std::string CommandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, got);
+    }
+    pclose(pipe);
+    return output;
+}
+
+// The sound of a file as FFmpeg's command line decodes it: mono 16-bit samples at 48000 Hz.
+inline std::vector<int16_t> FfmpegDecodedMono(const std::string& path) {
+    std::string bytes =
+        CommandOutput("ffmpeg -nostdin -v error -i '" + path + "' -f s16le -ac 1 -ar 48000 -");
+    std::vector<int16_t> samples(bytes.size() / 2);
+    for (std::size_t at = 0; at < samples.size(); ++at) {
+        samples[at] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * at]) |
+                                           static_cast<uint8_t>(bytes[2 * at + 1]) << 8);
+    }
+    return samples;
+}
+
+// The first sample, counted in sample frames, louder than half the loudest (and than a tenth of
+// full scale, so that silence has none); -1 for none.
+inline int64_t FirstLoudFrame(const std::vector<int16_t>& samples, int32_t channels) {
+    int32_t loudest = 0;
+    for (int16_t sample : samples) {
+        loudest = std::max(loudest, std::abs(int32_t{sample}));
+    }
+    for (std::size_t at = 0; at < samples.size() && loudest > 3276; ++at) {
+        if (std::abs(int32_t{samples[at]}) > loudest / 2) {
+            return static_cast<int64_t>(at) / channels;
+        }
+    }
+    return -1;
+}
