@@ -497,7 +497,9 @@ TEST_F(AnimationFileTest, TheSoundsReferenceTravelsByteForByteAndOldLoadersReadT
     const Bytes plain = Read(path);
     EXPECT_EQ(plain, ModelOfTheFile()) << "no record for no sound";
     for (const std::string& reference :
-         {std::string("voice.ogg"), std::string("sounds/take 2/St\xc3\xa4" "dte.flac"),
+         {std::string("voice.ogg"),
+          std::string("sounds/take 2/St\xc3\xa4"
+                      "dte.flac"),
           std::string("/home/anna/voice.ogg"), std::string(4096, 'x')}) {
         SCOPED_TRACE(reference.substr(0, 40));
         soundTrack.reference = reference;

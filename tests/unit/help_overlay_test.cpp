@@ -135,6 +135,7 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
         {70, 372, "Linie", kLime},
         {1, 384, "A - Stil anwenden", kCommandGrey},
         {1, 396, "B - Hintergrund", kCommandGrey},
+        {1, 516, "T - Ton laden / Shift+T entfernen", kCommandGrey},
     };
     return texts;
 }
@@ -228,7 +229,8 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 413, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 413));
+    EXPECT_EQ(CountColour(scene, {0, 413, 300, 516}), 300 * (516 - 413));
+    EXPECT_EQ(CountColour(scene, {0, 529, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 529));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }

@@ -62,7 +62,7 @@ inline std::string CommandOutput(const std::string& command) {
 // The sound of a file as FFmpeg's command line decodes it: mono 16-bit samples at 48000 Hz.
 inline std::vector<int16_t> FfmpegDecodedMono(const std::string& path) {
     std::string bytes =
-        CommandOutput("ffmpeg -nostdin -v error -i '" + path + "' -f s16le -ac 1 -ar 48000 -");
+        CommandOutput("ffmpeg -nostdin -v error -i '" + path + "' -vn -f s16le -ac 1 -ar 48000 -");
     std::vector<int16_t> samples(bytes.size() / 2);
     for (std::size_t at = 0; at < samples.size(); ++at) {
         samples[at] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * at]) |
