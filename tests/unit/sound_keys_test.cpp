@@ -10,10 +10,10 @@
 
 #include "editor/sound_keys.h"
 #include "model/sound_track.h"
-#include "runtime/drawing.h"
 #include "storage/animation_file.h"
 #include "support/scripted_session.h"
 #include "support/sound_files.h"
+#include "support/status_lines.h"
 
 namespace {
 
@@ -38,16 +38,7 @@ class SoundSession : public ScriptedSession {
         Release(modifier);
         Cycle();
     }
-    // The red pixels of the top rows: the status line.
-    static std::vector<std::size_t> RedLine(const HeadlessFrame& picture) {
-        std::vector<std::size_t> red;
-        for (std::size_t at = 0; at < 16u * static_cast<std::size_t>(picture.width); ++at) {
-            if (picture.pixels[at] == 0xFF0000) {
-                red.push_back(at);
-            }
-        }
-        return red;
-    }
+    // The status lines of the pictures kept, oldest first.
     static std::vector<std::vector<std::size_t>> StatusLinesShown() {
         std::vector<std::vector<std::size_t>> lines;
         for (const HeadlessFrame& picture : HeadlessFrames()) {
@@ -56,15 +47,6 @@ class SoundSession : public ScriptedSession {
             }
         }
         return lines;
-    }
-    static std::vector<std::size_t> StatusLineOf(const char* text) {
-        SurfaceClear(0);
-        DrawingBegin(SurfaceDrawTarget());
-        DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
-        DrawingEnd();
-        PresentSurface();
-        return RedLine(HeadlessFrames().back());
     }
     // Whether the strip's cell shows loudness: its band's middle pixel.
     static bool CellShowsLoudness(int32_t cell) {

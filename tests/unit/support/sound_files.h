@@ -1,47 +1,13 @@
-// Sounds for the sound tests: a WAV with a click at a known time, written by the test itself, and
-// FFmpeg's own command-line tools run on files, for what a real client makes of them.
+// Sounds for the sound tests: a WAV with a click at a known time, made for the test, and FFmpeg's
+// own command-line tools run on files, for what a real client makes of them.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
-
-// 16-bit PCM: silence with a click (full scale less a little, 2 ms) from clickSecond on.
-inline void WriteClickWav(const std::string& path, int32_t rate, int32_t channels, double seconds,
-                          double clickSecond) {
-    auto frames = static_cast<uint32_t>(seconds * rate);
-    auto clickFrom = static_cast<uint32_t>(clickSecond * rate);
-    uint32_t clickTo = clickFrom + static_cast<uint32_t>(rate / 500);
-    uint32_t dataBytes = frames * static_cast<uint32_t>(channels) * 2;
-    std::ofstream file(path, std::ios::binary);
-    auto word = [&file](uint32_t value, int bytes) {
-        for (int at = 0; at < bytes; ++at) {
-            file.put(static_cast<char>(value >> (8 * at) & 0xFF));
-        }
-    };
-    file << "RIFF";
-    word(36 + dataBytes, 4);
-    file << "WAVEfmt ";
-    word(16, 4);
-    word(1, 2); // PCM
-    word(static_cast<uint32_t>(channels), 2);
-    word(static_cast<uint32_t>(rate), 4);
-    word(static_cast<uint32_t>(rate * channels * 2), 4);
-    word(static_cast<uint32_t>(channels * 2), 2);
-    word(16, 2);
-    file << "data";
-    word(dataBytes, 4);
-    for (uint32_t frame = 0; frame < frames; ++frame) {
-        uint32_t value = frame >= clickFrom && frame < clickTo ? 30000u : 0u;
-        for (int32_t channel = 0; channel < channels; ++channel) {
-            word(value, 2);
-        }
-    }
-}
 
 // What the command writes on standard output (standard error dropped).
 inline std::string CommandOutput(const std::string& command) {
@@ -57,6 +23,17 @@ inline std::string CommandOutput(const std::string& command) {
     }
     pclose(pipe);
     return output;
+}
+
+// A WAV of silence made by FFmpeg's expression source, with a click (0.9 of full scale, 2 ms) from
+// clickSecond on.
+inline void WriteClickWav(const std::string& path, int32_t rate, int32_t channels, double seconds,
+                          double clickSecond) {
+    std::string click = "aevalsrc='if(between(t\\," + std::to_string(clickSecond) + "\\," +
+                        std::to_string(clickSecond + 0.002) +
+                        ")\\,0.9\\,0)':s=" + std::to_string(rate) + ":d=" + std::to_string(seconds);
+    CommandOutput("ffmpeg -nostdin -v error -y -f lavfi -i \"" + click + "\" -ac " +
+                  std::to_string(channels) + " -c:a pcm_s16le '" + path + "'");
 }
 
 // The sound of a file as FFmpeg's command line decodes it: mono 16-bit samples at 48000 Hz.
