@@ -211,12 +211,12 @@ bool DecodeAll(SoundDecoding* decoding, std::vector<int16_t>* samples, std::stri
             return false;
         }
     }
+    if (decoding->full) {
+        return true;
+    }
     if (code < 0 && code != AVERROR_EOF) {
         *error = LibraryError("cannot read the sound", code);
         return false;
-    }
-    if (decoding->full) {
-        return true;
     }
     avcodec_send_packet(decoding->codec, nullptr);
     return TakeFrames(decoding, samples, error) &&

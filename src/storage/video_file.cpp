@@ -598,9 +598,10 @@ bool SendFrame(VideoEncoder* encoder, const AVFrame* frame, std::string* error) 
 }
 
 // Sample frames from `first` into the sound frame in the encoder's format; past the end of the
-// samples, silence.
-void FillSoundFrame(const VideoSound& sound, int64_t first, int32_t count, AVFrame* frame) {
-    auto available = static_cast<int64_t>(sound.size() / kSoundChannels);
+// samples or of the video (`end`), silence.
+void FillSoundFrame(const VideoSound& sound, int64_t first, int32_t count, int64_t end,
+                    AVFrame* frame) {
+    int64_t available = std::min(static_cast<int64_t>(sound.size() / kSoundChannels), end);
     for (int32_t index = 0; index < count; ++index) {
         int64_t at = first + index;
         int16_t left = at < available ? sound[static_cast<std::size_t>(at) * 2] : int16_t{0};
@@ -651,7 +652,7 @@ bool EncodeSoundUpTo(VideoEncoder* encoder, int64_t end, std::string* error) {
             return false;
         }
         int32_t filled = smallLast ? count : size;
-        FillSoundFrame(encoder->sound, encoder->soundSent, filled, frame);
+        FillSoundFrame(encoder->sound, encoder->soundSent, filled, encoder->soundLength, frame);
         frame->nb_samples = filled;
         frame->pts = encoder->soundSent;
         if (!SendToStream(encoder, encoder->soundCodec, encoder->soundStream, frame,
