@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/sound_keys.h"
 #include "editor/status_line.h"
@@ -22,6 +23,7 @@ namespace {
 void LeaveFrameGestures() {
     editor.draggedJoint = -1;
     editor.boneStartJoint = -1;
+    EndFigureGestures();
 }
 
 // The commands that are undo steps of their own: the current frame.

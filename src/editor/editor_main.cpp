@@ -11,6 +11,7 @@
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
+#include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/sound_keys.h"
 #include "editor/startup.h"
@@ -127,6 +128,7 @@ bool RunEditorCycle() {
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
     MoveDraggedJointToCursor();
+    FollowFigureGestures();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
         SolveBones();
