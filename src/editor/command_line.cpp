@@ -53,6 +53,17 @@ struct FlagOption {
 
 constexpr FlagOption kFlagOptions[] = {
     {"--transparent", &CommandLine::transparent},
+    {"--no-sound", &CommandLine::noSound},
+};
+
+// An option followed by a file's path.
+struct PathOption {
+    const char* name;
+    std::string CommandLine::*value;
+};
+
+constexpr PathOption kPathOptions[] = {
+    {"--sound", &CommandLine::sound},
 };
 
 constexpr uint32_t Kinds(std::initializer_list<PictureKind> kinds) {
@@ -81,6 +92,10 @@ constexpr CombinationRule kCombinationRules[] = {
      Kinds({PictureKind::Gif, PictureKind::Png, PictureKind::WebM, PictureKind::Apng,
             PictureKind::WebP, PictureKind::Sheet, PictureKind::Lottie}),
      "H.264 has no transparency (--export-webm has)"},
+    {"--sound", Kinds({PictureKind::Mp4, PictureKind::WebM}),
+     "only the MP4 and the WebM have sound"},
+    {"--no-sound", Kinds({PictureKind::Mp4, PictureKind::WebM}),
+     "only the MP4 and the WebM have sound"},
 };
 
 template <typename Row, std::size_t count>
@@ -148,13 +163,12 @@ struct Reading {
     std::vector<std::string> paths;
 };
 
-// The path after an export option (the output's) or after --import-bvh (the clip's); an option
-// there means the path is missing.
-bool ReadPathValue(const std::vector<std::string>& arguments, std::size_t* index, const char* whose,
-                   std::string* path, CommandLine* line) {
+// The path after an export option or a path option; an option there means the path is missing.
+bool ReadPath(const std::vector<std::string>& arguments, std::size_t* index, const char* what,
+              std::string* path, CommandLine* line) {
     const std::string& name = arguments[*index];
     if (*index + 1 >= arguments.size() || IsOption(arguments[*index + 1])) {
-        line->problem = name + " takes the " + whose + " path after it";
+        line->problem = name + " takes " + what + " after it";
         if (*index + 1 < arguments.size()) {
             line->problem += ", not '" + arguments[*index + 1] + "'";
         }
@@ -162,6 +176,10 @@ bool ReadPathValue(const std::vector<std::string>& arguments, std::size_t* index
     }
     *path = arguments[++*index];
     return true;
+}
+
+bool ReadOutput(const std::vector<std::string>& arguments, std::size_t* index, CommandLine* line) {
+    return ReadPath(arguments, index, "the output's path", &line->output, line);
 }
 
 bool NoteGiven(const std::string& name, Reading* reading, CommandLine* line) {
@@ -194,13 +212,12 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
             return false;
         }
         reading->exportOption = option;
-        return NoteGiven(name, reading, line) &&
-               ReadPathValue(arguments, index, "output's", &line->output, line);
+        return NoteGiven(name, reading, line) && ReadOutput(arguments, index, line);
     }
     if (name == "--import-bvh") {
         reading->importing = true;
         return NoteGiven(name, reading, line) &&
-               ReadPathValue(arguments, index, "clip's", &line->clip, line);
+               ReadPath(arguments, index, "the clip's path", &line->clip, line);
     }
     if (name == "--view" || name == "--from") {
         bool hasValue = *index + 1 < arguments.size();
@@ -216,6 +233,18 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
     if (const FlagOption* option = FindRow(kFlagOptions, name)) {
         line->*option->value = true;
         return NoteGiven(name, reading, line);
+    }
+    if (const PathOption* option = FindRow(kPathOptions, name)) {
+        std::string& path = line->*option->value;
+        if (!NoteGiven(name, reading, line) ||
+            !ReadPath(arguments, index, "a file's path", &path, line)) {
+            return false;
+        }
+        if (path.empty()) {
+            line->problem = "an empty name is no file";
+            return false;
+        }
+        return true;
     }
     line->problem = "unknown option '" + name + "'";
     return false;
@@ -258,6 +287,10 @@ bool CheckCombinations(const Reading& reading, CommandLine* line) {
                 name + " does not go with " + reading.exportOption->name + ": " + rule->reason;
             return false;
         }
+    }
+    if (!line->sound.empty() && line->noSound) {
+        line->problem = "--sound and --no-sound ask for opposites";
+        return false;
     }
     return true;
 }
@@ -339,8 +372,10 @@ const char* UsageText() {
     return "Usage: limbrado [--] [ANIMATION]\n"
            "       limbrado --export-gif OUT.gif [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-png FOLDER [--transparent] ANIMATION\n"
-           "       limbrado --export-mp4 OUT.mp4 [--fps N] ANIMATION\n"
-           "       limbrado --export-webm OUT.webm [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-mp4 OUT.mp4 [--fps N] [--sound FILE | --no-sound] "
+           "ANIMATION\n"
+           "       limbrado --export-webm OUT.webm [--fps N] [--transparent]\n"
+           "                [--sound FILE | --no-sound] ANIMATION\n"
            "       limbrado --export-apng OUT.png [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-webp OUT.webp [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-sheet OUT.png [--columns N] [--fps N] [--transparent] "
@@ -375,6 +410,10 @@ const char* UsageText() {
            "  --columns N                       cells a row of the sprite sheet; without it the\n"
            "                                    smallest N whose N x N cells hold every frame\n"
            "  --transparent                     a transparent ground; not with --export-mp4\n"
+           "  --sound FILE                      the sound of the MP4 (AAC) or the WebM (Opus)\n"
+           "                                    instead of the animation's own (key T), cut or\n"
+           "                                    filled with silence to the video's length\n"
+           "  --no-sound                        the MP4 or the WebM without sound\n"
            "\n"
            "A motion clip, added as a new figure without a window:\n"
            "  --import-bvh CLIP.bvh ANIMATION   the BVH clip from frame 0 of ANIMATION on (made\n"

@@ -13,6 +13,7 @@
 #include "editor/key_press.h"
 #include "editor/motion_import.h"
 #include "editor/playback.h"
+#include "editor/sound_keys.h"
 #include "editor/style_keys.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
@@ -196,6 +197,10 @@ const Command kCommands[] = {
      .act = SaveFigureUnderPointer},
     {.letter = 'O', .modifier = Modifier::Plain, .help = "O - Figur einf\xfc" "gen", .helpLine = 40,
      .act = InsertFigureFromFile},
+    {.letter = 'T', .modifier = Modifier::Plain, .help = "T - Ton laden / Shift+T entfernen",
+     .helpLine = 41, .act = ChooseSound},
+    {.letter = 'T', .modifier = Modifier::Shift, .help = "T - Ton laden / Shift+T entfernen",
+     .helpLine = 41, .act = RemoveSound},
     {.letter = 'U', .help = "U - Bewegung importieren", .helpLine = 42,
      .act = ImportMotionKey},
 };

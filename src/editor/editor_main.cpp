@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
+#include "editor/sound_keys.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
 #include "editor/timeline_mouse.h"
@@ -19,6 +21,7 @@
 #include "editor/undo_keys.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "runtime/input.h"
 #include "runtime/platform.h"
 #include "runtime/surface.h"
@@ -92,7 +95,18 @@ const char* EditorStartup(int argc, char** argv) {
                             editor.windowHeight + kStripHeight, 1, 0, 0) == 0) {
         return StartupProblem(StartupStep::Surface);
     }
-    LoadAnimation(); // without a file the animation simply stays empty
+    // Without a file the animation simply stays empty, and silent.
+    NamedSound sound;
+    soundTrack.reference.clear();
+    soundTrack.samples.clear();
+    if (LoadAnimation() != 0) {
+        sound = DecodeNamedSound(LoadedSoundReference(), editor.basePath);
+    }
+    const char* problem = sound.problem;
+    std::string reference = sound.track.reference;
+    sound.track.changes = soundTrack.changes + 1;
+    soundTrack = std::move(sound.track);
+    ReportNamedSound(problem, reference);
     NoteAnimationStored();
     UndoClear(); // the start-up load is no step
     ResetCommandKeys();

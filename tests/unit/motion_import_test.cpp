@@ -15,6 +15,7 @@
 #include "storage/numbered_files.h"
 #include "support/program_run.h"
 #include "support/scripted_session.h"
+#include "support/status_lines.h"
 
 namespace {
 
@@ -34,6 +35,16 @@ std::string FileText(const std::string& path) {
 }
 
 class MotionImport : public ScriptedSession {};
+
+// The status line that the last key showed, as the red pixels of its picture.
+std::vector<std::size_t> LastStatusLine() {
+    for (auto picture = HeadlessFrames().rbegin(); picture != HeadlessFrames().rend(); ++picture) {
+        if (std::vector<std::size_t> red = RedLine(*picture); !red.empty()) {
+            return red;
+        }
+    }
+    return {};
+}
 
 TEST_F(MotionImport, UPlacesTheChosenClipFromTheCurrentFrameAsOneUndoStep) {
     HeadlessKeepFrames(8);

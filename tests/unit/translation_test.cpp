@@ -17,6 +17,7 @@
 #include "storage/translation.h"
 #include "support/drawing_session.h"
 #include "support/scripted_session.h"
+#include "support/status_lines.h"
 
 namespace {
 
@@ -253,6 +254,8 @@ TEST(Translation, EnglishOverlayShowsEnglishLinesAndItsTextsFitTheirPlaces) {
     UseLanguage({}, {});
 }
 
+// The red status line's pixels of a presented picture, or of the text drawn alone.
+
 class EnglishSession : public ScriptedSession {
   protected:
     void SetUp() override {
@@ -264,6 +267,17 @@ class EnglishSession : public ScriptedSession {
         ScriptedSession::TearDown();
         setenv("LANG", "C.UTF-8", 1); // as the test program starts
         UseLanguage({}, {});
+    }
+    // The status line that the last key showed, as the red pixels of its picture.
+    static std::vector<std::size_t> LastStatusLine() {
+        for (auto picture = HeadlessFrames().rbegin(); picture != HeadlessFrames().rend();
+             ++picture) {
+            std::vector<std::size_t> red = RedLine(*picture);
+            if (!red.empty()) {
+                return red;
+            }
+        }
+        return {};
     }
 };
 

@@ -10,12 +10,10 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "editor/editor_main.h"
 #include "editor/startup.h"
 #include "model/editor_state.h"
-#include "runtime/drawing.h"
 #include "runtime/headless.h"
 #include "runtime/input.h"
 #include "runtime/surface.h"
@@ -89,33 +87,6 @@ class ScriptedSession : public testing::Test {
             }
         }
         return -1;
-    }
-
-    // The red status line: the pixels of the last picture that shows one, or of `text` drawn
-    // there alone.
-    static std::vector<std::size_t> LastStatusLine() {
-        for (auto picture = HeadlessFrames().rbegin(); picture != HeadlessFrames().rend();
-             ++picture) {
-            std::vector<std::size_t> red;
-            for (std::size_t index = 0; index < 16u * picture->width; ++index) {
-                if (picture->pixels[index] == 0xFF0000) {
-                    red.push_back(index);
-                }
-            }
-            if (!red.empty()) {
-                return red;
-            }
-        }
-        return {};
-    }
-    static std::vector<std::size_t> StatusLineOf(const char* text) {
-        SurfaceClear(0);
-        DrawingBegin(SurfaceDrawTarget());
-        DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
-        DrawingEnd();
-        PresentSurface();
-        return LastStatusLine();
     }
 
     static Joint& CurrentJoint(int32_t slot) { return JointAt(editor.currentFrame, slot); }
