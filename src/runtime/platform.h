@@ -96,3 +96,17 @@ int32_t PlatformAskFileName(const char* title, const char* folder, const char* n
                             const PlatformFileFilter* filters, int32_t filterCount,
                             int32_t selectedFilter, char* result, int32_t capacity);
 void PlatformMessageBox(const char* title, const char* text);
+
+// The sound output: a queue of sample frames at kPlatformAudioRate, kPlatformAudioChannels
+// interleaved signed 16-bit samples each, played in order while it holds any.
+constexpr int32_t kPlatformAudioRate = 48000;
+constexpr int32_t kPlatformAudioChannels = 2;
+// Opens the output (at once when it is open); 0 when the system offers none.
+int32_t PlatformAudioOpen();
+// Appends frameCount sample frames to the queue, after what it holds.
+void PlatformAudioQueue(const int16_t* samples, int32_t frameCount);
+// Drops what the queue holds and starts the played count again at 0.
+void PlatformAudioClear();
+// The sample frames played since the last clear: the sound's clock, never ahead of the queue.
+int64_t PlatformAudioPlayed();
+void PlatformAudioClose();
