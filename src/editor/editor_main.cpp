@@ -100,6 +100,7 @@ const char* EditorStartup(int argc, char** argv) {
 
 // Everything start-up made, in reverse order.
 void EditorRelease() {
+    PlatformAudioClose();
     SurfaceClose();
     WindowClose(kMainWindow);
     ProgramRelease();
