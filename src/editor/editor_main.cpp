@@ -11,6 +11,7 @@
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/mouse_editing.h"
+#include "editor/sound_playback.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
 #include "editor/timeline_mouse.h"
@@ -18,6 +19,7 @@
 #include "editor/undo_keys.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "runtime/input.h"
 #include "runtime/platform.h"
 #include "runtime/surface.h"
@@ -92,6 +94,7 @@ const char* EditorStartup(int argc, char** argv) {
         return StartupProblem(StartupStep::Surface);
     }
     LoadAnimation(); // without a file the animation simply stays empty
+    TakeProvidedSound(soundTrack.samples);
     NoteAnimationStored();
     UndoClear(); // the start-up load is no step
     ResetCommandKeys();

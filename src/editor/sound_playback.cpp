@@ -110,3 +110,14 @@ void PlayFrameSlice(const std::vector<int16_t>& samples, int32_t frame, int32_t 
     int64_t count = std::clamp<int64_t>(SoundFrames(samples) - start, 0, SamplesPerFrame(rate));
     QueueStretch(samples, start, count);
 }
+
+bool TakeProvidedSound(std::vector<int16_t>& samples) {
+    int64_t frames = std::min<int64_t>(PlatformProvidedSoundFrames(),
+                                       int64_t{kSoundLongestSeconds} * kSoundRate);
+    if (frames <= 0) {
+        return false;
+    }
+    samples.resize(static_cast<size_t>(frames * kSoundChannels));
+    PlatformCopyProvidedSound(samples.data(), frames);
+    return true;
+}

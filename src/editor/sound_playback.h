@@ -36,3 +36,7 @@ int64_t MicrosecondsToNextFrame(const SoundLoop& loop, int64_t played);
 // Plays `frame`'s slice (1 / rate seconds) alone, cutting off whatever played before; silence
 // past the sound's end. Nothing without a sound.
 void PlayFrameSlice(const std::vector<int16_t>& samples, int32_t frame, int32_t rate);
+
+// Takes the sound the platform hands over decoded, when it has one, as the track's samples (at
+// most the longest kept); false when it has none.
+bool TakeProvidedSound(std::vector<int16_t>& samples);

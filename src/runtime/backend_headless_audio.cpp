@@ -86,6 +86,11 @@ void PlatformAudioClose() {
     Audio().open = false;
 }
 
+int64_t PlatformProvidedSoundFrames() {
+    return 0;
+}
+void PlatformCopyProvidedSound(int16_t* /*samples*/, int64_t /*frameCount*/) {}
+
 void HeadlessResetAudio() {
     Audio() = HeadlessAudio{};
 }

@@ -110,3 +110,9 @@ void PlatformAudioClose() {
     }
     Forget();
 }
+
+// The desktop reads its sounds from files itself.
+int64_t PlatformProvidedSoundFrames() {
+    return 0;
+}
+void PlatformCopyProvidedSound(int16_t* /*samples*/, int64_t /*frameCount*/) {}

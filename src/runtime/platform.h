@@ -110,3 +110,8 @@ void PlatformAudioClear();
 // The sample frames played since the last clear: the sound's clock, never ahead of the queue.
 int64_t PlatformAudioPlayed();
 void PlatformAudioClose();
+// A sound that the system hands over already decoded in the output's format (the browser's page
+// decodes the one its "Ton" button picked): its length in sample frames (0: none), and a copy of
+// at most frameCount of its frames into `samples`.
+int64_t PlatformProvidedSoundFrames();
+void PlatformCopyProvidedSound(int16_t* samples, int64_t frameCount);
