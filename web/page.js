@@ -17,7 +17,7 @@ const input = {
     held: new Set(), // KeyboardEvent.code of every key down while the canvas has the focus
     letters: new Map(), // "Z" -> the code of the key that the layout labels Z
     pointer: { x: -1, y: -1 },
-    buttons: 0, // bit 0 left, bit 1 right, as MouseEvent.buttons has them
+    buttons: 0, // bit 0 left, bit 1 right, bit 2 middle, as MouseEvent.buttons has them
     presses: 0,
     wheel: 0, // notches since the program last looked, away from the user positive
     wheelPixels: 0, // a notch's worth not yet reached, from wheels that turn smoothly
@@ -90,7 +90,7 @@ function notePointer(event) {
         x: Math.floor(((event.clientX - box.left) * canvas.width) / box.width),
         y: Math.floor(((event.clientY - box.top) * canvas.height) / box.height),
     };
-    input.buttons = event.buttons & 3;
+    input.buttons = event.buttons & 7;
 }
 
 function learnLetter(event) {
@@ -118,7 +118,7 @@ document.addEventListener("mouseleave", () => {
 canvas.addEventListener("mousedown", (event) => {
     startAudio();
     canvas.focus();
-    input.presses |= event.button === 0 ? 1 : event.button === 2 ? 2 : 0;
+    input.presses |= event.button === 0 ? 1 : event.button === 2 ? 2 : event.button === 1 ? 4 : 0;
     notePointer(event);
     event.preventDefault();
 });

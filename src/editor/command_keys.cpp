@@ -2,6 +2,7 @@
 // ones that change the animation bracket their change as one undo step.
 #include "editor/command_keys.h"
 
+#include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/sound_playback.h"
 #include "editor/status_line.h"
@@ -20,6 +21,7 @@ namespace {
 void LeaveFrameGestures() {
     editor.draggedJoint = -1;
     editor.boneStartJoint = -1;
+    EndFigureGestures();
 }
 
 // The commands that are undo steps of their own: the current frame.

@@ -8,6 +8,7 @@
 
 #include "editor/command_keys.h"
 #include "editor/editor_picture.h"
+#include "editor/figure_keys.h"
 #include "editor/key_press.h"
 #include "editor/playback.h"
 #include "editor/style_keys.h"
@@ -148,9 +149,9 @@ const Command kCommands[] = {
      .act = [] { ReverseSelection(); }},
     {.letter = 'Z', .modifier = Modifier::Ctrl,
      .help = "Strg+Z - R\xfc" "ckg\xe4" "ngig", .helpLine = 18,
-     .act = UndoTakeBack},
+     .act = [] { EndFigureGestures(); UndoTakeBack(); }},
     {.letter = 'Y', .modifier = Modifier::Ctrl, .help = "Strg+Y - Wiederholen", .helpLine = 19,
-     .act = UndoDoAgain},
+     .act = [] { EndFigureGestures(); UndoDoAgain(); }},
     {.scanCode = ScanE, .help = "E - Video exportieren", .helpLine = 26,
      .act = ExportWindowVideos},
     {.letter = 'F', .modifier = Modifier::Plain, .help = "F - Farbe:", .helpLine = 27,
@@ -174,6 +175,21 @@ const Command kCommands[] = {
      .act = NextGroundColour},
     {.letter = 'B', .modifier = Modifier::Shift, .help = "B - Hintergrund", .helpLine = 31,
      .act = PreviousGroundColour},
+    {.help = "Mitteltaste - Figur bewegen", .helpLine = 32, .mouseOnly = true},
+    {.letter = 'D', .modifier = Modifier::Plain, .help = "D - Figur drehen", .helpLine = 33,
+     .trigger = Trigger::Held, .hold = HoldTurnFigure},
+    {.letter = 'S', .modifier = Modifier::Plain, .help = "S - Figur skalieren", .helpLine = 34,
+     .trigger = Trigger::Held, .hold = HoldScaleFigure},
+    {.letter = 'M', .modifier = Modifier::Plain, .help = "M - Figur spiegeln", .helpLine = 35,
+     .act = MirrorFigureStep},
+    {.letter = 'C', .modifier = Modifier::Plain, .help = "C - Figur kopieren", .helpLine = 36,
+     .act = CopyFigureStep},
+    {.letter = 'L', .modifier = Modifier::Plain, .help = "L - Figur l\xf6schen", .helpLine = 37,
+     .act = DeleteFigureStep},
+    {.letter = 'V', .modifier = Modifier::Plain, .help = "V/H - Figur nach vorn/hinten",
+     .helpLine = 38, .act = FigureToFrontStep},
+    {.letter = 'H', .modifier = Modifier::Plain, .help = "V/H - Figur nach vorn/hinten",
+     .helpLine = 38, .act = FigureToBackStep},
 };
 // clang-format on
 
@@ -230,6 +246,9 @@ void HandlePress(const Command& command, int32_t row, CommandPresses* presses) {
 }
 
 void HandleCommand(const Command& command, int32_t row, CommandPresses* presses) {
+    if (command.mouseOnly) {
+        return;
+    }
     switch (command.trigger) {
     case Trigger::Press:
         HandlePress(command, row, presses);

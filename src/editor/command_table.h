@@ -33,6 +33,8 @@ struct Command {
     void (*hold)(bool down) = nullptr; // Held
     bool (*enabled)() = nullptr;       // Press: whether the key acts now; a key that may not
                                        // neither acts nor counts as pressed. Null: always
+    // A line for a gesture of the mouse, which the main loop follows: no key and no procedure.
+    bool mouseOnly = false;
 };
 
 // The editor's commands, in the order in which they act within a cycle.

@@ -10,6 +10,7 @@
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
+#include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/sound_playback.h"
 #include "editor/startup.h"
@@ -117,6 +118,7 @@ bool RunEditorCycle() {
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
     MoveDraggedJointToCursor();
+    FollowFigureGestures();
     UndoBeforeSolver();
     if (editor.solverSuspended == 0) {
         SolveBones();

@@ -1,8 +1,10 @@
 // Mouse editing on the current frame: the joint under the cursor, the left-button drag and the
 // right-button bone gesture, and the cursor-driven work of the keys 1, Tab, Delete, left Shift,
-// left Ctrl and W. The cursor is read from window 0 each time a position is used.
+// left Ctrl and W; the middle button and left Alt with the left button start a figure's move. The
+// cursor is read from window 0 each time a position is used.
 #include "editor/mouse_editing.h"
 
+#include "editor/figure_keys.h"
 #include "editor/undo_history.h"
 #include "model/bone_style.h"
 #include "model/editor_state.h"
@@ -24,17 +26,21 @@ int32_t CursorY() {
     return OverStrip() ? -1 : WindowCursorY(kCursorWindow);
 }
 
+// With left Alt down, a press moves the joint's whole figure instead of dragging the joint, for a
+// mouse without a middle button.
 void HandleLeftButton() {
     if (MouseButtonPressed(MouseLeft) != 0 && MouseLatch(0) == 0) {
         MouseLatch(0) = 1;
         int32_t picked = PickJoint(kDragPickRadius);
-        if (picked >= 0) {
+        bool figureMoved = IsKeyDown(ScanLeftAlt) != 0 && BeginFigureMoveByLeftButton();
+        if (picked >= 0 && !figureMoved) {
             editor.draggedJoint = picked;
         }
     }
     if (MouseButtonPressed(MouseLeft) == 0) {
         MouseLatch(0) = 0;
         editor.draggedJoint = -1;
+        EndFigureMoveByLeftButton();
     }
 }
 
@@ -71,6 +77,7 @@ int32_t PickBone() {
 void HandleMouseButtons() {
     HandleLeftButton();
     HandleRightButton();
+    HandleFigureButton();
 }
 
 void MoveDraggedJointToCursor() {

@@ -283,10 +283,12 @@ bool GestureChanged() {
 // The gesture's copy takes the settled slots, so that its step begins from them.
 void SettleGestureCopy(int32_t frame) {
     OpenStep& open = history.open;
-    if (!open.open || !open.gesture || open.firstFrame != frame || open.frameCount != 1) {
+    if (!open.open || !open.gesture || frame < open.firstFrame ||
+        frame >= open.firstFrame + open.frameCount) {
         return;
     }
-    std::memcpy(open.joints.data(), &JointAt(frame, 0), kSlotCount * sizeof(Joint));
+    std::size_t at = static_cast<std::size_t>(frame - open.firstFrame) * kSlotCount;
+    std::memcpy(open.joints.data() + at, &JointAt(frame, 0), kSlotCount * sizeof(Joint));
 }
 
 void OpenGestureStep(uint32_t gestures) {
@@ -385,9 +387,36 @@ void UndoNoteGestures(uint32_t gestures) {
     }
 }
 
+void UndoGestureFrames(int32_t firstFrame, int32_t lastFrame) {
+    OpenStep& open = history.open;
+    firstFrame = std::max(firstFrame, 0);
+    lastFrame = std::min(lastFrame, editor.maxFrame);
+    int32_t oldLast = open.firstFrame + open.frameCount - 1;
+    if (!open.open || !open.gesture || lastFrame < firstFrame ||
+        (open.frameCount > 0 && firstFrame >= open.firstFrame && lastFrame <= oldLast)) {
+        return;
+    }
+    int32_t first = open.frameCount > 0 ? std::min(firstFrame, open.firstFrame) : firstFrame;
+    int32_t last = open.frameCount > 0 ? std::max(lastFrame, oldLast) : lastFrame;
+    std::size_t start = static_cast<std::size_t>(first) * kSlotCount;
+    std::size_t count = static_cast<std::size_t>(last - first + 1) * kSlotCount;
+    std::vector<Joint> joints(JointGrid() + start, JointGrid() + start + count);
+    std::vector<Bone> bones(BoneGrid() + start, BoneGrid() + start + count);
+    // The frames the step covered already keep the state it began from.
+    if (open.frameCount > 0) {
+        std::size_t at = static_cast<std::size_t>(open.firstFrame - first) * kSlotCount;
+        std::copy(open.joints.begin(), open.joints.end(), joints.begin() + at);
+        std::copy(open.bones.begin(), open.bones.end(), bones.begin() + at);
+    }
+    open.joints.swap(joints);
+    open.bones.swap(bones);
+    open.firstFrame = first;
+    open.frameCount = last - first + 1;
+}
+
 void UndoBeforeSolver() {
     OpenStep& open = history.open;
-    if (open.open && open.firstFrame != editor.currentFrame) {
+    if (open.open && open.shownFrame != editor.currentFrame) {
         Close(); // a gesture carried onto another frame: the rest of it is a step there
     }
     if (!IsFrame(editor.currentFrame) || (open.open && (!open.gesture || GestureChanged()))) {

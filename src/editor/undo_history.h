@@ -19,6 +19,7 @@ enum UndoGesture : uint32_t {
     UndoGestureRemeasure = 2, // left Shift held: a hold that changed nothing records nothing
     UndoGestureMoveAll = 4,   // left Ctrl held
     UndoGestureBox = 8,       // W held, up to the cycle in which its release switches collision on
+    UndoGestureFigure = 16,   // a figure moved, turned or scaled
 };
 
 // Any command makes its change one step by bracketing it: UndoBeginStep takes a copy of frames
@@ -50,6 +51,9 @@ void UndoRecordFrameEdit(FrameEdit&& edit, int32_t frameBefore, int32_t playback
 // and a new step adds it to the step before. A gesture whose own work has changed nothing yet
 // (left Ctrl held over a frame the solver is still pulling into the box) is no step open here.
 void UndoNoteGestures(uint32_t gestures);
+// A gesture that changes frames besides the shown one (a figure moved through a selection) widens
+// the gesture step open now to them, from their state now, before its first change there.
+void UndoGestureFrames(int32_t firstFrame, int32_t lastFrame);
 void UndoBeforeSolver();
 void UndoEndOfCycle(uint32_t gestures);
 

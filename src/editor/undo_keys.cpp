@@ -1,7 +1,8 @@
-// The gestures that an undo step follows: a drag, a Shift hold, a Ctrl move and the box being
-// drawn.
+// The gestures that an undo step follows: a drag, a Shift hold, a Ctrl move, the box being drawn
+// and a figure moved, turned or scaled.
 #include "editor/undo_keys.h"
 
+#include "editor/figure_keys.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "runtime/input.h"
@@ -24,6 +25,9 @@ uint32_t GesturesInProgress() {
     }
     if (KeyDown(ScanLeftCtrl)) {
         gestures |= UndoGestureMoveAll;
+    }
+    if (FigureGestureInProgress()) {
+        gestures |= UndoGestureFigure;
     }
     // Until the release has been handled: it switches collision on.
     if (KeyDown(ScanW) || editor.drawingBox == 1) {

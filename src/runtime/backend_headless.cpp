@@ -212,11 +212,11 @@ int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
 }
 
 int32_t PlatformMouseButtons() {
-    return State().input.buttons & 3;
+    return State().input.buttons & 7;
 }
 
 int32_t PlatformMousePresses() {
-    int32_t presses = State().input.presses & 3;
+    int32_t presses = State().input.presses & 7;
     State().input.presses = 0;
     return presses;
 }

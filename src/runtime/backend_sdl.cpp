@@ -58,6 +58,7 @@ constexpr ScanCodeMapping kKeys[] = {
     {SDL_SCANCODE_LEFTBRACKET, ScanLeftBracket},
     {SDL_SCANCODE_RIGHTBRACKET, ScanRightBracket},
     {SDL_SCANCODE_LCTRL, ScanLeftCtrl},
+    {SDL_SCANCODE_LALT, ScanLeftAlt},
     {SDL_SCANCODE_A, ScanA},
     {SDL_SCANCODE_S, ScanS},
     {SDL_SCANCODE_D, ScanD},
@@ -110,6 +111,7 @@ constexpr ScanCodeMapping kKeys[] = {
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr int32_t kLeftButtonBit = 1;
 constexpr int32_t kRightButtonBit = 2;
+constexpr int32_t kMiddleButtonBit = 4;
 
 std::vector<SdlWindow> windows;
 bool videoStarted = false;
@@ -124,9 +126,10 @@ int32_t wheelSinceQuery = 0;
 // which keeps SDL's queue to the window messages that the pump hands out one at a time.
 int DropInputEvents(void*, SDL_Event* event) {
     if (event->type == SDL_MOUSEBUTTONDOWN) {
-        pressesSinceQuery |= event->button.button == SDL_BUTTON_LEFT    ? kLeftButtonBit
-                             : event->button.button == SDL_BUTTON_RIGHT ? kRightButtonBit
-                                                                        : 0;
+        pressesSinceQuery |= event->button.button == SDL_BUTTON_LEFT     ? kLeftButtonBit
+                             : event->button.button == SDL_BUTTON_RIGHT  ? kRightButtonBit
+                             : event->button.button == SDL_BUTTON_MIDDLE ? kMiddleButtonBit
+                                                                         : 0;
     }
     if (event->type == SDL_MOUSEWHEEL) {
         int32_t notches = event->wheel.y;
@@ -423,6 +426,9 @@ int32_t PlatformMouseButtons() {
     }
     if ((held & SDL_BUTTON_RMASK) != 0) {
         buttons |= kRightButtonBit;
+    }
+    if ((held & SDL_BUTTON_MMASK) != 0) {
+        buttons |= kMiddleButtonBit;
     }
     return buttons;
 }

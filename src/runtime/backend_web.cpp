@@ -42,6 +42,7 @@ constexpr KeyMapping kKeys[] = {
     {"BracketLeft", ScanLeftBracket},
     {"BracketRight", ScanRightBracket},
     {"ControlLeft", ScanLeftCtrl},
+    {"AltLeft", ScanLeftAlt},
     {"KeyA", ScanA},
     {"KeyS", ScanS},
     {"KeyD", ScanD},

@@ -14,7 +14,7 @@ struct HeadlessInput {
     uint8_t keys[256] = {}; // by scan code, 0x80 = down
     int32_t cursorX = -1;   // client coordinates of the window; may lie outside it
     int32_t cursorY = -1;
-    int32_t buttons = 0; // bit 0 left, bit 1 right
+    int32_t buttons = 0; // bit 0 left, bit 1 right, bit 2 middle
     int32_t presses = 0; // buttons pressed since the last look at them, reported once
     int32_t wheel = 0;   // notches turned since the last look, reported once
     bool focused = true; // keyboard focus on the window

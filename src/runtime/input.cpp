@@ -1,5 +1,5 @@
 // Keyboard and mouse sampling: the 256-byte key snapshot read from the window that hosts the
-// surface, the cursor in a window's client coordinates, and the two mouse buttons.
+// surface, the cursor in a window's client coordinates, and the three mouse buttons.
 #include "runtime/input.h"
 
 #include "runtime/platform.h"
@@ -96,7 +96,8 @@ int32_t WindowCursorY(int32_t window) {
 }
 
 int32_t MouseButtonPressed(int32_t button) {
-    int32_t mask = button == MouseLeft ? 1 : button == MouseRight ? 2 : 0;
+    int32_t mask =
+        button == MouseLeft || button == MouseRight || button == MouseMiddle ? button : 0;
     if (mask == 0) {
         return 0;
     }

@@ -52,6 +52,7 @@ enum ScanCode : int32_t {
     ScanPeriod = 0x34,
     ScanSlash = 0x35,
     ScanRightShift = 0x36,
+    ScanLeftAlt = 0x38,
     ScanF1 = 0x3B,
     ScanF2 = 0x3C,
     ScanF3 = 0x3D,
@@ -76,7 +77,7 @@ enum ScanCode : int32_t {
     ScanDelete = 0xD3,
 };
 
-enum MouseButton : int32_t { MouseLeft = 1, MouseRight = 2 };
+enum MouseButton : int32_t { MouseLeft = 1, MouseRight = 2, MouseMiddle = 4 };
 
 struct KeySnapshot {
     uint8_t keys[256];

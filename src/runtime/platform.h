@@ -65,7 +65,7 @@ int32_t PlatformScanCodeOfLetter(char letter);
 // The pointer position in the picture's pixels (the global position minus the window's client
 // origin, mapped back through the scaling); 0 when the window does not exist.
 int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y);
-// System-wide button state: bit 0 left, bit 1 right.
+// System-wide button state: bit 0 left, bit 1 right, bit 2 middle.
 int32_t PlatformMouseButtons();
 // The buttons pressed since the previous call (same bits), so that a click shorter than a cycle
 // is seen; presses are known while the pointer is over a window of the program.

@@ -435,6 +435,54 @@ TEST_F(EditorProgram, StyledBoneIsShownSavedAndShownAgainAfterARestart) {
     EXPECT_TRUE(scene() == styled) << "the styled bone looks as before the restart";
 }
 
+// A figure of three joints and two bones moved whole with the middle button, mirrored with M
+// about its centre, copied with C 20 pixels right of and below it, and the copy deleted with L.
+TEST_F(EditorProgram, FigureIsMovedWithTheMiddleButtonMirroredCopiedAndTheCopyDeleted) {
+    for (Point joint : {Point{450, 250}, Point{450, 350}, Point{490, 350}}) {
+        MovePointer(joint.x, joint.y);
+        ASSERT_TRUE(PressKeyUntilColour("1", joint.x, joint.y, kJointGreen));
+    }
+    // The rubber band shows behind the pointer, on its way from the joint.
+    auto bone = [this](Point from, Point step, Point to, Point back) {
+        return Drag({.button = 3,
+                     .from = from,
+                     .step = step,
+                     .to = to,
+                     .startedAt = {step.x - back.x, step.y - back.y},
+                     .started = kRubberBand,
+                     .arrivedAt = {to.x - back.x, to.y - back.y},
+                     .arrived = kRubberBand});
+    };
+    ASSERT_TRUE(bone({450, 250}, {450, 290}, {450, 350}, {0, 10}));
+    ASSERT_TRUE(bone({450, 350}, {470, 350}, {490, 350}, {10, 0}));
+    ASSERT_TRUE(WaitForColour(450, 300, kLime)) << "found " << ClientColour(450, 300);
+
+    ASSERT_TRUE(Drag({.button = 2,
+                      .from = {450, 250},
+                      .step = {460, 250},
+                      .to = {510, 250},
+                      .startedAt = {460, 250},
+                      .started = kJointGreen,
+                      .arrivedAt = {510, 250},
+                      .arrived = kJointGreen}));
+    ASSERT_TRUE(WaitForColour(510, 300, kLime)) << "the bones go with the figure";
+    EXPECT_EQ(ClientColour(450, 300), kBackground);
+
+    // Joints at x 510, 510 and 550: the centre's x 523 1/3 rounds the mirror line to 523 1/2.
+    MovePointer(510, 255);
+    ASSERT_TRUE(PressKeyUntilColour("m", 537, 300, kLime)) << "found " << ClientColour(537, 300);
+    EXPECT_EQ(ClientColour(545, 350), kBackground);
+    EXPECT_EQ(ClientColour(505, 350), kLime);
+
+    MovePointer(537, 255);
+    ASSERT_TRUE(PressKeyUntilColour("c", 557, 320, kLime)) << "found " << ClientColour(557, 320);
+
+    MovePointer(557, 270);
+    ASSERT_TRUE(PressKeyUntilColour("l", 557, 320, kBackground));
+    EXPECT_EQ(ClientColour(537, 300), kLime) << "the original stays";
+    EXPECT_EQ(ClientColour(557, 270), kBackground);
+}
+
 // On a screen large enough the window opens at twice the picture's size, and a joint is dragged
 // through the scaled picture as at 1:1. Run on its own large screen (display_tests_large_screen).
 TEST_F(EditorProgram, LargeScreenOpensAtAMultipleAndAJointIsDraggedThroughIt) {

@@ -135,6 +135,13 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
         {70, 372, "Linie", kLime},
         {1, 384, "A - Stil anwenden", kCommandGrey},
         {1, 396, "B - Hintergrund", kCommandGrey},
+        {1, 408, "Mitteltaste - Figur bewegen", kCommandGrey},
+        {1, 420, "D - Figur drehen", kCommandGrey},
+        {1, 432, "S - Figur skalieren", kCommandGrey},
+        {1, 444, "M - Figur spiegeln", kCommandGrey},
+        {1, 456, "C - Figur kopieren", kCommandGrey},
+        {1, 468, "L - Figur l\xf6schen", kCommandGrey},
+        {1, 480, "V/H - Figur nach vorn/hinten", kCommandGrey},
     };
     return texts;
 }
@@ -228,7 +235,7 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 413, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 413));
+    EXPECT_EQ(CountColour(scene, {0, 497, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 497));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }

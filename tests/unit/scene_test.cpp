@@ -507,7 +507,7 @@ void PoseTypicalFigure() {
 
 // Text can differ between font rasterisers; everything else must match exactly.
 bool InTextArea(int32_t x, int32_t y) {
-    constexpr PixelArea kHelpText{0, 0, 200, 352};
+    constexpr PixelArea kHelpText{0, 0, 200, 494};
     constexpr PixelArea kHoverLabel{428, 258, 500, 276}; // anchored at the joint (450, 280)
     return kHelpText.Contains(x, y) || kHoverLabel.Contains(x, y);
 }

@@ -112,3 +112,4 @@ class ScriptedSession : public testing::Test {
 
 constexpr int32_t kLeftButton = 1;
 constexpr int32_t kRightButton = 2;
+constexpr int32_t kMiddleButton = 4;
