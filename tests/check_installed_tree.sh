@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix inside the build folder and checks the installed tree:
 # the program answers --version, the desktop entry and the AppStream data are valid, the icon is
-# there, the manual page can be read and every translation is installed as a catalog. Arguments: the cmake program and the build folder.
+# there, the manual page can be read, every translation is installed as a catalog and every shipped
+# figure as it is. Arguments: the cmake program and the build folder.
 set -u
 cmake=$1
 build=$2
@@ -40,6 +41,10 @@ for po in "$(dirname "$0")"/../po/*.po; do
     language=$(basename "$po" .po)
     catalog="$prefix/share/locale/$language/LC_MESSAGES/limbrado.mo"
     check "the $language translation is installed as a catalog" msgunfmt "$catalog"
+done
+for figure in "$(dirname "$0")"/../data/figures/*.txt; do
+    name=$(basename "$figure")
+    check "the shipped figure $name is installed" cmp "$figure" "$prefix/share/limbrado/figures/$name"
 done
 check "the English catalog says \"Saved\" for \"Gespeichert\"" grep -qx 'msgstr "Saved"' \
     <(msgunfmt "$prefix/share/locale/en/LC_MESSAGES/limbrado.mo" | grep -A1 -x 'msgid "Gespeichert"')

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build folder and checks it as a user gets it: lintian finds no
-# error (which covers ownership and stripping), it holds the program, its documents and AppStream
-# data, and the program unpacked from it answers --version. Arguments: cpack and the build folder.
+# error (which covers ownership and stripping), it holds the program, its documents, AppStream
+# data and shipped figures, and the program unpacked from it answers --version. Arguments: cpack and the build folder.
 set -u
 work="$2/package-check"
 rm -rf "$work" && mkdir -p "$work"
@@ -21,7 +21,9 @@ files=$(dpkg-deb -c "$package")
 for path in bin/limbrado share/man/man1/limbrado.1.gz share/doc/limbrado/copyright \
     share/doc/limbrado/changelog.gz share/applications/limbrado.desktop \
     share/metainfo/limbrado.metainfo.xml share/icons/hicolor/scalable/apps/limbrado.svg \
-    share/locale/en/LC_MESSAGES/limbrado.mo; do
+    share/locale/en/LC_MESSAGES/limbrado.mo share/limbrado/figures/person.txt \
+    share/limbrado/figures/child.txt share/limbrado/figures/dog.txt \
+    share/limbrado/figures/ball.txt share/limbrado/figures/stick.txt; do
     check "the package holds /usr/$path" grep -qE " \./usr/$path\$" <<<"$files"
 done
 check "the package depends on SDL2" bash -c "dpkg-deb -f '$package' Depends | grep -q libsdl2"

@@ -1,13 +1,20 @@
 // The page around the editor: the canvas and its scaling, the key and pointer states that the
 // browser backend reads (Module.page), the browser's storage for the animation (IndexedDB behind
 // the folder /store), the buttons to open and download a file and to pick the sound, the sound's
-// output through Web Audio, and the message line.
+// output through Web Audio, the message line, and the file chooser of the figure keys with the
+// figures the site ships.
 (() => {
 "use strict";
 
 const storeFolder = "/store";
 const sampleName = "walk.txt";
 const currentNameKey = "limbrado.current"; // the stored animation the editor works on
+// The figure library lies in the store (the program's $XDG_DATA_HOME/limbrado/figures); the shipped
+// figures where the program looks for them beside itself.
+const dataHome = storeFolder;
+const figureFolder = storeFolder + "/limbrado/figures";
+const shippedFolder = "/share/limbrado/figures";
+const shippedList = "share/limbrado/figures/figures.json";
 
 const canvas = document.getElementById("editor");
 const context = canvas.getContext("2d");
@@ -289,7 +296,68 @@ const page = {
         return notches;
     },
     message: showMessage,
+    chooseFile,
 };
+
+// The figure keys' chooser. A file to be written takes the name the program offers, in the
+// store, at once (the store then hands it over as a download); a file to be read is one of the
+// shipped or stored figures, or one from the computer, copied into the program's files first.
+// Resolves to the path, or "" when cancelled.
+function chooseFile(request) {
+    if (request.save) {
+        return Promise.resolve(request.folder + request.name);
+    }
+    const dialog = document.getElementById("chooser");
+    document.getElementById("chooser-title").textContent = request.title;
+    return new Promise((resolve) => {
+        const finish = (path) => {
+            dialog.onclose = null;
+            dialog.close();
+            canvas.focus();
+            resolve(path);
+        };
+        const listFolder = (element, folder) => {
+            element.replaceChildren();
+            for (const name of figureNames(folder)) {
+                const button = document.createElement("button");
+                button.type = "button";
+                button.textContent = name.replace(/\.txt$/i, "");
+                button.dataset.file = name;
+                button.addEventListener("click", () => finish(folder.replace(/\/?$/, "/") + name));
+                element.append(button);
+            }
+        };
+        listFolder(document.getElementById("chooser-shipped"), request.place || shippedFolder);
+        listFolder(document.getElementById("chooser-stored"), request.folder || figureFolder);
+        const fileInput = document.getElementById("chooser-file");
+        fileInput.value = "";
+        fileInput.onchange = async () => {
+            const file = fileInput.files[0];
+            if (!file) {
+                return;
+            }
+            const path = "/tmp/" + (file.name.replace(/[\/\\]/g, "_") || "figure.txt");
+            storeFiles().writeFile(path, new Uint8Array(await file.arrayBuffer()));
+            finish(path);
+        };
+        document.getElementById("chooser-computer").onclick = () => fileInput.click();
+        document.getElementById("chooser-cancel").onclick = () => finish("");
+        dialog.onclose = () => finish(""); // Escape
+        dialog.showModal();
+    });
+}
+
+// The figure files of a folder of the program's files, by name; none when it does not exist.
+function figureNames(folder) {
+    try {
+        return storeFiles().readdir(folder)
+            .filter((name) => /\.txt$/i.test(name) && storeFiles().isFile(
+                storeFiles().stat(folder.replace(/\/?$/, "/") + name).mode))
+            .sort();
+    } catch {
+        return [];
+    }
+}
 
 // The page's texts and the editor's in the browser's language: the first of navigator.languages
 // that is German or has a catalog (gettext's .mo, compiled from the desktop's po files) wins;
@@ -362,13 +430,14 @@ function translate(text) {
 
 function translatePage() {
     document.documentElement.lang = translation.language.replace(/_/g, "-");
-    for (const element of document.querySelectorAll("#ended p, button")) {
+    for (const element of document.querySelectorAll("#ended p, #chooser h3, button")) {
         element.textContent = translate(element.textContent);
     }
 }
 
 // The program reads its language from the locale variables and its catalog from its file system.
 function handLanguageTo(module) {
+    module.ENV.XDG_DATA_HOME = dataHome; // for the figure library, which needs no language
     module.ENV.LANGUAGE = translation.language;
     module.ENV.LANG = translation.language;
     if (translation.catalog) {
@@ -380,7 +449,27 @@ function handLanguageTo(module) {
 
 // One instance of the program per run of the editor. The compiled program is fetched once, so
 // that starting again needs nothing from the server.
-const program = { module: null, wasm: null, sound: null };
+const program = { module: null, wasm: null, sound: null, figures: null };
+
+// The shipped figures, fetched once, as name and bytes; none when the site lists none.
+async function fetchShippedFigures() {
+    if (program.figures) {
+        return program.figures;
+    }
+    const figures = [];
+    try {
+        for (const name of await (await fetch(shippedList)).json()) {
+            const response = await fetch(shippedList.replace(/[^/]*$/, "") + name);
+            if (response.ok) {
+                figures.push({ name, bytes: new Uint8Array(await response.arrayBuffer()) });
+            }
+        }
+    } catch {
+        return figures; // the editor works without them
+    }
+    program.figures = figures;
+    return figures;
+}
 
 // The program tells which frame the picture it presents shows, and whether playback shows it.
 function noteShownFrame() {
@@ -443,6 +532,9 @@ function watchFinishedFiles(files) {
         if (to.startsWith(storeFolder + "/") && to.endsWith("_export.lmb")) {
             download(to);
         }
+        if (to.startsWith(figureFolder + "/")) {
+            download(to); // a figure saved with G
+        }
     };
 }
 
@@ -465,6 +557,10 @@ async function startEditor(chosen) {
     files.mkdir(storeFolder);
     files.mount(files.filesystems.IDBFS, {}, storeFolder);
     watchFinishedFiles(files);
+    files.mkdirTree(shippedFolder);
+    for (const figure of await fetchShippedFigures()) {
+        files.writeFile(shippedFolder + "/" + figure.name, figure.bytes);
+    }
     await readStore();
     if (chosen && chosen.bytes) {
         files.writeFile(storeFolder + "/" + chosen.name, chosen.bytes);

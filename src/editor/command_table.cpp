@@ -9,6 +9,7 @@
 #include "editor/command_keys.h"
 #include "editor/editor_picture.h"
 #include "editor/figure_keys.h"
+#include "editor/figure_library_keys.h"
 #include "editor/key_press.h"
 #include "editor/playback.h"
 #include "editor/style_keys.h"
@@ -190,6 +191,10 @@ const Command kCommands[] = {
      .helpLine = 38, .act = FigureToFrontStep},
     {.letter = 'H', .modifier = Modifier::Plain, .help = "V/H - Figur nach vorn/hinten",
      .helpLine = 38, .act = FigureToBackStep},
+    {.letter = 'G', .modifier = Modifier::Plain, .help = "G - Figur speichern", .helpLine = 39,
+     .act = SaveFigureUnderPointer},
+    {.letter = 'O', .modifier = Modifier::Plain, .help = "O - Figur einf\xfc" "gen", .helpLine = 40,
+     .act = InsertFigureFromFile},
 };
 // clang-format on
 

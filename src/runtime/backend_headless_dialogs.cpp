@@ -33,13 +33,16 @@ void HeadlessResetDialogs() {
 
 int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* filters, int32_t filterCount,
-                            int32_t selectedFilter, char* result, int32_t capacity) {
+                            int32_t selectedFilter, const char* place, int32_t save, char* result,
+                            int32_t capacity) {
     HeadlessRequest request{TextOrEmpty(title), TextOrEmpty(folder), TextOrEmpty(name), false};
     for (int32_t index = 0; index < filterCount; ++index) {
         request.filters.push_back(TextOrEmpty(filters[index].description) + "|" +
                                   TextOrEmpty(filters[index].patterns));
     }
     request.selectedFilter = selectedFilter;
+    request.place = TextOrEmpty(place);
+    request.save = save != 0;
     if (HeadlessRequesterFailure() != PlatformFailureNone) {
         return -1;
     }

@@ -124,10 +124,12 @@ int32_t CopyChosenPath(GtkFileChooser* chooser, char* result, int32_t capacity) 
 } // namespace
 
 // The save action is the one that lets the user type a name that does not exist yet; it also
-// accepts an existing file, without asking whether to replace it.
+// accepts an existing file, without asking whether to replace it. So one action serves both kinds
+// of request.
 int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* filters, int32_t filterCount,
-                            int32_t selectedFilter, char* result, int32_t capacity) {
+                            int32_t selectedFilter, const char* place, int32_t /*save*/,
+                            char* result, int32_t capacity) {
     NoteBackendFailure(PlatformFailureNone, "");
     if (!GtkReady()) {
         return -1;
@@ -146,6 +148,9 @@ int32_t PlatformAskFileName(const char* title, const char* folder, const char* n
         gtk_file_chooser_set_current_folder(chooser, folder);
     }
     gtk_file_chooser_set_current_name(chooser, name != nullptr ? name : "");
+    if (place != nullptr && place[0] != 0) { // listed among the places at the side
+        gtk_file_chooser_add_shortcut_folder(chooser, place, nullptr);
+    }
 
     SDL_Window* previousFocus = SDL_GetKeyboardFocus();
     int32_t chosen = 0;

@@ -147,6 +147,19 @@ EM_JS(double, PageSoundFrames, (), { return Module.page.soundFrames(); });
 EM_JS(void, PageCopySound, (int16_t* samples, double frameCount), {
     Module.page.copySound(HEAP16.subarray(samples >> 1, (samples >> 1) + frameCount * 2));
 });
+// The chosen path as UTF-8 with its 0 in `result`: 1, or 0 when cancelled or it does not fit.
+EM_ASYNC_JS(int32_t, PageChooseFile, (const char* title, const char* folder, const char* name,
+                                      const char* place, int32_t save, char* result,
+                                      int32_t capacity), {
+    const path = await Module.page.chooseFile({
+        title: UTF8ToString(title), folder: UTF8ToString(folder), name: UTF8ToString(name),
+        place: UTF8ToString(place), save: save !== 0 });
+    if (!path || lengthBytesUTF8(path) + 1 > capacity) {
+        return 0;
+    }
+    stringToUTF8(path, result, capacity);
+    return 1;
+});
 // clang-format on
 
 namespace {
@@ -323,11 +336,20 @@ void PlatformSleepUntil(int64_t counter) {
     }
 }
 
-// No file chooser in the page: files come through its own buttons and its storage.
-int32_t PlatformAskFileName(const char* /*title*/, const char* /*folder*/, const char* /*name*/,
+// The page's own chooser (web/page.js): a request to write takes the offered name in the
+// browser's storage at once, any other shows the files of the folder and the place, and one from
+// the computer. The program waits for the answer as it waits in a sleep.
+int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* /*filters*/, int32_t /*filterCount*/,
-                            int32_t /*selectedFilter*/, char* /*result*/, int32_t /*capacity*/) {
-    return 0;
+                            int32_t /*selectedFilter*/, const char* place, int32_t save,
+                            char* result, int32_t capacity) {
+    StopWorkClock();
+    int32_t chosen = PageChooseFile(title != nullptr ? title : "", folder != nullptr ? folder : "",
+                                    name != nullptr ? name : "", place != nullptr ? place : "",
+                                    save, result, capacity);
+    yieldedSincePresent = true;
+    workStart = Now();
+    return chosen;
 }
 
 // Messages go to the page's message line, without the box's title; the editor goes on at once.

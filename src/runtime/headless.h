@@ -63,6 +63,8 @@ struct HeadlessRequest {
     bool messageBox = false;
     std::vector<std::string> filters = {}; // file chooser: "description|patterns" per entry
     int32_t selectedFilter = -1;
+    std::string place = {}; // file chooser: the second folder it offers a way to
+    bool save = false;      // file chooser: the file is to be written
 };
 const std::vector<HeadlessRequest>& HeadlessRequests();
 

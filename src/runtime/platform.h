@@ -91,10 +91,12 @@ struct PlatformFileFilter {
 // in `folder` with `name` filled in and the filter `selectedFilter` (0-based) active, accepts a
 // name that does not exist yet, and writes the chosen full path and a 0 into `result`. It returns
 // 1 for a choice, 0 when cancelled or when the path and its 0 do not fit in `capacity` bytes, and
-// -1 when no chooser can be shown at all (see PlatformLastFailure).
+// -1 when no chooser can be shown at all (see PlatformLastFailure). `place` (null or empty: none)
+// is a second folder the chooser offers a way to; `save` tells that the file is to be written.
 int32_t PlatformAskFileName(const char* title, const char* folder, const char* name,
                             const PlatformFileFilter* filters, int32_t filterCount,
-                            int32_t selectedFilter, char* result, int32_t capacity);
+                            int32_t selectedFilter, const char* place, int32_t save, char* result,
+                            int32_t capacity);
 void PlatformMessageBox(const char* title, const char* text);
 
 // The sound output: a queue of sample frames at kPlatformAudioRate, kPlatformAudioChannels

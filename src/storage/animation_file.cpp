@@ -112,14 +112,48 @@ void PutBoneStyle(Put& put, int32_t frame, int32_t position, const BoneStyle& st
     PutStyleRecord(put, frame, StyleApplyLow + (position >> 8), position & 0xFF);
 }
 
+// What an encoding writes: the header's box and toggles, `frames` frames of 501 joints and 501
+// bones each (`stride` slots apart), and the animation's ground and rate.
+struct AnimationSource {
+    int32_t boxLeft;
+    int32_t boxTop;
+    int32_t boxRight;
+    int32_t boxBottom;
+    int32_t shadowOn;
+    int32_t headOn;
+    int32_t collisionOn;
+    const Joint* joints;
+    const Bone* bones;
+    int32_t frames;
+    int32_t stride;
+    int32_t groundColour;
+    int32_t playbackRate;
+};
+
+AnimationSource EditorSource() {
+    return {editor.boxLeft,
+            editor.boxTop,
+            editor.boxRight,
+            editor.boxBottom,
+            editor.shadowOn,
+            editor.headOn,
+            editor.collisionOn,
+            static_cast<const Joint*>(editor.joints.data),
+            static_cast<const Bone*>(editor.bones.data),
+            editor.maxFrame + 1,
+            editor.joints.slots[0],
+            editor.groundColour,
+            editor.playbackRate};
+}
+
 // Writes the header and the records through `put` (a callable taking a byte pointer and a count).
-template <typename Put> void WriteAnimation(Put put) {
+template <typename Put> void WriteAnimation(const AnimationSource& source, Put put) {
     unsigned char header[kHeaderSize];
-    PutWord(header, Difference(editor.boxRight, editor.boxLeft));
-    PutWord(header + 2, Difference(editor.boxBottom, editor.boxTop));
-    header[4] = static_cast<unsigned char>(editor.shadowOn & 0xFF);
-    header[5] = static_cast<unsigned char>(editor.headOn & 0xFF);
-    header[6] = static_cast<unsigned char>(editor.collisionOn & 0xFF);
+    PutWord(header, Difference(source.boxRight, source.boxLeft));
+    PutWord(header + 2, Difference(source.boxBottom, source.boxTop));
+    header[4] = static_cast<unsigned char>(source.shadowOn & 0xFF);
+    header[5] = static_cast<unsigned char>(source.headOn & 0xFF);
+    header[6] = static_cast<unsigned char>(source.collisionOn & 0xFF);
     put(header, kHeaderSize);
 
     int32_t positionOf[kSlotCount];
@@ -127,21 +161,23 @@ template <typename Put> void WriteAnimation(Put put) {
     unsigned char record[kRecordSize];
     BoneStyle running{};
     int32_t lastFrameWritten = 0;
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame < source.frames; ++frame) {
+        const Joint* joints = source.joints + static_cast<std::ptrdiff_t>(frame) * source.stride;
+        const Bone* bones = source.bones + static_cast<std::ptrdiff_t>(frame) * source.stride;
         int32_t saved = 0;
-        int32_t bones = 0;
+        int32_t styled = 0;
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Joint& joint = JointAt(frame, slot);
+            const Joint& joint = joints[slot];
             positionOf[slot] = -1;
             if (joint.state > 0) {
                 positionOf[slot] = saved++;
-                PutRecord(record, frame, kJointRecord, Difference(joint.x, editor.boxLeft),
-                          Difference(joint.y, editor.boxTop), joint.state);
+                PutRecord(record, frame, kJointRecord, Difference(joint.x, source.boxLeft),
+                          Difference(joint.y, source.boxTop), joint.state);
                 put(record, kRecordSize);
             }
         }
         for (int32_t slot = 0; slot < kSlotCount && saved > 0; ++slot) {
-            const Bone& bone = BoneAt(frame, slot);
+            const Bone& bone = bones[slot];
             if (!BoneInUse(bone) || !IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB) ||
                 positionOf[bone.jointA] < 0 || positionOf[bone.jointB] < 0) {
                 continue;
@@ -149,10 +185,10 @@ template <typename Put> void WriteAnimation(Put put) {
             PutRecord(record, frame, kBoneRecord, positionOf[bone.jointA], positionOf[bone.jointB],
                       bone.kind);
             put(record, kRecordSize);
-            styledSlot[bones++] = slot;
+            styledSlot[styled++] = slot;
         }
-        for (int32_t position = 0; position < bones; ++position) {
-            BoneStyle style = CleanStyle(BoneAt(frame, styledSlot[position]).style);
+        for (int32_t position = 0; position < styled; ++position) {
+            BoneStyle style = CleanStyle(bones[styledSlot[position]].style);
             if (!IsDefaultStyle(style)) {
                 PutBoneStyle(put, frame, position, style, &running);
             }
@@ -161,32 +197,73 @@ template <typename Put> void WriteAnimation(Put put) {
     }
     // The animation's own settings close the file, in the frame of its last record, so that even a
     // loader that takes every record as a joint or bone ends playback where it would without them.
-    if (editor.groundColour != kDefaultGroundColour) {
-        PutStyleRecord(put, lastFrameWritten, StyleGroundRed, editor.groundColour >> 16 & 0xFF);
-        PutStyleRecord(put, lastFrameWritten, StyleGroundGreen, editor.groundColour >> 8 & 0xFF);
-        PutStyleRecord(put, lastFrameWritten, StyleGroundBlue, editor.groundColour & 0xFF);
+    if (source.groundColour != kDefaultGroundColour) {
+        PutStyleRecord(put, lastFrameWritten, StyleGroundRed, source.groundColour >> 16 & 0xFF);
+        PutStyleRecord(put, lastFrameWritten, StyleGroundGreen, source.groundColour >> 8 & 0xFF);
+        PutStyleRecord(put, lastFrameWritten, StyleGroundBlue, source.groundColour & 0xFF);
     }
-    if (editor.playbackRate != kDefaultPlaybackRate && editor.playbackRate >= 1 &&
-        editor.playbackRate <= kHighestPlaybackRate) {
-        PutStyleRecord(put, lastFrameWritten, StylePlaybackRate, editor.playbackRate);
+    if (source.playbackRate != kDefaultPlaybackRate && source.playbackRate >= 1 &&
+        source.playbackRate <= kHighestPlaybackRate) {
+        PutStyleRecord(put, lastFrameWritten, StylePlaybackRate, source.playbackRate);
     }
+}
+
+// Encodes into `bytes`, sized once for the largest animation without styles and grown only for
+// styles.
+void Encode(const AnimationSource& source, std::vector<unsigned char>* bytes) {
+    auto frames = static_cast<std::size_t>(source.frames);
+    std::size_t most = kHeaderSize + frames * kSlotCount * 2 * kRecordSize;
+    bytes->resize(std::max(bytes->capacity(), most));
+    std::size_t used = 0;
+    WriteAnimation(source, [bytes, &used](const unsigned char* data, int32_t count) {
+        if (used + static_cast<std::size_t>(count) > bytes->size()) {
+            bytes->resize(bytes->size() * 2);
+        }
+        std::memcpy(bytes->data() + used, data, static_cast<std::size_t>(count));
+        used += static_cast<std::size_t>(count);
+    });
+    bytes->resize(used);
 }
 
 // The largest animation is about 4 MB; a file many times that size is no animation, however many
 // records a loader could skip.
 constexpr int64_t kLargestFile = int64_t{64} << 20;
 
-// The box centred in the window with the stored size, and the toggles.
-void LoadHeader(const unsigned char* header) {
+// Where a decoding puts what it reads: `frames` frames of 501 joints and 501 bones each (`stride`
+// slots apart), the box centred in the window with the stored size, the toggles, the ground and
+// the rate.
+struct AnimationTarget {
+    Joint* joints;
+    Bone* bones;
+    int32_t frames;
+    int32_t stride;
+    int32_t boxLeft = 0;
+    int32_t boxTop = 0;
+    int32_t boxRight = 0;
+    int32_t boxBottom = 0;
+    int32_t shadowOn = 0;
+    int32_t headOn = 0;
+    int32_t collisionOn = 0;
+    int32_t groundColour = kDefaultGroundColour;
+    int32_t playbackRate = kDefaultPlaybackRate;
+    Joint& JointOf(int32_t frame, int32_t slot) const {
+        return joints[static_cast<std::ptrdiff_t>(frame) * stride + slot];
+    }
+    Bone& BoneOf(int32_t frame, int32_t slot) const {
+        return bones[static_cast<std::ptrdiff_t>(frame) * stride + slot];
+    }
+};
+
+void LoadHeader(const unsigned char* header, AnimationTarget* target) {
     int32_t width = GetWord(header);
     int32_t height = GetWord(header + 2);
-    editor.boxLeft = (editor.windowWidth - width) / 2;
-    editor.boxTop = (editor.windowHeight - height) / 2;
-    editor.boxRight = editor.boxLeft + width;
-    editor.boxBottom = editor.boxTop + height;
-    editor.shadowOn = GetByte(header + 4);
-    editor.headOn = GetByte(header + 5);
-    editor.collisionOn = GetByte(header + 6);
+    target->boxLeft = (editor.windowWidth - width) / 2;
+    target->boxTop = (editor.windowHeight - height) / 2;
+    target->boxRight = target->boxLeft + width;
+    target->boxBottom = target->boxTop + height;
+    target->shadowOn = GetByte(header + 4);
+    target->headOn = GetByte(header + 5);
+    target->collisionOn = GetByte(header + 6);
 }
 
 // How many joints and bones each frame has received so far. Every frame is empty when loading
@@ -200,26 +277,26 @@ struct FrameFill {
 
 // A bone's joints are in place before the bone is taken and never move during a load, so every
 // rest length can be measured at the end, in one run of roots that overlap each other.
-void MeasureLoadedBones(const FrameFill& fill) {
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+void MeasureLoadedBones(const FrameFill& fill, const AnimationTarget& target) {
+    for (int32_t frame = 0; frame < target.frames; ++frame) {
         for (int32_t slot = 0; slot < fill.bones[static_cast<std::size_t>(frame)]; ++slot) {
-            Bone& bone = BoneAt(frame, slot);
-            bone.restLength =
-                JointDistance(JointAt(frame, bone.jointA), JointAt(frame, bone.jointB));
+            Bone& bone = target.BoneOf(frame, slot);
+            bone.restLength = JointDistance(target.JointOf(frame, bone.jointA),
+                                            target.JointOf(frame, bone.jointB));
         }
     }
 }
 
-void EmptyUnfilledSlots(const FrameFill& fill) {
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+void EmptyUnfilledSlots(const FrameFill& fill, const AnimationTarget& target) {
+    for (int32_t frame = 0; frame < target.frames; ++frame) {
         for (int32_t slot = fill.joints[static_cast<std::size_t>(frame)]; slot < kSlotCount;
              ++slot) {
-            JointAt(frame, slot).state = JointEmpty;
+            target.JointOf(frame, slot).state = JointEmpty;
         }
         for (int32_t slot = fill.bones[static_cast<std::size_t>(frame)]; slot < kSlotCount;
              ++slot) {
-            BoneAt(frame, slot).jointA = -1;
-            BoneAt(frame, slot).jointB = -1;
+            target.BoneOf(frame, slot).jointA = -1;
+            target.BoneOf(frame, slot).jointB = -1;
         }
     }
 }
@@ -231,7 +308,8 @@ bool IsStyleRecord(const unsigned char* record) {
 
 // A style record's value goes into the running style, gives it to a bone the frame has received,
 // or sets the ground or the rate. Values that no save writes leave everything as it was.
-void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill) {
+void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill,
+                     AnimationTarget* target) {
     BoneStyle& running = fill->running;
     auto byte = static_cast<uint8_t>(value);
     int32_t position = (type - StyleApplyLow) * 256 + value;
@@ -264,21 +342,21 @@ void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill
     case StyleApplyLow:
     case StyleApplyHigh:
         if (position < fill->bones[static_cast<std::size_t>(frame)]) {
-            BoneAt(frame, position).style = CleanStyle(running);
+            target->BoneOf(frame, position).style = CleanStyle(running);
         }
         break;
     case StyleGroundRed:
-        editor.groundColour = (editor.groundColour & 0x00FFFF) | value << 16;
+        target->groundColour = (target->groundColour & 0x00FFFF) | value << 16;
         break;
     case StyleGroundGreen:
-        editor.groundColour = (editor.groundColour & 0xFF00FF) | value << 8;
+        target->groundColour = (target->groundColour & 0xFF00FF) | value << 8;
         break;
     case StyleGroundBlue:
-        editor.groundColour = (editor.groundColour & 0xFFFF00) | value;
+        target->groundColour = (target->groundColour & 0xFFFF00) | value;
         break;
     case StylePlaybackRate:
         if (value >= 1 && value <= kHighestPlaybackRate) {
-            editor.playbackRate = value;
+            target->playbackRate = value;
         }
         break;
     default: // a later version's record
@@ -286,14 +364,15 @@ void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill
     }
 }
 
-// Returns whether the record was taken as a joint or a bone.
-bool LoadRecord(const unsigned char* record, FrameFill* fill) {
+// Returns whether the record was taken as a joint or a bone. Records of frames the target does
+// not hold are passed over.
+bool LoadRecord(const unsigned char* record, FrameFill* fill, AnimationTarget* target) {
     int32_t frame = GetWord(record);
-    if (!IsFrame(frame)) {
+    if (frame < 0 || frame >= target->frames) {
         return false;
     }
     if (IsStyleRecord(record)) {
-        LoadStyleRecord(frame, record[2], record[7], fill);
+        LoadStyleRecord(frame, record[2], record[7], fill, target);
         return false;
     }
     int32_t& joints = fill->joints[static_cast<std::size_t>(frame)];
@@ -302,9 +381,9 @@ bool LoadRecord(const unsigned char* record, FrameFill* fill) {
         if (state <= 0 || joints >= kSlotCount) {
             return false;
         }
-        Joint& joint = JointAt(frame, joints++);
-        joint.x = editor.boxLeft + GetWord(record + 3);
-        joint.y = editor.boxTop + GetWord(record + 5);
+        Joint& joint = target->JointOf(frame, joints++);
+        joint.x = target->boxLeft + GetWord(record + 3);
+        joint.y = target->boxTop + GetWord(record + 5);
         joint.state = static_cast<int8_t>(state);
         return true;
     }
@@ -314,12 +393,51 @@ bool LoadRecord(const unsigned char* record, FrameFill* fill) {
     if (jointA < 0 || jointA >= joints || jointB < 0 || jointB >= joints || bones >= kSlotCount) {
         return false;
     }
-    Bone& bone = BoneAt(frame, bones++);
+    Bone& bone = target->BoneOf(frame, bones++);
     bone.jointA = jointA;
     bone.jointB = jointB;
     bone.kind = static_cast<int8_t>(GetByte(record + 7));
     bone.style = BoneStyle{};
     return true;
+}
+
+// Decodes a whole file's bytes (followed by room for a header and a record cut short, zero) into
+// the target; returns the frame of the last record taken as a joint or bone, 0 for none.
+int32_t Decode(const std::vector<unsigned char>& bytes, int32_t size, AnimationTarget* target) {
+    LoadHeader(bytes.data(), target);
+    auto frames = static_cast<std::size_t>(target->frames);
+    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{}};
+    int32_t lastFrame = 0;
+    for (int32_t offset = kHeaderSize; offset < size; offset += kRecordSize) {
+        const unsigned char* record = bytes.data() + offset;
+        if (LoadRecord(record, &fill, target)) {
+            lastFrame = GetWord(record);
+        }
+    }
+    MeasureLoadedBones(fill, *target);
+    EmptyUnfilledSlots(fill, *target);
+    return lastFrame;
+}
+
+// The whole file at `path` into `bytes`, with room after it for the header and a last record cut
+// short, whose missing bytes read as 0. False, with `bytes` of no use, when the path is no file
+// that can be read, cannot be read to its end or is far too large to be an animation.
+bool ReadAnimationBytes(const char* path, std::vector<unsigned char>* bytes, int32_t* size) {
+    std::string error; // the status line says only whether it worked
+    if (StringEqual(path, "") != 0 || !CheckFileToRead(path, &error) ||
+        FileOpenRead(kFile, path) == 0) {
+        return false;
+    }
+    int64_t length = FileLength(kFile);
+    if (length < 0 || length > kLargestFile) {
+        FileClose(kFile);
+        return false;
+    }
+    bytes->assign(static_cast<std::size_t>(length) + kHeaderSize + kRecordSize, 0);
+    *size = static_cast<int32_t>(length);
+    bool read = *size == 0 || FileReadBlock(kFile, bytes->data(), *size) == *size;
+    FileClose(kFile);
+    return read;
 }
 
 bool IsContinuationByte(char byte) {
@@ -348,20 +466,28 @@ int32_t StemLength(const char* path) {
 
 } // namespace
 
-// The buffer is sized once for the largest animation without styles, and grows only for styles.
 void EncodeAnimation(std::vector<unsigned char>* bytes) {
-    auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
-    std::size_t most = kHeaderSize + frames * kSlotCount * 2 * kRecordSize;
-    bytes->resize(std::max(bytes->capacity(), most));
-    std::size_t used = 0;
-    WriteAnimation([bytes, &used](const unsigned char* data, int32_t count) {
-        if (used + static_cast<std::size_t>(count) > bytes->size()) {
-            bytes->resize(bytes->size() * 2);
-        }
-        std::memcpy(bytes->data() + used, data, static_cast<std::size_t>(count));
-        used += static_cast<std::size_t>(count);
-    });
-    bytes->resize(used);
+    Encode(EditorSource(), bytes);
+}
+
+// The frame's box is the editor's, so that the file opened as an animation shows the figure where
+// it stood; the toggles, the ground and the rate are the defaults: they belong to an animation,
+// not to a figure.
+void EncodeOneFrame(const Joint* joints, const Bone* bones, std::vector<unsigned char>* bytes) {
+    AnimationSource source{editor.boxLeft,
+                           editor.boxTop,
+                           editor.boxRight,
+                           editor.boxBottom,
+                           0,
+                           0,
+                           0,
+                           joints,
+                           bones,
+                           1,
+                           kSlotCount,
+                           kDefaultGroundColour,
+                           kDefaultPlaybackRate};
+    Encode(source, bytes);
 }
 
 // The whole animation is encoded first and goes to a new file in one write, which then takes the
@@ -379,41 +505,39 @@ int32_t SaveAnimation() {
 // The whole file is read before anything changes, so that a file that cannot be read to its end
 // (an error of the disk, a file far too large to be an animation) leaves the editor as it was.
 int32_t LoadAnimation() {
-    std::string error; // the status line says only whether it worked
-    if (StringEqual(editor.basePath, "") != 0 || !CheckFileToRead(editor.basePath, &error) ||
-        FileOpenRead(kFile, editor.basePath) == 0) {
-        return 0;
-    }
-    int64_t length = FileLength(kFile);
-    if (length < 0 || length > kLargestFile) {
-        FileClose(kFile);
-        return 0;
-    }
-    // Room for the header and a last record cut short, whose missing bytes read as 0.
     static std::vector<unsigned char> bytes;
-    bytes.assign(static_cast<std::size_t>(length) + kHeaderSize + kRecordSize, 0);
-    auto size = static_cast<int32_t>(length);
-    bool read = size == 0 || FileReadBlock(kFile, bytes.data(), size) == size;
-    FileClose(kFile);
-    if (!read) {
+    int32_t size = 0;
+    if (!ReadAnimationBytes(editor.basePath, &bytes, &size)) {
         return 0;
     }
-    LoadHeader(bytes.data());
-    editor.groundColour = kDefaultGroundColour;
-    editor.playbackRate = kDefaultPlaybackRate;
-    auto frames = static_cast<std::size_t>(editor.maxFrame) + 1;
-    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{}};
-    int32_t lastFrame = 0;
-    for (int32_t offset = kHeaderSize; offset < size; offset += kRecordSize) {
-        const unsigned char* record = bytes.data() + offset;
-        if (LoadRecord(record, &fill)) {
-            lastFrame = GetWord(record);
-        }
-    }
-    MeasureLoadedBones(fill);
-    EmptyUnfilledSlots(fill);
+    AnimationTarget target{static_cast<Joint*>(editor.joints.data),
+                           static_cast<Bone*>(editor.bones.data), editor.maxFrame + 1,
+                           editor.joints.slots[0]};
+    int32_t lastFrame = Decode(bytes, size, &target);
+    editor.boxLeft = target.boxLeft;
+    editor.boxTop = target.boxTop;
+    editor.boxRight = target.boxRight;
+    editor.boxBottom = target.boxBottom;
+    editor.shadowOn = target.shadowOn;
+    editor.headOn = target.headOn;
+    editor.collisionOn = target.collisionOn;
+    editor.groundColour = target.groundColour;
+    editor.playbackRate = target.playbackRate;
     editor.playbackEnd = lastFrame;
     editor.currentFrame = 0;
+    return 1;
+}
+
+int32_t LoadFirstFrame(const char* path, Joint* joints, Bone* bones) {
+    std::vector<unsigned char> bytes;
+    int32_t size = 0;
+    if (!ReadAnimationBytes(path, &bytes, &size)) {
+        return 0;
+    }
+    std::fill(joints, joints + kSlotCount, Joint{-1, -1, JointEmpty});
+    std::fill(bones, bones + kSlotCount, Bone{0.0, -1, -1, BoneStabilising});
+    AnimationTarget target{joints, bones, 1, kSlotCount};
+    Decode(bytes, size, &target);
     return 1;
 }
 

@@ -147,10 +147,17 @@ std::string DisplayableFileName(const char* path) {
 // It picks a single file: with multiple selection the caller gets the first chosen file, which is
 // then the only one.
 char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
-                  const char* patternText, int32_t patternPosition, int32_t /*save*/,
-                  int32_t start) {
+                  const char* patternText, int32_t patternPosition, int32_t save, int32_t start) {
+    return AskFileNameWithPlace(title, defaultFile, patternText, patternPosition, save, nullptr,
+                                start);
+}
+
+char* AskFileNameWithPlace(const char* title, const char* defaultFile, const char* patternText,
+                           int32_t patternPosition, int32_t save, const char* place,
+                           int32_t start) {
     // Everything is copied out of the arguments first: they may lie in the work buffer at start.
     InitialFile initial = SplitDefaultFile(defaultFile);
+    std::string placeFolder = place != nullptr ? place : "";
     std::vector<FilterEntry> entries = FilterEntries(Cp1252ToUtf8(patternText));
     std::vector<PlatformFileFilter> filters;
     for (const FilterEntry& entry : entries) {
@@ -163,7 +170,7 @@ char* AskFileName(int32_t /*flags*/, const char* title, const char* defaultFile,
     std::string path;
     if (PlatformAskFileName(Cp1252ToUtf8(Translate(title)).c_str(), initial.folder.c_str(),
                             initial.name.c_str(), filters.data(), filterCount, selected,
-                            chosen.data(), kPathCapacity) > 0) {
+                            placeFolder.c_str(), save, chosen.data(), kPathCapacity) > 0) {
         path = chosen.data();
     }
     return StringLeft(path.c_str(), StringLength(path.c_str()), start);

@@ -14,6 +14,10 @@ char* AskFileName(int32_t flags, const char* title, const char* defaultFile,
                   const char* patternText, int32_t patternPosition, int32_t save, int32_t start);
 char* AskOpenFileName(const char* title, const char* defaultFile, const char* patternText,
                       int32_t patternPosition, int32_t start);
+// AskFileName with a second folder (a file-system name, never converted) that the chooser offers
+// a way to beside the one it opens in, such as the side panel's places.
+char* AskFileNameWithPlace(const char* title, const char* defaultFile, const char* patternText,
+                           int32_t patternPosition, int32_t save, const char* place, int32_t start);
 // A box with the title, the text and one OK button; returns the button code (1 for OK).
 int32_t ShowMessageBox(const char* title, const char* text, int32_t flags);
 // The same box with a file's path after the text. The path is shown as the file system names the

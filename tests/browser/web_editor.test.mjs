@@ -290,6 +290,43 @@ test("the editor in a web page", async (t) => {
         assert.match(await page.locator("#message").textContent(), /Exportiert als/);
     });
 
+    await t.test("O inserts a shipped figure on the pointer; G keeps it in the store and downloads it", async () => {
+        // The key stays down until the page's chooser is open, in which the program waits.
+        const openChooser = async () => {
+            await page.keyboard.down("o");
+            await page.locator("#chooser").waitFor({ state: "visible", timeout: waitLimitMs });
+            await page.keyboard.up("o");
+        };
+        const choices = (list) => page.locator(`#chooser-${list} button`)
+            .evaluateAll((buttons) => buttons.map((button) => button.dataset.file));
+        await page.locator("#editor").focus();
+        await moveTo(page, 500, 300); // right of the walk
+        await openChooser();
+        assert.deepEqual(await choices("shipped"),
+            ["ball.txt", "child.txt", "dog.txt", "person.txt", "stick.txt"]);
+        await page.locator('#chooser-shipped button[data-file="ball.txt"]').click();
+        await until(page, () => !document.getElementById("chooser").open);
+        const pixels = await shownPixels(page);
+        const [width] = await canvasSize(page);
+        const colour = (x, y) => [...pixels.subarray((y * width + x) * 3, (y * width + x) * 3 + 3)];
+        assert.deepEqual(colour(500, 300), [255, 0, 0], "the ball's disc is on the pointer");
+        assert.notDeepEqual(colour(500, 325), [255, 0, 0], "a disc 40 pixels across");
+
+        await moveTo(page, 500, 285); // by its upper joint
+        const downloading = page.waitForEvent("download");
+        await press(page, "g");
+        const download = await downloading;
+        assert.equal(download.suggestedFilename(), "figure.txt");
+        const stored = await page.evaluate(() => Array.from(
+            limbrado.storeFiles().readFile("/store/limbrado/figures/figure.txt")));
+        assert.ok(fs.readFileSync(await download.path()).equals(Buffer.from(stored)));
+        await openChooser();
+        assert.deepEqual(await choices("stored"), ["figure.txt"]);
+        await page.locator("#chooser-cancel").click();
+        await until(page, () => !document.getElementById("chooser").open);
+        await press(page, "Control", "z"); // the walk as it was for the steps below
+    });
+
     await t.test("the wheel scrolls the strip; F12 plays and stops; Escape ends and the button starts again", async () => {
         await page.locator("#editor").focus();
         await moveTo(page, 400, (await canvasSize(page))[1] - 50); // over the strip of frames

@@ -435,6 +435,52 @@ TEST_F(EditorProgram, StyledBoneIsShownSavedAndShownAgainAfterARestart) {
     EXPECT_TRUE(scene() == styled) << "the styled bone looks as before the restart";
 }
 
+// G saves the figure under the pointer (a lone joint) through the real file chooser, which opens in
+// the library folder the editor makes, a path typed in; O inserts it again on the pointer.
+TEST_F(EditorProgram, FigureIsSavedWithGAndInsertedWithOThroughTheFileChooser) {
+    ASSERT_EQ(EscapeAndWaitForExit(), 0);
+    std::string data = ProcessTempPath("display_figure_data");
+    std::filesystem::remove_all(data);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    Launch();
+    unsetenv("XDG_DATA_HOME");
+    MovePointer(300, 330);
+    ASSERT_TRUE(PressKeyUntilColour("1", 300, 330, kJointGreen));
+    // The key stays down until its chooser is there. A name the folder holds pops up as a
+    // completion, which the first Return may only take.
+    auto answerChooser = [this](const std::string& key, const std::string& title,
+                                const std::string& typed) {
+        RunCommand("xdotool keydown " + key);
+        unsigned long chooser = 0;
+        for (int attempt = 0; attempt < 100 && chooser == 0; ++attempt) {
+            std::this_thread::sleep_for(100ms);
+            chooser = FindWindowByTitle(title);
+        }
+        RunCommand("xdotool keyup " + key);
+        RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
+                   " key ctrl+a type --delay 20 '" + typed + "'");
+        for (int press = 0; press < 5 && chooser != 0 && FindWindowByTitle(title) != 0; ++press) {
+            RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(chooser) +
+                       " key Return 2>/dev/null");
+            for (int attempt = 0; attempt < 20 && FindWindowByTitle(title) != 0; ++attempt) {
+                std::this_thread::sleep_for(100ms);
+            }
+        }
+        return chooser != 0 && FindWindowByTitle(title) == 0;
+    };
+    std::string figure = data + "/limbrado/figures/lone.txt";
+    ASSERT_TRUE(answerChooser("g", "Figur speichern", figure)) << "the save chooser";
+    for (int attempt = 0; attempt < 50 && SizeOf(figure) != 15u; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_EQ(SizeOf(figure), 15u) << "the header and one joint";
+    MovePointer(500, 330);
+    ASSERT_TRUE(answerChooser("o", "Figur einf.*gen", figure)) << "the insert chooser";
+    EXPECT_TRUE(WaitForColour(500, 330, kJointGreen)) << "found " << ClientColour(500, 330);
+    EXPECT_EQ(ClientColour(300, 330), kJointGreen) << "the saved one stays";
+    std::filesystem::remove_all(data);
+}
+
 // A figure of three joints and two bones moved whole with the middle button, mirrored with M
 // about its centre, copied with C 20 pixels right of and below it, and the copy deleted with L.
 TEST_F(EditorProgram, FigureIsMovedWithTheMiddleButtonMirroredCopiedAndTheCopyDeleted) {

@@ -115,7 +115,7 @@ TEST(Translation, EveryTextTheCodeShowsHasAnEnglishEntry) {
     ASSERT_EQ(UseLanguage({"en"}, BuildCatalogs()), "en");
     const std::regex call(
         R"((Translate|ShowStatusMessage|ShowMessageBox|ShowFileMessageBox|AskOpenFileName|)"
-        R"(ReportFileResult)\(((?:\s*"(?:[^"\\]|\\.)*"\s*|[^;{}"])*)\))");
+        R"(AskFigureFile|ReportFileResult)\(((?:\s*"(?:[^"\\]|\\.)*"\s*|[^;{}"])*)\))");
     const std::regex literal(R"("((?:[^"\\]|\\.)*)\"(\s*(?="))?)");
     int32_t texts = 0;
     for (const auto& entry :
