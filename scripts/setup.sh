@@ -8,7 +8,7 @@ packages=(
     cmake g++ clang libclang-rt-dev make pkg-config clang-format
     libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libgtk-3-dev librsvg2-common fonts-liberation
     libgif-dev libpng-dev zlib1g-dev libwebp-dev
-    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps imagemagick desktop-file-utils man-db groff-base
     x11-xkb-utils

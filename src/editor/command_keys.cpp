@@ -2,8 +2,12 @@
 // ones that change the animation bracket their change as one undo step.
 #include "editor/command_keys.h"
 
+#include <string>
+#include <utility>
+
 #include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
+#include "editor/sound_keys.h"
 #include "editor/sound_playback.h"
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
@@ -123,13 +127,23 @@ void SaveWithMessage() {
     ReportFileResult(SaveAnimation(), "Gespeichert", "Speichern fehlgeschlagen");
 }
 
-// A load replaces everything, and is taken back like any other edit.
+// A load replaces everything, the sound too, and is taken back like any other edit.
 void LoadWithMessage() {
     UndoBeginStep(0, editor.maxFrame);
     int32_t loaded = LoadAnimation();
+    NamedSound sound;
+    if (loaded != 0) {
+        sound = DecodeNamedSound(LoadedSoundReference(), editor.basePath);
+    }
+    const char* problem = sound.problem;
+    std::string reference = sound.track.reference;
+    if (loaded != 0) {
+        TakeNamedSound(std::move(sound));
+    }
     LeaveFrameGestures();
     UndoEndStep();
     ReportFileResult(loaded, "Geladen", "Laden fehlgeschlagen");
+    ReportNamedSound(problem, reference);
 }
 
 void ToggleHelp() {

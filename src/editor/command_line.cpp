@@ -52,6 +52,17 @@ struct FlagOption {
 
 constexpr FlagOption kFlagOptions[] = {
     {"--transparent", &CommandLine::transparent},
+    {"--no-sound", &CommandLine::noSound},
+};
+
+// An option followed by a file's path.
+struct PathOption {
+    const char* name;
+    std::string CommandLine::*value;
+};
+
+constexpr PathOption kPathOptions[] = {
+    {"--sound", &CommandLine::sound},
 };
 
 constexpr uint32_t Kinds(std::initializer_list<PictureKind> kinds) {
@@ -80,6 +91,10 @@ constexpr CombinationRule kCombinationRules[] = {
      Kinds({PictureKind::Gif, PictureKind::Png, PictureKind::WebM, PictureKind::Apng,
             PictureKind::WebP, PictureKind::Sheet, PictureKind::Lottie}),
      "H.264 has no transparency (--export-webm has)"},
+    {"--sound", Kinds({PictureKind::Mp4, PictureKind::WebM}),
+     "only the MP4 and the WebM have sound"},
+    {"--no-sound", Kinds({PictureKind::Mp4, PictureKind::WebM}),
+     "only the MP4 and the WebM have sound"},
 };
 
 template <typename Row, std::size_t count>
@@ -118,18 +133,23 @@ struct Reading {
     std::vector<std::string> paths;
 };
 
-// The path after an export option; an option there means the path is missing.
-bool ReadOutput(const std::vector<std::string>& arguments, std::size_t* index, CommandLine* line) {
+// The path after an export option or a path option; an option there means the path is missing.
+bool ReadPath(const std::vector<std::string>& arguments, std::size_t* index, const char* what,
+              std::string* path, CommandLine* line) {
     const std::string& name = arguments[*index];
     if (*index + 1 >= arguments.size() || IsOption(arguments[*index + 1])) {
-        line->problem = name + " takes the output's path after it";
+        line->problem = name + " takes " + what + " after it";
         if (*index + 1 < arguments.size()) {
             line->problem += ", not '" + arguments[*index + 1] + "'";
         }
         return false;
     }
-    line->output = arguments[++*index];
+    *path = arguments[++*index];
     return true;
+}
+
+bool ReadOutput(const std::vector<std::string>& arguments, std::size_t* index, CommandLine* line) {
+    return ReadPath(arguments, index, "the output's path", &line->output, line);
 }
 
 bool NoteGiven(const std::string& name, Reading* reading, CommandLine* line) {
@@ -173,6 +193,18 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
         line->*option->value = true;
         return NoteGiven(name, reading, line);
     }
+    if (const PathOption* option = FindRow(kPathOptions, name)) {
+        std::string& path = line->*option->value;
+        if (!NoteGiven(name, reading, line) ||
+            !ReadPath(arguments, index, "a file's path", &path, line)) {
+            return false;
+        }
+        if (path.empty()) {
+            line->problem = "an empty name is no file";
+            return false;
+        }
+        return true;
+    }
     line->problem = "unknown option '" + name + "'";
     return false;
 }
@@ -189,6 +221,10 @@ bool CheckCombinations(const Reading& reading, CommandLine* line) {
                 name + " does not go with " + reading.exportOption->name + ": " + rule->reason;
             return false;
         }
+    }
+    if (!line->sound.empty() && line->noSound) {
+        line->problem = "--sound and --no-sound ask for opposites";
+        return false;
     }
     return true;
 }
@@ -257,8 +293,10 @@ const char* UsageText() {
     return "Usage: limbrado [--] [ANIMATION]\n"
            "       limbrado --export-gif OUT.gif [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-png FOLDER [--transparent] ANIMATION\n"
-           "       limbrado --export-mp4 OUT.mp4 [--fps N] ANIMATION\n"
-           "       limbrado --export-webm OUT.webm [--fps N] [--transparent] ANIMATION\n"
+           "       limbrado --export-mp4 OUT.mp4 [--fps N] [--sound FILE | --no-sound] "
+           "ANIMATION\n"
+           "       limbrado --export-webm OUT.webm [--fps N] [--transparent]\n"
+           "                [--sound FILE | --no-sound] ANIMATION\n"
            "       limbrado --export-apng OUT.png [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-webp OUT.webp [--fps N] [--transparent] ANIMATION\n"
            "       limbrado --export-sheet OUT.png [--columns N] [--fps N] [--transparent] "
@@ -291,6 +329,10 @@ const char* UsageText() {
            "  --columns N                       cells a row of the sprite sheet; without it the\n"
            "                                    smallest N whose N x N cells hold every frame\n"
            "  --transparent                     a transparent ground; not with --export-mp4\n"
+           "  --sound FILE                      the sound of the MP4 (AAC) or the WebM (Opus)\n"
+           "                                    instead of the animation's own (key T), cut or\n"
+           "                                    filled with silence to the video's length\n"
+           "  --no-sound                        the MP4 or the WebM without sound\n"
            "\n"
            "Options may come before or after the animation; an export option's output follows\n"
            "it. Every argument that begins with '-' is an option up to '--', after which each\n"

@@ -28,6 +28,8 @@ struct CommandLine {
     int32_t framesPerSecond = kDefaultFramesPerSecond;
     int32_t columns = 0; // cells a row of the sprite sheet; 0: as many as it needs
     bool transparent = false;
+    std::string sound;    // --sound: the videos' sound instead of the animation's own
+    bool noSound = false; // --no-sound: the videos without sound
 };
 
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments); // without the program name

@@ -12,6 +12,7 @@
 #include "editor/figure_library_keys.h"
 #include "editor/key_press.h"
 #include "editor/playback.h"
+#include "editor/sound_keys.h"
 #include "editor/style_keys.h"
 #include "editor/timeline.h"
 #include "editor/undo_history.h"
@@ -195,6 +196,10 @@ const Command kCommands[] = {
      .act = SaveFigureUnderPointer},
     {.letter = 'O', .modifier = Modifier::Plain, .help = "O - Figur einf\xfc" "gen", .helpLine = 40,
      .act = InsertFigureFromFile},
+    {.letter = 'T', .modifier = Modifier::Plain, .help = "T - Ton laden / Shift+T entfernen",
+     .helpLine = 41, .act = ChooseSound},
+    {.letter = 'T', .modifier = Modifier::Shift, .help = "T - Ton laden / Shift+T entfernen",
+     .helpLine = 41, .act = RemoveSound},
 };
 // clang-format on
 

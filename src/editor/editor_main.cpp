@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
+#include "editor/sound_keys.h"
 #include "editor/sound_playback.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
@@ -94,8 +96,22 @@ const char* EditorStartup(int argc, char** argv) {
                             editor.windowHeight + kStripHeight, 1, 0, 0) == 0) {
         return StartupProblem(StartupStep::Surface);
     }
-    LoadAnimation(); // without a file the animation simply stays empty
-    TakeProvidedSound(soundTrack.samples);
+    // Without a file the animation simply stays empty, and silent.
+    NamedSound sound;
+    soundTrack.reference.clear();
+    soundTrack.samples.clear();
+    if (LoadAnimation() != 0) {
+        sound = DecodeNamedSound(LoadedSoundReference(), editor.basePath);
+    }
+    const char* problem = sound.problem;
+    std::string reference = sound.track.reference;
+    sound.track.changes = soundTrack.changes + 1;
+    soundTrack = std::move(sound.track);
+    ReportNamedSound(problem, reference);
+    // The browser's page hands over the sound its "Ton" button picked, decoded.
+    if (soundTrack.samples.empty() && TakeProvidedSound(soundTrack.samples)) {
+        soundTrack.changes += 1;
+    }
     NoteAnimationStored();
     UndoClear(); // the start-up load is no step
     ResetCommandKeys();

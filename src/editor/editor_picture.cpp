@@ -2,11 +2,13 @@
 #include "editor/editor_picture.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "editor/mouse_editing.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
+#include "model/sound_track.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
 #include "runtime/surface.h"
@@ -82,6 +84,38 @@ int32_t ShownLastFrame() {
     return watch.lastFrame;
 }
 
+// The sound's peak for every frame, worked out again only when the samples or the rate change:
+// the strip asks for it in every cycle.
+struct FrameLoudness {
+    int64_t changes = -1;
+    int32_t rate = 0;
+    std::vector<int32_t> peaks;
+};
+FrameLoudness frameLoudness;
+
+const std::vector<int32_t>& PeaksForRate(const SoundTrack& sound, int32_t rate) {
+    FrameLoudness& kept = frameLoudness;
+    if (kept.changes != sound.changes || kept.rate != rate ||
+        kept.peaks.size() != static_cast<std::size_t>(editor.maxFrame) + 1) {
+        kept.peaks = FramePeaks(sound.samples, rate, editor.maxFrame + 1);
+        kept.changes = sound.changes;
+        kept.rate = rate;
+    }
+    return kept.peaks;
+}
+
+void FillLoudness(const SoundTrack& sound, int32_t rate, StripView* view) {
+    view->sound = !sound.samples.empty();
+    if (!view->sound) {
+        return;
+    }
+    const std::vector<int32_t>& peaks = PeaksForRate(sound, rate);
+    for (int32_t cell = 0; cell < kStripCells; ++cell) {
+        auto frame = static_cast<std::size_t>(view->firstFrame + cell);
+        view->loudness[cell] = frame < peaks.size() ? peaks[frame] : 0;
+    }
+}
+
 } // namespace
 
 uint32_t SceneGround() {
@@ -142,6 +176,7 @@ StripView EditorStripView() {
     view.boxRight = editor.boxRight;
     view.boxBottom = editor.boxBottom;
     view.font = FontHandle(editor.hudFont);
+    FillLoudness(soundTrack, editor.playbackRate, &view);
     return view;
 }
 

@@ -31,6 +31,8 @@
 #include "storage/lottie_file.h"
 #include "storage/numbered_files.h"
 #include "storage/picture_files.h"
+#include "storage/sound_decoder.h"
+#include "storage/sound_reference.h"
 #include "storage/sprite_sheet.h"
 #include "storage/text.h"
 #include "storage/video_file.h"
@@ -270,7 +272,8 @@ bool ExportAnimationVideoTo(AtomicFile* file, VideoFormat format, const PictureR
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteVideoTo(file, format, PlaybackPictures(request), request.framesPerSecond, error);
+    return WriteVideoTo(file, format, PlaybackPictures(request), request.framesPerSecond,
+                        request.sound, error);
 }
 
 bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
@@ -278,7 +281,8 @@ bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureReq
     if (!SurfaceReady(error)) {
         return false;
     }
-    return WriteVideo(path, format, PlaybackPictures(request), request.framesPerSecond, error);
+    return WriteVideo(path, format, PlaybackPictures(request), request.framesPerSecond,
+                      request.sound, error);
 }
 
 bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
@@ -365,11 +369,38 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
 
 namespace {
 
-bool Export(const CommandLine& command, const PictureProgress& progress, std::string* error) {
+bool HasSound(PictureKind kind) {
+    return kind == PictureKind::Mp4 || kind == PictureKind::WebM;
+}
+
+// The sound a video of the command carries: --sound's file, else the animation's own (loaded by
+// then), else none. A sound that was asked for and cannot be decoded fails the export before any
+// picture is written, rather than giving a silent video.
+bool DecodeExportSound(const CommandLine& command, DecodedSound* sound, std::string* error) {
+    if (!HasSound(command.kind) || command.noSound) {
+        return true;
+    }
+    if (!command.sound.empty()) {
+        return DecodeSoundFile(command.sound, sound, error);
+    }
+    const std::string& reference = LoadedSoundReference();
+    if (reference.empty()) {
+        return true;
+    }
+    if (!DecodeSoundFile(SoundPathFor(reference, command.animation), sound, error)) {
+        *error = "the animation's sound: " + *error + " (--no-sound leaves it out)";
+        return false;
+    }
+    return true;
+}
+
+bool Export(const CommandLine& command, const DecodedSound& sound, const PictureProgress& progress,
+            std::string* error) {
     PictureRequest request;
     request.framesPerSecond = command.framesPerSecond;
     request.transparent = command.transparent;
     request.progress = progress;
+    request.sound = sound.samples;
     const char* output = command.output.c_str();
     switch (command.kind) {
     case PictureKind::Gif:
@@ -400,10 +431,17 @@ int RunPictureExport(const CommandLine& command) {
         std::fprintf(stderr, "limbrado: %s\n", error.c_str());
         return kExitFailed;
     }
+    // A sound given on the command line is checked before anything else is done.
+    DecodedSound sound;
+    if (!command.sound.empty() && !DecodeExportSound(command, &sound, &error)) {
+        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
+        return kExitFailed;
+    }
     ProgressBar bar(command.label);
     // The frame files of the PNGs are known once the animation is loaded.
     bool done = StartWithoutDisplay(command.animation, &error) && CheckOutputs(command, &error) &&
-                Export(command, bar.Reporter(), &error);
+                (!command.sound.empty() || DecodeExportSound(command, &sound, &error)) &&
+                Export(command, sound, bar.Reporter(), &error);
     SurfaceClose();
     ProgramRelease();
     bar.End();

@@ -32,6 +32,7 @@ struct PictureRequest {
     bool transparent = false;
     PictureProgress progress;        // optional
     std::function<bool()> cancelled; // optional, asked before each picture: true stops the export
+    VideoSound sound;                // the MP4's and the WebM's sound; empty for none
 };
 
 bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error);

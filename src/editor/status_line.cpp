@@ -2,7 +2,10 @@
 // without the help overlay.
 #include "editor/status_line.h"
 
+#include <string>
+
 #include "editor/editor_picture.h"
+#include "runtime/codepage.h"
 #include "runtime/drawing.h"
 #include "runtime/surface.h"
 #include "storage/translation.h"
@@ -14,11 +17,16 @@ constexpr int32_t kStatusMessageMs = 500;
 } // namespace
 
 void ShowStatusMessage(const char* text) {
+    ShowStatusMessageAbout(text, "");
+}
+
+void ShowStatusMessageAbout(const char* text, const char* name) {
+    std::string line = std::string(Translate(text)) + Utf8ToCp1252(name);
     DrawEditorScene();
     DrawEditorStrip();
     if (DrawingBegin(SurfaceDrawTarget()) != 0) {
         DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, Translate(text), PackColour(255, 0, 0));
+        DrawTextAt(1, 1, line.c_str(), PackColour(255, 0, 0));
         DrawingEnd();
     }
     PresentSurface();

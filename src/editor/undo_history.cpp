@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "model/editor_state.h"
@@ -47,9 +48,14 @@ struct Step {
     // A step of the frame edits holds the edit itself instead of changed slots.
     bool hasFrameEdit = false;
     FrameEdit frameEdit;
+    // A step that replaced the sound track holds the one not shown: before the step while it is
+    // done, after it while it is taken back.
+    bool hasSound = false;
+    SoundTrack sound;
     std::size_t Bytes() const {
         return sizeof(Step) + joints.capacity() * sizeof(JointChange) +
-               bones.capacity() * sizeof(BoneChange) + FrameEditBytes(frameEdit);
+               bones.capacity() * sizeof(BoneChange) + FrameEditBytes(frameEdit) +
+               sound.samples.capacity() * sizeof(int16_t) + sound.reference.capacity();
     }
 };
 
@@ -64,6 +70,8 @@ struct OpenStep {
     Settings before{};
     std::vector<Joint> joints;
     std::vector<Bone> bones;
+    bool soundChanged = false;
+    SoundTrack soundBefore;
 };
 
 // The shown frame's joints as the solver found them, while no step was open.
@@ -115,6 +123,8 @@ void Open(int32_t firstFrame, int32_t lastFrame, bool gesture) {
     open.frameCount = std::max(lastFrame - firstFrame + 1, 0);
     open.shownFrame = editor.currentFrame;
     open.before = CurrentSettings();
+    open.soundChanged = false;
+    open.soundBefore = SoundTrack{};
     auto count = static_cast<std::size_t>(open.frameCount) * kSlotCount;
     std::size_t first = static_cast<std::size_t>(firstFrame) * kSlotCount;
     open.joints.resize(count);
@@ -260,7 +270,11 @@ void Close() {
     std::size_t first = static_cast<std::size_t>(open.firstFrame) * kSlotCount;
     CollectChanges(open.joints, JointGrid(), first, &step.joints);
     CollectChanges(open.bones, BoneGrid(), first, &step.bones);
-    if (step.joints.empty() && step.bones.empty() && SameSettings(step.before, step.after)) {
+    step.hasSound = open.soundChanged;
+    step.sound = std::exchange(open.soundBefore, SoundTrack{});
+    open.soundChanged = false;
+    if (step.joints.empty() && step.bones.empty() && !step.hasSound &&
+        SameSettings(step.before, step.after)) {
         return;
     }
     AddStep(std::move(step));
@@ -296,7 +310,20 @@ void OpenGestureStep(uint32_t gestures) {
     history.open.gesturesSeen = gestures;
 }
 
-void Apply(const Step& step, bool forward) {
+// The step's sound and the shown one change places; the history's size follows.
+void TradeSound(Step& step) {
+    if (!step.hasSound) {
+        return;
+    }
+    history.bytes -= step.Bytes();
+    std::swap(step.sound.reference, soundTrack.reference);
+    std::swap(step.sound.samples, soundTrack.samples);
+    soundTrack.changes += 1;
+    history.bytes += step.Bytes();
+}
+
+void Apply(Step& step, bool forward) {
+    TradeSound(step);
     // Slots a frame edit's step holds were changed after the edit (what the solver settled).
     if (step.hasFrameEdit && forward) {
         RedoFrameEdit(step.frameEdit);
@@ -358,6 +385,17 @@ void UndoEndStep() {
     }
     Close();
     ResumeGestures(); // a joint dragged on while X emptied the frames moves on in a new step
+}
+
+void UndoKeepSoundBefore(SoundTrack&& before) {
+    OpenStep& open = history.open;
+    if (!open.open || open.gesture) {
+        return; // only a command's step has a sound before it
+    }
+    if (!open.soundChanged) {
+        open.soundBefore = std::move(before);
+        open.soundChanged = true;
+    }
 }
 
 void UndoBeginFrameEdit() {

@@ -1,12 +1,14 @@
 // The undo history: every edit of the animation as one step, kept as the slots it changed (every
 // byte of each, before and after) and the box and toggles it changed, never as a copy of the
-// grids. Commands make a step by bracketing their change; gestures are followed by the main loop.
+// grids, and the sound track a step replaced. Commands make a step by bracketing their change;
+// gestures are followed by the main loop.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "model/frame_range.h"
+#include "model/sound_track.h"
 
 // At most this many steps and this many bytes of them are kept; the oldest go first.
 constexpr std::size_t kUndoStepLimit = 1000;
@@ -32,6 +34,10 @@ enum UndoGesture : uint32_t {
 // playbackEnd (X, a load) brings both back as they were before it (undo) or after it (redo).
 void UndoBeginStep(int32_t firstFrame, int32_t lastFrame);
 void UndoEndStep();
+// Within a command's step: the step changed soundTrack, which was `before` (moved in, so that a
+// long sound is never copied). The step keeps the track that is not shown and trades it for
+// soundTrack when it is taken back or done again.
+void UndoKeepSoundBefore(SoundTrack&& before);
 
 // Before a frame edit is made: a step still open (a gesture's) ends on the frames as they are.
 void UndoBeginFrameEdit();

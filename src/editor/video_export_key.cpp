@@ -11,6 +11,7 @@
 #include "editor/status_line.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
+#include "model/sound_track.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
@@ -87,6 +88,7 @@ struct WindowExport {
         PictureRequest request;
         request.frameCount = LastFrameWithJoints() + 1;
         request.framesPerSecond = PlaybackFramesPerSecond();
+        request.sound = soundTrack.samples;
         request.progress = [this](int32_t done, int32_t total) {
             ShowProgress(finishedFiles * total + done, 2 * total);
         };

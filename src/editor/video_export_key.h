@@ -1,7 +1,8 @@
 // Key E: the animation shared from the window, as STEM.mp4 and STEM.gif beside its file (STEM as
 // for the backup), the same pictures as the command line's --export-mp4 and --export-gif, at the
-// playback rate. A progress bar shows while they are written; Escape cancels and leaves no new
-// file. The export changes nothing in the animation and is no undo step.
+// playback rate, the MP4 with the animation's sound. A progress bar shows while they are written;
+// Escape cancels and leaves no new file. The export changes nothing in the animation and is no undo
+// step.
 #pragma once
 
 #include <cstdint>

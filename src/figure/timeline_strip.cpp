@@ -22,6 +22,11 @@ constexpr int32_t kCellPitch = 66;
 constexpr int32_t kCellLeft = 4;
 constexpr int32_t kThumbnailTop = kStripTop + 4;
 constexpr int32_t kNumberTop = kThumbnailTop + kThumbnailHeight + 3;
+// The loudness band: rows between the cell's number and the second row, the bar centred under the
+// cell and as wide as the slice is loud.
+constexpr int32_t kLoudnessTop = kNumberTop + 13;
+constexpr int32_t kLoudnessHeight = 3;
+constexpr int32_t kLoudest = 32768;
 constexpr int32_t kSecondRowTop = kStripTop + 72;
 constexpr int32_t kTextTop = kSecondRowTop + 6;
 constexpr int32_t kStripRows = 100;
@@ -215,6 +220,16 @@ void DrawCellMarks(int32_t frame, int32_t left, const StripView& view) {
     WorkBufferSetLength(start);
 }
 
+void DrawLoudness(int32_t loudness, int32_t left) {
+    DrawBox(left, kLoudnessTop, kThumbnailWidth, kLoudnessHeight, Colour(28, 28, 28));
+    int32_t width = static_cast<int32_t>(int64_t{std::clamp(loudness, 0, kLoudest)} *
+                                         kThumbnailWidth / kLoudest);
+    width = loudness > 0 ? std::max(width, 2) : 0; // even a faint sound shows
+    width += (kThumbnailWidth - width) % 2;        // centred on whole pixels
+    DrawBox(left + (kThumbnailWidth - width) / 2, kLoudnessTop, width, kLoudnessHeight,
+            Colour(80, 200, 220));
+}
+
 void DrawCount(int32_t left, const char* label, int64_t value, const char* unit) {
     int32_t start = WorkBufferLength();
     AppendText(Translate(label));
@@ -325,6 +340,9 @@ void DrawTimelineStrip(const StripView& view, const DrawingTarget* target) {
             DrawBox(left, kThumbnailTop, kThumbnailWidth, kThumbnailHeight, Colour(20, 20, 20));
         }
         DrawCellMarks(frame, left, view);
+        if (view.sound) {
+            DrawLoudness(view.loudness[cell], left);
+        }
     }
     DrawSecondRow(view);
     DrawingEnd();

@@ -35,6 +35,10 @@ struct StripView {
     int32_t boxRight = 0;
     int32_t boxBottom = 0;
     intptr_t font = kSystemFont;
+    // The sound's loudness under each cell: the peak of the frame's slice of the sound, 0 to
+    // 32768 (see FramePeaks); with no sound, nothing is drawn there.
+    bool sound = false;
+    int32_t loudness[kStripCells] = {};
     bool operator==(const StripView&) const = default;
 };
 

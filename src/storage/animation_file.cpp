@@ -11,14 +11,17 @@
 // leaves that slot free (both ends -1), so the next one takes the same slot again and no slot in
 // use changes; this loader never takes them as bones at all. Each carries one byte of value; the
 // style bytes set a running style, which an apply record then gives to one of the frame's bones.
+// The sound's reference travels the same way, one byte of its path a record.
 #include "storage/animation_file.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "model/bone_style.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
 #include "storage/numbered_files.h"
@@ -36,19 +39,22 @@ constexpr int32_t kDefaultPlaybackRate = 40;
 constexpr int32_t kHighestPlaybackRate = 100;
 // The types of the style records, and the value byte each carries.
 enum StyleRecord : int32_t {
-    StyleRed = 2,          // red of the running style's own colour
-    StyleGreen = 3,        // green
-    StyleBlue = 4,         // blue
-    StyleOwnColour = 5,    // 1: the colour above, 0: the bone kind's colour (red, green, blue 0)
-    StyleThickness = 6,    // width in pixels less one, 0 to 31
-    StyleShape = 7,        // 0 line, 1 circle, 2 disc
-    StyleApplyLow = 8,     // the running style goes to the frame's bone at this position
-    StyleApplyHigh = 9,    // ... at 256 + this position
-    StyleGroundRed = 16,   // the animation's ground colour
-    StyleGroundGreen = 17, //
-    StyleGroundBlue = 18,  //
-    StylePlaybackRate = 19 // the strip's playback rate, 1 to 100 frames a second
+    StyleRed = 2,           // red of the running style's own colour
+    StyleGreen = 3,         // green
+    StyleBlue = 4,          // blue
+    StyleOwnColour = 5,     // 1: the colour above, 0: the bone kind's colour (red, green, blue 0)
+    StyleThickness = 6,     // width in pixels less one, 0 to 31
+    StyleShape = 7,         // 0 line, 1 circle, 2 disc
+    StyleApplyLow = 8,      // the running style goes to the frame's bone at this position
+    StyleApplyHigh = 9,     // ... at 256 + this position
+    StyleGroundRed = 16,    // the animation's ground colour
+    StyleGroundGreen = 17,  //
+    StyleGroundBlue = 18,   //
+    StylePlaybackRate = 19, // the strip's playback rate, 1 to 100 frames a second
+    SoundReferenceByte = 20 // the next byte of the sound's reference (never 0)
 };
+// Longer references than any path the system opens are no reference at all.
+constexpr std::size_t kLongestSoundReference = 4096;
 constexpr char kBackupSuffix[] = "_autosave.txt";
 constexpr int32_t kStemCut = 4; // characters taken off the end, as ".txt"
 
@@ -128,6 +134,7 @@ struct AnimationSource {
     int32_t stride;
     int32_t groundColour;
     int32_t playbackRate;
+    const std::string* soundReference; // null: none
 };
 
 AnimationSource EditorSource() {
@@ -143,7 +150,8 @@ AnimationSource EditorSource() {
             editor.maxFrame + 1,
             editor.joints.slots[0],
             editor.groundColour,
-            editor.playbackRate};
+            editor.playbackRate,
+            &soundTrack.reference};
 }
 
 // Writes the header and the records through `put` (a callable taking a byte pointer and a count).
@@ -206,6 +214,13 @@ template <typename Put> void WriteAnimation(const AnimationSource& source, Put p
         source.playbackRate <= kHighestPlaybackRate) {
         PutStyleRecord(put, lastFrameWritten, StylePlaybackRate, source.playbackRate);
     }
+    const std::string* reference = source.soundReference;
+    if (reference != nullptr && reference->size() <= kLongestSoundReference &&
+        reference->find('\0') == std::string::npos) {
+        for (char byte : *reference) {
+            PutStyleRecord(put, lastFrameWritten, SoundReferenceByte, static_cast<uint8_t>(byte));
+        }
+    }
 }
 
 // Encodes into `bytes`, sized once for the largest animation without styles and grown only for
@@ -224,6 +239,8 @@ void Encode(const AnimationSource& source, std::vector<unsigned char>* bytes) {
     });
     bytes->resize(used);
 }
+
+std::string loadedSoundReference;
 
 // The largest animation is about 4 MB; a file many times that size is no animation, however many
 // records a loader could skip.
@@ -246,6 +263,7 @@ struct AnimationTarget {
     int32_t collisionOn = 0;
     int32_t groundColour = kDefaultGroundColour;
     int32_t playbackRate = kDefaultPlaybackRate;
+    std::string soundReference = {}; // empty for none
     Joint& JointOf(int32_t frame, int32_t slot) const {
         return joints[static_cast<std::ptrdiff_t>(frame) * stride + slot];
     }
@@ -273,6 +291,7 @@ struct FrameFill {
     std::vector<int32_t> joints;
     std::vector<int32_t> bones;
     BoneStyle running;
+    std::string soundReference; // its bytes so far; longer than kLongestSoundReference: none
 };
 
 // A bone's joints are in place before the bone is taken and never move during a load, so every
@@ -359,6 +378,11 @@ void LoadStyleRecord(int32_t frame, int32_t type, int32_t value, FrameFill* fill
             target->playbackRate = value;
         }
         break;
+    case SoundReferenceByte:
+        if (value != 0 && fill->soundReference.size() <= kLongestSoundReference) {
+            fill->soundReference.push_back(static_cast<char>(byte));
+        }
+        break;
     default: // a later version's record
         break;
     }
@@ -406,7 +430,8 @@ bool LoadRecord(const unsigned char* record, FrameFill* fill, AnimationTarget* t
 int32_t Decode(const std::vector<unsigned char>& bytes, int32_t size, AnimationTarget* target) {
     LoadHeader(bytes.data(), target);
     auto frames = static_cast<std::size_t>(target->frames);
-    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{}};
+    FrameFill fill{std::vector<int32_t>(frames, 0), std::vector<int32_t>(frames, 0), BoneStyle{},
+                   std::string()};
     int32_t lastFrame = 0;
     for (int32_t offset = kHeaderSize; offset < size; offset += kRecordSize) {
         const unsigned char* record = bytes.data() + offset;
@@ -416,6 +441,8 @@ int32_t Decode(const std::vector<unsigned char>& bytes, int32_t size, AnimationT
     }
     MeasureLoadedBones(fill, *target);
     EmptyUnfilledSlots(fill, *target);
+    bool referenceWhole = fill.soundReference.size() <= kLongestSoundReference;
+    target->soundReference = referenceWhole ? std::move(fill.soundReference) : std::string();
     return lastFrame;
 }
 
@@ -466,6 +493,10 @@ int32_t StemLength(const char* path) {
 
 } // namespace
 
+const std::string& LoadedSoundReference() {
+    return loadedSoundReference;
+}
+
 void EncodeAnimation(std::vector<unsigned char>* bytes) {
     Encode(EditorSource(), bytes);
 }
@@ -486,7 +517,8 @@ void EncodeOneFrame(const Joint* joints, const Bone* bones, std::vector<unsigned
                            1,
                            kSlotCount,
                            kDefaultGroundColour,
-                           kDefaultPlaybackRate};
+                           kDefaultPlaybackRate,
+                           nullptr};
     Encode(source, bytes);
 }
 
@@ -523,6 +555,7 @@ int32_t LoadAnimation() {
     editor.collisionOn = target.collisionOn;
     editor.groundColour = target.groundColour;
     editor.playbackRate = target.playbackRate;
+    loadedSoundReference = std::move(target.soundReference);
     editor.playbackEnd = lastFrame;
     editor.currentFrame = 0;
     return 1;

@@ -4,15 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/editor_state.h"
 
 // Both work on the file at editor.basePath. SaveAnimation returns 1 once the new file has taken
 // the place of the old one (which a failure leaves as it was); LoadAnimation returns 1 when the
-// file was opened and read, and changes nothing when it cannot be opened.
+// file was opened and read, and changes nothing when it cannot be opened. The save writes
+// soundTrack.reference; the load leaves the sound track to the caller (see LoadedSoundReference).
 int32_t SaveAnimation();
 int32_t LoadAnimation();
+
+// The sound reference of the file LoadAnimation read last (empty for none).
+const std::string& LoadedSoundReference();
 
 // The animation's bytes as SaveAnimation writes them.
 void EncodeAnimation(std::vector<unsigned char>* bytes);

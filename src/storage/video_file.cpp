@@ -4,24 +4,29 @@
 // copied as they are into RGB(A) frames. Encoded by libavcodec and packed by libavformat into the
 // atomic file's new file through I/O contexts of our own, so that every write and seek goes
 // through the file layer's calls. The MP4's index is moved to the front at the end, when the muxer
-// reads the new file back through a second context on the same descriptor.
+// reads the new file back through a second context on the same descriptor. A sound goes beside
+// the pictures as a second stream, encoded as far as each picture reaches, so that the muxer
+// interleaves the two as it goes instead of holding one of them whole.
 #include "storage/video_file.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstddef>
 #include <cstring>
 #include <new>
 
+#include "model/sound_track.h"
 #include "storage/atomic_file.h"
 #include "storage/numbered_files.h"
 
@@ -43,7 +48,9 @@ struct VideoSettings {
     const char* encoderOptions; // key=value pairs separated by ':'
     const char* muxerOptions;
     AVPixelFormat pixelFormat;
-    int32_t scale; // frame pixels per picture pixel, across and down
+    int32_t scale;            // frame pixels per picture pixel, across and down
+    const char* soundEncoder; // null: the format carries no sound
+    int64_t soundBitRate;
 };
 
 VideoSettings SettingsOf(VideoFormat format, bool transparent) {
@@ -54,18 +61,23 @@ VideoSettings SettingsOf(VideoFormat format, bool transparent) {
                 "preset=veryfast:crf=8",
                 "movflags=+faststart",
                 AV_PIX_FMT_YUV420P,
-                kVideoScale};
+                kVideoScale,
+                "aac",
+                192000};
     case VideoFormat::WebM:
         return {"webm",
                 "libvpx-vp9",
                 "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1",
                 "",
                 transparent ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P,
-                kVideoScale};
+                kVideoScale,
+                "libopus",
+                128000};
     case VideoFormat::Apng:
-        return {"apng", "apng", "", "plays=0", transparent ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, 1};
+        return {"apng", "apng",  "", "plays=0", transparent ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24,
+                1,      nullptr, 0};
     case VideoFormat::WebP:
-        return {"webp", "libwebp_anim", "lossless=1", "loop=0", AV_PIX_FMT_BGRA, 1};
+        return {"webp", "libwebp_anim", "lossless=1", "loop=0", AV_PIX_FMT_BGRA, 1, nullptr, 0};
     }
     return {};
 }
@@ -245,9 +257,19 @@ struct VideoEncoder {
     AVPacket* packet = nullptr;
     SwsContext* converter = nullptr;
     AVFrame* picture = nullptr; // one picture in yuv444p, at the pictures' size
+    // The sound, when there is one: its encoder, stream and frame, the samples and how many
+    // sample frames have gone to the encoder of the `soundLength` the video lasts.
+    AVCodecContext* soundCodec = nullptr;
+    AVStream* soundStream = nullptr;
+    AVFrame* soundFrame = nullptr;
+    VideoSound sound;
+    int64_t soundSent = 0;
+    int64_t soundLength = 0;
 };
 
 void FreeEncoder(VideoEncoder* encoder) {
+    av_frame_free(&encoder->soundFrame);
+    avcodec_free_context(&encoder->soundCodec);
     sws_freeContext(encoder->converter);
     av_packet_free(&encoder->packet);
     av_frame_free(&encoder->frame);
@@ -334,7 +356,7 @@ bool OpenCodec(VideoEncoder* encoder, const VideoSettings& settings, int32_t wid
     return opened;
 }
 
-bool AddStream(VideoEncoder* encoder, const VideoSettings& settings, std::string* error) {
+bool AddStream(VideoEncoder* encoder, std::string* error) {
     encoder->stream = avformat_new_stream(encoder->format, nullptr);
     if (encoder->stream == nullptr) {
         *error = "out of memory for the video stream";
@@ -343,10 +365,84 @@ bool AddStream(VideoEncoder* encoder, const VideoSettings& settings, std::string
     encoder->stream->time_base = encoder->codec->time_base;
     encoder->stream->avg_frame_rate = encoder->codec->framerate;
     int code = avcodec_parameters_from_context(encoder->stream->codecpar, encoder->codec);
-    AVDictionary* options = nullptr;
-    if (code >= 0) {
-        code = av_dict_parse_string(&options, settings.muxerOptions, "=", ":", 0);
+    if (code < 0) {
+        *error = LibraryError("cannot describe the video stream", code);
+        return false;
     }
+    return true;
+}
+
+// The sound's frame in the encoder's sample format, for frames of the encoder's size (Opus and
+// AAC have fixed sizes; a codec without one takes 20 ms).
+bool OpenSoundFrame(VideoEncoder* encoder, std::string* error) {
+    AVCodecContext* codec = encoder->soundCodec;
+    encoder->soundFrame = av_frame_alloc();
+    if (encoder->soundFrame == nullptr) {
+        *error = "out of memory for the sound";
+        return false;
+    }
+    AVFrame* frame = encoder->soundFrame;
+    frame->format = codec->sample_fmt;
+    frame->sample_rate = codec->sample_rate;
+    frame->nb_samples = codec->frame_size > 0 ? codec->frame_size : kSoundRate / 50;
+    int code = av_channel_layout_copy(&frame->ch_layout, &codec->ch_layout);
+    if (code >= 0) {
+        code = av_frame_get_buffer(frame, 0);
+    }
+    if (code < 0) {
+        *error = LibraryError("cannot make a sound frame", code);
+        return false;
+    }
+    return true;
+}
+
+// The sound's encoder and stream; nothing for a format without sound or a video without one.
+bool AddSoundStream(VideoEncoder* encoder, const VideoSettings& settings, std::string* error) {
+    if (settings.soundEncoder == nullptr || encoder->sound.empty()) {
+        return true;
+    }
+    const AVCodec* found = avcodec_find_encoder_by_name(settings.soundEncoder);
+    if (found == nullptr || found->sample_fmts == nullptr) {
+        *error = std::string("this FFmpeg has no ") + settings.soundEncoder + " encoder";
+        return false;
+    }
+    encoder->soundCodec = avcodec_alloc_context3(found);
+    if (encoder->soundCodec == nullptr) {
+        *error = "out of memory for the sound encoder";
+        return false;
+    }
+    AVCodecContext* codec = encoder->soundCodec;
+    codec->sample_fmt = found->sample_fmts[0];
+    codec->sample_rate = kSoundRate;
+    codec->bit_rate = settings.soundBitRate;
+    codec->time_base = AVRational{1, kSoundRate};
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    av_channel_layout_copy(&codec->ch_layout, &stereo);
+    if ((encoder->format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
+        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    int code = avcodec_open2(codec, found, nullptr);
+    if (code < 0) {
+        *error = LibraryError("cannot start the sound encoder", code);
+        return false;
+    }
+    encoder->soundStream = avformat_new_stream(encoder->format, nullptr);
+    if (encoder->soundStream == nullptr) {
+        *error = "out of memory for the sound stream";
+        return false;
+    }
+    encoder->soundStream->time_base = codec->time_base;
+    code = avcodec_parameters_from_context(encoder->soundStream->codecpar, codec);
+    if (code < 0) {
+        *error = LibraryError("cannot describe the sound stream", code);
+        return false;
+    }
+    return OpenSoundFrame(encoder, error);
+}
+
+bool WriteHeader(VideoEncoder* encoder, const VideoSettings& settings, std::string* error) {
+    AVDictionary* options = nullptr;
+    int code = av_dict_parse_string(&options, settings.muxerOptions, "=", ":", 0);
     if (code >= 0) {
         code = avformat_write_header(encoder->format, &options);
     }
@@ -407,8 +503,8 @@ bool OpenEncoder(VideoEncoder* encoder, const VideoSettings& settings,
     int32_t width = pictures.width * settings.scale;
     int32_t height = pictures.height * settings.scale;
     return OpenMuxer(encoder, settings, cursor, error) &&
-           OpenCodec(encoder, settings, width, height, rate, error) &&
-           AddStream(encoder, settings, error) &&
+           OpenCodec(encoder, settings, width, height, rate, error) && AddStream(encoder, error) &&
+           AddSoundStream(encoder, settings, error) && WriteHeader(encoder, settings, error) &&
            OpenPictureBuffers(encoder, settings, pictures, error);
 }
 
@@ -469,31 +565,108 @@ void CopyPixels(const uint32_t* pixels, int32_t width, int32_t height,
     }
 }
 
-// Hands a frame (null: the end) to the encoder and writes every packet it has ready.
-bool SendFrame(VideoEncoder* encoder, const AVFrame* frame, std::string* error) {
-    int code = avcodec_send_frame(encoder->codec, frame);
+// Hands a frame (null: the end) to the stream's encoder and writes every packet it has ready.
+bool SendToStream(VideoEncoder* encoder, AVCodecContext* codec, AVStream* stream,
+                  const AVFrame* frame, const char* what, std::string* error) {
+    int code = avcodec_send_frame(codec, frame);
     if (code < 0) {
-        *error = LibraryError("cannot encode a video frame", code);
+        *error = LibraryError(what, code);
         return false;
     }
     for (;;) {
-        code = avcodec_receive_packet(encoder->codec, encoder->packet);
+        code = avcodec_receive_packet(codec, encoder->packet);
         if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) {
             return true;
         }
         if (code < 0) {
-            *error = LibraryError("cannot encode a video frame", code);
+            *error = LibraryError(what, code);
             return false;
         }
-        av_packet_rescale_ts(encoder->packet, encoder->codec->time_base,
-                             encoder->stream->time_base);
-        encoder->packet->stream_index = encoder->stream->index;
+        av_packet_rescale_ts(encoder->packet, codec->time_base, stream->time_base);
+        encoder->packet->stream_index = stream->index;
         code = av_interleaved_write_frame(encoder->format, encoder->packet);
         if (code < 0) {
             *error = LibraryError("cannot write the video", code);
             return false;
         }
     }
+}
+
+bool SendFrame(VideoEncoder* encoder, const AVFrame* frame, std::string* error) {
+    return SendToStream(encoder, encoder->codec, encoder->stream, frame,
+                        "cannot encode a video frame", error);
+}
+
+// Sample frames from `first` into the sound frame in the encoder's format; past the end of the
+// samples or of the video (`end`), silence.
+void FillSoundFrame(const VideoSound& sound, int64_t first, int32_t count, int64_t end,
+                    AVFrame* frame) {
+    int64_t available = std::min(static_cast<int64_t>(sound.size() / kSoundChannels), end);
+    for (int32_t index = 0; index < count; ++index) {
+        int64_t at = first + index;
+        int16_t left = at < available ? sound[static_cast<std::size_t>(at) * 2] : int16_t{0};
+        int16_t right = at < available ? sound[static_cast<std::size_t>(at) * 2 + 1] : int16_t{0};
+        switch (frame->format) {
+        case AV_SAMPLE_FMT_FLTP:
+            reinterpret_cast<float*>(frame->data[0])[index] = static_cast<float>(left) / 32768.0f;
+            reinterpret_cast<float*>(frame->data[1])[index] = static_cast<float>(right) / 32768.0f;
+            break;
+        case AV_SAMPLE_FMT_FLT:
+            reinterpret_cast<float*>(frame->data[0])[index * 2] =
+                static_cast<float>(left) / 32768.0f;
+            reinterpret_cast<float*>(frame->data[0])[index * 2 + 1] =
+                static_cast<float>(right) / 32768.0f;
+            break;
+        default: // AV_SAMPLE_FMT_S16, as the samples are
+            reinterpret_cast<int16_t*>(frame->data[0])[index * 2] = left;
+            reinterpret_cast<int16_t*>(frame->data[0])[index * 2 + 1] = right;
+            break;
+        }
+    }
+}
+
+bool SoundFormatHandled(AVSampleFormat format) {
+    return format == AV_SAMPLE_FMT_FLTP || format == AV_SAMPLE_FMT_FLT ||
+           format == AV_SAMPLE_FMT_S16;
+}
+
+// The sound up to sample frame `end` in whole encoder frames, the last one of the video shorter
+// where the encoder allows it, else filled with silence.
+bool EncodeSoundUpTo(VideoEncoder* encoder, int64_t end, std::string* error) {
+    if (encoder->soundCodec == nullptr) {
+        return true;
+    }
+    AVFrame* frame = encoder->soundFrame;
+    const int32_t size =
+        encoder->soundCodec->frame_size > 0 ? encoder->soundCodec->frame_size : kSoundRate / 50;
+    bool smallLast =
+        (encoder->soundCodec->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME) != 0;
+    end = std::min(end, encoder->soundLength);
+    while (encoder->soundSent < end &&
+           (encoder->soundSent + size <= end || end == encoder->soundLength)) {
+        auto count = static_cast<int32_t>(std::min<int64_t>(size, end - encoder->soundSent));
+        frame->nb_samples = size;
+        int code = av_frame_make_writable(frame);
+        if (code < 0) {
+            *error = LibraryError("cannot make a sound frame", code);
+            return false;
+        }
+        int32_t filled = smallLast ? count : size;
+        FillSoundFrame(encoder->sound, encoder->soundSent, filled, encoder->soundLength, frame);
+        frame->nb_samples = filled;
+        frame->pts = encoder->soundSent;
+        if (!SendToStream(encoder, encoder->soundCodec, encoder->soundStream, frame,
+                          "cannot encode the sound", error)) {
+            return false;
+        }
+        encoder->soundSent += count;
+    }
+    return true;
+}
+
+// The sample frame at which picture `index` ends.
+int64_t SoundFramesUpTo(int32_t index, int32_t rate) {
+    return int64_t{index} * kSoundRate / rate;
 }
 
 // The picture in yuv444p, then enlarged into the frame.
@@ -539,7 +712,13 @@ bool AddPicture(VideoEncoder* encoder, const PictureSequence& pictures, int32_t 
 }
 
 bool FinishVideo(VideoEncoder* encoder, std::string* error) {
-    if (!SendFrame(encoder, nullptr, error)) {
+    if (!SendFrame(encoder, nullptr, error) ||
+        !EncodeSoundUpTo(encoder, encoder->soundLength, error)) {
+        return false;
+    }
+    if (encoder->soundCodec != nullptr &&
+        !SendToStream(encoder, encoder->soundCodec, encoder->soundStream, nullptr,
+                      "cannot encode the sound", error)) {
         return false;
     }
     int code = av_write_trailer(encoder->format);
@@ -555,11 +734,20 @@ bool FinishVideo(VideoEncoder* encoder, std::string* error) {
 }
 
 bool EncodeAll(const VideoSettings& settings, const PictureSequence& pictures, int32_t rate,
-               FileCursor* cursor, std::string* error) {
+               VideoSound sound, FileCursor* cursor, std::string* error) {
     VideoEncoder encoder;
+    encoder.sound = sound;
+    encoder.soundLength = SoundFramesUpTo(pictures.count, rate);
     bool written = OpenEncoder(&encoder, settings, pictures, rate, cursor, error);
+    if (written && encoder.soundCodec != nullptr &&
+        !SoundFormatHandled(encoder.soundCodec->sample_fmt)) {
+        *error = std::string("the sound encoder ") + settings.soundEncoder +
+                 " takes samples in a format this program does not make";
+        written = false;
+    }
     for (int32_t index = 0; written && index < pictures.count; ++index) {
-        written = AddPicture(&encoder, pictures, index, error);
+        written = AddPicture(&encoder, pictures, index, error) &&
+                  EncodeSoundUpTo(&encoder, SoundFramesUpTo(index + 1, rate), error);
         if (written && pictures.progress) {
             pictures.progress(index + 1, pictures.count);
         }
@@ -572,12 +760,12 @@ bool EncodeAll(const VideoSettings& settings, const PictureSequence& pictures, i
 } // namespace
 
 bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
-                int32_t framesPerSecond, std::string* error) {
+                int32_t framesPerSecond, VideoSound sound, std::string* error) {
     AtomicFile file;
     if (!AtomicFileCreate(path, &file, error)) {
         return false;
     }
-    if (!WriteVideoTo(&file, format, pictures, framesPerSecond, error)) {
+    if (!WriteVideoTo(&file, format, pictures, framesPerSecond, sound, error)) {
         *error += " ('" + file.target + "' is left as it was)";
         if (!AtomicFileAbandon(&file)) {
             *error += "; the temporary file '" + file.temporary + "' is left behind";
@@ -588,7 +776,7 @@ bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pic
 }
 
 bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& pictures,
-                  int32_t framesPerSecond, std::string* error) {
+                  int32_t framesPerSecond, VideoSound sound, std::string* error) {
     if (pictures.count < 1 || pictures.width < 1 || pictures.height < 1 || framesPerSecond < 1) {
         *error = "a video needs at least one picture and a frame rate";
         return false;
@@ -601,7 +789,7 @@ bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& p
     std::string fileFailure;
     FileCursor cursor{file->descriptor, 0, &fileFailure};
     bool encoded = EncodeAll(SettingsOf(format, pictures.transparent), pictures, framesPerSecond,
-                             &cursor, error);
+                             sound, &cursor, error);
     // A failed call is the cause of whatever the libraries made of it; and the MP4 muxer takes a
     // failed read while it moves the index to the front for the end of the file.
     if (!fileFailure.empty()) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "storage/picture_files.h"
@@ -15,12 +16,17 @@ enum class VideoFormat { Mp4, WebM, Apng, WebP };
 
 constexpr int32_t kVideoScale = 2; // video pixels per picture pixel, across and down
 
+// A video's sound: interleaved stereo 16-bit samples at the sound track's rate (kSoundRate),
+// starting with the first picture; empty for none. The MP4 carries it as AAC and the WebM as
+// Opus, cut or filled with silence to the pictures' length; the animated pictures have no sound.
+using VideoSound = std::span<const int16_t>;
+
 // All pictures as a video of framesPerSecond frames a second, each picture one frame; the MP4 and
 // the WebM at kVideoScale times the pictures' size. An MP4 cannot be transparent: transparent
 // pictures fail it.
 bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
-                int32_t framesPerSecond, std::string* error);
+                int32_t framesPerSecond, VideoSound sound, std::string* error);
 // The same into an atomic file that the caller commits (with others, see AtomicFilesCommit) or
 // abandons.
 bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& pictures,
-                  int32_t framesPerSecond, std::string* error);
+                  int32_t framesPerSecond, VideoSound sound, std::string* error);

@@ -24,6 +24,7 @@
 
 #include "model/bone_style.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
@@ -481,6 +482,62 @@ TEST_F(AnimationFileTest, StyledWorkedExampleAndStyleRecordsNoSaveWrites) {
     EXPECT_FALSE(BoneInUse(BoneAt(0, 1)));
     EXPECT_EQ(std::vector<int32_t>({editor.groundColour, editor.playbackRate, editor.playbackEnd}),
               std::vector<int32_t>({kDefaultGroundColour, 40, 0}));
+}
+
+// The sound's reference: one record per byte after everything else, in the frame of the last joint
+// or bone record; a loader of the layout without them reads the same slots and the same end of
+// playback, and this one the same reference, saved again to the same bytes. A file without a
+// sound is the file as before.
+TEST_F(AnimationFileTest, TheSoundsReferenceTravelsByteForByteAndOldLoadersReadTheSameSlots) {
+    const std::string path = folder + "/walk.txt";
+    BuildFigure(6, 40);
+    editor.playbackRate = 12;
+    soundTrack.reference.clear();
+    ASSERT_EQ(SaveAnimation(), 1);
+    const Bytes plain = Read(path);
+    EXPECT_EQ(plain, ModelOfTheFile()) << "no record for no sound";
+    for (const std::string& reference :
+         {std::string("voice.ogg"),
+          std::string("sounds/take 2/St\xc3\xa4"
+                      "dte.flac"),
+          std::string("/home/anna/voice.ogg"), std::string(4096, 'x')}) {
+        SCOPED_TRACE(reference.substr(0, 40));
+        soundTrack.reference = reference;
+        ASSERT_EQ(SaveAnimation(), 1);
+        Bytes expected = plain;
+        for (char byte : reference) {
+            expected.insert(expected.end(),
+                            {5, 0, 20, 0xFF, 0xFF, 0xFF, 0xFF, static_cast<unsigned char>(byte)});
+        }
+        const Bytes withSound = Read(path);
+        EXPECT_EQ(withSound, expected);
+        for (bool checked : {true, false}) {
+            EXPECT_TRUE(LoadAsDescribed(withSound, checked) == LoadAsDescribed(plain, checked))
+                << (checked ? "checking" : "non-checking") << " loader";
+        }
+        soundTrack.reference = "stale";
+        ASSERT_EQ(LoadAnimation(), 1);
+        EXPECT_EQ(LoadedSoundReference(), reference);
+        EXPECT_EQ(editor.playbackEnd, 5);
+        soundTrack.reference = LoadedSoundReference();
+        ASSERT_EQ(SaveAnimation(), 1);
+        EXPECT_EQ(Read(path), withSound) << "saved again";
+    }
+    // A zero byte is no part of a path; a reference longer than any path is none at all.
+    Bytes file = plain;
+    for (unsigned char byte : {'a', '\0', 'b'}) {
+        file.insert(file.end(), {0, 0, 20, 0xFF, 0xFF, 0xFF, 0xFF, byte});
+    }
+    Write(path, file);
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(LoadedSoundReference(), "ab");
+    for (int32_t count = 0; count < 4097; ++count) {
+        file.insert(file.end(), {0, 0, 20, 0xFF, 0xFF, 0xFF, 0xFF, 'y'});
+    }
+    Write(path, file);
+    ASSERT_EQ(LoadAnimation(), 1);
+    EXPECT_EQ(LoadedSoundReference(), "");
+    soundTrack.reference.clear();
 }
 
 TEST_F(AnimationFileTest, LoadThatCannotReadChangesNothingAndNeverWaits) {

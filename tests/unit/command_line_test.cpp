@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -82,6 +83,13 @@ TEST(CommandLine, TransparencyAndColumnsAreReadAnywhere) {
     EXPECT_EQ(line.kind, PictureKind::Sheet) << line.problem;
     EXPECT_EQ(line.columns, 7);
     EXPECT_EQ(ReadCommandLine({"--export-sheet", "s.png", "walk.txt"}).columns, 0);
+    // The videos' sound: a path that may look like the animation's, or none.
+    line = ReadCommandLine({"--sound", "walk.ogg", "walk.txt", "--export-webm", "w.webm"});
+    EXPECT_EQ(line.action, ProgramAction::ExportPictures) << line.problem;
+    EXPECT_EQ(std::tuple(line.sound, line.animation, line.noSound),
+              std::tuple(std::string("walk.ogg"), std::string("walk.txt"), false));
+    line = ReadCommandLine({"--export-mp4", "w.mp4", "walk.txt", "--no-sound"});
+    EXPECT_EQ(std::tuple(line.sound, line.noSound), std::tuple(std::string(), true));
 }
 
 TEST(CommandLine, TheEditorTakesOnePathOrNoneAndDashesAfterTheEnd) {
@@ -164,6 +172,14 @@ TEST(CommandLine, AWrongCommandLineIsOneLinePlusTheUsageAndExitCodeTwo) {
         {{"--transparent", "--export-png", "f", "walk.txt", "--transparent"},
          "--transparent is given twice"},
         {{"--transparent", "walk.txt"}, "--transparent is for the pictures"},
+        {{"--export-png", "f", "walk.txt", "--sound", "v.ogg"},
+         "--sound does not go with --export-png: only the MP4 and the WebM have sound"},
+        {{"--no-sound", "--export-sheet", "s.png", "walk.txt"}, "--no-sound does not go with"},
+        {{"--export-mp4", "a.mp4", "walk.txt", "--sound"}, "--sound takes a file's path after it"},
+        {{"--export-mp4", "a.mp4", "walk.txt", "--sound", ""}, "an empty name is no file"},
+        {{"--export-webm", "a.webm", "--sound", "v.ogg", "--no-sound", "walk.txt"},
+         "--sound and --no-sound ask for opposites"},
+        {{"--sound", "v.ogg", "walk.txt"}, "--sound is for the pictures"},
         {{"--help", "walk.txt"}, "--help stands alone"},
         {{"walk.txt", "--version"}, "--version stands alone"},
     };

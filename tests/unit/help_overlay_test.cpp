@@ -144,6 +144,7 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
         {1, 480, "V/H - Figur nach vorn/hinten", kCommandGrey},
         {1, 492, "G - Figur speichern", kCommandGrey},
         {1, 504, "O - Figur einf\xfcgen", kCommandGrey},
+        {1, 516, "T - Ton laden / Shift+T entfernen", kCommandGrey},
     };
     return texts;
 }
@@ -237,7 +238,7 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 521, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 521));
+    EXPECT_EQ(CountColour(scene, {0, 529, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 529));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }

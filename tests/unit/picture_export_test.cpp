@@ -28,11 +28,13 @@
 #include "editor/command_line.h"
 #include "editor/picture_export.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
 #include "support/drawing_session.h"
 #include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
+#include "support/sound_files.h"
 #include "support/test_folder.h"
 #include "support/video_decoding.h"
 
@@ -445,6 +447,12 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         {{"--export-webp", folder + "/none/w.webp", animation}, 1, folder + "/none/w.webp"},
         {{"--export-lottie", animation, animation}, 1, "is the animation itself"},
         {{"--export-sheet", folder + "/./walk.txt", animation}, 1, "is the animation itself"},
+        {{"--export-mp4", folder + "/out.mp4", animation, "--sound", folder + "/none.ogg"},
+         1,
+         "cannot read '" + folder + "/none.ogg'"},
+        {{"--export-webm", folder + "/out.webm", "--sound", animation, animation}, 1, animation},
+        {{"--export-gif", gifPath, animation, "--sound", animation}, 2, "have sound"},
+        {{"--export-lottie", gifPath, animation, "--no-sound"}, 2, "have sound"},
     };
     std::ifstream saved(animation, std::ios::binary);
     const std::string animationBytes(std::istreambuf_iterator<char>(saved), {});
@@ -471,6 +479,68 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         std::ifstream kept(json, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), animationBytes) << sheet;
     }
+}
+
+// The videos' sound as FFmpeg's own tools find it: an AAC or Opus stream as long as the video
+// within a frame, whether the sound is longer (cut) or shorter (filled with silence), and the
+// click heard at its frame's time within a frame; the animation's own sound, or --sound's.
+TEST_F(PictureCommandTest, VideosCarryTheSoundAsAacOrOpusWithTheClickAtItsFrame) {
+    WriteClickWav(folder + "/click.wav", 44100, 1, 3.0, 0.45); // frame 4 at 10 a second
+    WriteClickWav(folder + "/short.wav", 22050, 2, 0.5, 0.15); // frame 1
+    soundTrack.reference = "click.wav";
+    SaveWalk(11);
+    soundTrack.reference.clear();
+    const struct {
+        const char* option;
+        const char* output;
+        std::vector<std::string> sound;
+        const char* codec; // null: no sound stream
+        double click;
+    } cases[] = {
+        {"--export-mp4", "own.mp4", {}, "aac", 0.45},
+        {"--export-webm", "own.webm", {}, "opus", 0.45},
+        {"--export-mp4", "given.mp4", {"--sound", folder + "/short.wav"}, "aac", 0.15},
+        {"--export-mp4", "silent.mp4", {"--no-sound"}, nullptr, 0},
+    };
+    const double frame = 1.0 / 10;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.output);
+        std::string output = folder + "/" + test.output;
+        std::vector<std::string> arguments = {test.option, output, animation, "--fps", "10"};
+        arguments.insert(arguments.end(), test.sound.begin(), test.sound.end());
+        ASSERT_EQ(Run(arguments), 0) << errors;
+        // codec_type,codec_name,duration,DURATION tag (the WebM keeps its durations there).
+        std::string streams = CommandOutput("ffprobe -v error -show_entries "
+                                            "stream=codec_type,codec_name,duration:stream_tags="
+                                            "DURATION -of csv=p=0 '" +
+                                            output + "'");
+        std::map<std::string, std::pair<std::string, double>> found;
+        std::regex row(R"((\w+),(\w+),([0-9.]+|N/A)(?:,(\d+):(\d+):([0-9.]+))?)");
+        for (std::sregex_iterator at(streams.begin(), streams.end(), row), end; at != end; ++at) {
+            const std::smatch& match = *at;
+            double seconds = match[3] != "N/A"  ? std::stod(match[3])
+                             : match[6].matched ? std::stod(match[4]) * 3600 +
+                                                      std::stod(match[5]) * 60 + std::stod(match[6])
+                                                : -1;
+            found[match[2]] = {match[1], seconds};
+        }
+        ASSERT_TRUE(found.contains("video")) << streams;
+        EXPECT_NEAR(found["video"].second, 12 * frame, frame) << streams;
+        if (test.codec == nullptr) {
+            EXPECT_FALSE(found.contains("audio")) << streams;
+            continue;
+        }
+        ASSERT_TRUE(found.contains("audio")) << streams;
+        EXPECT_EQ(found["audio"].first, test.codec);
+        EXPECT_NEAR(found["audio"].second, found["video"].second, frame) << streams;
+        std::vector<int16_t> heard = FfmpegDecodedMono(output);
+        EXPECT_NEAR(static_cast<double>(FirstLoudFrame(heard, 1)) / 48000, test.click, frame);
+    }
+    // The animation's own sound gone: the video is not made silent behind the user's back.
+    std::filesystem::remove(folder + "/click.wav");
+    EXPECT_EQ(Run({"--export-mp4", folder + "/gone.mp4", animation}), 1);
+    EXPECT_NE(errors.find("--no-sound leaves it out"), std::string::npos) << errors;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/gone.mp4"));
 }
 
 // The checks before the load and the folder for the PNGs go through the file layer's calls.

@@ -17,6 +17,7 @@
 #include "storage/translation.h"
 #include "support/drawing_session.h"
 #include "support/scripted_session.h"
+#include "support/status_lines.h"
 
 namespace {
 
@@ -254,15 +255,6 @@ TEST(Translation, EnglishOverlayShowsEnglishLinesAndItsTextsFitTheirPlaces) {
 }
 
 // The red status line's pixels of a presented picture, or of the text drawn alone.
-std::vector<std::size_t> RedLine(const HeadlessFrame& picture) {
-    std::vector<std::size_t> red;
-    for (std::size_t index = 0; index < 16u * static_cast<std::size_t>(picture.width); ++index) {
-        if (picture.pixels[index] == 0xFF0000) {
-            red.push_back(index);
-        }
-    }
-    return red;
-}
 
 class EnglishSession : public ScriptedSession {
   protected:
@@ -286,15 +278,6 @@ class EnglishSession : public ScriptedSession {
             }
         }
         return {};
-    }
-    static std::vector<std::size_t> StatusLineOf(const char* text) {
-        SurfaceClear(0);
-        DrawingBegin(SurfaceDrawTarget());
-        DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, text, PackColour(255, 0, 0));
-        DrawingEnd();
-        PresentSurface();
-        return RedLine(HeadlessFrames().back());
     }
 };
 

@@ -13,11 +13,13 @@
 #include <utility>
 #include <vector>
 
+#include "model/sound_track.h"
 #include "storage/numbered_files.h"
 #include "storage/picture_files.h"
 #include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
 #include "support/scripted_session.h"
+#include "support/sound_files.h"
 #include "support/video_decoding.h"
 
 namespace {
@@ -93,7 +95,9 @@ class VideoExportKey : public ScriptedSession {
 };
 
 TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
-    editor.playbackRate = 20; // as the strip's rate was stepped down
+    editor.playbackRate = 20;                 // as the strip's rate was stepped down
+    soundTrack.samples.assign(kSoundRate, 0); // a second of sound, a click amid frame 1
+    soundTrack.samples[3000 * 2] = 30000;
     Hold(ScanE);
     Cycles(3); // held: one export
     Release(ScanE);
@@ -105,6 +109,10 @@ TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
     DecodedVideo video = DecodeVideo(Stem() + ".mp4");
     EXPECT_EQ(video.frames.size(), 3u);
     EXPECT_DOUBLE_EQ(av_q2d(video.frameRate), 20);
+    std::vector<int16_t> heard = FfmpegDecodedMono(Stem() + ".mp4"); // cut to the 3 frames
+    EXPECT_NEAR(static_cast<double>(heard.size()), 3 * 2400, 2400);
+    EXPECT_NEAR(static_cast<double>(FirstLoudFrame(heard, 1)), 3000, 2400);
+    soundTrack = SoundTrack{};
     ASSERT_EQ(HeadlessRequests().size(), 1u);
     EXPECT_EQ(HeadlessRequests()[0].name,
               "Exportiert als " + Stem() + ".mp4 und " + Stem() + ".gif");

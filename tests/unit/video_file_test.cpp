@@ -47,7 +47,7 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
         FileSystem().read = test.failing == "read" ? FailRead : calls.read;
         FileSystem().sync = test.failing == "sync" ? FailSync : calls.sync;
         std::string error;
-        EXPECT_FALSE(WriteVideo(path.c_str(), test.format, SmallPictures(&pixels), 25, &error));
+        EXPECT_FALSE(WriteVideo(path.c_str(), test.format, SmallPictures(&pixels), 25, {}, &error));
         FileSystem() = calls;
         EXPECT_NE(error.find(test.message), std::string::npos) << error;
         EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"old.video"}) << error;
@@ -55,7 +55,7 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "the old file");
     }
     std::string error;
-    EXPECT_TRUE(WriteVideo(path.c_str(), VideoFormat::Mp4, SmallPictures(&pixels), 25, &error))
+    EXPECT_TRUE(WriteVideo(path.c_str(), VideoFormat::Mp4, SmallPictures(&pixels), 25, {}, &error))
         << error;
     std::filesystem::remove_all(folder);
 }
