@@ -1,7 +1,8 @@
 // The page around the editor: the canvas and its scaling, the key and pointer states that the
 // browser backend reads (Module.page), the browser's storage for the animation (IndexedDB behind
-// the folder /store), the buttons to open and download a file and to import a motion clip, the
-// message line, and the file chooser of the figure keys with the figures the site ships.
+// the folder /store), the buttons to open and download a file, to import a motion clip and to
+// pick the sound, the sound's output through Web Audio, the message line, and the file chooser of
+// the figure keys with the figures the site ships.
 (() => {
 "use strict";
 
@@ -51,8 +52,18 @@ const session = {
     shownFrame: null,
     playing: false,
     playback: [],
+    // The sound: the sample frames handed to the page's audio since the page was loaded, the
+    // first samples handed after the latest clear that was followed by more (at most
+    // soundRecordLength), and the length of
+    // the sound the program was given.
+    audioFramesHanded: 0,
+    audioFirstSamples: [],
+    soundFrames: 0,
 };
 const playbackRecordLength = 2000;
+const soundRecordLength = 64;
+const soundRate = 48000; // the program's own format: 48000 Hz, two channels, 16 bits
+const soundLongestFrames = 600 * soundRate;
 
 function showMessage(text) {
     messageLine.textContent = text;
@@ -64,6 +75,12 @@ function currentName() {
 
 function currentPath() {
     return storeFolder + "/" + currentName();
+}
+
+// The sound picked for an animation lies beside it in the store, decoded: 48000 Hz, two
+// channels of 16-bit samples.
+function soundPath() {
+    return currentPath() + ".ton";
 }
 
 // The canvas fills the stage with its shape kept; at a whole multiple of device pixels each
@@ -96,6 +113,7 @@ function learnLetter(event) {
 }
 
 canvas.addEventListener("keydown", (event) => {
+    startAudio();
     input.held.add(event.code);
     learnLetter(event);
     event.preventDefault(); // F1, F3, F5, F11, F12, Tab, Backspace, Ctrl letters: the editor's
@@ -111,6 +129,7 @@ document.addEventListener("mouseleave", () => {
     input.pointer = { x: -1, y: -1 };
 });
 canvas.addEventListener("mousedown", (event) => {
+    startAudio();
     canvas.focus();
     input.presses |= event.button === 0 ? 1 : event.button === 2 ? 2 : event.button === 1 ? 4 : 0;
     notePointer(event);
@@ -142,8 +161,99 @@ if (navigator.keyboard && navigator.keyboard.getLayoutMap) {
     }, () => {});
 }
 
+// The sound output: each piece queued is scheduled right after the one before on the page's
+// clock (performance.now), and played by Web Audio at the matching moment of its own clock once
+// the audio context runs, which browsers allow after the first key or click. The played count
+// follows the page's clock, so that playback keeps its pace while the context cannot run yet.
+const audio = { context: null, pieces: [], end: 0, played: 0, sources: [], cleared: true };
+const audioLead = 0.05; // seconds between queueing a piece and its start after a clear
+
+function startAudio() {
+    if (audio.context && audio.context.state === "suspended") {
+        audio.context.resume().catch(() => {});
+    }
+}
+
+function audioNow() {
+    return performance.now() / 1000;
+}
+
+function playPiece(samples, start) {
+    const context = audio.context;
+    if (!context || context.state !== "running") {
+        return;
+    }
+    const frames = samples.length / 2;
+    const buffer = context.createBuffer(2, frames, soundRate);
+    const left = buffer.getChannelData(0);
+    const right = buffer.getChannelData(1);
+    for (let frame = 0; frame < frames; frame += 1) {
+        left[frame] = samples[frame * 2] / 32768;
+        right[frame] = samples[frame * 2 + 1] / 32768;
+    }
+    const source = context.createBufferSource();
+    source.buffer = buffer;
+    source.connect(context.destination);
+    source.start(Math.max(context.currentTime + (start - audioNow()), context.currentTime));
+    source.onended = () => audio.sources.splice(audio.sources.indexOf(source), 1);
+    audio.sources.push(source);
+}
+
+const soundOutput = {
+    audioOpen() {
+        if (!audio.context) {
+            try {
+                audio.context = new AudioContext({ sampleRate: soundRate });
+            } catch {
+                audio.context = null; // no Web Audio: the clock still runs
+            }
+        }
+        return true;
+    },
+    audioQueue(view) {
+        const samples = new Int16Array(view); // a copy: the program's memory moves on
+        const frames = samples.length / 2;
+        const start = Math.max(audio.end, audioNow() + (audio.pieces.length ? 0 : audioLead));
+        audio.pieces.push({ start, frames });
+        audio.end = start + frames / soundRate;
+        if (audio.cleared) {
+            session.audioFirstSamples = [];
+            audio.cleared = false;
+        }
+        if (session.audioFirstSamples.length < soundRecordLength) {
+            const room = soundRecordLength - session.audioFirstSamples.length;
+            session.audioFirstSamples.push(...samples.subarray(0, room));
+        }
+        session.audioFramesHanded += frames;
+        playPiece(samples, start);
+    },
+    audioClear() {
+        for (const source of audio.sources.splice(0)) {
+            source.stop();
+        }
+        audio.pieces = [];
+        audio.end = 0;
+        audio.played = 0;
+        audio.cleared = true;
+    },
+    audioPlayed() {
+        const now = audioNow();
+        while (audio.pieces.length && audio.pieces[0].start + audio.pieces[0].frames / soundRate <= now) {
+            audio.played += audio.pieces.shift().frames;
+        }
+        const piece = audio.pieces[0];
+        const within = piece ? Math.max(0, Math.floor((now - piece.start) * soundRate)) : 0;
+        return audio.played + Math.min(within, piece ? piece.frames : 0);
+    },
+    soundFrames: () => (program.sound ? program.sound.length / 2 : 0),
+    copySound(view) {
+        view.set(program.sound.subarray(0, view.length));
+    },
+};
+
 // The backend's side of the page (src/runtime/backend_web.cpp).
 const page = {
+    ...soundOutput,
     openCanvas(width, height, title) {
         canvas.width = width;
         canvas.height = height;
@@ -352,7 +462,7 @@ function handLanguageTo(module) {
 
 // One instance of the program per run of the editor. The compiled program is fetched once, so
 // that starting again needs nothing from the server.
-const program = { module: null, wasm: null, figures: null };
+const program = { module: null, wasm: null, sound: null, figures: null };
 
 // The shipped figures, fetched once, as name and bytes; none when the site lists none.
 async function fetchShippedFigures() {
@@ -442,7 +552,8 @@ function watchFinishedFiles(files) {
 }
 
 // Starts the editor on the stored animation; a chosen file (name and bytes) joins the store first
-// and becomes the one it works on. The first visit starts on the sample walk.
+// and becomes the one it works on, a chosen sound (decoded samples) lies beside it, and the
+// stored sound is handed to the program. The first visit starts on the sample walk.
 async function startEditor(chosen) {
     program.wasm = program.wasm || (await (await fetch("limbrado.wasm")).arrayBuffer());
     program.module = await createLimbrado({
@@ -464,7 +575,7 @@ async function startEditor(chosen) {
         files.writeFile(shippedFolder + "/" + figure.name, figure.bytes);
     }
     await readStore();
-    if (chosen) {
+    if (chosen && chosen.bytes) {
         files.writeFile(storeFolder + "/" + chosen.name, chosen.bytes);
         localStorage.setItem(currentNameKey, chosen.name);
     }
@@ -475,6 +586,15 @@ async function startEditor(chosen) {
         const response = await fetch(sampleName);
         files.writeFile(currentPath(), new Uint8Array(await response.arrayBuffer()));
     }
+    if (chosen && chosen.sound) {
+        files.writeFile(soundPath(), new Uint8Array(chosen.sound.buffer));
+    }
+    program.sound = null;
+    if (fileExists(soundPath())) {
+        const bytes = files.readFile(soundPath());
+        program.sound = new Int16Array(bytes.buffer, bytes.byteOffset, Math.floor(bytes.length / 4) * 2);
+    }
+    session.soundFrames = program.sound ? program.sound.length / 2 : 0;
     await writeStore();
     session.running = true;
     session.runs += 1;
@@ -547,6 +667,48 @@ document.getElementById("clip").addEventListener("change", (event) => {
         importClip(event.target.files[0]);
     }
     event.target.value = "";
+});
+
+// The sound is decoded by the browser at the program's rate, cut at ten minutes, and joins the
+// store beside the animation; the editor starts again with it, as after opening a file.
+async function decodeSound(file) {
+    const decoder = new OfflineAudioContext(2, 1, soundRate);
+    const decoded = await decoder.decodeAudioData(await file.arrayBuffer());
+    const frames = Math.min(decoded.length, soundLongestFrames);
+    const left = decoded.getChannelData(0);
+    const right = decoded.getChannelData(decoded.numberOfChannels > 1 ? 1 : 0);
+    const samples = new Int16Array(frames * 2);
+    const sample = (value) => Math.max(-32768, Math.min(32767, Math.round(value * 32768)));
+    for (let frame = 0; frame < frames; frame += 1) {
+        samples[frame * 2] = sample(left[frame]);
+        samples[frame * 2 + 1] = sample(right[frame]);
+    }
+    return samples;
+}
+
+async function chooseSound(file) {
+    let sound;
+    try {
+        sound = await decodeSound(file);
+    } catch {
+        showMessage(translate("Ton nicht lesbar: ") + file.name);
+        return;
+    }
+    const chosen = { name: currentName(), sound };
+    if (session.running) {
+        session.afterEnd = () => start(chosen);
+        session.endRequested = true;
+    } else {
+        start(chosen);
+    }
+}
+
+document.getElementById("sound").addEventListener("click", () =>
+    document.getElementById("sound-file").click());
+document.getElementById("sound-file").addEventListener("change", (event) => {
+    if (event.target.files.length > 0) {
+        chooseSound(event.target.files[0]);
+    }
 });
 document.getElementById("download").addEventListener("click", () => {
     if (program.module && fileExists(currentPath())) {

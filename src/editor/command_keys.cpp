@@ -8,12 +8,14 @@
 #include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/sound_keys.h"
+#include "editor/sound_playback.h"
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "figure/inbetweens.h"
 #include "figure/untouched_copies.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
+#include "model/sound_track.h"
 #include "runtime/input.h"
 #include "storage/animation_file.h"
 #include "storage/periodic_backup.h"
@@ -72,6 +74,7 @@ void StepFrameBack() {
     editor.currentFrame -= 1;
     editor.playbackEnd -= 1;
     LeaveFrameGestures();
+    PlayFrameSlice(soundTrack.samples, editor.currentFrame, editor.playbackRate);
 }
 
 void StepFrameForward() {
@@ -84,6 +87,7 @@ void StepFrameForward() {
     if (EmptyForStepping(editor.currentFrame)) {
         CopyIntoCurrentFrame();
     }
+    PlayFrameSlice(soundTrack.samples, editor.currentFrame, editor.playbackRate);
 }
 
 bool NotOnFirstFrame() {

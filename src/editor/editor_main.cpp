@@ -14,6 +14,7 @@
 #include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
 #include "editor/sound_keys.h"
+#include "editor/sound_playback.h"
 #include "editor/startup.h"
 #include "editor/startup_problem.h"
 #include "editor/timeline_mouse.h"
@@ -107,6 +108,10 @@ const char* EditorStartup(int argc, char** argv) {
     sound.track.changes = soundTrack.changes + 1;
     soundTrack = std::move(sound.track);
     ReportNamedSound(problem, reference);
+    // The browser's page hands over the sound its "Ton" button picked, decoded.
+    if (soundTrack.samples.empty() && TakeProvidedSound(soundTrack.samples)) {
+        soundTrack.changes += 1;
+    }
     NoteAnimationStored();
     UndoClear(); // the start-up load is no step
     ResetCommandKeys();
@@ -115,6 +120,7 @@ const char* EditorStartup(int argc, char** argv) {
 
 // Everything start-up made, in reverse order.
 void EditorRelease() {
+    PlatformAudioClose();
     SurfaceClose();
     WindowClose(kMainWindow);
     ProgramRelease();

@@ -7,11 +7,14 @@
 
 #include "editor/editor_picture.h"
 #include "editor/key_press.h"
+#include "editor/sound_playback.h"
 #include "figure/help_overlay.h"
 #include "model/editor_state.h"
+#include "model/sound_track.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
+#include "runtime/platform.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
 
@@ -54,29 +57,79 @@ int64_t PlaybackPauseMicroseconds() {
     return kMicrosecondsPerSecond / std::max(editor.playbackRate, 1);
 }
 
+// The last frame of the circle that AdvancePlaybackFrame walks from `first`.
+int32_t LastPlayedFrame() {
+    if (HasSelection()) {
+        return editor.selectionLast;
+    }
+    bool endMet = editor.playbackEnd >= 1 && editor.playbackEnd <= editor.maxFrame;
+    return endMet ? editor.playbackEnd - 1 : editor.maxFrame;
+}
+
+void ShowPlaybackPass() {
+    DrawEditorScene();
+    DrawPlaybackMark();
+    DrawEditorStrip();
+    PresentSurface();
+}
+
+// True once F12 has been released and pressed again.
+bool StopPressed(int32_t& stopLatch) {
+    SampleKeyboard();
+    bool down = IsKeyDown(ScanF12) != 0;
+    RearmWhenUp(down, stopLatch);
+    return TakePress(down, stopLatch);
+}
+
+void PlayInSilence(int32_t& stopLatch) {
+    for (;;) {
+        PollWindowEvent();
+        ShowPlaybackPass();
+        DelayMicroseconds(PlaybackPauseMicroseconds());
+        if (StopPressed(stopLatch)) {
+            return;
+        }
+        AdvancePlaybackFrame();
+    }
+}
+
+// The sound's clock leads: each pass shows the frame the sound has reached, once for each frame
+// the sound passes, then waits until it reaches the next.
+void PlayWithSound(int32_t first, int32_t& stopLatch) {
+    SoundLoop loop =
+        StartSoundLoop(soundTrack.samples, first, LastPlayedFrame(), editor.playbackRate);
+    int64_t shownPass = -1;
+    for (;;) {
+        PollWindowEvent();
+        int64_t played = PlatformAudioPlayed();
+        KeepSoundLoopQueued(loop, soundTrack.samples, played);
+        if (SoundLoopPasses(loop, played) != shownPass) {
+            shownPass = SoundLoopPasses(loop, played);
+            editor.currentFrame = SoundLoopFrame(loop, played);
+            ShowPlaybackPass();
+        }
+        DelayMicroseconds(MicrosecondsToNextFrame(loop, PlatformAudioPlayed()));
+        if (StopPressed(stopLatch)) {
+            break;
+        }
+    }
+    PlatformAudioClear();
+}
+
 } // namespace
 
 // It starts, and ends, on frame 0 or on the selection's first frame. The press that started it
 // holds the stop key's latch until F12 is seen up.
 void PlayAnimation() {
     int32_t stopLatch = 1;
+    bool withSound = SoundOutputReady(soundTrack.samples);
     editor.playing = 1;
     int32_t start = HasSelection() ? editor.selectionFirst : 0;
     editor.currentFrame = start;
-    for (;;) {
-        PollWindowEvent();
-        DrawEditorScene();
-        DrawPlaybackMark();
-        DrawEditorStrip();
-        PresentSurface();
-        DelayMicroseconds(PlaybackPauseMicroseconds());
-        SampleKeyboard();
-        bool down = IsKeyDown(ScanF12) != 0;
-        RearmWhenUp(down, stopLatch);
-        if (TakePress(down, stopLatch)) {
-            break;
-        }
-        AdvancePlaybackFrame();
+    if (withSound) {
+        PlayWithSound(start, stopLatch);
+    } else {
+        PlayInSilence(stopLatch);
     }
     editor.playing = 0;
     editor.currentFrame = start;

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 
+#include "editor/sound_playback.h"
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
+#include "model/sound_track.h"
 
 namespace {
 
@@ -48,11 +50,15 @@ void GoToFrame(int32_t frame) {
         return;
     }
     editor.playbackEnd = ClampToInt32(int64_t{editor.playbackEnd} + frame - editor.currentFrame);
-    if (frame != editor.currentFrame) {
+    bool moved = frame != editor.currentFrame;
+    if (moved) {
         editor.draggedJoint = -1;
         editor.boneStartJoint = -1;
     }
     editor.currentFrame = frame;
+    if (moved) {
+        PlayFrameSlice(soundTrack.samples, frame, editor.playbackRate);
+    }
 }
 
 void SelectToFrame(int32_t frame) {

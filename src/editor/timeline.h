@@ -15,7 +15,7 @@ struct FrameRun {
 FrameRun CurrentRun();
 
 // Makes `frame` current, moving playbackEnd by as much, as that many F6 or F7 presses would, but
-// copying nothing; a drag or a bone being drawn ends.
+// copying nothing; a drag or a bone being drawn ends, and the frame's slice of the sound plays.
 void GoToFrame(int32_t frame);
 // Selects the frames from the current frame to `frame`, which becomes current.
 void SelectToFrame(int32_t frame);

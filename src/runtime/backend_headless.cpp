@@ -63,6 +63,7 @@ struct HeadlessState {
     int32_t repaintCount = 0;
     int64_t presentsPastScriptLeft = 0;
     void (*runaway)() = nullptr; // called by each present past the bound
+    void (*presentObserver)() = nullptr;
     PlatformFailure scriptedFailure = PlatformFailureNone;
     PlatformFailure lastFailure = PlatformFailureNone;
     std::array<int32_t, 28> letterKeys = kUsLetterKeys;
@@ -152,6 +153,9 @@ int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
 // Each present ends a cycle: the next scripted input comes into force.
 void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
     HeadlessState& state = State();
+    if (state.presentObserver != nullptr) {
+        state.presentObserver();
+    }
     if (!state.inputQueue.empty()) {
         state.input = state.inputQueue.front();
         state.inputQueue.pop_front();
@@ -252,6 +256,7 @@ void PlatformSleepUntil(int64_t counter) {
 void HeadlessReset() {
     State() = HeadlessState{};
     HeadlessResetDialogs();
+    HeadlessResetAudio();
 }
 
 HeadlessInput& HeadlessCurrentInput() {
@@ -311,6 +316,10 @@ void HeadlessSetCounterReadStep(int64_t ticks) {
 }
 int64_t HeadlessSleptMicroseconds() {
     return State().sleptMicroseconds;
+}
+
+void HeadlessOnPresent(void (*observer)()) {
+    State().presentObserver = observer;
 }
 
 void HeadlessBoundPresentsPastScript(int64_t presents, void (*runaway)()) {

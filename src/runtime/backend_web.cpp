@@ -5,6 +5,7 @@
 // Module.page, the functions called here; texts cross as UTF-8.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -136,6 +137,16 @@ EM_JS(int32_t, PageButtons, (), { return Module.page.buttons(); });
 EM_JS(int32_t, PagePresses, (), { return Module.page.presses(); });
 EM_JS(int32_t, PageWheel, (), { return Module.page.wheel(); });
 EM_JS(void, PageMessage, (const char* text), { Module.page.message(UTF8ToString(text)); });
+EM_JS(int32_t, PageAudioOpen, (), { return Module.page.audioOpen() ? 1 : 0; });
+EM_JS(void, PageAudioQueue, (const int16_t* samples, int32_t frameCount), {
+    Module.page.audioQueue(HEAP16.subarray(samples >> 1, (samples >> 1) + frameCount * 2));
+});
+EM_JS(void, PageAudioClear, (), { Module.page.audioClear(); });
+EM_JS(double, PageAudioPlayed, (), { return Module.page.audioPlayed(); });
+EM_JS(double, PageSoundFrames, (), { return Module.page.soundFrames(); });
+EM_JS(void, PageCopySound, (int16_t* samples, double frameCount), {
+    Module.page.copySound(HEAP16.subarray(samples >> 1, (samples >> 1) + frameCount * 2));
+});
 // The chosen path as UTF-8 with its 0 in `result`: 1, or 0 when cancelled or it does not fit.
 EM_ASYNC_JS(int32_t, PageChooseFile, (const char* title, const char* folder, const char* name,
                                       const char* place, int32_t save, char* result,
@@ -344,4 +355,39 @@ int32_t PlatformAskFileName(const char* title, const char* folder, const char* n
 // Messages go to the page's message line, without the box's title; the editor goes on at once.
 void PlatformMessageBox(const char* /*title*/, const char* text) {
     PageMessage(text != nullptr ? text : "");
+}
+
+// The page's Web Audio plays the queue; its context starts with the first key or click, as
+// browsers require, and until then the page counts the sound as played on its own clock.
+int32_t PlatformAudioOpen() {
+    return PageAudioOpen();
+}
+
+void PlatformAudioQueue(const int16_t* samples, int32_t frameCount) {
+    if (samples != nullptr && frameCount > 0) {
+        PageAudioQueue(samples, frameCount);
+    }
+}
+
+void PlatformAudioClear() {
+    PageAudioClear();
+}
+
+int64_t PlatformAudioPlayed() {
+    return static_cast<int64_t>(PageAudioPlayed());
+}
+
+void PlatformAudioClose() {
+    PageAudioClear();
+}
+
+int64_t PlatformProvidedSoundFrames() {
+    return static_cast<int64_t>(PageSoundFrames());
+}
+
+void PlatformCopyProvidedSound(int16_t* samples, int64_t frameCount) {
+    int64_t frames = std::min(frameCount, PlatformProvidedSoundFrames());
+    if (samples != nullptr && frames > 0) {
+        PageCopySound(samples, static_cast<double>(frames));
+    }
 }

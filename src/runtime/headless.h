@@ -26,10 +26,11 @@ struct HeadlessFrame {
     int32_t height = 0;
 };
 
-// Forgets all windows, input, messages, dialog answers and frames; the clock restarts at 0.
+// Forgets all windows, input, messages, dialog answers, frames and sound; the clock restarts at 0.
 void HeadlessReset();
-// The dialogs' part of HeadlessReset, kept beside the dialogs.
+// The dialogs' and the sound output's parts of HeadlessReset, kept beside them.
 void HeadlessResetDialogs();
+void HeadlessResetAudio();
 
 // Input in force now, and the queue of states for the cycles after the next present.
 HeadlessInput& HeadlessCurrentInput();
@@ -78,6 +79,17 @@ int64_t HeadlessSleptMicroseconds();
 // a loop that misses the input meant to end it (a playback whose stop is missed) ends its test
 // instead of running forever. A reset lifts the bound.
 void HeadlessBoundPresentsPastScript(int64_t presents, void (*runaway)());
+
+// The sound output. From now on it cannot be opened (true) or can (false, also after a reset).
+void HeadlessFailAudio(bool fail);
+bool HeadlessAudioOpen();
+// Every sample queued since the reset, interleaved, played or not; the sample frame in it that
+// the last clear started the queue at (the played count counts from there); the clears so far.
+const std::vector<int16_t>& HeadlessAudioCaptured();
+int64_t HeadlessAudioStreamStart();
+int64_t HeadlessAudioClears();
+// Called by every present, before the frame is kept: a test that follows what each picture shows.
+void HeadlessOnPresent(void (*observer)());
 
 // Presented frames, oldest first; HeadlessKeepFrames limits how many are kept (oldest dropped;
 // the last 16 unless set otherwise). HeadlessPresentCount counts every frame presented.

@@ -98,3 +98,22 @@ int32_t PlatformAskFileName(const char* title, const char* folder, const char* n
                             int32_t selectedFilter, const char* place, int32_t save, char* result,
                             int32_t capacity);
 void PlatformMessageBox(const char* title, const char* text);
+
+// The sound output: a queue of sample frames at kPlatformAudioRate, kPlatformAudioChannels
+// interleaved signed 16-bit samples each, played in order while it holds any.
+constexpr int32_t kPlatformAudioRate = 48000;
+constexpr int32_t kPlatformAudioChannels = 2;
+// Opens the output (at once when it is open); 0 when the system offers none.
+int32_t PlatformAudioOpen();
+// Appends frameCount sample frames to the queue, after what it holds.
+void PlatformAudioQueue(const int16_t* samples, int32_t frameCount);
+// Drops what the queue holds and starts the played count again at 0.
+void PlatformAudioClear();
+// The sample frames played since the last clear: the sound's clock, never ahead of the queue.
+int64_t PlatformAudioPlayed();
+void PlatformAudioClose();
+// A sound that the system hands over already decoded in the output's format (the browser's page
+// decodes the one its "Ton" button picked): its length in sample frames (0: none), and a copy of
+// at most frameCount of its frames into `samples`.
+int64_t PlatformProvidedSoundFrames();
+void PlatformCopyProvidedSound(int16_t* samples, int64_t frameCount);

@@ -379,6 +379,51 @@ test("the editor in a web page", async (t) => {
         assert.ok(await page.locator("#editor").isVisible());
     });
 
+    await t.test("the Ton button picks a sound, F12 hands it to the page's audio, a reload keeps it", async () => {
+        // A second of 48000 Hz stereo WAV whose samples carry their own time.
+        const frames = 48000;
+        const samples = new Int16Array(frames * 2);
+        for (let frame = 0; frame < frames; frame += 1) {
+            samples[frame * 2] = 1 + Math.floor(frame / 16);
+            samples[frame * 2 + 1] = -1 - Math.floor(frame / 16);
+        }
+        const header = Buffer.alloc(44);
+        header.write("RIFF", 0);
+        header.writeUInt32LE(36 + samples.byteLength, 4);
+        header.write("WAVEfmt ", 8);
+        header.writeUInt32LE(16, 16);
+        header.writeUInt16LE(1, 20); // PCM
+        header.writeUInt16LE(2, 22);
+        header.writeUInt32LE(48000, 24);
+        header.writeUInt32LE(48000 * 4, 28);
+        header.writeUInt16LE(4, 32);
+        header.writeUInt16LE(16, 34);
+        header.write("data", 36);
+        header.writeUInt32LE(samples.byteLength, 40);
+        const wav = path.join(scratch, "voice.wav");
+        fs.writeFileSync(wav, Buffer.concat([header, Buffer.from(samples.buffer)]));
+
+        const runs = await page.evaluate(() => limbrado.session.runs);
+        await page.locator("#sound-file").setInputFiles(wav);
+        await editorRunning(page, runs + 1);
+        assert.equal(await page.evaluate(() => limbrado.session.soundFrames), frames);
+
+        await page.locator("#editor").focus();
+        await moveTo(page, 700, 550);
+        const handed = await page.evaluate(() => limbrado.session.audioFramesHanded);
+        await press(page, "F12");
+        await until(page, (handed) => limbrado.session.audioFramesHanded >= handed + 24000 &&
+            limbrado.session.playback.length > 2, handed);
+        await press(page, "F12");
+        // Playback hands the sound over from frame 0's time on.
+        assert.deepEqual(await page.evaluate(() => limbrado.session.audioFirstSamples),
+            Array.from(samples.subarray(0, 64)));
+
+        await page.reload();
+        await editorRunning(page);
+        assert.equal(await page.evaluate(() => limbrado.session.soundFrames), frames);
+    });
+
     await t.test("figures: size over the wire, first frame, cycle on the largest animation", async () => {
         const files = ["index.html", "page.css", "page.js", "limbrado.js", "limbrado.wasm"];
         const gzipped = files.reduce((sum, name) =>

@@ -68,13 +68,13 @@ test("the page's language follows navigator.languages", async (t) => {
     const german = await openPage(browser, address, ["de-DE", "de"]);
     assert.equal(german.language, "de");
     assert.deepEqual(german.buttons,
-        ["Neu starten", "Öffnen", "Herunterladen", "Bewegung", "Vom Computer", "Abbrechen"]);
+        ["Neu starten", "Öffnen", "Herunterladen", "Bewegung", "Ton", "Vom Computer", "Abbrechen"]);
 
     const english = await openPage(browser, address, ["en-US", "en"]);
     assert.equal(english.language, "en");
     assert.equal(english.lang, "en");
     assert.deepEqual(english.buttons,
-        ["Start again", "Open", "Download", "Motion", "From the computer", "Cancel"]);
+        ["Start again", "Open", "Download", "Motion", "Sound", "From the computer", "Cancel"]);
     assert.equal(english.ended, "The editor has ended.");
     assert.ok(rows(english, 0, 14) === rows(german, 0, 14), "the frame line reads the same");
     assert.ok(rows(english, 24, 348) !== rows(german, 24, 348), "the command list differs");
