@@ -52,6 +52,29 @@ constexpr const char* kTitle = "Limbrado Tool by Orvelin_";
 constexpr int kWidth = 800;
 constexpr int kHeight = 700; // the scene and the timeline strip below it
 
+// Holds `key` down until the chooser titled `title` is there, types the path into it and presses
+// Return until it has gone: a name the folder holds pops up as a completion, which the first
+// Return may only take. True once the chooser has taken the answer.
+bool AnswerChooser(const std::string& key, const std::string& title, const std::string& typed) {
+    RunCommand("xdotool keydown " + key);
+    unsigned long chooser = 0;
+    for (int attempt = 0; attempt < 100 && chooser == 0; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        chooser = FindWindowByTitle(title);
+    }
+    RunCommand("xdotool keyup " + key);
+    RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
+               " key ctrl+a type --delay 20 '" + typed + "'");
+    for (int press = 0; press < 5 && chooser != 0 && FindWindowByTitle(title) != 0; ++press) {
+        RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(chooser) +
+                   " key Return 2>/dev/null");
+        for (int attempt = 0; attempt < 20 && FindWindowByTitle(title) != 0; ++attempt) {
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+    return chooser != 0 && FindWindowByTitle(title) == 0;
+}
+
 class EditorProgram : public testing::Test {
   protected:
     void SetUp() override {
@@ -446,36 +469,14 @@ TEST_F(EditorProgram, FigureIsSavedWithGAndInsertedWithOThroughTheFileChooser) {
     unsetenv("XDG_DATA_HOME");
     MovePointer(300, 330);
     ASSERT_TRUE(PressKeyUntilColour("1", 300, 330, kJointGreen));
-    // The key stays down until its chooser is there. A name the folder holds pops up as a
-    // completion, which the first Return may only take.
-    auto answerChooser = [this](const std::string& key, const std::string& title,
-                                const std::string& typed) {
-        RunCommand("xdotool keydown " + key);
-        unsigned long chooser = 0;
-        for (int attempt = 0; attempt < 100 && chooser == 0; ++attempt) {
-            std::this_thread::sleep_for(100ms);
-            chooser = FindWindowByTitle(title);
-        }
-        RunCommand("xdotool keyup " + key);
-        RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
-                   " key ctrl+a type --delay 20 '" + typed + "'");
-        for (int press = 0; press < 5 && chooser != 0 && FindWindowByTitle(title) != 0; ++press) {
-            RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(chooser) +
-                       " key Return 2>/dev/null");
-            for (int attempt = 0; attempt < 20 && FindWindowByTitle(title) != 0; ++attempt) {
-                std::this_thread::sleep_for(100ms);
-            }
-        }
-        return chooser != 0 && FindWindowByTitle(title) == 0;
-    };
     std::string figure = data + "/limbrado/figures/lone.txt";
-    ASSERT_TRUE(answerChooser("g", "Figur speichern", figure)) << "the save chooser";
+    ASSERT_TRUE(AnswerChooser("g", "Figur speichern", figure)) << "the save chooser";
     for (int attempt = 0; attempt < 50 && SizeOf(figure) != 15u; ++attempt) {
         std::this_thread::sleep_for(100ms);
     }
     ASSERT_EQ(SizeOf(figure), 15u) << "the header and one joint";
     MovePointer(500, 330);
-    ASSERT_TRUE(answerChooser("o", "Figur einf.*gen", figure)) << "the insert chooser";
+    ASSERT_TRUE(AnswerChooser("o", "Figur einf.*gen", figure)) << "the insert chooser";
     EXPECT_TRUE(WaitForColour(500, 330, kJointGreen)) << "found " << ClientColour(500, 330);
     EXPECT_EQ(ClientColour(300, 330), kJointGreen) << "the saved one stays";
     std::filesystem::remove_all(data);
@@ -639,24 +640,7 @@ TEST_F(EditorProgram, KeyUImportsTheClipWhosePathIsTypedIntoTheFileChooser) {
                file);
     ASSERT_EQ(std::fclose(file), 0);
 
-    RunCommand("xdotool keydown u");
-    unsigned long chooser = 0;
-    for (int attempt = 0; attempt < 50 && chooser == 0; ++attempt) {
-        std::this_thread::sleep_for(200ms);
-        chooser = FindWindowByTitle("Bewegung importieren");
-    }
-    RunCommand("xdotool keyup u");
-    ASSERT_NE(chooser, 0u) << "no file chooser";
-    // The location line takes the typed path once it has opened.
-    RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) + " key ctrl+l");
-    std::this_thread::sleep_for(500ms);
-    RunCommand("xdotool type --delay 30 '" + clip + "'");
-    std::this_thread::sleep_for(300ms);
-    RunCommand("xdotool key Return");
-    for (int attempt = 0; attempt < 50 && FindWindowByTitle("Bewegung importieren") != 0;
-         ++attempt) {
-        std::this_thread::sleep_for(100ms);
-    }
+    ASSERT_TRUE(AnswerChooser("u", "Bewegung importieren", clip)) << "the import chooser";
     // F9 saves in every cycle it is down: it stays down until the file holds the clip.
     RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(window));
     RunCommand("xdotool keydown F9");
