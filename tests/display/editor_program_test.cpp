@@ -63,6 +63,16 @@ bool AnswerChooser(const std::string& key, const std::string& title, const std::
         chooser = FindWindowByTitle(title);
     }
     RunCommand("xdotool keyup " + key);
+    // A chooser not yet shown refuses the focus; it takes it once it is on the screen.
+    int refused = 1;
+    for (int attempt = 0; attempt < 50 && chooser != 0 && refused != 0; ++attempt) {
+        RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(chooser) +
+                       " 2>/dev/null",
+                   &refused);
+        if (refused != 0) {
+            std::this_thread::sleep_for(100ms);
+        }
+    }
     RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
                " key ctrl+a type --delay 20 '" + typed + "'");
     for (int press = 0; press < 5 && chooser != 0 && FindWindowByTitle(title) != 0; ++press) {
