@@ -52,9 +52,10 @@ constexpr const char* kTitle = "Limbrado Tool by Orvelin_";
 constexpr int kWidth = 800;
 constexpr int kHeight = 700; // the scene and the timeline strip below it
 
-// Holds `key` down until the chooser titled `title` is there, types the path into it and presses
-// Return until it has gone: a name the folder holds pops up as a completion, which the first
-// Return may only take. True once the chooser has taken the answer.
+// Holds `key` down until the chooser titled `title` is there, types the path into its location
+// line (opened with Ctrl+L in the same stream of keys, so no typed key can go elsewhere) and
+// presses Return until it has gone: a name the folder holds pops up as a completion, which the
+// first Return may only take. True once the chooser has taken the answer.
 bool AnswerChooser(const std::string& key, const std::string& title, const std::string& typed) {
     RunCommand("xdotool keydown " + key);
     unsigned long chooser = 0;
@@ -74,7 +75,7 @@ bool AnswerChooser(const std::string& key, const std::string& title, const std::
         }
     }
     RunCommand("xdotool windowfocus --sync " + std::to_string(chooser) +
-               " key ctrl+a type --delay 20 '" + typed + "'");
+               " key ctrl+l ctrl+a type --delay 20 '" + typed + "'");
     for (int press = 0; press < 5 && chooser != 0 && FindWindowByTitle(title) != 0; ++press) {
         RunCommand("timeout 5 xdotool windowfocus --sync " + std::to_string(chooser) +
                    " key Return 2>/dev/null");
