@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "largest_animation.h"
 #include "model/editor_state.h"
 #include "runtime/headless.h"
@@ -44,8 +45,8 @@ struct LargestAnimation {
         FileTableInit();
         EditorStateInit();
         FillLargestAnimation();
-        AssignString(&editor.basePath, path.c_str());
-        EncodeAnimation(&bytes);
+        AssignString(&editor.session.basePath, path.c_str());
+        EncodeAnimation(editor.animation, &bytes);
     }
     ~LargestAnimation() {
         if (!folder.empty()) {
@@ -129,14 +130,14 @@ BENCHMARK(BM_RawReadLargest)->Unit(benchmark::kMillisecond);
 // and changed; waiting for the writer is left out of the time.
 void BM_PeriodicBackupMainLoopWork(benchmark::State& state) {
     Largest();
-    NoteAnimationStored();
+    NoteAnimationStored(editor.animation);
     for (auto _ : state) {
         state.PauseTiming();
         FinishBackup();
         JointAt(0, 0).x ^= 1;
         DelayMs(60001);
         state.ResumeTiming();
-        BackUpWhenDue();
+        BackUpWhenDue(editor.session.basePath, editor.animation);
     }
     FinishBackup();
 }

@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "figure/bone_solver.h"
 #include "model/editor_state.h"
 
@@ -17,7 +18,7 @@ namespace {
 // to 60 % of their measured length so that every pass has work to do.
 std::vector<Joint> BuildStretchedFullFrame() {
     EditorStateInit();
-    editor.collisionOn = 1;
+    editor.animation.collisionOn = 1;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         int32_t x = 210 + (slot % 20) * 19;
         int32_t y = 160 + (slot / 20) * 11;
@@ -36,7 +37,7 @@ void BM_SolveBonesFullFrame(benchmark::State& state) {
     Joint* row = &JointAt(0, 0);
     for (auto _ : state) {
         std::memcpy(row, stretched.data(), sizeof(Joint) * kSlotCount);
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         benchmark::DoNotOptimize(row);
         benchmark::ClobberMemory();
     }

@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "figure/clip_pose.h"
 #include "model/editor_state.h"
 #include "runtime/heaps.h"
@@ -30,7 +31,7 @@ void BM_ImportBvhLongestClip(benchmark::State& state) {
             state.SkipWithError(error.c_str()); // scripts/setup.sh installs assimp-testmodels
             break;
         }
-        frames = PlaceClip(clip, placement, &error);
+        frames = PlaceClip(editor.animation, clip, placement, &error);
         if (frames != kDefaultMaxFrame + 1) {
             state.SkipWithError(("the clip filled " + std::to_string(frames) + " frames").c_str());
             break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/editor_picture.h"
 #include "largest_animation.h"
 #include "model/editor_state.h"

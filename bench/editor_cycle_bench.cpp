@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/sound_playback.h"
@@ -35,13 +36,14 @@ void FillTwelveFullFrames() {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         AddBone(slot, (slot + 1) % kSlotCount, slot % 3);
     }
-    for (editor.currentFrame = 1; editor.currentFrame < 12; ++editor.currentFrame) {
+    for (editor.session.currentFrame = 1; editor.session.currentFrame < 12;
+         ++editor.session.currentFrame) {
         CopyPreviousFrame();
     }
-    editor.currentFrame = 1;
-    editor.shadowOn = 1;
-    editor.headOn = 1;
-    editor.helpVisible = 1;
+    editor.session.currentFrame = 1;
+    editor.animation.shadowOn = 1;
+    editor.animation.headOn = 1;
+    editor.session.helpVisible = 1;
     HeadlessSetCursor(40 + 5 * 36 + 3, 30 + 4 * 23 + 2); // next to joint 89
 }
 
@@ -55,7 +57,7 @@ void BM_EditorCycleFullLoad(benchmark::State& state) {
     for (auto _ : state) {
         UndoNoteGestures(0);
         UndoBeforeSolver();
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         UndoEndOfCycle(0);
         DrawEditorScene();
         DrawEditorOverlay();
@@ -80,13 +82,13 @@ void BM_EditorCycleStyledFullLoad(benchmark::State& state) {
             BoneAt(frame, slot).style = BoneStyle{255, 128, 0, 1, 11, ShapeLine};
         }
     }
-    editor.currentFrame = 2;
-    editor.onionBack = 2;
-    editor.onionAhead = 1;
+    editor.session.currentFrame = 2;
+    editor.session.onionBack = 2;
+    editor.session.onionAhead = 1;
     for (auto _ : state) {
         UndoNoteGestures(0);
         UndoBeforeSolver();
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         UndoEndOfCycle(0);
         DrawEditorScene();
         DrawEditorOverlay();
@@ -113,7 +115,7 @@ void BM_PlaybackPassWithSound(benchmark::State& state) {
     for (size_t at = 0; at < samples.size(); ++at) {
         samples[at] = static_cast<int16_t>(at * 7919 % 65536 - 32768);
     }
-    editor.playbackRate = 40;
+    editor.animation.playbackRate = 40;
     constexpr int64_t kPassesPerStart = 400; // the headless output keeps what it is given
     SoundLoop loop{};
     int64_t passes = 0;
@@ -122,13 +124,13 @@ void BM_PlaybackPassWithSound(benchmark::State& state) {
             state.PauseTiming();
             HeadlessResetAudio();
             PlatformAudioOpen();
-            loop = StartSoundLoop(samples, 0, 11, editor.playbackRate);
+            loop = StartSoundLoop(samples, 0, 11, editor.animation.playbackRate);
             state.ResumeTiming();
         }
-        int64_t played = passes % kPassesPerStart * (kSoundRate / editor.playbackRate);
+        int64_t played = passes % kPassesPerStart * (kSoundRate / editor.animation.playbackRate);
         PlatformAudioPlayed();
         KeepSoundLoopQueued(loop, samples, played);
-        editor.currentFrame = SoundLoopFrame(loop, played);
+        editor.session.currentFrame = SoundLoopFrame(loop, played);
         DrawEditorScene();
         DrawEditorStrip();
         benchmark::DoNotOptimize(SurfacePixels());

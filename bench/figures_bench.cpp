@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/figure_keys.h"
 #include "editor/undo_history.h"
 #include "largest_animation.h"
@@ -18,9 +19,9 @@ namespace {
 void BM_MirrorFigureAllFramesLargest(benchmark::State& state) {
     DrawingSession session;
     FillLargestAnimation();
-    editor.currentFrame = 250;
-    editor.selectionFirst = 0;
-    editor.selectionLast = editor.maxFrame;
+    editor.session.currentFrame = 250;
+    editor.session.selectionFirst = 0;
+    editor.session.selectionLast = editor.animation.maxFrame;
     HeadlessSetCursor(100, 350); // a joint of frame 250 lies there whichever way it faces
     for (auto _ : state) {
         MirrorFigureStep();
@@ -37,7 +38,7 @@ void BM_FindFigureLargest(benchmark::State& state) {
     FillLargestAnimation();
     std::vector<int32_t> slots;
     for (auto _ : state) {
-        FindFigure(250, 0, &slots);
+        FindFigure(editor.animation, 250, 0, &slots);
         benchmark::DoNotOptimize(slots.data());
     }
 }

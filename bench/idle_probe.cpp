@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     }
     std::printf("idle editor on %s, %d cycles a sample\n", source.c_str(), kCyclesPerSample);
     goesOn = goesOn && MeasureSamples("help shown");
-    editor.helpVisible = 0;
+    editor.session.helpVisible = 0;
     goesOn = goesOn && MeasureSamples("help hidden");
     EditorShutdown();
     std::filesystem::remove_all(folder, error);

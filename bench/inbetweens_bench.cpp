@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "figure/inbetweens.h"
 #include "model/editor_state.h"
 
@@ -32,7 +33,7 @@ bool ClosesLoop(int32_t joint) {
 // Places frame `frame`: the tree laid out from joint 0 at (400, 300), each limb turned by `swing`
 // times its own turn, and the loose joints in a row that `shift` moves.
 void PoseFrame(int32_t frame, double swing, int32_t shift, int8_t rootState) {
-    editor.currentFrame = frame;
+    editor.session.currentFrame = frame;
     double angle[kTreeJoints];
     double x[kTreeJoints];
     double y[kTreeJoints];
@@ -77,7 +78,7 @@ void BuildLargestFill() {
 void BM_InbetweensLargest(benchmark::State& state) {
     BuildLargestFill();
     for (auto _ : state) {
-        bool filled = FillInbetweens(0, 500);
+        bool filled = FillInbetweens(editor.animation, 0, 500);
         benchmark::DoNotOptimize(filled);
         benchmark::ClobberMemory();
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/command_line.h"
 #include "largest_animation.h"
 #include "storage/animation_file.h"
@@ -27,7 +28,7 @@ struct LargestFile {
         DrawingSession session;
         FileTableInit();
         FillLargestAnimation();
-        AssignString(&editor.basePath, path.c_str());
+        AssignString(&editor.session.basePath, path.c_str());
         if (SaveAnimation() != 1) {
             path.clear();
         }

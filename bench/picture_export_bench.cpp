@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/picture_export.h"
 #include "model/editor_state.h"
 #include "runtime/surface.h"
@@ -27,7 +28,7 @@ void FillFullChain() {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         AddBone(slot, (slot + 1) % kSlotCount, slot % 2 == 0 ? BoneStandard : BoneFreeLength);
     }
-    editor.headOn = 1;
+    editor.animation.headOn = 1;
 }
 
 void BM_RenderGifFrameFullLoad(benchmark::State& state) {
@@ -38,7 +39,7 @@ void BM_RenderGifFrameFullLoad(benchmark::State& state) {
         return;
     }
     FillFullChain();
-    DrawPlaybackPicture(0);
+    DrawPlaybackPicture(editor.animation, 0);
     PicturePalette palette;
     CollectColours(SurfacePixels(), static_cast<std::size_t>(SurfaceWidth()) * SurfaceHeight(),
                    &palette);
@@ -50,7 +51,7 @@ void BM_RenderGifFrameFullLoad(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        DrawPlaybackPicture(0);
+        DrawPlaybackPicture(editor.animation, 0);
         if (!GifStreamAddFrame(stream, SurfacePixels(), GifDelayForRate(kDefaultFramesPerSecond),
                                &error)) {
             state.SkipWithError(error.c_str());

@@ -20,8 +20,8 @@ void BM_TimelineRedrawLargest(benchmark::State& state) {
         return;
     }
     FillLargestAnimation();
-    editor.headOn = 1;
-    editor.currentFrame = 250;
+    editor.animation.headOn = 1;
+    editor.session.currentFrame = 250;
     for (auto _ : state) {
         ForgetThumbnails();
         DrawEditorStrip();
@@ -37,10 +37,10 @@ void BM_TimelineInsertLargest(benchmark::State& state) {
         return;
     }
     FillLargestAnimation();
-    editor.currentFrame = 500;
+    editor.session.currentFrame = 500;
     DeleteRun(); // frame 500 empty: room for one copy
     UndoClear();
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     for (auto _ : state) {
         if (!InsertCopiesOfRun()) {
             state.SkipWithError("no room for the copy");

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "../tests/unit/support/drawing_session.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 // Joints on a grid over the surface, each bone linking a joint to its neighbour, kinds rotating.
 void FillFullFrame(int32_t frame) {
-    editor.currentFrame = frame;
+    editor.session.currentFrame = frame;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         JointAt(frame, slot) = Joint{40 + slot % 21 * 36, 30 + slot / 21 * 23,
                                      static_cast<int8_t>(slot % 5 == 0 ? 2 : 1)};
@@ -42,11 +43,11 @@ BENCHMARK(BM_UndoDragStepFullFrame)->Unit(benchmark::kMicrosecond);
 
 void BM_UndoResetLargest(benchmark::State& state) {
     DrawingSession session;
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         FillFullFrame(frame);
     }
     UndoClear();
-    UndoBeginStep(0, editor.maxFrame);
+    UndoBeginStep(0, editor.animation.maxFrame);
     ResetAll();
     UndoEndStep();
     for (auto _ : state) {

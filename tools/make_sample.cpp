@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/command_table.h"
 #include "editor/editor_main.h"
 #include "editor/editor_picture.h"
@@ -33,7 +34,7 @@ bool WriteFigures(const std::string& folder) {
         }
         std::string path = folder + "/" + figure.fileName;
         std::string error;
-        if (!SaveFigureFile(path.c_str(), 0, slots, &error)) {
+        if (!SaveFigureFile(path.c_str(), editor.animation, 0, slots, &error)) {
             std::fprintf(stderr, "make_sample: %s\n", error.c_str());
             return false;
         }
@@ -52,15 +53,15 @@ int main(int argc, char** argv) {
     char* editorArguments[] = {argv[0], scratch.data(), nullptr};
     EditorStartup(2, editorArguments); // on the headless backend: no window is shown
     BuildSampleWalk();
-    AssignString(&editor.basePath, argv[1]);
+    AssignString(&editor.session.basePath, argv[1]);
     if (SaveAnimation() != 1) {
         std::fprintf(stderr, "make_sample: cannot write %s\n", argv[1]);
         return 1;
     }
-    editor.currentFrame = 4;
-    editor.shadowOn = 1;
-    editor.onionBack = 2;
-    editor.onionAhead = 1;
+    editor.session.currentFrame = 4;
+    editor.animation.shadowOn = 1;
+    editor.session.onionBack = 2;
+    editor.session.onionAhead = 1;
     DrawEditorScene();
     DrawEditorOverlay();
     DrawEditorStrip();
@@ -70,9 +71,9 @@ int main(int argc, char** argv) {
     if (!written) {
         std::fprintf(stderr, "make_sample: %s\n", error.c_str());
     }
-    editor.shadowOn = 0;
+    editor.animation.shadowOn = 0;
     written = written && (argc != 4 || WriteFigures(argv[3]));
-    AssignString(&editor.basePath, ""); // no backup beside the sample
+    AssignString(&editor.session.basePath, ""); // no backup beside the sample
     EditorShutdown();
     return written ? 0 : 1;
 }

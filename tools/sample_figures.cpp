@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "model/editor_state.h"
 
 namespace {
@@ -28,7 +29,7 @@ int32_t NewJoint(Point point) {
 
 void StyledBone(int32_t from, int32_t to, BoneStyle style) {
     int32_t slot = AddBone(from, to, BoneStandard);
-    BoneAt(editor.currentFrame, slot).style = style;
+    BoneAt(editor.session.currentFrame, slot).style = style;
 }
 
 // A person `scale` times the size of the grown-up, feet on y 390, head and limbs in `style` (the

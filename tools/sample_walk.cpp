@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "model/editor_state.h"
 
 namespace {
@@ -57,7 +58,7 @@ void Limb(Point root, double angle, double bend, double length, Point* middle, P
 void BuildSampleWalk() {
     constexpr double kStep = 2 * std::numbers::pi / (kSampleFrames - 1);
     for (int32_t frame = 0; frame < kSampleFrames; ++frame) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         double phase = std::sin(frame * kStep);
         Point joints[JointCount];
         joints[Hip] = {300.0 + frame * 12, 330.0 - 4 * std::abs(phase)};
@@ -77,6 +78,6 @@ void BuildSampleWalk() {
             AddBone(bone.from, bone.to, bone.kind);
         }
     }
-    editor.currentFrame = 0;
-    editor.headOn = 1;
+    editor.session.currentFrame = 0;
+    editor.animation.headOn = 1;
 }

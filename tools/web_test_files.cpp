@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../bench/largest_animation.h"
+#include "../tests/unit/support/editor_frames.h"
 #include "editor/editor_main.h"
 #include "model/editor_state.h"
 #include "runtime/headless.h"
@@ -52,15 +53,15 @@ int main(int argc, char** argv) {
     RunEditorCycle();
     bool written = WriteFile(argv[2], Picture(HeadlessFrames().back()));
     if (argc == 4) {
-        MarkAllSlotsEmpty();
+        editor.animation = Animation();
         FillLargestAnimation();
-        AssignString(&editor.basePath, argv[3]);
+        AssignString(&editor.session.basePath, argv[3]);
         if (SaveAnimation() != 1) {
             std::fprintf(stderr, "web_test_files: cannot write %s\n", argv[3]);
             written = false;
         }
     }
-    AssignString(&editor.basePath, ""); // no backup beside either file
+    AssignString(&editor.session.basePath, ""); // no backup beside either file
     EditorShutdown();
     return written ? 0 : 1;
 }

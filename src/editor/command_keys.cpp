@@ -2,6 +2,7 @@
 // ones that change the animation bracket their change as one undo step.
 #include "editor/command_keys.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,14 +24,14 @@
 namespace {
 
 void LeaveFrameGestures() {
-    editor.draggedJoint = -1;
-    editor.boneStartJoint = -1;
+    editor.session.draggedJoint = -1;
+    editor.session.boneStartJoint = -1;
     EndFigureGestures();
 }
 
 // The commands that are undo steps of their own: the current frame.
 void CurrentFrameStep(void (*command)()) {
-    UndoBeginStep(editor.currentFrame, editor.currentFrame);
+    UndoBeginStep(editor.session.currentFrame, editor.session.currentFrame);
     command();
     UndoEndStep();
 }
@@ -39,7 +40,7 @@ void CurrentFrameStep(void (*command)()) {
 // know; either way the status line tells the user.
 void ReportFileResult(int32_t done, const char* success, const char* failure) {
     if (done != 0) {
-        NoteAnimationStored();
+        NoteAnimationStored(editor.animation);
     }
     ShowStatusMessage(done != 0 ? success : failure);
 }
@@ -47,7 +48,7 @@ void ReportFileResult(int32_t done, const char* success, const char* failure) {
 } // namespace
 
 void CopyIntoCurrentFrame() {
-    CurrentFrameStep(CopyPreviousFrame);
+    CurrentFrameStep([] { CopyPreviousFrame(editor.animation, editor.session.currentFrame); });
 }
 void AddJointStep() {
     CurrentFrameStep(AddJointAtCursor);
@@ -61,45 +62,48 @@ void DeleteJointStep() {
 
 // X and a load take away the joint being dragged or starting a bone: those gestures end there.
 void ResetAllStep() {
-    UndoBeginStep(0, editor.maxFrame);
-    ResetAll();
+    UndoBeginStep(0, editor.animation.maxFrame);
+    ResetAll(editor.animation);
+    editor.session.currentFrame = 0;
     LeaveFrameGestures();
     UndoEndStep();
 }
 
 void StepFrameBack() {
-    if (editor.currentFrame <= 0) {
+    if (editor.session.currentFrame <= 0) {
         return;
     }
-    editor.currentFrame -= 1;
-    editor.playbackEnd -= 1;
+    editor.session.currentFrame -= 1;
+    editor.animation.playbackEnd -= 1;
     LeaveFrameGestures();
-    PlayFrameSlice(soundTrack.samples, editor.currentFrame, editor.playbackRate);
+    PlayFrameSlice(editor.animation.sound.samples, editor.session.currentFrame,
+                   editor.animation.playbackRate);
 }
 
 void StepFrameForward() {
-    if (editor.currentFrame >= editor.maxFrame) {
+    if (editor.session.currentFrame >= editor.animation.maxFrame) {
         return;
     }
-    editor.currentFrame += 1;
-    editor.playbackEnd += 1;
+    editor.session.currentFrame += 1;
+    editor.animation.playbackEnd += 1;
     LeaveFrameGestures();
-    if (EmptyForStepping(editor.currentFrame)) {
+    if (EmptyForStepping(editor.animation, editor.session.currentFrame)) {
         CopyIntoCurrentFrame();
     }
-    PlayFrameSlice(soundTrack.samples, editor.currentFrame, editor.playbackRate);
+    PlayFrameSlice(editor.animation.sound.samples, editor.session.currentFrame,
+                   editor.animation.playbackRate);
 }
 
 bool NotOnFirstFrame() {
-    return editor.currentFrame > 0;
+    return editor.session.currentFrame > 0;
 }
 
 void HoldLeftShift(bool down) {
     if (!down) {
-        editor.solverSuspended = 0;
+        editor.session.solverSuspended = 0;
         return;
     }
-    editor.solverSuspended = 1;
+    editor.session.solverSuspended = 1;
     RemeasureBones();
 }
 
@@ -108,8 +112,8 @@ void HoldLeftCtrl(bool down) {
     if (down) {
         MoveAllJoints();
     }
-    editor.lastMouseX = WindowCursorX(0);
-    editor.lastMouseY = WindowCursorY(0);
+    editor.session.lastMouseX = WindowCursorX(0);
+    editor.session.lastMouseY = WindowCursorY(0);
 }
 
 void HoldBoxKey(bool down) {
@@ -117,55 +121,66 @@ void HoldBoxKey(bool down) {
         DefineBox();
         return;
     }
-    if (editor.drawingBox == 1) {
-        editor.collisionOn = 1;
+    if (editor.session.drawingBox == 1) {
+        editor.animation.collisionOn = 1;
     }
-    editor.drawingBox = 0;
+    editor.session.drawingBox = 0;
 }
 
 void SaveWithMessage() {
-    ReportFileResult(SaveAnimation(), "Gespeichert", "Speichern fehlgeschlagen");
+    bool saved = SaveAnimation(editor.session.basePath, editor.animation);
+    ReportFileResult(saved ? 1 : 0, "Gespeichert", "Speichern fehlgeschlagen");
+}
+
+bool LoadFromBasePath(const char** soundProblem, std::string* soundReference) {
+    const char* path = editor.session.basePath != nullptr ? editor.session.basePath : "";
+    std::optional<Animation> loaded = LoadAnimation(path);
+    if (!loaded) {
+        return false;
+    }
+    NamedSound sound = DecodeNamedSound(loaded->sound.reference, path);
+    *soundProblem = sound.problem;
+    *soundReference = sound.track.reference;
+    // The sound shown goes on until the named one takes its place, so that a step sees both.
+    loaded->sound = std::move(editor.animation.sound);
+    editor.animation = std::move(*loaded);
+    editor.session.currentFrame = 0;
+    TakeNamedSound(std::move(sound));
+    return true;
 }
 
 // A load replaces everything, the sound too, and is taken back like any other edit.
 void LoadWithMessage() {
-    UndoBeginStep(0, editor.maxFrame);
-    int32_t loaded = LoadAnimation();
-    NamedSound sound;
-    if (loaded != 0) {
-        sound = DecodeNamedSound(LoadedSoundReference(), editor.basePath);
-    }
-    const char* problem = sound.problem;
-    std::string reference = sound.track.reference;
-    if (loaded != 0) {
-        TakeNamedSound(std::move(sound));
-    }
+    UndoBeginStep(0, editor.animation.maxFrame);
+    const char* problem = nullptr;
+    std::string reference;
+    bool loaded = LoadFromBasePath(&problem, &reference);
     LeaveFrameGestures();
     UndoEndStep();
-    ReportFileResult(loaded, "Geladen", "Laden fehlgeschlagen");
+    ReportFileResult(loaded ? 1 : 0, "Geladen", "Laden fehlgeschlagen");
     ReportNamedSound(problem, reference);
 }
 
 void ToggleHelp() {
-    editor.helpVisible = FlipOneToZero(editor.helpVisible);
+    editor.session.helpVisible = FlipOneToZero(editor.session.helpVisible);
 }
 void ToggleCollision() {
-    editor.collisionOn = FlipOneToZero(editor.collisionOn);
+    editor.animation.collisionOn = FlipOneToZero(editor.animation.collisionOn);
 }
 void ToggleHead() {
-    editor.headOn = FlipOneToZero(editor.headOn);
+    editor.animation.headOn = FlipOneToZero(editor.animation.headOn);
 }
 void ToggleShadow() {
-    editor.shadowOn = FlipZeroToOne(editor.shadowOn);
+    editor.animation.shadowOn = FlipZeroToOne(editor.animation.shadowOn);
 }
 
 void CycleBoneMode() {
-    if (editor.boneMode == 0) {
-        editor.boneMode = 1;
-    } else if (editor.boneMode == 1) {
-        editor.boneMode = 2;
-    } else if (editor.boneMode == 2) {
-        editor.boneMode = 0;
+    if (editor.session.boneMode == 0) {
+        editor.session.boneMode = 1;
+    } else if (editor.session.boneMode == 1) {
+        editor.session.boneMode = 2;
+    } else if (editor.session.boneMode == 2) {
+        editor.session.boneMode = 0;
     }
 }
 
@@ -173,14 +188,14 @@ void CycleBoneMode() {
 // one undo step of frames key + 1 to current - 1; taking it back shows the current frame. The frame
 // before must be an untouched copy, and the current frame a pose of the same figure.
 void MakeInbetweens() {
-    int32_t current = editor.currentFrame;
-    int32_t key = UntouchedCopyKey(current - 1);
-    if (key < 0 || !FramesShareFigure(key, current)) {
+    int32_t current = editor.session.currentFrame;
+    int32_t key = UntouchedCopyKey(editor.animation, current - 1);
+    if (key < 0 || !FramesShareFigure(editor.animation, key, current)) {
         ShowStatusMessage("Keine Zwischenbilder m\xf6glich");
         return;
     }
     UndoBeginStep(key + 1, current - 1);
-    FillInbetweens(key, current);
+    FillInbetweens(editor.animation, key, current);
     UndoEndStep();
     ShowStatusMessage("Zwischenbilder erstellt");
 }

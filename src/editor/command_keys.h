@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Undo steps of the current frame: a joint at the cursor (1), the joint under it pinned or freed
 // (Tab) or deleted (Delete), and the frame before copied into it (F11).
@@ -28,6 +29,11 @@ void HoldBoxKey(bool down);
 // F9 and F8, each telling the result on the status line; a load is an undo step.
 void SaveWithMessage();
 void LoadWithMessage();
+// The animation file at the base path, its sound decoded, in place of the editor's animation,
+// shown from frame 0; inside an open undo step the step records it. False, and nothing changed,
+// when the file cannot be read. *soundProblem is the status line's text for a sound that could
+// not be found or decoded (null: none), about *soundReference.
+bool LoadFromBasePath(const char** soundProblem, std::string* soundReference);
 
 // F1, F3, F4 and F5, by the toggle rules of the model, and F2 through the three bone kinds.
 void ToggleHelp();

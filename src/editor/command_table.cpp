@@ -32,7 +32,7 @@ const int32_t kLime = PackColour(187, 255, 0);
 const int32_t kRed = PackColour(255, 0, 0);
 
 void ShowBoneMode(const EditorState& state, HelpValue* value) {
-    switch (state.boneMode) {
+    switch (state.session.boneMode) {
     case BoneStandard:
         SetHelpValueText(value, "Standard", kLime);
         return;
@@ -57,13 +57,13 @@ void ShowToggle(int32_t flag, HelpValue* value) {
 }
 
 void ShowShadow(const EditorState& state, HelpValue* value) {
-    ShowToggle(state.shadowOn, value);
+    ShowToggle(state.animation.shadowOn, value);
 }
 void ShowCollision(const EditorState& state, HelpValue* value) {
-    ShowToggle(state.collisionOn, value);
+    ShowToggle(state.animation.collisionOn, value);
 }
 void ShowHead(const EditorState& state, HelpValue* value) {
-    ShowToggle(state.headOn, value);
+    ShowToggle(state.animation.headOn, value);
 }
 
 int32_t Packed(int32_t rgb) {
@@ -72,14 +72,14 @@ int32_t Packed(int32_t rgb) {
 
 // The pen's colour as a swatch, the kind's colour for the next bone's kind named "Art".
 void ShowPenColour(const EditorState& state, HelpValue* value) {
-    value->swatch = Packed(StyleColour(state.pen, state.boneMode));
-    if (state.pen.ownColour == 0) {
+    value->swatch = Packed(StyleColour(state.session.pen, state.session.boneMode));
+    if (state.session.pen.ownColour == 0) {
         SetHelpValueText(value, "Art", kLime);
     }
 }
 void ShowPenThickness(const EditorState& state, HelpValue* value) {
     char text[8] = {};
-    int32_t pixels = ThicknessPixels(state.pen);
+    int32_t pixels = ThicknessPixels(state.session.pen);
     for (int32_t at = pixels >= 100 ? 2 : pixels >= 10 ? 1 : 0, rest = pixels; at >= 0; --at) {
         text[at] = static_cast<char>('0' + rest % 10);
         rest /= 10;
@@ -87,7 +87,7 @@ void ShowPenThickness(const EditorState& state, HelpValue* value) {
     SetHelpValueText(value, text, kLime);
 }
 void ShowPenShape(const EditorState& state, HelpValue* value) {
-    SetHelpValueText(value, ShapeName(state.pen.shape), kLime);
+    SetHelpValueText(value, ShapeName(state.session.pen.shape), kLime);
 }
 
 // clang-format off
@@ -127,7 +127,7 @@ const Command kCommands[] = {
      .value = ShowShadow,
      .act = ToggleShadow},
     {.scanCode = ScanF10, .help = "F10 - Exportieren", .helpLine = 15,
-     .act = ExportAnimation},
+     .act = [] { ExportAnimation(editor.session.basePath, editor.animation); }},
     {.scanCode = ScanF12, .help = "F12 - Animation Abspielen", .helpLine = 17,
      .act = PlayAnimation},
     {.scanCode = ScanF11, .help = "F11 - Vorigen Frame in aktuellen kopieren", .helpLine = 16,
@@ -147,7 +147,7 @@ const Command kCommands[] = {
     {.scanCode = ScanHome, .help = "Pos1/Ende - Erstes/letztes Bild", .helpLine = 24,
      .act = [] { ClearSelection(); GoToFrame(0); }},
     {.scanCode = ScanEnd, .help = "Pos1/Ende - Erstes/letztes Bild", .helpLine = 24,
-     .act = [] { ClearSelection(); GoToFrame(LastFrameInUse()); }},
+     .act = [] { ClearSelection(); GoToFrame(LastFrameInUse(editor.animation)); }},
     {.scanCode = ScanR, .help = "R - Reihenfolge umkehren", .helpLine = 25,
      .act = [] { ReverseSelection(); }},
     {.letter = 'Z', .modifier = Modifier::Ctrl,
@@ -327,10 +327,10 @@ int32_t FillHelpLines(std::span<const Command> commands, const EditorState& stat
 OverlayView EditorOverlayView() {
     static HelpLine lines[std::size(kCommands)];
     OverlayView view;
-    view.frame = editor.currentFrame;
-    view.helpVisible = editor.helpVisible;
+    view.frame = editor.session.currentFrame;
+    view.helpVisible = editor.session.helpVisible;
     view.lines = std::span<const HelpLine>(lines, FillHelpLines(kCommands, editor, lines));
-    view.font = FontHandle(editor.hudFont);
+    view.font = FontHandle(editor.session.hudFont);
     return view;
 }
 

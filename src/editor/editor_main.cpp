@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "editor/command_keys.h"
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/figure_keys.h"
@@ -56,17 +57,18 @@ void StoreDefaultFileName(char** variable) {
 bool ChooseBasePath() {
     int32_t start = WorkBufferLength();
     if (StringLength(CommandLineArgument(start)) > 0) {
-        StoreBuiltString(&editor.basePath, start);
+        StoreBuiltString(&editor.session.basePath, start);
         return true;
     }
     WorkBufferSetLength(start);
     char* defaultFile = nullptr;
     StoreDefaultFileName(&defaultFile);
     AskOpenFileName("Ort zum Laden/Speichern", defaultFile, "*.txt", 1, start);
-    StoreBuiltString(&editor.basePath, start);
+    StoreBuiltString(&editor.session.basePath, start);
     StringFree(defaultFile);
     const char* detail = nullptr;
-    return StringLength(editor.basePath) > 0 || PlatformLastFailure(&detail) == PlatformFailureNone;
+    return StringLength(editor.session.basePath) > 0 ||
+           PlatformLastFailure(&detail) == PlatformFailureNone;
 }
 
 // The window's texts follow the user's locale; the catalogs lie beside the program.
@@ -88,31 +90,26 @@ const char* EditorStartup(int argc, char** argv) {
         return StartupProblem(StartupStep::FileChooser);
     }
     // The window holds the scene and the timeline strip below it.
-    if (WindowOpen(kMainWindow, 10, 10, editor.windowWidth, editor.windowHeight + kStripHeight,
-                   "Limbrado Tool by Orvelin_", kMainWindowFlags) == 0) {
+    if (WindowOpen(kMainWindow, 10, 10, editor.session.windowWidth,
+                   editor.session.windowHeight + kStripHeight, "Limbrado Tool by Orvelin_",
+                   kMainWindowFlags) == 0) {
         return StartupProblem(StartupStep::Window);
     }
-    if (SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.windowWidth,
-                            editor.windowHeight + kStripHeight, 1, 0, 0) == 0) {
+    if (SurfaceOpenInWindow(WindowNativeHandle(kMainWindow), 0, 0, editor.session.windowWidth,
+                            editor.session.windowHeight + kStripHeight, 1, 0, 0) == 0) {
         return StartupProblem(StartupStep::Surface);
     }
     // Without a file the animation simply stays empty, and silent.
-    NamedSound sound;
-    soundTrack.reference.clear();
-    soundTrack.samples.clear();
-    if (LoadAnimation() != 0) {
-        sound = DecodeNamedSound(LoadedSoundReference(), editor.basePath);
-    }
-    const char* problem = sound.problem;
-    std::string reference = sound.track.reference;
-    sound.track.changes = soundTrack.changes + 1;
-    soundTrack = std::move(sound.track);
+    const char* problem = nullptr;
+    std::string reference;
+    LoadFromBasePath(&problem, &reference);
     ReportNamedSound(problem, reference);
     // The browser's page hands over the sound its "Ton" button picked, decoded.
-    if (soundTrack.samples.empty() && TakeProvidedSound(soundTrack.samples)) {
-        soundTrack.changes += 1;
+    SoundTrack& sound = editor.animation.sound;
+    if (sound.samples.empty() && TakeProvidedSound(sound.samples)) {
+        sound.changes += 1;
     }
-    NoteAnimationStored();
+    NoteAnimationStored(editor.animation);
     UndoClear(); // the start-up load is no step
     ResetCommandKeys();
     return nullptr;
@@ -127,7 +124,7 @@ void EditorRelease() {
 }
 
 bool RunEditorCycle() {
-    editor.lastWindowEvent = PollWindowEvent();
+    editor.session.lastWindowEvent = PollWindowEvent();
     SampleKeyboard();
     HandleStripMouse();
     HandleMouseButtons();
@@ -136,21 +133,28 @@ bool RunEditorCycle() {
     MoveDraggedJointToCursor();
     FollowFigureGestures();
     UndoBeforeSolver();
-    if (editor.solverSuspended == 0) {
-        SolveBones();
+    if (editor.session.solverSuspended == 0) {
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     }
     UndoEndOfCycle(GesturesInProgress());
+    ShowPendingStatusLines();
     DrawEditorScene();
     DrawEditorOverlay();
     DrawEditorStrip();
     PresentSurface();
-    BackUpWhenDue();
+    BackUpWhenDue(editor.session.basePath, editor.animation);
     return IsKeyDown(ScanEscape) == 0;
 }
 
+// The backup at exit goes beside the animation's file, silently; without a file there is none.
 void EditorShutdown() {
     FinishBackup();
-    SaveBackupAtExit();
+    if (StringLength(editor.session.basePath) > 0) {
+        int32_t start = WorkBufferLength();
+        BackupFileName(editor.session.basePath, start);
+        StoreBuiltString(&editor.session.basePath, start);
+        SaveAnimation(editor.session.basePath, editor.animation);
+    }
     EditorRelease();
 }
 

@@ -2,9 +2,11 @@
 #include "editor/editor_picture.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "editor/mouse_editing.h"
+#include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr int32_t kCursorWindow = 0;
+constexpr int32_t kStatusLineMs = 500; // each message holds the editor this long
 
 // The surface's top rows as tall as the scene: the same pixels, so nothing drawn for the scene can
 // reach the strip.
@@ -26,22 +29,23 @@ const DrawingTarget* SceneTarget() {
         return nullptr;
     }
     sceneTarget = *surface;
-    sceneTarget.height = std::min(surface->height, editor.windowHeight);
+    sceneTarget.height = std::min(surface->height, editor.session.windowHeight);
     return &sceneTarget;
 }
 
 // The frames F12 plays: the selection, frames 0 to playbackEnd - 1, or all when playbackEnd lies
 // outside the grids.
 void PlaybackRange(int32_t* first, int32_t* last) {
-    if (HasSelection()) {
-        *first = editor.selectionFirst;
-        *last = editor.selectionLast;
+    if (HasSelection(editor.session)) {
+        *first = editor.session.selectionFirst;
+        *last = editor.session.selectionLast;
         return;
     }
     *first = 0;
-    *last = editor.playbackEnd >= 1 && editor.playbackEnd <= editor.maxFrame
-                ? editor.playbackEnd - 1
-                : editor.maxFrame;
+    *last = editor.animation.playbackEnd >= 1 &&
+                    editor.animation.playbackEnd <= editor.animation.maxFrame
+                ? editor.animation.playbackEnd - 1
+                : editor.animation.maxFrame;
 }
 
 // The last frame that holds anything, worked out afresh only when the undo history shows an edit
@@ -64,22 +68,24 @@ int32_t ShownLastFrame() {
     LastFrameWatch& watch = lastFrameWatch;
     bool edited = !watch.known || watch.steps != UndoStepCount() ||
                   watch.redoSteps != UndoRedoCount() || watch.bytes != UndoHistoryBytes() ||
-                  watch.path != editor.basePath || !IsFrame(watch.lastFrame);
+                  watch.path != editor.session.basePath ||
+                  !editor.animation.IsFrame(watch.lastFrame);
     if (edited) {
         watch = LastFrameWatch{true,
                                UndoStepCount(),
                                UndoRedoCount(),
                                UndoHistoryBytes(),
-                               editor.basePath,
-                               LastFrameInUse(),
+                               editor.session.basePath,
+                               LastFrameInUse(editor.animation),
                                watch.edits + 1};
         return watch.lastFrame;
     }
-    int32_t current = editor.currentFrame;
-    if (IsFrame(current) && current > watch.lastFrame && FrameInUse(current)) {
+    int32_t current = editor.session.currentFrame;
+    if (editor.animation.IsFrame(current) && current > watch.lastFrame &&
+        FrameInUse(editor.animation, current)) {
         watch.lastFrame = current;
-    } else if (current == watch.lastFrame && !FrameInUse(current)) {
-        watch.lastFrame = LastFrameInUse();
+    } else if (current == watch.lastFrame && !FrameInUse(editor.animation, current)) {
+        watch.lastFrame = LastFrameInUse(editor.animation);
     }
     return watch.lastFrame;
 }
@@ -96,8 +102,8 @@ FrameLoudness frameLoudness;
 const std::vector<int32_t>& PeaksForRate(const SoundTrack& sound, int32_t rate) {
     FrameLoudness& kept = frameLoudness;
     if (kept.changes != sound.changes || kept.rate != rate ||
-        kept.peaks.size() != static_cast<std::size_t>(editor.maxFrame) + 1) {
-        kept.peaks = FramePeaks(sound.samples, rate, editor.maxFrame + 1);
+        kept.peaks.size() != static_cast<std::size_t>(editor.animation.maxFrame) + 1) {
+        kept.peaks = FramePeaks(sound.samples, rate, editor.animation.maxFrame + 1);
         kept.changes = sound.changes;
         kept.rate = rate;
     }
@@ -118,65 +124,48 @@ void FillLoudness(const SoundTrack& sound, int32_t rate, StripView* view) {
 
 } // namespace
 
-uint32_t SceneGround() {
-    return static_cast<uint32_t>(editor.groundColour) & 0xFFFFFF;
-}
-
 SceneView EditorSceneView() {
     SceneView view;
-    view.frame = editor.currentFrame;
-    view.ground = SceneGround();
-    view.playing = editor.playing;
-    view.shadowOn = editor.shadowOn;
-    view.headOn = editor.headOn;
-    bool framed = IsFrame(editor.currentFrame);
-    view.hoverJoint = framed && editor.playing == 0 ? PickJoint(kHoverPickRadius) : -1;
-    view.boneStartJoint = editor.boneStartJoint;
+    view.animation = &editor.animation;
+    view.frame = editor.session.currentFrame;
+    view.ground = GroundPixel(editor.animation);
+    view.playing = editor.session.playing;
+    view.shadowOn = editor.animation.shadowOn;
+    view.headOn = editor.animation.headOn;
+    bool framed = editor.animation.IsFrame(editor.session.currentFrame);
+    view.hoverJoint = framed && editor.session.playing == 0 ? PickJoint(kHoverPickRadius) : -1;
+    view.boneStartJoint = editor.session.boneStartJoint;
     view.cursorX = WindowCursorX(kCursorWindow);
     view.cursorY = WindowCursorY(kCursorWindow);
-    view.boxLeft = editor.boxLeft;
-    view.boxTop = editor.boxTop;
-    view.boxRight = editor.boxRight;
-    view.boxBottom = editor.boxBottom;
-    view.drawingBox = editor.drawingBox;
-    view.font = FontHandle(editor.hudFont);
-    view.onionBack = editor.onionBack;
-    view.onionAhead = editor.onionAhead;
-    return view;
-}
-
-SceneView PlaybackSceneView(int32_t frame) {
-    SceneView view = EditorSceneView();
-    view.frame = frame;
-    view.playing = 1;
-    view.hoverJoint = -1;
-    view.boneStartJoint = -1;
-    view.drawingBox = 0;
+    view.box = editor.animation.box;
+    view.drawingBox = editor.session.drawingBox;
+    view.font = FontHandle(editor.session.hudFont);
+    view.onionBack = editor.session.onionBack;
+    view.onionAhead = editor.session.onionAhead;
     return view;
 }
 
 StripView EditorStripView() {
     StripView view;
-    view.firstFrame = editor.stripScrolledAt == editor.currentFrame
-                          ? editor.stripFirstFrame
-                          : StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
-    view.currentFrame = editor.currentFrame;
-    view.selectionFirst = HasSelection() ? editor.selectionFirst : -1;
-    view.selectionLast = HasSelection() ? editor.selectionLast : -1;
+    view.animation = &editor.animation;
+    view.firstFrame =
+        editor.session.stripScrolledAt == editor.session.currentFrame
+            ? editor.session.stripFirstFrame
+            : StripFirstFrameFor(editor.session.currentFrame, editor.animation.maxFrame);
+    view.currentFrame = editor.session.currentFrame;
+    view.selectionFirst = HasSelection(editor.session) ? editor.session.selectionFirst : -1;
+    view.selectionLast = HasSelection(editor.session) ? editor.session.selectionLast : -1;
     PlaybackRange(&view.playbackFirst, &view.playbackLast);
     view.lastFrame = ShownLastFrame();
     view.framesVersion = lastFrameWatch.edits;
-    view.onionBack = editor.onionBack;
-    view.onionAhead = editor.onionAhead;
-    view.playbackRate = editor.playbackRate;
-    view.headOn = editor.headOn;
-    view.ground = SceneGround();
-    view.boxLeft = editor.boxLeft;
-    view.boxTop = editor.boxTop;
-    view.boxRight = editor.boxRight;
-    view.boxBottom = editor.boxBottom;
-    view.font = FontHandle(editor.hudFont);
-    FillLoudness(soundTrack, editor.playbackRate, &view);
+    view.onionBack = editor.session.onionBack;
+    view.onionAhead = editor.session.onionAhead;
+    view.playbackRate = editor.animation.playbackRate;
+    view.headOn = editor.animation.headOn;
+    view.ground = GroundPixel(editor.animation);
+    view.box = editor.animation.box;
+    view.font = FontHandle(editor.session.hudFont);
+    FillLoudness(editor.animation.sound, editor.animation.playbackRate, &view);
     return view;
 }
 
@@ -200,4 +189,15 @@ void DrawEditorStrip() {
     }
     strip.release = nullptr;
     DrawTimelineStrip(EditorStripView(), &strip);
+}
+
+void ShowPendingStatusLines() {
+    std::string line;
+    while (TakeStatusLine(&line)) {
+        DrawEditorScene();
+        DrawEditorStrip();
+        DrawStatusLine(line.c_str(), SurfaceDrawTarget());
+        PresentSurface();
+        DelayMs(kStatusLineMs);
+    }
 }

@@ -5,15 +5,14 @@
 #include "figure/scene.h"
 #include "figure/timeline_strip.h"
 
-// The animation's ground as a surface pixel (0x00RRGGBB).
-uint32_t SceneGround();
 // What the editor state shows now, as the scene takes it.
 SceneView EditorSceneView();
-// A frame as playback and the pictures show it: no editing aids, whatever the editor is doing.
-SceneView PlaybackSceneView(int32_t frame);
 StripView EditorStripView();
 // The surface's top 800 x 600, where the scene and the overlay go; null without a surface.
 const DrawingTarget* EditorSceneTarget();
 // The scene goes into the scene's part of the surface, the strip below it.
 void DrawEditorScene();
 void DrawEditorStrip();
+// Each message the status line holds, over the scene and the strip without the overlay, presented
+// and held for half a second, in the order they came.
+void ShowPendingStatusLines();

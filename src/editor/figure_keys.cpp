@@ -46,7 +46,7 @@ bool FigureUnderPointer(std::vector<int32_t>* slots) {
     if (picked < 0) {
         return false;
     }
-    FindFigure(editor.currentFrame, picked, slots);
+    FindFigure(editor.animation, editor.session.currentFrame, picked, slots);
     return !slots->empty();
 }
 
@@ -62,12 +62,12 @@ bool BeginGesture(GestureKind kind, bool byLeftButton) {
     gesture.kind = kind;
     gesture.byLeftButton = byLeftButton;
     gesture.applied = false;
-    gesture.frame = editor.currentFrame;
+    gesture.frame = editor.session.currentFrame;
     gesture.run = CurrentRun();
     gesture.poses.resize(static_cast<std::size_t>(gesture.run.count));
     for (int32_t index = 0; index < gesture.run.count; ++index) {
-        TakeFigurePose(gesture.run.first + index, slots, &gesture.poses[index]);
-        if (gesture.run.first + index == editor.currentFrame) {
+        TakeFigurePose(editor.animation, gesture.run.first + index, slots, &gesture.poses[index]);
+        if (gesture.run.first + index == editor.session.currentFrame) {
             gesture.centreX = gesture.poses[index].centreX;
             gesture.centreY = gesture.poses[index].centreY;
         }
@@ -100,13 +100,13 @@ void PlaceFromPoses(int32_t x, int32_t y) {
     for (const FigurePose& pose : gesture.poses) {
         switch (gesture.kind) {
         case GestureKind::Move:
-            MoveFigure(pose, x - gesture.startX, y - gesture.startY);
+            MoveFigure(editor.animation, pose, x - gesture.startX, y - gesture.startY);
             break;
         case GestureKind::Turn:
-            TurnFigure(pose, angle);
+            TurnFigure(editor.animation, pose, angle);
             break;
         case GestureKind::Scale:
-            ScaleFigure(pose, ratio);
+            ScaleFigure(editor.animation, pose, ratio);
             break;
         case GestureKind::None:
             return;
@@ -126,7 +126,8 @@ void HoldFigureKey(GestureKind kind, bool down, bool* wasDown) {
 }
 
 // A figure command on the figure under the pointer in every frame of the current run, one step.
-void FigureStep(void (*operation)(int32_t frame, std::span<const int32_t> slots)) {
+void FigureStep(void (*operation)(Animation& animation, int32_t frame,
+                                  std::span<const int32_t> slots)) {
     std::vector<int32_t> slots;
     if (!FigureUnderPointer(&slots)) {
         return;
@@ -135,7 +136,7 @@ void FigureStep(void (*operation)(int32_t frame, std::span<const int32_t> slots)
     FrameRun run = CurrentRun();
     UndoBeginStep(run.first, LastFrameOf(run));
     for (int32_t frame = run.first; frame <= LastFrameOf(run); ++frame) {
-        operation(frame, slots);
+        operation(editor.animation, frame, slots);
     }
     UndoEndStep();
 }
@@ -144,7 +145,7 @@ void FigureStep(void (*operation)(int32_t frame, std::span<const int32_t> slots)
 std::vector<int32_t> JointsInFrame(int32_t frame, std::span<const int32_t> slots) {
     std::vector<int32_t> joints;
     for (int32_t slot : slots) {
-        if (JointAt(frame, slot).state != JointEmpty) {
+        if (editor.animation.JointAt(frame, slot).state != JointEmpty) {
             joints.push_back(slot);
         }
     }
@@ -182,7 +183,7 @@ void FollowFigureGestures() {
         return;
     }
     // The poses belong to the frame the gesture began on: another frame shown ends it.
-    if (editor.currentFrame != gesture.frame) {
+    if (editor.session.currentFrame != gesture.frame) {
         EndFigureGestures();
         return;
     }
@@ -224,31 +225,32 @@ void CopyFigureStep() {
     }
     FrameRun run = CurrentRun();
     for (int32_t frame = run.first; frame <= LastFrameOf(run); ++frame) {
-        if (!RoomForFigure(&JointAt(frame, 0), &BoneAt(frame, 0), JointsInFrame(frame, slots),
-                           frame)) {
+        if (!RoomForFigure(editor.animation.FrameJoints(frame), editor.animation.FrameBones(frame),
+                           JointsInFrame(frame, slots), editor.animation, frame)) {
             ShowStatusMessage("Kein Platz f\xfcr die Figur");
             return;
         }
     }
-    FigureStep([](int32_t frame, std::span<const int32_t> figure) {
-        PlaceFigure(&JointAt(frame, 0), &BoneAt(frame, 0), JointsInFrame(frame, figure), frame,
-                    kCopyOffset, kCopyOffset, nullptr);
+    FigureStep([](Animation& animation, int32_t frame, std::span<const int32_t> figure) {
+        PlaceFigure(animation.FrameJoints(frame), animation.FrameBones(frame),
+                    JointsInFrame(frame, figure), animation, frame, kCopyOffset, kCopyOffset,
+                    nullptr);
     });
 }
 
 void DeleteFigureStep() {
-    FigureStep([](int32_t frame, std::span<const int32_t> slots) {
-        DeleteFigure(frame, slots);
-        if (frame != editor.currentFrame) {
+    FigureStep([](Animation& animation, int32_t frame, std::span<const int32_t> slots) {
+        DeleteFigure(animation, frame, slots);
+        if (frame != editor.session.currentFrame) {
             return;
         }
         // A drag or a bone gesture that started on one of its joints ends with it.
         for (int32_t slot : slots) {
-            if (editor.draggedJoint == slot) {
-                editor.draggedJoint = -1;
+            if (editor.session.draggedJoint == slot) {
+                editor.session.draggedJoint = -1;
             }
-            if (editor.boneStartJoint == slot) {
-                editor.boneStartJoint = -1;
+            if (editor.session.boneStartJoint == slot) {
+                editor.session.boneStartJoint = -1;
             }
         }
     });

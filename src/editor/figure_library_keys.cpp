@@ -75,14 +75,14 @@ void CentreOn(const Joint* joints, const std::vector<int32_t>& slots, int32_t x,
 } // namespace
 
 void SaveFigureUnderPointer() {
-    int32_t joint =
-        NearestJoint(editor.currentFrame, WindowCursorX(0), WindowCursorY(0), kFigureReach);
+    int32_t joint = NearestJoint(editor.animation, editor.session.currentFrame, WindowCursorX(0),
+                                 WindowCursorY(0), kFigureReach);
     if (joint < 0) {
         return;
     }
     std::vector<int32_t> slots;
-    FindFigure(editor.currentFrame, joint, &slots);
-    int32_t frame = editor.currentFrame;
+    FindFigure(editor.animation, editor.session.currentFrame, joint, &slots);
+    int32_t frame = editor.session.currentFrame;
     std::string folder = LibraryFolder();
     std::string name = folder.empty() ? "figure.txt" : FreeFigureFileName(folder);
     std::string path = AskFigureFile("Figur speichern", InLibrary(folder, name), 1, "");
@@ -91,8 +91,9 @@ void SaveFigureUnderPointer() {
     }
     // A figure file never takes the place of the animation it comes from.
     std::string error;
-    bool saved = !SameFile(path, editor.basePath != nullptr ? editor.basePath : "") &&
-                 SaveFigureFile(path.c_str(), frame, slots, &error);
+    bool saved =
+        !SameFile(path, editor.session.basePath != nullptr ? editor.session.basePath : "") &&
+        SaveFigureFile(path.c_str(), editor.animation, frame, slots, &error);
     ShowStatusMessage(saved ? "Gespeichert" : "Speichern fehlgeschlagen");
 }
 
@@ -124,9 +125,9 @@ void InsertFigureFromFile() {
     int32_t dx = 0;
     int32_t dy = 0;
     CentreOn(joints.data(), slots, x, y, &dx, &dy);
-    UndoBeginStep(editor.currentFrame, editor.currentFrame);
-    bool placed =
-        PlaceFigure(joints.data(), bones.data(), slots, editor.currentFrame, dx, dy, nullptr);
+    UndoBeginStep(editor.session.currentFrame, editor.session.currentFrame);
+    bool placed = PlaceFigure(joints.data(), bones.data(), slots, editor.animation,
+                              editor.session.currentFrame, dx, dy, nullptr);
     UndoEndStep();
     if (!placed) {
         ShowStatusMessage("Kein Platz f\xfc"

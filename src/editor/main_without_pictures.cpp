@@ -12,9 +12,9 @@ int main(int argc, char** argv) {
 // Asked by the page for each picture the program presents (web/page.js): the frame the picture
 // shows, and whether playback shows it.
 extern "C" int32_t ShownFrame() {
-    return editor.currentFrame;
+    return editor.session.currentFrame;
 }
 
 extern "C" int32_t ShownByPlayback() {
-    return editor.playing;
+    return editor.session.playing;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <sys/stat.h>
 
 #include "editor/startup.h"
@@ -24,7 +25,7 @@ namespace {
 // The chooser opens in the animation's folder.
 std::string ChooseClip() {
     int32_t start = WorkBufferLength();
-    std::string folder = editor.basePath == nullptr ? "" : editor.basePath;
+    std::string folder = editor.session.basePath == nullptr ? "" : editor.session.basePath;
     folder = folder.substr(0, folder.find_last_of('/') + 1);
     std::string path = AskOpenFileName("Bewegung importieren", folder.c_str(), "*.bvh", 0, start);
     WorkBufferSetLength(start);
@@ -33,15 +34,12 @@ std::string ChooseClip() {
 
 } // namespace
 
-ClipPlacement EditorClipPlacement(int32_t firstFrame) {
+ClipPlacement AnimationClipPlacement(const Animation& animation, int32_t firstFrame) {
     ClipPlacement placement;
-    placement.framesPerSecond = std::max(editor.playbackRate, 1);
+    placement.framesPerSecond = std::max(animation.playbackRate, 1);
     placement.firstFrame = firstFrame;
-    placement.lastFrame = editor.maxFrame;
-    placement.boxLeft = editor.boxLeft;
-    placement.boxTop = editor.boxTop;
-    placement.boxRight = editor.boxRight;
-    placement.boxBottom = editor.boxBottom;
+    placement.lastFrame = animation.maxFrame;
+    placement.box = animation.box;
     return placement;
 }
 
@@ -56,12 +54,12 @@ void ImportMotionKey() {
         ShowStatusMessage("Keine Bewegung lesbar");
         return;
     }
-    ClipPlacement placement = EditorClipPlacement(editor.currentFrame);
+    ClipPlacement placement = AnimationClipPlacement(editor.animation, editor.session.currentFrame);
     int32_t last = placement.firstFrame + std::max(ClipFrameCount(clip, placement), 1) - 1;
     UndoBeginStep(placement.firstFrame, last);
-    int32_t playbackEnd = editor.playbackEnd;
-    int32_t frames = PlaceClip(clip, placement, &error);
-    editor.playbackEnd = frames > 0 ? std::max(playbackEnd, last) : playbackEnd;
+    int32_t playbackEnd = editor.animation.playbackEnd;
+    int32_t frames = PlaceClip(editor.animation, clip, placement, &error);
+    editor.animation.playbackEnd = frames > 0 ? std::max(playbackEnd, last) : playbackEnd;
     UndoEndStep();
     if (frames == 0) {
         ShowStatusMessage("Kein Platz f\xfcr die Bewegung");
@@ -90,21 +88,24 @@ int RunMotionImport(const CommandLine& command) {
     // The clip is read whole before the animation is touched.
     MotionClip clip;
     bool done = ReadMotionClip(command.clip, &clip, &error);
-    AssignString(&editor.basePath, command.animation.c_str());
-    if (done && exists && LoadAnimation() == 0) {
+    std::optional<Animation> animation(std::in_place);
+    if (done && exists) {
+        animation = LoadAnimation(command.animation.c_str());
+    }
+    if (done && !animation) {
         error = "cannot load the animation '" + command.animation + "'";
         done = false;
     }
     if (done) {
         if (command.framesPerSecondGiven) {
-            editor.playbackRate = command.framesPerSecond;
+            animation->playbackRate = command.framesPerSecond;
         }
-        ClipPlacement placement = EditorClipPlacement(0);
+        ClipPlacement placement = AnimationClipPlacement(*animation, 0);
         placement.view = command.view;
         placement.fromSeconds = command.fromSeconds;
-        done = PlaceClip(clip, placement, &error) > 0;
+        done = PlaceClip(*animation, clip, placement, &error) > 0;
     }
-    if (done && SaveAnimation() == 0) {
+    if (done && !SaveAnimation(command.animation.c_str(), *animation)) {
         error = "cannot save '" + command.animation + "'";
         done = false;
     }

@@ -9,8 +9,8 @@
 #include "editor/command_line.h"
 #include "figure/clip_pose.h"
 
-// The placement the editor state asks for: its box and its grids' last frame, at its rate.
-ClipPlacement EditorClipPlacement(int32_t firstFrame);
+// The placement an animation asks for: its box and its last frame, at its rate.
+ClipPlacement AnimationClipPlacement(const Animation& animation, int32_t firstFrame);
 
 // U: the clip chosen in the file chooser, from the current frame on, as one undo step, told on
 // the status line. A cancelled chooser changes nothing.

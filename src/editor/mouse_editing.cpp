@@ -17,7 +17,7 @@ constexpr int32_t kCursorWindow = 0;
 // The cursor in the scene: over the strip below it, the cursor is outside the scene, as it is
 // outside the window.
 bool OverStrip() {
-    return WindowCursorY(kCursorWindow) >= editor.windowHeight;
+    return WindowCursorY(kCursorWindow) >= editor.session.windowHeight;
 }
 int32_t CursorX() {
     return OverStrip() ? -1 : WindowCursorX(kCursorWindow);
@@ -29,17 +29,17 @@ int32_t CursorY() {
 // With left Alt down, a press moves the joint's whole figure instead of dragging the joint, for a
 // mouse without a middle button.
 void HandleLeftButton() {
-    if (MouseButtonPressed(MouseLeft) != 0 && MouseLatch(0) == 0) {
-        MouseLatch(0) = 1;
+    if (MouseButtonPressed(MouseLeft) != 0 && editor.session.mouseLatch == 0) {
+        editor.session.mouseLatch = 1;
         int32_t picked = PickJoint(kDragPickRadius);
         bool figureMoved = IsKeyDown(ScanLeftAlt) != 0 && BeginFigureMoveByLeftButton();
         if (picked >= 0 && !figureMoved) {
-            editor.draggedJoint = picked;
+            editor.session.draggedJoint = picked;
         }
     }
     if (MouseButtonPressed(MouseLeft) == 0) {
-        MouseLatch(0) = 0;
-        editor.draggedJoint = -1;
+        editor.session.mouseLatch = 0;
+        editor.session.draggedJoint = -1;
         EndFigureMoveByLeftButton();
     }
 }
@@ -47,31 +47,36 @@ void HandleLeftButton() {
 void HandleRightButton() {
     // Arming is retried in every cycle while the button is held, so a press in empty space
     // followed by a sweep over a joint starts the bone there.
-    if (MouseButtonPressed(MouseRight) != 0 && editor.boneStartJoint == -1) {
-        editor.boneStartJoint = PickJoint(kBonePickRadius);
+    if (MouseButtonPressed(MouseRight) != 0 && editor.session.boneStartJoint == -1) {
+        editor.session.boneStartJoint = PickJoint(kBonePickRadius);
     }
-    if (MouseButtonPressed(MouseRight) == 0 && editor.boneStartJoint >= 0) {
+    if (MouseButtonPressed(MouseRight) == 0 && editor.session.boneStartJoint >= 0) {
         // The start joint may have gone while the button was down (all joints reset, the frame
         // replaced by a copy): a bone is made only between two joints in use.
         int32_t end = PickJoint(kBonePickRadius);
-        bool startInUse = JointAt(editor.currentFrame, editor.boneStartJoint).state != JointEmpty;
-        if (end >= 0 && end != editor.boneStartJoint && startInUse) {
-            UndoBeginStep(editor.currentFrame, editor.currentFrame);
-            AddBone(editor.boneStartJoint, end, editor.boneMode);
+        bool startInUse =
+            editor.animation.JointAt(editor.session.currentFrame, editor.session.boneStartJoint)
+                .state != JointEmpty;
+        if (end >= 0 && end != editor.session.boneStartJoint && startInUse) {
+            UndoBeginStep(editor.session.currentFrame, editor.session.currentFrame);
+            AddBone(editor.animation, editor.session.currentFrame, editor.session.boneStartJoint,
+                    end, editor.session.boneMode, editor.session.pen);
             UndoEndStep();
         }
-        editor.boneStartJoint = -1;
+        editor.session.boneStartJoint = -1;
     }
 }
 
 } // namespace
 
 int32_t PickJoint(int32_t radius) {
-    return NearestJoint(editor.currentFrame, CursorX(), CursorY(), radius);
+    return NearestJoint(editor.animation, editor.session.currentFrame, CursorX(), CursorY(),
+                        radius);
 }
 
 int32_t PickBone() {
-    return NearestDrawnBone(editor.currentFrame, CursorX(), CursorY(), kStyleReach);
+    return NearestDrawnBone(editor.animation, editor.session.currentFrame, CursorX(), CursorY(),
+                            kStyleReach);
 }
 
 void HandleMouseButtons() {
@@ -81,56 +86,60 @@ void HandleMouseButtons() {
 }
 
 void MoveDraggedJointToCursor() {
-    if (editor.draggedJoint < 0) {
+    if (editor.session.draggedJoint < 0) {
         return;
     }
     // A drag goes on following the pointer over the strip.
-    Joint& joint = JointAt(editor.currentFrame, editor.draggedJoint);
+    Joint& joint =
+        editor.animation.JointAt(editor.session.currentFrame, editor.session.draggedJoint);
     joint.x = WindowCursorX(kCursorWindow);
     joint.y = WindowCursorY(kCursorWindow);
 }
 
 void RemeasureBones() {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        Bone& bone = BoneAt(editor.currentFrame, slot);
+        Bone& bone = editor.animation.BoneAt(editor.session.currentFrame, slot);
         if (BoneInUse(bone)) {
-            bone.restLength = JointDistance(JointAt(editor.currentFrame, bone.jointA),
-                                            JointAt(editor.currentFrame, bone.jointB));
+            bone.restLength =
+                JointDistance(editor.animation.JointAt(editor.session.currentFrame, bone.jointA),
+                              editor.animation.JointAt(editor.session.currentFrame, bone.jointB));
         }
     }
 }
 
 void MoveAllJoints() {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        Joint& joint = JointAt(editor.currentFrame, slot);
+        Joint& joint = editor.animation.JointAt(editor.session.currentFrame, slot);
         if (joint.state == JointEmpty) {
             continue;
         }
-        joint.x = ClampToInt32(int64_t{joint.x} - editor.lastMouseX + WindowCursorX(kCursorWindow));
-        joint.y = ClampToInt32(int64_t{joint.y} - editor.lastMouseY + WindowCursorY(kCursorWindow));
+        joint.x = ClampToInt32(int64_t{joint.x} - editor.session.lastMouseX +
+                               WindowCursorX(kCursorWindow));
+        joint.y = ClampToInt32(int64_t{joint.y} - editor.session.lastMouseY +
+                               WindowCursorY(kCursorWindow));
     }
 }
 
 void DefineBox() {
-    if (editor.drawingBox == 0) {
-        editor.collisionOn = 0;
-        editor.boxLeft = editor.boxRight = CursorX();
-        editor.boxTop = editor.boxBottom = CursorY();
+    if (editor.session.drawingBox == 0) {
+        editor.animation.collisionOn = 0;
+        editor.animation.box.left = editor.animation.box.right = CursorX();
+        editor.animation.box.top = editor.animation.box.bottom = CursorY();
     } else {
-        editor.boxRight = CursorX();
-        editor.boxBottom = CursorY();
+        editor.animation.box.right = CursorX();
+        editor.animation.box.bottom = CursorY();
         // The box only grows towards the bottom right of its first corner.
-        if (int64_t{editor.boxRight} - editor.boxLeft < 0 ||
-            int64_t{editor.boxBottom} - editor.boxTop < 0) {
-            editor.boxRight = editor.boxLeft;
-            editor.boxBottom = editor.boxTop;
+        if (int64_t{editor.animation.box.right} - editor.animation.box.left < 0 ||
+            int64_t{editor.animation.box.bottom} - editor.animation.box.top < 0) {
+            editor.animation.box.right = editor.animation.box.left;
+            editor.animation.box.bottom = editor.animation.box.top;
         }
     }
-    editor.drawingBox = 1;
+    editor.session.drawingBox = 1;
 }
 
 void AddJointAtCursor() {
-    AddJoint(CursorX(), CursorY(), JointNormal);
+    AddJoint(editor.animation, editor.session.currentFrame, CursorX(), CursorY(), JointNormal);
 }
 
 void ToggleStaticJointAtCursor() {
@@ -138,13 +147,21 @@ void ToggleStaticJointAtCursor() {
     if (picked < 0) {
         return;
     }
-    Joint& joint = JointAt(editor.currentFrame, picked);
+    Joint& joint = editor.animation.JointAt(editor.session.currentFrame, picked);
     joint.state = joint.state == JointNormal ? JointStatic : JointNormal;
 }
 
 void DeleteJointAtCursor() {
     int32_t picked = PickJoint(kDragPickRadius);
-    if (picked >= 0) {
-        DeleteJoint(picked);
+    if (picked < 0) {
+        return;
+    }
+    DeleteJoint(editor.animation, editor.session.currentFrame, picked);
+    // A gesture that started on the joint ends with it.
+    if (editor.session.boneStartJoint == picked) {
+        editor.session.boneStartJoint = -1;
+    }
+    if (editor.session.draggedJoint == picked) {
+        editor.session.draggedJoint = -1;
     }
 }

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -22,7 +23,7 @@
 #include "editor/startup.h"
 #include "figure/bone_drawing.h"
 #include "figure/scene.h"
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
 #include "storage/atomic_file.h"
@@ -55,7 +56,8 @@ std::string FramePath(const std::string& folder, int32_t frame);
 
 // The files the export replaces, each with its kind; the numbered PNGs go into a folder of their
 // own, where only the frames of this export are replaced.
-std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& command) {
+std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& command,
+                                                          const Animation& animation) {
     switch (command.kind) {
     case PictureKind::Gif:
         return {{command.output, FileKind::Gif}};
@@ -75,7 +77,8 @@ std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& com
         break;
     }
     std::vector<std::pair<std::string, FileKind>> frames;
-    for (int32_t frame = 0; IsFolder(command.output) && frame < PictureFrameCount(); ++frame) {
+    for (int32_t frame = 0; IsFolder(command.output) && frame < PictureFrameCount(animation);
+         ++frame) {
         frames.emplace_back(FramePath(command.output, frame), FileKind::Png);
     }
     return frames;
@@ -83,8 +86,8 @@ std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& com
 
 // Arguments given the wrong way round must not replace the animation with its own pictures, nor
 // any file that is not an earlier result of this kind of export.
-bool CheckOutputs(const CommandLine& command, std::string* error) {
-    for (const auto& [output, kind] : OutputFiles(command)) {
+bool CheckOutputs(const CommandLine& command, const Animation& animation, std::string* error) {
+    for (const auto& [output, kind] : OutputFiles(command, animation)) {
         if (SameFile(output, command.animation)) {
             *error = "'" + output + "' is the animation itself; the pictures would replace it";
             return false;
@@ -98,27 +101,28 @@ bool CheckOutputs(const CommandLine& command, std::string* error) {
 
 // The editor's start-up with an off-screen surface instead of the window, and the animation
 // loaded from the command line's path.
-bool StartWithoutDisplay(const std::string& animation, std::string* error) {
+bool StartWithoutDisplay(const std::string& path, std::optional<Animation>* animation,
+                         std::string* error) {
     char program[] = "limbrado";
     char* arguments[] = {program, nullptr};
     if (const char* problem = ProgramStartup(1, arguments)) {
         *error = problem;
         return false;
     }
-    AssignString(&editor.basePath, animation.c_str());
-    if (SurfaceOpenOffscreen(editor.windowWidth, editor.windowHeight) == 0) {
+    if (SurfaceOpenOffscreen(kSceneWidth, kSceneHeight) == 0) {
         *error = "not enough memory for the pictures";
         return false;
     }
-    if (LoadAnimation() == 0) {
-        *error = "cannot load the animation '" + animation + "'";
+    *animation = LoadAnimation(path.c_str());
+    if (!*animation) {
+        *error = "cannot load the animation '" + path + "'";
         return false;
     }
     return true;
 }
 
 int32_t FrameCountOf(const PictureRequest& request) {
-    return request.frameCount > 0 ? request.frameCount : PictureFrameCount();
+    return request.frameCount > 0 ? request.frameCount : PictureFrameCount(*request.animation);
 }
 
 bool Cancelled(const PictureRequest& request) {
@@ -127,7 +131,7 @@ bool Cancelled(const PictureRequest& request) {
 
 // The colours the figure is drawn in over frames 0 to count - 1: the head's and each bone's, as
 // many as a GIF palette holds beside the ground.
-std::vector<uint32_t> FigureColours(int32_t count) {
+std::vector<uint32_t> FigureColours(const Animation& animation, int32_t count) {
     std::vector<uint32_t> colours;
     std::unordered_set<uint32_t> seen;
     const auto add = [&](uint32_t colour) {
@@ -136,12 +140,12 @@ std::vector<uint32_t> FigureColours(int32_t count) {
             colours.push_back(colour);
         }
     };
-    if (editor.headOn == 1) {
+    if (animation.headOn == 1) {
         add(kScenePixelHead);
     }
-    for (int32_t frame = 0; frame < count && IsFrame(frame); ++frame) {
+    for (int32_t frame = 0; frame < count && animation.IsFrame(frame); ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Bone& bone = BoneAt(frame, slot);
+            const Bone& bone = animation.BoneAt(frame, slot);
             if (PlaybackDrawsBone(bone)) {
                 add(PlaybackBonePixel(bone));
             }
@@ -151,15 +155,15 @@ std::vector<uint32_t> FigureColours(int32_t count) {
 }
 
 // Frame's bones as playback draws them, in slot order.
-std::vector<VectorBone> VectorBones(int32_t frame) {
+std::vector<VectorBone> VectorBones(const Animation& animation, int32_t frame) {
     std::vector<VectorBone> bones;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(frame, slot);
+        const Bone& bone = animation.BoneAt(frame, slot);
         if (!PlaybackDrawsBone(bone)) {
             continue;
         }
-        const Joint& a = JointAt(frame, bone.jointA);
-        const Joint& b = JointAt(frame, bone.jointB);
+        const Joint& a = animation.JointAt(frame, bone.jointA);
+        const Joint& b = animation.JointAt(frame, bone.jointB);
         VectorBone vector;
         vector.segment = BoneSegment{a.x, a.y, b.x, b.y};
         vector.colour = PlaybackBonePixel(bone);
@@ -173,19 +177,20 @@ std::vector<VectorBone> VectorBones(int32_t frame) {
 }
 
 PictureSequence PlaybackPictures(const PictureRequest& request) {
+    const Animation& animation = *request.animation;
     PictureSequence pictures;
-    pictures.ground = SceneGround();
+    pictures.ground = GroundPixel(animation);
     pictures.transparent = request.transparent;
     pictures.count = FrameCountOf(request);
-    pictures.exactColours = FigureColours(pictures.count);
+    pictures.exactColours = FigureColours(animation, pictures.count);
     // The scene's part of the surface: the editor's surface holds the strip below it.
     pictures.width = SurfaceWidth();
-    pictures.height = std::min(SurfaceHeight(), editor.windowHeight);
+    pictures.height = std::min(SurfaceHeight(), kSceneHeight);
     pictures.draw = [&request](int32_t index) -> const uint32_t* {
         if (Cancelled(request)) {
             return nullptr;
         }
-        DrawPlaybackPicture(index);
+        DrawPlaybackPicture(*request.animation, index);
         return SurfacePixels();
     };
     pictures.progress = request.progress;
@@ -220,8 +225,8 @@ bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
 
 // The animation file's name without its folder and its last extension, for the sheet's tag and
 // the Lottie composition.
-std::string AnimationName() {
-    std::string name = editor.basePath != nullptr ? editor.basePath : "";
+std::string AnimationName(const std::string& path) {
+    std::string name = path;
     std::size_t slash = name.rfind('/');
     name = slash == std::string::npos ? name : name.substr(slash + 1);
     std::size_t dot = name.rfind('.');
@@ -237,18 +242,18 @@ std::string FramePath(const std::string& folder, int32_t frame) {
 
 } // namespace
 
-int32_t PictureFrameCount() {
-    return std::clamp(editor.playbackEnd, 0, editor.maxFrame) + 1;
+int32_t PictureFrameCount(const Animation& animation) {
+    return std::clamp(animation.playbackEnd, 0, animation.maxFrame) + 1;
 }
 
-void DrawPlaybackPicture(int32_t frame) {
+void DrawPlaybackPicture(const Animation& animation, int32_t frame) {
     const DrawingTarget* surface = SurfaceDrawTarget();
     if (surface == nullptr) {
         return;
     }
     DrawingTarget scene = *surface;
-    scene.height = std::min(surface->height, editor.windowHeight);
-    DrawScene(PlaybackSceneView(frame), &scene);
+    scene.height = std::min(surface->height, kSceneHeight);
+    DrawScene(PlaybackView(animation, frame), &scene);
 }
 
 bool ExportAnimationGif(const char* path, const PictureRequest& request, std::string* error) {
@@ -295,11 +300,12 @@ bool ExportAnimationSheet(const char* path, int32_t columns, const PictureReques
     settings.framesPerSecond = request.framesPerSecond;
     settings.app = "limbrado";
     settings.version = LIMBRADO_VERSION;
-    settings.tag = AnimationName();
+    settings.tag = AnimationName(request.name);
     return WriteSpriteSheet(path, PlaybackPictures(request), settings, error);
 }
 
 bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error) {
+    const Animation& animation = *request.animation;
     std::vector<VectorFrame> frames(static_cast<std::size_t>(FrameCountOf(request)));
     for (std::size_t frame = 0; frame < frames.size(); ++frame) {
         if (Cancelled(request)) {
@@ -307,23 +313,23 @@ bool ExportAnimationLottie(const char* path, const PictureRequest& request, std:
             return false;
         }
         auto index = static_cast<int32_t>(frame);
-        frames[frame].bones = VectorBones(index);
-        frames[frame].head = editor.headOn == 1;
-        frames[frame].headX = JointAt(index, 0).x;
-        frames[frame].headY = JointAt(index, 0).y;
+        frames[frame].bones = VectorBones(animation, index);
+        frames[frame].head = animation.headOn == 1;
+        frames[frame].headX = animation.JointAt(index, 0).x;
+        frames[frame].headY = animation.JointAt(index, 0).y;
         if (request.progress) {
             request.progress(index + 1, static_cast<int32_t>(frames.size()));
         }
     }
     VectorStyle style;
-    style.width = editor.windowWidth;
-    style.height = editor.windowHeight;
-    style.ground = SceneGround();
+    style.width = kSceneWidth;
+    style.height = kSceneHeight;
+    style.ground = GroundPixel(animation);
     style.transparent = request.transparent;
     style.headColour = kScenePixelHead;
     style.headRadius = kSceneHeadRadius;
-    return WriteLottieAnimation(path, frames, style, request.framesPerSecond, AnimationName(),
-                                error);
+    return WriteLottieAnimation(path, frames, style, request.framesPerSecond,
+                                AnimationName(request.name), error);
 }
 
 // Every frame goes to a new file of its own; the frames take their places together once all are
@@ -335,7 +341,7 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
     }
     int32_t count = FrameCountOf(request);
     TransparentColour transparent =
-        request.transparent ? TransparentColour(SceneGround()) : std::nullopt;
+        request.transparent ? TransparentColour(GroundPixel(*request.animation)) : std::nullopt;
     std::vector<AtomicFile> files(static_cast<std::size_t>(count));
     bool written = true;
     for (int32_t frame = 0; written && frame < count; ++frame) {
@@ -344,13 +350,12 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
             written = false;
             break;
         }
-        DrawPlaybackPicture(frame);
+        DrawPlaybackPicture(*request.animation, frame);
         AtomicFile* file = &files[static_cast<std::size_t>(frame)];
-        written =
-            AtomicFileCreate(FramePath(folder, frame).c_str(), file, error) &&
-            WritePngPictureTo(file, SurfacePixels(), SurfaceWidth(),
-                              std::min(SurfaceHeight(), editor.windowHeight), error, transparent) &&
-            AtomicFileSeal(file, error);
+        written = AtomicFileCreate(FramePath(folder, frame).c_str(), file, error) &&
+                  WritePngPictureTo(file, SurfacePixels(), SurfaceWidth(),
+                                    std::min(SurfaceHeight(), kSceneHeight), error, transparent) &&
+                  AtomicFileSeal(file, error);
         if (written && request.progress) {
             request.progress(frame + 1, count);
         }
@@ -376,14 +381,14 @@ bool HasSound(PictureKind kind) {
 // The sound a video of the command carries: --sound's file, else the animation's own (loaded by
 // then), else none. A sound that was asked for and cannot be decoded fails the export before any
 // picture is written, rather than giving a silent video.
-bool DecodeExportSound(const CommandLine& command, DecodedSound* sound, std::string* error) {
+bool DecodeExportSound(const CommandLine& command, const std::string& reference,
+                       DecodedSound* sound, std::string* error) {
     if (!HasSound(command.kind) || command.noSound) {
         return true;
     }
     if (!command.sound.empty()) {
         return DecodeSoundFile(command.sound, sound, error);
     }
-    const std::string& reference = LoadedSoundReference();
     if (reference.empty()) {
         return true;
     }
@@ -394,9 +399,11 @@ bool DecodeExportSound(const CommandLine& command, DecodedSound* sound, std::str
     return true;
 }
 
-bool Export(const CommandLine& command, const DecodedSound& sound, const PictureProgress& progress,
-            std::string* error) {
+bool Export(const CommandLine& command, const Animation& animation, const DecodedSound& sound,
+            const PictureProgress& progress, std::string* error) {
     PictureRequest request;
+    request.animation = &animation;
+    request.name = command.animation;
     request.framesPerSecond = command.framesPerSecond;
     request.transparent = command.transparent;
     request.progress = progress;
@@ -433,15 +440,18 @@ int RunPictureExport(const CommandLine& command) {
     }
     // A sound given on the command line is checked before anything else is done.
     DecodedSound sound;
-    if (!command.sound.empty() && !DecodeExportSound(command, &sound, &error)) {
+    if (!command.sound.empty() && !DecodeExportSound(command, "", &sound, &error)) {
         std::fprintf(stderr, "limbrado: %s\n", error.c_str());
         return kExitFailed;
     }
     ProgressBar bar(command.label);
     // The frame files of the PNGs are known once the animation is loaded.
-    bool done = StartWithoutDisplay(command.animation, &error) && CheckOutputs(command, &error) &&
-                (!command.sound.empty() || DecodeExportSound(command, &sound, &error)) &&
-                Export(command, sound, bar.Reporter(), &error);
+    std::optional<Animation> animation;
+    bool done = StartWithoutDisplay(command.animation, &animation, &error) &&
+                CheckOutputs(command, *animation, &error) &&
+                (!command.sound.empty() ||
+                 DecodeExportSound(command, animation->sound.reference, &sound, &error)) &&
+                Export(command, *animation, sound, bar.Reporter(), &error);
     SurfaceClose();
     ProgramRelease();
     bar.End();

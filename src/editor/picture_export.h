@@ -11,6 +11,7 @@
 
 #include "editor/command_line.h"
 #include "editor/progress_bar.h"
+#include "model/animation.h"
 #include "storage/atomic_file.h"
 #include "storage/video_file.h"
 
@@ -19,15 +20,17 @@
 // Returns the exit code: 0 when every file was written, 1 when something failed.
 int RunPictureExport(const CommandLine& command);
 
-// These work on the animation in the grids and draw on the open surface (a window's or an
-// off-screen one). The frames are 0 to playbackEnd, held inside the grids.
-int32_t PictureFrameCount();
-// Draws frame as playback shows it; the editor state is left as it was.
-void DrawPlaybackPicture(int32_t frame);
+// These work on the animation given and draw on the open surface (a window's or an off-screen
+// one). The frames are 0 to playbackEnd, held inside the animation.
+int32_t PictureFrameCount(const Animation& animation);
+// Draws frame as playback shows it.
+void DrawPlaybackPicture(const Animation& animation, int32_t frame);
 
 // What an export draws and how it reports.
 struct PictureRequest {
-    int32_t frameCount = 0; // frames 0 to frameCount - 1; 0: PictureFrameCount ()
+    const Animation* animation = nullptr; // what is drawn; needed
+    std::string name;                     // the animation's file, which names the sheet's tag
+    int32_t frameCount = 0;               // frames 0 to frameCount - 1; 0: PictureFrameCount
     int32_t framesPerSecond = kDefaultFramesPerSecond;
     bool transparent = false;
     PictureProgress progress;        // optional
@@ -51,5 +54,5 @@ bool ExportAnimationSheet(const char* path, int32_t columns, const PictureReques
 bool ExportAnimationGifTo(AtomicFile* file, const PictureRequest& request, std::string* error);
 bool ExportAnimationVideoTo(AtomicFile* file, VideoFormat format, const PictureRequest& request,
                             std::string* error);
-// Needs no surface: the bones and the head come from the grids.
+// Needs no surface: the bones and the head come from the animation.
 bool ExportAnimationLottie(const char* path, const PictureRequest& request, std::string* error);

@@ -26,12 +26,12 @@ void DrawPlaybackMark() {
     int32_t grey = PackColour(155, 150, 150);
     DrawingBegin(SurfaceDrawTarget());
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawingSetFont(FontHandle(editor.session.hudFont));
     // The outline of the triangle (10, 10), (35, 35), (10, 60).
     DrawLineRel(10, 10, 25, 25, grey);
     DrawLineRel(35, 35, -25, 25, grey);
     DrawLineRel(10, 60, 0, -50, grey);
-    DrawFrameNumber(editor.currentFrame, 10, 65, grey);
+    DrawFrameNumber(editor.session.currentFrame, 10, 65, grey);
     DrawingEnd();
 }
 
@@ -40,30 +40,32 @@ void DrawPlaybackMark() {
 // would never meet it: it then wraps to frame 0 after maxFrame instead of leaving the grid. With a
 // selection, its frames in a circle.
 void AdvancePlaybackFrame() {
-    editor.currentFrame += 1;
-    if (HasSelection()) {
-        if (editor.currentFrame > editor.selectionLast) {
-            editor.currentFrame = editor.selectionFirst;
+    editor.session.currentFrame += 1;
+    if (HasSelection(editor.session)) {
+        if (editor.session.currentFrame > editor.session.selectionLast) {
+            editor.session.currentFrame = editor.session.selectionFirst;
         }
         return;
     }
-    if (editor.currentFrame == editor.playbackEnd || editor.currentFrame > editor.maxFrame) {
-        editor.currentFrame = 0;
+    if (editor.session.currentFrame == editor.animation.playbackEnd ||
+        editor.session.currentFrame > editor.animation.maxFrame) {
+        editor.session.currentFrame = 0;
     }
 }
 
 // The pause after each frame: one frame's time at the strip's rate (25 ms at 40 frames a second).
 int64_t PlaybackPauseMicroseconds() {
-    return kMicrosecondsPerSecond / std::max(editor.playbackRate, 1);
+    return kMicrosecondsPerSecond / std::max(editor.animation.playbackRate, 1);
 }
 
 // The last frame of the circle that AdvancePlaybackFrame walks from `first`.
 int32_t LastPlayedFrame() {
-    if (HasSelection()) {
-        return editor.selectionLast;
+    if (HasSelection(editor.session)) {
+        return editor.session.selectionLast;
     }
-    bool endMet = editor.playbackEnd >= 1 && editor.playbackEnd <= editor.maxFrame;
-    return endMet ? editor.playbackEnd - 1 : editor.maxFrame;
+    bool endMet = editor.animation.playbackEnd >= 1 &&
+                  editor.animation.playbackEnd <= editor.animation.maxFrame;
+    return endMet ? editor.animation.playbackEnd - 1 : editor.animation.maxFrame;
 }
 
 void ShowPlaybackPass() {
@@ -96,16 +98,16 @@ void PlayInSilence(int32_t& stopLatch) {
 // The sound's clock leads: each pass shows the frame the sound has reached, once for each frame
 // the sound passes, then waits until it reaches the next.
 void PlayWithSound(int32_t first, int32_t& stopLatch) {
-    SoundLoop loop =
-        StartSoundLoop(soundTrack.samples, first, LastPlayedFrame(), editor.playbackRate);
+    SoundLoop loop = StartSoundLoop(editor.animation.sound.samples, first, LastPlayedFrame(),
+                                    editor.animation.playbackRate);
     int64_t shownPass = -1;
     for (;;) {
         PollWindowEvent();
         int64_t played = PlatformAudioPlayed();
-        KeepSoundLoopQueued(loop, soundTrack.samples, played);
+        KeepSoundLoopQueued(loop, editor.animation.sound.samples, played);
         if (SoundLoopPasses(loop, played) != shownPass) {
             shownPass = SoundLoopPasses(loop, played);
-            editor.currentFrame = SoundLoopFrame(loop, played);
+            editor.session.currentFrame = SoundLoopFrame(loop, played);
             ShowPlaybackPass();
         }
         DelayMicroseconds(MicrosecondsToNextFrame(loop, PlatformAudioPlayed()));
@@ -122,17 +124,18 @@ void PlayWithSound(int32_t first, int32_t& stopLatch) {
 // holds the stop key's latch until F12 is seen up.
 void PlayAnimation() {
     int32_t stopLatch = 1;
-    bool withSound = SoundOutputReady(soundTrack.samples);
-    editor.playing = 1;
-    int32_t start = HasSelection() ? editor.selectionFirst : 0;
-    editor.currentFrame = start;
+    bool withSound = SoundOutputReady(editor.animation.sound.samples);
+    ShowPendingStatusLines(); // a missing sound output is said before the first frame
+    editor.session.playing = 1;
+    int32_t start = HasSelection(editor.session) ? editor.session.selectionFirst : 0;
+    editor.session.currentFrame = start;
     if (withSound) {
         PlayWithSound(start, stopLatch);
     } else {
         PlayInSilence(stopLatch);
     }
-    editor.playing = 0;
-    editor.currentFrame = start;
+    editor.session.playing = 0;
+    editor.session.currentFrame = start;
     DrawEditorScene();
     DrawEditorStrip();
     PresentSurface();

@@ -21,22 +21,22 @@ constexpr char kSoundNotFound[] = "Ton nicht gefunden: ";
 constexpr char kSoundCut[] = "Ton nach 10 Minuten abgeschnitten: ";
 
 std::string AnimationPath() {
-    return editor.basePath != nullptr ? editor.basePath : "";
+    return editor.session.basePath != nullptr ? editor.session.basePath : "";
 }
 
 // The track replaced inside the open step, the old one kept by the step.
 void Replace(SoundTrack&& next) {
-    SoundTrack before = std::move(soundTrack);
+    SoundTrack before = std::move(editor.animation.sound);
     next.changes = before.changes + 1;
-    soundTrack = std::move(next);
+    editor.animation.sound = std::move(next);
     UndoKeepSoundBefore(std::move(before));
 }
 
 // Where the chooser opens: at the sound chosen last, else in the animation's folder.
 std::string ChooserStart() {
     std::string animation = AnimationPath();
-    if (!soundTrack.reference.empty()) {
-        return SoundPathFor(soundTrack.reference, animation);
+    if (!editor.animation.sound.reference.empty()) {
+        return SoundPathFor(editor.animation.sound.reference, animation);
     }
     std::size_t slash = animation.rfind('/');
     return slash == std::string::npos ? std::string() : animation.substr(0, slash + 1);
@@ -67,7 +67,7 @@ void ChooseSound() {
 }
 
 void RemoveSound() {
-    if (soundTrack.reference.empty() && soundTrack.samples.empty()) {
+    if (editor.animation.sound.reference.empty() && editor.animation.sound.samples.empty()) {
         return;
     }
     UndoBeginStep(0, -1);
@@ -93,8 +93,8 @@ NamedSound DecodeNamedSound(const std::string& reference, const std::string& ani
 }
 
 void TakeNamedSound(NamedSound&& sound) {
-    if (sound.track.reference == soundTrack.reference &&
-        sound.track.samples == soundTrack.samples) {
+    if (sound.track.reference == editor.animation.sound.reference &&
+        sound.track.samples == editor.animation.sound.samples) {
         return;
     }
     Replace(std::move(sound.track));

@@ -4,6 +4,8 @@
 // destroyed after shutdown.
 #include "editor/startup.h"
 
+#include <new>
+
 #include "editor/startup_problem.h"
 #include "model/editor_state.h"
 
@@ -44,25 +46,24 @@ void RuntimeShutdown() {
 }
 
 const char* ProgramStartup(int argc, char** argv) {
-    editor = EditorState{};
-    ProgramHeapCreate();
-    RuntimeStartup(argc, argv);
-    SetEditorStartValues();
-    AllocateEditorArrays();
-    if (editor.joints.data == nullptr || editor.bones.data == nullptr) {
+    // The animation's frames are the one large allocation; a machine without room for them
+    // cannot run the editor.
+    try {
+        editor = EditorState{};
+    } catch (const std::bad_alloc&) {
         return StartupProblem(StartupStep::Memory);
     }
-    editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
-    if (editor.hudFont == 0) {
+    ProgramHeapCreate();
+    RuntimeStartup(argc, argv);
+    editor.session.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
+    if (editor.session.hudFont == 0) {
         return StartupProblem(StartupStep::Font);
     }
-    MarkAllSlotsEmpty();
     return nullptr;
 }
 
-// The program heap goes last; the grids and latches went with it.
+// The program heap goes last.
 void ProgramRelease() {
     RuntimeShutdown();
     ProgramHeapDestroy();
-    ForgetEditorArrays();
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 // The start-up the editor and the picture command share: the program heap, every runtime
-// subsystem, the editor state with its grids, and the font. Returns null, or the line that says
+// subsystem, the editor state with its animation, and the font. Returns null, or the line that says
 // what could not be made; ProgramRelease then releases what was, and so it does after a full run
 // once the caller has closed its surface and window.
 const char* ProgramStartup(int argc, char** argv);

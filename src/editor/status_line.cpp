@@ -1,34 +1,39 @@
-// The status line, drawn in the drawing's default font rather than the overlay's, over the scene
-// without the help overlay.
+// The status line's messages, kept in the session until a cycle shows them.
 #include "editor/status_line.h"
 
 #include <string>
 
-#include "editor/editor_picture.h"
+#include "model/editor_state.h"
 #include "runtime/codepage.h"
-#include "runtime/drawing.h"
-#include "runtime/surface.h"
 #include "storage/translation.h"
-
-namespace {
-
-constexpr int32_t kStatusMessageMs = 500;
-
-} // namespace
 
 void ShowStatusMessage(const char* text) {
     ShowStatusMessageAbout(text, "");
 }
 
 void ShowStatusMessageAbout(const char* text, const char* name) {
-    std::string line = std::string(Translate(text)) + Utf8ToCp1252(name);
-    DrawEditorScene();
-    DrawEditorStrip();
-    if (DrawingBegin(SurfaceDrawTarget()) != 0) {
-        DrawingSetMode(DrawingTransparentText);
-        DrawTextAt(1, 1, line.c_str(), PackColour(255, 0, 0));
-        DrawingEnd();
+    editor.session.statusLines.push_back(std::string(Translate(text)) + Utf8ToCp1252(name));
+}
+
+bool StatusLinesPending() {
+    return !editor.session.statusLines.empty();
+}
+
+bool TakeStatusLine(std::string* line) {
+    std::vector<std::string>& lines = editor.session.statusLines;
+    if (lines.empty()) {
+        return false;
     }
-    PresentSurface();
-    DelayMs(kStatusMessageMs);
+    *line = std::move(lines.front());
+    lines.erase(lines.begin());
+    return true;
+}
+
+void DrawStatusLine(const char* line, const DrawingTarget* target) {
+    if (DrawingBegin(target) == 0) {
+        return;
+    }
+    DrawingSetMode(DrawingTransparentText);
+    DrawTextAt(1, 1, line, PackColour(255, 0, 0));
+    DrawingEnd();
 }

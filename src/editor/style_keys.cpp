@@ -9,19 +9,19 @@
 #include "model/editor_state.h"
 
 void NextPenColour() {
-    editor.pen = StepPenColour(editor.pen, 1);
+    editor.session.pen = StepPenColour(editor.session.pen, 1);
 }
 void PreviousPenColour() {
-    editor.pen = StepPenColour(editor.pen, -1);
+    editor.session.pen = StepPenColour(editor.session.pen, -1);
 }
 void ThickerPen() {
-    editor.pen = StepThickness(editor.pen, 1);
+    editor.session.pen = StepThickness(editor.session.pen, 1);
 }
 void ThinnerPen() {
-    editor.pen = StepThickness(editor.pen, -1);
+    editor.session.pen = StepThickness(editor.session.pen, -1);
 }
 void NextPenShape() {
-    editor.pen = StepShape(editor.pen, 1);
+    editor.session.pen = StepShape(editor.session.pen, 1);
 }
 
 void ApplyPenToBone() {
@@ -29,31 +29,32 @@ void ApplyPenToBone() {
     if (slot < 0) {
         return;
     }
-    Bone pattern = BoneAt(editor.currentFrame, slot);
-    bool selected = editor.selectionFirst >= 0;
-    int32_t first =
-        selected ? std::min(editor.selectionFirst, editor.selectionLast) : editor.currentFrame;
-    int32_t last =
-        selected ? std::max(editor.selectionFirst, editor.selectionLast) : editor.maxFrame;
+    Bone pattern = editor.animation.BoneAt(editor.session.currentFrame, slot);
+    bool selected = editor.session.selectionFirst >= 0;
+    int32_t first = selected ? std::min(editor.session.selectionFirst, editor.session.selectionLast)
+                             : editor.session.currentFrame;
+    int32_t last = selected ? std::max(editor.session.selectionFirst, editor.session.selectionLast)
+                            : editor.animation.maxFrame;
     UndoBeginStep(first, last);
-    StyleBoneInFrames(slot, pattern, CleanStyle(editor.pen), first, last);
+    StyleBoneInFrames(editor.animation, slot, pattern, CleanStyle(editor.session.pen), first, last);
     UndoEndStep();
 }
 
 void TakeStyleFromBone() {
     int32_t slot = PickBone();
     if (slot >= 0) {
-        editor.pen = CleanStyle(BoneAt(editor.currentFrame, slot).style);
+        editor.session.pen =
+            CleanStyle(editor.animation.BoneAt(editor.session.currentFrame, slot).style);
     }
 }
 
 void NextGroundColour() {
-    UndoBeginStep(editor.currentFrame, editor.currentFrame);
-    editor.groundColour = StepGroundColour(editor.groundColour, 1);
+    UndoBeginStep(editor.session.currentFrame, editor.session.currentFrame);
+    editor.animation.groundColour = StepGroundColour(editor.animation.groundColour, 1);
     UndoEndStep();
 }
 void PreviousGroundColour() {
-    UndoBeginStep(editor.currentFrame, editor.currentFrame);
-    editor.groundColour = StepGroundColour(editor.groundColour, -1);
+    UndoBeginStep(editor.session.currentFrame, editor.session.currentFrame);
+    editor.animation.groundColour = StepGroundColour(editor.animation.groundColour, -1);
     UndoEndStep();
 }

@@ -15,23 +15,24 @@
 namespace {
 
 void Select(int32_t first, int32_t last) {
-    editor.selectionFirst = std::min(first, last);
-    editor.selectionLast = std::max(first, last);
+    editor.session.selectionFirst = std::min(first, last);
+    editor.session.selectionLast = std::max(first, last);
 }
 
 // Makes the edit one undo step; the current frame moves by `frameShift` and a selection by
 // `selectionShift`.
 bool MakeEdit(FrameEdit edit, int32_t frameShift, int32_t selectionShift) {
-    int32_t frameBefore = editor.currentFrame;
-    int32_t playbackEndBefore = editor.playbackEnd;
+    int32_t frameBefore = editor.session.currentFrame;
+    int32_t playbackEndBefore = editor.animation.playbackEnd;
     UndoBeginFrameEdit();
-    if (!DoFrameEdit(&edit)) {
+    if (!DoFrameEdit(editor.animation, &edit)) {
         return false;
     }
-    if (HasSelection()) {
-        Select(editor.selectionFirst + selectionShift, editor.selectionLast + selectionShift);
+    if (HasSelection(editor.session)) {
+        Select(editor.session.selectionFirst + selectionShift,
+               editor.session.selectionLast + selectionShift);
     }
-    GoToFrame(std::clamp(editor.currentFrame + frameShift, 0, editor.maxFrame));
+    GoToFrame(std::clamp(editor.session.currentFrame + frameShift, 0, editor.animation.maxFrame));
     UndoRecordFrameEdit(std::move(edit), frameBefore, playbackEndBefore);
     return true;
 }
@@ -39,44 +40,46 @@ bool MakeEdit(FrameEdit edit, int32_t frameShift, int32_t selectionShift) {
 } // namespace
 
 FrameRun CurrentRun() {
-    if (HasSelection()) {
-        return FrameRun{editor.selectionFirst, editor.selectionLast - editor.selectionFirst + 1};
+    if (HasSelection(editor.session)) {
+        return FrameRun{editor.session.selectionFirst,
+                        editor.session.selectionLast - editor.session.selectionFirst + 1};
     }
-    return FrameRun{editor.currentFrame, 1};
+    return FrameRun{editor.session.currentFrame, 1};
 }
 
 void GoToFrame(int32_t frame) {
-    if (!IsFrame(frame)) {
+    if (!editor.animation.IsFrame(frame)) {
         return;
     }
-    editor.playbackEnd = ClampToInt32(int64_t{editor.playbackEnd} + frame - editor.currentFrame);
-    bool moved = frame != editor.currentFrame;
+    editor.animation.playbackEnd =
+        ClampToInt32(int64_t{editor.animation.playbackEnd} + frame - editor.session.currentFrame);
+    bool moved = frame != editor.session.currentFrame;
     if (moved) {
-        editor.draggedJoint = -1;
-        editor.boneStartJoint = -1;
+        editor.session.draggedJoint = -1;
+        editor.session.boneStartJoint = -1;
     }
-    editor.currentFrame = frame;
+    editor.session.currentFrame = frame;
     if (moved) {
-        PlayFrameSlice(soundTrack.samples, frame, editor.playbackRate);
+        PlayFrameSlice(editor.animation.sound.samples, frame, editor.animation.playbackRate);
     }
 }
 
 void SelectToFrame(int32_t frame) {
-    if (!IsFrame(frame)) {
+    if (!editor.animation.IsFrame(frame)) {
         return;
     }
-    Select(editor.currentFrame, frame);
+    Select(editor.session.currentFrame, frame);
     GoToFrame(frame);
 }
 
 void ClearSelection() {
-    editor.selectionFirst = -1;
-    editor.selectionLast = -1;
+    editor.session.selectionFirst = -1;
+    editor.session.selectionLast = -1;
 }
 
 bool InsertCopiesOfRun() {
     FrameRun run = CurrentRun();
-    if (!RoomForCopies(run.first, run.count)) {
+    if (!RoomForCopies(editor.animation, run.first, run.count)) {
         ShowStatusMessage("Kein Platz f\xfcr weitere Bilder");
         return false;
     }
@@ -85,7 +88,8 @@ bool InsertCopiesOfRun() {
     edit.first = run.first;
     edit.count = run.count;
     // The current frame lands on the first copy, a selection on the copies.
-    return MakeEdit(std::move(edit), run.first + run.count - editor.currentFrame, run.count);
+    return MakeEdit(std::move(edit), run.first + run.count - editor.session.currentFrame,
+                    run.count);
 }
 
 bool DeleteRun() {
@@ -95,12 +99,12 @@ bool DeleteRun() {
     edit.first = run.first;
     edit.count = run.count;
     ClearSelection();
-    return MakeEdit(std::move(edit), run.first - editor.currentFrame, 0);
+    return MakeEdit(std::move(edit), run.first - editor.session.currentFrame, 0);
 }
 
 bool MoveRunTo(int32_t destination) {
     FrameRun run = CurrentRun();
-    destination = std::clamp(destination, 0, editor.maxFrame + 1 - run.count);
+    destination = std::clamp(destination, 0, editor.animation.maxFrame + 1 - run.count);
     if (destination == run.first) {
         return false;
     }
@@ -114,7 +118,7 @@ bool MoveRunTo(int32_t destination) {
 }
 
 bool ReverseSelection() {
-    if (!HasSelection()) {
+    if (!HasSelection(editor.session)) {
         return false;
     }
     FrameRun run = CurrentRun();
@@ -126,8 +130,9 @@ bool ReverseSelection() {
 }
 
 void ClearSelectionAwayFromCurrentFrame() {
-    if (HasSelection() && (editor.currentFrame < editor.selectionFirst ||
-                           editor.currentFrame > editor.selectionLast)) {
+    if (HasSelection(editor.session) &&
+        (editor.session.currentFrame < editor.session.selectionFirst ||
+         editor.session.currentFrame > editor.session.selectionLast)) {
         ClearSelection();
     }
 }

@@ -27,22 +27,22 @@ StripPress left;
 bool rightHeld = false;
 
 int32_t ShownFirstFrame() {
-    if (editor.stripScrolledAt == editor.currentFrame) {
-        return editor.stripFirstFrame;
+    if (editor.session.stripScrolledAt == editor.session.currentFrame) {
+        return editor.session.stripFirstFrame;
     }
-    return StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+    return StripFirstFrameFor(editor.session.currentFrame, editor.animation.maxFrame);
 }
 
 void StepCount(StripItem item, int32_t steps) {
     switch (item) {
     case StripItem::OnionBack:
-        editor.onionBack = std::clamp(editor.onionBack + steps, 0, kOnionLimit);
+        editor.session.onionBack = std::clamp(editor.session.onionBack + steps, 0, kOnionLimit);
         return;
     case StripItem::OnionAhead:
-        editor.onionAhead = std::clamp(editor.onionAhead + steps, 0, kOnionLimit);
+        editor.session.onionAhead = std::clamp(editor.session.onionAhead + steps, 0, kOnionLimit);
         return;
     case StripItem::Rate:
-        editor.playbackRate = NextPlaybackRate(editor.playbackRate, steps);
+        editor.animation.playbackRate = NextPlaybackRate(editor.animation.playbackRate, steps);
         return;
     case StripItem::None:
     case StripItem::Cell:
@@ -51,22 +51,23 @@ void StepCount(StripItem item, int32_t steps) {
 }
 
 void Scroll(int32_t notches) {
-    int32_t last = std::max(editor.maxFrame + 1 - kStripCells, 0);
-    editor.stripFirstFrame = std::clamp(ShownFirstFrame() - notches, 0, last);
-    editor.stripScrolledAt = editor.currentFrame;
+    int32_t last = std::max(editor.animation.maxFrame + 1 - kStripCells, 0);
+    editor.session.stripFirstFrame = std::clamp(ShownFirstFrame() - notches, 0, last);
+    editor.session.stripScrolledAt = editor.session.currentFrame;
 }
 
 // A drag moves the run the pressed frame belongs to by as many frames as the pointer went; the
 // moved frames stay selected, a single frame too.
 void Drop(int32_t frame) {
-    bool inSelection =
-        HasSelection() && left.frame >= editor.selectionFirst && left.frame <= editor.selectionLast;
+    bool inSelection = HasSelection(editor.session) &&
+                       left.frame >= editor.session.selectionFirst &&
+                       left.frame <= editor.session.selectionLast;
     if (!inSelection) {
         ClearSelection();
         GoToFrame(left.frame);
     }
     if (MoveRunTo(CurrentRun().first + frame - left.frame) && !inSelection) {
-        SelectToFrame(editor.currentFrame);
+        SelectToFrame(editor.session.currentFrame);
     }
 }
 
@@ -93,13 +94,13 @@ void Release(int32_t x, int32_t y) {
 void HandleLeft(int32_t x, int32_t y) {
     bool down = MouseButtonPressed(MouseLeft) != 0;
     // A press that began in the scene (a joint dragged down here) is the scene's.
-    if (down && !left.held && MouseLatch(0) == 0) {
+    if (down && !left.held && editor.session.mouseLatch == 0) {
         left.held = true;
         left.hit = StripItemAt(x, y);
         left.frame = ShownFirstFrame() + left.hit.cell;
         left.shift = IsKeyDown(ScanLeftShift) != 0;
         StepCount(left.hit.item, 1);
-        if (left.hit.item == StripItem::Cell && !IsFrame(left.frame)) {
+        if (left.hit.item == StripItem::Cell && !editor.animation.IsFrame(left.frame)) {
             left.hit = StripHit{};
         }
     } else if (!down && left.held) {
@@ -109,7 +110,7 @@ void HandleLeft(int32_t x, int32_t y) {
 
 void HandleRight(int32_t x, int32_t y) {
     bool down = MouseButtonPressed(MouseRight) != 0;
-    if (down && !rightHeld && editor.boneStartJoint < 0) {
+    if (down && !rightHeld && editor.session.boneStartJoint < 0) {
         StepCount(StripItemAt(x, y).item, -1);
     }
     rightHeld = down;

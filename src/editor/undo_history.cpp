@@ -14,13 +14,14 @@
 
 namespace {
 
-// The fields of EditorState that steps change besides the grids and the shown frame.
-constexpr int32_t EditorState::*kSettingFields[] = {
-    &EditorState::boxLeft,   &EditorState::boxTop,       &EditorState::boxRight,
-    &EditorState::boxBottom, &EditorState::shadowOn,     &EditorState::collisionOn,
-    &EditorState::headOn,    &EditorState::groundColour,
-};
-constexpr std::size_t kSettingCount = std::size(kSettingFields);
+// The settings of the animation that steps change besides its frames and the shown frame.
+int32_t* SettingField(Animation& animation, std::size_t field) {
+    int32_t* fields[] = {&animation.box.left,   &animation.box.top,     &animation.box.right,
+                         &animation.box.bottom, &animation.shadowOn,    &animation.collisionOn,
+                         &animation.headOn,     &animation.groundColour};
+    return fields[field];
+}
+constexpr std::size_t kSettingCount = 8;
 
 struct Settings {
     int32_t values[kSettingCount];
@@ -98,30 +99,30 @@ History history;
 Settings CurrentSettings() {
     Settings settings{};
     for (std::size_t field = 0; field < kSettingCount; ++field) {
-        settings.values[field] = editor.*kSettingFields[field];
+        settings.values[field] = *SettingField(editor.animation, field);
     }
-    settings.currentFrame = editor.currentFrame;
-    settings.playbackEnd = editor.playbackEnd;
+    settings.currentFrame = editor.session.currentFrame;
+    settings.playbackEnd = editor.animation.playbackEnd;
     return settings;
 }
 
 Joint* JointGrid() {
-    return static_cast<Joint*>(editor.joints.data);
+    return editor.animation.joints.data();
 }
 Bone* BoneGrid() {
-    return static_cast<Bone*>(editor.bones.data);
+    return editor.animation.bones.data();
 }
 
 void Open(int32_t firstFrame, int32_t lastFrame, bool gesture) {
     OpenStep& open = history.open;
     firstFrame = std::max(firstFrame, 0);
-    lastFrame = std::min(lastFrame, editor.maxFrame);
+    lastFrame = std::min(lastFrame, editor.animation.maxFrame);
     open.open = true;
     open.gesture = gesture;
     open.gesturesSeen = 0;
     open.firstFrame = firstFrame;
     open.frameCount = std::max(lastFrame - firstFrame + 1, 0);
-    open.shownFrame = editor.currentFrame;
+    open.shownFrame = editor.session.currentFrame;
     open.before = CurrentSettings();
     open.soundChanged = false;
     open.soundBefore = SoundTrack{};
@@ -302,11 +303,12 @@ void SettleGestureCopy(int32_t frame) {
         return;
     }
     std::size_t at = static_cast<std::size_t>(frame - open.firstFrame) * kSlotCount;
-    std::memcpy(open.joints.data() + at, &JointAt(frame, 0), kSlotCount * sizeof(Joint));
+    std::memcpy(open.joints.data() + at, editor.animation.FrameJoints(frame),
+                kSlotCount * sizeof(Joint));
 }
 
 void OpenGestureStep(uint32_t gestures) {
-    Open(editor.currentFrame, editor.currentFrame, true);
+    Open(editor.session.currentFrame, editor.session.currentFrame, true);
     history.open.gesturesSeen = gestures;
 }
 
@@ -316,9 +318,9 @@ void TradeSound(Step& step) {
         return;
     }
     history.bytes -= step.Bytes();
-    std::swap(step.sound.reference, soundTrack.reference);
-    std::swap(step.sound.samples, soundTrack.samples);
-    soundTrack.changes += 1;
+    std::swap(step.sound.reference, editor.animation.sound.reference);
+    std::swap(step.sound.samples, editor.animation.sound.samples);
+    editor.animation.sound.changes += 1;
     history.bytes += step.Bytes();
 }
 
@@ -326,7 +328,7 @@ void Apply(Step& step, bool forward) {
     TradeSound(step);
     // Slots a frame edit's step holds were changed after the edit (what the solver settled).
     if (step.hasFrameEdit && forward) {
-        RedoFrameEdit(step.frameEdit);
+        RedoFrameEdit(editor.animation, step.frameEdit);
     }
     Joint* joints = JointGrid();
     for (const JointChange& change : step.joints) {
@@ -337,34 +339,34 @@ void Apply(Step& step, bool forward) {
         std::memcpy(bones + change.index, forward ? &change.after : &change.before, sizeof(Bone));
     }
     if (step.hasFrameEdit && !forward) {
-        UndoFrameEdit(step.frameEdit);
+        UndoFrameEdit(editor.animation, step.frameEdit);
     }
     const Settings& target = forward ? step.after : step.before;
     const Settings& other = forward ? step.before : step.after;
     // Only what the step changed: a toggle flipped since then keeps its new value.
     for (std::size_t field = 0; field < kSettingCount; ++field) {
         if (target.values[field] != other.values[field]) {
-            editor.*kSettingFields[field] = target.values[field];
+            *SettingField(editor.animation, field) = target.values[field];
         }
     }
     if (target.currentFrame != other.currentFrame || target.playbackEnd != other.playbackEnd) {
-        editor.currentFrame = target.currentFrame;
-        editor.playbackEnd = target.playbackEnd;
+        editor.session.currentFrame = target.currentFrame;
+        editor.animation.playbackEnd = target.playbackEnd;
     } else {
-        editor.playbackEnd =
-            ClampToInt32(int64_t{editor.playbackEnd} + step.shownFrame - editor.currentFrame);
-        editor.currentFrame = step.shownFrame;
+        editor.animation.playbackEnd = ClampToInt32(int64_t{editor.animation.playbackEnd} +
+                                                    step.shownFrame - editor.session.currentFrame);
+        editor.session.currentFrame = step.shownFrame;
     }
-    editor.draggedJoint = -1;
-    editor.boneStartJoint = -1;
-    editor.drawingBox = 0;
+    editor.session.draggedJoint = -1;
+    editor.session.boneStartJoint = -1;
+    editor.session.drawingBox = 0;
 }
 
 // A gesture step is ended before a command's step or a walk through the history; the gestures
 // then still in progress go on in a step of their own. A drag the command ended (X and a load
 // take the dragged joint away) is no longer one of them.
 void ResumeGestures() {
-    if (editor.draggedJoint < 0) {
+    if (editor.session.draggedJoint < 0) {
         history.gestures &= ~uint32_t{UndoGestureDrag};
     }
     if (history.gestures != 0 && !history.open.open) {
@@ -428,7 +430,7 @@ void UndoNoteGestures(uint32_t gestures) {
 void UndoGestureFrames(int32_t firstFrame, int32_t lastFrame) {
     OpenStep& open = history.open;
     firstFrame = std::max(firstFrame, 0);
-    lastFrame = std::min(lastFrame, editor.maxFrame);
+    lastFrame = std::min(lastFrame, editor.animation.maxFrame);
     int32_t oldLast = open.firstFrame + open.frameCount - 1;
     if (!open.open || !open.gesture || lastFrame < firstFrame ||
         (open.frameCount > 0 && firstFrame >= open.firstFrame && lastFrame <= oldLast)) {
@@ -454,16 +456,17 @@ void UndoGestureFrames(int32_t firstFrame, int32_t lastFrame) {
 
 void UndoBeforeSolver() {
     OpenStep& open = history.open;
-    if (open.open && open.shownFrame != editor.currentFrame) {
+    if (open.open && open.shownFrame != editor.session.currentFrame) {
         Close(); // a gesture carried onto another frame: the rest of it is a step there
     }
-    if (!IsFrame(editor.currentFrame) || (open.open && (!open.gesture || GestureChanged()))) {
+    if (!editor.animation.IsFrame(editor.session.currentFrame) ||
+        (open.open && (!open.gesture || GestureChanged()))) {
         return;
     }
     Settling& settling = history.settling;
-    settling.frame = editor.currentFrame;
+    settling.frame = editor.session.currentFrame;
     settling.joints.resize(kSlotCount);
-    std::memcpy(settling.joints.data(), &JointAt(editor.currentFrame, 0),
+    std::memcpy(settling.joints.data(), editor.animation.FrameJoints(editor.session.currentFrame),
                 kSlotCount * sizeof(Joint));
 }
 

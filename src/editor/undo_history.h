@@ -34,9 +34,9 @@ enum UndoGesture : uint32_t {
 // playbackEnd (X, a load) brings both back as they were before it (undo) or after it (redo).
 void UndoBeginStep(int32_t firstFrame, int32_t lastFrame);
 void UndoEndStep();
-// Within a command's step: the step changed soundTrack, which was `before` (moved in, so that a
-// long sound is never copied). The step keeps the track that is not shown and trades it for
-// soundTrack when it is taken back or done again.
+// Within a command's step: the step changed editor.animation.sound, which was `before` (moved in,
+// so that a long sound is never copied). The step keeps the track that is not shown and trades it
+// for editor.animation.sound when it is taken back or done again.
 void UndoKeepSoundBefore(SoundTrack&& before);
 
 // Before a frame edit is made: a step still open (a gesture's) ends on the frames as they are.

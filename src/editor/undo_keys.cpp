@@ -17,7 +17,7 @@ bool KeyDown(int32_t scanCode) {
 
 uint32_t GesturesInProgress() {
     uint32_t gestures = 0;
-    if (editor.draggedJoint >= 0) {
+    if (editor.session.draggedJoint >= 0) {
         gestures |= UndoGestureDrag;
     }
     if (KeyDown(ScanLeftShift)) {
@@ -30,7 +30,7 @@ uint32_t GesturesInProgress() {
         gestures |= UndoGestureFigure;
     }
     // Until the release has been handled: it switches collision on.
-    if (KeyDown(ScanW) || editor.drawingBox == 1) {
+    if (KeyDown(ScanW) || editor.session.drawingBox == 1) {
         gestures |= UndoGestureBox;
     }
     return gestures;

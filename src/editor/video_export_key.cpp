@@ -37,7 +37,7 @@ void ShowProgress(int32_t done, int32_t total) {
     if (DrawingBegin(SurfaceDrawTarget()) != 0) {
         int32_t filled = total > 0 ? kBarWidth * done / total : kBarWidth;
         DrawingSetMode(DrawingTransparentText);
-        DrawingSetFont(FontHandle(editor.hudFont));
+        DrawingSetFont(FontHandle(editor.session.hudFont));
         DrawTextAt(kBarLeft, kBarTop - 14, Translate("Exportiere Video ... (Esc bricht ab)"),
                    PackColour(200, 200, 200));
         DrawBox(kBarLeft - 1, kBarTop - 1, kBarWidth + 2, kBarHeight + 2,
@@ -65,7 +65,7 @@ void WaitForEscapeUp() {
 
 std::string SiblingName(const char* suffix) {
     int32_t start = WorkBufferLength();
-    std::string name = SiblingFileName(suffix, start);
+    std::string name = SiblingFileName(editor.session.basePath, suffix, start);
     WorkBufferSetLength(start);
     return name;
 }
@@ -79,16 +79,18 @@ struct WindowExport {
     // Neither name may hold the animation or a file of another kind than its own.
     bool MayReplace() const {
         std::string error;
-        return !SameFile(mp4, editor.basePath) && !SameFile(gif, editor.basePath) &&
+        return !SameFile(mp4, editor.session.basePath) && !SameFile(gif, editor.session.basePath) &&
                CheckReplaceable(mp4, FileKind::Mp4, &error) &&
                CheckReplaceable(gif, FileKind::Gif, &error);
     }
 
     bool Write() {
         PictureRequest request;
-        request.frameCount = LastFrameWithJoints() + 1;
+        request.animation = &editor.animation;
+        request.name = editor.session.basePath;
+        request.frameCount = LastFrameWithJoints(editor.animation) + 1;
         request.framesPerSecond = PlaybackFramesPerSecond();
-        request.sound = soundTrack.samples;
+        request.sound = editor.animation.sound.samples;
         request.progress = [this](int32_t done, int32_t total) {
             ShowProgress(finishedFiles * total + done, 2 * total);
         };
@@ -115,7 +117,7 @@ struct WindowExport {
 };
 
 void ExportVideos() {
-    if (StringEqual(editor.basePath, "") != 0) {
+    if (StringEqual(editor.session.basePath, "") != 0) {
         ShowStatusMessage("Keine Datei - nichts exportiert");
         return;
     }
@@ -143,7 +145,7 @@ void ExportVideos() {
 } // namespace
 
 int32_t PlaybackFramesPerSecond() {
-    return editor.playbackRate;
+    return editor.animation.playbackRate;
 }
 
 void ExportWindowVideos() {

@@ -5,7 +5,7 @@
 #include "model/editor_state.h"
 
 int32_t PlaybackFramesPerSecond() {
-    return editor.playbackRate;
+    return editor.animation.playbackRate;
 }
 
 void ExportWindowVideos() {

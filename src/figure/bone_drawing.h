@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
 // A picture's scale: scene coordinates are multiplied by numerator / denominator.
 struct PictureScale {

@@ -1,4 +1,4 @@
-// The bone-length relaxation of the current frame and the box that can confine its joints. Every
+// The bone-length relaxation of one frame and the box that can confine its joints. Every
 // correction moves joints along the bone and rounds each coordinate back to a pixel at once, so
 // later bones of the same pass see the rounded positions.
 #include "figure/bone_solver.h"
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ int32_t InnerEdge(int32_t edge, int32_t inwards) {
 
 // Brings one bone back towards its rest length. f = (dist - rest) / dist is the share of (dx, dy)
 // by which the two ends must approach each other: positive for a stretched bone.
-void RelaxBone(Joint* joints, const Bone& bone) {
+void RelaxBone(Joint* joints, const Bone& bone, int32_t draggedJoint) {
     if (!BoneInUse(bone) || bone.kind == BoneFreeLength) {
         return;
     }
@@ -68,7 +68,7 @@ void RelaxBone(Joint* joints, const Bone& bone) {
     bool bStatic = IsStatic(b);
     if (aStatic && bStatic) {
         // Between two pinned joints the dragged one gives way, else the second one.
-        if (editor.draggedJoint == bone.jointA) {
+        if (draggedJoint == bone.jointA) {
             MoveJoint(a, dx * f, dy * f);
         } else {
             MoveJoint(b, -dx * f, -dy * f);
@@ -88,32 +88,33 @@ void RelaxBone(Joint* joints, const Bone& bone) {
 
 } // namespace
 
-void SolveBones() {
-    if (!IsFrame(editor.currentFrame)) {
+void SolveBones(Animation& animation, int32_t frame, int32_t draggedJoint) {
+    if (!animation.IsFrame(frame)) {
         return;
     }
-    Joint* joints = &JointAt(editor.currentFrame, 0);
-    const Bone* bones = &BoneAt(editor.currentFrame, 0);
+    Joint* joints = animation.FrameJoints(frame);
+    const Bone* bones = animation.FrameBones(frame);
     for (int32_t pass = 0; pass < kPassCount; ++pass) {
         // Only before a pass: the last relaxation has the final word in a cycle.
-        if (editor.collisionOn == 1) {
-            ApplyBoxCollision();
+        if (animation.collisionOn == 1) {
+            ApplyBoxCollision(animation, frame);
         }
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            RelaxBone(joints, bones[slot]);
+            RelaxBone(joints, bones[slot], draggedJoint);
         }
     }
 }
 
-void ApplyBoxCollision() {
-    if (!IsFrame(editor.currentFrame)) {
+void ApplyBoxCollision(Animation& animation, int32_t frame) {
+    if (!animation.IsFrame(frame)) {
         return;
     }
-    int32_t right = InnerEdge(editor.boxRight, -kBoxMargin);
-    int32_t left = InnerEdge(editor.boxLeft, kBoxMargin);
-    int32_t bottom = InnerEdge(editor.boxBottom, -kBoxMargin);
-    int32_t top = InnerEdge(editor.boxTop, kBoxMargin);
-    Joint* joints = &JointAt(editor.currentFrame, 0);
+    const Box& box = animation.box;
+    int32_t right = InnerEdge(box.right, -kBoxMargin);
+    int32_t left = InnerEdge(box.left, kBoxMargin);
+    int32_t bottom = InnerEdge(box.bottom, -kBoxMargin);
+    int32_t top = InnerEdge(box.top, kBoxMargin);
+    Joint* joints = animation.FrameJoints(frame);
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         Joint& joint = joints[slot];
         if (joint.state == JointEmpty) {

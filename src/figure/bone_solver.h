@@ -1,7 +1,12 @@
-// Keeps the bones of the current frame at their rest lengths: 11 relaxation passes over the bone
-// slots, integer joint positions rounded after every correction, static joints held, free-length
-// bones ignored, and with collision on every pass starting with all joints pushed into the box.
+// Keeps the bones of a frame at their rest lengths: 11 relaxation passes over the bone slots,
+// integer joint positions rounded after every correction, static joints held, free-length bones
+// ignored, and with collision on every pass starting with all joints pushed into the box. Between
+// two static joints the dragged one (-1: none) gives way.
 #pragma once
 
-void SolveBones();
-void ApplyBoxCollision();
+#include <cstdint>
+
+#include "model/animation.h"
+
+void SolveBones(Animation& animation, int32_t frame, int32_t draggedJoint);
+void ApplyBoxCollision(Animation& animation, int32_t frame);

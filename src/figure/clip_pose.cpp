@@ -11,7 +11,7 @@
 #include <limits>
 #include <numbers>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
 namespace {
 
@@ -201,7 +201,8 @@ void BuildClipFigure(const MotionClip& clip, ClipFigure* figure) {
     }
 }
 
-int32_t PlaceClip(const MotionClip& clip, const ClipPlacement& placement, std::string* error) {
+int32_t PlaceClip(Animation& animation, const MotionClip& clip, const ClipPlacement& placement,
+                  std::string* error) {
     int32_t count = ClipFrameCount(clip, placement);
     if (count == 0 || clip.joints.empty()) {
         *error = "the clip ends before the time it is to start from";
@@ -215,11 +216,11 @@ int32_t PlaceClip(const MotionClip& clip, const ClipPlacement& placement, std::s
     std::vector<int32_t> boneSlots;
     if (!FreeSlots(
             first, last, figure.pointOfJoint.size(),
-            [](int32_t frame, int32_t slot) { return JointAt(frame, slot).state == 0; },
+            [&](int32_t frame, int32_t slot) { return animation.JointAt(frame, slot).state == 0; },
             &jointSlots) ||
         !FreeSlots(
             first, last, figure.links.size(),
-            [](int32_t frame, int32_t slot) { return !BoneInUse(BoneAt(frame, slot)); },
+            [&](int32_t frame, int32_t slot) { return !BoneInUse(animation.BoneAt(frame, slot)); },
             &boneSlots)) {
         *error = "the frames have too few free slots for the clip's figure";
         return 0;
@@ -239,7 +240,7 @@ int32_t PlaceClip(const MotionClip& clip, const ClipPlacement& placement, std::s
         right = std::max(right, seen.x);
     }
     double extent = high - low > 0 ? high - low : right - left;
-    double boxHeight = placement.boxBottom - placement.boxTop;
+    double boxHeight = placement.box.bottom - placement.box.top;
     double scale = extent > 0 ? 0.6 * boxHeight / extent : 1;
     // Every frame's projected points, then the path of all of them centred in the box.
     std::vector<ClipPoint> seen(static_cast<std::size_t>(count) * figure.pointOfJoint.size());
@@ -259,15 +260,15 @@ int32_t PlaceClip(const MotionClip& clip, const ClipPlacement& placement, std::s
             high = std::max(high, point.y);
         }
     }
-    double dx = (placement.boxLeft + placement.boxRight) / 2.0 - (left + right) / 2;
-    double dy = (placement.boxTop + placement.boxBottom) / 2.0 - (low + high) / 2;
+    double dx = (placement.box.left + placement.box.right) / 2.0 - (left + right) / 2;
+    double dy = (placement.box.top + placement.box.bottom) / 2.0 - (low + high) / 2;
     for (int32_t frame = 0; frame < count; ++frame) {
         int32_t gridFrame = first + frame;
         for (std::size_t joint = 0; joint < jointSlots.size(); ++joint) {
             const ClipPoint& point = seen[frame * figure.pointOfJoint.size() + joint];
-            JointAt(gridFrame, jointSlots[joint]) = {ToGrid(point.x + dx, placement.boxLeft),
-                                                     ToGrid(point.y + dy, placement.boxTop),
-                                                     JointNormal};
+            animation.JointAt(gridFrame, jointSlots[joint]) = {
+                ToGrid(point.x + dx, placement.box.left), ToGrid(point.y + dy, placement.box.top),
+                JointNormal};
         }
         for (std::size_t link = 0; link < boneSlots.size(); ++link) {
             const ClipFigure::Link& from = figure.links[link];
@@ -276,9 +277,9 @@ int32_t PlaceClip(const MotionClip& clip, const ClipPlacement& placement, std::s
             bone.jointB = jointSlots[from.jointB];
             bone.kind = BoneStandard;
             bone.style.shape = from.head ? ShapeCircle : ShapeLine;
-            bone.restLength =
-                JointDistance(JointAt(gridFrame, bone.jointA), JointAt(gridFrame, bone.jointB));
-            BoneAt(gridFrame, boneSlots[link]) = bone;
+            bone.restLength = JointDistance(animation.JointAt(gridFrame, bone.jointA),
+                                            animation.JointAt(gridFrame, bone.jointB));
+            animation.BoneAt(gridFrame, boneSlots[link]) = bone;
         }
     }
     return count;

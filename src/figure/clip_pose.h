@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/animation.h"
 #include "storage/bvh_clip.h"
 
 struct ClipPoint {
@@ -24,16 +25,13 @@ enum class ClipView : int8_t { Front, Side };
 
 struct ClipPlacement {
     ClipView view = ClipView::Front;
-    int32_t framesPerSecond = 40; // the animation's rate
-    double fromSeconds = 0;       // where in the clip the first frame is
+    int32_t framesPerSecond = kDefaultPlaybackRate; // the animation's rate
+    double fromSeconds = 0;                         // where in the clip the first frame is
     int32_t firstFrame = 0;
     int32_t lastFrame = 500; // no frame after it is filled
     // The box the performer is fitted into: the first frame's height is 60% of the box's, the
     // path of every frame filled is centred in it.
-    int32_t boxLeft = 0;
-    int32_t boxTop = 0;
-    int32_t boxRight = 800;
-    int32_t boxBottom = 600;
+    Box box{0, 0, kSceneWidth, kSceneHeight};
 };
 
 // How many frames the clip fills: one for each 1 / rate seconds from fromSeconds to the clip's
@@ -58,4 +56,5 @@ void BuildClipFigure(const MotionClip& clip, ClipFigure* figure);
 // slots that are free in all of them; other figures stay as they are. Each frame's bones are
 // measured from its own positions. Returns the frames filled; 0, with a line in `error` and
 // nothing changed, when there are none or they have too few free slots.
-int32_t PlaceClip(const MotionClip& clip, const ClipPlacement& placement, std::string* error);
+int32_t PlaceClip(Animation& animation, const MotionClip& clip, const ClipPlacement& placement,
+                  std::string* error);

@@ -10,8 +10,8 @@
 #include <limits>
 #include <numbers>
 
+#include "model/animation.h"
 #include "model/bone_style.h"
-#include "model/editor_state.h"
 
 namespace {
 
@@ -107,45 +107,46 @@ double Lerp(double from, double to, double t) {
     return from + t * (to - from);
 }
 
-bool IsUsedJoint(int32_t frame, int32_t slot) {
-    return IsJointSlot(slot) && JointAt(frame, slot).state != JointEmpty;
+bool IsUsedJoint(const Animation& animation, int32_t frame, int32_t slot) {
+    return IsJointSlot(slot) && animation.JointAt(frame, slot).state != JointEmpty;
 }
 
 // A bone naming an empty slot (only a file can make one) or joining a joint to itself gives no
 // direction to turn; such bones are left out of the pieces.
-bool JoinsTwoJoints(int32_t frame, const Bone& bone) {
-    return BoneInUse(bone) && bone.jointA != bone.jointB && IsUsedJoint(frame, bone.jointA) &&
-           IsUsedJoint(frame, bone.jointB);
+bool JoinsTwoJoints(const Animation& animation, int32_t frame, const Bone& bone) {
+    return BoneInUse(bone) && bone.jointA != bone.jointB &&
+           IsUsedJoint(animation, frame, bone.jointA) && IsUsedJoint(animation, frame, bone.jointB);
 }
 
-bool IsStill(int32_t first, int32_t last, int32_t slot) {
-    const Joint& from = JointAt(first, slot);
-    const Joint& to = JointAt(last, slot);
+bool IsStill(const Animation& animation, int32_t first, int32_t last, int32_t slot) {
+    const Joint& from = animation.JointAt(first, slot);
+    const Joint& to = animation.JointAt(last, slot);
     return from.x == to.x && from.y == to.y;
 }
 
 // The length bone slot `slot` keeps in a frame: its rest length there, or for a free-length bone
 // the distance its joints happen to have.
-double KeptLength(int32_t frame, int32_t slot) {
-    const Bone& bone = BoneAt(frame, slot);
+double KeptLength(const Animation& animation, int32_t frame, int32_t slot) {
+    const Bone& bone = animation.BoneAt(frame, slot);
     if (bone.kind == BoneFreeLength) {
-        return JointDistance(JointAt(frame, bone.jointA), JointAt(frame, bone.jointB));
+        return JointDistance(animation.JointAt(frame, bone.jointA),
+                             animation.JointAt(frame, bone.jointB));
     }
     return bone.restLength;
 }
 
-double Angle(int32_t frame, int32_t from, int32_t to) {
-    const Joint& a = JointAt(frame, from);
-    const Joint& b = JointAt(frame, to);
+double Angle(const Animation& animation, int32_t frame, int32_t from, int32_t to) {
+    const Joint& a = animation.JointAt(frame, from);
+    const Joint& b = animation.JointAt(frame, to);
     return std::atan2(static_cast<double>(b.y) - a.y, static_cast<double>(b.x) - a.x);
 }
 
-void BuildAdjacency(int32_t frame) {
+void BuildAdjacency(const Animation& animation, int32_t frame) {
     std::array<int32_t, kSlotCount + 1> count{};
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(frame, slot);
+        const Bone& bone = animation.BoneAt(frame, slot);
         adjacency.kept[slot] = bone.kind != BoneFreeLength;
-        if (JoinsTwoJoints(frame, bone)) {
+        if (JoinsTwoJoints(animation, frame, bone)) {
             ++count[bone.jointA + 1];
             ++count[bone.jointB + 1];
         }
@@ -155,8 +156,8 @@ void BuildAdjacency(int32_t frame) {
     }
     adjacency.first = count;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(frame, slot);
-        if (!JoinsTwoJoints(frame, bone)) {
+        const Bone& bone = animation.BoneAt(frame, slot);
+        if (!JoinsTwoJoints(animation, frame, bone)) {
             continue;
         }
         int32_t entryA = count[bone.jointA]++;
@@ -171,7 +172,7 @@ void BuildAdjacency(int32_t frame) {
 // Marks the kept bones that lie on a closed loop of kept bones: every kept bone that is not a
 // bridge, found by one depth-first walk (without recursion) comparing each joint's discovery
 // order with the earliest one its subtree reaches by a bone other than its own tree bone.
-void MarkLoopBones(int32_t frame) {
+void MarkLoopBones(const Animation& animation, int32_t frame) {
     std::array<int32_t, kSlotCount> order{};
     std::array<int32_t, kSlotCount> earliest{};
     std::array<int32_t, kSlotCount> treeBone{};
@@ -181,7 +182,7 @@ void MarkLoopBones(int32_t frame) {
     plan.inLoop.fill(false);
     int32_t counter = 0;
     for (int32_t start = 0; start < kSlotCount; ++start) {
-        if (!IsUsedJoint(frame, start) || order[start] != kNone) {
+        if (!IsUsedJoint(animation, frame, start) || order[start] != kNone) {
             continue;
         }
         int32_t depth = 0;
@@ -231,7 +232,7 @@ int32_t FindLoop(int32_t joint) {
 // frames: the angle of sum(p x q) and sum(p . q) over its joints, p and q their places relative
 // to the loop's centre in each frame. A loop turns about its one still joint; with two it cannot
 // turn at all.
-void MeasureLoopTurns(int32_t first, int32_t last) {
+void MeasureLoopTurns(const Animation& animation, int32_t first, int32_t last) {
     for (int32_t joint = 0; joint < kSlotCount; ++joint) {
         plan.loopOf[joint] = joint;
         plan.loops[joint] = LoopTurn{0.0, 0.0, 0.0, 0.0, 0, 0, kNone, 0.0};
@@ -239,7 +240,7 @@ void MeasureLoopTurns(int32_t first, int32_t last) {
     std::array<bool, kSlotCount> onLoop{};
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         if (plan.inLoop[slot]) {
-            const Bone& bone = BoneAt(first, slot);
+            const Bone& bone = animation.BoneAt(first, slot);
             onLoop[bone.jointA] = onLoop[bone.jointB] = true;
             plan.loopOf[FindLoop(bone.jointA)] = FindLoop(bone.jointB);
         }
@@ -249,12 +250,12 @@ void MeasureLoopTurns(int32_t first, int32_t last) {
             continue;
         }
         LoopTurn& loop = plan.loops[FindLoop(joint)];
-        loop.sumX += JointAt(first, joint).x;
-        loop.sumY += JointAt(first, joint).y;
-        loop.lastSumX += JointAt(last, joint).x;
-        loop.lastSumY += JointAt(last, joint).y;
+        loop.sumX += animation.JointAt(first, joint).x;
+        loop.sumY += animation.JointAt(first, joint).y;
+        loop.lastSumX += animation.JointAt(last, joint).x;
+        loop.lastSumY += animation.JointAt(last, joint).y;
         loop.joints += 1;
-        if (IsStill(first, last, joint)) {
+        if (IsStill(animation, first, last, joint)) {
             loop.stillJoints += 1;
             loop.pivot = joint;
         }
@@ -270,13 +271,13 @@ void MeasureLoopTurns(int32_t first, int32_t last) {
         Point from{loop.sumX / loop.joints, loop.sumY / loop.joints};
         Point to{loop.lastSumX / loop.joints, loop.lastSumY / loop.joints};
         if (loop.pivot != kNone) {
-            from = to = Point{static_cast<double>(JointAt(first, loop.pivot).x),
-                              static_cast<double>(JointAt(first, loop.pivot).y)};
+            from = to = Point{static_cast<double>(animation.JointAt(first, loop.pivot).x),
+                              static_cast<double>(animation.JointAt(first, loop.pivot).y)};
         }
-        double px = JointAt(first, joint).x - from.x;
-        double py = JointAt(first, joint).y - from.y;
-        double qx = JointAt(last, joint).x - to.x;
-        double qy = JointAt(last, joint).y - to.y;
+        double px = animation.JointAt(first, joint).x - from.x;
+        double py = animation.JointAt(first, joint).y - from.y;
+        double qx = animation.JointAt(last, joint).x - to.x;
+        double qy = animation.JointAt(last, joint).y - to.y;
         cross[loopIndex] += px * qy - py * qx;
         dot[loopIndex] += px * qx + py * qy;
     }
@@ -288,7 +289,8 @@ void MeasureLoopTurns(int32_t first, int32_t last) {
     }
 }
 
-void AddTreeStep(int32_t first, int32_t last, int32_t joint, int32_t parent, int32_t bone) {
+void AddTreeStep(const Animation& animation, int32_t first, int32_t last, int32_t joint,
+                 int32_t parent, int32_t bone) {
     TreeStep& step = plan.steps[plan.stepCount++];
     step = TreeStep{joint, parent, 0.0, 0.0, 0.0, 0.0};
     if (parent == kNone) {
@@ -297,11 +299,12 @@ void AddTreeStep(int32_t first, int32_t last, int32_t joint, int32_t parent, int
     // A bone turns the short way relative to the turn of the loop it lies on, so that all bones
     // of a loop take the same way round.
     double loopTurn = plan.inLoop[bone] ? plan.loops[FindLoop(joint)].turn : 0.0;
-    step.startAngle = Angle(first, parent, joint);
+    step.startAngle = Angle(animation, first, parent, joint);
     step.turn = loopTurn +
-                std::remainder(Angle(last, parent, joint) - step.startAngle - loopTurn, kFullTurn);
-    step.startLength = KeptLength(first, bone);
-    step.endLength = KeptLength(last, bone);
+                std::remainder(Angle(animation, last, parent, joint) - step.startAngle - loopTurn,
+                               kFullTurn);
+    step.startLength = KeptLength(animation, first, bone);
+    step.endLength = KeptLength(animation, last, bone);
 }
 
 // A tree bone off the loops moves only its child while no held joint lies in the child's subtree
@@ -320,13 +323,14 @@ void MarkChildOnlyLinks(const Group& group) {
 // Walks the kept bones breadth-first from the group's root, which is reached from `parent` by the
 // free-length bone `bone` (both kNone for a root on a straight line): the first bone that reaches
 // a joint becomes its tree bone; a bone between two joints already reached closes a loop.
-void PlanGroup(int32_t first, int32_t last, int32_t root, int32_t parent, int32_t bone,
-               std::array<bool, kSlotCount>& placed, std::array<bool, kSlotCount>& linked) {
+void PlanGroup(const Animation& animation, int32_t first, int32_t last, int32_t root,
+               int32_t parent, int32_t bone, std::array<bool, kSlotCount>& placed,
+               std::array<bool, kSlotCount>& linked) {
     Group& group = plan.groups[plan.groupCount++];
     group = Group{plan.stepCount, 0, plan.linkCount, 0, false};
     placed[root] = true;
     plan.held[root] = true;
-    AddTreeStep(first, last, root, parent, bone);
+    AddTreeStep(animation, first, last, root, parent, bone);
     for (int32_t next = group.firstStep; next < plan.stepCount; ++next) {
         int32_t joint = plan.steps[next].joint;
         group.needsSettling |= joint != root && plan.held[joint];
@@ -337,16 +341,19 @@ void PlanGroup(int32_t first, int32_t last, int32_t root, int32_t parent, int32_
             }
             linked[slot] = true;
             int32_t other = adjacency.other[entry];
-            plan.links[plan.linkCount++] = Link{
-                joint, other, KeptLength(first, slot), KeptLength(last, slot), plan.inLoop[slot],
-                false};
+            plan.links[plan.linkCount++] = Link{joint,
+                                                other,
+                                                KeptLength(animation, first, slot),
+                                                KeptLength(animation, last, slot),
+                                                plan.inLoop[slot],
+                                                false};
             if (placed[other]) {
                 group.needsSettling = true;
                 continue;
             }
             placed[other] = true;
             plan.linkOfJoint[other] = plan.linkCount - 1;
-            AddTreeStep(first, last, other, joint, slot);
+            AddTreeStep(animation, first, last, other, joint, slot);
         }
     }
     group.stepCount = plan.stepCount - group.firstStep;
@@ -355,13 +362,14 @@ void PlanGroup(int32_t first, int32_t last, int32_t root, int32_t parent, int32_
 }
 
 // The lowest static joint, else the lowest joint of the piece: it then moves on a straight line.
-int32_t ChooseRoot(int32_t first, const std::array<int32_t, kSlotCount>& members, int32_t count) {
+int32_t ChooseRoot(const Animation& animation, int32_t first,
+                   const std::array<int32_t, kSlotCount>& members, int32_t count) {
     int32_t pinned = kSlotCount;
     int32_t lowest = kSlotCount;
     for (int32_t index = 0; index < count; ++index) {
         int32_t joint = members[index];
         lowest = std::min(lowest, joint);
-        if (JointAt(first, joint).state == JointStatic) {
+        if (animation.JointAt(first, joint).state == JointStatic) {
             pinned = std::min(pinned, joint);
         }
     }
@@ -391,9 +399,9 @@ int32_t CollectPiece(int32_t start, std::array<bool, kSlotCount>& seen,
 // with none in the piece, the group of the chosen root); then every group reached from a placed
 // one by a free-length bone, which becomes its root's tree bone. So still joints come first, kept
 // lengths next, and a free-length bone between two placed joints takes whatever length they give.
-void PlanPiece(int32_t first, int32_t last, const std::array<int32_t, kSlotCount>& members,
-               int32_t count, std::array<bool, kSlotCount>& placed,
-               std::array<bool, kSlotCount>& linked) {
+void PlanPiece(const Animation& animation, int32_t first, int32_t last,
+               const std::array<int32_t, kSlotCount>& members, int32_t count,
+               std::array<bool, kSlotCount>& placed, std::array<bool, kSlotCount>& linked) {
     int32_t firstGroup = plan.groupCount;
     std::array<int32_t, kSlotCount> sorted{};
     std::copy_n(members.begin(), count, sorted.begin());
@@ -401,11 +409,12 @@ void PlanPiece(int32_t first, int32_t last, const std::array<int32_t, kSlotCount
     for (int32_t index = 0; index < count; ++index) {
         int32_t joint = sorted[index];
         if (plan.held[joint] && !placed[joint]) {
-            PlanGroup(first, last, joint, kNone, kNone, placed, linked);
+            PlanGroup(animation, first, last, joint, kNone, kNone, placed, linked);
         }
     }
     if (plan.groupCount == firstGroup) {
-        PlanGroup(first, last, ChooseRoot(first, members, count), kNone, kNone, placed, linked);
+        PlanGroup(animation, first, last, ChooseRoot(animation, first, members, count), kNone,
+                  kNone, placed, linked);
     }
     for (int32_t groupIndex = firstGroup; groupIndex < plan.groupCount; ++groupIndex) {
         const Group& group = plan.groups[groupIndex];
@@ -415,17 +424,18 @@ void PlanPiece(int32_t first, int32_t last, const std::array<int32_t, kSlotCount
                  ++entry) {
                 int32_t other = adjacency.other[entry];
                 if (!placed[other]) {
-                    PlanGroup(first, last, other, joint, adjacency.bone[entry], placed, linked);
+                    PlanGroup(animation, first, last, other, joint, adjacency.bone[entry], placed,
+                              linked);
                 }
             }
         }
     }
 }
 
-void MakePlan(int32_t first, int32_t last) {
-    BuildAdjacency(first);
-    MarkLoopBones(first);
-    MeasureLoopTurns(first, last);
+void MakePlan(const Animation& animation, int32_t first, int32_t last) {
+    BuildAdjacency(animation, first);
+    MarkLoopBones(animation, first);
+    MeasureLoopTurns(animation, first, last);
     plan.stepCount = 0;
     plan.linkCount = 0;
     plan.groupCount = 0;
@@ -434,13 +444,14 @@ void MakePlan(int32_t first, int32_t last) {
     std::array<bool, kSlotCount> linked{};
     std::array<int32_t, kSlotCount> members{};
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        plan.held[slot] = IsUsedJoint(first, slot) && IsStill(first, last, slot);
+        plan.held[slot] =
+            IsUsedJoint(animation, first, slot) && IsStill(animation, first, last, slot);
         plan.heldBeyond[slot] = false;
     }
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (IsUsedJoint(first, slot) && !seen[slot]) {
+        if (IsUsedJoint(animation, first, slot) && !seen[slot]) {
             int32_t count = CollectPiece(slot, seen, members);
-            PlanPiece(first, last, members, count, placed, linked);
+            PlanPiece(animation, first, last, members, count, placed, linked);
         }
     }
 }
@@ -516,13 +527,13 @@ void SettleGroup(const Group& group, double t, std::array<Point, kSlotCount>& at
     }
 }
 
-void PlaceGroup(const Group& group, int32_t first, int32_t last, double t,
-                std::array<Point, kSlotCount>& at) {
+void PlaceGroup(const Animation& animation, const Group& group, int32_t first, int32_t last,
+                double t, std::array<Point, kSlotCount>& at) {
     for (int32_t index = 0; index < group.stepCount; ++index) {
         const TreeStep& step = plan.steps[group.firstStep + index];
         if (step.parent == kNone) {
-            const Joint& from = JointAt(first, step.joint);
-            const Joint& to = JointAt(last, step.joint);
+            const Joint& from = animation.JointAt(first, step.joint);
+            const Joint& to = animation.JointAt(last, step.joint);
             at[step.joint] = Point{Lerp(from.x, to.x, t), Lerp(from.y, to.y, t)};
             continue;
         }
@@ -539,8 +550,8 @@ void PlaceGroup(const Group& group, int32_t first, int32_t last, double t,
     for (int32_t index = 1; index < group.stepCount; ++index) {
         int32_t joint = plan.steps[group.firstStep + index].joint;
         if (plan.held[joint]) {
-            at[joint] = Point{static_cast<double>(JointAt(first, joint).x),
-                              static_cast<double>(JointAt(first, joint).y)};
+            at[joint] = Point{static_cast<double>(animation.JointAt(first, joint).x),
+                              static_cast<double>(animation.JointAt(first, joint).y)};
         }
     }
     SettleGroup(group, t, at);
@@ -553,34 +564,34 @@ int32_t RoundToPixel(double coordinate) {
 
 // The in-between takes frame first's joints and bones, with the placed positions and the rest
 // lengths at t of the way to frame last's.
-void WriteFrame(int32_t frame, int32_t first, int32_t last, double t,
+void WriteFrame(Animation& animation, int32_t frame, int32_t first, int32_t last, double t,
                 const std::array<Point, kSlotCount>& at) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        Joint joint = JointAt(first, slot);
+        Joint joint = animation.JointAt(first, slot);
         if (joint.state != JointEmpty) {
             joint.x = RoundToPixel(at[slot].x);
             joint.y = RoundToPixel(at[slot].y);
         }
-        JointAt(frame, slot) = joint;
-        Bone bone = BoneAt(first, slot);
+        animation.JointAt(frame, slot) = joint;
+        Bone bone = animation.BoneAt(first, slot);
         if (BoneInUse(bone)) {
-            const Bone& end = BoneAt(last, slot);
+            const Bone& end = animation.BoneAt(last, slot);
             bone.restLength = Lerp(bone.restLength, end.restLength, t);
             bone.style = BlendStyles(bone.style, end.style, bone.kind, t);
         }
-        BoneAt(frame, slot) = bone;
+        animation.BoneAt(frame, slot) = bone;
     }
 }
 
 } // namespace
 
-bool FramesShareFigure(int32_t frame, int32_t other) {
+bool FramesShareFigure(const Animation& animation, int32_t frame, int32_t other) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (JointAt(frame, slot).state != JointAt(other, slot).state) {
+        if (animation.JointAt(frame, slot).state != animation.JointAt(other, slot).state) {
             return false;
         }
-        const Bone& bone = BoneAt(frame, slot);
-        const Bone& otherBone = BoneAt(other, slot);
+        const Bone& bone = animation.BoneAt(frame, slot);
+        const Bone& otherBone = animation.BoneAt(other, slot);
         if (BoneInUse(bone) != BoneInUse(otherBone)) {
             return false;
         }
@@ -592,18 +603,19 @@ bool FramesShareFigure(int32_t frame, int32_t other) {
     return true;
 }
 
-bool FillInbetweens(int32_t first, int32_t last) {
-    if (!IsFrame(first) || !IsFrame(last) || last - first < 2 || !FramesShareFigure(first, last)) {
+bool FillInbetweens(Animation& animation, int32_t first, int32_t last) {
+    if (!animation.IsFrame(first) || !animation.IsFrame(last) || last - first < 2 ||
+        !FramesShareFigure(animation, first, last)) {
         return false;
     }
-    MakePlan(first, last);
+    MakePlan(animation, first, last);
     std::array<Point, kSlotCount> at{};
     for (int32_t frame = first + 1; frame < last; ++frame) {
         double t = static_cast<double>(frame - first) / static_cast<double>(last - first);
         for (int32_t index = 0; index < plan.groupCount; ++index) {
-            PlaceGroup(plan.groups[index], first, last, t, at);
+            PlaceGroup(animation, plan.groups[index], first, last, t, at);
         }
-        WriteFrame(frame, first, last, t, at);
+        WriteFrame(animation, frame, first, last, t, at);
     }
     return true;
 }

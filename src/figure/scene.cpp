@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "figure/bone_drawing.h"
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "runtime/drawing.h"
 #include "storage/text.h"
 
@@ -42,10 +42,11 @@ void DrawNumberPairLabel(int64_t anchorX, int64_t anchorY, int64_t first, int64_
 // One picture's drawing: the view it shows and the scale it is drawn at.
 class ScenePainter {
   public:
-    explicit ScenePainter(const SceneView& view) : view_(view) {}
+    ScenePainter(const SceneView& view, const Animation& animation)
+        : view_(view), animation_(animation) {}
 
     void DrawFrame() const {
-        if (!IsFrame(view_.frame)) {
+        if (!animation_.IsFrame(view_.frame)) {
             return;
         }
         DrawShadow();
@@ -58,10 +59,10 @@ class ScenePainter {
 
     void DrawBoxOutline() const {
         int32_t colour = PackColour(187, 255, 0);
-        int32_t left = Scaled(view_.boxLeft);
-        int32_t top = Scaled(view_.boxTop);
-        int32_t right = Scaled(view_.boxRight);
-        int32_t bottom = Scaled(view_.boxBottom);
+        int32_t left = Scaled(view_.box.left);
+        int32_t top = Scaled(view_.box.top);
+        int32_t right = Scaled(view_.box.right);
+        int32_t bottom = Scaled(view_.box.bottom);
         DrawLineAbs(left, top, left, bottom, colour);
         DrawLineAbs(left, top, right, top, colour);
         DrawLineAbs(right, top, right, bottom, colour);
@@ -73,9 +74,9 @@ class ScenePainter {
         if (view_.drawingBox != 1) {
             return;
         }
-        int64_t width = int64_t{view_.boxRight} - view_.boxLeft;
-        int64_t height = int64_t{view_.boxBottom} - view_.boxTop;
-        DrawNumberPairLabel(Scaled(view_.boxLeft + width / 2), Scaled(view_.boxTop + height / 2),
+        int64_t width = int64_t{view_.box.right} - view_.box.left;
+        int64_t height = int64_t{view_.box.bottom} - view_.box.top;
+        DrawNumberPairLabel(Scaled(view_.box.left + width / 2), Scaled(view_.box.top + height / 2),
                             width, height, PackColour(200, 200, 200));
     }
 
@@ -95,7 +96,8 @@ class ScenePainter {
     // Stabilising bones keep the plain look whatever their style.
     void DrawBone(int32_t frame, const Bone& bone, int32_t colour) const {
         const BoneStyle style = bone.kind == BoneStabilising ? BoneStyle{} : bone.style;
-        DrawStyledBone(JointAt(frame, bone.jointA), JointAt(frame, bone.jointB), style, colour,
+        DrawStyledBone(animation_.JointAt(frame, bone.jointA),
+                       animation_.JointAt(frame, bone.jointB), style, colour,
                        PictureScale{view_.scaleNumerator, view_.scaleDenominator});
     }
 
@@ -129,18 +131,18 @@ class ScenePainter {
     }
 
     void DrawShadowFrame(int32_t frame, int32_t distance, bool ahead) const {
-        if (!IsFrame(frame)) {
+        if (!animation_.IsFrame(frame)) {
             return;
         }
         if (view_.headOn == 1) {
             int32_t head =
                 ahead ? ShadowTone(30, 40, 70, distance) : ShadowTone(40, 40, 40, distance);
-            DrawCircleAt(JointAt(frame, kHeadSlot), kSceneHeadRadius, head);
+            DrawCircleAt(animation_.JointAt(frame, kHeadSlot), kSceneHeadRadius, head);
         }
         int32_t colour =
             ahead ? ShadowTone(60, 90, 170, distance) : ShadowTone(80, 80, 80, distance);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Bone& bone = BoneAt(frame, slot);
+            const Bone& bone = animation_.BoneAt(frame, slot);
             if (IsDrawable(bone) && bone.kind != BoneStabilising) {
                 DrawBone(frame, bone, colour);
             }
@@ -149,7 +151,7 @@ class ScenePainter {
 
     void DrawHead() const {
         if (view_.headOn == 1) {
-            DrawCircleAt(JointAt(view_.frame, kHeadSlot), kSceneHeadRadius,
+            DrawCircleAt(animation_.JointAt(view_.frame, kHeadSlot), kSceneHeadRadius,
                          ColourOf(kScenePixelHead));
         }
     }
@@ -188,7 +190,7 @@ class ScenePainter {
 
     void DrawBones() const {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Bone& bone = BoneAt(view_.frame, slot);
+            const Bone& bone = animation_.BoneAt(view_.frame, slot);
             int32_t colour = 0;
             if (IsDrawable(bone) && BoneColour(bone, &colour)) {
                 DrawBone(view_.frame, bone, colour);
@@ -203,7 +205,7 @@ class ScenePainter {
         int32_t normal = PackColour(0, 255, 0);
         int32_t other = PackColour(255, 0, 0);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Joint& joint = JointAt(view_.frame, slot);
+            const Joint& joint = animation_.JointAt(view_.frame, slot);
             if (joint.state != JointEmpty) {
                 DrawCircleAt(joint, kJointRadius, joint.state == JointNormal ? normal : other);
             }
@@ -215,21 +217,22 @@ class ScenePainter {
         if (view_.playing != 0 || !IsJointSlot(view_.hoverJoint)) {
             return;
         }
-        const Joint& joint = JointAt(view_.frame, view_.hoverJoint);
-        DrawNumberPairLabel(Scaled(joint.x), Scaled(joint.y), int64_t{joint.x} - view_.boxLeft,
-                            int64_t{joint.y} - view_.boxTop, PackColour(100, 100, 100));
+        const Joint& joint = animation_.JointAt(view_.frame, view_.hoverJoint);
+        DrawNumberPairLabel(Scaled(joint.x), Scaled(joint.y), int64_t{joint.x} - view_.box.left,
+                            int64_t{joint.y} - view_.box.top, PackColour(100, 100, 100));
     }
 
     void DrawRubberBand() const {
         if (!IsJointSlot(view_.boneStartJoint)) {
             return;
         }
-        const Joint& start = JointAt(view_.frame, view_.boneStartJoint);
+        const Joint& start = animation_.JointAt(view_.frame, view_.boneStartJoint);
         DrawLineAbs(Scaled(start.x), Scaled(start.y), Scaled(view_.cursorX), Scaled(view_.cursorY),
                     PackColour(255, 255, 255));
     }
 
     const SceneView& view_;
+    const Animation& animation_;
 };
 
 } // namespace
@@ -245,6 +248,22 @@ uint32_t PlaybackBonePixel(const Bone& bone) {
     return (uint32_t{bone.style.red} << 16) | (uint32_t{bone.style.green} << 8) | bone.style.blue;
 }
 
+uint32_t GroundPixel(const Animation& animation) {
+    return static_cast<uint32_t>(animation.groundColour) & 0xFFFFFF;
+}
+
+SceneView PlaybackView(const Animation& animation, int32_t frame) {
+    SceneView view;
+    view.animation = &animation;
+    view.frame = frame;
+    view.ground = GroundPixel(animation);
+    view.playing = 1;
+    view.shadowOn = animation.shadowOn;
+    view.headOn = animation.headOn;
+    view.box = animation.box;
+    return view;
+}
+
 void DrawScene(const SceneView& view, const DrawingTarget* target) {
     if (DrawingBegin(target) == 0) {
         return;
@@ -252,9 +271,11 @@ void DrawScene(const SceneView& view, const DrawingTarget* target) {
     DrawBox(0, 0, target->width, target->height, ColourOf(view.ground));
     DrawingSetMode(DrawingTransparentText);
     DrawingSetFont(view.font);
-    ScenePainter painter(view);
-    painter.DrawFrame();
-    painter.DrawBoxOutline();
-    painter.DrawBoxSizeLabel();
+    if (view.animation != nullptr) {
+        ScenePainter painter(view, *view.animation);
+        painter.DrawFrame();
+        painter.DrawBoxOutline();
+        painter.DrawBoxSizeLabel();
+    }
     DrawingEnd();
 }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "runtime/drawing.h"
 
 // What playback paints, as surface pixels (0x00RRGGBB): the ground, the bones and the head disc.
@@ -16,6 +16,7 @@ constexpr uint32_t kScenePixelHead = 0x505050;
 constexpr int32_t kSceneHeadRadius = 28;
 
 struct SceneView {
+    const Animation* animation = nullptr; // nothing but the ground is drawn without one
     int32_t frame = 0;
     uint32_t ground = kScenePixelGround; // the scene's ground, 0x00RRGGBB
     // 1: the animation as playback shows it (lime bones, no stabilising bones, no joints, no
@@ -27,10 +28,7 @@ struct SceneView {
     int32_t boneStartJoint = -1; // the rubber band runs from it to the cursor
     int32_t cursorX = -1;
     int32_t cursorY = -1;
-    int32_t boxLeft = 0;
-    int32_t boxTop = 0;
-    int32_t boxRight = 0;
-    int32_t boxBottom = 0;
+    Box box;
     int32_t drawingBox = 0; // 1 while the box is drawn: its size is labelled
     intptr_t font = kSystemFont;
     // The onion skin, while shadowOn is 1: how many frames before and after the frame it shows.
@@ -46,6 +44,12 @@ struct SceneView {
 // in which colour (0x00RRGGBB): its own, or playback's lime.
 bool PlaybackDrawsBone(const Bone& bone);
 uint32_t PlaybackBonePixel(const Bone& bone);
+
+// The animation's ground as a surface pixel (0x00RRGGBB).
+uint32_t GroundPixel(const Animation& animation);
+// A frame of the animation as playback, the pictures and the thumbnails show it: bones and head
+// over the ground, no editing aids.
+SceneView PlaybackView(const Animation& animation, int32_t frame);
 
 // Fills the whole target with the background and draws the view on it.
 void DrawScene(const SceneView& view, const DrawingTarget* target);

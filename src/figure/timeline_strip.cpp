@@ -10,7 +10,6 @@
 
 #include "figure/scene.h"
 #include "figure/untouched_copies.h"
-#include "model/editor_state.h"
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "storage/text.h"
@@ -51,7 +50,7 @@ struct Thumbnail {
     std::vector<Bone> bones;
     int32_t headOn = 0;
     uint32_t ground = 0;
-    int32_t box[4] = {};
+    Box box;
     std::vector<uint32_t> pixels;
     // When the frame's slots were last found changed, on the cache's count of changes. The copy
     // mark was worked out at markCheckedAt from frames markFrom to this one, with the editor's
@@ -89,21 +88,23 @@ int32_t Colour(int32_t red, int32_t green, int32_t blue) {
     return PackColour(red, green, blue);
 }
 
-bool SameSlots(const Thumbnail& thumbnail, int32_t frame) {
+bool SameSlots(const Animation& animation, const Thumbnail& thumbnail, int32_t frame) {
     return !thumbnail.joints.empty() &&
-           std::memcmp(thumbnail.joints.data(), &JointAt(frame, 0), sizeof(Joint) * kSlotCount) ==
-               0 &&
-           std::memcmp(thumbnail.bones.data(), &BoneAt(frame, 0), sizeof(Bone) * kSlotCount) == 0;
+           std::memcmp(thumbnail.joints.data(), animation.FrameJoints(frame),
+                       sizeof(Joint) * kSlotCount) == 0 &&
+           std::memcmp(thumbnail.bones.data(), animation.FrameBones(frame),
+                       sizeof(Bone) * kSlotCount) == 0;
 }
 
 // Notes a change of the frame's slots since the last look; true when there was one.
-bool NoteChanges(Thumbnail& thumbnail, int32_t frame) {
-    if (SameSlots(thumbnail, frame)) {
+bool NoteChanges(const Animation& animation, Thumbnail& thumbnail, int32_t frame) {
+    if (SameSlots(animation, thumbnail, frame)) {
         return false;
     }
-    thumbnail.joints.assign(&JointAt(frame, 0), &JointAt(frame, 0) + kSlotCount);
-    thumbnail.bones.assign(&BoneAt(frame, 0), &BoneAt(frame, 0) + kSlotCount);
-    thumbnail.inUse = FrameInUse(frame);
+    thumbnail.joints.assign(animation.FrameJoints(frame),
+                            animation.FrameJoints(frame) + kSlotCount);
+    thumbnail.bones.assign(animation.FrameBones(frame), animation.FrameBones(frame) + kSlotCount);
+    thumbnail.inUse = FrameInUse(animation, frame);
     cache.changeCount += 1;
     thumbnail.changedAt = cache.changeCount;
     return true;
@@ -120,33 +121,27 @@ void DrawThumbnail(Thumbnail& thumbnail, int32_t frame, const StripView& view) {
                          32,
                          7};
     SceneView scene;
+    scene.animation = view.animation;
     scene.frame = frame;
     scene.playing = 1;
     scene.headOn = view.headOn;
     scene.ground = view.ground;
-    scene.boxLeft = view.boxLeft;
-    scene.boxTop = view.boxTop;
-    scene.boxRight = view.boxRight;
-    scene.boxBottom = view.boxBottom;
+    scene.box = view.box;
     scene.scaleNumerator = 2;
     scene.scaleDenominator = 25;
     DrawScene(scene, &target);
     thumbnail.drawn = true;
     thumbnail.headOn = view.headOn;
     thumbnail.ground = view.ground;
-    thumbnail.box[0] = view.boxLeft;
-    thumbnail.box[1] = view.boxTop;
-    thumbnail.box[2] = view.boxRight;
-    thumbnail.box[3] = view.boxBottom;
+    thumbnail.box = view.box;
     cache.drawnCount += 1;
 }
 
 void RefreshThumbnail(int32_t frame, const StripView& view) {
     Thumbnail& thumbnail = cache.frames[frame];
-    bool changed = NoteChanges(thumbnail, frame);
+    bool changed = NoteChanges(*view.animation, thumbnail, frame);
     bool sameLook = thumbnail.headOn == view.headOn && thumbnail.ground == view.ground &&
-                    thumbnail.box[0] == view.boxLeft && thumbnail.box[1] == view.boxTop &&
-                    thumbnail.box[2] == view.boxRight && thumbnail.box[3] == view.boxBottom;
+                    thumbnail.box == view.box;
     if (changed || !thumbnail.drawn || !sameLook) {
         DrawThumbnail(thumbnail, frame, view);
     }
@@ -163,7 +158,7 @@ bool CopyMark(int32_t frame, const StripView& view) {
     }
     if (!known) {
         int32_t firstLooked = frame;
-        thumbnail.copyMark = UntouchedCopyKey(frame, &firstLooked) >= 0;
+        thumbnail.copyMark = UntouchedCopyKey(*view.animation, frame, &firstLooked) >= 0;
         thumbnail.markFrom = std::clamp(firstLooked, 0, frame);
         thumbnail.markVersion = view.framesVersion;
         thumbnail.markCheckedAt = cache.changeCount;
@@ -243,7 +238,7 @@ StripLook LookOf(const StripView& view, const DrawingTarget* target, int32_t sho
     StripLook look;
     look.view = view;
     look.width = target->width;
-    look.maxFrame = editor.maxFrame;
+    look.maxFrame = view.animation->maxFrame;
     look.drawnCount = cache.drawnCount;
     for (int32_t cell = -1; cell < shown; ++cell) {
         int32_t frame = view.firstFrame + cell;
@@ -308,11 +303,15 @@ void DrawTimelineStrip(const StripView& view, const DrawingTarget* target) {
         target->width < kCellLeft + kCellPitch * 12) {
         return;
     }
-    cache.frames.resize(static_cast<std::size_t>(editor.maxFrame) + 1);
-    int32_t shown = std::min(kStripCells, editor.maxFrame + 1 - view.firstFrame);
+    if (view.animation == nullptr) {
+        return;
+    }
+    const Animation& animation = *view.animation;
+    cache.frames.resize(static_cast<std::size_t>(animation.maxFrame) + 1);
+    int32_t shown = std::min(kStripCells, animation.maxFrame + 1 - view.firstFrame);
     // Thumbnails first: each is a drawing of its own, which would end one on the target.
     if (view.firstFrame > 0) {
-        NoteChanges(cache.frames[view.firstFrame - 1], view.firstFrame - 1);
+        NoteChanges(animation, cache.frames[view.firstFrame - 1], view.firstFrame - 1);
     }
     for (int32_t cell = 0; cell < shown; ++cell) {
         RefreshThumbnail(view.firstFrame + cell, view);

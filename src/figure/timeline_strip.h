@@ -15,7 +15,8 @@ constexpr int32_t kThumbnailWidth = 64;
 constexpr int32_t kThumbnailHeight = 48;
 
 struct StripView {
-    int32_t firstFrame = 0; // the frame in the first cell
+    const Animation* animation = nullptr; // nothing is drawn without one
+    int32_t firstFrame = 0;               // the frame in the first cell
     int32_t currentFrame = 0;
     int32_t selectionFirst = -1; // -1: no selection
     int32_t selectionLast = -1;
@@ -27,13 +28,10 @@ struct StripView {
     int64_t framesVersion = 0;
     int32_t onionBack = 1;
     int32_t onionAhead = 0;
-    int32_t playbackRate = 40;
+    int32_t playbackRate = kDefaultPlaybackRate;
     int32_t headOn = 0;
     uint32_t ground = kScenePixelGround;
-    int32_t boxLeft = 0; // the box, as playback draws it
-    int32_t boxTop = 0;
-    int32_t boxRight = 0;
-    int32_t boxBottom = 0;
+    Box box; // as playback draws it
     intptr_t font = kSystemFont;
     // The sound's loudness under each cell: the peak of the frame's slice of the sound, 0 to
     // 32768 (see FramePeaks); with no sound, nothing is drawn there.

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "figure/inbetweens.h"
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "model/frame_range.h"
 
 namespace {
@@ -25,9 +25,9 @@ void ClearSpans(Spans& spans) {
     spans.fill(JointSpan{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
 }
 
-void WidenSpans(Spans& spans, int32_t frame) {
+void WidenSpans(const Animation& animation, Spans& spans, int32_t frame) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(frame, slot);
+        const Joint& joint = animation.JointAt(frame, slot);
         JointSpan& span = spans[slot];
         span.leftmost = std::min(span.leftmost, joint.x);
         span.rightmost = std::max(span.rightmost, joint.x);
@@ -38,9 +38,9 @@ void WidenSpans(Spans& spans, int32_t frame) {
 
 // Whether the places of every used joint of the frame, gathered in the spans, lie within `reach`
 // pixels of where it is in the frame.
-bool SpansWithin(const Spans& spans, int32_t frame, int32_t reach) {
+bool SpansWithin(const Animation& animation, const Spans& spans, int32_t frame, int32_t reach) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Joint& joint = JointAt(frame, slot);
+        const Joint& joint = animation.JointAt(frame, slot);
         const JointSpan& span = spans[slot];
         if (joint.state != JointEmpty &&
             (span.leftmost < joint.x - reach || span.rightmost > joint.x + reach ||
@@ -51,39 +51,40 @@ bool SpansWithin(const Spans& spans, int32_t frame, int32_t reach) {
     return true;
 }
 
-bool WithinAPixel(int32_t frame, int32_t other) {
+bool WithinAPixel(const Animation& animation, int32_t frame, int32_t other) {
     Spans spans;
     ClearSpans(spans);
-    WidenSpans(spans, other);
-    return SpansWithin(spans, frame, 1);
+    WidenSpans(animation, spans, other);
+    return SpansWithin(animation, spans, frame, 1);
 }
 
 } // namespace
 
-int32_t UntouchedCopyKey(int32_t frame, int32_t* firstLooked) {
+int32_t UntouchedCopyKey(const Animation& animation, int32_t frame, int32_t* firstLooked) {
     if (firstLooked != nullptr) {
         *firstLooked = frame;
     }
-    if (frame < 1 || !IsFrame(frame) || !FrameInUse(frame)) {
+    if (frame < 1 || !animation.IsFrame(frame) || !FrameInUse(animation, frame)) {
         return -1;
     }
     Spans spans; // the places in frames candidate + 1 to frame
     ClearSpans(spans);
-    WidenSpans(spans, frame);
+    WidenSpans(animation, spans, frame);
     int32_t key = -1;
     int32_t candidate = frame - 1;
     // No earlier frame can be the key once the copies spread over more than two pixels.
-    for (; candidate >= 0 && FramesShareFigure(candidate, candidate + 1) &&
-           SpansWithin(spans, candidate, 2);
+    for (; candidate >= 0 && FramesShareFigure(animation, candidate, candidate + 1) &&
+           SpansWithin(animation, spans, candidate, 2);
          --candidate) {
-        if (SpansWithin(spans, candidate, 1)) {
+        if (SpansWithin(animation, spans, candidate, 1)) {
             key = candidate;
         }
-        WidenSpans(spans, candidate);
+        WidenSpans(animation, spans, candidate);
     }
     if (firstLooked != nullptr) {
         *firstLooked = std::max(candidate, 0);
     }
-    bool nudged = key > 0 && FramesShareFigure(key - 1, key) && WithinAPixel(key, key - 1);
+    bool nudged = key > 0 && FramesShareFigure(animation, key - 1, key) &&
+                  WithinAPixel(animation, key, key - 1);
     return nudged ? -1 : key;
 }

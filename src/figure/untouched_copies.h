@@ -5,10 +5,12 @@
 
 #include <cstdint>
 
+#include "model/animation.h"
+
 // The key frame whose untouched copy `frame` is, or -1 when it is none. Frames key + 1 to `frame`
 // all hold the key's figure (FramesShareFigure) and something at all, each joint within a pixel of
 // where it stands in the key; the key is the earliest such frame. A key that itself lies within a
 // pixel of the frame before it is a nudged copy: frames moved on by a pixel a frame are edits, so
 // then there is no key. *firstLooked (when given) receives the earliest frame the answer depends
 // on.
-int32_t UntouchedCopyKey(int32_t frame, int32_t* firstLooked = nullptr);
+int32_t UntouchedCopyKey(const Animation& animation, int32_t frame, int32_t* firstLooked = nullptr);

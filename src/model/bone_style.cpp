@@ -52,10 +52,10 @@ double DistanceToSegment(double x, double y, const Joint& a, const Joint& b) {
     return Distance(x, y, a.x + along * dx, a.y + along * dy);
 }
 
-bool JoinsUsedJoints(int32_t frame, const Bone& bone) {
+bool JoinsUsedJoints(const Animation& animation, int32_t frame, const Bone& bone) {
     return IsJointSlot(bone.jointA) && IsJointSlot(bone.jointB) &&
-           JointAt(frame, bone.jointA).state != JointEmpty &&
-           JointAt(frame, bone.jointB).state != JointEmpty;
+           animation.JointAt(frame, bone.jointA).state != JointEmpty &&
+           animation.JointAt(frame, bone.jointB).state != JointEmpty;
 }
 
 } // namespace
@@ -163,9 +163,10 @@ BoneStyle BlendStyles(const BoneStyle& from, const BoneStyle& to, int32_t kind, 
     return blend;
 }
 
-double DistanceToDrawnBone(int32_t frame, const Bone& bone, double x, double y) {
-    const Joint& a = JointAt(frame, bone.jointA);
-    const Joint& b = JointAt(frame, bone.jointB);
+double DistanceToDrawnBone(const Animation& animation, int32_t frame, const Bone& bone, double x,
+                           double y) {
+    const Joint& a = animation.JointAt(frame, bone.jointA);
+    const Joint& b = animation.JointAt(frame, bone.jointB);
     bool plain = bone.kind == BoneStabilising;
     double halfWidth = plain ? 0.5 : ThicknessPixels(bone.style) / 2.0;
     int32_t shape = plain ? int32_t{ShapeLine} : bone.style.shape;
@@ -179,18 +180,19 @@ double DistanceToDrawnBone(int32_t frame, const Bone& bone, double x, double y) 
     return std::max(0.0, edge - halfWidth);
 }
 
-int32_t NearestDrawnBone(int32_t frame, double x, double y, double reach) {
-    if (!IsFrame(frame)) {
+int32_t NearestDrawnBone(const Animation& animation, int32_t frame, double x, double y,
+                         double reach) {
+    if (!animation.IsFrame(frame)) {
         return -1;
     }
     int32_t nearest = -1;
     double nearestDistance = reach;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(frame, slot);
-        if (!BoneInUse(bone) || !JoinsUsedJoints(frame, bone)) {
+        const Bone& bone = animation.BoneAt(frame, slot);
+        if (!BoneInUse(bone) || !JoinsUsedJoints(animation, frame, bone)) {
             continue;
         }
-        double distance = DistanceToDrawnBone(frame, bone, x, y);
+        double distance = DistanceToDrawnBone(animation, frame, bone, x, y);
         if (distance < nearestDistance || (nearest < 0 && distance <= reach)) {
             nearest = slot;
             nearestDistance = distance;
@@ -199,15 +201,15 @@ int32_t NearestDrawnBone(int32_t frame, double x, double y, double reach) {
     return nearest;
 }
 
-int32_t StyleBoneInFrames(int32_t slot, const Bone& pattern, const BoneStyle& style,
-                          int32_t firstFrame, int32_t lastFrame) {
+int32_t StyleBoneInFrames(Animation& animation, int32_t slot, const Bone& pattern,
+                          const BoneStyle& style, int32_t firstFrame, int32_t lastFrame) {
     if (slot < 0 || slot >= kSlotCount || !BoneInUse(pattern)) {
         return 0;
     }
     int32_t styled = 0;
-    for (int32_t frame = std::max(firstFrame, 0); frame <= std::min(lastFrame, editor.maxFrame);
+    for (int32_t frame = std::max(firstFrame, 0); frame <= std::min(lastFrame, animation.maxFrame);
          ++frame) {
-        Bone& bone = BoneAt(frame, slot);
+        Bone& bone = animation.BoneAt(frame, slot);
         bool same = (bone.jointA == pattern.jointA && bone.jointB == pattern.jointB) ||
                     (bone.jointA == pattern.jointB && bone.jointB == pattern.jointA);
         if (BoneInUse(bone) && same) {

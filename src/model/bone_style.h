@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
 constexpr int32_t kPenColourCount = 13; // the first is the bone kind's own colour
 constexpr int32_t kThicknessCount = 13;
@@ -50,13 +50,15 @@ BoneStyle BlendStyles(const BoneStyle& from, const BoneStyle& to, int32_t kind, 
 // How far (x, y) lies from the shape the bone is drawn as: a line of its thickness with round ends,
 // the outline of the circle on the bone as diameter, or that circle filled. 0 on the shape.
 // Stabilising bones are drawn as the plain line whatever their style.
-double DistanceToDrawnBone(int32_t frame, const Bone& bone, double x, double y);
+double DistanceToDrawnBone(const Animation& animation, int32_t frame, const Bone& bone, double x,
+                           double y);
 // The bone of the frame that joins two joints in use and whose drawn shape is nearest (x, y),
 // within `reach` pixels; the lowest slot on equal distances; -1 when none is that near.
-int32_t NearestDrawnBone(int32_t frame, double x, double y, double reach);
+int32_t NearestDrawnBone(const Animation& animation, int32_t frame, double x, double y,
+                         double reach);
 
 // Gives the style to bone slot `slot` in every frame from firstFrame to lastFrame (clipped to the
 // grids) in which that slot joins the same two joint slots as `pattern` (either way round).
 // Returns how many bones took it.
-int32_t StyleBoneInFrames(int32_t slot, const Bone& pattern, const BoneStyle& style,
-                          int32_t firstFrame, int32_t lastFrame);
+int32_t StyleBoneInFrames(Animation& animation, int32_t slot, const Bone& pattern,
+                          const BoneStyle& style, int32_t firstFrame, int32_t lastFrame);

@@ -71,13 +71,14 @@ bool GatherPlacement(const Joint* fromJoints, const Bone* fromBones, std::span<c
 
 // The lowest free joint and bone slots of the frame, as many as the placement needs; false when
 // there are fewer.
-bool FindFreeSlots(int32_t frame, const Placement& placement, std::vector<int32_t>* joints,
-                   std::vector<int32_t>* bones) {
+bool FindFreeSlots(const Animation& animation, int32_t frame, const Placement& placement,
+                   std::vector<int32_t>* joints, std::vector<int32_t>* bones) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (JointAt(frame, slot).state == JointEmpty && joints->size() < placement.joints.size()) {
+        if (animation.JointAt(frame, slot).state == JointEmpty &&
+            joints->size() < placement.joints.size()) {
             joints->push_back(slot);
         }
-        if (BoneSlotFree(BoneAt(frame, slot)) && bones->size() < placement.bones.size()) {
+        if (BoneSlotFree(animation.BoneAt(frame, slot)) && bones->size() < placement.bones.size()) {
             bones->push_back(slot);
         }
     }
@@ -111,8 +112,8 @@ bool JoinsTwoOf(const Bone& bone, const std::array<bool, kSlotCount>& among) {
            among[bone.jointA] && among[bone.jointB];
 }
 
-void OrderFigure(int32_t frame, std::span<const int32_t> slots, bool front) {
-    if (!IsFrame(frame)) {
+void OrderFigure(Animation& animation, int32_t frame, std::span<const int32_t> slots, bool front) {
+    if (!animation.IsFrame(frame)) {
         return;
     }
     std::array<bool, kSlotCount> among = SlotMarks(slots);
@@ -120,7 +121,7 @@ void OrderFigure(int32_t frame, std::span<const int32_t> slots, bool front) {
     std::vector<Bone> figure;
     std::vector<Bone> others;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(frame, slot);
+        const Bone& bone = animation.BoneAt(frame, slot);
         if (BoneSlotFree(bone)) {
             continue;
         }
@@ -131,19 +132,20 @@ void OrderFigure(int32_t frame, std::span<const int32_t> slots, bool front) {
     std::vector<Bone>& second = front ? figure : others;
     first.insert(first.end(), second.begin(), second.end());
     for (std::size_t index = 0; index < used.size(); ++index) {
-        BoneAt(frame, used[index]) = first[index];
+        animation.BoneAt(frame, used[index]) = first[index];
     }
 }
 
 } // namespace
 
-void FindFigure(int32_t frame, int32_t joint, std::vector<int32_t>* slots) {
+void FindFigure(const Animation& animation, int32_t frame, int32_t joint,
+                std::vector<int32_t>* slots) {
     slots->clear();
-    if (!IsFrame(frame) || !IsJointSlot(joint)) {
+    if (!animation.IsFrame(frame) || !IsJointSlot(joint)) {
         return;
     }
-    const Joint* joints = &JointAt(frame, 0);
-    const Bone* bones = &BoneAt(frame, 0);
+    const Joint* joints = animation.FrameJoints(frame);
+    const Bone* bones = animation.FrameBones(frame);
     if (joints[joint].state == JointEmpty) {
         return;
     }
@@ -171,35 +173,38 @@ void FindFigure(int32_t frame, int32_t joint, std::vector<int32_t>* slots) {
 }
 
 bool RoomForFigure(const Joint* fromJoints, const Bone* fromBones, std::span<const int32_t> slots,
-                   int32_t toFrame) {
+                   const Animation& animation, int32_t toFrame) {
     Placement placement;
     std::vector<int32_t> freeJoints;
     std::vector<int32_t> freeBones;
-    return IsFrame(toFrame) && GatherPlacement(fromJoints, fromBones, slots, 0, 0, &placement) &&
-           FindFreeSlots(toFrame, placement, &freeJoints, &freeBones);
+    return animation.IsFrame(toFrame) &&
+           GatherPlacement(fromJoints, fromBones, slots, 0, 0, &placement) &&
+           FindFreeSlots(animation, toFrame, placement, &freeJoints, &freeBones);
 }
 
 bool PlaceFigure(const Joint* fromJoints, const Bone* fromBones, std::span<const int32_t> slots,
-                 int32_t toFrame, int32_t dx, int32_t dy, std::vector<int32_t>* placed) {
+                 Animation& animation, int32_t toFrame, int32_t dx, int32_t dy,
+                 std::vector<int32_t>* placed) {
     if (placed != nullptr) {
         placed->clear();
     }
     Placement placement;
     std::vector<int32_t> freeJoints;
     std::vector<int32_t> freeBones;
-    if (!IsFrame(toFrame) || !GatherPlacement(fromJoints, fromBones, slots, dx, dy, &placement) ||
-        !FindFreeSlots(toFrame, placement, &freeJoints, &freeBones)) {
+    if (!animation.IsFrame(toFrame) ||
+        !GatherPlacement(fromJoints, fromBones, slots, dx, dy, &placement) ||
+        !FindFreeSlots(animation, toFrame, placement, &freeJoints, &freeBones)) {
         return false;
     }
     for (std::size_t index = 0; index < slots.size(); ++index) {
         placement.target[slots[index]] = freeJoints[index];
-        JointAt(toFrame, freeJoints[index]) = placement.joints[index];
+        animation.JointAt(toFrame, freeJoints[index]) = placement.joints[index];
     }
     for (std::size_t index = 0; index < placement.bones.size(); ++index) {
         Bone bone = placement.bones[index];
         bone.jointA = placement.target[bone.jointA];
         bone.jointB = placement.target[bone.jointB];
-        BoneAt(toFrame, freeBones[index]) = bone;
+        animation.BoneAt(toFrame, freeBones[index]) = bone;
     }
     if (placed != nullptr) {
         *placed = std::move(freeJoints);
@@ -207,34 +212,36 @@ bool PlaceFigure(const Joint* fromJoints, const Bone* fromBones, std::span<const
     return true;
 }
 
-void TakeFigurePose(int32_t frame, std::span<const int32_t> slots, FigurePose* pose) {
+void TakeFigurePose(const Animation& animation, int32_t frame, std::span<const int32_t> slots,
+                    FigurePose* pose) {
     pose->frame = frame;
     pose->slots.clear();
     pose->joints.clear();
     pose->bones.clear();
     pose->restLengths.clear();
     pose->centreX = pose->centreY = 0;
-    if (!IsFrame(frame)) {
+    if (!animation.IsFrame(frame)) {
         return;
     }
     std::array<bool, kSlotCount> among{};
     int64_t sumX = 0;
     int64_t sumY = 0;
     for (int32_t slot : slots) {
-        if (!IsJointSlot(slot) || among[slot] || JointAt(frame, slot).state == JointEmpty) {
+        if (!IsJointSlot(slot) || among[slot] ||
+            animation.JointAt(frame, slot).state == JointEmpty) {
             continue;
         }
         among[slot] = true;
-        const Joint& joint = JointAt(frame, slot);
+        const Joint& joint = animation.JointAt(frame, slot);
         pose->slots.push_back(slot);
         pose->joints.push_back(joint);
         sumX += joint.x;
         sumY += joint.y;
     }
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (JoinsTwoOf(BoneAt(frame, slot), among)) {
+        if (JoinsTwoOf(animation.BoneAt(frame, slot), among)) {
             pose->bones.push_back(slot);
-            pose->restLengths.push_back(BoneAt(frame, slot).restLength);
+            pose->restLengths.push_back(animation.BoneAt(frame, slot).restLength);
         }
     }
     if (!pose->slots.empty()) {
@@ -244,9 +251,9 @@ void TakeFigurePose(int32_t frame, std::span<const int32_t> slots, FigurePose* p
     }
 }
 
-void MoveFigure(const FigurePose& pose, int32_t dx, int32_t dy) {
+void MoveFigure(Animation& animation, const FigurePose& pose, int32_t dx, int32_t dy) {
     for (std::size_t index = 0; index < pose.slots.size(); ++index) {
-        Joint& joint = JointAt(pose.frame, pose.slots[index]);
+        Joint& joint = animation.JointAt(pose.frame, pose.slots[index]);
         if (joint.state == JointEmpty) {
             continue; // deleted while the gesture went on
         }
@@ -255,13 +262,13 @@ void MoveFigure(const FigurePose& pose, int32_t dx, int32_t dy) {
     }
 }
 
-void TurnFigure(const FigurePose& pose, double angle) {
+void TurnFigure(Animation& animation, const FigurePose& pose, double angle) {
     double cosine = std::cos(angle);
     double sine = std::sin(angle);
     for (std::size_t index = 0; index < pose.slots.size(); ++index) {
         double x = pose.joints[index].x - pose.centreX;
         double y = pose.joints[index].y - pose.centreY;
-        Joint& joint = JointAt(pose.frame, pose.slots[index]);
+        Joint& joint = animation.JointAt(pose.frame, pose.slots[index]);
         if (joint.state == JointEmpty) {
             continue; // deleted while the gesture went on
         }
@@ -270,9 +277,9 @@ void TurnFigure(const FigurePose& pose, double angle) {
     }
 }
 
-void ScaleFigure(const FigurePose& pose, double ratio) {
+void ScaleFigure(Animation& animation, const FigurePose& pose, double ratio) {
     for (std::size_t index = 0; index < pose.slots.size(); ++index) {
-        Joint& joint = JointAt(pose.frame, pose.slots[index]);
+        Joint& joint = animation.JointAt(pose.frame, pose.slots[index]);
         if (joint.state == JointEmpty) {
             continue; // deleted while the gesture went on
         }
@@ -280,30 +287,32 @@ void ScaleFigure(const FigurePose& pose, double ratio) {
         joint.y = NearestPixel(pose.centreY + ratio * (pose.joints[index].y - pose.centreY));
     }
     for (std::size_t index = 0; index < pose.bones.size(); ++index) {
-        BoneAt(pose.frame, pose.bones[index]).restLength = pose.restLengths[index] * ratio;
+        animation.BoneAt(pose.frame, pose.bones[index]).restLength =
+            pose.restLengths[index] * ratio;
     }
 }
 
-void MirrorFigure(int32_t frame, std::span<const int32_t> slots) {
+void MirrorFigure(Animation& animation, int32_t frame, std::span<const int32_t> slots) {
     FigurePose pose;
-    TakeFigurePose(frame, slots, &pose);
+    TakeFigurePose(animation, frame, slots, &pose);
     // Twice the centre at its nearest whole number: the mirror line on a pixel or between two.
     double twiceCentre = std::nearbyint(2 * pose.centreX);
     for (std::size_t index = 0; index < pose.slots.size(); ++index) {
-        JointAt(frame, pose.slots[index]).x = NearestPixel(twiceCentre - pose.joints[index].x);
+        animation.JointAt(frame, pose.slots[index]).x =
+            NearestPixel(twiceCentre - pose.joints[index].x);
     }
 }
 
-void DeleteFigure(int32_t frame, std::span<const int32_t> slots) {
-    if (!IsFrame(frame)) {
+void DeleteFigure(Animation& animation, int32_t frame, std::span<const int32_t> slots) {
+    if (!animation.IsFrame(frame)) {
         return;
     }
     std::array<bool, kSlotCount> among = SlotMarks(slots);
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         if (among[slot]) {
-            JointAt(frame, slot).state = JointEmpty;
+            animation.JointAt(frame, slot).state = JointEmpty;
         }
-        Bone& bone = BoneAt(frame, slot);
+        Bone& bone = animation.BoneAt(frame, slot);
         bool reaches = (IsJointSlot(bone.jointA) && among[bone.jointA]) ||
                        (IsJointSlot(bone.jointB) && among[bone.jointB]);
         if (BoneInUse(bone) && reaches) {
@@ -313,9 +322,9 @@ void DeleteFigure(int32_t frame, std::span<const int32_t> slots) {
     }
 }
 
-void FigureToFront(int32_t frame, std::span<const int32_t> slots) {
-    OrderFigure(frame, slots, true);
+void FigureToFront(Animation& animation, int32_t frame, std::span<const int32_t> slots) {
+    OrderFigure(animation, frame, slots, true);
 }
-void FigureToBack(int32_t frame, std::span<const int32_t> slots) {
-    OrderFigure(frame, slots, false);
+void FigureToBack(Animation& animation, int32_t frame, std::span<const int32_t> slots) {
+    OrderFigure(animation, frame, slots, false);
 }

@@ -8,11 +8,12 @@
 #include <span>
 #include <vector>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
 // The joint slots of the figure that holds `joint` in `frame`, ascending; empty when the slot is
 // not a used joint.
-void FindFigure(int32_t frame, int32_t joint, std::vector<int32_t>* slots);
+void FindFigure(const Animation& animation, int32_t frame, int32_t joint,
+                std::vector<int32_t>* slots);
 
 // Copies the joints `slots` of a frame given as its 501 joints and 501 bones (a grid row or a
 // frame read from a file), with every bone whose two ends are among them, into the lowest free
@@ -21,12 +22,13 @@ void FindFigure(int32_t frame, int32_t joint, std::vector<int32_t>* slots);
 // few free joint or bone slots, or when a slot is named twice or holds no joint. `placed` (when not
 // null) receives the new joint slots in the order of `slots`.
 bool PlaceFigure(const Joint* fromJoints, const Bone* fromBones, std::span<const int32_t> slots,
-                 int32_t toFrame, int32_t dx, int32_t dy, std::vector<int32_t>* placed);
+                 Animation& animation, int32_t toFrame, int32_t dx, int32_t dy,
+                 std::vector<int32_t>* placed);
 
 // Whether PlaceFigure would find room in `toFrame` for the joints `slots` of the given frame and
 // the bones joining two of them.
 bool RoomForFigure(const Joint* fromJoints, const Bone* fromBones, std::span<const int32_t> slots,
-                   int32_t toFrame);
+                   const Animation& animation, int32_t toFrame);
 
 // A figure of one frame as it stood when a gesture began: the slots among those asked for that
 // hold a joint in that frame, their joints, the bones joining two of them with their rest
@@ -41,23 +43,24 @@ struct FigurePose {
     double centreX = 0;
     double centreY = 0;
 };
-void TakeFigurePose(int32_t frame, std::span<const int32_t> slots, FigurePose* pose);
+void TakeFigurePose(const Animation& animation, int32_t frame, std::span<const int32_t> slots,
+                    FigurePose* pose);
 
 // The figure placed as its pose moved, turned or scaled about the pose's centre, each joint at
 // its nearest pixel. The angle is in radians in the scene's coordinates (y down), so a positive
 // angle turns clockwise on the screen; scaling scales the bones' rest lengths with it.
-void MoveFigure(const FigurePose& pose, int32_t dx, int32_t dy);
-void TurnFigure(const FigurePose& pose, double angle);
-void ScaleFigure(const FigurePose& pose, double ratio);
+void MoveFigure(Animation& animation, const FigurePose& pose, int32_t dx, int32_t dy);
+void TurnFigure(Animation& animation, const FigurePose& pose, double angle);
+void ScaleFigure(Animation& animation, const FigurePose& pose, double ratio);
 
 // The figure of joints `slots` (those holding a joint in `frame`) mirrored left to right about its
 // centre. The mirror line is rounded to a half pixel, so every joint lands on a pixel, the shape
 // stays exact and mirroring twice gives back every joint.
-void MirrorFigure(int32_t frame, std::span<const int32_t> slots);
+void MirrorFigure(Animation& animation, int32_t frame, std::span<const int32_t> slots);
 // The figure's joints and every bone that reaches one of them emptied.
-void DeleteFigure(int32_t frame, std::span<const int32_t> slots);
+void DeleteFigure(Animation& animation, int32_t frame, std::span<const int32_t> slots);
 // Bones are drawn in slot order: the figure's bones (both ends among `slots`) take the last (to
 // the front) or the first (to the back) of the frame's used bone slots, in their order, and the
 // other bones keep theirs in the rest; free slots stay where they are.
-void FigureToFront(int32_t frame, std::span<const int32_t> slots);
-void FigureToBack(int32_t frame, std::span<const int32_t> slots);
+void FigureToFront(Animation& animation, int32_t frame, std::span<const int32_t> slots);
+void FigureToBack(Animation& animation, int32_t frame, std::span<const int32_t> slots);

@@ -8,94 +8,94 @@
 
 namespace {
 
-Joint* JointRow(int32_t frame) {
-    return &JointAt(frame, 0);
-}
-Bone* BoneRow(int32_t frame) {
-    return &BoneAt(frame, 0);
-}
 std::size_t Slots(int32_t frames) {
     return static_cast<std::size_t>(frames) * kSlotCount;
 }
 
 // Frames first to maxFrame - count move to first + count onwards; the last `count` are lost and
 // frames first to first + count - 1 keep what they held.
-void ShiftLater(int32_t first, int32_t count) {
-    std::size_t moved = Slots(editor.maxFrame + 1 - first - count);
-    std::memmove(JointRow(first + count), JointRow(first), moved * sizeof(Joint));
-    std::memmove(BoneRow(first + count), BoneRow(first), moved * sizeof(Bone));
+void ShiftLater(Animation& animation, int32_t first, int32_t count) {
+    std::size_t moved = Slots(animation.maxFrame + 1 - first - count);
+    std::memmove(animation.FrameJoints(first + count), animation.FrameJoints(first),
+                 moved * sizeof(Joint));
+    std::memmove(animation.FrameBones(first + count), animation.FrameBones(first),
+                 moved * sizeof(Bone));
 }
 
 // Frames first + count to maxFrame move to first onwards; the last `count` keep what they held.
-void ShiftEarlier(int32_t first, int32_t count) {
-    std::size_t moved = Slots(editor.maxFrame + 1 - first - count);
-    std::memmove(JointRow(first), JointRow(first + count), moved * sizeof(Joint));
-    std::memmove(BoneRow(first), BoneRow(first + count), moved * sizeof(Bone));
+void ShiftEarlier(Animation& animation, int32_t first, int32_t count) {
+    std::size_t moved = Slots(animation.maxFrame + 1 - first - count);
+    std::memmove(animation.FrameJoints(first), animation.FrameJoints(first + count),
+                 moved * sizeof(Joint));
+    std::memmove(animation.FrameBones(first), animation.FrameBones(first + count),
+                 moved * sizeof(Bone));
 }
 
-void Save(FrameEdit* edit, int32_t first, int32_t count) {
-    edit->savedJoints.assign(JointRow(first), JointRow(first) + Slots(count));
-    edit->savedBones.assign(BoneRow(first), BoneRow(first) + Slots(count));
+void Save(Animation& animation, FrameEdit* edit, int32_t first, int32_t count) {
+    edit->savedJoints.assign(animation.FrameJoints(first),
+                             animation.FrameJoints(first) + Slots(count));
+    edit->savedBones.assign(animation.FrameBones(first),
+                            animation.FrameBones(first) + Slots(count));
 }
 
-void Restore(const FrameEdit& edit, int32_t first) {
-    std::memcpy(JointRow(first), edit.savedJoints.data(), edit.savedJoints.size() * sizeof(Joint));
-    std::memcpy(BoneRow(first), edit.savedBones.data(), edit.savedBones.size() * sizeof(Bone));
+void Restore(Animation& animation, const FrameEdit& edit, int32_t first) {
+    std::memcpy(animation.FrameJoints(first), edit.savedJoints.data(),
+                edit.savedJoints.size() * sizeof(Joint));
+    std::memcpy(animation.FrameBones(first), edit.savedBones.data(),
+                edit.savedBones.size() * sizeof(Bone));
 }
 
 // Frames as a fresh start leaves them: every slot empty, no stale position and no padding byte
 // set, so that a file saved afterwards holds nothing of what was deleted.
-void Empty(int32_t first, int32_t count) {
-    std::memset(static_cast<void*>(JointRow(first)), 0, Slots(count) * sizeof(Joint));
-    std::memset(static_cast<void*>(BoneRow(first)), 0, Slots(count) * sizeof(Bone));
-    for (std::size_t index = 0; index < Slots(count); ++index) {
-        JointRow(first)[index].x = -1;
-        JointRow(first)[index].y = -1;
-        BoneRow(first)[index].jointA = -1;
-        BoneRow(first)[index].jointB = -1;
-    }
+void Empty(Animation& animation, int32_t first, int32_t count) {
+    EmptySlots(animation.FrameJoints(first), animation.FrameBones(first), Slots(count));
 }
 
-void Copy(int32_t from, int32_t to, int32_t count) {
-    std::memcpy(JointRow(to), JointRow(from), Slots(count) * sizeof(Joint));
-    std::memcpy(BoneRow(to), BoneRow(from), Slots(count) * sizeof(Bone));
+void Copy(Animation& animation, int32_t from, int32_t to, int32_t count) {
+    std::memcpy(animation.FrameJoints(to), animation.FrameJoints(from),
+                Slots(count) * sizeof(Joint));
+    std::memcpy(animation.FrameBones(to), animation.FrameBones(from), Slots(count) * sizeof(Bone));
 }
 
 // Frames first to end - 1 turned so that frame middle comes first.
-void Rotate(int32_t first, int32_t middle, int32_t end) {
-    std::rotate(JointRow(first), JointRow(middle), JointRow(end));
-    std::rotate(BoneRow(first), BoneRow(middle), BoneRow(end));
+void Rotate(Animation& animation, int32_t first, int32_t middle, int32_t end) {
+    std::rotate(animation.FrameJoints(first), animation.FrameJoints(middle),
+                animation.FrameJoints(end));
+    std::rotate(animation.FrameBones(first), animation.FrameBones(middle),
+                animation.FrameBones(end));
 }
 
-void Move(int32_t first, int32_t count, int32_t destination) {
+void Move(Animation& animation, int32_t first, int32_t count, int32_t destination) {
     if (destination < first) {
-        Rotate(destination, first, first + count);
+        Rotate(animation, destination, first, first + count);
     } else if (destination > first) {
-        Rotate(first, first + count, destination + count);
+        Rotate(animation, first, first + count, destination + count);
     }
 }
 
-void Reverse(int32_t first, int32_t count) {
+void Reverse(Animation& animation, int32_t first, int32_t count) {
     for (int32_t low = first, high = first + count - 1; low < high; ++low, --high) {
-        std::swap_ranges(JointRow(low), JointRow(low) + kSlotCount, JointRow(high));
-        std::swap_ranges(BoneRow(low), BoneRow(low) + kSlotCount, BoneRow(high));
+        std::swap_ranges(animation.FrameJoints(low), animation.FrameJoints(low) + kSlotCount,
+                         animation.FrameJoints(high));
+        std::swap_ranges(animation.FrameBones(low), animation.FrameBones(low) + kSlotCount,
+                         animation.FrameBones(high));
     }
 }
 
-bool IsRun(int32_t first, int32_t count) {
-    return count > 0 && first >= 0 && first <= editor.maxFrame &&
-           count <= editor.maxFrame + 1 - first;
+bool IsRun(const Animation& animation, int32_t first, int32_t count) {
+    return count > 0 && first >= 0 && first <= animation.maxFrame &&
+           count <= animation.maxFrame + 1 - first;
 }
 
-bool IsValid(const FrameEdit& edit) {
-    if (!IsRun(edit.first, edit.count)) {
+bool IsValid(const Animation& animation, const FrameEdit& edit) {
+    if (!IsRun(animation, edit.first, edit.count)) {
         return false;
     }
     switch (edit.kind) {
     case FrameEditKind::InsertCopies:
-        return RoomForCopies(edit.first, edit.count);
+        return RoomForCopies(animation, edit.first, edit.count);
     case FrameEditKind::Move:
-        return IsRun(edit.destination, edit.count);
+        return IsRun(animation, edit.destination, edit.count);
     case FrameEditKind::Delete:
     case FrameEditKind::Reverse:
         return true;
@@ -105,102 +105,103 @@ bool IsValid(const FrameEdit& edit) {
 
 } // namespace
 
-bool FrameInUse(int32_t frame) {
+bool FrameInUse(const Animation& animation, int32_t frame) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (JointAt(frame, slot).state != JointEmpty || BoneInUse(BoneAt(frame, slot))) {
+        if (animation.JointAt(frame, slot).state != JointEmpty ||
+            BoneInUse(animation.BoneAt(frame, slot))) {
             return true;
         }
     }
     return false;
 }
 
-int32_t LastFrameInUse() {
-    for (int32_t frame = editor.maxFrame; frame > 0; --frame) {
-        if (FrameInUse(frame)) {
+int32_t LastFrameInUse(const Animation& animation) {
+    for (int32_t frame = animation.maxFrame; frame > 0; --frame) {
+        if (FrameInUse(animation, frame)) {
             return frame;
         }
     }
     return 0;
 }
 
-int32_t LastFrameWithJoints() {
-    for (int32_t frame = editor.maxFrame; frame > 0; --frame) {
-        if (FrameHasJoints(frame, 0)) {
+int32_t LastFrameWithJoints(const Animation& animation) {
+    for (int32_t frame = animation.maxFrame; frame > 0; --frame) {
+        if (FrameHasJoints(animation, frame, 0)) {
             return frame;
         }
     }
     return 0;
 }
 
-bool EmptyForStepping(int32_t frame) {
-    return !FrameHasJoints(frame, 1);
+bool EmptyForStepping(const Animation& animation, int32_t frame) {
+    return !FrameHasJoints(animation, frame, 1);
 }
 
-bool RoomForCopies(int32_t first, int32_t count) {
-    if (!IsRun(first, count) || first + 2 * count - 1 > editor.maxFrame) {
+bool RoomForCopies(const Animation& animation, int32_t first, int32_t count) {
+    if (!IsRun(animation, first, count) || first + 2 * count - 1 > animation.maxFrame) {
         return false;
     }
-    for (int32_t frame = editor.maxFrame + 1 - count; frame <= editor.maxFrame; ++frame) {
-        if (FrameInUse(frame)) {
+    for (int32_t frame = animation.maxFrame + 1 - count; frame <= animation.maxFrame; ++frame) {
+        if (FrameInUse(animation, frame)) {
             return false;
         }
     }
     return true;
 }
 
-bool DoFrameEdit(FrameEdit* edit) {
-    if (!IsValid(*edit)) {
+bool DoFrameEdit(Animation& animation, FrameEdit* edit) {
+    if (!IsValid(animation, *edit)) {
         return false;
     }
     switch (edit->kind) {
     case FrameEditKind::InsertCopies:
-        Save(edit, editor.maxFrame + 1 - edit->count, edit->count);
+        Save(animation, edit, animation.maxFrame + 1 - edit->count, edit->count);
         break;
     case FrameEditKind::Delete:
-        Save(edit, edit->first, edit->count);
+        Save(animation, edit, edit->first, edit->count);
         break;
     case FrameEditKind::Move:
     case FrameEditKind::Reverse:
         break;
     }
-    RedoFrameEdit(*edit);
+    RedoFrameEdit(animation, *edit);
     return true;
 }
 
-void RedoFrameEdit(const FrameEdit& edit) {
+void RedoFrameEdit(Animation& animation, const FrameEdit& edit) {
     switch (edit.kind) {
     case FrameEditKind::InsertCopies:
-        ShiftLater(edit.first + edit.count, edit.count);
-        Copy(edit.first, edit.first + edit.count, edit.count);
+        ShiftLater(animation, edit.first + edit.count, edit.count);
+        Copy(animation, edit.first, edit.first + edit.count, edit.count);
         return;
     case FrameEditKind::Delete:
-        ShiftEarlier(edit.first, edit.count);
-        Empty(editor.maxFrame + 1 - edit.count, edit.count);
+        ShiftEarlier(animation, edit.first, edit.count);
+        Empty(animation, animation.maxFrame + 1 - edit.count, edit.count);
         return;
     case FrameEditKind::Move:
-        Move(edit.first, edit.count, edit.destination);
+        Move(animation, edit.first, edit.count, edit.destination);
         return;
     case FrameEditKind::Reverse:
-        Reverse(edit.first, edit.count);
+        Reverse(animation, edit.first, edit.count);
         return;
     }
 }
 
-void UndoFrameEdit(const FrameEdit& edit) {
+void UndoFrameEdit(Animation& animation, const FrameEdit& edit) {
     switch (edit.kind) {
     case FrameEditKind::InsertCopies:
-        ShiftEarlier(edit.first + edit.count, edit.count);
-        Restore(edit, editor.maxFrame + 1 - edit.count);
+        ShiftEarlier(animation, edit.first + edit.count, edit.count);
+        Restore(animation, edit, animation.maxFrame + 1 - edit.count);
         return;
     case FrameEditKind::Delete:
-        ShiftLater(edit.first, edit.count);
-        Restore(edit, edit.first);
+        ShiftLater(animation, edit.first, edit.count);
+        Restore(animation, edit, edit.first);
         return;
     case FrameEditKind::Move:
-        Move(edit.destination, edit.count, edit.first);
+        Move(animation, edit.destination, edit.count, edit.first);
         return;
     case FrameEditKind::Reverse:
-        Reverse(edit.first, edit.count);
+        Reverse(animation, edit.first, edit.count);
         return;
     }
 }

@@ -1,13 +1,13 @@
 // Edits of the animation as a sequence of frames: inserting copies of a run of frames, deleting a
-// run, moving a run to another place and reversing a run. Each works on the grids directly and
-// keeps what it overwrites, so that taking it back restores every byte and doing it again repeats
-// it exactly; the keys, the strip's mouse and the undo history all call these.
+// run, moving a run to another place and reversing a run. Each works on an animation's frames
+// directly and keeps what it overwrites, so that taking it back restores every byte and doing it
+// again repeats it exactly; the keys, the strip's mouse and the undo history all call these.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
 enum class FrameEditKind : int8_t { InsertCopies, Delete, Move, Reverse };
 
@@ -23,18 +23,18 @@ struct FrameEdit {
 };
 
 // Whether frame `frame` holds anything: a joint or a bone in use.
-bool FrameInUse(int32_t frame);
+bool FrameInUse(const Animation& animation, int32_t frame);
 // The last frame that holds anything, or 0 when none does: where End goes and what the strip
 // counts.
-int32_t LastFrameInUse();
+int32_t LastFrameInUse(const Animation& animation);
 // The last frame that holds a joint, or 0 when none does: where key E's videos end.
-int32_t LastFrameWithJoints();
+int32_t LastFrameWithJoints(const Animation& animation);
 // Whether F7 copies into the frame it steps to: no joint in slots 1 to 500. Slot 0 is left out, so
 // a frame holding only the head's joint still counts as empty there.
-bool EmptyForStepping(int32_t frame);
+bool EmptyForStepping(const Animation& animation, int32_t frame);
 // Whether copies of frames first to first + count - 1 fit right after them: the copies end inside
 // the grids and the last `count` frames, which they push out, hold nothing.
-bool RoomForCopies(int32_t first, int32_t count);
+bool RoomForCopies(const Animation& animation, int32_t first, int32_t count);
 
 // The edits, each checked against the grids first; false (and nothing changed) when the run or the
 // destination lies outside them or, for InsertCopies, when there is no room.
@@ -42,10 +42,10 @@ bool RoomForCopies(int32_t first, int32_t count);
 //   Delete: later frames move `count` up; empty frames fill the end.
 //   Move: the run so that it starts at `destination`, the frames in between shifting over.
 //   Reverse: the run in the opposite order.
-bool DoFrameEdit(FrameEdit* edit);
+bool DoFrameEdit(Animation& animation, FrameEdit* edit);
 // Takes back an edit that DoFrameEdit made (and that nothing since has changed), byte for byte;
 // RedoFrameEdit makes it again after that.
-void UndoFrameEdit(const FrameEdit& edit);
-void RedoFrameEdit(const FrameEdit& edit);
+void UndoFrameEdit(Animation& animation, const FrameEdit& edit);
+void RedoFrameEdit(Animation& animation, const FrameEdit& edit);
 // Bytes an edit keeps beyond its own record.
 std::size_t FrameEditBytes(const FrameEdit& edit);

@@ -1,10 +1,8 @@
-// The one sound track of the editor, and the stretch of it that belongs to each frame.
+// The stretch of an animation's sound that belongs to each frame, and the loudness of each.
 #include "model/sound_track.h"
 
 #include <algorithm>
 #include <cstdlib>
-
-SoundTrack soundTrack;
 
 // Frame boundaries are rounded down from the exact times, so that the slices of successive frames
 // meet without gap or overlap at any rate.

@@ -24,8 +24,6 @@ struct SoundTrack {
     int64_t changes = 0;
 };
 
-extern SoundTrack soundTrack;
-
 // The sample frames (one sample per channel) from which frame `frame` of an animation played at
 // `framesPerSecond` sounds: its slice of 1 / framesPerSecond seconds from frame / framesPerSecond
 // seconds, as [first, first + count) of the track's sample frames.

@@ -16,12 +16,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "model/bone_style.h"
-#include "model/editor_state.h"
-#include "model/sound_track.h"
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
 #include "storage/numbered_files.h"
@@ -35,8 +34,6 @@ constexpr int32_t kRecordSize = 8;
 constexpr int32_t kJointRecord = 0;
 constexpr int32_t kBoneRecord = 1;
 constexpr int32_t kNoJoint = -1; // both joint numbers of a style record
-constexpr int32_t kDefaultPlaybackRate = 40;
-constexpr int32_t kHighestPlaybackRate = 100;
 // The types of the style records, and the value byte each carries.
 enum StyleRecord : int32_t {
     StyleRed = 2,           // red of the running style's own colour
@@ -119,128 +116,180 @@ void PutBoneStyle(Put& put, int32_t frame, int32_t position, const BoneStyle& st
 }
 
 // What an encoding writes: the header's box and toggles, `frames` frames of 501 joints and 501
-// bones each (`stride` slots apart), and the animation's ground and rate.
+// bones each, and the animation's ground, rate and sound.
 struct AnimationSource {
-    int32_t boxLeft;
-    int32_t boxTop;
-    int32_t boxRight;
-    int32_t boxBottom;
+    Box box;
     int32_t shadowOn;
     int32_t headOn;
     int32_t collisionOn;
     const Joint* joints;
     const Bone* bones;
     int32_t frames;
-    int32_t stride;
     int32_t groundColour;
     int32_t playbackRate;
     const std::string* soundReference; // null: none
 };
 
-AnimationSource EditorSource() {
-    return {editor.boxLeft,
-            editor.boxTop,
-            editor.boxRight,
-            editor.boxBottom,
-            editor.shadowOn,
-            editor.headOn,
-            editor.collisionOn,
-            static_cast<const Joint*>(editor.joints.data),
-            static_cast<const Bone*>(editor.bones.data),
-            editor.maxFrame + 1,
-            editor.joints.slots[0],
-            editor.groundColour,
-            editor.playbackRate,
-            &soundTrack.reference};
+AnimationSource SourceOf(const Animation& animation) {
+    return {animation.box,           animation.shadowOn,
+            animation.headOn,        animation.collisionOn,
+            animation.joints.data(), animation.bones.data(),
+            animation.maxFrame + 1,  animation.groundColour,
+            animation.playbackRate,  &animation.sound.reference};
 }
 
-// Writes the header and the records through `put` (a callable taking a byte pointer and a count).
-template <typename Put> void WriteAnimation(const AnimationSource& source, Put put) {
+// Bytes appended to a buffer that only grows, so that encoding the same animation again writes
+// into memory already there and never clears it first; `used` says how much of it holds the file.
+class RecordBuffer {
+  public:
+    explicit RecordBuffer(std::vector<unsigned char>* bytes) : bytes_(bytes) {}
+    // Room for count more bytes, written through the pointer and then committed with Commit.
+    unsigned char* Reserve(std::size_t count) {
+        if (used_ + count > bytes_->size()) {
+            bytes_->resize(std::max(bytes_->size() * 2, used_ + count));
+        }
+        return bytes_->data() + used_;
+    }
+    void Commit(std::size_t count) { used_ += count; }
+    void Put(const unsigned char* data, std::size_t count) {
+        std::memcpy(Reserve(count), data, count);
+        Commit(count);
+    }
+    std::size_t Used() const { return used_; }
+
+  private:
+    std::vector<unsigned char>* bytes_;
+    std::size_t used_ = 0;
+};
+
+void PutStyleRecord(RecordBuffer& out, int32_t frame, int32_t type, int32_t value) {
+    unsigned char record[kRecordSize];
+    PutRecord(record, frame, type, kNoJoint, kNoJoint, value);
+    out.Put(record, kRecordSize);
+}
+
+// The records that give the bone at `position` its style, after the frame's bones: only the
+// parts that differ from the running style, then the apply record.
+void PutBoneStyle(RecordBuffer& out, int32_t frame, int32_t position, const BoneStyle& style,
+                  BoneStyle* running) {
+    const int32_t parts[][3] = {
+        {StyleOwnColour, style.ownColour, running->ownColour},
+        {StyleRed, style.red, running->red},
+        {StyleGreen, style.green, running->green},
+        {StyleBlue, style.blue, running->blue},
+        {StyleThickness, style.thickness, running->thickness},
+        {StyleShape, style.shape, running->shape},
+    };
+    for (const auto& part : parts) {
+        bool colour = part[0] == StyleRed || part[0] == StyleGreen || part[0] == StyleBlue;
+        bool colourUnused = colour && style.ownColour == 0;
+        if (part[1] != part[2] && !colourUnused) {
+            PutStyleRecord(out, frame, part[0], part[1]);
+        }
+    }
+    *running = style;
+    if (style.ownColour == 0) { // a loader clears the colour with the flag
+        running->red = running->green = running->blue = 0;
+    }
+    PutStyleRecord(out, frame, StyleApplyLow + (position >> 8), position & 0xFF);
+}
+
+// What a frame's records hold: how many joints and bones, and whether a saved bone has a style of
+// its own (the slots of the saved bones, in their order, go into `savedBones`).
+struct FrameRecords {
+    int32_t joints = 0;
+    int32_t bones = 0;
+    bool styles = false;
+};
+
+// One frame's joint and bone records, written straight into room reserved for the most a frame
+// can hold.
+FrameRecords PutFrame(RecordBuffer& out, const AnimationSource& source, int32_t frame,
+                      const Joint* joints, const Bone* bones, int32_t savedBones[]) {
+    unsigned char* record = out.Reserve(std::size_t{2} * kSlotCount * kRecordSize);
+    unsigned char* const first = record;
+    int32_t positionOf[kSlotCount];
+    int32_t count = 0;
+    for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+        const Joint& joint = joints[slot];
+        positionOf[slot] = -1;
+        if (joint.state > 0) {
+            positionOf[slot] = count++;
+            PutRecord(record, frame, kJointRecord, Difference(joint.x, source.box.left),
+                      Difference(joint.y, source.box.top), joint.state);
+            record += kRecordSize;
+        }
+    }
+    FrameRecords records;
+    records.joints = count;
+    for (int32_t slot = 0; slot < kSlotCount && count > 0; ++slot) {
+        const Bone& bone = bones[slot];
+        if (!BoneInUse(bone) || !IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB) ||
+            positionOf[bone.jointA] < 0 || positionOf[bone.jointB] < 0) {
+            continue;
+        }
+        PutRecord(record, frame, kBoneRecord, positionOf[bone.jointA], positionOf[bone.jointB],
+                  bone.kind);
+        record += kRecordSize;
+        savedBones[records.bones++] = slot;
+        records.styles = records.styles || !IsDefaultStyle(CleanStyle(bone.style));
+    }
+    out.Commit(static_cast<std::size_t>(record - first));
+    return records;
+}
+
+// Writes the header and the records into `out`.
+void WriteAnimation(const AnimationSource& source, RecordBuffer& out) {
     unsigned char header[kHeaderSize];
-    PutWord(header, Difference(source.boxRight, source.boxLeft));
-    PutWord(header + 2, Difference(source.boxBottom, source.boxTop));
+    PutWord(header, Difference(source.box.right, source.box.left));
+    PutWord(header + 2, Difference(source.box.bottom, source.box.top));
     header[4] = static_cast<unsigned char>(source.shadowOn & 0xFF);
     header[5] = static_cast<unsigned char>(source.headOn & 0xFF);
     header[6] = static_cast<unsigned char>(source.collisionOn & 0xFF);
-    put(header, kHeaderSize);
+    out.Put(header, kHeaderSize);
 
-    int32_t positionOf[kSlotCount];
-    int32_t styledSlot[kSlotCount];
-    unsigned char record[kRecordSize];
+    int32_t savedBones[kSlotCount];
     BoneStyle running{};
     int32_t lastFrameWritten = 0;
     for (int32_t frame = 0; frame < source.frames; ++frame) {
-        const Joint* joints = source.joints + static_cast<std::ptrdiff_t>(frame) * source.stride;
-        const Bone* bones = source.bones + static_cast<std::ptrdiff_t>(frame) * source.stride;
-        int32_t saved = 0;
-        int32_t styled = 0;
-        for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Joint& joint = joints[slot];
-            positionOf[slot] = -1;
-            if (joint.state > 0) {
-                positionOf[slot] = saved++;
-                PutRecord(record, frame, kJointRecord, Difference(joint.x, source.boxLeft),
-                          Difference(joint.y, source.boxTop), joint.state);
-                put(record, kRecordSize);
-            }
-        }
-        for (int32_t slot = 0; slot < kSlotCount && saved > 0; ++slot) {
-            const Bone& bone = bones[slot];
-            if (!BoneInUse(bone) || !IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB) ||
-                positionOf[bone.jointA] < 0 || positionOf[bone.jointB] < 0) {
-                continue;
-            }
-            PutRecord(record, frame, kBoneRecord, positionOf[bone.jointA], positionOf[bone.jointB],
-                      bone.kind);
-            put(record, kRecordSize);
-            styledSlot[styled++] = slot;
-        }
-        for (int32_t position = 0; position < styled; ++position) {
-            BoneStyle style = CleanStyle(bones[styledSlot[position]].style);
+        const Joint* joints = source.joints + static_cast<std::ptrdiff_t>(frame) * kSlotCount;
+        const Bone* bones = source.bones + static_cast<std::ptrdiff_t>(frame) * kSlotCount;
+        FrameRecords records = PutFrame(out, source, frame, joints, bones, savedBones);
+        for (int32_t position = 0; records.styles && position < records.bones; ++position) {
+            BoneStyle style = CleanStyle(bones[savedBones[position]].style);
             if (!IsDefaultStyle(style)) {
-                PutBoneStyle(put, frame, position, style, &running);
+                PutBoneStyle(out, frame, position, style, &running);
             }
         }
-        lastFrameWritten = saved > 0 ? frame : lastFrameWritten;
+        lastFrameWritten = records.joints > 0 ? frame : lastFrameWritten;
     }
     // The animation's own settings close the file, in the frame of its last record, so that even a
     // loader that takes every record as a joint or bone ends playback where it would without them.
     if (source.groundColour != kDefaultGroundColour) {
-        PutStyleRecord(put, lastFrameWritten, StyleGroundRed, source.groundColour >> 16 & 0xFF);
-        PutStyleRecord(put, lastFrameWritten, StyleGroundGreen, source.groundColour >> 8 & 0xFF);
-        PutStyleRecord(put, lastFrameWritten, StyleGroundBlue, source.groundColour & 0xFF);
+        PutStyleRecord(out, lastFrameWritten, StyleGroundRed, source.groundColour >> 16 & 0xFF);
+        PutStyleRecord(out, lastFrameWritten, StyleGroundGreen, source.groundColour >> 8 & 0xFF);
+        PutStyleRecord(out, lastFrameWritten, StyleGroundBlue, source.groundColour & 0xFF);
     }
     if (source.playbackRate != kDefaultPlaybackRate && source.playbackRate >= 1 &&
         source.playbackRate <= kHighestPlaybackRate) {
-        PutStyleRecord(put, lastFrameWritten, StylePlaybackRate, source.playbackRate);
+        PutStyleRecord(out, lastFrameWritten, StylePlaybackRate, source.playbackRate);
     }
     const std::string* reference = source.soundReference;
     if (reference != nullptr && reference->size() <= kLongestSoundReference &&
         reference->find('\0') == std::string::npos) {
         for (char byte : *reference) {
-            PutStyleRecord(put, lastFrameWritten, SoundReferenceByte, static_cast<uint8_t>(byte));
+            PutStyleRecord(out, lastFrameWritten, SoundReferenceByte, static_cast<uint8_t>(byte));
         }
     }
 }
 
-// Encodes into `bytes`, sized once for the largest animation without styles and grown only for
-// styles.
-void Encode(const AnimationSource& source, std::vector<unsigned char>* bytes) {
-    auto frames = static_cast<std::size_t>(source.frames);
-    std::size_t most = kHeaderSize + frames * kSlotCount * 2 * kRecordSize;
-    bytes->resize(std::max(bytes->capacity(), most));
-    std::size_t used = 0;
-    WriteAnimation(source, [bytes, &used](const unsigned char* data, int32_t count) {
-        if (used + static_cast<std::size_t>(count) > bytes->size()) {
-            bytes->resize(bytes->size() * 2);
-        }
-        std::memcpy(bytes->data() + used, data, static_cast<std::size_t>(count));
-        used += static_cast<std::size_t>(count);
-    });
-    bytes->resize(used);
+// Encodes into `bytes`, which keeps its size from one encoding to the next; returns how many of
+// them the file is.
+std::size_t Encode(const AnimationSource& source, std::vector<unsigned char>* bytes) {
+    RecordBuffer out(bytes);
+    WriteAnimation(source, out);
+    return out.Used();
 }
-
-std::string loadedSoundReference;
 
 // The largest animation is about 4 MB; a file many times that size is no animation, however many
 // records a loader could skip.
@@ -254,10 +303,7 @@ struct AnimationTarget {
     Bone* bones;
     int32_t frames;
     int32_t stride;
-    int32_t boxLeft = 0;
-    int32_t boxTop = 0;
-    int32_t boxRight = 0;
-    int32_t boxBottom = 0;
+    Box box = {};
     int32_t shadowOn = 0;
     int32_t headOn = 0;
     int32_t collisionOn = 0;
@@ -275,10 +321,10 @@ struct AnimationTarget {
 void LoadHeader(const unsigned char* header, AnimationTarget* target) {
     int32_t width = GetWord(header);
     int32_t height = GetWord(header + 2);
-    target->boxLeft = (editor.windowWidth - width) / 2;
-    target->boxTop = (editor.windowHeight - height) / 2;
-    target->boxRight = target->boxLeft + width;
-    target->boxBottom = target->boxTop + height;
+    target->box.left = (kSceneWidth - width) / 2;
+    target->box.top = (kSceneHeight - height) / 2;
+    target->box.right = target->box.left + width;
+    target->box.bottom = target->box.top + height;
     target->shadowOn = GetByte(header + 4);
     target->headOn = GetByte(header + 5);
     target->collisionOn = GetByte(header + 6);
@@ -406,8 +452,8 @@ bool LoadRecord(const unsigned char* record, FrameFill* fill, AnimationTarget* t
             return false;
         }
         Joint& joint = target->JointOf(frame, joints++);
-        joint.x = target->boxLeft + GetWord(record + 3);
-        joint.y = target->boxTop + GetWord(record + 5);
+        joint.x = target->box.left + GetWord(record + 3);
+        joint.y = target->box.top + GetWord(record + 5);
         joint.state = static_cast<int8_t>(state);
         return true;
     }
@@ -493,72 +539,53 @@ int32_t StemLength(const char* path) {
 
 } // namespace
 
-const std::string& LoadedSoundReference() {
-    return loadedSoundReference;
+void EncodeAnimation(const Animation& animation, std::vector<unsigned char>* bytes) {
+    bytes->resize(Encode(SourceOf(animation), bytes));
 }
 
-void EncodeAnimation(std::vector<unsigned char>* bytes) {
-    Encode(EditorSource(), bytes);
-}
-
-// The frame's box is the editor's, so that the file opened as an animation shows the figure where
-// it stood; the toggles, the ground and the rate are the defaults: they belong to an animation,
-// not to a figure.
-void EncodeOneFrame(const Joint* joints, const Bone* bones, std::vector<unsigned char>* bytes) {
-    AnimationSource source{editor.boxLeft,
-                           editor.boxTop,
-                           editor.boxRight,
-                           editor.boxBottom,
-                           0,
-                           0,
-                           0,
-                           joints,
-                           bones,
-                           1,
-                           kSlotCount,
-                           kDefaultGroundColour,
-                           kDefaultPlaybackRate,
-                           nullptr};
-    Encode(source, bytes);
+// The toggles, the ground and the rate are the defaults: they belong to an animation, not to a
+// figure.
+void EncodeOneFrame(const Joint* joints, const Bone* bones, const Box& box,
+                    std::vector<unsigned char>* bytes) {
+    AnimationSource source{
+        box, 0, 0, 0, joints, bones, 1, kDefaultGroundColour, kDefaultPlaybackRate, nullptr};
+    bytes->resize(Encode(source, bytes));
 }
 
 // The whole animation is encoded first and goes to a new file in one write, which then takes the
-// old file's place.
-int32_t SaveAnimation() {
-    if (StringEqual(editor.basePath, "") != 0) {
-        return 0;
+// old file's place. The encoding's buffer stays for the next save.
+bool SaveAnimation(const char* path, const Animation& animation, std::string* error) {
+    std::string ignored;
+    std::string* reason = error != nullptr ? error : &ignored;
+    if (StringEqual(path, "") != 0) {
+        *reason = "no file name";
+        return false;
     }
     static std::vector<unsigned char> bytes;
-    EncodeAnimation(&bytes);
-    std::string error; // the status line says only whether it worked
-    return AtomicFileReplaceWith(editor.basePath, bytes.data(), bytes.size(), &error) ? 1 : 0;
+    std::size_t size = Encode(SourceOf(animation), &bytes);
+    return AtomicFileReplaceWith(path, bytes.data(), size, reason);
 }
 
-// The whole file is read before anything changes, so that a file that cannot be read to its end
-// (an error of the disk, a file far too large to be an animation) leaves the editor as it was.
-int32_t LoadAnimation() {
+// The whole file is read before anything is decoded, so that a file that cannot be read to its end
+// (an error of the disk, a file far too large to be an animation) gives no animation at all.
+std::optional<Animation> LoadAnimation(const char* path) {
     static std::vector<unsigned char> bytes;
     int32_t size = 0;
-    if (!ReadAnimationBytes(editor.basePath, &bytes, &size)) {
-        return 0;
+    if (!ReadAnimationBytes(path, &bytes, &size)) {
+        return std::nullopt;
     }
-    AnimationTarget target{static_cast<Joint*>(editor.joints.data),
-                           static_cast<Bone*>(editor.bones.data), editor.maxFrame + 1,
-                           editor.joints.slots[0]};
-    int32_t lastFrame = Decode(bytes, size, &target);
-    editor.boxLeft = target.boxLeft;
-    editor.boxTop = target.boxTop;
-    editor.boxRight = target.boxRight;
-    editor.boxBottom = target.boxBottom;
-    editor.shadowOn = target.shadowOn;
-    editor.headOn = target.headOn;
-    editor.collisionOn = target.collisionOn;
-    editor.groundColour = target.groundColour;
-    editor.playbackRate = target.playbackRate;
-    loadedSoundReference = std::move(target.soundReference);
-    editor.playbackEnd = lastFrame;
-    editor.currentFrame = 0;
-    return 1;
+    std::optional<Animation> animation(std::in_place);
+    AnimationTarget target{animation->joints.data(), animation->bones.data(),
+                           animation->maxFrame + 1, kSlotCount};
+    animation->playbackEnd = Decode(bytes, size, &target);
+    animation->box = target.box;
+    animation->shadowOn = target.shadowOn;
+    animation->headOn = target.headOn;
+    animation->collisionOn = target.collisionOn;
+    animation->groundColour = target.groundColour;
+    animation->playbackRate = target.playbackRate;
+    animation->sound.reference = std::move(target.soundReference);
+    return animation;
 }
 
 int32_t LoadFirstFrame(const char* path, Joint* joints, Bone* bones) {
@@ -567,25 +594,18 @@ int32_t LoadFirstFrame(const char* path, Joint* joints, Bone* bones) {
     if (!ReadAnimationBytes(path, &bytes, &size)) {
         return 0;
     }
-    std::fill(joints, joints + kSlotCount, Joint{-1, -1, JointEmpty});
-    std::fill(bones, bones + kSlotCount, Bone{0.0, -1, -1, BoneStabilising});
+    EmptySlots(joints, bones, kSlotCount);
     AnimationTarget target{joints, bones, 1, kSlotCount};
     Decode(bytes, size, &target);
     return 1;
 }
 
-char* SiblingFileName(const char* suffix, int32_t start) {
-    StringLeft(editor.basePath, StemLength(editor.basePath), start);
+char* SiblingFileName(const char* basePath, const char* suffix, int32_t start) {
+    StringLeft(basePath, StemLength(basePath), start);
     AppendText(suffix);
     return WorkBufferText(start);
 }
 
-void SaveBackupAtExit() {
-    if (StringEqual(editor.basePath, "") != 0) {
-        return;
-    }
-    int32_t start = WorkBufferLength();
-    SiblingFileName(kBackupSuffix, start);
-    StoreBuiltString(&editor.basePath, start);
-    SaveAnimation();
+char* BackupFileName(const char* basePath, int32_t start) {
+    return SiblingFileName(basePath, kBackupSuffix, start);
 }

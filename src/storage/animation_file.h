@@ -4,36 +4,34 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 
-// Both work on the file at editor.basePath. SaveAnimation returns 1 once the new file has taken
-// the place of the old one (which a failure leaves as it was); LoadAnimation returns 1 when the
-// file was opened and read, and changes nothing when it cannot be opened. The save writes
-// soundTrack.reference; the load leaves the sound track to the caller (see LoadedSoundReference).
-int32_t SaveAnimation();
-int32_t LoadAnimation();
-
-// The sound reference of the file LoadAnimation read last (empty for none).
-const std::string& LoadedSoundReference();
+// Saves the animation at `path`: true once the new file has taken the place of the old one, which
+// a failure leaves as it was (with the reason in *error when given). The animation's sound goes
+// into the file as its reference; its samples stay out.
+bool SaveAnimation(const char* path, const Animation& animation, std::string* error = nullptr);
+// The animation the file at `path` holds, its sound as a reference without samples; none when
+// the path is no file that can be read to its end or is far too large to be an animation.
+std::optional<Animation> LoadAnimation(const char* path);
 
 // The animation's bytes as SaveAnimation writes them.
-void EncodeAnimation(std::vector<unsigned char>* bytes);
+void EncodeAnimation(const Animation& animation, std::vector<unsigned char>* bytes);
 // An animation file of one frame: the given 501 joints and 501 bones as frame 0, styles included,
-// positioned against the editor's box; the toggles, the ground and the rate at their defaults.
-void EncodeOneFrame(const Joint* joints, const Bone* bones, std::vector<unsigned char>* bytes);
+// positioned against the box; the toggles, the ground and the rate at their defaults.
+void EncodeOneFrame(const Joint* joints, const Bone* bones, const Box& box,
+                    std::vector<unsigned char>* bytes);
 // Frame 0 of the animation file at `path` into 501 joints and 501 bones, read as LoadAnimation
-// reads it (joints packed from slot 0, rest lengths measured, styles applied, the box centred)
-// without touching the editor's grids or state. Returns 1 when the file was read; 0, with the
-// slots of no use, when the path is no file that can be read to its end.
+// reads it (joints packed from slot 0, rest lengths measured, styles applied, the box centred).
+// Returns 1 when the file was read; 0, with the slots of no use, when the path is no file that can
+// be read to its end.
 int32_t LoadFirstFrame(const char* path, Joint* joints, Bone* bones);
 
-// editor.basePath less its last four characters (a character being one UTF-8 sequence of the
-// file system's name), followed by `suffix`, as a temporary text at `start`.
-char* SiblingFileName(const char* suffix, int32_t start);
-
-// At exit: editor.basePath becomes the backup's name and the animation is saved there, silently.
-// Nothing is written while basePath is empty.
-void SaveBackupAtExit();
+// The animation's path less its last four characters (a character being one UTF-8 sequence of
+// the file system's name), followed by `suffix`, as a temporary text at `start`.
+char* SiblingFileName(const char* basePath, const char* suffix, int32_t start);
+// The backup's name beside the animation: the stem followed by "_autosave.txt".
+char* BackupFileName(const char* basePath, int32_t start);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "storage/animation_file.h"
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
@@ -99,19 +99,19 @@ std::string FreeFigureFileName(const std::string& folder) {
     return name;
 }
 
-bool SaveFigureFile(const char* path, int32_t frame, std::span<const int32_t> slots,
-                    std::string* error) {
+bool SaveFigureFile(const char* path, const Animation& animation, int32_t frame,
+                    std::span<const int32_t> slots, std::string* error) {
     std::vector<Joint> joints(kSlotCount, Joint{-1, -1, JointEmpty});
     std::vector<Bone> bones(kSlotCount, Bone{0.0, -1, -1, BoneStabilising});
     std::vector<bool> inFigure(kSlotCount, false);
     for (int32_t slot : slots) {
         if (IsJointSlot(slot)) {
-            joints[static_cast<std::size_t>(slot)] = JointAt(frame, slot);
+            joints[static_cast<std::size_t>(slot)] = animation.JointAt(frame, slot);
             inFigure[static_cast<std::size_t>(slot)] = true;
         }
     }
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(frame, slot);
+        const Bone& bone = animation.BoneAt(frame, slot);
         if (BoneInUse(bone) && IsJointSlot(bone.jointA) && IsJointSlot(bone.jointB) &&
             inFigure[static_cast<std::size_t>(bone.jointA)] &&
             inFigure[static_cast<std::size_t>(bone.jointB)]) {
@@ -119,6 +119,6 @@ bool SaveFigureFile(const char* path, int32_t frame, std::span<const int32_t> sl
         }
     }
     std::vector<unsigned char> bytes;
-    EncodeOneFrame(joints.data(), bones.data(), &bytes);
+    EncodeOneFrame(joints.data(), bones.data(), animation.box, &bytes);
     return AtomicFileReplaceWith(path, bytes.data(), bytes.size(), error);
 }

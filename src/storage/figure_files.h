@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "model/animation.h"
+
 // The library folder from the environment's values (null when unset): $XDG_DATA_HOME/limbrado/
 // figures when XDG_DATA_HOME is an absolute path, else $HOME/.local/share/limbrado/figures; empty
 // when neither names a folder.
@@ -27,5 +29,5 @@ std::string FreeFigureFileName(const std::string& folder);
 // The figure made of the joint slots `slots` of `frame` with every bone between two of them, saved
 // at `path` as an animation file of one frame, by the rules of every save (a new file flushed and
 // renamed over the target). False, with the reason, when it fails; the target is then as it was.
-bool SaveFigureFile(const char* path, int32_t frame, std::span<const int32_t> slots,
-                    std::string* error);
+bool SaveFigureFile(const char* path, const Animation& animation, int32_t frame,
+                    std::span<const int32_t> slots, std::string* error);

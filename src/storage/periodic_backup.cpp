@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "model/editor_state.h"
 #include "runtime/background_work.h"
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
@@ -40,37 +39,37 @@ void CollectWriter(bool wait) {
     }
 }
 
-std::string BackupName() {
+std::string BackupName(const char* basePath) {
     int32_t start = WorkBufferLength();
-    std::string name = SiblingFileName("_autosave.txt", start);
+    std::string name = BackupFileName(basePath, start);
     WorkBufferSetLength(start);
     return name;
 }
 
 } // namespace
 
-void NoteAnimationStored() {
+void NoteAnimationStored(const Animation& animation) {
     FinishBackup();
-    EncodeAnimation(&backup.stored);
+    EncodeAnimation(animation, &backup.stored);
     backup.lastLook = ElapsedMilliseconds();
 }
 
-void BackUpWhenDue() {
+void BackUpWhenDue(const char* basePath, const Animation& animation) {
     int64_t now = ElapsedMilliseconds();
     if (now - backup.lastLook < kBackupIntervalMs) {
         return;
     }
     CollectWriter(false);
-    if (backup.started || StringEqual(editor.basePath, "") != 0) {
+    if (backup.started || StringEqual(basePath, "") != 0) {
         return; // still writing the last one, or nowhere to write: look again later
     }
     backup.lastLook = now;
-    EncodeAnimation(&backup.pending);
+    EncodeAnimation(animation, &backup.pending);
     if (backup.pending == backup.stored) {
         return;
     }
     // Without a writer to be had, the next minute tries again.
-    backup.started = BackgroundWorkStart([name = BackupName()] {
+    backup.started = BackgroundWorkStart([name = BackupName(basePath)] {
         std::string error; // backups are silent
         bool written = AtomicFileReplaceWith(name.c_str(), backup.pending.data(),
                                              backup.pending.size(), &error);

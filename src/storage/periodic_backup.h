@@ -5,9 +5,12 @@
 // for the disk.
 #pragma once
 
+#include "model/animation.h"
+
 // After a save or a load: the animation as it stands now is what the file holds.
-void NoteAnimationStored();
-// Once per main-loop cycle; starts a backup when one is due and the animation has changed.
-void BackUpWhenDue();
+void NoteAnimationStored(const Animation& animation);
+// Once per main-loop cycle; starts a backup of the animation beside basePath when one is due and
+// the animation has changed.
+void BackUpWhenDue(const char* basePath, const Animation& animation);
 // Waits for a backup still being written; before the backup at exit, which writes the same file.
 void FinishBackup();

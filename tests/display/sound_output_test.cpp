@@ -49,8 +49,8 @@ TEST(SoundOutput, PlaybackWritesTheSoundTracksSamplesThroughTheDevice) {
     ASSERT_EQ(EditorStartup(2, argv), nullptr);
     // Two seconds without a 0 that carry their own time: left 1 + frame / 16, right its negative.
     for (int32_t frame = 0; frame < 2 * kSoundRate; ++frame) {
-        soundTrack.samples.push_back(static_cast<int16_t>(1 + frame / 16));
-        soundTrack.samples.push_back(static_cast<int16_t>(-1 - frame / 16));
+        editor.animation.sound.samples.push_back(static_cast<int16_t>(1 + frame / 16));
+        editor.animation.sound.samples.push_back(static_cast<int16_t>(-1 - frame / 16));
     }
     ASSERT_TRUE(RunEditorCycle());
 
@@ -74,7 +74,7 @@ TEST(SoundOutput, PlaybackWritesTheSoundTracksSamplesThroughTheDevice) {
     }
     keys.join();
     EXPECT_TRUE(written) << "the device's file did not grow";
-    EXPECT_EQ(editor.playing, 0);
+    EXPECT_EQ(editor.session.playing, 0);
     EditorShutdown();
 
     // Silence may come before the first samples arrive; then the sound from its start, sample
@@ -87,9 +87,9 @@ TEST(SoundOutput, PlaybackWritesTheSoundTracksSamplesThroughTheDevice) {
     auto end = std::find(start, samples.end(), int16_t{0});
     EXPECT_LT(start - samples.begin(), kSoundRate / 10 * kSoundChannels) << "the sound was late";
     ASSERT_GE(end - start, kSoundRate * kSoundChannels * 9 / 10);
-    ASSERT_LE(end - start, static_cast<std::ptrdiff_t>(soundTrack.samples.size()));
-    EXPECT_TRUE(std::equal(start, end, soundTrack.samples.begin()));
-    soundTrack = SoundTrack{};
+    ASSERT_LE(end - start, static_cast<std::ptrdiff_t>(editor.animation.sound.samples.size()));
+    EXPECT_TRUE(std::equal(start, end, editor.animation.sound.samples.begin()));
+    editor.animation.sound = SoundTrack{};
     std::filesystem::remove(soundFile);
     std::filesystem::remove(animation);
 }

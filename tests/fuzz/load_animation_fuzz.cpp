@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "model/editor_state.h"
 #include "runtime/heaps.h"
 #include "storage/animation_file.h"
@@ -27,7 +28,7 @@ void Start() {
     TextWorkBufferInit();
     FileTableInit();
     SetEditorStartValues();
-    editor.maxFrame = kFuzzMaxFrame;
+    editor.animation.maxFrame = kFuzzMaxFrame;
     AllocateEditorArrays();
     MarkAllSlotsEmpty();
     memoryFile = memfd_create("animation", 0);
@@ -36,11 +37,11 @@ void Start() {
         std::abort();
     }
     std::string path = "/proc/self/fd/" + std::to_string(memoryFile);
-    AssignString(&editor.basePath, path.c_str());
+    AssignString(&editor.session.basePath, path.c_str());
 }
 
 void CheckBones() {
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Bone& bone = BoneAt(frame, slot);
             if (BoneInUse(bone) && (!IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB) ||
@@ -62,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pwrite(memoryFile, data, size, 0) != static_cast<ssize_t>(size)) {
         std::abort();
     }
-    if (LoadAnimation() != 1 || !IsFrame(editor.playbackEnd) || editor.currentFrame != 0) {
+    if (LoadAnimation() != 1 || !IsFrame(editor.animation.playbackEnd) ||
+        editor.session.currentFrame != 0) {
         std::abort();
     }
     CheckBones();

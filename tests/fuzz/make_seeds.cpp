@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../tests/unit/support/editor_frames.h"
 #include "model/editor_state.h"
 #include "runtime/heaps.h"
 #include "storage/animation_file.h"
@@ -12,7 +13,7 @@
 namespace {
 
 bool SaveAs(const std::string& path) {
-    AssignString(&editor.basePath, path.c_str());
+    AssignString(&editor.session.basePath, path.c_str());
     if (SaveAnimation() != 1) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return false;
@@ -34,16 +35,17 @@ int main(int argc, char** argv) {
     FileTableInit();
     EditorStateInit();
     bool saved = SaveAs(folder + "/empty.txt");
-    for (editor.currentFrame = 0; editor.currentFrame < 4; ++editor.currentFrame) {
+    for (editor.session.currentFrame = 0; editor.session.currentFrame < 4;
+         ++editor.session.currentFrame) {
         AddJoint(400, 200, JointNormal);
-        AddJoint(400, 260 + editor.currentFrame, JointStatic);
-        AddJoint(370 - editor.currentFrame * 5, 320, JointNormal);
+        AddJoint(400, 260 + editor.session.currentFrame, JointStatic);
+        AddJoint(370 - editor.session.currentFrame * 5, 320, JointNormal);
         AddBone(0, 1, BoneStandard);
         AddBone(1, 2, BoneStabilising);
         AddBone(2, 0, BoneFreeLength);
     }
-    editor.currentFrame = 0;
-    editor.headOn = 1;
+    editor.session.currentFrame = 0;
+    editor.animation.headOn = 1;
     saved = SaveAs(folder + "/figure.txt") && saved;
     DeleteJoint(1);
     saved = SaveAs(folder + "/gap.txt") && saved;

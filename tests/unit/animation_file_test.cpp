@@ -20,6 +20,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/bone_style.h"
@@ -28,6 +29,7 @@
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
+#include "support/editor_frames.h"
 #include "support/failing_file_calls.h"
 #include "support/storage_fixture.h"
 
@@ -42,7 +44,9 @@ class AnimationFileTest : public StorageTest {
         UsePath(folder + "/walk.txt");
     }
 
-    static void UsePath(const std::string& path) { AssignString(&editor.basePath, path.c_str()); }
+    static void UsePath(const std::string& path) {
+        AssignString(&editor.session.basePath, path.c_str());
+    }
     static Bytes Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -54,16 +58,17 @@ class AnimationFileTest : public StorageTest {
     // Frames 0 to frames - 1, each a chain of `joints` joints with one bone per link, of every
     // kind.
     static void BuildFigure(int32_t frames, int32_t joints, int32_t shift = 0) {
-        for (editor.currentFrame = 0; editor.currentFrame < frames; ++editor.currentFrame) {
+        for (editor.session.currentFrame = 0; editor.session.currentFrame < frames;
+             ++editor.session.currentFrame) {
             for (int32_t joint = 0; joint < joints; ++joint) {
-                AddJoint(210 + joint * 3 + shift, 160 + editor.currentFrame + joint % 7,
+                AddJoint(210 + joint * 3 + shift, 160 + editor.session.currentFrame + joint % 7,
                          joint % 5 == 0 ? JointStatic : JointNormal);
                 if (joint > 0) {
                     AddBone(joint - 1, joint, joint % 3);
                 }
             }
         }
-        editor.currentFrame = 0;
+        editor.session.currentFrame = 0;
     }
     size_t FilesInFolder() const {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
@@ -75,17 +80,19 @@ TEST_F(AnimationFileTest, DescribedExamplesSaveAndLoadByteForByte) {
     ASSERT_EQ(SaveAnimation(), 1);
     EXPECT_EQ(Read(path), (Bytes{0x90, 0x01, 0x2C, 0x01, 0, 0, 0})) << "box 400 x 300, no record";
 
-    editor.boxLeft = 100, editor.boxTop = 50, editor.boxRight = 300, editor.boxBottom = 250;
-    editor.shadowOn = 1, editor.headOn = 0, editor.collisionOn = 1;
-    editor.currentFrame = 3;
+    editor.animation.box.left = 100, editor.animation.box.top = 50,
+    editor.animation.box.right = 300, editor.animation.box.bottom = 250;
+    editor.animation.shadowOn = 1, editor.animation.headOn = 0, editor.animation.collisionOn = 1;
+    editor.session.currentFrame = 3;
     AddJoint(150, 100, JointStatic);
     AddJoint(99, 49, JointNormal); // left of and above the box
     ASSERT_EQ(SaveAnimation(), 1);
     EXPECT_EQ(Read(path), (Bytes{0xC8, 0, 0xC8, 0,    1,    0,    1,    3, 0, 0, 50, 0, 50, 0, 2, //
                                  3,    0, 0,    0xFF, 0xFF, 0xFF, 0xFF, 1}));
     ASSERT_EQ(LoadAnimation(), 1);
-    EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight,
-                                    editor.boxBottom, editor.playbackEnd, editor.currentFrame}),
+    EXPECT_EQ(std::vector<int32_t>({editor.animation.box.left, editor.animation.box.top,
+                                    editor.animation.box.right, editor.animation.box.bottom,
+                                    editor.animation.playbackEnd, editor.session.currentFrame}),
               std::vector<int32_t>({300, 200, 500, 400, 3, 0}));
     EXPECT_EQ(std::vector<int32_t>({JointAt(3, 0).x, JointAt(3, 0).y, JointAt(3, 0).state,
                                     JointAt(3, 1).x, JointAt(3, 1).y}),
@@ -93,24 +100,25 @@ TEST_F(AnimationFileTest, DescribedExamplesSaveAndLoadByteForByte) {
 
     Write(path, {});
     ASSERT_EQ(LoadAnimation(), 1) << "a 0-byte file loads";
-    EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight,
-                                    editor.boxBottom, editor.shadowOn, editor.headOn,
-                                    editor.collisionOn, JointAt(3, 0).state}),
+    EXPECT_EQ(std::vector<int32_t>({editor.animation.box.left, editor.animation.box.top,
+                                    editor.animation.box.right, editor.animation.box.bottom,
+                                    editor.animation.shadowOn, editor.animation.headOn,
+                                    editor.animation.collisionOn, JointAt(3, 0).state}),
               std::vector<int32_t>({400, 300, 400, 300, 0, 0, 0, JointEmpty}));
     Write(path, {201, 0, 10, 0});
     ASSERT_EQ(LoadAnimation(), 1);
-    EXPECT_EQ(editor.boxLeft, 299) << "(800 - 201) / 2";
+    EXPECT_EQ(editor.animation.box.left, 299) << "(800 - 201) / 2";
 }
 
 TEST_F(AnimationFileTest, FullFigureOverManyFramesComesBackAndSavesToTheSameBytes) {
     BuildFigure(40, kSlotCount);
-    editor.headOn = 1;
+    editor.animation.headOn = 1;
     ASSERT_EQ(SaveAnimation(), 1);
     Bytes first = Read(folder + "/walk.txt");
     EXPECT_EQ(first.size(), 7u + 40u * (501u + 500u) * 8u);
     ResetAll();
     ASSERT_EQ(LoadAnimation(), 1);
-    EXPECT_EQ(editor.playbackEnd, 39);
+    EXPECT_EQ(editor.animation.playbackEnd, 39);
     const Bone& bone = BoneAt(39, 499);
     EXPECT_EQ(std::vector<int32_t>({bone.jointA, bone.jointB, bone.kind}),
               std::vector<int32_t>({499, 500, 500 % 3}));
@@ -120,7 +128,7 @@ TEST_F(AnimationFileTest, FullFigureOverManyFramesComesBackAndSavesToTheSameByte
 }
 
 TEST_F(AnimationFileTest, LastFrameKeepsItsJointsAndBoneThroughARoundTrip) {
-    editor.currentFrame = editor.maxFrame;
+    editor.session.currentFrame = editor.animation.maxFrame;
     AddJoint(250, 200, JointNormal);
     AddJoint(290, 230, JointStatic);
     AddBone(0, 1, BoneFreeLength);
@@ -129,8 +137,8 @@ TEST_F(AnimationFileTest, LastFrameKeepsItsJointsAndBoneThroughARoundTrip) {
     ASSERT_EQ(LoadAnimation(), 1);
     const Joint& second = JointAt(500, 1);
     const Bone& bone = BoneAt(500, 0);
-    EXPECT_EQ(std::vector<int32_t>({editor.playbackEnd, JointAt(500, 0).x, second.x, second.y,
-                                    second.state, bone.jointA, bone.jointB, bone.kind}),
+    EXPECT_EQ(std::vector<int32_t>({editor.animation.playbackEnd, JointAt(500, 0).x, second.x,
+                                    second.y, second.state, bone.jointA, bone.jointB, bone.kind}),
               std::vector<int32_t>({500, 250, 290, 230, JointStatic, 0, 1, BoneFreeLength}));
     EXPECT_DOUBLE_EQ(bone.restLength, 50.0);
 }
@@ -198,7 +206,7 @@ TEST_F(AnimationFileTest, RecordsASaveCannotHaveWrittenAreSkipped) {
         used.insert(used.end(), {joints, bones});
     }
     EXPECT_EQ(used, std::vector<int32_t>({2, 1, 1, 1, 0, 0, 501, 0}));
-    EXPECT_EQ(editor.playbackEnd, 5) << "the frame of the last record taken";
+    EXPECT_EQ(editor.animation.playbackEnd, 5) << "the frame of the last record taken";
 }
 
 // The joints past a frame's last slot are dropped, not written over the next frame's first ones,
@@ -217,8 +225,9 @@ TEST_F(AnimationFileTest, JointsBeyondTheLastSlotLeaveTheNextFrameAlone) {
     Write(folder + "/walk.txt", file);
     ASSERT_EQ(LoadAnimation(), 1);
     EXPECT_EQ(
-        std::vector<int32_t>({JointAt(5, 500).x - editor.boxLeft, JointAt(6, 0).x - editor.boxLeft,
-                              JointAt(6, 1).x - editor.boxLeft, JointAt(6, 2).state}),
+        std::vector<int32_t>({JointAt(5, 500).x - editor.animation.box.left,
+                              JointAt(6, 0).x - editor.animation.box.left,
+                              JointAt(6, 1).x - editor.animation.box.left, JointAt(6, 2).state}),
         std::vector<int32_t>({22, 11, 33, JointEmpty}));
 }
 
@@ -237,21 +246,23 @@ Bytes ModelOfTheFile() {
         word(second);
         out.push_back(static_cast<unsigned char>(last));
     };
-    word(editor.boxRight - editor.boxLeft);
-    word(editor.boxBottom - editor.boxTop);
-    for (int32_t toggle : {editor.shadowOn, editor.headOn, editor.collisionOn}) {
+    word(editor.animation.box.right - editor.animation.box.left);
+    word(editor.animation.box.bottom - editor.animation.box.top);
+    for (int32_t toggle :
+         {editor.animation.shadowOn, editor.animation.headOn, editor.animation.collisionOn}) {
         out.push_back(static_cast<unsigned char>(toggle));
     }
     int32_t running[6] = {0, 0, 0, 0, 0, 0}; // types 5, 2, 3, 4, 6, 7
     int32_t lastFrame = 0;
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         std::vector<int32_t> position(kSlotCount, -1);
         int32_t joints = 0;
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Joint& joint = JointAt(frame, slot);
             if (joint.state > 0) {
                 position[slot] = joints++;
-                record(frame, 0, joint.x - editor.boxLeft, joint.y - editor.boxTop, joint.state);
+                record(frame, 0, joint.x - editor.animation.box.left,
+                       joint.y - editor.animation.box.top, joint.state);
                 lastFrame = frame;
             }
         }
@@ -285,13 +296,14 @@ Bytes ModelOfTheFile() {
             record(frame, at < 256 ? 8 : 9, -1, -1, static_cast<int32_t>(at % 256));
         }
     }
-    if (editor.groundColour != 0x141414) {
+    if (editor.animation.groundColour != 0x141414) {
         for (int32_t type : {16, 17, 18}) {
-            record(lastFrame, type, -1, -1, editor.groundColour >> (18 - type) * 8 & 0xFF);
+            record(lastFrame, type, -1, -1,
+                   editor.animation.groundColour >> (18 - type) * 8 & 0xFF);
         }
     }
-    if (editor.playbackRate != 40) {
-        record(lastFrame, 19, -1, -1, editor.playbackRate);
+    if (editor.animation.playbackRate != 40) {
+        record(lastFrame, 19, -1, -1, editor.animation.playbackRate);
     }
     return out;
 }
@@ -378,21 +390,22 @@ TEST_F(AnimationFileTest, StyledFilesKeepTheLayoutForEveryLoaderAndComeBackExact
         SCOPED_TRACE(row.name);
         ResetAll();
         BuildFigure(3, 300);
-        editor.currentFrame = 4; // a frame past an empty one, with a gap left by a deleted joint
+        editor.session.currentFrame =
+            4; // a frame past an empty one, with a gap left by a deleted joint
         for (int32_t joint = 0; joint < 4; ++joint) {
             AddJoint(250 + joint * 20, 200, JointNormal);
         }
         AddBone(0, 2, BoneStandard);
         AddBone(2, 3, BoneFreeLength);
         DeleteJoint(1);
-        editor.currentFrame = 0;
-        editor.groundColour = kDefaultGroundColour;
-        editor.playbackRate = 40;
+        editor.session.currentFrame = 0;
+        editor.animation.groundColour = kDefaultGroundColour;
+        editor.animation.playbackRate = 40;
         ASSERT_EQ(SaveAnimation(), 1);
         Bytes plain = Read(path);
         EXPECT_EQ(plain, ModelOfTheFile()) << "the layout without style records";
 
-        std::vector<std::pair<Bone*, BoneStyle>> given;
+        std::vector<std::tuple<int32_t, int32_t, BoneStyle>> given; // frame, slot, style
         for (int32_t frame : {0, 1, 2, 4}) {
             for (int32_t slot = 0; row.styledEvery > 0 && slot < kSlotCount; ++slot) {
                 BoneStyle style{};
@@ -405,12 +418,12 @@ TEST_F(AnimationFileTest, StyledFilesKeepTheLayoutForEveryLoaderAndComeBackExact
                 style.shape = static_cast<uint8_t>(random() % 3);
                 if (BoneInUse(BoneAt(frame, slot)) && slot % row.styledEvery == 0) {
                     BoneAt(frame, slot).style = style;
-                    given.emplace_back(&BoneAt(frame, slot), style);
+                    given.emplace_back(frame, slot, style);
                 }
             }
         }
-        editor.groundColour = row.ground;
-        editor.playbackRate = row.rate;
+        editor.animation.groundColour = row.ground;
+        editor.animation.playbackRate = row.rate;
         ASSERT_EQ(SaveAnimation(), 1);
         Bytes styled = Read(path);
         EXPECT_EQ(styled, ModelOfTheFile()) << "the documented style records";
@@ -423,13 +436,15 @@ TEST_F(AnimationFileTest, StyledFilesKeepTheLayoutForEveryLoaderAndComeBackExact
         }
 
         ResetAll();
-        editor.groundColour = 0x123456, editor.playbackRate = 7;
+        editor.animation.groundColour = 0x123456, editor.animation.playbackRate = 7;
         ASSERT_EQ(LoadAnimation(), 1);
         EXPECT_EQ(
-            std::vector<int32_t>({editor.groundColour, editor.playbackRate, editor.playbackEnd}),
+            std::vector<int32_t>({editor.animation.groundColour, editor.animation.playbackRate,
+                                  editor.animation.playbackEnd}),
             std::vector<int32_t>({row.ground, row.rate, 4}));
-        for (const auto& [bone, style] : given) {
-            EXPECT_TRUE(SameStyle(bone->style, style)) << "bone " << bone - &BoneAt(0, 0);
+        for (const auto& [frame, slot, style] : given) {
+            EXPECT_TRUE(SameStyle(BoneAt(frame, slot).style, style))
+                << "frame " << frame << " bone " << slot;
         }
         ASSERT_EQ(SaveAnimation(), 1);
         EXPECT_EQ(Read(path), styled) << "saved again";
@@ -439,10 +454,10 @@ TEST_F(AnimationFileTest, StyledFilesKeepTheLayoutForEveryLoaderAndComeBackExact
 TEST_F(AnimationFileTest, StyledWorkedExampleAndStyleRecordsNoSaveWrites) {
     AddJoint(300, 200, JointNormal);
     AddJoint(300, 240, JointNormal);
-    editor.pen = BoneStyle{0xFF, 0, 0, 1, 11, ShapeDisc};
+    editor.session.pen = BoneStyle{0xFF, 0, 0, 1, 11, ShapeDisc};
     AddBone(0, 1, BoneStandard);
-    editor.groundColour = 0xFFFFFF;
-    editor.playbackRate = 12;
+    editor.animation.groundColour = 0xFFFFFF;
+    editor.animation.playbackRate = 12;
     ASSERT_EQ(SaveAnimation(), 1);
     Bytes file = Read(folder + "/walk.txt");
     Bytes example{0x90, 0x01, 0x2C, 0x01, 0,    0, 0, 0, 0, 0, 0x64, 0, 0x32, 0, 1, 0,
@@ -480,7 +495,8 @@ TEST_F(AnimationFileTest, StyledWorkedExampleAndStyleRecordsNoSaveWrites) {
     ASSERT_EQ(LoadAnimation(), 1);
     EXPECT_TRUE(SameStyle(BoneAt(0, 0).style, BoneStyle{0, 0x80, 0, 1, 0, ShapeLine}));
     EXPECT_FALSE(BoneInUse(BoneAt(0, 1)));
-    EXPECT_EQ(std::vector<int32_t>({editor.groundColour, editor.playbackRate, editor.playbackEnd}),
+    EXPECT_EQ(std::vector<int32_t>({editor.animation.groundColour, editor.animation.playbackRate,
+                                    editor.animation.playbackEnd}),
               std::vector<int32_t>({kDefaultGroundColour, 40, 0}));
 }
 
@@ -491,8 +507,8 @@ TEST_F(AnimationFileTest, StyledWorkedExampleAndStyleRecordsNoSaveWrites) {
 TEST_F(AnimationFileTest, TheSoundsReferenceTravelsByteForByteAndOldLoadersReadTheSameSlots) {
     const std::string path = folder + "/walk.txt";
     BuildFigure(6, 40);
-    editor.playbackRate = 12;
-    soundTrack.reference.clear();
+    editor.animation.playbackRate = 12;
+    editor.animation.sound.reference.clear();
     ASSERT_EQ(SaveAnimation(), 1);
     const Bytes plain = Read(path);
     EXPECT_EQ(plain, ModelOfTheFile()) << "no record for no sound";
@@ -502,7 +518,7 @@ TEST_F(AnimationFileTest, TheSoundsReferenceTravelsByteForByteAndOldLoadersReadT
                       "dte.flac"),
           std::string("/home/anna/voice.ogg"), std::string(4096, 'x')}) {
         SCOPED_TRACE(reference.substr(0, 40));
-        soundTrack.reference = reference;
+        editor.animation.sound.reference = reference;
         ASSERT_EQ(SaveAnimation(), 1);
         Bytes expected = plain;
         for (char byte : reference) {
@@ -515,11 +531,11 @@ TEST_F(AnimationFileTest, TheSoundsReferenceTravelsByteForByteAndOldLoadersReadT
             EXPECT_TRUE(LoadAsDescribed(withSound, checked) == LoadAsDescribed(plain, checked))
                 << (checked ? "checking" : "non-checking") << " loader";
         }
-        soundTrack.reference = "stale";
+        editor.animation.sound.reference = "stale";
         ASSERT_EQ(LoadAnimation(), 1);
-        EXPECT_EQ(LoadedSoundReference(), reference);
-        EXPECT_EQ(editor.playbackEnd, 5);
-        soundTrack.reference = LoadedSoundReference();
+        EXPECT_EQ(editor.animation.sound.reference, reference);
+        EXPECT_EQ(editor.animation.playbackEnd, 5);
+        editor.animation.sound.reference = editor.animation.sound.reference;
         ASSERT_EQ(SaveAnimation(), 1);
         EXPECT_EQ(Read(path), withSound) << "saved again";
     }
@@ -530,14 +546,14 @@ TEST_F(AnimationFileTest, TheSoundsReferenceTravelsByteForByteAndOldLoadersReadT
     }
     Write(path, file);
     ASSERT_EQ(LoadAnimation(), 1);
-    EXPECT_EQ(LoadedSoundReference(), "ab");
+    EXPECT_EQ(editor.animation.sound.reference, "ab");
     for (int32_t count = 0; count < 4097; ++count) {
         file.insert(file.end(), {0, 0, 20, 0xFF, 0xFF, 0xFF, 0xFF, 'y'});
     }
     Write(path, file);
     ASSERT_EQ(LoadAnimation(), 1);
-    EXPECT_EQ(LoadedSoundReference(), "");
-    soundTrack.reference.clear();
+    EXPECT_EQ(editor.animation.sound.reference, "");
+    editor.animation.sound.reference.clear();
 }
 
 TEST_F(AnimationFileTest, LoadThatCannotReadChangesNothingAndNeverWaits) {
@@ -578,7 +594,7 @@ TEST_F(AnimationFileTest, FilesBesideTheAnimationDropFourCharacters) {
     for (const Case& each : cases) {
         UsePath(each.basePath);
         int32_t start = WorkBufferLength();
-        EXPECT_STREQ(SiblingFileName("_autosave.txt", start), each.backup);
+        EXPECT_STREQ(SiblingFileName(editor.session.basePath, "_autosave.txt", start), each.backup);
         WorkBufferSetLength(start);
     }
 }

@@ -17,6 +17,7 @@
 #include "runtime/drawing.h"
 #include "runtime/surface.h"
 #include "support/drawing_session.h"
+#include "support/editor_frames.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ class BoneDrawingTest : public testing::Test {
     static int32_t StyledBone(int32_t ax, int32_t ay, int32_t bx, int32_t by, BoneStyle style,
                               int32_t kind = BoneStandard) {
         int32_t slot = AddBone(AddJoint(ax, ay, JointNormal), AddJoint(bx, by, JointNormal), kind);
-        BoneAt(editor.currentFrame, slot).style = style;
+        BoneAt(editor.session.currentFrame, slot).style = style;
         return slot;
     }
 
@@ -126,10 +127,11 @@ class BoneDrawingTest : public testing::Test {
     // The frame as playback shows it on the given ground, with the box off the surface.
     static void DrawPlayback(int32_t frame = 0) {
         SceneView view;
+        view.animation = &editor.animation;
         view.frame = frame;
         view.playing = 1;
         view.ground = kGround;
-        view.boxLeft = view.boxTop = view.boxRight = view.boxBottom = -10;
+        view.box = Box{-10, -10, -10, -10};
         DrawScene(view, SurfaceDrawTarget());
     }
 
@@ -165,18 +167,19 @@ TEST_F(BoneDrawingTest, EachShapeAtEachWidthCoversThePixelsOfItsGeometry) {
 }
 
 TEST_F(BoneDrawingTest, OnionSkinShowsThickBonesInItsGreyAndBlueWithTheirShapes) {
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     StyledBone(100, 200, 500, 260, Style(0xFF0000, 12, ShapeLine));
-    editor.currentFrame = 2;
+    editor.session.currentFrame = 2;
     StyledBone(300, 400, 420, 330, Style(0x00FF00, 16, ShapeCircle));
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     SceneView view;
+    view.animation = &editor.animation;
     view.frame = 1;
     view.shadowOn = 1;
     view.onionBack = 1;
     view.onionAhead = 1;
     view.ground = kGround;
-    view.boxLeft = view.boxTop = view.boxRight = view.boxBottom = -10;
+    view.box = Box{-10, -10, -10, -10};
     DrawScene(view, SurfaceDrawTarget());
     const ExpectedShape back{ShapeLine, {100.5, 200.5}, {500.5, 260.5}, 6, 0x505050};
     const ExpectedShape ahead{ShapeCircle, {300.5, 400.5}, {420.5, 330.5}, 8, 0x3C5AAA};

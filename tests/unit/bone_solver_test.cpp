@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "model/editor_state.h"
+#include "support/editor_frames.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ class BoneSolverTest : public testing::Test {
     void SetUp() override { EditorStateInit(); }
 
     static void Place(int32_t slot, int32_t x, int32_t y, int8_t state = JointNormal) {
-        Joint& joint = JointAt(editor.currentFrame, slot);
+        Joint& joint = JointAt(editor.session.currentFrame, slot);
         joint.x = x;
         joint.y = y;
         joint.state = state;
@@ -35,7 +36,7 @@ class BoneSolverTest : public testing::Test {
 
     static void Link(int32_t slot, int32_t jointA, int32_t jointB, double restLength,
                      int8_t kind = BoneStandard) {
-        Bone& bone = BoneAt(editor.currentFrame, slot);
+        Bone& bone = BoneAt(editor.session.currentFrame, slot);
         bone.jointA = jointA;
         bone.jointB = jointB;
         bone.restLength = restLength;
@@ -43,7 +44,7 @@ class BoneSolverTest : public testing::Test {
     }
 
     static Point At(int32_t slot) {
-        const Joint& joint = JointAt(editor.currentFrame, slot);
+        const Joint& joint = JointAt(editor.session.currentFrame, slot);
         return {joint.x, joint.y};
     }
 
@@ -66,7 +67,7 @@ TEST_F(BoneSolverTest, BoneAtItsRestLengthLeavesBothJointsInPlace) {
     Place(0, 3, 4);
     Place(1, 33, 44);
     Link(0, 0, 1, 50.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(3, 4));
     EXPECT_EQ(At(1), Point(33, 44));
 }
@@ -75,7 +76,7 @@ TEST_F(BoneSolverTest, StretchedBoneBetweenMovableJointsMovesBothHalfway) {
     Place(0, 0, 0);
     Place(1, 10, 0);
     Link(0, 0, 1, 6.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(2, 0));
     EXPECT_EQ(At(1), Point(8, 0));
 }
@@ -84,7 +85,7 @@ TEST_F(BoneSolverTest, CompressedBoneBetweenMovableJointsPushesBothApartHalfway)
     Place(0, 0, 0);
     Place(1, 0, 10);
     Link(0, 0, 1, 14.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, -2));
     EXPECT_EQ(At(1), Point(0, 12));
 }
@@ -93,7 +94,7 @@ TEST_F(BoneSolverTest, RestLengthZeroPullsBothJointsOntoTheMidpointWhereTheyStay
     Place(0, 0, 0);
     Place(1, 10, 0);
     Link(0, 0, 1, 0.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(5, 0));
     EXPECT_EQ(At(1), Point(5, 0));
 }
@@ -102,7 +103,7 @@ TEST_F(BoneSolverTest, StaticFirstJointHoldsAndTheSecondTakesTheFullError) {
     Place(0, 100, 100, JointStatic);
     Place(1, 130, 140);
     Link(0, 0, 1, 25.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(100, 100));
     EXPECT_EQ(At(1), Point(115, 120));
 }
@@ -111,7 +112,7 @@ TEST_F(BoneSolverTest, StaticSecondJointHoldsAndTheFirstTakesTheFullError) {
     Place(0, 130, 140);
     Place(1, 100, 100, JointStatic);
     Link(0, 0, 1, 25.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(115, 120));
     EXPECT_EQ(At(1), Point(100, 100));
 }
@@ -120,7 +121,7 @@ TEST_F(BoneSolverTest, TwoStaticJointsWithNothingDraggedMoveTheSecondJoint) {
     Place(0, 0, 0, JointStatic);
     Place(1, 10, 0, JointStatic);
     Link(0, 0, 1, 6.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(At(1), Point(6, 0));
 }
@@ -129,8 +130,8 @@ TEST_F(BoneSolverTest, TwoStaticJointsGiveWayAtTheFirstJointWhileItIsDragged) {
     Place(0, 0, 0, JointStatic);
     Place(1, 10, 0, JointStatic);
     Link(0, 0, 1, 6.0);
-    editor.draggedJoint = 0;
-    SolveBones();
+    editor.session.draggedJoint = 0;
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(4, 0));
     EXPECT_EQ(At(1), Point(10, 0));
 }
@@ -140,8 +141,8 @@ TEST_F(BoneSolverTest, TwoStaticJointsMoveTheSecondWhenItOrAnUnrelatedJointIsDra
         Place(0, 0, 0, JointStatic);
         Place(1, 10, 0, JointStatic);
         Link(0, 0, 1, 6.0);
-        editor.draggedJoint = dragged;
-        SolveBones();
+        editor.session.draggedJoint = dragged;
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         EXPECT_EQ(At(0), Point(0, 0)) << "dragged " << dragged;
         EXPECT_EQ(At(1), Point(6, 0)) << "dragged " << dragged;
     }
@@ -156,8 +157,8 @@ TEST_F(BoneSolverTest, OnlyStateTwoCountsAsStatic) {
     Place(2, 0, 50, -2);
     Place(3, 10, 50, -2);
     Link(1, 2, 3, 6.0);
-    editor.draggedJoint = 2;
-    SolveBones();
+    editor.session.draggedJoint = 2;
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(4, 0));
     EXPECT_EQ(At(1), Point(10, 0));
     EXPECT_EQ(At(2), Point(2, 50));
@@ -168,8 +169,8 @@ TEST_F(BoneSolverTest, DraggedMovableJointIsCorrectedLikeAnyOther) {
     Place(0, 0, 0);
     Place(1, 10, 0);
     Link(0, 0, 1, 6.0);
-    editor.draggedJoint = 1;
-    SolveBones();
+    editor.session.draggedJoint = 1;
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(2, 0));
     EXPECT_EQ(At(1), Point(8, 0));
 }
@@ -177,12 +178,12 @@ TEST_F(BoneSolverTest, DraggedMovableJointIsCorrectedLikeAnyOther) {
 TEST_F(BoneSolverTest, DraggedJointIsPutBackOntoTheCircleAroundItsStaticPartner) {
     Place(0, 400, 300, JointStatic);
     Link(0, 0, 1, 50.0);
-    editor.draggedJoint = 1;
+    editor.session.draggedJoint = 1;
     Place(1, 460, 380); // the mouse, 100 away down to the right
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(1), Point(430, 340));
     Place(1, 310, 420); // the mouse, 150 away down to the left
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(1), Point(370, 340));
     EXPECT_EQ(At(0), Point(400, 300));
 }
@@ -201,7 +202,7 @@ TEST_F(BoneSolverTest, ExactHalfPixelSumsRoundToTheEvenNeighbour) {
     for (int32_t bone = 0; bone < 4; ++bone) {
         Link(bone, 2 * bone, 2 * bone + 1, 0.0);
     }
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(2, 0));
     EXPECT_EQ(At(1), Point(2, 0));
     EXPECT_EQ(At(2), Point(4, 10));
@@ -217,7 +218,7 @@ TEST_F(BoneSolverTest, TheWholeSumIsRoundedNotTheShiftAlone) {
     Place(0, 1, 0);
     Place(1, 6, 0);
     Link(0, 0, 1, 0.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(4, 0));
     EXPECT_EQ(At(1), Point(4, 0));
 }
@@ -232,7 +233,7 @@ TEST_F(BoneSolverTest, CorrectionsBelowHalfAPixelAreLost) {
     Place(4, 50, 0, JointStatic); // compressed by 0.4 vertically
     Place(5, 50, 10);
     Link(2, 4, 5, 10.4);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(At(1), Point(10, 0));
     EXPECT_EQ(At(3), Point(10, 20));
@@ -243,7 +244,7 @@ TEST_F(BoneSolverTest, CorrectionsAboveHalfAPixelAreKept) {
     Place(0, 0, 20, JointStatic);
     Place(1, 10, 20);
     Link(0, 0, 1, 9.4);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(1), Point(9, 20));
 }
 
@@ -255,7 +256,7 @@ TEST_F(BoneSolverTest, ChainSettlesThroughExactHalfPixelTiesRoundedToEven) {
     Place(2, 40, 0);
     Link(0, 1, 2, 30.0);
     Link(1, 0, 1, 10.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(At(1), Point(10, 0));
     EXPECT_EQ(At(2), Point(40, 0));
@@ -270,7 +271,7 @@ TEST_F(BoneSolverTest, EachBoneSeesThePositionsLeftByTheBonesBeforeIt) {
     Place(2, 40, 0);
     Link(0, 0, 1, 10.0);
     Link(1, 1, 2, 30.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(1), Point(10, 0));
     EXPECT_EQ(At(2), Point(40, 0));
 }
@@ -278,19 +279,19 @@ TEST_F(BoneSolverTest, EachBoneSeesThePositionsLeftByTheBonesBeforeIt) {
 TEST_F(BoneSolverTest, TheLaterBoneSlotHasTheLastWordInEachPass) {
     // A movable joint between two static ones that cannot both be satisfied.
     for (int32_t frame : {0, 1}) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         Place(0, 0, 0, JointStatic);
         Place(1, 15, 0);
         Place(2, 30, 0, JointStatic);
     }
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     Link(0, 0, 1, 10.0);
     Link(1, 1, 2, 10.0);
-    SolveBones();
-    editor.currentFrame = 1;
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
+    editor.session.currentFrame = 1;
     Link(0, 1, 2, 10.0);
     Link(1, 0, 1, 10.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(JointAt(0, 1).x, 20);
     EXPECT_EQ(JointAt(1, 1).x, 10);
 }
@@ -306,7 +307,7 @@ TEST_F(BoneSolverTest, ElevenPassesCarryACorrectionElevenBonesDownAChainSolvedFr
         int32_t first = kLastJoint - 1 - slot;
         Link(slot, first, first + 1, first == 0 ? 11.0 : 10.0);
     }
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     for (int32_t joint = 1; joint <= 11; ++joint) {
         EXPECT_EQ(At(joint), Point(10 * joint + 1, 0)) << "joint " << joint;
@@ -319,26 +320,26 @@ TEST_F(BoneSolverTest, BoneAndJointsInTheLastSlotsAreSolved) {
     Place(499, 0, 0);
     Place(500, 10, 0);
     Link(500, 499, 500, 6.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(499), Point(2, 0));
     EXPECT_EQ(At(500), Point(8, 0));
 }
 
 TEST_F(BoneSolverTest, SolverWritesOnlyTheJointsOfTheCurrentFrame) {
     for (int32_t frame : {6, 7, 8}) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         Place(0, 0, 0);
         Place(1, 900, 900, JointStatic);
         Link(0, 0, 1, 6.0);
     }
-    editor.currentFrame = 7;
-    editor.collisionOn = 1;
+    editor.session.currentFrame = 7;
+    editor.animation.collisionOn = 1;
     std::vector<unsigned char> previousRow = JointRowBytes(6);
     std::vector<unsigned char> nextRow = JointRowBytes(8);
     std::vector<unsigned char> bones = BoneRowBytes(7);
     std::vector<unsigned char> record(sizeof(EditorState));
     std::memcpy(record.data(), &editor, record.size());
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_NE(At(0), Point(0, 0));
     EXPECT_EQ(JointRowBytes(6), previousRow);
     EXPECT_EQ(JointRowBytes(8), nextRow);
@@ -349,12 +350,12 @@ TEST_F(BoneSolverTest, SolverWritesOnlyTheJointsOfTheCurrentFrame) {
 // --- The box ---
 
 TEST_F(BoneSolverTest, CollisionClampsEveryUsedJointIntoTheShrunkBox) {
-    editor.collisionOn = 1;
+    editor.animation.collisionOn = 1;
     Place(0, 900, 500);
     Place(1, -20, -30, JointStatic);
     Place(2, 300, 1000, 7);
     Place(3, 900, 900, JointEmpty);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(595, 445));
     EXPECT_EQ(At(1), Point(205, 155));
     EXPECT_EQ(At(2), Point(300, 445));
@@ -364,68 +365,68 @@ TEST_F(BoneSolverTest, CollisionClampsEveryUsedJointIntoTheShrunkBox) {
 TEST_F(BoneSolverTest, CollisionRunsOnlyWhileTheFlagIsExactlyOne) {
     Place(0, 900, 500);
     for (int32_t flag : {0, 5, -1}) {
-        editor.collisionOn = flag;
-        SolveBones();
+        editor.animation.collisionOn = flag;
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         EXPECT_EQ(At(0), Point(900, 500)) << "collisionOn " << flag;
     }
-    editor.collisionOn = 1;
-    SolveBones();
+    editor.animation.collisionOn = 1;
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(595, 445));
 }
 
 TEST_F(BoneSolverTest, CollisionIsNotAppliedAfterTheLastPass) {
     // Every pass clamps the joint back to 595 and the bone pushes it out to 700 again.
-    editor.collisionOn = 1;
+    editor.animation.collisionOn = 1;
     Place(0, 300, 300, JointStatic);
     Place(1, 310, 300);
     Link(0, 0, 1, 400.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(300, 300));
     EXPECT_EQ(At(1), Point(700, 300));
 }
 
 TEST_F(BoneSolverTest, BoxNarrowerThanTenPixelsLeavesJointsAtTheLeftAndTopInnerEdges) {
-    editor.boxLeft = 300;
-    editor.boxTop = 200;
-    editor.boxRight = 306;
-    editor.boxBottom = 204;
+    editor.animation.box.left = 300;
+    editor.animation.box.top = 200;
+    editor.animation.box.right = 306;
+    editor.animation.box.bottom = 204;
     Place(0, 0, 0);
     Place(1, 400, 400);
     Place(2, 302, 202);
-    ApplyBoxCollision();
+    ApplyBoxCollision(editor.animation, editor.session.currentFrame);
     EXPECT_EQ(At(0), Point(305, 205));
     EXPECT_EQ(At(1), Point(305, 205));
     EXPECT_EQ(At(2), Point(305, 205));
 }
 
 TEST_F(BoneSolverTest, BoxOfZeroWidthPutsEveryJointFiveRightOfIt) {
-    editor.boxLeft = 300;
-    editor.boxRight = 300;
+    editor.animation.box.left = 300;
+    editor.animation.box.right = 300;
     Place(0, 0, 300);
     Place(1, 800, 300);
-    ApplyBoxCollision();
+    ApplyBoxCollision(editor.animation, editor.session.currentFrame);
     EXPECT_EQ(At(0), Point(305, 300));
     EXPECT_EQ(At(1), Point(305, 300));
 }
 
 TEST_F(BoneSolverTest, BoxEdgesAtTheEndsOfTheIntegerRangeDoNotWrap) {
-    editor.boxLeft = std::numeric_limits<int32_t>::max();
-    editor.boxTop = std::numeric_limits<int32_t>::max();
-    editor.boxRight = std::numeric_limits<int32_t>::min();
-    editor.boxBottom = std::numeric_limits<int32_t>::min();
+    editor.animation.box.left = std::numeric_limits<int32_t>::max();
+    editor.animation.box.top = std::numeric_limits<int32_t>::max();
+    editor.animation.box.right = std::numeric_limits<int32_t>::min();
+    editor.animation.box.bottom = std::numeric_limits<int32_t>::min();
     Place(0, 0, 0);
-    ApplyBoxCollision();
+    ApplyBoxCollision(editor.animation, editor.session.currentFrame);
     EXPECT_EQ(At(0),
               Point(std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()));
 }
 
 TEST_F(BoneSolverTest, BoxCollisionTouchesOnlyTheCurrentFrame) {
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     Place(0, 900, 900);
-    editor.currentFrame = 2;
+    editor.session.currentFrame = 2;
     Place(0, 900, 900);
     std::vector<unsigned char> otherRow = JointRowBytes(1);
-    ApplyBoxCollision();
+    ApplyBoxCollision(editor.animation, editor.session.currentFrame);
     EXPECT_EQ(At(0), Point(595, 445));
     EXPECT_EQ(JointRowBytes(1), otherRow);
 }
@@ -439,7 +440,7 @@ TEST_F(BoneSolverTest, FreeLengthBonesNeverMoveTheirJoints) {
     Place(2, 0, 0, JointStatic);
     Place(3, 0, 700, JointStatic);
     Link(1, 2, 3, 5.0, BoneFreeLength);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(At(1), Point(1000, 0));
     EXPECT_EQ(At(3), Point(0, 700));
@@ -452,7 +453,7 @@ TEST_F(BoneSolverTest, StabilisingAndUnknownKindsAreSolvedLikeStandardBones) {
         Place(2 * index + 1, 10, 30 * index);
         Link(index, 2 * index, 2 * index + 1, 6.0, kinds[index]);
     }
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     for (int32_t index = 0; index < 4; ++index) {
         EXPECT_EQ(At(2 * index), Point(2, 30 * index)) << "kind " << int32_t{kinds[index]};
         EXPECT_EQ(At(2 * index + 1), Point(8, 30 * index)) << "kind " << int32_t{kinds[index]};
@@ -465,22 +466,22 @@ TEST_F(BoneSolverTest, BoneSlotsWithAFreeEndAreSkipped) {
     Link(0, -1, 1, 6.0);
     Link(1, 0, -1, 6.0);
     Link(2, -5, -5, 6.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(At(1), Point(10, 0));
 }
 
 TEST_F(BoneSolverTest, BoneNamingASlotBeyondTheFrameIsSkipped) {
     // Slot 501 of frame 3 would be slot 0 of frame 4.
-    editor.currentFrame = 4;
+    editor.session.currentFrame = 4;
     Place(0, 10, 0);
-    editor.currentFrame = 3;
+    editor.session.currentFrame = 3;
     Place(0, 0, 0);
     Link(0, 0, 501, 6.0);
     Link(1, 501, 0, 6.0);
     Link(2, 0, std::numeric_limits<int32_t>::max(), 6.0);
     std::vector<unsigned char> nextRow = JointRowBytes(4);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(JointRowBytes(4), nextRow);
 }
@@ -489,7 +490,7 @@ TEST_F(BoneSolverTest, BoneToAnEmptyJointSlotMovesItsStoredCoordinates) {
     Place(0, 0, 0);
     Place(1, 10, 0, JointEmpty);
     Link(0, 0, 1, 6.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(2, 0));
     EXPECT_EQ(At(1), Point(8, 0));
     EXPECT_EQ(JointAt(0, 1).state, JointEmpty);
@@ -506,7 +507,7 @@ TEST_F(BoneSolverTest, JointsOnOnePixelAreLeftUncorrectedWhileLaterBonesStillWor
     Place(4, 0, 50);
     Place(5, 10, 50);
     Link(3, 4, 5, 6.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(5, 5));
     EXPECT_EQ(At(1), Point(5, 5));
     EXPECT_EQ(At(3), Point(100, 100));
@@ -526,7 +527,7 @@ TEST_F(BoneSolverTest, NonFiniteRestLengthsLeaveTheJointsInPlace) {
     Place(6, 0, 500, JointStatic);
     Place(7, 0, 510);
     Link(3, 6, 7, kInfinity);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     for (int32_t index = 0; index < 3; ++index) {
         EXPECT_EQ(At(2 * index), Point(0, 40 * index)) << restLengths[index];
         EXPECT_EQ(At(2 * index + 1), Point(30, 40 * index + 40)) << restLengths[index];
@@ -546,7 +547,7 @@ TEST_F(BoneSolverTest, HugeRestLengthsPinJointsToTheEndsOfTheIntegerRange) {
     Place(4, 50, 50);
     Place(5, 60, 60);
     Link(2, 4, 5, -1e300);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(kLowest, 0));
     EXPECT_EQ(At(1), Point(kHighest, 0));
     EXPECT_EQ(At(2), Point(0, 100));
@@ -562,7 +563,7 @@ TEST_F(BoneSolverTest, JointsAtOppositeEndsOfTheIntegerRangeMeetInTheMiddle) {
     Place(0, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     Place(1, std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min());
     Link(0, 0, 1, 0.0);
-    SolveBones();
+    SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
     EXPECT_EQ(At(0), Point(0, 0));
     EXPECT_EQ(At(1), Point(0, 0));
 }
@@ -605,8 +606,8 @@ class RandomFrames {
     int32_t JointSlot() { return static_cast<int32_t>(Between(0, kSlotCount - 1)); }
 
     double RestLength(int32_t jointA, int32_t jointB, bool finiteOnly) {
-        const Joint& a = JointAt(editor.currentFrame, jointA);
-        const Joint& b = JointAt(editor.currentFrame, jointB);
+        const Joint& a = JointAt(editor.session.currentFrame, jointA);
+        const Joint& b = JointAt(editor.session.currentFrame, jointB);
         double measured =
             std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
         int32_t percent = static_cast<int32_t>(Between(0, 99));
@@ -656,7 +657,7 @@ class RandomFrames {
 
     void FillJoints(int64_t reach) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            Joint& joint = JointAt(editor.currentFrame, slot);
+            Joint& joint = JointAt(editor.session.currentFrame, slot);
             joint.x = Coordinate(reach);
             joint.y = Coordinate(reach);
             joint.state = State();
@@ -667,7 +668,7 @@ class RandomFrames {
     void FillBones(int32_t junkPercent, bool finiteOnly) {
         int32_t used = static_cast<int32_t>(Between(0, 60));
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            Bone& bone = BoneAt(editor.currentFrame, slot);
+            Bone& bone = BoneAt(editor.session.currentFrame, slot);
             bone = {0.0, -1, -1, 0};
             if (Chance(used)) {
                 int32_t jointA = JointSlot();
@@ -684,19 +685,19 @@ class RandomFrames {
     }
 
     void ChooseSettings() {
-        editor.currentFrame = static_cast<int32_t>(Between(0, 500));
-        editor.draggedJoint = Chance(50) ? -1 : JointSlot();
+        editor.session.currentFrame = static_cast<int32_t>(Between(0, 500));
+        editor.session.draggedJoint = Chance(50) ? -1 : JointSlot();
         const int32_t flags[] = {0, 1, 1, 5};
-        editor.collisionOn = flags[Between(0, 3)];
+        editor.animation.collisionOn = flags[Between(0, 3)];
         int32_t percent = static_cast<int32_t>(Between(0, 99));
         if (percent < 40) {
             return; // the start-up box
         }
         int64_t reach = percent < 80 ? 1000 : kHighestCoordinate;
-        editor.boxLeft = static_cast<int32_t>(Between(-reach, reach));
-        editor.boxTop = static_cast<int32_t>(Between(-reach, reach));
-        editor.boxRight = static_cast<int32_t>(Between(-reach, reach));
-        editor.boxBottom = static_cast<int32_t>(Between(-reach, reach));
+        editor.animation.box.left = static_cast<int32_t>(Between(-reach, reach));
+        editor.animation.box.top = static_cast<int32_t>(Between(-reach, reach));
+        editor.animation.box.right = static_cast<int32_t>(Between(-reach, reach));
+        editor.animation.box.bottom = static_cast<int32_t>(Between(-reach, reach));
     }
 
   private:
@@ -730,13 +731,13 @@ struct JointLinks {
 JointLinks LinksOfCurrentFrame() {
     JointLinks links;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-        const Bone& bone = BoneAt(editor.currentFrame, slot);
+        const Bone& bone = BoneAt(editor.session.currentFrame, slot);
         if (!IsSolvable(bone)) {
             continue;
         }
         links.bound[bone.jointA] = links.bound[bone.jointB] = true;
-        bool bothStatic = JointAt(editor.currentFrame, bone.jointA).state == JointStatic &&
-                          JointAt(editor.currentFrame, bone.jointB).state == JointStatic;
+        bool bothStatic = JointAt(editor.session.currentFrame, bone.jointA).state == JointStatic &&
+                          JointAt(editor.session.currentFrame, bone.jointB).state == JointStatic;
         if (bothStatic) {
             links.boundToStatic[bone.jointA] = links.boundToStatic[bone.jointB] = true;
         }
@@ -745,21 +746,21 @@ JointLinks LinksOfCurrentFrame() {
 }
 
 std::vector<Joint> CurrentJoints() {
-    const Joint* row = &JointAt(editor.currentFrame, 0);
+    const Joint* row = &JointAt(editor.session.currentFrame, 0);
     return std::vector<Joint>(row, row + kSlotCount);
 }
 
 void RestoreJoints(const std::vector<Joint>& joints) {
-    std::copy(joints.begin(), joints.end(), &JointAt(editor.currentFrame, 0));
+    std::copy(joints.begin(), joints.end(), &JointAt(editor.session.currentFrame, 0));
 }
 
 // A joint that no bone may move ends where it was, or clamped into the box while collision is on.
 Point ExpectedWithoutBones(const Joint& joint) {
-    if (editor.collisionOn != 1 || joint.state == JointEmpty) {
+    if (editor.animation.collisionOn != 1 || joint.state == JointEmpty) {
         return {joint.x, joint.y};
     }
-    return {InsideTheBox(joint.x, editor.boxLeft, editor.boxRight),
-            InsideTheBox(joint.y, editor.boxTop, editor.boxBottom)};
+    return {InsideTheBox(joint.x, editor.animation.box.left, editor.animation.box.right),
+            InsideTheBox(joint.y, editor.animation.box.top, editor.animation.box.bottom)};
 }
 
 TEST_F(BoneSolverTest, RandomFramesMoveOnlyWhatBonesAndTheBoxMayMove) {
@@ -769,13 +770,13 @@ TEST_F(BoneSolverTest, RandomFramesMoveOnlyWhatBonesAndTheBoxMayMove) {
         random.ChooseSettings();
         random.FillJoints(kHighestCoordinate);
         random.FillBones(40, false);
-        int32_t frame = editor.currentFrame;
+        int32_t frame = editor.session.currentFrame;
         std::vector<Joint> before = CurrentJoints();
         std::vector<unsigned char> bones = BoneRowBytes(frame);
         std::vector<unsigned char> lower = JointRowBytes(std::max(frame - 1, 0));
         std::vector<unsigned char> upper = JointRowBytes(std::min(frame + 1, 500));
         JointLinks links = LinksOfCurrentFrame();
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
 
         ASSERT_EQ(BoneRowBytes(frame), bones) << "round " << round;
         if (frame > 0) {
@@ -805,18 +806,18 @@ TEST_F(BoneSolverTest, RandomFramesAtTheirMeasuredLengthsStayWhereTheyAre) {
     RandomFrames random(77);
     for (int32_t round = 0; round < 1000; ++round) {
         random.ChooseSettings();
-        editor.collisionOn = 0;
+        editor.animation.collisionOn = 0;
         random.FillJoints(kHighestCoordinate);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            BoneAt(editor.currentFrame, slot) = {0.0, -1, -1, 0};
+            BoneAt(editor.session.currentFrame, slot) = {0.0, -1, -1, 0};
         }
         int32_t count = static_cast<int32_t>(random.Between(1, kSlotCount));
         for (int32_t bone = 0; bone < count; ++bone) {
             ASSERT_EQ(AddBone(random.JointSlot(), random.JointSlot(), random.Kind()), bone);
         }
-        std::vector<unsigned char> joints = JointRowBytes(editor.currentFrame);
-        SolveBones();
-        ASSERT_EQ(JointRowBytes(editor.currentFrame), joints) << "round " << round;
+        std::vector<unsigned char> joints = JointRowBytes(editor.session.currentFrame);
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
+        ASSERT_EQ(JointRowBytes(editor.session.currentFrame), joints) << "round " << round;
     }
 }
 
@@ -827,18 +828,18 @@ TEST_F(BoneSolverTest, RandomFramesGiveTheSameResultWithSkippedBonesAdded) {
         random.FillJoints(kHighestCoordinate);
         random.FillBones(0, false);
         std::vector<Joint> start = CurrentJoints();
-        SolveBones();
-        std::vector<unsigned char> plain = JointRowBytes(editor.currentFrame);
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
+        std::vector<unsigned char> plain = JointRowBytes(editor.session.currentFrame);
 
         RestoreJoints(start);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            Bone& bone = BoneAt(editor.currentFrame, slot);
+            Bone& bone = BoneAt(editor.session.currentFrame, slot);
             if (bone.jointA == -1 && bone.jointB == -1 && random.Chance(50)) {
                 random.Junk(bone);
             }
         }
-        SolveBones();
-        ASSERT_EQ(JointRowBytes(editor.currentFrame), plain) << "round " << round;
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
+        ASSERT_EQ(JointRowBytes(editor.session.currentFrame), plain) << "round " << round;
     }
 }
 
@@ -849,16 +850,16 @@ TEST_F(BoneSolverTest, RandomFramesGiveTransposedResultsWhenXAndYSwap) {
         random.FillJoints(kHighestCoordinate);
         random.FillBones(20, false);
         std::vector<Joint> start = CurrentJoints();
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         std::vector<Joint> plain = CurrentJoints();
 
         for (Joint& joint : start) {
             std::swap(joint.x, joint.y);
         }
         RestoreJoints(start);
-        std::swap(editor.boxLeft, editor.boxTop);
-        std::swap(editor.boxRight, editor.boxBottom);
-        SolveBones();
+        std::swap(editor.animation.box.left, editor.animation.box.top);
+        std::swap(editor.animation.box.right, editor.animation.box.bottom);
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             ASSERT_EQ(At(slot), Point(plain[slot].y, plain[slot].x))
                 << "round " << round << " slot " << slot;
@@ -871,18 +872,18 @@ TEST_F(BoneSolverTest, RandomFramesGiveMirroredResultsWhenXChangesSign) {
     RandomFrames random(31337);
     for (int32_t round = 0; round < 1000; ++round) {
         random.ChooseSettings();
-        editor.collisionOn = 0;
+        editor.animation.collisionOn = 0;
         random.FillJoints(1000000);
         random.FillBones(20, true);
         std::vector<Joint> start = CurrentJoints();
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         std::vector<Joint> plain = CurrentJoints();
 
         for (Joint& joint : start) {
             joint.x = -joint.x;
         }
         RestoreJoints(start);
-        SolveBones();
+        SolveBones(editor.animation, editor.session.currentFrame, editor.session.draggedJoint);
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             ASSERT_EQ(At(slot), Point(-plain[slot].x, plain[slot].y))
                 << "round " << round << " slot " << slot;

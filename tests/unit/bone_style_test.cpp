@@ -1,6 +1,7 @@
 // Bone styles: the keys' steps through colours, thicknesses, shapes and grounds, the bone whose
 // drawn shape lies nearest the pointer, and a style given to one bone slot over a run of frames.
 #include "model/bone_style.h"
+#include "support/editor_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -106,25 +107,27 @@ TEST(BoneStyle, PointerPicksTheBoneWhoseDrawnShapeIsNearestWithinEightPixels) {
         AddBone(2, 3, BoneStandard);
         BoneAt(0, 0).style = row.first;
         BoneAt(0, 1).style = row.second;
-        EXPECT_EQ(NearestDrawnBone(0, row.x, row.y, kStyleReach), row.expected) << row.name;
+        EXPECT_EQ(NearestDrawnBone(editor.animation, 0, row.x, row.y, kStyleReach), row.expected)
+            << row.name;
     }
 }
 
 TEST(BoneStyle, NewBonesTakeThePenAndAStyleGoesToFramesWhereTheSlotJoinsTheSameJoints) {
     EditorStateInit();
-    editor.pen = Own(0xFF0000, 12, ShapeDisc);
+    editor.session.pen = Own(0xFF0000, 12, ShapeDisc);
     AddJoint(100, 100, JointNormal);
     AddJoint(200, 100, JointNormal);
     AddJoint(300, 100, JointNormal);
     ASSERT_EQ(AddBone(0, 1, BoneStandard), 0);
-    EXPECT_TRUE(SameStyle(BoneAt(0, 0).style, editor.pen));
-    for (editor.currentFrame = 1; editor.currentFrame < 6; ++editor.currentFrame) {
+    EXPECT_TRUE(SameStyle(BoneAt(0, 0).style, editor.session.pen));
+    for (editor.session.currentFrame = 1; editor.session.currentFrame < 6;
+         ++editor.session.currentFrame) {
         CopyPreviousFrame();
     }
     BoneAt(2, 0).jointB = 2;                             // the slot joins other joints
     std::swap(BoneAt(3, 0).jointA, BoneAt(3, 0).jointB); // the same joints, turned round
     BoneAt(4, 0).jointA = BoneAt(4, 0).jointB = -1;      // the slot is free
-    int32_t styled = StyleBoneInFrames(0, BoneAt(1, 0), Own(0x00C000, 3), 1, 500);
+    int32_t styled = StyleBoneInFrames(editor.animation, 0, BoneAt(1, 0), Own(0x00C000, 3), 1, 500);
     EXPECT_EQ(styled, 3);
     std::vector<int32_t> colours;
     for (int32_t frame = 0; frame < 7; ++frame) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "model/editor_state.h"
+#include "support/editor_frames.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ std::vector<std::vector<Vector>> ExpectedFrames(const MotionClip& clip, const Cl
         low = std::min(low, ExpectedPosition(clip, joint, 0)[1]);
         high = std::max(high, ExpectedPosition(clip, joint, 0)[1]);
     }
-    double scale = 0.6 * (at.boxBottom - at.boxTop) / (high - low);
+    double scale = 0.6 * (at.box.bottom - at.box.top) / (high - low);
     std::vector<std::vector<Vector>> frames(count);
     Vector least{1e300, 1e300}, most{-1e300, -1e300};
     for (int32_t frame = 0; frame < count; ++frame) {
@@ -80,8 +81,8 @@ std::vector<std::vector<Vector>> ExpectedFrames(const MotionClip& clip, const Cl
     }
     for (auto& points : frames) {
         for (Vector& p : points) {
-            p = {p[0] + (at.boxLeft + at.boxRight - least[0] - most[0]) / 2,
-                 p[1] + (at.boxTop + at.boxBottom - least[1] - most[1]) / 2};
+            p = {p[0] + (at.box.left + at.box.right - least[0] - most[0]) / 2,
+                 p[1] + (at.box.top + at.box.bottom - least[1] - most[1]) / 2};
         }
     }
     return frames;
@@ -156,7 +157,7 @@ TEST(ClipPose, EveryJointOfEveryFrameStandsWhereTheClipPutsIt) {
         BoneAt(test.first + 1, 1) = {2.0, 0, 2, BoneFreeLength, {}};
         ClipPlacement placement{test.view, test.rate, test.from, test.first, 500,
                                 100,       50,        700,       450};
-        ASSERT_EQ(PlaceClip(clip, placement, &error), test.frames) << error;
+        ASSERT_EQ(PlaceClip(editor.animation, clip, placement, &error), test.frames) << error;
         auto expected = ExpectedFrames(clip, placement, test.frames);
         for (int32_t frame = 0; frame < test.frames; ++frame) {
             int32_t at = test.first + frame;
@@ -174,8 +175,9 @@ TEST(ClipPose, EveryJointOfEveryFrameStandsWhereTheClipPutsIt) {
         }
         EXPECT_EQ(JointAt(test.first + 1, 0).state, JointStatic) << "the other figure stays";
         EXPECT_EQ(BoneAt(test.first + 1, 1).kind, BoneFreeLength);
-        EXPECT_TRUE(test.first + test.frames > 500 || !FrameHasJoints(test.first + test.frames, 0));
-        EXPECT_TRUE(test.first == 0 || !FrameHasJoints(test.first - 1, 0));
+        EXPECT_TRUE(test.first + test.frames > 500 ||
+                    !FrameHasJoints(editor.animation, test.first + test.frames, 0));
+        EXPECT_TRUE(test.first == 0 || !FrameHasJoints(editor.animation, test.first - 1, 0));
     }
 }
 
@@ -190,7 +192,7 @@ TEST(ClipPose, BetweenClipFramesTheRotationTurnsAboutItsOneAxis) {
                                 "MOTION Frames: 2 Frame Time: 1 0 0 0 0 8 90 90 0",
                                 &clip, &error));
     EditorStateInit();
-    ASSERT_EQ(PlaceClip(clip, ClipPlacement{ClipView::Front, 4}, &error), 5);
+    ASSERT_EQ(PlaceClip(editor.animation, clip, ClipPlacement{ClipView::Front, 4}, &error), 5);
     double scale = 0.6 * 600 / 10;
     double third = std::sqrt(1.0 / 3);
     for (int32_t frame = 0; frame < 5; ++frame) {
@@ -219,7 +221,7 @@ TEST(ClipPose, ARealClipAtTwentyFiveFramesASecondFollowsItsOwnKinematics) {
     }
     EditorStateInit();
     ClipPlacement placement{ClipView::Side, 25};
-    ASSERT_EQ(PlaceClip(clip, placement, &error), 501) << error;
+    ASSERT_EQ(PlaceClip(editor.animation, clip, placement, &error), 501) << error;
     auto expected = ExpectedFrames(clip, placement, 501);
     for (int32_t frame = 0; frame <= 500; ++frame) {
         for (std::size_t joint = 0; joint < clip.joints.size(); ++joint) {

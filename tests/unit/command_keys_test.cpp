@@ -2,6 +2,7 @@
 // copying, the toggles and the bone mode, reset during a drag, the order of the keys within one
 // cycle, and playback, whose presented frames are told apart by a bone drawn at its own height.
 #include "editor/command_keys.h"
+#include "editor/editor_picture.h"
 #include "editor/status_line.h"
 #include "figure/timeline_strip.h"
 
@@ -11,6 +12,7 @@
 
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -47,15 +49,15 @@ TEST_F(CommandKeys, HoldingAPressKeyFiresItOnceUntilReleased) {
     Tap(ScanF7);
     Tap(ScanF7);
     Tap(ScanF7);
-    ASSERT_EQ(editor.currentFrame, 3);
+    ASSERT_EQ(editor.session.currentFrame, 3);
     Hold(ScanF6);
     Cycles(5);
-    EXPECT_EQ(editor.currentFrame, 2);
+    EXPECT_EQ(editor.session.currentFrame, 2);
     Release(ScanF6);
     Cycle();
     Hold(ScanF6);
     Cycle();
-    EXPECT_EQ(editor.currentFrame, 1);
+    EXPECT_EQ(editor.session.currentFrame, 1);
 
     MoveCursor(100, 100);
     Hold(ScanKey1);
@@ -84,23 +86,23 @@ TEST_F(CommandKeys, ResetDuringADragEmptiesEveryFrameAndEndsTheDrag) {
     Tap(ScanF2);
     Tap(ScanF3);
     ASSERT_EQ(UsedJoints(1), 1);
-    ASSERT_EQ(editor.currentFrame, 2);
+    ASSERT_EQ(editor.session.currentFrame, 2);
     MoveCursor(100, 100);
     SetButtons(kLeftButton);
     Cycle();
-    ASSERT_EQ(editor.draggedJoint, 0);
+    ASSERT_EQ(editor.session.draggedJoint, 0);
 
     Tap(ScanX);
     for (int32_t frame = 0; frame <= 2; ++frame) {
         EXPECT_EQ(UsedJoints(frame), 0) << "frame " << frame;
     }
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.playbackEnd, 0);
-    EXPECT_EQ(editor.draggedJoint, -1) << "the dragged joint is gone";
-    EXPECT_EQ(editor.boneMode, 2);
-    EXPECT_EQ(editor.shadowOn, 1);
-    EXPECT_EQ(editor.boxLeft, 200);
-    EXPECT_EQ(editor.boxBottom, 450);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.animation.playbackEnd, 0);
+    EXPECT_EQ(editor.session.draggedJoint, -1) << "the dragged joint is gone";
+    EXPECT_EQ(editor.session.boneMode, 2);
+    EXPECT_EQ(editor.animation.shadowOn, 1);
+    EXPECT_EQ(editor.animation.box.left, 200);
+    EXPECT_EQ(editor.animation.box.bottom, 450);
     PlaceJoint(100, 100); // with the button still down: no drag until a new press
     MoveCursor(150, 120);
     Cycle();
@@ -113,25 +115,25 @@ TEST_F(CommandKeys, SteppingMovesPlaybackEndAlongAndEndsTheGestures) {
     PlaceJoint(200, 200);
     Tap(ScanF7);
     Tap(ScanF7);
-    EXPECT_EQ(editor.playbackEnd, 2);
+    EXPECT_EQ(editor.animation.playbackEnd, 2);
 
     MoveCursor(200, 200);
     SetButtons(kLeftButton | kRightButton);
     Cycle();
-    ASSERT_EQ(editor.draggedJoint, 0);
-    ASSERT_EQ(editor.boneStartJoint, 0);
+    ASSERT_EQ(editor.session.draggedJoint, 0);
+    ASSERT_EQ(editor.session.boneStartJoint, 0);
     Hold(ScanF6);
     Cycle();
-    EXPECT_EQ(editor.currentFrame, 1);
-    EXPECT_EQ(editor.playbackEnd, 1);
-    EXPECT_EQ(editor.draggedJoint, -1);
-    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.currentFrame, 1);
+    EXPECT_EQ(editor.animation.playbackEnd, 1);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
     // With both buttons still held, the bone gesture arms again on the copied joint in the next
     // cycle; the left drag waits for a new press.
     Release(ScanF6);
     Cycle();
-    EXPECT_EQ(editor.boneStartJoint, 0);
-    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, 0);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
     MoveCursor(250, 260);
     Cycle();
     EXPECT_EQ(CurrentJoint(0).x, 200);
@@ -140,7 +142,7 @@ TEST_F(CommandKeys, SteppingMovesPlaybackEndAlongAndEndsTheGestures) {
     MoveCursor(200, 200);
     SetButtons(kLeftButton);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.session.draggedJoint, 0);
 }
 
 TEST_F(CommandKeys, StepForwardCopiesOnlyIntoAFrameWithNoJointBeyondSlotZero) {
@@ -169,24 +171,24 @@ TEST_F(CommandKeys, StepsBeyondTheFirstOrLastFrameChangeNothing) {
     SetButtons(kLeftButton | kRightButton);
     Cycle();
     Tap(ScanF6);
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.playbackEnd, 0);
-    EXPECT_EQ(editor.draggedJoint, 0);
-    EXPECT_EQ(editor.boneStartJoint, 0);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.animation.playbackEnd, 0);
+    EXPECT_EQ(editor.session.draggedJoint, 0);
+    EXPECT_EQ(editor.session.boneStartJoint, 0);
     SetButtons(0);
     Cycle();
 
-    editor.currentFrame = editor.maxFrame;
-    editor.playbackEnd = 9;
+    editor.session.currentFrame = editor.animation.maxFrame;
+    editor.animation.playbackEnd = 9;
     PlaceJoint(200, 200);
     MoveCursor(200, 200);
     SetButtons(kLeftButton | kRightButton);
     Cycle();
     Tap(ScanF7);
-    EXPECT_EQ(editor.currentFrame, 500);
-    EXPECT_EQ(editor.playbackEnd, 9);
-    EXPECT_EQ(editor.draggedJoint, 0);
-    EXPECT_EQ(editor.boneStartJoint, 0);
+    EXPECT_EQ(editor.session.currentFrame, 500);
+    EXPECT_EQ(editor.animation.playbackEnd, 9);
+    EXPECT_EQ(editor.session.draggedJoint, 0);
+    EXPECT_EQ(editor.session.boneStartJoint, 0);
     EXPECT_EQ(UsedJoints(), 1);
 }
 
@@ -196,11 +198,11 @@ TEST_F(CommandKeys, CopyPreviousFrameKeyActsOnlyAfterTheFirstFrame) {
     EXPECT_EQ(UsedJoints(0), 1);
     EXPECT_EQ(JointAt(0, 0).x, 100);
 
-    editor.currentFrame = 4;
+    editor.session.currentFrame = 4;
     PlaceJoint(150, 150);
     PlaceJoint(250, 150);
     AddBone(0, 1, BoneStandard);
-    editor.currentFrame = 5;
+    editor.session.currentFrame = 5;
     PlaceJoint(50, 50);
     PlaceJoint(60, 60);
     PlaceJoint(70, 70);
@@ -218,7 +220,7 @@ TEST_F(CommandKeys, CopyKeyHeldFromTheFirstFrameCopiesOnTheFrameItIsHeldOnto) {
     Cycles(2);
     Hold(ScanF7); // steps before F11 is looked at in the same cycle
     Cycle();
-    ASSERT_EQ(editor.currentFrame, 1);
+    ASSERT_EQ(editor.session.currentFrame, 1);
     ExpectFramesEqual(1, 0);
     PutJoint(1, 3, 50, 50);
     Cycle();
@@ -228,13 +230,13 @@ TEST_F(CommandKeys, CopyKeyHeldFromTheFirstFrameCopiesOnTheFrameItIsHeldOnto) {
 // Toggles and the bone mode
 
 TEST_F(CommandKeys, BoneModeCyclesThroughAllThreeKinds) {
-    ASSERT_EQ(editor.boneMode, 1);
+    ASSERT_EQ(editor.session.boneMode, 1);
     Tap(ScanF2);
-    EXPECT_EQ(editor.boneMode, 2);
+    EXPECT_EQ(editor.session.boneMode, 2);
     Tap(ScanF2);
-    EXPECT_EQ(editor.boneMode, 0);
+    EXPECT_EQ(editor.session.boneMode, 0);
     Tap(ScanF2);
-    EXPECT_EQ(editor.boneMode, 1);
+    EXPECT_EQ(editor.session.boneMode, 1);
 }
 
 TEST_F(CommandKeys, TogglesFlipAndTurnOddValuesIntoTheirRule) {
@@ -244,10 +246,10 @@ TEST_F(CommandKeys, TogglesFlipAndTurnOddValuesIntoTheirRule) {
         int32_t fromOdd; // what a value other than 0 and 1 turns into
     };
     const std::vector<Toggle> toggles = {
-        {ScanF1, &editor.helpVisible, 1},
-        {ScanF3, &editor.shadowOn, 0},
-        {ScanF4, &editor.collisionOn, 1},
-        {ScanF5, &editor.headOn, 1},
+        {ScanF1, &editor.session.helpVisible, 1},
+        {ScanF3, &editor.animation.shadowOn, 0},
+        {ScanF4, &editor.animation.collisionOn, 1},
+        {ScanF5, &editor.animation.headOn, 1},
     };
     for (const Toggle& toggle : toggles) {
         *toggle.flag = 0;
@@ -276,13 +278,13 @@ class Playback : public CommandKeys {
   protected:
     // A standard bone across the middle of `frame`, at the height that stands for `mark`.
     static void MarkFrame(int32_t frame, int32_t mark) {
-        int32_t saved = editor.currentFrame;
-        editor.currentFrame = frame;
+        int32_t saved = editor.session.currentFrame;
+        editor.session.currentFrame = frame;
         int32_t y = kFirstMarkRow + mark * kMarkSpacing;
         int32_t left = AddJoint(300, y, JointNormal);
         int32_t right = AddJoint(500, y, JointNormal);
         AddBone(left, right, BoneStandard);
-        editor.currentFrame = saved;
+        editor.session.currentFrame = saved;
     }
     // Which mark a presented picture shows: -1 for none, -2 for more than one.
     static int32_t ShownMark(const HeadlessFrame& picture) {
@@ -313,7 +315,7 @@ TEST_F(Playback, ShowsFramesUpToPlaybackEndInACircleAndStopsOnANewPress) {
     Tap(ScanF7);
     Tap(ScanF7);
     Tap(ScanF7);
-    ASSERT_EQ(editor.playbackEnd, 3);
+    ASSERT_EQ(editor.animation.playbackEnd, 3);
     HeadlessKeepFrames(16);
     int64_t before = HeadlessPresentCount();
 
@@ -336,15 +338,15 @@ TEST_F(Playback, ShowsFramesUpToPlaybackEndInACircleAndStopsOnANewPress) {
     }
     EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 0, 1, 2, 0}));
     EXPECT_EQ(ShownMark(frames[firstPass + 7]), 0); // the editing picture of frame 0
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.playing, 0);
-    EXPECT_EQ(editor.playbackEnd, 3);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.session.playing, 0);
+    EXPECT_EQ(editor.animation.playbackEnd, 3);
 
     // The press that stopped playback is still held: it starts nothing until released.
     int64_t afterStop = HeadlessPresentCount();
     Cycles(3);
     EXPECT_EQ(HeadlessPresentCount(), afterStop + 3);
-    EXPECT_EQ(editor.playing, 0);
+    EXPECT_EQ(editor.session.playing, 0);
 }
 
 TEST_F(Playback, WithoutAnEndPlaybackWrapsToTheFirstFrameAfterTheLast) {
@@ -352,7 +354,7 @@ TEST_F(Playback, WithoutAnEndPlaybackWrapsToTheFirstFrameAfterTheLast) {
     MarkFrame(1, 1);
     MarkFrame(499, 2);
     MarkFrame(500, 3);
-    ASSERT_EQ(editor.playbackEnd, 0);
+    ASSERT_EQ(editor.animation.playbackEnd, 0);
     HeadlessKeepFrames(8);
 
     // Passes 0 to 500 show frames 0 to 500; passes 501 to 503 frames 0, 1 and 2.
@@ -375,14 +377,14 @@ TEST_F(Playback, WithoutAnEndPlaybackWrapsToTheFirstFrameAfterTheLast) {
     }
     // Passes 498 to 503: frames 498 (unmarked), 499, 500, 0, 1 and 2 (unmarked).
     EXPECT_EQ(shown, (std::vector<int32_t>{-1, 2, 3, 0, 1, -1}));
-    EXPECT_EQ(editor.currentFrame, 0);
+    EXPECT_EQ(editor.session.currentFrame, 0);
 }
 
 TEST_F(Playback, EachPassShowsAGreyPlayMarkAndFrameNumberInsteadOfTheOverlay) {
     MarkFrame(1, 1);
     Tap(ScanF7);
     Tap(ScanF7);
-    ASSERT_EQ(editor.playbackEnd, 2);
+    ASSERT_EQ(editor.animation.playbackEnd, 2);
     HeadlessKeepFrames(8);
     MoveCursor(700, 550);
     Hold(ScanF12);
@@ -423,7 +425,7 @@ TEST_F(Playback, EachPassShowsAGreyPlayMarkAndFrameNumberInsteadOfTheOverlay) {
     SurfaceClear(PackColour(20, 20, 20));
     DrawingBegin(SurfaceDrawTarget());
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawingSetFont(FontHandle(editor.session.hudFont));
     DrawTextAt(10, 65, "Frame 1", PackColour(155, 150, 150));
     DrawingEnd();
     PresentSurface();
@@ -450,7 +452,8 @@ TEST_F(Playback, EachPassShowsAGreyPlayMarkAndFrameNumberInsteadOfTheOverlay) {
 // Whether the strip presented last shows the yellow mark of an untouched copy on the frame's cell.
 bool MarkedAsCopy(int32_t frame) {
     const HeadlessFrame& shown = HeadlessFrames().back();
-    int32_t cell = frame - StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+    int32_t cell =
+        frame - StripFirstFrameFor(editor.session.currentFrame, editor.animation.maxFrame);
     int32_t x = 4 + 66 * cell + 56 + 3;
     return shown.pixels[static_cast<std::size_t>(606 + 3) * shown.width + x] == 0xFFC800u;
 }
@@ -524,7 +527,7 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
     };
     auto frames = [] { // each frame's joints and bones, byte for byte
         std::vector<std::vector<char>> bytes;
-        for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
             const auto* joints = reinterpret_cast<const char*>(&JointAt(frame, 0));
             const auto* bones = reinterpret_cast<const char*>(&BoneAt(frame, 0));
             bytes.emplace_back(joints, joints + kSlotCount * sizeof(Joint));
@@ -544,8 +547,8 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
         }
         row.change();
         Cycles(2); // the solver has nothing left to settle
-        if (editor.currentFrame > 0) {
-            EXPECT_EQ(MarkedAsCopy(editor.currentFrame - 1), row.copyBeforeMarked);
+        if (editor.session.currentFrame > 0) {
+            EXPECT_EQ(MarkedAsCopy(editor.session.currentFrame - 1), row.copyBeforeMarked);
         }
         for (int32_t frame : row.filled) {
             EXPECT_TRUE(MarkedAsCopy(frame)) << "I fills frame " << frame << " unmarked";
@@ -561,7 +564,7 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
         std::vector<uint32_t> shown = HeadlessFrames()[HeadlessFrames().size() - 5].pixels;
         std::vector<std::vector<char>> after = frames();
         std::vector<int32_t> changed;
-        for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
             if (after[frame] != before[frame]) {
                 changed.push_back(frame);
             }
@@ -573,6 +576,7 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
         }
         ShowStatusMessage(row.filled.empty() ? "Keine Zwischenbilder m\xf6glich"
                                              : "Zwischenbilder erstellt");
+        ShowPendingStatusLines();
         EXPECT_EQ(shown, HeadlessFrames().back().pixels) << "the status line";
     }
 }

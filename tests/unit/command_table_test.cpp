@@ -254,7 +254,7 @@ TEST(CommandHelpLines, ValueWithASwatchStandsAfterItsLabelOnTheRowsLine) {
     OverlayView view;
     view.helpVisible = 1;
     view.lines = lines;
-    view.font = FontHandle(editor.hudFont);
+    view.font = FontHandle(editor.session.hudFont);
     SurfaceClear(background);
     DrawHelpOverlay(view, SurfaceDrawTarget());
     std::vector<int32_t> drawn = SurfaceSnapshot();
@@ -263,7 +263,7 @@ TEST(CommandHelpLines, ValueWithASwatchStandsAfterItsLabelOnTheRowsLine) {
     SurfaceClear(background);
     DrawingBegin(SurfaceDrawTarget());
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawingSetFont(FontHandle(editor.session.hudFont));
     DrawTextAt(1, 1, "Frame 0", lime);
     DrawTextAt(1, kTop, "F - Farbe:", grey);
     DrawBox(70, kTop + 1, 16, 9, grey);

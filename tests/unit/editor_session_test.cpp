@@ -16,6 +16,7 @@
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/text.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -31,27 +32,27 @@ using EditorSession = ScriptedSession;
 
 TEST_F(EditorSession, StartsWithTheArgumentAsPathAndAnOpenWindowWithoutAsking) {
     EXPECT_TRUE(HeadlessRequests().empty());
-    EXPECT_EQ(std::string(editor.basePath), path);
+    EXPECT_EQ(std::string(editor.session.basePath), path);
     EXPECT_EQ(HeadlessOpenWindowCount(), 1);
     EXPECT_EQ(HeadlessWindowTitle(), "Limbrado Tool by Orvelin_");
     EXPECT_EQ(SurfaceWidth(), 800);
     EXPECT_EQ(SurfaceHeight(), 700); // the scene and the timeline strip below it
-    EXPECT_NE(FontHandle(editor.hudFont), 0);
+    EXPECT_NE(FontHandle(editor.session.hudFont), 0);
 
-    EXPECT_EQ(editor.windowWidth, 800);
-    EXPECT_EQ(editor.windowHeight, 600);
-    EXPECT_EQ(editor.maxFrame, 500);
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.draggedJoint, -1);
-    EXPECT_EQ(editor.boneStartJoint, -1);
-    EXPECT_EQ(editor.helpVisible, 1);
-    EXPECT_EQ(editor.boneMode, 1);
-    EXPECT_EQ(editor.collisionOn, 0);
-    EXPECT_EQ(editor.boxLeft, 200);
-    EXPECT_EQ(editor.boxTop, 150);
-    EXPECT_EQ(editor.boxRight, 600);
-    EXPECT_EQ(editor.boxBottom, 450);
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    EXPECT_EQ(editor.session.windowWidth, 800);
+    EXPECT_EQ(editor.session.windowHeight, 600);
+    EXPECT_EQ(editor.animation.maxFrame, 500);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.helpVisible, 1);
+    EXPECT_EQ(editor.session.boneMode, 1);
+    EXPECT_EQ(editor.animation.collisionOn, 0);
+    EXPECT_EQ(editor.animation.box.left, 200);
+    EXPECT_EQ(editor.animation.box.top, 150);
+    EXPECT_EQ(editor.animation.box.right, 600);
+    EXPECT_EQ(editor.animation.box.bottom, 450);
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Joint& joint = JointAt(frame, slot);
             const Bone& bone = BoneAt(frame, slot);
@@ -82,7 +83,7 @@ TEST_F(EditorSession, CloseRequestIsStoredAndIgnored) {
     bool closeSeen = false;
     for (int cycle = 0; cycle < 5; ++cycle) {
         EXPECT_TRUE(Cycle());
-        closeSeen = closeSeen || editor.lastWindowEvent == EventCloseRequest;
+        closeSeen = closeSeen || editor.session.lastWindowEvent == EventCloseRequest;
     }
     EXPECT_TRUE(closeSeen);
     EXPECT_EQ(HeadlessOpenWindowCount(), 1);
@@ -130,7 +131,7 @@ TEST_F(EditorSession, CycleWithEveryLabelShowingLeavesTheWorkBufferAsItFoundIt) 
     Cycle();
     MoveCursor(305, 310); // near the joint, and the box's far corner
     Cycle();
-    ASSERT_EQ(editor.drawingBox, 1);
+    ASSERT_EQ(editor.session.drawingBox, 1);
     const int32_t length = WorkBufferLength();
     Cycles(3);
     EXPECT_EQ(WorkBufferLength(), length);
@@ -226,14 +227,14 @@ TEST_F(EditorStartupWithoutArgument, AsksForTheFileBesideTheProgram) {
     std::filesystem::path programFolder =
         std::filesystem::read_symlink("/proc/self/exe").parent_path();
     EXPECT_EQ(std::filesystem::path(request.folder) / "", programFolder / "");
-    EXPECT_EQ(std::string(editor.basePath), chosen);
+    EXPECT_EQ(std::string(editor.session.basePath), chosen);
     EXPECT_EQ(HeadlessOpenWindowCount(), 1);
 }
 
 TEST_F(EditorStartupWithoutArgument, CancelledDialogLeavesThePathEmptyAndTheEditorRuns) {
     HeadlessQueueFileAnswer("");
     Start();
-    EXPECT_EQ(StringLength(editor.basePath), 0);
+    EXPECT_EQ(StringLength(editor.session.basePath), 0);
     HeadlessSetCursor(100, 100);
     HeadlessSetKey(ScanKey1, true);
     EXPECT_TRUE(RunEditorCycle());

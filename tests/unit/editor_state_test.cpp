@@ -1,6 +1,7 @@
 // The figure model: start values and empty grids, lowest-slot placement of joints and bones, joint
 // deletion with its bones, frame copying, the full reset and the toggle rules of the flags.
 #include "model/editor_state.h"
+#include "support/editor_frames.h"
 
 #include <cstring>
 #include <vector>
@@ -29,61 +30,47 @@ class EditorStateTest : public testing::Test {
 };
 
 TEST_F(EditorStateTest, StartValuesAreSetAndTheRestOfTheRecordIsZero) {
-    EXPECT_EQ(editor.windowWidth, 800);
-    EXPECT_EQ(editor.windowHeight, 600);
-    EXPECT_EQ(editor.maxFrame, 500);
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.playbackEnd, 0);
-    EXPECT_EQ(editor.draggedJoint, -1);
-    EXPECT_EQ(editor.boneStartJoint, -1);
-    EXPECT_EQ(editor.solverSuspended, 0);
-    EXPECT_EQ(editor.helpVisible, 1);
-    EXPECT_EQ(editor.boneMode, 1);
-    EXPECT_EQ(editor.playing, 0);
-    EXPECT_EQ(editor.shadowOn, 0);
-    EXPECT_EQ(editor.collisionOn, 0);
-    EXPECT_EQ(editor.headOn, 0);
-    EXPECT_EQ(editor.drawingBox, 0);
-    EXPECT_EQ(editor.boxLeft, 200);
-    EXPECT_EQ(editor.boxTop, 150);
-    EXPECT_EQ(editor.boxRight, 600);
-    EXPECT_EQ(editor.boxBottom, 450);
+    EXPECT_EQ(editor.session.windowWidth, 800);
+    EXPECT_EQ(editor.session.windowHeight, 600);
+    EXPECT_EQ(editor.animation.maxFrame, 500);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.animation.playbackEnd, 0);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.solverSuspended, 0);
+    EXPECT_EQ(editor.session.helpVisible, 1);
+    EXPECT_EQ(editor.session.boneMode, 1);
+    EXPECT_EQ(editor.session.playing, 0);
+    EXPECT_EQ(editor.animation.shadowOn, 0);
+    EXPECT_EQ(editor.animation.collisionOn, 0);
+    EXPECT_EQ(editor.animation.headOn, 0);
+    EXPECT_EQ(editor.session.drawingBox, 0);
+    EXPECT_EQ(editor.animation.box.left, 200);
+    EXPECT_EQ(editor.animation.box.top, 150);
+    EXPECT_EQ(editor.animation.box.right, 600);
+    EXPECT_EQ(editor.animation.box.bottom, 450);
 }
 
 TEST_F(EditorStateTest, StartValuesReplaceWhateverTheRecordHeldBefore) {
-    editor.collisionOn = 1;
-    editor.boneMode = 2;
-    editor.currentFrame = 7;
-    editor.draggedJoint = 3;
-    editor.boxLeft = 11;
+    editor.animation.collisionOn = 1;
+    editor.session.boneMode = 2;
+    editor.session.currentFrame = 7;
+    editor.session.draggedJoint = 3;
+    editor.animation.box.left = 11;
     EditorStateInit();
-    EXPECT_EQ(editor.collisionOn, 0);
-    EXPECT_EQ(editor.boneMode, 1);
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.draggedJoint, -1);
-    EXPECT_EQ(editor.boxLeft, 200);
-}
-
-TEST_F(EditorStateTest, LatchArraysHoldTwentyTwoAndFiveZeroedIntegers) {
-    ASSERT_NE(editor.keyLatch.data, nullptr);
-    ASSERT_NE(editor.mouseLatch.data, nullptr);
-    EXPECT_EQ(ArrayHeaderOf(editor.keyLatch.data)->upperBound, 21);
-    EXPECT_EQ(ArrayHeaderOf(editor.mouseLatch.data)->upperBound, 4);
-    for (int32_t index = 0; index <= 21; ++index) {
-        EXPECT_EQ(KeyLatch(index), 0) << index;
-    }
-    for (int32_t index = 0; index <= 4; ++index) {
-        EXPECT_EQ(MouseLatch(index), 0) << index;
-    }
+    EXPECT_EQ(editor.animation.collisionOn, 0);
+    EXPECT_EQ(editor.session.boneMode, 1);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
+    EXPECT_EQ(editor.animation.box.left, 200);
 }
 
 TEST_F(EditorStateTest, GridsAreFrameMajorWithFiveHundredAndOneSlotsPerFrame) {
-    ASSERT_NE(editor.joints.data, nullptr);
-    ASSERT_NE(editor.bones.data, nullptr);
+    ASSERT_EQ(editor.animation.joints.size(), std::size_t{501} * 501);
+    ASSERT_EQ(editor.animation.bones.size(), std::size_t{501} * 501);
     EXPECT_EQ(&JointAt(1, 0) - &JointAt(0, 0), 501);
     EXPECT_EQ(&BoneAt(500, 500) - &BoneAt(0, 0), 500 * 501 + 500);
-    EXPECT_GE(ArrayHeaderOf(editor.joints.data)->upperBound, 501 * 501 - 1);
-    EXPECT_GE(ArrayHeaderOf(editor.bones.data)->upperBound, 501 * 501 - 1);
+    EXPECT_EQ(editor.session.mouseLatch, 0);
 }
 
 TEST_F(EditorStateTest, EverySlotOfEveryFrameStartsEmptyWithMinusOneMarks) {
@@ -122,7 +109,7 @@ TEST_F(EditorStateTest, AddJointKeepsTheLowEightBitsOfTheState) {
 }
 
 TEST_F(EditorStateTest, AddJointWorksOnTheCurrentFrameOnly) {
-    editor.currentFrame = 3;
+    editor.session.currentFrame = 3;
     EXPECT_EQ(AddJoint(5, 6, JointNormal), 0);
     EXPECT_EQ(JointAt(3, 0).x, 5);
     EXPECT_EQ(JointAt(3, 0).state, JointNormal);
@@ -241,11 +228,11 @@ TEST_F(EditorStateTest, DeleteJointFreesEveryBoneTouchingItAndNothingElse) {
 }
 
 TEST_F(EditorStateTest, DeleteJointLeavesOtherFramesAlone) {
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     AddJoint(1, 1, JointNormal);
     AddJoint(2, 2, JointNormal);
     AddBone(0, 1, BoneStandard);
-    editor.currentFrame = 2;
+    editor.session.currentFrame = 2;
     AddJoint(1, 1, JointNormal);
     AddJoint(2, 2, JointNormal);
     AddBone(0, 1, BoneStandard);
@@ -256,11 +243,11 @@ TEST_F(EditorStateTest, DeleteJointLeavesOtherFramesAlone) {
 }
 
 TEST_F(EditorStateTest, DeleteJointOutsideTheFrameTouchesNoRow) {
-    editor.currentFrame = 4;
+    editor.session.currentFrame = 4;
     AddJoint(1, 1, JointNormal);
-    editor.currentFrame = 5;
+    editor.session.currentFrame = 5;
     AddJoint(1, 1, JointNormal);
-    editor.currentFrame = 4;
+    editor.session.currentFrame = 4;
     std::vector<unsigned char> below = RowBytes(3);
     std::vector<unsigned char> row = RowBytes(4);
     std::vector<unsigned char> above = RowBytes(5);
@@ -272,13 +259,13 @@ TEST_F(EditorStateTest, DeleteJointOutsideTheFrameTouchesNoRow) {
 }
 
 TEST_F(EditorStateTest, CopyPreviousFrameReplacesEverySlotIncludingEmptyOnes) {
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     AddJoint(0, 0, JointNormal);
     AddJoint(3, 4, JointStatic);
     AddJoint(8, 8, JointNormal);
     AddBone(0, 1, BoneStandard);
     AddBone(1, 2, BoneStandard);
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     AddJoint(10, 20, JointStatic);
     AddJoint(13, 24, JointNormal);
     AddBone(1, 0, BoneFreeLength);
@@ -286,7 +273,7 @@ TEST_F(EditorStateTest, CopyPreviousFrameReplacesEverySlotIncludingEmptyOnes) {
     JointAt(0, 500).state = JointStatic;
     BoneAt(0, 500).jointA = 0;
     BoneAt(0, 500).jointB = 500;
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     CopyPreviousFrame();
 
     EXPECT_EQ(RowBytes(1), RowBytes(0));
@@ -300,7 +287,7 @@ TEST_F(EditorStateTest, CopyPreviousFrameReplacesEverySlotIncludingEmptyOnes) {
     EXPECT_EQ(BoneAt(1, 1).jointB, -1);
     EXPECT_EQ(JointAt(1, 500).state, JointStatic);
     EXPECT_EQ(BoneAt(1, 500).jointB, 500);
-    EXPECT_EQ(editor.currentFrame, 1);
+    EXPECT_EQ(editor.session.currentFrame, 1);
 }
 
 TEST_F(EditorStateTest, CopyPreviousFrameOnFrameZeroDoesNothing) {
@@ -311,27 +298,27 @@ TEST_F(EditorStateTest, CopyPreviousFrameOnFrameZeroDoesNothing) {
 }
 
 TEST_F(EditorStateTest, CopyPreviousFrameIntoTheLastFrame) {
-    editor.currentFrame = 499;
+    editor.session.currentFrame = 499;
     AddJoint(42, 43, JointNormal);
-    editor.currentFrame = 500;
+    editor.session.currentFrame = 500;
     CopyPreviousFrame();
     EXPECT_EQ(JointAt(500, 0).x, 42);
     EXPECT_EQ(JointAt(500, 0).state, JointNormal);
 }
 
 TEST_F(EditorStateTest, ResetAllEmptiesEveryFrameAndKeepsStaleValues) {
-    editor.currentFrame = 500;
+    editor.session.currentFrame = 500;
     AddJoint(17, 19, JointStatic);
     AddJoint(20, 23, JointNormal);
     AddBone(0, 1, BoneFreeLength);
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     AddJoint(1, 2, JointNormal);
-    editor.currentFrame = 42;
-    editor.playbackEnd = 42;
-    editor.boxLeft = 1;
-    editor.boxTop = 2;
-    editor.boxRight = 3;
-    editor.boxBottom = 4;
+    editor.session.currentFrame = 42;
+    editor.animation.playbackEnd = 42;
+    editor.animation.box.left = 1;
+    editor.animation.box.top = 2;
+    editor.animation.box.right = 3;
+    editor.animation.box.bottom = 4;
     ResetAll();
 
     EXPECT_EQ(JointAt(500, 0).state, JointEmpty);
@@ -343,46 +330,46 @@ TEST_F(EditorStateTest, ResetAllEmptiesEveryFrameAndKeepsStaleValues) {
     EXPECT_EQ(BoneAt(500, 0).jointB, -1);
     EXPECT_EQ(BoneAt(500, 0).restLength, 5.0);
     EXPECT_EQ(BoneAt(500, 0).kind, BoneFreeLength);
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.playbackEnd, 0);
-    EXPECT_EQ(editor.boxLeft, 200);
-    EXPECT_EQ(editor.boxTop, 150);
-    EXPECT_EQ(editor.boxRight, 600);
-    EXPECT_EQ(editor.boxBottom, 450);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.animation.playbackEnd, 0);
+    EXPECT_EQ(editor.animation.box.left, 200);
+    EXPECT_EQ(editor.animation.box.top, 150);
+    EXPECT_EQ(editor.animation.box.right, 600);
+    EXPECT_EQ(editor.animation.box.bottom, 450);
 }
 
 TEST_F(EditorStateTest, ResetAllLeavesModesTogglesAndSelectionAlone) {
     char path[] = "walk.txt";
-    editor.boneMode = 2;
-    editor.shadowOn = 1;
-    editor.collisionOn = 1;
-    editor.headOn = 5;
-    editor.helpVisible = 0;
-    editor.draggedJoint = 3;
-    editor.boneStartJoint = 4;
-    editor.basePath = path;
+    editor.session.boneMode = 2;
+    editor.animation.shadowOn = 1;
+    editor.animation.collisionOn = 1;
+    editor.animation.headOn = 5;
+    editor.session.helpVisible = 0;
+    editor.session.draggedJoint = 3;
+    editor.session.boneStartJoint = 4;
+    editor.session.basePath = path;
     ResetAll();
-    EXPECT_EQ(editor.boneMode, 2);
-    EXPECT_EQ(editor.shadowOn, 1);
-    EXPECT_EQ(editor.collisionOn, 1);
-    EXPECT_EQ(editor.headOn, 5);
-    EXPECT_EQ(editor.helpVisible, 0);
-    EXPECT_EQ(editor.draggedJoint, 3);
-    EXPECT_EQ(editor.boneStartJoint, 4);
-    EXPECT_EQ(editor.basePath, path);
-    EXPECT_EQ(editor.currentFrame, 0);
-    EXPECT_EQ(editor.playbackEnd, 0);
-    editor.basePath = nullptr;
+    EXPECT_EQ(editor.session.boneMode, 2);
+    EXPECT_EQ(editor.animation.shadowOn, 1);
+    EXPECT_EQ(editor.animation.collisionOn, 1);
+    EXPECT_EQ(editor.animation.headOn, 5);
+    EXPECT_EQ(editor.session.helpVisible, 0);
+    EXPECT_EQ(editor.session.draggedJoint, 3);
+    EXPECT_EQ(editor.session.boneStartJoint, 4);
+    EXPECT_EQ(editor.session.basePath, path);
+    EXPECT_EQ(editor.session.currentFrame, 0);
+    EXPECT_EQ(editor.animation.playbackEnd, 0);
+    editor.session.basePath = nullptr;
 }
 
 TEST_F(EditorStateTest, ResetAllDividesTheWindowSizeBeforeMultiplyingForTheBox) {
-    editor.windowWidth = 802;
-    editor.windowHeight = 603;
+    editor.session.windowWidth = 802;
+    editor.session.windowHeight = 603;
     ResetAll();
-    EXPECT_EQ(editor.boxLeft, 200);
-    EXPECT_EQ(editor.boxTop, 150);
-    EXPECT_EQ(editor.boxRight, 600);  // 802 / 4 * 3, not 802 * 3 / 4 = 601
-    EXPECT_EQ(editor.boxBottom, 450); // 603 / 4 * 3, not 603 * 3 / 4 = 452
+    EXPECT_EQ(editor.animation.box.left, 200);
+    EXPECT_EQ(editor.animation.box.top, 150);
+    EXPECT_EQ(editor.animation.box.right, 600);  // 802 / 4 * 3, not 802 * 3 / 4 = 601
+    EXPECT_EQ(editor.animation.box.bottom, 450); // 603 / 4 * 3, not 603 * 3 / 4 = 452
 }
 
 TEST_F(EditorStateTest, FlagTogglesTreatUnexpectedValuesByTheirOwnRule) {

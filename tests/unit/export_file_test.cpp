@@ -16,6 +16,7 @@
 #include "runtime/heaps.h"
 #include "storage/numbered_files.h"
 #include "storage/text.h"
+#include "support/editor_frames.h"
 #include "support/failing_file_calls.h"
 #include "support/storage_fixture.h"
 
@@ -28,7 +29,7 @@ class ExportFileTest : public StorageTest {
     void SetUp() override {
         StorageTest::SetUp();
         HeadlessResetDialogs();
-        AssignString(&editor.basePath, (folder + "/\xE5\x8A\xA8.txt").c_str());
+        AssignString(&editor.session.basePath, (folder + "/\xE5\x8A\xA8.txt").c_str());
     }
     Bytes Exported() const {
         std::ifstream in(folder + "/\xE5\x8A\xA8_export.lmb", std::ios::binary);
@@ -50,7 +51,7 @@ class ExportFileTest : public StorageTest {
 };
 
 TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
-    ExportAnimation();
+    ExportAnimation(editor.session.basePath, editor.animation);
     EXPECT_EQ(Exported(), Bytes{}) << "no joints, no records";
     EXPECT_EQ(Messages(), "Ok: Exportiert als " + folder + "/\xE5\x8A\xA8_export.lmb");
 
@@ -58,16 +59,16 @@ TEST_F(ExportFileTest, StandardBonesOfFramesWithJointsBecomeSegments) {
     AddBone(0, 1, BoneStabilising);
     AddBone(0, 1, BoneStandard);
     AddBone(0, 1, BoneFreeLength);
-    editor.currentFrame = 7;
+    editor.session.currentFrame = 7;
     Joints({{1, 2}, {3, 4}});
     AddBone(1, 0, BoneStandard);
-    editor.currentFrame = 3;
+    editor.session.currentFrame = 3;
     Joints({{5, 5}}); // joints but no bone: nothing
-    editor.currentFrame = 9;
+    editor.session.currentFrame = 9;
     BoneAt(9, 0) = Bone{1.0, 0, 1, BoneStandard}; // a bone in a frame without joints
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     AddBone(2, 0, BoneStandard);
-    ExportAnimation();
+    ExportAnimation(editor.session.basePath, editor.animation);
     EXPECT_EQ(Exported(), (Bytes{0, 0, 0x64, 0,    0xC8, 0, 0x96, 0, 0x04, 0x01, //
                                  0, 0, 0xFF, 0xFF, 0,    0, 0x64, 0, 0xC8, 0,    //
                                  7, 0, 3,    0,    4,    0, 1,    0, 2,    0}));
@@ -91,11 +92,11 @@ TEST_F(ExportFileTest, FailuresAreToldExceptACreateThatFails) {
         HeadlessResetDialogs();
         FileSystem() = calls;
         std::string path = each.basePath != nullptr ? each.basePath : folder + "/\xE5\x8A\xA8.txt";
-        AssignString(&editor.basePath, path.c_str());
+        AssignString(&editor.session.basePath, path.c_str());
         FileSystem().open = each.open != nullptr ? each.open : calls.open;
         FileSystem().rename = each.rename != nullptr ? each.rename : calls.rename;
         FileSystem().sync = each.sync != nullptr ? each.sync : calls.sync;
-        ExportAnimation();
+        ExportAnimation(editor.session.basePath, editor.animation);
         EXPECT_EQ(Messages(), each.message) << each.what;
         EXPECT_FALSE(std::filesystem::exists(folder + "/\xE5\x8A\xA8_export.lmb")) << each.what;
         EXPECT_TRUE(std::filesystem::is_empty(folder)) << each.what;

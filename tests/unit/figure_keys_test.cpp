@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/undo_history.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -49,7 +50,7 @@ class FigureKeys : public ScriptedSession {
   protected:
     // The square's bones in bone slots 0, 2 and 4, the triangle's in 1 and 3, in frames 0 to 4.
     static void BuildScene() {
-        editor.currentFrame = 0;
+        editor.session.currentFrame = 0;
         const int32_t joints[] = {100, 100, 140, 100, 140, 150, 100,
                                   150, 300, 300, 330, 280, 360, 300};
         for (int32_t at = 0; at < 14; at += 2) {
@@ -116,9 +117,9 @@ class FigureKeys : public ScriptedSession {
         ResetAll();
         UndoClear();
         BuildScene();
-        editor.currentFrame = 2;
-        editor.selectionFirst = first == last ? -1 : first;
-        editor.selectionLast = first == last ? -1 : last;
+        editor.session.currentFrame = 2;
+        editor.session.selectionFirst = first == last ? -1 : first;
+        editor.session.selectionLast = first == last ? -1 : last;
         Cycle();
     }
 };
@@ -181,16 +182,16 @@ TEST_F(FigureKeys, EachActsOnTheFigureInTheRunAndIsOneStepBackAndAgainByteForByt
 
 TEST_F(FigureKeys, CopyIsRefusedWholeWhenAFrameOfTheRunHasTooFewSlots) {
     Start(1, 3);
-    editor.currentFrame = 3;
+    editor.session.currentFrame = 3;
     for (int32_t slot = 7; slot < kSlotCount - 3; ++slot) {
         AddJoint(600, 500, JointNormal); // frame 3 keeps three free joint slots
     }
-    editor.currentFrame = 2;
+    editor.session.currentFrame = 2;
     std::vector<unsigned char> before = Rows();
     KeyOnSquare(ScanC)();
     EXPECT_TRUE(Rows() == before);
     EXPECT_EQ(UndoStepCount(), 0u);
-    editor.selectionFirst = editor.selectionLast = -1;
+    editor.session.selectionFirst = editor.session.selectionLast = -1;
     KeyOnSquare(ScanC)();
     EXPECT_EQ(UsedJoints(2), 11) << "frame 2 alone has room";
 }

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "editor/editor_picture.h"
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "model/bone_style.h"
@@ -21,6 +22,7 @@
 #include "sample_figures.h"
 #include "storage/animation_file.h"
 #include "storage/figure_files.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -54,6 +56,7 @@ class FigureLibrary : public ScriptedSession {
     static bool StatusWasShown(const char* text) {
         std::vector<HeadlessFrame> shown = HeadlessFrames();
         ShowStatusMessage(text);
+        ShowPendingStatusLines();
         for (const HeadlessFrame& frame : shown) {
             if (frame.pixels == HeadlessFrames().back().pixels) {
                 return true;
@@ -180,7 +183,7 @@ TEST_F(FigureLibrary, ShippedFiguresAreOneFigureEachInTheStyleTheyPromise) {
         ResetAll();
         kSampleFigures[index].build();
         Bytes built;
-        EncodeOneFrame(&JointAt(0, 0), &BoneAt(0, 0), &built);
+        EncodeOneFrame(&JointAt(0, 0), &BoneAt(0, 0), editor.animation.box, &built);
         std::ifstream in(std::string(LIMBRADO_SOURCE_DIR) + "/data/figures/" + name);
         EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), built)
             << "renew with: make_sample walk.txt editor.png data/figures";
@@ -189,7 +192,7 @@ TEST_F(FigureLibrary, ShippedFiguresAreOneFigureEachInTheStyleTheyPromise) {
         ASSERT_EQ(LoadFirstFrame((kShipped + "/" + name).c_str(), &JointAt(0, 0), &BoneAt(0, 0)),
                   1);
         std::vector<int32_t> slots;
-        FindFigure(0, 0, &slots);
+        FindFigure(editor.animation, 0, 0, &slots);
         EXPECT_EQ(static_cast<int32_t>(slots.size()), UsedJoints(0)) << "one figure";
         EXPECT_EQ(UsedBones(0), promise.bones);
         int32_t heads = 0;

@@ -2,6 +2,7 @@
 // refused whole, and mirroring that keeps the shape to the pixel. The operations through the keys
 // are tested with them.
 #include "model/figures.h"
+#include "support/editor_frames.h"
 
 #include <cstring>
 #include <vector>
@@ -18,7 +19,7 @@ class FiguresTest : public testing::Test {
     // to 6 joined out of slot order, the lone joint 7, and a bone that names the empty slot 9,
     // as only a damaged file has, and so joins nothing.
     static void BuildTwoFigures(int32_t frame) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         const int32_t xs[] = {100, 140, 140, 100, 300, 330, 360, 500};
         const int32_t ys[] = {100, 100, 150, 150, 300, 280, 300, 500};
         for (int32_t slot = 0; slot < 8; ++slot) {
@@ -50,10 +51,10 @@ TEST_F(FiguresTest, FindFigureGathersTheJointsThatBonesOfAnyKindJoin) {
                           {7, {7}},          {9, {}},           {-1, {}},       {501, {}}};
     std::vector<int32_t> slots;
     for (const Case& c : cases) {
-        FindFigure(3, c.joint, &slots);
+        FindFigure(editor.animation, 3, c.joint, &slots);
         EXPECT_EQ(slots, c.figure) << "joint " << c.joint;
     }
-    FindFigure(2, 0, &slots);
+    FindFigure(editor.animation, 2, 0, &slots);
     EXPECT_TRUE(slots.empty()) << "another frame's empty slot";
 }
 
@@ -63,7 +64,7 @@ TEST_F(FiguresTest, PlaceFigureRefusesWholeWithoutRoomOrForSlotsThatNameNoJoint)
     const Joint* joints = &JointAt(1, 0);
     const Bone* bones = &BoneAt(1, 0);
     // Frame 0 keeps three joint slots and one bone slot free.
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     for (int32_t slot = 0; slot < kSlotCount - 1; ++slot) {
         AddJoint(slot, slot, JointNormal);
         AddBone(0, 1, BoneStandard);
@@ -74,11 +75,13 @@ TEST_F(FiguresTest, PlaceFigureRefusesWholeWithoutRoomOrForSlotsThatNameNoJoint)
     std::vector<int32_t> placed{42};
     const std::vector<int32_t> refused[] = {{0, 1, 2, 3}, {4, 5, 6}, {4, 4}, {4, 10}, {4, 501}};
     for (const std::vector<int32_t>& slots : refused) {
-        EXPECT_FALSE(PlaceFigure(joints, bones, slots, 0, 0, 0, &placed)) << slots.size();
+        EXPECT_FALSE(PlaceFigure(joints, bones, slots, editor.animation, 0, 0, 0, &placed))
+            << slots.size();
         EXPECT_TRUE(placed.empty());
     }
     EXPECT_EQ(RowBytes(0), nearlyFull);
-    ASSERT_TRUE(PlaceFigure(joints, bones, std::vector<int32_t>{2, 3}, 0, 5, 0, &placed));
+    ASSERT_TRUE(
+        PlaceFigure(joints, bones, std::vector<int32_t>{2, 3}, editor.animation, 0, 5, 0, &placed));
     EXPECT_EQ(placed, (std::vector<int32_t>{7, 8}));
     EXPECT_EQ(JointAt(0, 8).x, 105);
     EXPECT_EQ(BoneAt(0, 500).jointA, 7);
@@ -94,9 +97,9 @@ TEST_F(FiguresTest, MirroringKeepsTheShapeAndTwiceGivesEveryJointBackWhereverThe
             slots.push_back(AddJoint(x, 7 * x, JointNormal));
         }
         std::vector<unsigned char> before = RowBytes(0);
-        MirrorFigure(0, slots);
+        MirrorFigure(editor.animation, 0, slots);
         EXPECT_EQ(JointAt(0, 0).x - JointAt(0, slots.back()).x, xs.back() - xs[0]) << "the shape";
-        MirrorFigure(0, slots);
+        MirrorFigure(editor.animation, 0, slots);
         EXPECT_EQ(RowBytes(0), before) << xs.size() << " joints";
     }
 }

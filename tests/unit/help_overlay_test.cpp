@@ -52,7 +52,7 @@ class HelpOverlayTest : public testing::Test {
         SurfaceClear(kBackground);
         DrawingBegin(SurfaceDrawTarget());
         DrawingSetMode(DrawingTransparentText);
-        DrawingSetFont(FontHandle(editor.hudFont));
+        DrawingSetFont(FontHandle(editor.session.hudFont));
         for (const PlacedText& placed : texts) {
             if (placed.text == nullptr) {
                 DrawBox(placed.x, placed.y + 1, 16, 9, kCommandGrey);
@@ -151,8 +151,8 @@ std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
 }
 
 TEST_F(HelpOverlayTest, HiddenHelpDrawsOnlyTheFrameLine) {
-    editor.helpVisible = 0;
-    editor.currentFrame = 7;
+    editor.session.helpVisible = 0;
+    editor.session.currentFrame = 7;
     std::vector<int32_t> actual = Overlay();
     EXPECT_GT(CountColour(kLime, {1, 1, 60, 16}), 0);
     EXPECT_EQ(CountColour(kCommandGrey), 0);
@@ -160,21 +160,21 @@ TEST_F(HelpOverlayTest, HiddenHelpDrawsOnlyTheFrameLine) {
 }
 
 TEST_F(HelpOverlayTest, FrameLineShowsTheCurrentFrameNumber) {
-    editor.helpVisible = 0;
+    editor.session.helpVisible = 0;
     const int32_t frames[] = {0, 500};
     const char* lines[] = {"Frame 0", "Frame 500"};
     for (int32_t index = 0; index < 2; ++index) {
-        editor.currentFrame = frames[index];
+        editor.session.currentFrame = frames[index];
         std::vector<int32_t> actual = Overlay();
         EXPECT_EQ(actual, Texts({{1, 1, lines[index], kLime}})) << lines[index];
     }
 }
 
 TEST_F(HelpOverlayTest, HelpIsShownOnlyWhenHelpVisibleIsExactlyOne) {
-    editor.helpVisible = 2;
+    editor.session.helpVisible = 2;
     Overlay();
     EXPECT_EQ(CountColour(kCommandGrey), 0);
-    editor.helpVisible = 1;
+    editor.session.helpVisible = 1;
     Overlay();
     EXPECT_GT(CountColour(kCommandGrey), 0);
 }
@@ -188,11 +188,11 @@ TEST_F(HelpOverlayTest, StartUpHelpListsTheCommandsWithStandardModeAndAllToggles
 }
 
 TEST_F(HelpOverlayTest, FreeLengthModeAndTogglesOnShowTheirWordsInCodePage1252) {
-    editor.currentFrame = 42;
-    editor.boneMode = BoneFreeLength;
-    editor.shadowOn = 1;
-    editor.collisionOn = 5; // any value but 0 is on
-    editor.headOn = 0;
+    editor.session.currentFrame = 42;
+    editor.session.boneMode = BoneFreeLength;
+    editor.animation.shadowOn = 1;
+    editor.animation.collisionOn = 5; // any value but 0 is on
+    editor.animation.headOn = 0;
     std::vector<PlacedText> expected =
         CommandList("Freie L\xe4nge", kBlue, "An", kLime, "An", kLime, "Aus", kRed);
     expected.push_back({1, 1, "Frame 42", kLime});
@@ -201,28 +201,28 @@ TEST_F(HelpOverlayTest, FreeLengthModeAndTogglesOnShowTheirWordsInCodePage1252) 
 }
 
 TEST_F(HelpOverlayTest, ModeWordColourFollowsTheBoneMode) {
-    editor.boneMode = BoneStabilising;
+    editor.session.boneMode = BoneStabilising;
     EXPECT_GT(PaintedPixels(kModeWordArea), 0);
     EXPECT_GT(CountColour(kPurple, kModeWordArea), 0);
     EXPECT_EQ(CountColour(PackColour(255, 0, 187), kModeWordArea), 0);
-    editor.boneMode = BoneStandard;
+    editor.session.boneMode = BoneStandard;
     Overlay();
     EXPECT_GT(CountColour(kLime, kModeWordArea), 0);
-    editor.boneMode = BoneFreeLength;
+    editor.session.boneMode = BoneFreeLength;
     Overlay();
     EXPECT_GT(CountColour(kBlue, kModeWordArea), 0);
 }
 
 TEST_F(HelpOverlayTest, UnknownBoneModeShowsNoWord) {
-    editor.boneMode = 5;
+    editor.session.boneMode = 5;
     EXPECT_EQ(PaintedPixels(kModeWordArea), 0);
     EXPECT_GT(PaintedPixels({1, 108, 70, 120}), 0); // the label itself stays
 }
 
 TEST_F(HelpOverlayTest, ToggleWordsAreRedAusForZeroAndLimeAnOtherwise) {
-    editor.shadowOn = 0;
-    editor.collisionOn = 1;
-    editor.headOn = -3;
+    editor.animation.shadowOn = 0;
+    editor.animation.collisionOn = 1;
+    editor.animation.headOn = -3;
     Overlay();
     EXPECT_GT(CountColour(kRed, kShadowWordArea), 0);
     EXPECT_EQ(CountColour(kLime, kShadowWordArea), 0);

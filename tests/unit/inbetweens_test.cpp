@@ -19,6 +19,7 @@
 
 #include "model/bone_style.h"
 #include "model/editor_state.h"
+#include "support/editor_frames.h"
 
 namespace {
 
@@ -264,11 +265,11 @@ void Pose(const Case& row) {
         }
     }
     for (int32_t frame = kFirst + 1; frame < row.last; ++frame) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         CopyPreviousFrame();
     }
     for (int32_t frame : {kFirst - 1, row.last + 1}) { // frames outside the run
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         AddJoint(frame, 2 * frame, JointStatic);
     }
 }
@@ -343,7 +344,7 @@ int32_t FillAndCheck(const Case& row) {
     for (int32_t frame = 0; frame <= row.last + 1; ++frame) {
         before.push_back(Bytes(frame));
     }
-    EXPECT_TRUE(FillInbetweens(kFirst, row.last));
+    EXPECT_TRUE(FillInbetweens(editor.animation, kFirst, row.last));
     for (int32_t frame = 0; frame <= row.last + 1; ++frame) {
         if (frame <= kFirst || frame >= row.last) {
             EXPECT_EQ(Bytes(frame), before[frame]) << "frame " << frame << " changed";
@@ -442,13 +443,13 @@ TEST(Inbetweens, StylesChangeColourAndThicknessEvenlyAndSwitchShapeHalfway) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         for (int32_t frame : {kFirst, kLast}) {
-            editor.currentFrame = frame;
+            editor.session.currentFrame = frame;
             AddJoint(300, 300, JointStatic);
             AddJoint(300 + frame * 10, 340, JointNormal);
             AddBone(0, 1, row.kind);
             BoneAt(frame, 0).style = make(frame == kFirst ? row.from : row.to);
         }
-        ASSERT_TRUE(FillInbetweens(kFirst, kLast));
+        ASSERT_TRUE(FillInbetweens(editor.animation, kFirst, kLast));
         for (int32_t index = 0; index < 3; ++index) {
             BoneStyle expected = make(row.between[static_cast<std::size_t>(index)]);
             EXPECT_TRUE(SameStyle(BoneAt(kFirst + 1 + index, 0).style, expected)) << index;

@@ -13,6 +13,7 @@
 #include "runtime/heaps.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
+#include "support/editor_frames.h"
 #include "support/program_run.h"
 #include "support/scripted_session.h"
 #include "support/status_lines.h"
@@ -51,7 +52,7 @@ TEST_F(MotionImport, UPlacesTheChosenClipFromTheCurrentFrameAsOneUndoStep) {
     std::string clip = StemOf(path) + ".bvh";
     auto JointsPerFrame = [] {
         std::vector<int32_t> counts;
-        for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
             counts.push_back(UsedJoints(frame));
         }
         return counts;
@@ -79,7 +80,7 @@ TEST_F(MotionImport, UPlacesTheChosenClipFromTheCurrentFrameAsOneUndoStep) {
     EXPECT_EQ(LastStatusLine(), StatusLineOf("Bewegung importiert: 41 Bilder"));
     // One second at the rate of 40: frames 1 to 41, the hip, the knee and the foot in each.
     std::vector<int32_t> after = JointsPerFrame();
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         EXPECT_EQ(after[frame], before[frame] + (frame >= 1 && frame <= 41 ? 3 : 0)) << frame;
     }
     EXPECT_EQ(JointAt(1, 0).x, 300) << "the figure there keeps its slot";
@@ -106,18 +107,18 @@ std::array<int32_t, 3> Stored(const std::string& path) {
     TextWorkBufferInit();
     FileTableInit();
     EditorStateInit();
-    AssignString(&editor.basePath, path.c_str());
+    AssignString(&editor.session.basePath, path.c_str());
     EXPECT_EQ(LoadAnimation(), 1) << path;
     int32_t last = 0;
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
-        last = FrameHasJoints(frame, 0) ? frame : last;
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
+        last = FrameHasJoints(editor.animation, frame, 0) ? frame : last;
     }
     int32_t joints = 0;
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         joints += JointAt(0, slot).state != JointEmpty;
     }
     FileTableShutdown();
-    return {last, joints, editor.playbackRate};
+    return {last, joints, editor.animation.playbackRate};
 }
 
 TEST(MotionImportCommand, TheClipJoinsTheAnimationFileAtItsRateFromItsStart) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -45,13 +46,13 @@ TEST_F(MouseEditing, DragPickReachesRoundedNineteenButNotRoundedTwenty) {
 
     SetButtons(kLeftButton);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
     SetButtons(0);
     Cycle();
     MoveCursor(213, 214);
     SetButtons(kLeftButton);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.session.draggedJoint, 0);
     EXPECT_EQ(CurrentJoint(0).x, 213);
 }
 
@@ -92,7 +93,7 @@ TEST_F(MouseEditing, DraggedJointWithoutBonesFollowsTheCursorExactly) {
 
     SetButtons(0);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
     MoveCursor(500, 500);
     Cycle();
     EXPECT_EQ(CurrentJoint(0).x, 420);
@@ -126,7 +127,7 @@ TEST_F(MouseEditing, PressBesideAJointThenMovingOntoItDragsNothing) {
     Cycle();
     MoveCursor(350, 360);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, -1);
+    EXPECT_EQ(editor.session.draggedJoint, -1);
     EXPECT_EQ(CurrentJoint(0).x, 300);
     EXPECT_EQ(CurrentJoint(0).y, 300);
 }
@@ -137,7 +138,7 @@ TEST_F(MouseEditing, PressOutsideTheWindowPicksNearMinusOne) {
     MoveCursor(-40, 300);
     SetButtons(kLeftButton);
     Cycle();
-    EXPECT_EQ(editor.draggedJoint, 0);
+    EXPECT_EQ(editor.session.draggedJoint, 0);
     EXPECT_EQ(CurrentJoint(0).x, -1);
     EXPECT_EQ(CurrentJoint(1).x, 30);
 }
@@ -181,7 +182,7 @@ TEST_F(RightButtonBones, PressOnOneJointAndReleaseOnAnotherMakesABoneOfTheCurren
     EXPECT_EQ(CurrentBone(0).jointB, 1);
     EXPECT_EQ(CurrentBone(0).kind, BoneStandard);
     EXPECT_DOUBLE_EQ(CurrentBone(0).restLength, 300.0);
-    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
 
     Tap(ScanF2); // Freie Länge
     DrawBone(400, 100, 400, 400);
@@ -194,13 +195,13 @@ TEST_F(RightButtonBones, PressInEmptySpaceArmsOnTheFirstJointSweptOver) {
     MoveCursor(250, 250);
     SetButtons(kRightButton);
     Cycle();
-    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
     MoveCursor(130, 390);
     Cycle();
-    EXPECT_EQ(editor.boneStartJoint, 2);
+    EXPECT_EQ(editor.session.boneStartJoint, 2);
     MoveCursor(250, 390); // still held; the start stays
     Cycle();
-    EXPECT_EQ(editor.boneStartJoint, 2);
+    EXPECT_EQ(editor.session.boneStartJoint, 2);
     MoveCursor(400, 390);
     Cycle();
     SetButtons(0);
@@ -213,11 +214,11 @@ TEST_F(RightButtonBones, PressInEmptySpaceArmsOnTheFirstJointSweptOver) {
 TEST_F(RightButtonBones, ReleaseOnTheStartJointOrInEmptySpaceForgetsTheStart) {
     DrawBone(400, 100, 420, 140);
     EXPECT_EQ(UsedBones(), 0);
-    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
 
     DrawBone(400, 100, 250, 250);
     EXPECT_EQ(UsedBones(), 0);
-    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
 
     // A later release over another joint makes nothing either: the gesture has ended.
     MoveCursor(100, 400);
@@ -229,9 +230,9 @@ TEST_F(RightButtonBones, DeletingTheStartJointEndsTheGesture) {
     MoveCursor(100, 100);
     SetButtons(kRightButton);
     Cycle();
-    ASSERT_EQ(editor.boneStartJoint, 0);
+    ASSERT_EQ(editor.session.boneStartJoint, 0);
     Tap(ScanDelete);
-    EXPECT_EQ(editor.boneStartJoint, -1);
+    EXPECT_EQ(editor.session.boneStartJoint, -1);
     MoveCursor(400, 100); // the sweep arms on this joint, and releasing on it makes nothing
     Cycle();
     SetButtons(0);
@@ -260,7 +261,7 @@ TEST_F(MouseEditing, LeftShiftStretchesBonesThatKeepTheirNewLengthAfterRelease) 
     MoveCursor(350, 300);
     SetButtons(kLeftButton);
     Cycle();
-    EXPECT_EQ(editor.solverSuspended, 1);
+    EXPECT_EQ(editor.session.solverSuspended, 1);
     MoveCursor(450, 380);
     Cycle();
     Cycle(); // the re-measure runs before the move, so the length lags one cycle behind
@@ -272,7 +273,7 @@ TEST_F(MouseEditing, LeftShiftStretchesBonesThatKeepTheirNewLengthAfterRelease) 
     Cycle();
     Release(ScanLeftShift);
     Cycles(5);
-    EXPECT_EQ(editor.solverSuspended, 0);
+    EXPECT_EQ(editor.session.solverSuspended, 0);
     EXPECT_DOUBLE_EQ(CurrentBone(0).restLength, 170.0);
     EXPECT_EQ(CurrentJoint(0).x, 300);
     EXPECT_EQ(CurrentJoint(0).y, 300);
@@ -284,7 +285,7 @@ TEST_F(MouseEditing, LeftCtrlMovesEveryJointOfTheCurrentFrameByTheCursorDelta) {
     PlaceJoint(200, 200);
     PlaceJoint(260, 220);
     Tap(ScanF7); // frame 1, a copy of frame 0
-    ASSERT_EQ(editor.currentFrame, 1);
+    ASSERT_EQ(editor.session.currentFrame, 1);
     MoveCursor(260, 220);
     Tap(ScanTab); // static joints move too
     ASSERT_EQ(CurrentJoint(1).state, JointStatic);
@@ -316,8 +317,8 @@ TEST_F(MouseEditing, LeftCtrlMovesEveryJointOfTheCurrentFrameByTheCursorDelta) {
 
 TEST_F(MouseEditing, MovingAllJointsHoldsCoordinatesInsideTheInt32Range) {
     AddJoint(kInt32Max - 5, kInt32Min + 5, JointNormal);
-    editor.lastMouseX = -1;
-    editor.lastMouseY = 599;
+    editor.session.lastMouseX = -1;
+    editor.session.lastMouseY = 599;
     MoveCursor(799, 0);
     MoveAllJoints();
     EXPECT_EQ(CurrentJoint(0).x, kInt32Max);
@@ -326,24 +327,24 @@ TEST_F(MouseEditing, MovingAllJointsHoldsCoordinatesInsideTheInt32Range) {
 
 TEST_F(MouseEditing, HoldingWDrawsTheBoxAndReleasingSwitchesCollisionOn) {
     Tap(ScanF4);
-    ASSERT_EQ(editor.collisionOn, 1);
+    ASSERT_EQ(editor.animation.collisionOn, 1);
     MoveCursor(100, 100);
     Hold(ScanW);
     Cycle();
-    EXPECT_EQ(editor.collisionOn, 0);
-    EXPECT_EQ(editor.drawingBox, 1);
-    EXPECT_EQ(editor.boxRight, 100);
+    EXPECT_EQ(editor.animation.collisionOn, 0);
+    EXPECT_EQ(editor.session.drawingBox, 1);
+    EXPECT_EQ(editor.animation.box.right, 100);
     MoveCursor(300, 250);
     Cycle();
-    EXPECT_EQ(editor.collisionOn, 0);
+    EXPECT_EQ(editor.animation.collisionOn, 0);
     Release(ScanW);
     Cycle();
-    EXPECT_EQ(editor.boxLeft, 100);
-    EXPECT_EQ(editor.boxTop, 100);
-    EXPECT_EQ(editor.boxRight, 300);
-    EXPECT_EQ(editor.boxBottom, 250);
-    EXPECT_EQ(editor.collisionOn, 1);
-    EXPECT_EQ(editor.drawingBox, 0);
+    EXPECT_EQ(editor.animation.box.left, 100);
+    EXPECT_EQ(editor.animation.box.top, 100);
+    EXPECT_EQ(editor.animation.box.right, 300);
+    EXPECT_EQ(editor.animation.box.bottom, 250);
+    EXPECT_EQ(editor.animation.collisionOn, 1);
+    EXPECT_EQ(editor.session.drawingBox, 0);
 }
 
 TEST_F(MouseEditing, BoxCollapsesToItsFirstCornerWhenTheCursorGoesAboveOrLeft) {
@@ -354,18 +355,18 @@ TEST_F(MouseEditing, BoxCollapsesToItsFirstCornerWhenTheCursorGoesAboveOrLeft) {
     Cycle();
     MoveCursor(50, 200);
     Cycle();
-    EXPECT_EQ(editor.boxRight, 100);
-    EXPECT_EQ(editor.boxBottom, 100);
+    EXPECT_EQ(editor.animation.box.right, 100);
+    EXPECT_EQ(editor.animation.box.bottom, 100);
     MoveCursor(150, 90);
     Cycle();
-    EXPECT_EQ(editor.boxRight, 100);
-    EXPECT_EQ(editor.boxBottom, 100);
+    EXPECT_EQ(editor.animation.box.right, 100);
+    EXPECT_EQ(editor.animation.box.bottom, 100);
     MoveCursor(300, 250);
     Cycle();
-    EXPECT_EQ(editor.boxLeft, 100);
-    EXPECT_EQ(editor.boxTop, 100);
-    EXPECT_EQ(editor.boxRight, 300);
-    EXPECT_EQ(editor.boxBottom, 250);
+    EXPECT_EQ(editor.animation.box.left, 100);
+    EXPECT_EQ(editor.animation.box.top, 100);
+    EXPECT_EQ(editor.animation.box.right, 300);
+    EXPECT_EQ(editor.animation.box.bottom, 250);
 }
 
 // The keys 1, Tab and Delete

@@ -15,6 +15,7 @@
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
 #include "storage/periodic_backup.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -100,7 +101,7 @@ TEST_F(Persistence, F10ExportsOncePerPressAndNamesTheFile) {
 }
 
 TEST_F(Persistence, WithoutAPathEverythingFailsVisiblyAndNothingIsWritten) {
-    AssignString(&editor.basePath, "");
+    AssignString(&editor.session.basePath, "");
     PlaceJoint(300, 300);
     Tap(ScanF9);
     Tap(ScanF8);
@@ -133,7 +134,7 @@ TEST_F(Persistence, ChangedAnimationIsBackedUpOnceAMinuteAndNeverWithoutAPath) {
     int32_t x = 100;
     for (const Step& step : steps) {
         if (step.pathless) {
-            AssignString(&editor.basePath, "");
+            AssignString(&editor.session.basePath, "");
         }
         if (step.edit) {
             PlaceJoint(x += 20, 300);
@@ -163,12 +164,12 @@ TEST_F(Persistence, BackupOfAKilledEditorLoadsToItsLastEdit) {
     }
     kill(child, SIGKILL);
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
-    AssignString(&editor.basePath, backup.c_str());
+    AssignString(&editor.session.basePath, backup.c_str());
     ASSERT_EQ(LoadAnimation(), 1);
     EXPECT_EQ(UsedJoints(0), 1);
     EXPECT_EQ(JointAt(0, 0).x, 321);
     EXPECT_EQ(JointAt(0, 0).y, 234);
-    AssignString(&editor.basePath, path.c_str());
+    AssignString(&editor.session.basePath, path.c_str());
 }
 
 } // namespace

@@ -32,6 +32,7 @@
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
 #include "support/drawing_session.h"
+#include "support/editor_frames.h"
 #include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
 #include "support/sound_files.h"
@@ -52,7 +53,7 @@ int32_t WalkX(int32_t frame) {
 
 void BuildWalk(int32_t lastFrame) {
     for (int32_t frame = 0; frame <= lastFrame; ++frame) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         int32_t x = WalkX(frame);
         AddJoint(x, 100, JointNormal);
         AddJoint(x + 200, 100, JointStatic);
@@ -61,9 +62,9 @@ void BuildWalk(int32_t lastFrame) {
         AddBone(0, 2, BoneFreeLength);
         AddBone(2, 1, BoneStabilising);
     }
-    editor.currentFrame = 0;
-    editor.playbackEnd = lastFrame;
-    editor.headOn = 1;
+    editor.session.currentFrame = 0;
+    editor.animation.playbackEnd = lastFrame;
+    editor.animation.headOn = 1;
 }
 
 void ExpectPlaybackPicture(const std::vector<uint32_t>& pixels, int32_t frame) {
@@ -148,11 +149,12 @@ class PictureCommandTest : public testing::Test {
         SaveWalk(2);
     }
     // The walk of frames 0 to lastFrame saved as the animation file, as the editor saves it.
-    void SaveWalk(int32_t lastFrame) const {
+    void SaveWalk(int32_t lastFrame, const std::string& sound = "") const {
         DrawingSession session;
         FileTableInit();
         BuildWalk(lastFrame);
-        AssignString(&editor.basePath, animation.c_str());
+        editor.animation.sound.reference = sound;
+        AssignString(&editor.session.basePath, animation.c_str());
         EXPECT_EQ(SaveAnimation(), 1);
         FileTableShutdown();
     }
@@ -487,9 +489,7 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
 TEST_F(PictureCommandTest, VideosCarryTheSoundAsAacOrOpusWithTheClickAtItsFrame) {
     WriteClickWav(folder + "/click.wav", 44100, 1, 3.0, 0.45); // frame 4 at 10 a second
     WriteClickWav(folder + "/short.wav", 22050, 2, 0.5, 0.15); // frame 1
-    soundTrack.reference = "click.wav";
-    SaveWalk(11);
-    soundTrack.reference.clear();
+    SaveWalk(11, "click.wav");
     const struct {
         const char* option;
         const char* output;
@@ -701,7 +701,7 @@ class StyledExportTest : public testing::Test {
             BoneAt(frame, 0).style = BoneStyle{0xFF, 0x80, 0x00, 1, 11, ShapeLine};
             BoneAt(frame, 1).style = BoneStyle{0x00, 0x60, 0xFF, 1, 3, ShapeDisc};
         }
-        editor.groundColour = static_cast<int32_t>(kGround);
+        editor.animation.groundColour = static_cast<int32_t>(kGround);
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
@@ -712,6 +712,7 @@ class StyledExportTest : public testing::Test {
 
 TEST_F(StyledExportTest, EveryExportShowsTheBonesColoursWidthsAndShapesOnTheGround) {
     PictureRequest request;
+    request.animation = &editor.animation;
     ASSERT_TRUE(ExportAnimationPngs((folder + "/frames").c_str(), request, &error)) << error;
     ASSERT_TRUE(ExportAnimationGif((folder + "/walk.gif").c_str(), request, &error)) << error;
     ASSERT_TRUE(
@@ -754,6 +755,7 @@ TEST_F(StyledExportTest, EveryExportShowsTheBonesColoursWidthsAndShapesOnTheGrou
 
 TEST_F(StyledExportTest, LottieStrokesEachBoneInItsColourAndWidthOverTheGroundsColour) {
     PictureRequest request;
+    request.animation = &editor.animation;
     ASSERT_TRUE(ExportAnimationLottie((folder + "/walk.json").c_str(), request, &error)) << error;
     std::ifstream file(folder + "/walk.json");
     std::string text(std::istreambuf_iterator<char>(file), {});

@@ -24,7 +24,7 @@ class SampleAnimation : public ScriptedSession {};
 TEST_F(SampleAnimation, CheckedInFileIsWhatTheBuilderSaves) {
     BuildSampleWalk();
     Bytes built;
-    EncodeAnimation(&built);
+    EncodeAnimation(editor.animation, &built);
     std::ifstream in(kSample, std::ios::binary);
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), built)
         << "renew it with: build/release/make_sample docs/sample/walk.txt docs/editor.png";
@@ -33,8 +33,8 @@ TEST_F(SampleAnimation, CheckedInFileIsWhatTheBuilderSaves) {
 TEST_F(SampleAnimation, LoadsAndPlaysEachFrameAsItsOwnPicture) {
     std::filesystem::copy_file(kSample, path, std::filesystem::copy_options::overwrite_existing);
     Tap(ScanF8);
-    ASSERT_EQ(editor.playbackEnd, kSampleFrames - 1);
-    EXPECT_EQ(editor.headOn, 1);
+    ASSERT_EQ(editor.animation.playbackEnd, kSampleFrames - 1);
+    EXPECT_EQ(editor.animation.headOn, 1);
     EXPECT_EQ(UsedJoints(0), 11);
     EXPECT_EQ(UsedBones(kSampleFrames - 1), 10);
 

@@ -21,6 +21,7 @@
 #include "runtime/headless.h"
 #include "runtime/surface.h"
 #include "support/drawing_session.h"
+#include "support/editor_frames.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ class SceneTest : public testing::Test {
         DrawEditorScene();
         DrawingBegin(SurfaceDrawTarget());
         DrawingSetMode(DrawingTransparentText);
-        DrawingSetFont(FontHandle(editor.hudFont));
+        DrawingSetFont(FontHandle(editor.session.hudFont));
         DrawTextAt(x, y, text, colour);
         DrawingEnd();
         return SurfaceSnapshot();
@@ -111,7 +112,7 @@ TEST_F(SceneTest, NormalJointIsAGreenDiscAndAnyOtherStateARedOne) {
 TEST_F(SceneTest, JointsAreLeftOutWhilePlaying) {
     PlaceJoint(100, 100, JointNormal);
     PlaceJoint(140, 100, JointStatic);
-    editor.playing = 1;
+    editor.session.playing = 1;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kGreen), 0);
     EXPECT_EQ(CountColour(kRed), 0);
@@ -148,7 +149,7 @@ TEST_F(SceneBoneTest, EditingDrawsEachKindInItsOwnColourAndNoOtherKinds) {
 }
 
 TEST_F(SceneBoneTest, PlayingDrawsStandardAndFreeLengthBonesLimeAndNothingElse) {
-    editor.playing = 1;
+    editor.session.playing = 1;
     DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(70, 100), kBackground);
     EXPECT_EQ(SurfaceColourAt(70, 140), kLime);
@@ -163,18 +164,18 @@ TEST_F(SceneBoneTest, PlayingDrawsStandardAndFreeLengthBonesLimeAndNothingElse) 
 }
 
 TEST_F(SceneTest, BoneNamingASlotOutsideTheGridIsSkipped) {
-    editor.currentFrame = editor.maxFrame;
+    editor.session.currentFrame = editor.animation.maxFrame;
     int32_t joint = PlaceJoint(100, 300);
-    Bone& damaged = BoneAt(editor.currentFrame, 0);
+    Bone& damaged = BoneAt(editor.session.currentFrame, 0);
     damaged.jointA = joint;
     damaged.jointB = 5'000'000;
     damaged.kind = BoneStandard;
-    Bone& other = BoneAt(editor.currentFrame, 1);
+    Bone& other = BoneAt(editor.session.currentFrame, 1);
     other.jointA = kSlotCount;
     other.jointB = joint;
     other.kind = BoneFreeLength;
-    editor.shadowOn = 1;
-    BoneAt(editor.currentFrame - 1, 0) = damaged;
+    editor.animation.shadowOn = 1;
+    BoneAt(editor.session.currentFrame - 1, 0) = damaged;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kBlue), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
@@ -185,7 +186,7 @@ TEST_F(SceneTest, HeadIsAGreyDiscOfRadius28AroundJointZeroUnderTheBones) {
     int32_t head = PlaceJoint(400, 520);
     int32_t neck = PlaceJoint(400, 580);
     Link(head, neck, BoneStandard);
-    editor.headOn = 1;
+    editor.animation.headOn = 1;
     DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(420, 520), kHeadGrey);
     EXPECT_EQ(SurfaceColourAt(380, 520), kHeadGrey);
@@ -199,13 +200,13 @@ TEST_F(SceneTest, HeadIsAGreyDiscOfRadius28AroundJointZeroUnderTheBones) {
 
 TEST_F(SceneTest, HeadStaysHiddenUnlessHeadOnIsExactlyOne) {
     PlaceJoint(400, 520);
-    editor.headOn = 5;
+    editor.animation.headOn = 5;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kHeadGrey), 0);
 }
 
 TEST_F(SceneTest, HeadOfAnEmptySlotZeroIsACornerPieceAtTopLeft) {
-    editor.headOn = 1;
+    editor.animation.headOn = 1;
     DrawEditorScene();
     // The disc around (-1, -1) reaches 27 pixels into the surface.
     EXPECT_EQ(SurfaceColourAt(0, 0), kHeadGrey);
@@ -220,8 +221,8 @@ TEST_F(SceneTest, HeadOfAnEmptySlotZeroIsACornerPieceAtTopLeft) {
 
 TEST_F(SceneTest, HeadIsDrawnWhilePlaying) {
     PlaceJoint(400, 520);
-    editor.headOn = 1;
-    editor.playing = 1;
+    editor.animation.headOn = 1;
+    editor.session.playing = 1;
     DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(400, 520), kHeadGrey);
 }
@@ -242,10 +243,10 @@ class SceneShadowTest : public SceneTest {
         Link(a, b, BoneStandard);
         Link(c, d, BoneFreeLength);
         Link(e, f, BoneStabilising);
-        editor.currentFrame = 1;
+        editor.session.currentFrame = 1;
         PlaceJoint(700, 560);
-        editor.shadowOn = 1;
-        editor.headOn = 1;
+        editor.animation.shadowOn = 1;
+        editor.animation.headOn = 1;
     }
 };
 
@@ -270,24 +271,24 @@ TEST_F(SceneShadowTest, CurrentHeadCoversTheShadowHead) {
 }
 
 TEST_F(SceneShadowTest, NoShadowWhilePlaying) {
-    editor.playing = 1;
-    editor.headOn = 0;
+    editor.session.playing = 1;
+    editor.animation.headOn = 0;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
 }
 
 TEST_F(SceneShadowTest, NoShadowUnlessShadowOnIsExactlyOne) {
-    editor.shadowOn = 2;
-    editor.headOn = 0;
+    editor.animation.shadowOn = 2;
+    editor.animation.headOn = 0;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
 }
 
 TEST_F(SceneShadowTest, NoShadowAtFrameZero) {
-    editor.currentFrame = 0;
-    editor.headOn = 0;
+    editor.session.currentFrame = 0;
+    editor.animation.headOn = 0;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kShadowHeadGrey), 0);
     EXPECT_EQ(CountColour(kShadowBoneGrey), 0);
@@ -296,7 +297,7 @@ TEST_F(SceneShadowTest, NoShadowAtFrameZero) {
 
 TEST_F(SceneTest, RubberBandRunsFromTheStartJointToTheCursorEndIncluded) {
     PlaceJoint(600, 500);
-    editor.boneStartJoint = PlaceJoint(100, 500);
+    editor.session.boneStartJoint = PlaceJoint(100, 500);
     HeadlessSetCursor(300, 500);
     DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(200, 500), kWhite);
@@ -307,9 +308,9 @@ TEST_F(SceneTest, RubberBandRunsFromTheStartJointToTheCursorEndIncluded) {
 }
 
 TEST_F(SceneTest, RubberBandRunsToMinusOneWhenTheCursorLeavesTheWindow) {
-    editor.boneStartJoint = PlaceJoint(100, 100);
+    editor.session.boneStartJoint = PlaceJoint(100, 100);
     HeadlessSetCursor(900, 100);
-    editor.playing = 1;
+    editor.session.playing = 1;
     DrawEditorScene();
     EXPECT_EQ(SurfaceColourAt(50, 50), kWhite);
     EXPECT_EQ(SurfaceColourAt(0, 0), kWhite);
@@ -321,7 +322,7 @@ TEST_F(SceneTest, NoRubberBandWithoutAValidStartJoint) {
     HeadlessSetCursor(300, 500);
     const int32_t starts[] = {-1, kSlotCount, 70'000'000, kInt32Min};
     for (int32_t start : starts) {
-        editor.boneStartJoint = start;
+        editor.session.boneStartJoint = start;
         DrawEditorScene();
         EXPECT_EQ(CountColour(kWhite), 0) << "start joint " << start;
     }
@@ -341,8 +342,8 @@ TEST_F(SceneTest, HoverLabelGivesThePositionRelativeToTheBoxAboveLeftOfTheJoint)
 TEST_F(SceneTest, HoverLabelDifferencesDoNotOverflowThirtyTwoBits) {
     PlaceJoint(230, 138);
     // A box edge at the far end of the coordinate range: 138 - (-2147483648) needs 64 bits.
-    editor.boxTop = kInt32Min;
-    editor.boxBottom = kInt32Min;
+    editor.animation.box.top = kInt32Min;
+    editor.animation.box.bottom = kInt32Min;
     HeadlessSetCursor(236, 146);
     DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
@@ -374,39 +375,39 @@ TEST_F(SceneTest, HoverLabelBelongsToTheLowerSlotOnEqualDistance) {
 TEST_F(SceneTest, HoverLabelIsLeftOutWhilePlaying) {
     PlaceJoint(300, 300);
     HeadlessSetCursor(300, 305);
-    editor.playing = 1;
+    editor.session.playing = 1;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kHoverGrey), 0);
 }
 
 TEST_F(SceneTest, BoxSizeLabelStandsAtTheBoxCentreWhileTheBoxIsDrawn) {
-    editor.boxRight = 601;
-    editor.boxBottom = 451;
-    editor.drawingBox = 1;
+    editor.animation.box.right = 601;
+    editor.animation.box.bottom = 451;
+    editor.session.drawingBox = 1;
     DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
     EXPECT_GT(CountColour(kBoxLabelGrey), 0);
-    editor.drawingBox = 0;
+    editor.session.drawingBox = 0;
     std::vector<int32_t> expected = SceneWithText(380, 280, "401, 301", kBoxLabelGrey);
     EXPECT_EQ(actual, expected);
 }
 
 TEST_F(SceneTest, BoxSizeLabelIsAbsentUnlessDrawingBoxIsExactlyOne) {
-    editor.drawingBox = 2;
+    editor.session.drawingBox = 2;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kBoxLabelGrey), 0);
 }
 
 TEST_F(SceneTest, BoxSizeLabelOfABoxSpanningTheWholeRangeNeedsSixtyFourBits) {
     // Width 4294967295 and height 0; centre x = -2147483648 + 2147483647 = -1.
-    editor.boxLeft = kInt32Min;
-    editor.boxRight = std::numeric_limits<int32_t>::max();
-    editor.boxTop = 300;
-    editor.boxBottom = 300;
-    editor.drawingBox = 1;
+    editor.animation.box.left = kInt32Min;
+    editor.animation.box.right = std::numeric_limits<int32_t>::max();
+    editor.animation.box.top = 300;
+    editor.animation.box.bottom = 300;
+    editor.session.drawingBox = 1;
     DrawEditorScene();
     std::vector<int32_t> actual = SurfaceSnapshot();
-    editor.drawingBox = 0;
+    editor.session.drawingBox = 0;
     std::vector<int32_t> expected = SceneWithText(-21, 280, "4294967295, 0", kBoxLabelGrey);
     EXPECT_GT(CountColour(kBoxLabelGrey), 0);
     EXPECT_EQ(actual, expected);
@@ -415,21 +416,21 @@ TEST_F(SceneTest, BoxSizeLabelOfABoxSpanningTheWholeRangeNeedsSixtyFourBits) {
 TEST_F(SceneTest, BoxSizeLabelNearTheLowestCoordinateStaysOffTheSurface) {
     // Its anchor x - 20 lies below the 32-bit range: held there, it must not wrap round onto the
     // surface (and the sanitizer build traps any overflow on the way).
-    editor.boxLeft = kInt32Min;
-    editor.boxRight = kInt32Min + 10;
-    editor.boxTop = 300;
-    editor.boxBottom = 310;
-    editor.drawingBox = 1;
+    editor.animation.box.left = kInt32Min;
+    editor.animation.box.right = kInt32Min + 10;
+    editor.animation.box.top = 300;
+    editor.animation.box.bottom = 310;
+    editor.session.drawingBox = 1;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kBoxLabelGrey), 0);
     EXPECT_EQ(CountColour(kBackground), kSurfaceWidth * kSurfaceHeight);
 }
 
 TEST_F(SceneTest, BoxOutlineFollowsTheBoxEdges) {
-    editor.boxLeft = 10;
-    editor.boxTop = 20;
-    editor.boxRight = 30;
-    editor.boxBottom = 60;
+    editor.animation.box.left = 10;
+    editor.animation.box.top = 20;
+    editor.animation.box.right = 30;
+    editor.animation.box.bottom = 60;
     DrawEditorScene();
     EXPECT_EQ(CountColour(kLime), 2 * 21 + 2 * 41 - 4);
     EXPECT_EQ(CountColour(kLime, {10, 20, 31, 61}), CountColour(kLime));
@@ -493,15 +494,15 @@ void PoseTypicalFigure() {
     for (const auto& link : links) {
         AddBone(link[0], link[1], link[2]);
     }
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     CopyPreviousFrame();
     const int32_t moves[][3] = {{0, 12, 0}, {1, 8, 0}, {3, -10, -40}, {4, 20, -20}, {6, 30, -10}};
     for (const auto& move : moves) {
         JointAt(1, move[0]).x += move[1];
         JointAt(1, move[0]).y += move[2];
     }
-    editor.shadowOn = 1;
-    editor.headOn = 1;
+    editor.animation.shadowOn = 1;
+    editor.animation.headOn = 1;
     HeadlessSetCursor(455, 286);
 }
 

@@ -11,6 +11,7 @@
 #include "editor/sound_keys.h"
 #include "model/sound_track.h"
 #include "storage/animation_file.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 #include "support/sound_files.h"
 #include "support/status_lines.h"
@@ -30,7 +31,7 @@ class SoundSession : public ScriptedSession {
     void TearDown() override {
         ScriptedSession::TearDown();
         std::filesystem::remove(sound);
-        soundTrack = SoundTrack{};
+        editor.animation.sound = SoundTrack{};
     }
     static void TapWith(int32_t modifier, int32_t scanCode) {
         Hold(modifier);
@@ -65,10 +66,11 @@ TEST_F(SoundSession, TChoosesTheSoundShiftTRemovesItAndBothAreUndoSteps) {
     Tap(ScanT);
     ASSERT_EQ(HeadlessRequests().back().title, "Ton laden");
     std::string name = std::filesystem::path(sound).filename().string();
-    EXPECT_EQ(soundTrack.reference, name) << "beside the animation: by name";
-    ASSERT_EQ(soundTrack.samples.size(), static_cast<std::size_t>(kSoundRate) * 2);
-    EXPECT_NEAR(static_cast<double>(FirstLoudFrame(soundTrack.samples, 2)), 10200.0, 2.0);
-    const std::vector<int16_t> chosen = soundTrack.samples;
+    EXPECT_EQ(editor.animation.sound.reference, name) << "beside the animation: by name";
+    ASSERT_EQ(editor.animation.sound.samples.size(), static_cast<std::size_t>(kSoundRate) * 2);
+    EXPECT_NEAR(static_cast<double>(FirstLoudFrame(editor.animation.sound.samples, 2)), 10200.0,
+                2.0);
+    const std::vector<int16_t> chosen = editor.animation.sound.samples;
     for (int32_t cell = 0; cell < 12; ++cell) {
         EXPECT_EQ(CellShowsLoudness(cell), cell == 8) << "cell " << cell;
     }
@@ -85,19 +87,19 @@ TEST_F(SoundSession, TChoosesTheSoundShiftTRemovesItAndBothAreUndoSteps) {
     };
     for (const auto& step : steps) {
         TapWith(step.modifier, step.key);
-        EXPECT_EQ(soundTrack.reference, step.sound ? name : "");
-        EXPECT_EQ(soundTrack.samples, step.sound ? chosen : std::vector<int16_t>{});
+        EXPECT_EQ(editor.animation.sound.reference, step.sound ? name : "");
+        EXPECT_EQ(editor.animation.sound.samples, step.sound ? chosen : std::vector<int16_t>{});
         EXPECT_EQ(CellShowsLoudness(8), step.sound);
     }
 
     // Saved and loaded again, the animation keeps its sound; a cancelled chooser changes nothing.
     Tap(ScanF9);
     Tap(ScanF8);
-    EXPECT_EQ(soundTrack.reference, name);
-    EXPECT_EQ(soundTrack.samples, chosen);
+    EXPECT_EQ(editor.animation.sound.reference, name);
+    EXPECT_EQ(editor.animation.sound.samples, chosen);
     HeadlessQueueFileAnswer("");
     Tap(ScanT);
-    EXPECT_EQ(soundTrack.samples, chosen);
+    EXPECT_EQ(editor.animation.sound.samples, chosen);
 }
 
 TEST_F(SoundSession, AMissingOrUndecodableSoundIsReportedAndItsReferenceKeptThroughASave) {
@@ -107,12 +109,12 @@ TEST_F(SoundSession, AMissingOrUndecodableSoundIsReportedAndItsReferenceKeptThro
          {std::string("gone.ogg"), std::filesystem::path(notes).filename().string()}) {
         SCOPED_TRACE(reference);
         PlaceJoint(300, 300);
-        soundTrack.reference = reference;
+        editor.animation.sound.reference = reference;
         Tap(ScanF9);
-        soundTrack = SoundTrack{};
+        editor.animation.sound = SoundTrack{};
         Tap(ScanF8);
-        EXPECT_EQ(soundTrack.reference, reference);
-        EXPECT_TRUE(soundTrack.samples.empty());
+        EXPECT_EQ(editor.animation.sound.reference, reference);
+        EXPECT_TRUE(editor.animation.sound.samples.empty());
         std::vector<std::vector<std::size_t>> shown = StatusLinesShown();
         std::string expected = "Ton nicht gefunden: " + reference;
         ASSERT_GE(shown.size(), 2u);
@@ -122,7 +124,7 @@ TEST_F(SoundSession, AMissingOrUndecodableSoundIsReportedAndItsReferenceKeptThro
         EXPECT_EQ(UsedJoints(), 1);
         Tap(ScanF9);
         ASSERT_EQ(LoadAnimation(), 1);
-        EXPECT_EQ(LoadedSoundReference(), reference);
+        EXPECT_EQ(editor.animation.sound.reference, reference);
         Tap(ScanX);
     }
     std::filesystem::remove(notes);

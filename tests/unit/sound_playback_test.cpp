@@ -11,6 +11,7 @@
 #include "figure/timeline_strip.h"
 #include "model/sound_track.h"
 #include "runtime/platform.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -50,7 +51,7 @@ class SoundPlayback : public ScriptedSession {
   protected:
     void TearDown() override {
         HeadlessOnPresent(nullptr);
-        soundTrack = SoundTrack{};
+        editor.animation.sound = SoundTrack{};
         ScriptedSession::TearDown();
     }
     // F12, held for the first pass, released for `count` more, then pressed again; returns the
@@ -59,8 +60,8 @@ class SoundPlayback : public ScriptedSession {
         passes.clear();
         HeadlessOnPresent([] {
             int64_t stream = HeadlessAudioStreamStart();
-            passes.push_back(Pass{editor.currentFrame, stream + PlatformAudioPlayed(), stream,
-                                  editor.playing != 0});
+            passes.push_back(Pass{editor.session.currentFrame, stream + PlatformAudioPlayed(),
+                                  stream, editor.session.playing != 0});
         });
         HeadlessInput up;
         HeadlessInput down;
@@ -97,11 +98,11 @@ TEST_F(SoundPlayback, PicturesFollowTheSoundsClockAndEachLoopRestartsItsStretch)
     };
     for (const LoopRow& row : rows) {
         SCOPED_TRACE(row.name);
-        soundTrack.samples = TimedSound(row.soundFrames);
-        editor.playbackRate = row.rate;
-        editor.playbackEnd = row.selected ? 50 : row.last + 1;
-        editor.selectionFirst = row.selected ? row.first : -1;
-        editor.selectionLast = row.selected ? row.last : -1;
+        editor.animation.sound.samples = TimedSound(row.soundFrames);
+        editor.animation.playbackRate = row.rate;
+        editor.animation.playbackEnd = row.selected ? 50 : row.last + 1;
+        editor.session.selectionFirst = row.selected ? row.first : -1;
+        editor.session.selectionLast = row.selected ? row.last : -1;
         int64_t perFrame = kSoundRate / row.rate;
         int64_t loopLength = (row.last - row.first + 1) * perFrame;
         int64_t loopStart = row.first * perFrame;
@@ -143,16 +144,16 @@ TEST_F(SoundPlayback, PicturesFollowTheSoundsClockAndEachLoopRestartsItsStretch)
         EXPECT_EQ(TimeOf(stream), loopStart);
         EXPECT_EQ(TimeOf(stream + loopLength), loopStart);
         EXPECT_EQ(PlatformAudioPlayed(), 0) << "stopping playback stops the sound";
-        EXPECT_EQ(editor.currentFrame, row.first);
+        EXPECT_EQ(editor.session.currentFrame, row.first);
     }
 }
 
 // Without an output the status line says so (a picture outside playback) before the first
 // playback only, and the pictures go on at the strip's rate as without a sound.
 TEST_F(SoundPlayback, WithoutAnOutputPlaybackRunsSilentAndSaysSoOnce) {
-    soundTrack.samples = TimedSound(48'000);
+    editor.animation.sound.samples = TimedSound(48'000);
     HeadlessFailAudio(true);
-    editor.playbackEnd = 3;
+    editor.animation.playbackEnd = 3;
     std::vector<size_t> outsidePlayback;
     for (int run = 0; run < 2; ++run) {
         std::vector<Pass> shown = PlayPasses(6);
@@ -179,7 +180,7 @@ struct StepRow {
 
 // Frames 0 to 30 hold a joint, so that Ende goes to frame 30.
 TEST_F(SoundPlayback, SteppingOntoAFramePlaysItsSliceAlone) {
-    soundTrack.samples = TimedSound(48'000);
+    editor.animation.sound.samples = TimedSound(48'000);
     for (int32_t frame = 0; frame <= 30; ++frame) {
         JointAt(frame, 0) = Joint{100, 100, JointNormal};
     }
@@ -193,28 +194,29 @@ TEST_F(SoundPlayback, SteppingOntoAFramePlaysItsSliceAlone) {
     };
     for (const StepRow& row : rows) {
         SCOPED_TRACE(row.name);
-        editor.playbackRate = row.rate;
-        editor.currentFrame = row.startFrame;
+        editor.animation.playbackRate = row.rate;
+        editor.session.currentFrame = row.startFrame;
         int64_t clears = HeadlessAudioClears();
         if (row.scanCode != 0) {
             Tap(row.scanCode);
         } else {
-            int32_t cell =
-                row.heardFrame - StripFirstFrameFor(editor.currentFrame, editor.maxFrame);
+            int32_t cell = row.heardFrame - StripFirstFrameFor(editor.session.currentFrame,
+                                                               editor.animation.maxFrame);
             MoveCursor(4 + 66 * cell + 32, 620);
             SetButtons(kLeftButton);
             Cycle();
             SetButtons(0);
             Cycle();
         }
-        ASSERT_EQ(editor.currentFrame, row.heardFrame);
+        ASSERT_EQ(editor.session.currentFrame, row.heardFrame);
         EXPECT_EQ(HeadlessAudioClears(), clears + 1) << "the slice cuts off what played before";
         int64_t start = std::min<int64_t>(row.heardFrame * kSoundRate / row.rate, 48'000);
         int64_t end = std::min<int64_t>(start + kSoundRate / row.rate, 48'000);
         const std::vector<int16_t>& captured = HeadlessAudioCaptured();
         EXPECT_TRUE(std::equal(captured.begin() + HeadlessAudioStreamStart() * kSoundChannels,
-                               captured.end(), soundTrack.samples.begin() + start * kSoundChannels,
-                               soundTrack.samples.begin() + end * kSoundChannels));
+                               captured.end(),
+                               editor.animation.sound.samples.begin() + start * kSoundChannels,
+                               editor.animation.sound.samples.begin() + end * kSoundChannels));
     }
 }
 

@@ -9,6 +9,7 @@
 #include "editor/undo_history.h"
 #include "model/bone_style.h"
 #include "runtime/headless.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -39,17 +40,17 @@ constexpr int32_t kLime = 0xBBFF00, kRed = 0xFF0000;
 
 TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
     for (int32_t frame = 0; frame < 4; ++frame) { // frame 4 joins other joints
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         AddJoint(300, 300, JointNormal);
         AddJoint(400, 300, JointNormal);
         AddJoint(400, 400, JointNormal);
         AddBone(frame == 3 ? 1 : 0, frame == 3 ? 2 : 1, BoneStandard);
     }
-    editor.currentFrame = 4;
+    editor.session.currentFrame = 4;
     CopyPreviousFrame();
     BoneAt(4, 0).jointA = 0;
     BoneAt(3, 0).jointA = 1, BoneAt(3, 0).jointB = 0; // frame 3: turned round, the same joints
-    editor.currentFrame = 1;
+    editor.session.currentFrame = 1;
     struct Row {
         const char* name;
         void (*press)();
@@ -82,7 +83,7 @@ TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
     };
     for (const Row& row : rows) {
         row.press();
-        const BoneStyle& pen = editor.pen;
+        const BoneStyle& pen = editor.session.pen;
         EXPECT_EQ(std::vector<int32_t>(
                       {pen.ownColour ? StyleColour(pen, 0) : -1, ThicknessPixels(pen), pen.shape}),
                   std::vector<int32_t>({row.colour, row.pixels, row.shape}))
@@ -97,7 +98,7 @@ TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
     EXPECT_EQ(UndoStepCount(), 1u);
 
     Tap(kKeyF); // orange
-    editor.selectionFirst = 0, editor.selectionLast = 1;
+    editor.session.selectionFirst = 0, editor.session.selectionLast = 1;
     MoveCursor(350, 340); // inside the disc the bone now is
     Tap(kKeyA);
     EXPECT_EQ(BoneLooks(),
@@ -106,18 +107,19 @@ TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
     Tap(kKeyA);
     EXPECT_EQ(UndoStepCount(), 2u) << "nothing under the pointer";
 
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
     MoveCursor(350, 300);
     Tap(kPadMinus);
     ShiftTap(kKeyA);
-    EXPECT_TRUE(SameStyle(editor.pen, BoneAt(0, 0).style)) << "Shift+A takes the bone's style";
-    EXPECT_EQ(ThicknessPixels(editor.pen), 8);
+    EXPECT_TRUE(SameStyle(editor.session.pen, BoneAt(0, 0).style))
+        << "Shift+A takes the bone's style";
+    EXPECT_EQ(ThicknessPixels(editor.session.pen), 8);
 
     Tap(kKeyB);
-    EXPECT_EQ(editor.groundColour, 0xFFFFFF);
+    EXPECT_EQ(editor.animation.groundColour, 0xFFFFFF);
     ShiftTap(kKeyB);
     ShiftTap(kKeyB);
-    EXPECT_EQ(editor.groundColour, 0xF0E8D0);
+    EXPECT_EQ(editor.animation.groundColour, 0xF0E8D0);
     EXPECT_EQ(UndoStepCount(), 5u) << "each ground a step";
 }
 

@@ -9,6 +9,7 @@
 #include "figure/scene.h"
 #include "figure/timeline_strip.h"
 #include "support/drawing_session.h"
+#include "support/editor_frames.h"
 
 namespace {
 
@@ -71,16 +72,17 @@ TEST(TimelineStrip, CellsShowThumbnailsNumbersAndMarks) {
     for (int32_t frame = 0; frame <= 2; ++frame) {
         PoseFrame(frame);
     }
-    editor.currentFrame = 3;
+    editor.session.currentFrame = 3;
     CopyPreviousFrame(); // frame 3: an untouched copy of frame 2
     StripView view;
+    view.animation = &editor.animation;
     view.firstFrame = 0;
     view.currentFrame = 2;
     view.selectionFirst = 1;
     view.selectionLast = 2;
     view.playbackFirst = 0;
     view.playbackLast = 1;
-    view.font = FontHandle(editor.hudFont);
+    view.font = FontHandle(editor.session.hudFont);
     StripPicture strip;
     int64_t drawn = ThumbnailsDrawn();
     strip.Draw(view);
@@ -90,6 +92,7 @@ TEST(TimelineStrip, CellsShowThumbnailsNumbersAndMarks) {
     std::vector<uint32_t> own(64 * 48);
     DrawingTarget target{DrawingTargetSurface, 0, own.data(), nullptr, 64, 48, 32, 7};
     SceneView scene;
+    scene.animation = &editor.animation;
     scene.frame = 1;
     scene.playing = 1;
     scene.scaleNumerator = 2;
@@ -148,16 +151,17 @@ TEST(TimelineStrip, AKeptStripShowsEveryChangeAsOneDrawnAfresh) {
     for (int32_t frame = 0; frame <= 14; ++frame) {
         PoseFrame(frame % 4);
         if (frame >= 4) {
-            editor.currentFrame = frame;
+            editor.session.currentFrame = frame;
             CopyPreviousFrame();
         }
     }
     StripView view;
+    view.animation = &editor.animation;
     view.firstFrame = 5; // frames 4 to 14 are copies of frame 3
     view.currentFrame = 6;
     view.lastFrame = 14;
     view.playbackLast = 9;
-    view.font = FontHandle(editor.hudFont);
+    view.font = FontHandle(editor.session.hudFont);
     using Change = void (*)(StripView&);
     const std::pair<const char*, Change> changes[] = {
         {"current frame", [](StripView& shown) { shown.currentFrame = 7; }},
@@ -168,7 +172,7 @@ TEST(TimelineStrip, AKeptStripShowsEveryChangeAsOneDrawnAfresh) {
         {"playback range", [](StripView& shown) { shown.playbackLast = 3; }},
         {"row scrolled", [](StripView& shown) { shown.firstFrame = 6; }},
         {"head", [](StripView& shown) { shown.headOn = 1; }},
-        {"box", [](StripView& shown) { shown.boxRight = 300; }},
+        {"box", [](StripView& shown) { shown.box.right = 300; }},
         {"counts and rate", [](StripView& shown) { shown.onionBack = shown.playbackRate = 5; }},
         {"last frame", [](StripView& shown) { shown.lastFrame = 13; }},
     };
@@ -203,6 +207,7 @@ TEST(TimelineStrip, CountsAndRateAreWhereTheirClicksHitAndCellsWhereTheirsDo) {
 // The colours found at y = 200 in each frame's column of the scene.
 std::vector<int32_t> ColumnColours(int32_t back, int32_t ahead) {
     SceneView view;
+    view.animation = &editor.animation;
     view.frame = 3;
     view.shadowOn = 1;
     view.onionBack = back;

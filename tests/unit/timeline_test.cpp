@@ -15,6 +15,7 @@
 #include "figure/timeline_strip.h"
 #include "model/frame_range.h"
 #include "runtime/picture_scaling.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -24,7 +25,7 @@ using GridBytes = std::vector<std::vector<char>>;
 
 GridBytes Grids() {
     GridBytes frames;
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         std::vector<char> bytes(sizeof(Joint) * kSlotCount + sizeof(Bone) * kSlotCount);
         std::memcpy(bytes.data(), &JointAt(frame, 0), sizeof(Joint) * kSlotCount);
         std::memcpy(bytes.data() + sizeof(Joint) * kSlotCount, &BoneAt(frame, 0),
@@ -90,7 +91,10 @@ class TimelineTest : public ScriptedSession {
     }
     // The middle of the strip's cell that shows `frame` now.
     static int32_t CellX(int32_t frame) {
-        return 4 + 66 * (frame - StripFirstFrameFor(editor.currentFrame, editor.maxFrame)) + 32;
+        return 4 +
+               66 * (frame -
+                     StripFirstFrameFor(editor.session.currentFrame, editor.animation.maxFrame)) +
+               32;
     }
     // Pressed on one cell, moved over another and released there.
     static void DragCell(int32_t from, int32_t to) {
@@ -226,7 +230,7 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
         SCOPED_TRACE(row.name);
         UndoClear();
         ClearSelection();
-        for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
             std::memcpy(&JointAt(frame, 0), empty[frame].data(), sizeof(Joint) * kSlotCount);
             std::memcpy(&BoneAt(frame, 0), empty[frame].data() + sizeof(Joint) * kSlotCount,
                         sizeof(Bone) * kSlotCount);
@@ -235,9 +239,9 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
             PoseFrame(frame);
         }
         const GridBytes original = Grids();
-        editor.currentFrame = row.current;
-        editor.selectionFirst = row.selectionFirst;
-        editor.selectionLast = row.selectionLast;
+        editor.session.currentFrame = row.current;
+        editor.session.selectionFirst = row.selectionFirst;
+        editor.session.selectionLast = row.selectionLast;
         HeadlessKeepFrames(8);
         int64_t slept = HeadlessSleptMicroseconds();
         if (row.stepFirst) {
@@ -254,25 +258,26 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
             PressKeyOf(row.action);
         }
         const GridBytes after = Grids();
-        for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+        for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
             int32_t index = frame - row.shownFirst;
             bool listed = index >= 0 && index < static_cast<int32_t>(row.shown.size());
             int32_t source = listed ? row.shown[index] : -1;
             ASSERT_EQ(after[frame], source < 0 ? empty[frame] : original[source])
                 << "frame " << frame << " should hold " << source;
         }
-        EXPECT_EQ(editor.currentFrame, row.currentAfter);
+        EXPECT_EQ(editor.session.currentFrame, row.currentAfter);
         if (row.action == Action::Drag) { // the dropped frames stay selected
             int32_t length =
                 row.selectionFirst < 0 ? 1 : row.selectionLast - row.selectionFirst + 1;
-            EXPECT_EQ(editor.selectionLast - editor.selectionFirst + 1, length) << row.name;
-            EXPECT_TRUE(editor.currentFrame >= editor.selectionFirst &&
-                        editor.currentFrame <= editor.selectionLast)
+            EXPECT_EQ(editor.session.selectionLast - editor.session.selectionFirst + 1, length)
+                << row.name;
+            EXPECT_TRUE(editor.session.currentFrame >= editor.session.selectionFirst &&
+                        editor.session.currentFrame <= editor.session.selectionLast)
                 << row.name;
         }
         if (row.action == Action::ShiftClick) { // from the current frame to the clicked one
             EXPECT_EQ(
-                std::pair(editor.selectionFirst, editor.selectionLast),
+                std::pair(editor.session.selectionFirst, editor.session.selectionLast),
                 std::pair(std::min(row.current, row.dragTo), std::max(row.current, row.dragTo)));
         }
         bool refused = HeadlessSleptMicroseconds() - slept >= 500'000;
@@ -280,16 +285,18 @@ TEST_F(TimelineTest, FrameEditsMoveWholeFramesAndAreTakenBackAndDoneAgainByteFor
         if (row.refused) {
             std::vector<uint32_t> shown = HeadlessFrames()[HeadlessFrames().size() - 3].pixels;
             ShowStatusMessage("Kein Platz f\xfcr weitere Bilder");
+            ShowPendingStatusLines();
             EXPECT_EQ(shown, HeadlessFrames().back().pixels) << "the status line";
         }
         bool changed = after != original;
         EXPECT_EQ(UndoStepCount(), changed ? 1U : 0U);
         Undo('Z');
         EXPECT_TRUE(Grids() == original) << "taken back";
-        EXPECT_EQ(editor.currentFrame, changed ? row.current + row.stepFirst : row.currentAfter);
+        EXPECT_EQ(editor.session.currentFrame,
+                  changed ? row.current + row.stepFirst : row.currentAfter);
         Undo('Y');
         EXPECT_TRUE(Grids() == after) << "done again";
-        EXPECT_EQ(editor.currentFrame, row.currentAfter);
+        EXPECT_EQ(editor.session.currentFrame, row.currentAfter);
     }
 }
 
@@ -322,22 +329,22 @@ TEST_F(TimelineTest, CountsAndRateStepWithTheButtonsAndTheWheelScrollsTheRow) {
             SetButtons(0);
             Cycle();
         }
-        EXPECT_EQ(editor.onionBack, click.onionBack);
-        EXPECT_EQ(editor.onionAhead, click.onionAhead);
-        EXPECT_EQ(editor.playbackRate, click.rate);
+        EXPECT_EQ(editor.session.onionBack, click.onionBack);
+        EXPECT_EQ(editor.session.onionAhead, click.onionAhead);
+        EXPECT_EQ(editor.animation.playbackRate, click.rate);
     }
-    editor.currentFrame = 40;
+    editor.session.currentFrame = 40;
     MoveCursor(CellX(40), 620);
     HeadlessCurrentInput().wheel = -3; // towards the user: later frames
     Cycle();
     EXPECT_EQ(EditorStripView().firstFrame, 38);
-    EXPECT_EQ(editor.currentFrame, 40);
+    EXPECT_EQ(editor.session.currentFrame, 40);
     MoveCursor(4 + 32, 620); // the first cell
     SetButtons(kLeftButton);
     Cycle();
     SetButtons(0);
     Cycle();
-    EXPECT_EQ(editor.currentFrame, 38);
+    EXPECT_EQ(editor.session.currentFrame, 38);
     EXPECT_EQ(EditorStripView().firstFrame, 33) << "the row follows the current frame again";
 }
 
@@ -408,10 +415,10 @@ TEST_F(TimelineTest, PlaybackLoopsTheSelectionAtTheStripsRate) {
     };
     for (const Rate& row : {Rate{40, 25'000}, Rate{12, 83'333}, Rate{1, 1'000'000}}) {
         SCOPED_TRACE(row.rate);
-        editor.playbackRate = row.rate;
-        editor.currentFrame = 1;
-        editor.selectionFirst = 1;
-        editor.selectionLast = 2;
+        editor.animation.playbackRate = row.rate;
+        editor.session.currentFrame = 1;
+        editor.session.selectionFirst = 1;
+        editor.session.selectionLast = 2;
         HeadlessKeepFrames(8);
         HeadlessInput input = HeadlessCurrentInput();
         input.keys[ScanF12] = 0x80;
@@ -443,7 +450,7 @@ TEST_F(TimelineTest, PlaybackLoopsTheSelectionAtTheStripsRate) {
             shown.push_back(which);
         }
         EXPECT_EQ(shown, (std::vector<int32_t>{2, 1, 2, 1, 2, 1}));
-        EXPECT_EQ(editor.currentFrame, 1) << "back on the selection's first frame";
+        EXPECT_EQ(editor.session.currentFrame, 1) << "back on the selection's first frame";
         Release(ScanF12);
         Cycle();
     }

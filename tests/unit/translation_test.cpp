@@ -156,7 +156,7 @@ int32_t InkRight(const char* text) {
     SurfaceClear(0);
     DrawingBegin(SurfaceDrawTarget());
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawingSetFont(FontHandle(editor.session.hudFont));
     DrawTextAt(0, 0, text, PackColour(255, 255, 255));
     DrawingEnd();
     std::vector<int32_t> pixels = SurfaceSnapshot();
@@ -180,7 +180,7 @@ std::vector<int32_t> DrawTexts(const std::vector<PlacedText>& texts) {
     SurfaceClear(0);
     DrawingBegin(SurfaceDrawTarget());
     DrawingSetMode(DrawingTransparentText);
-    DrawingSetFont(FontHandle(editor.hudFont));
+    DrawingSetFont(FontHandle(editor.session.hudFont));
     for (const PlacedText& placed : texts) {
         DrawTextAt(placed.x, placed.y, placed.text, placed.colour);
     }
@@ -209,9 +209,9 @@ TEST(Translation, EnglishOverlayShowsEnglishLinesAndItsTextsFitTheirPlaces) {
     DrawingSession session(700);
     ASSERT_TRUE(session.opened);
     ASSERT_EQ(UseLanguage({"en"}, BuildCatalogs()), "en");
-    editor.currentFrame = 4;
-    editor.boneMode = BoneFreeLength;
-    editor.collisionOn = 1;
+    editor.session.currentFrame = 4;
+    editor.session.boneMode = BoneFreeLength;
+    editor.animation.collisionOn = 1;
     SurfaceClear(0);
     DrawEditorOverlay();
     std::vector<int32_t> overlay = SurfaceSnapshot();

@@ -15,6 +15,7 @@
 #include "model/bone_style.h"
 #include "storage/animation_file.h"
 #include "storage/periodic_backup.h"
+#include "support/editor_frames.h"
 #include "support/scripted_session.h"
 
 namespace {
@@ -29,21 +30,23 @@ struct Snapshot {
 };
 
 Snapshot Take() {
-    auto slots = static_cast<std::size_t>(editor.maxFrame + 1) * kSlotCount;
-    auto* joints = static_cast<unsigned char*>(editor.joints.data);
-    auto* bones = static_cast<unsigned char*>(editor.bones.data);
+    auto slots = static_cast<std::size_t>(editor.animation.maxFrame + 1) * kSlotCount;
+    auto* joints = reinterpret_cast<unsigned char*>(editor.animation.joints.data());
+    auto* bones = reinterpret_cast<unsigned char*>(editor.animation.bones.data());
     return Snapshot{{joints, joints + slots * sizeof(Joint)},
                     {bones, bones + slots * sizeof(Bone)},
-                    {editor.boxLeft, editor.boxTop, editor.boxRight, editor.boxBottom,
-                     editor.shadowOn, editor.collisionOn, editor.headOn, editor.groundColour},
-                    {editor.currentFrame, editor.playbackEnd}};
+                    {editor.animation.box.left, editor.animation.box.top,
+                     editor.animation.box.right, editor.animation.box.bottom,
+                     editor.animation.shadowOn, editor.animation.collisionOn,
+                     editor.animation.headOn, editor.animation.groundColour},
+                    {editor.session.currentFrame, editor.animation.playbackEnd}};
 }
 
 // Frames 0 to 3 of a small figure: a static joint, bones of all three kinds, a deleted joint and
 // bone leaving stale slots, one rest length off by a fraction; frame 3 shown, frame 4 empty.
 void BuildAnimation() {
     for (int32_t frame = 0; frame <= 3; ++frame) {
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         AddJoint(300 + 5 * frame, 250, JointNormal);
         AddJoint(300, 300, JointStatic);
         AddJoint(350, 300, JointNormal);
@@ -56,25 +59,25 @@ void BuildAnimation() {
         DeleteJoint(3);
         BoneAt(frame, 3).restLength += 0.3;
     }
-    editor.playbackEnd = 3;
-    editor.headOn = 1;
+    editor.animation.playbackEnd = 3;
+    editor.animation.headOn = 1;
 }
 
 // The same with a red pen 12 pixels wide, for key A, and frame 1 shown.
 void BuildAnimationWithPen() {
     BuildAnimation();
-    editor.pen = BoneStyle{0xFF, 0, 0, 1, 11, ShapeLine};
-    editor.currentFrame = 1;
+    editor.session.pen = BoneStyle{0xFF, 0, 0, 1, 11, ShapeLine};
+    editor.session.currentFrame = 1;
 }
 
 // The same at frame 0 with playbackEnd still 3, as playback leaves it; and at frame 2.
 void BuildAnimationAtFrame0() {
     BuildAnimation();
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
 }
 void BuildAnimationAtFrame2() {
     BuildAnimation();
-    editor.currentFrame = editor.playbackEnd = 2;
+    editor.session.currentFrame = editor.animation.playbackEnd = 2;
 }
 
 // A chain between two pinned ends, one end then moved away: the solver stretches its bones.
@@ -99,18 +102,18 @@ void BuildPoses() {
 
 // 501 frames of 501 joints on a grid and 501 bones between neighbours; frame 3 shown.
 void BuildLargest() {
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             JointAt(frame, slot) = Joint{40 + slot % 21 * 36 + frame % 3, 30 + slot / 21 * 23,
                                          static_cast<int8_t>(slot % 5 == 0 ? 2 : 1)};
         }
-        editor.currentFrame = frame;
+        editor.session.currentFrame = frame;
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             AddBone(slot, (slot + 1) % kSlotCount, slot % 3);
         }
     }
-    editor.currentFrame = 3;
-    editor.playbackEnd = 7;
+    editor.session.currentFrame = 3;
+    editor.animation.playbackEnd = 7;
 }
 
 // A state of the edit: the animation, the box and the toggles, not the frame shown.
@@ -127,11 +130,11 @@ class Undo : public ScriptedSession {
     static inline std::set<std::size_t> seen; // going forward, while afterCycle notes them
     static void NoteState() { seen.insert(KeyOf(Take())); }
     static void Fresh() {
-        MarkAllSlotsEmpty();
+        editor.animation = Animation();
         ResetAll();
-        editor.shadowOn = editor.collisionOn = editor.headOn = 0;
-        editor.pen = BoneStyle{};
-        editor.groundColour = kDefaultGroundColour;
+        editor.animation.shadowOn = editor.animation.collisionOn = editor.animation.headOn = 0;
+        editor.session.pen = BoneStyle{};
+        editor.animation.groundColour = kDefaultGroundColour;
         UndoClear();
     }
     static void Chord(int32_t ctrl, int32_t key) {
@@ -309,7 +312,8 @@ TEST_F(Undo, GesturesEndAsAStepBeforeCtrlZOrXAndStillOnesRecordNothing) {
     Release(ScanRightCtrl);
     MoveCursor(500, 350);
     Cycle();
-    EXPECT_EQ(std::vector<int32_t>({editor.boxLeft, editor.boxTop, editor.boxRight}),
+    EXPECT_EQ(std::vector<int32_t>({editor.animation.box.left, editor.animation.box.top,
+                                    editor.animation.box.right}),
               std::vector<int32_t>({500, 350, 500}))
         << "the box starts over at the pointer";
 }
@@ -336,7 +340,8 @@ TEST_F(Undo, UndoShowsTheStepsFrameLeavesLaterTogglesAndANewStepDropsRedo) {
     Tap(ScanF6);
     Tap(ScanF3);
     CtrlZ();
-    EXPECT_EQ(std::vector<int32_t>({editor.currentFrame, editor.playbackEnd, editor.shadowOn}),
+    EXPECT_EQ(std::vector<int32_t>({editor.session.currentFrame, editor.animation.playbackEnd,
+                                    editor.animation.shadowOn}),
               std::vector<int32_t>({3, 3, 1}));
     PlaceJoint(520, 400);
     EXPECT_EQ(UndoRedoCount(), 0u);
@@ -382,8 +387,8 @@ TEST_F(Undo, UndoMakesTheAnimationDifferFromTheSavedOneForThePeriodicBackup) {
 // and longer than the joints lie apart, and a loose joint at the edge of the coordinate range: the
 // solver takes cycles to settle a frame, with collision on or off.
 void BuildSettlingFrames() {
-    for (int32_t frame = 0; frame <= editor.maxFrame; ++frame) {
-        editor.currentFrame = frame;
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
+        editor.session.currentFrame = frame;
         for (int32_t slot = 0; slot < 16; ++slot) {
             AddJoint(420 + 14 * slot, 260 + 6 * slot + frame % 9, slot == 0 ? 2 : JointNormal);
         }
@@ -392,7 +397,7 @@ void BuildSettlingFrames() {
             BoneAt(frame, AddBone(slot - 1, slot, BoneStandard)).restLength *= 1.25;
         }
     }
-    editor.currentFrame = 0;
+    editor.session.currentFrame = 0;
 }
 
 // The grids, the box and the toggles hashed where they lie, as KeyOf (Take ()) without the copy.
@@ -401,10 +406,13 @@ std::size_t LiveKey() {
         return std::hash<std::string_view>{}({static_cast<const char*>(data), size});
     };
     std::size_t slots = std::size_t{501} * kSlotCount;
-    int32_t settings[] = {editor.boxLeft,  editor.boxTop,      editor.boxRight, editor.boxBottom,
-                          editor.shadowOn, editor.collisionOn, editor.headOn};
-    return hash(editor.joints.data, slots * sizeof(Joint)) ^
-           hash(editor.bones.data, slots * sizeof(Bone)) * 3 ^ hash(settings, sizeof(settings)) * 5;
+    int32_t settings[] = {editor.animation.box.left,  editor.animation.box.top,
+                          editor.animation.box.right, editor.animation.box.bottom,
+                          editor.animation.shadowOn,  editor.animation.collisionOn,
+                          editor.animation.headOn};
+    return hash(editor.animation.joints.data(), slots * sizeof(Joint)) ^
+           hash(editor.animation.bones.data(), slots * sizeof(Bone)) * 3 ^
+           hash(settings, sizeof(settings)) * 5;
 }
 
 // Edits as a user makes them, each followed by a pause in which the solver comes to rest; then the
@@ -458,7 +466,8 @@ TEST_F(UndoWalk, UndoOfEverythingGivesTheStartAndRedoTheEndThroughStatesSeenGoin
             Tap(ScanR);
         },
         [](std::mt19937& random) { // a strip drag
-            OnCells(0, editor.currentFrame - EditorStripView().firstFrame, Pick(random, 12));
+            OnCells(0, editor.session.currentFrame - EditorStripView().firstFrame,
+                    Pick(random, 12));
         },
         [](std::mt19937&) { Tap(ScanF11); },
         [](std::mt19937&) { Tap(ScanEnd); },
@@ -477,7 +486,7 @@ TEST_F(UndoWalk, UndoOfEverythingGivesTheStartAndRedoTheEndThroughStatesSeenGoin
             "seed " + std::to_string(seed) + ", collision " + std::to_string(collisionOn);
         Fresh();
         BuildSettlingFrames();
-        editor.collisionOn = collisionOn;
+        editor.animation.collisionOn = collisionOn;
         ASSERT_TRUE(Rest()) << name;
         seen = {LiveKey()};
         std::size_t start = LiveKey(); // where the first step began

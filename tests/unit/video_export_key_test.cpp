@@ -16,6 +16,7 @@
 #include "model/sound_track.h"
 #include "storage/numbered_files.h"
 #include "storage/picture_files.h"
+#include "support/editor_frames.h"
 #include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
 #include "support/scripted_session.h"
@@ -44,7 +45,7 @@ class VideoExportKey : public ScriptedSession {
         Tap(ScanF7);
         Tap(ScanF7);
         Tap(ScanF6);
-        editor.playbackEnd = 0; // not the frames the window exports
+        editor.animation.playbackEnd = 0; // not the frames the window exports
     }
     void TearDown() override {
         FileSystem() = calls;
@@ -95,9 +96,9 @@ class VideoExportKey : public ScriptedSession {
 };
 
 TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
-    editor.playbackRate = 20;                 // as the strip's rate was stepped down
-    soundTrack.samples.assign(kSoundRate, 0); // a second of sound, a click amid frame 1
-    soundTrack.samples[3000 * 2] = 30000;
+    editor.animation.playbackRate = 20;                   // as the strip's rate was stepped down
+    editor.animation.sound.samples.assign(kSoundRate, 0); // a second of sound, a click amid frame 1
+    editor.animation.sound.samples[3000 * 2] = 30000;
     Hold(ScanE);
     Cycles(3); // held: one export
     Release(ScanE);
@@ -112,7 +113,7 @@ TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
     std::vector<int16_t> heard = FfmpegDecodedMono(Stem() + ".mp4"); // cut to the 3 frames
     EXPECT_NEAR(static_cast<double>(heard.size()), 3 * 2400, 2400);
     EXPECT_NEAR(static_cast<double>(FirstLoudFrame(heard, 1)), 3000, 2400);
-    soundTrack = SoundTrack{};
+    editor.animation.sound = SoundTrack{};
     ASSERT_EQ(HeadlessRequests().size(), 1u);
     EXPECT_EQ(HeadlessRequests()[0].name,
               "Exportiert als " + Stem() + ".mp4 und " + Stem() + ".gif");
@@ -120,8 +121,8 @@ TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
     EXPECT_GE(pictures, 6); // one per picture of each file, filling up to the whole bar
     EXPECT_EQ(most, 400);
     EXPECT_EQ(Written().size(), 2u);
-    EXPECT_EQ(editor.currentFrame, 1);
-    EXPECT_EQ(editor.playbackEnd, 0);
+    EXPECT_EQ(editor.session.currentFrame, 1);
+    EXPECT_EQ(editor.animation.playbackEnd, 0);
 }
 
 TEST_F(VideoExportKey, EscapeCancelsAndAFailingDiskFailsLeavingNoFile) {
@@ -153,7 +154,7 @@ TEST_F(VideoExportKey, EscapeCancelsAndAFailingDiskFailsLeavingNoFile) {
     // An animation whose own name is STEM.gif stays as it was.
     std::string own = Folder() + "/own_animation.gif";
     std::ofstream(own) << "the animation";
-    AssignString(&editor.basePath, own.c_str());
+    AssignString(&editor.session.basePath, own.c_str());
     Tap(ScanE);
     EXPECT_EQ(std::filesystem::file_size(own), 13u);
     EXPECT_FALSE(std::filesystem::exists(Folder() + "/own_animation.mp4"));
@@ -162,7 +163,7 @@ TEST_F(VideoExportKey, EscapeCancelsAndAFailingDiskFailsLeavingNoFile) {
     EXPECT_EQ(HeadlessRequests()[1].name, "Konnte nicht speichern");
     std::filesystem::remove(own);
 
-    AssignString(&editor.basePath, "");
+    AssignString(&editor.session.basePath, "");
     Tap(ScanE);
     EXPECT_EQ(HeadlessRequests().size(), 2u); // only the status line
     EXPECT_EQ(Written(), std::vector<std::string>{});

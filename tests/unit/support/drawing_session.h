@@ -40,7 +40,7 @@ class DrawingSession {
             WindowOpen(0, 0, 0, kSurfaceWidth, height, "Limbrado Tool by Orvelin_", 0);
         opened = SurfaceOpenInWindow(window, 0, 0, kSurfaceWidth, height, 1, 0, 0) == 1;
         EditorStateInit();
-        editor.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
+        editor.session.hudFont = static_cast<int32_t>(FontLoad(-1, "Arial", 8));
         HeadlessSetCursor(-1, -1);
     }
     ~DrawingSession() {

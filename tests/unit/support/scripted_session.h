@@ -13,6 +13,7 @@
 
 #include "editor/editor_main.h"
 #include "editor/startup.h"
+#include "editor_frames.h"
 #include "model/editor_state.h"
 #include "runtime/headless.h"
 #include "runtime/input.h"
@@ -89,19 +90,20 @@ class ScriptedSession : public testing::Test {
         return -1;
     }
 
-    static Joint& CurrentJoint(int32_t slot) { return JointAt(editor.currentFrame, slot); }
-    static Bone& CurrentBone(int32_t slot) { return BoneAt(editor.currentFrame, slot); }
+    static Joint& CurrentJoint(int32_t slot) { return JointAt(editor.session.currentFrame, slot); }
+    static Bone& CurrentBone(int32_t slot) { return BoneAt(editor.session.currentFrame, slot); }
     static int32_t UsedJoints(int32_t frame = -1) {
         int32_t count = 0;
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            count += JointAt(frame < 0 ? editor.currentFrame : frame, slot).state != JointEmpty;
+            count +=
+                JointAt(frame < 0 ? editor.session.currentFrame : frame, slot).state != JointEmpty;
         }
         return count;
     }
     static int32_t UsedBones(int32_t frame = -1) {
         int32_t count = 0;
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            count += BoneInUse(BoneAt(frame < 0 ? editor.currentFrame : frame, slot));
+            count += BoneInUse(BoneAt(frame < 0 ? editor.session.currentFrame : frame, slot));
         }
         return count;
     }

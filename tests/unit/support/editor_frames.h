@@ -1,0 +1,61 @@
+// The editor's animation as the tests reach it: its slots by frame, and the operations on its
+// current frame as the keys make them (new bones in the pen's style), its file saved and loaded
+// at the editor's path as F9 and F8 do without the status line.
+#pragma once
+
+#include <optional>
+#include <utility>
+
+#include "model/editor_state.h"
+#include "storage/animation_file.h"
+
+inline Joint& JointAt(int32_t frame, int32_t slot) {
+    return editor.animation.JointAt(frame, slot);
+}
+inline Bone& BoneAt(int32_t frame, int32_t slot) {
+    return editor.animation.BoneAt(frame, slot);
+}
+inline bool IsFrame(int32_t frame) {
+    return editor.animation.IsFrame(frame);
+}
+inline bool HasSelection() {
+    return HasSelection(editor.session);
+}
+inline int32_t AddJoint(int32_t x, int32_t y, int32_t state) {
+    return AddJoint(editor.animation, editor.session.currentFrame, x, y, state);
+}
+inline int32_t AddBone(int32_t jointA, int32_t jointB, int32_t kind) {
+    return AddBone(editor.animation, editor.session.currentFrame, jointA, jointB, kind,
+                   editor.session.pen);
+}
+inline void DeleteJoint(int32_t slot) {
+    DeleteJoint(editor.animation, editor.session.currentFrame, slot);
+}
+inline void CopyPreviousFrame() {
+    CopyPreviousFrame(editor.animation, editor.session.currentFrame);
+}
+inline void ResetAll() {
+    ResetAll(editor.animation);
+    editor.session.currentFrame = 0;
+}
+// 1 once saved at the editor's path.
+inline int32_t SaveAnimation() {
+    return SaveAnimation(editor.session.basePath != nullptr ? editor.session.basePath : "",
+                         editor.animation)
+               ? 1
+               : 0;
+}
+// 1 once the file at the editor's path has replaced the editor's animation, shown from frame 0;
+// the sound's samples stay (the file names the sound, the editor decodes it).
+inline int32_t LoadAnimation() {
+    std::optional<Animation> loaded =
+        LoadAnimation(editor.session.basePath != nullptr ? editor.session.basePath : "");
+    if (!loaded) {
+        return 0;
+    }
+    loaded->sound.samples = std::move(editor.animation.sound.samples);
+    loaded->sound.changes = editor.animation.sound.changes;
+    editor.animation = std::move(*loaded);
+    editor.session.currentFrame = 0;
+    return 1;
+}
