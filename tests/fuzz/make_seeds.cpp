@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "../tests/unit/support/editor_frames.h"
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "runtime/heaps.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
@@ -12,9 +11,8 @@
 
 namespace {
 
-bool SaveAs(const std::string& path) {
-    AssignString(&editor.session.basePath, path.c_str());
-    if (SaveAnimation() != 1) {
+bool SaveAs(const std::string& path, const Animation& animation) {
+    if (!SaveAnimation(path.c_str(), animation)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return false;
     }
@@ -33,21 +31,19 @@ int main(int argc, char** argv) {
     StringHeapInit();
     TextWorkBufferInit();
     FileTableInit();
-    EditorStateInit();
-    bool saved = SaveAs(folder + "/empty.txt");
-    for (editor.session.currentFrame = 0; editor.session.currentFrame < 4;
-         ++editor.session.currentFrame) {
-        AddJoint(400, 200, JointNormal);
-        AddJoint(400, 260 + editor.session.currentFrame, JointStatic);
-        AddJoint(370 - editor.session.currentFrame * 5, 320, JointNormal);
-        AddBone(0, 1, BoneStandard);
-        AddBone(1, 2, BoneStabilising);
-        AddBone(2, 0, BoneFreeLength);
+    Animation animation;
+    bool saved = SaveAs(folder + "/empty.txt", animation);
+    for (int32_t frame = 0; frame < 4; ++frame) {
+        AddJoint(animation, frame, 400, 200, JointNormal);
+        AddJoint(animation, frame, 400, 260 + frame, JointStatic);
+        AddJoint(animation, frame, 370 - frame * 5, 320, JointNormal);
+        AddBone(animation, frame, 0, 1, BoneStandard, BoneStyle{});
+        AddBone(animation, frame, 1, 2, BoneStabilising, BoneStyle{});
+        AddBone(animation, frame, 2, 0, BoneFreeLength, BoneStyle{});
     }
-    editor.session.currentFrame = 0;
-    editor.animation.headOn = 1;
-    saved = SaveAs(folder + "/figure.txt") && saved;
-    DeleteJoint(1);
-    saved = SaveAs(folder + "/gap.txt") && saved;
+    animation.headOn = 1;
+    saved = SaveAs(folder + "/figure.txt", animation) && saved;
+    DeleteJoint(animation, 0, 1);
+    saved = SaveAs(folder + "/gap.txt", animation) && saved;
     return saved ? 0 : 1;
 }
