@@ -44,9 +44,10 @@ std::string CommandOutput(const std::string& command) {
 }
 
 // The first visible window whose whole title matches the pattern, waiting for it to appear; the
-// empty text when none does.
+// empty text when none does. The bound is generous: a busy machine can take long to bring up the
+// first chooser of a run, and a requester that never gets its answer holds the test forever.
 std::string WaitForWindow(const std::string& titlePattern) {
-    std::string ids = CommandOutput("timeout 20 xdotool search --sync --onlyvisible --name '^" +
+    std::string ids = CommandOutput("timeout 120 xdotool search --sync --onlyvisible --name '^" +
                                     titlePattern + "$' 2>/dev/null");
     return ids.substr(0, ids.find('\n'));
 }
@@ -103,7 +104,7 @@ class RequesterDriver {
         for (const std::string& command : commands) {
             CommandOutput("xdotool " + command);
         }
-        for (int attempt = 0; attempt < 100 && !returned_; ++attempt) {
+        for (int attempt = 0; attempt < 600 && !returned_; ++attempt) {
             std::this_thread::sleep_for(100ms);
         }
         for (int attempt = 0; attempt < 20 && !returned_; ++attempt) {
