@@ -34,6 +34,12 @@ bool IsDefaultStyle(const BoneStyle& style);
 // The style as the file and the keys hold it: a colour of the kind's has no red, green or blue, the
 // thickness is at most 32 pixels and a shape beyond the three is a line.
 BoneStyle CleanStyle(BoneStyle style);
+// Whether the bone is drawn in a style of its own once the style is cleaned. A style of all zeros
+// (nearly every bone's) is answered without cleaning it: saving asks this of every bone.
+inline bool HasOwnStyle(const BoneStyle& style) {
+    return (style.ownColour | style.thickness | style.shape) != 0 &&
+           !IsDefaultStyle(CleanStyle(style));
+}
 
 // The keys' steps. Colours and ground colours go round; thicknesses stop at 1 and 32 pixels, and a
 // thickness between two of the list steps to the next one in that direction; shapes go round.
