@@ -80,8 +80,8 @@ struct WindowExport {
     bool MayReplace() const {
         std::string error;
         return !SameFile(mp4, editor.session.basePath) && !SameFile(gif, editor.session.basePath) &&
-               CheckReplaceable(mp4, FileKind::Mp4, &error) &&
-               CheckReplaceable(gif, FileKind::Gif, &error);
+               CheckReplaceable(mp4, kMp4File, &error) &&
+               CheckReplaceable(gif, kGifFile, &error);
     }
 
     bool Write() {
@@ -105,7 +105,7 @@ struct WindowExport {
             AtomicFilesAbandon(files, 2, &error);
             return false;
         }
-        bool written = ExportAnimationVideoTo(&files[0], VideoFormat::Mp4, request, &error);
+        bool written = ExportAnimationVideoTo(&files[0], kMp4Video, request, &error);
         finishedFiles = 1;
         written = written && ExportAnimationGifTo(&files[1], request, &error);
         if (!written) {
