@@ -29,6 +29,7 @@ extern "C" {
 #include "model/sound_track.h"
 #include "storage/atomic_file.h"
 #include "storage/numbered_files.h"
+#include "storage/pixel_rows.h"
 
 namespace {
 
