@@ -31,6 +31,7 @@
 #include "storage/file_kinds.h"
 #include "storage/lottie_file.h"
 #include "storage/numbered_files.h"
+#include "storage/path_parts.h"
 #include "storage/picture_files.h"
 #include "storage/sound_decoder.h"
 #include "storage/sound_reference.h"
@@ -151,9 +152,7 @@ bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
 // The animation file's name without its folder and its last extension, for the sheet's tag and
 // the Lottie composition.
 std::string AnimationName(const std::string& path) {
-    std::string name = path;
-    std::size_t slash = name.rfind('/');
-    name = slash == std::string::npos ? name : name.substr(slash + 1);
+    std::string name = SplitPath(path).name;
     std::size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
