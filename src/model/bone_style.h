@@ -15,6 +15,10 @@ constexpr int32_t kGroundColourCount = 6;
 constexpr int32_t kThickestBone = 32; // pixels
 constexpr int32_t kStyleReach = 8;    // how near the pointer a bone's drawn shape must be for key A
 
+// Lime: the standard bone kind's colour, every bone's in playback, and the colour of the editor's
+// own marks (the frame number, the box, the strip's current cell, the progress bar, help values).
+constexpr int32_t kLimeRgb = 0xBBFF00;
+
 // The pen palette's colour at an index (0 to 12); index 0 is -1, the kind's colour.
 int32_t PenColour(int32_t index);
 // The index of the style's colour in the pen palette, or -1 for a colour that is not in it.
