@@ -12,18 +12,18 @@
 #include "storage/file_kinds.h"
 
 struct OutputKind {
-    const char* option;      // "--export-gif"
-    const char* label;       // on the progress bar
-    const char* output;      // what follows the option in the usage: "OUT.gif", "FOLDER"
-    const char* description; // in the usage; each '\n' goes on in the column of the first line
-    const FileKind* file;    // the output's kind, or with `folder` the kind of each frame's file
-    const FileKind* atlas;   // the kind of the atlas beside the output (AtlasPathFor); null: none
-    bool folder;             // the output is a folder of numbered frames (FramePath)
-    bool rate;               // takes --fps
-    bool sound;              // takes --sound and --no-sound, and carries the animation's sound
-    bool transparency;       // takes --transparent
-    bool columns;            // takes --columns
-    bool (*write)(const char* path, const PictureRequest& request, std::string* error);
+    const char* option;              // "--export-gif"
+    const char* label;               // on the progress bar
+    const char* output;              // what follows the option in the usage: "OUT.gif", "FOLDER"
+    const char* description;         // in the usage; each '\n' goes on under the first line
+    const FileKind* file;            // the output's kind, or with `folder` each frame file's
+    const FileKind* atlas = nullptr; // the kind of the atlas beside it (AtlasPathFor)
+    bool folder = false;             // the output is a folder of numbered frames (FramePath)
+    bool rate = true;                // takes --fps
+    bool sound = false;              // takes --sound and --no-sound; carries the animation's sound
+    bool transparency = true;        // takes --transparent
+    bool columns = false;            // takes --columns
+    bool (*write)(const char* path, const PictureRequest& request, std::string* error) = nullptr;
 };
 
 // Every output, in the order the usage lists them.

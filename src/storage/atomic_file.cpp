@@ -322,6 +322,21 @@ bool AtomicFileAbandon(AtomicFile* file) {
     return removed;
 }
 
+bool AtomicFileWriteThrough(const char* target,
+                            const std::function<bool(AtomicFile* file, std::string* error)>& write,
+                            std::string* error) {
+    AtomicFile file;
+    if (!AtomicFileCreate(target, &file, error)) {
+        return false;
+    }
+    if (!write(&file, error)) {
+        *error += " ('" + file.target + "' is left as it was)";
+        GiveUp(&file, error);
+        return false;
+    }
+    return AtomicFileCommit(&file, error);
+}
+
 bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t count,
                            std::string* error) {
     AtomicFile file;

@@ -52,52 +52,28 @@ struct VideoFormat {
     const char* encoderOptions; // key=value pairs separated by ':'
     const char* muxerOptions;
     AVPixelFormat opaquePixels;
-    AVPixelFormat transparentPixels; // AV_PIX_FMT_NONE: the format has no transparency
-    int32_t scale;                   // frame pixels per picture pixel, across and down
-    const char* soundEncoder;        // null: the format carries no sound
-    int64_t soundBitRate;
+    AVPixelFormat transparentPixels;    // AV_PIX_FMT_NONE: the format has no transparency
+    int32_t scale = 1;                  // frame pixels per picture pixel, across and down
+    const char* soundEncoder = nullptr; // null: the format carries no sound
+    int64_t soundBitRate = 0;
 };
 
-const VideoFormat kMp4Video{.name = "an H.264 video",
-                            .muxer = "mp4",
-                            .encoder = "libx264",
-                            .encoderOptions = "preset=veryfast:crf=8",
-                            .muxerOptions = "movflags=+faststart",
-                            .opaquePixels = AV_PIX_FMT_YUV420P,
-                            .transparentPixels = AV_PIX_FMT_NONE,
-                            .scale = kVideoScale,
-                            .soundEncoder = "aac",
-                            .soundBitRate = 192000};
-const VideoFormat kWebMVideo{.name = "a VP9 video",
-                             .muxer = "webm",
-                             .encoder = "libvpx-vp9",
-                             .encoderOptions = "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1",
-                             .muxerOptions = "",
-                             .opaquePixels = AV_PIX_FMT_YUV420P,
-                             .transparentPixels = AV_PIX_FMT_YUVA420P,
-                             .scale = kVideoScale,
-                             .soundEncoder = "libopus",
-                             .soundBitRate = 128000};
-const VideoFormat kApngVideo{.name = "an APNG",
-                             .muxer = "apng",
-                             .encoder = "apng",
-                             .encoderOptions = "",
-                             .muxerOptions = "plays=0",
-                             .opaquePixels = AV_PIX_FMT_RGB24,
-                             .transparentPixels = AV_PIX_FMT_RGBA,
-                             .scale = 1,
-                             .soundEncoder = nullptr,
-                             .soundBitRate = 0};
-const VideoFormat kWebPVideo{.name = "an animated WebP",
-                             .muxer = "webp",
-                             .encoder = "libwebp_anim",
-                             .encoderOptions = "lossless=1",
-                             .muxerOptions = "loop=0",
-                             .opaquePixels = AV_PIX_FMT_BGRA,
-                             .transparentPixels = AV_PIX_FMT_BGRA,
-                             .scale = 1,
-                             .soundEncoder = nullptr,
-                             .soundBitRate = 0};
+// clang-format off
+const VideoFormat kMp4Video{.name = "an H.264 video", .muxer = "mp4", .encoder = "libx264",
+    .encoderOptions = "preset=veryfast:crf=8", .muxerOptions = "movflags=+faststart",
+    .opaquePixels = AV_PIX_FMT_YUV420P, .transparentPixels = AV_PIX_FMT_NONE,
+    .scale = kVideoScale, .soundEncoder = "aac", .soundBitRate = 192000};
+const VideoFormat kWebMVideo{.name = "a VP9 video", .muxer = "webm", .encoder = "libvpx-vp9",
+    .encoderOptions = "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1", .muxerOptions = "",
+    .opaquePixels = AV_PIX_FMT_YUV420P, .transparentPixels = AV_PIX_FMT_YUVA420P,
+    .scale = kVideoScale, .soundEncoder = "libopus", .soundBitRate = 128000};
+const VideoFormat kApngVideo{.name = "an APNG", .muxer = "apng", .encoder = "apng",
+    .encoderOptions = "", .muxerOptions = "plays=0",
+    .opaquePixels = AV_PIX_FMT_RGB24, .transparentPixels = AV_PIX_FMT_RGBA};
+const VideoFormat kWebPVideo{.name = "an animated WebP", .muxer = "webp",
+    .encoder = "libwebp_anim", .encoderOptions = "lossless=1", .muxerOptions = "loop=0",
+    .opaquePixels = AV_PIX_FMT_BGRA, .transparentPixels = AV_PIX_FMT_BGRA};
+// clang-format on
 
 namespace {
 
@@ -789,18 +765,12 @@ bool EncodeAll(const VideoSettings& settings, const PictureSequence& pictures, i
 
 bool WriteVideo(const char* path, const VideoFormat& format, const PictureSequence& pictures,
                 int32_t framesPerSecond, VideoSound sound, std::string* error) {
-    AtomicFile file;
-    if (!AtomicFileCreate(path, &file, error)) {
-        return false;
-    }
-    if (!WriteVideoTo(&file, format, pictures, framesPerSecond, sound, error)) {
-        *error += " ('" + file.target + "' is left as it was)";
-        if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
-        }
-        return false;
-    }
-    return AtomicFileCommit(&file, error);
+    return AtomicFileWriteThrough(
+        path,
+        [&](AtomicFile* file, std::string* failure) {
+            return WriteVideoTo(file, format, pictures, framesPerSecond, sound, failure);
+        },
+        error);
 }
 
 bool WriteVideoTo(AtomicFile* file, const VideoFormat& format, const PictureSequence& pictures,
