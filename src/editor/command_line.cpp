@@ -44,9 +44,9 @@ constexpr PathOption kPathOptions[] = {
     {"--sound", &CommandLine::sound},
 };
 
-// The column of the table of outputs that says which exports an option goes with, and why it
-// does not go with the others. An option without a row goes with every export; none but the
-// export options goes without an export.
+// An option that only some exports take: the column of the table of outputs that says which, and
+// why the others refuse it. An option without a row goes with every export; none but the export
+// options goes without an export.
 struct CombinationRule {
     const char* name; // of the option
     bool OutputKind::*takes;
