@@ -115,7 +115,7 @@ void BM_PlaybackPassWithSound(benchmark::State& state) {
     for (size_t at = 0; at < samples.size(); ++at) {
         samples[at] = static_cast<int16_t>(at * 7919 % 65536 - 32768);
     }
-    editor.animation.playbackRate = 40;
+    editor.animation.playbackRate = kDefaultPlaybackRate;
     constexpr int64_t kPassesPerStart = 400; // the headless output keeps what it is given
     SoundLoop loop{};
     int64_t passes = 0;

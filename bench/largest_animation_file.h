@@ -9,7 +9,7 @@
 
 #include "../tests/unit/support/drawing_session.h"
 #include "../tests/unit/support/editor_frames.h"
-#include "editor/command_line.h"
+#include "editor/program.h"
 #include "largest_animation.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"

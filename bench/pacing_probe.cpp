@@ -89,6 +89,7 @@ void Report(const char* name, const Measurement& measured, double intervalMillis
 int main() {
     WindowSubsystemInit();
     SurfaceSubsystemInit();
+    KeyboardInit();
     intptr_t window = WindowOpen(0, 10, 10, 800, 600, "Pacing probe", 0xCA0000);
     if (window == 0 || SurfaceOpenInWindow(window, 0, 0, 800, 600, 1, 0, 0) == 0) {
         std::fprintf(stderr, "no window to present into\n");

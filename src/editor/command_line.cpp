@@ -2,35 +2,13 @@
 // option until "--"; every other argument is a path. An export option takes the output's path as
 // its value, as --fps takes its number, so that a path can never be taken for the other: the one
 // path left is the animation, which the editor opens too. A new option is a row in one of the
-// tables below, and what it does not go with a row in kCombinationRules.
+// tables below (an export, in the table of outputs), and the outputs it goes with a column there.
 #include "editor/command_line.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <initializer_list>
-
-#include "editor/editor_main.h"
-#include "editor/motion_import.h"
-#include "editor/picture_export.h"
+#include <string_view>
 
 namespace {
-
-struct ExportOption {
-    const char* name;
-    PictureKind kind;
-    const char* label; // of the progress bar
-};
-
-constexpr ExportOption kExportOptions[] = {
-    {"--export-gif", PictureKind::Gif, "GIF"},
-    {"--export-png", PictureKind::Png, "PNG"},
-    {"--export-mp4", PictureKind::Mp4, "MP4"},
-    {"--export-webm", PictureKind::WebM, "WebM"},
-    {"--export-apng", PictureKind::Apng, "APNG"},
-    {"--export-webp", PictureKind::WebP, "WebP"},
-    {"--export-sheet", PictureKind::Sheet, "Sheet"},
-    {"--export-lottie", PictureKind::Lottie, "Lottie"},
-};
 
 // An option followed by a whole number in [least, most].
 struct ValueOption {
@@ -66,36 +44,21 @@ constexpr PathOption kPathOptions[] = {
     {"--sound", &CommandLine::sound},
 };
 
-constexpr uint32_t Kinds(std::initializer_list<PictureKind> kinds) {
-    uint32_t mask = 0;
-    for (PictureKind kind : kinds) {
-        mask |= 1u << static_cast<uint32_t>(kind);
-    }
-    return mask;
-}
-
-// The exports an option goes with, and why it does not go with the others. An option without a
-// row goes with every export; none but the export options goes without an export.
+// An option that only some exports take: the column of the table of outputs that says which, and
+// why the others refuse it. An option without a row goes with every export; none but the export
+// options goes without an export.
 struct CombinationRule {
     const char* name; // of the option
-    uint32_t kinds;
+    bool OutputKind::*takes;
     const char* reason;
 };
 
 constexpr CombinationRule kCombinationRules[] = {
-    {"--fps",
-     Kinds({PictureKind::Gif, PictureKind::Mp4, PictureKind::WebM, PictureKind::Apng,
-            PictureKind::WebP, PictureKind::Sheet, PictureKind::Lottie}),
-     "PNGs have no frame rate"},
-    {"--columns", Kinds({PictureKind::Sheet}), "only a sprite sheet has columns"},
-    {"--transparent",
-     Kinds({PictureKind::Gif, PictureKind::Png, PictureKind::WebM, PictureKind::Apng,
-            PictureKind::WebP, PictureKind::Sheet, PictureKind::Lottie}),
-     "H.264 has no transparency (--export-webm has)"},
-    {"--sound", Kinds({PictureKind::Mp4, PictureKind::WebM}),
-     "only the MP4 and the WebM have sound"},
-    {"--no-sound", Kinds({PictureKind::Mp4, PictureKind::WebM}),
-     "only the MP4 and the WebM have sound"},
+    {"--fps", &OutputKind::rate, "PNGs have no frame rate"},
+    {"--columns", &OutputKind::columns, "only a sprite sheet has columns"},
+    {"--transparent", &OutputKind::transparency, "H.264 has no transparency (--export-webm has)"},
+    {"--sound", &OutputKind::sound, "only the MP4 and the WebM have sound"},
+    {"--no-sound", &OutputKind::sound, "only the MP4 and the WebM have sound"},
 };
 
 template <typename Row, std::size_t count>
@@ -157,7 +120,7 @@ bool ReadView(const std::string& text, CommandLine* line) {
 
 // The options read so far, each once.
 struct Reading {
-    const ExportOption* exportOption = nullptr;
+    const OutputKind* output = nullptr;
     bool importing = false;
     std::vector<std::string> given;
     std::vector<std::string> paths;
@@ -205,13 +168,13 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
         line->action = name == "--help" ? ProgramAction::ShowHelp : ProgramAction::ShowVersion;
         return true;
     }
-    if (const ExportOption* option = FindRow(kExportOptions, name)) {
-        if (reading->exportOption != nullptr && reading->exportOption != option) {
-            line->problem = std::string("one export at a time, not ") +
-                            reading->exportOption->name + " and " + name;
+    if (const OutputKind* output = FindOutputKind(name)) {
+        if (reading->output != nullptr && reading->output != output) {
+            line->problem = std::string("one export at a time, not ") + reading->output->option +
+                            " and " + name;
             return false;
         }
-        reading->exportOption = option;
+        reading->output = output;
         return NoteGiven(name, reading, line) && ReadOutput(arguments, index, line);
     }
     if (name == "--import-bvh") {
@@ -278,13 +241,13 @@ bool CheckCombinations(const Reading& reading, CommandLine* line) {
             break; // the clip's options are checked above
         }
         const CombinationRule* rule = FindRow(kCombinationRules, name);
-        if (reading.exportOption == nullptr && FindRow(kExportOptions, name) == nullptr) {
+        if (reading.output == nullptr && FindOutputKind(name) == nullptr) {
             line->problem = name + " is for the pictures; it needs an --export- option";
             return false;
         }
-        if (rule != nullptr && (rule->kinds & Kinds({reading.exportOption->kind})) == 0) {
+        if (rule != nullptr && !(reading.output->*rule->takes)) {
             line->problem =
-                name + " does not go with " + reading.exportOption->name + ": " + rule->reason;
+                name + " does not go with " + reading.output->option + ": " + rule->reason;
             return false;
         }
     }
@@ -310,7 +273,7 @@ bool CheckPaths(const Reading& reading, CommandLine* line) {
         line->animation = paths[0];
         return true;
     }
-    if (reading.exportOption == nullptr) {
+    if (reading.output == nullptr) {
         if (paths.size() > 1) {
             line->problem = "the editor opens one animation, not " + std::to_string(paths.size());
             return false;
@@ -319,7 +282,7 @@ bool CheckPaths(const Reading& reading, CommandLine* line) {
         return true;
     }
     if (paths.size() != 1) {
-        line->problem = std::string(reading.exportOption->name) + " takes one animation, not " +
+        line->problem = std::string(reading.output->option) + " takes one animation, not " +
                         std::to_string(paths.size());
         return false;
     }
@@ -328,8 +291,7 @@ bool CheckPaths(const Reading& reading, CommandLine* line) {
         return false;
     }
     line->action = ProgramAction::ExportPictures;
-    line->kind = reading.exportOption->kind;
-    line->label = reading.exportOption->label;
+    line->kind = reading.output;
     line->animation = paths[0];
     return true;
 }
@@ -353,34 +315,58 @@ bool ReadArguments(const std::vector<std::string>& arguments, CommandLine* line)
     return CheckCombinations(reading, line) && CheckPaths(reading, line);
 }
 
-// 0 when the text reached standard output, 1 when writing it failed (a closed pipe, a full disk).
-int Print(const char* text) {
-    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : kExitFailed;
-}
+// The usage's lines of an export: its synopsis, going on below at kSynopsisIndent where it would
+// pass kSynopsisWidth columns, and its description in the column of the options' descriptions.
+constexpr std::size_t kSynopsisWidth = 90;
+constexpr std::size_t kSynopsisIndent = 16;
+constexpr std::size_t kDescriptionColumn = 36;
 
-} // namespace
-
-CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
-    CommandLine line;
-    if (!ReadArguments(arguments, &line)) {
-        line.action = ProgramAction::Wrong;
+std::string Synopsis(const OutputKind& kind) {
+    std::string text = std::string("       limbrado ") + kind.option + " " + kind.output;
+    std::size_t lineStart = 0;
+    const auto add = [&](const char* piece) {
+        if (text.size() - lineStart + 1 + std::string_view(piece).size() > kSynopsisWidth) {
+            text += "\n";
+            lineStart = text.size();
+            text += std::string(kSynopsisIndent - 1, ' ');
+        }
+        text += std::string(" ") + piece;
+    };
+    const std::pair<bool, const char*> options[] = {
+        {kind.columns, "[--columns N]"},
+        {kind.rate, "[--fps N]"},
+        {kind.transparency, "[--transparent]"},
+        {kind.sound, "[--sound FILE | --no-sound]"},
+    };
+    for (const auto& [takes, piece] : options) {
+        if (takes) {
+            add(piece);
+        }
     }
-    return line;
+    add("ANIMATION");
+    return text + "\n";
 }
 
-const char* UsageText() {
-    return "Usage: limbrado [--] [ANIMATION]\n"
-           "       limbrado --export-gif OUT.gif [--fps N] [--transparent] ANIMATION\n"
-           "       limbrado --export-png FOLDER [--transparent] ANIMATION\n"
-           "       limbrado --export-mp4 OUT.mp4 [--fps N] [--sound FILE | --no-sound] "
-           "ANIMATION\n"
-           "       limbrado --export-webm OUT.webm [--fps N] [--transparent]\n"
-           "                [--sound FILE | --no-sound] ANIMATION\n"
-           "       limbrado --export-apng OUT.png [--fps N] [--transparent] ANIMATION\n"
-           "       limbrado --export-webp OUT.webp [--fps N] [--transparent] ANIMATION\n"
-           "       limbrado --export-sheet OUT.png [--columns N] [--fps N] [--transparent] "
-           "ANIMATION\n"
-           "       limbrado --export-lottie OUT.json [--fps N] [--transparent] ANIMATION\n"
+std::string Description(const OutputKind& kind) {
+    std::string text = std::string("  ") + kind.option + " " + kind.output + " ANIMATION";
+    text.append(text.size() + 2 > kDescriptionColumn ? 2 : kDescriptionColumn - text.size(), ' ');
+    for (const char* at = kind.description; *at != 0; ++at) {
+        text += *at;
+        if (*at == '\n') {
+            text.append(kDescriptionColumn, ' ');
+        }
+    }
+    return text + "\n";
+}
+
+std::string MakeUsageText() {
+    std::string synopses;
+    std::string descriptions;
+    for (const OutputKind& kind : OutputKinds()) {
+        synopses += Synopsis(kind);
+        descriptions += Description(kind);
+    }
+    return "Usage: limbrado [--] [ANIMATION]\n" + synopses +
            "       limbrado --import-bvh CLIP.bvh [--view front|side] [--fps N] [--from SECONDS]\n"
            "                ANIMATION\n"
            "       limbrado --help | --version\n"
@@ -393,16 +379,8 @@ const char* UsageText() {
            "while the animation has changed, and STEM_export.lmb on F10, where STEM is the path\n"
            "less its last four characters.\n"
            "\n"
-           "Pictures, written without a window (frames 0 to the last, as playback shows them):\n"
-           "  --export-gif OUT.gif ANIMATION    one looping GIF, 4/100 s a frame\n"
-           "  --export-png FOLDER ANIMATION     FOLDER/frame_000.png onwards\n"
-           "  --export-mp4 OUT.mp4 ANIMATION    an H.264 video, 1600 x 1200 (each pixel 2 x 2)\n"
-           "  --export-webm OUT.webm ANIMATION  a VP9 video, 1600 x 1200 (each pixel 2 x 2)\n"
-           "  --export-apng OUT.png ANIMATION   a looping, lossless animated PNG\n"
-           "  --export-webp OUT.webp ANIMATION  a looping, lossless animated WebP\n"
-           "  --export-sheet OUT.png ANIMATION  a sprite sheet, and OUT.json beside it: the\n"
-           "                                    JSON-hash atlas that Phaser and PixiJS load\n"
-           "  --export-lottie OUT.json ANIMATION  a Lottie vector animation\n"
+           "Pictures, written without a window (frames 0 to the last, as playback shows them):\n" +
+           descriptions +
            "  --fps N                           frames a second of the GIF, the videos and\n"
            "                                    animations and the sheet's durations, 1 to 100;\n"
            "                                    25 without it, the GIF showing each frame for the\n"
@@ -433,26 +411,17 @@ const char* UsageText() {
            "Example: limbrado --export-sheet walk.png --columns 5 --transparent walk.txt\n";
 }
 
-int RunProgram(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    CommandLine line = ReadCommandLine(arguments);
-    switch (line.action) {
-    case ProgramAction::ShowHelp:
-        return Print(UsageText());
-    case ProgramAction::ShowVersion:
-        return Print("limbrado " LIMBRADO_VERSION "\n");
-    case ProgramAction::Wrong:
-        std::fprintf(stderr, "limbrado: %s\n%s", line.problem.c_str(), UsageText());
-        return kExitUsage;
-    case ProgramAction::ExportPictures:
-        return RunPictureExport(line);
-    case ProgramAction::ImportClip:
-        return RunMotionImport(line);
-    case ProgramAction::RunEditor:
-        break;
+} // namespace
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    if (!ReadArguments(arguments, &line)) {
+        line.action = ProgramAction::Wrong;
     }
-    // The editor takes the animation as its only program parameter.
-    std::string program = argc > 0 ? argv[0] : "limbrado";
-    char* editorArguments[] = {program.data(), line.animation.data(), nullptr};
-    return EditorMain(line.animation.empty() ? 1 : 2, editorArguments);
+    return line;
+}
+
+const char* UsageText() {
+    static const std::string text = MakeUsageText();
+    return text.c_str();
 }

@@ -1,21 +1,20 @@
-// The program's command line: every option read from one table, in any order among the paths,
-// with "--" ending the options; one usage text for --help and for every wrong command line; and
-// the hand-over to the editor or the picture command.
+// The program's command line: every option read from one table (the exports from the table of
+// outputs), in any order among the paths, with "--" ending the options; and one usage text for
+// --help and for every wrong command line.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "editor/output_kinds.h"
 #include "figure/clip_pose.h"
 
 enum class ProgramAction { RunEditor, ExportPictures, ImportClip, ShowHelp, ShowVersion, Wrong };
-enum class PictureKind { Gif, Png, Mp4, WebM, Apng, WebP, Sheet, Lottie };
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int32_t kDefaultFramesPerSecond = 25; // GIF and video, without --fps
-constexpr int32_t kMostFramesPerSecond = 100;   // a GIF cannot show a frame for less than 1/100 s
+constexpr int32_t kMostFramesPerSecond = 100; // a GIF cannot show a frame for less than 1/100 s
 constexpr int32_t kMostSheetColumns = 10000;
 constexpr double kLatestClipStart = 1e6; // seconds into a clip for --from
 
@@ -23,9 +22,8 @@ constexpr double kLatestClipStart = 1e6; // seconds into a clip for --from
 // chooser; the picture command gets the output, the animation and the values of its options.
 struct CommandLine {
     ProgramAction action = ProgramAction::RunEditor;
-    std::string problem; // the one line for Wrong, without the "limbrado: "
-    PictureKind kind = PictureKind::Gif;
-    const char* label = ""; // the export's name on the progress bar
+    std::string problem;              // the one line for Wrong, without the "limbrado: "
+    const OutputKind* kind = nullptr; // the export's; null without one
     std::string output;
     std::string animation;
     int32_t framesPerSecond = kDefaultFramesPerSecond;
@@ -45,8 +43,3 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments); // witho
 
 // The usage text that --help prints, and a wrong command line after its line.
 const char* UsageText();
-
-// The whole program: reads the command line and runs what it asks for. Returns the exit code: 0
-// when done, 1 when the editor could not start or a picture could not be written, 2 for a wrong
-// command line.
-int RunProgram(int argc, char** argv);

@@ -28,7 +28,7 @@ namespace {
 
 constexpr int32_t kKeyCount = 256;
 
-const int32_t kLime = PackColour(187, 255, 0);
+const int32_t kLime = PixelToColour(kLimeRgb);
 const int32_t kRed = PackColour(255, 0, 0);
 
 void ShowBoneMode(const EditorState& state, HelpValue* value) {

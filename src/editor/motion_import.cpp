@@ -16,6 +16,7 @@
 #include "storage/animation_file.h"
 #include "storage/bvh_clip.h"
 #include "storage/file_kinds.h"
+#include "storage/path_parts.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
 #include "storage/translation.h"
@@ -25,8 +26,8 @@ namespace {
 // The chooser opens in the animation's folder.
 std::string ChooseClip() {
     int32_t start = WorkBufferLength();
-    std::string folder = editor.session.basePath == nullptr ? "" : editor.session.basePath;
-    folder = folder.substr(0, folder.find_last_of('/') + 1);
+    std::string folder =
+        SplitPath(editor.session.basePath == nullptr ? "" : editor.session.basePath).folder;
     std::string path = AskOpenFileName("Bewegung importieren", folder.c_str(), "*.bvh", 0, start);
     WorkBufferSetLength(start);
     return path;

@@ -31,6 +31,7 @@
 #include "storage/file_kinds.h"
 #include "storage/lottie_file.h"
 #include "storage/numbered_files.h"
+#include "storage/path_parts.h"
 #include "storage/picture_files.h"
 #include "storage/sound_decoder.h"
 #include "storage/sound_reference.h"
@@ -44,81 +45,6 @@ constexpr int kFolderPermissions = 0777; // less the umask
 
 std::string SystemReason(const char* doing, const std::string& path, int failure) {
     return std::string(doing) + " '" + path + "': " + std::strerror(failure);
-}
-
-// The folder of the numbered PNGs, when it is one already: its frame files are checked too.
-bool IsFolder(const std::string& path) {
-    struct stat status {};
-    return PathStatus(path, &status) && S_ISDIR(status.st_mode);
-}
-
-std::string FramePath(const std::string& folder, int32_t frame);
-
-// The files the export replaces, each with its kind; the numbered PNGs go into a folder of their
-// own, where only the frames of this export are replaced.
-std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& command,
-                                                          const Animation& animation) {
-    switch (command.kind) {
-    case PictureKind::Gif:
-        return {{command.output, FileKind::Gif}};
-    case PictureKind::Mp4:
-        return {{command.output, FileKind::Mp4}};
-    case PictureKind::WebM:
-        return {{command.output, FileKind::WebM}};
-    case PictureKind::Apng:
-        return {{command.output, FileKind::Png}};
-    case PictureKind::WebP:
-        return {{command.output, FileKind::WebP}};
-    case PictureKind::Sheet:
-        return {{command.output, FileKind::Png}, {AtlasPathFor(command.output), FileKind::Json}};
-    case PictureKind::Lottie:
-        return {{command.output, FileKind::Json}};
-    case PictureKind::Png:
-        break;
-    }
-    std::vector<std::pair<std::string, FileKind>> frames;
-    for (int32_t frame = 0; IsFolder(command.output) && frame < PictureFrameCount(animation);
-         ++frame) {
-        frames.emplace_back(FramePath(command.output, frame), FileKind::Png);
-    }
-    return frames;
-}
-
-// Arguments given the wrong way round must not replace the animation with its own pictures, nor
-// any file that is not an earlier result of this kind of export.
-bool CheckOutputs(const CommandLine& command, const Animation& animation, std::string* error) {
-    for (const auto& [output, kind] : OutputFiles(command, animation)) {
-        if (SameFile(output, command.animation)) {
-            *error = "'" + output + "' is the animation itself; the pictures would replace it";
-            return false;
-        }
-        if (!CheckReplaceable(output, kind, error)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The editor's start-up with an off-screen surface instead of the window, and the animation
-// loaded from the command line's path.
-bool StartWithoutDisplay(const std::string& path, std::optional<Animation>* animation,
-                         std::string* error) {
-    char program[] = "limbrado";
-    char* arguments[] = {program, nullptr};
-    if (const char* problem = ProgramStartup(1, arguments)) {
-        *error = problem;
-        return false;
-    }
-    if (SurfaceOpenOffscreen(kSceneWidth, kSceneHeight) == 0) {
-        *error = "not enough memory for the pictures";
-        return false;
-    }
-    *animation = LoadAnimation(path.c_str());
-    if (!*animation) {
-        *error = "cannot load the animation '" + path + "'";
-        return false;
-    }
-    return true;
 }
 
 int32_t FrameCountOf(const PictureRequest& request) {
@@ -226,11 +152,15 @@ bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
 // The animation file's name without its folder and its last extension, for the sheet's tag and
 // the Lottie composition.
 std::string AnimationName(const std::string& path) {
-    std::string name = path;
-    std::size_t slash = name.rfind('/');
-    name = slash == std::string::npos ? name : name.substr(slash + 1);
+    std::string name = SplitPath(path).name;
     std::size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+} // namespace
+
+int32_t PictureFrameCount(const Animation& animation) {
+    return std::clamp(animation.playbackEnd, 0, animation.maxFrame) + 1;
 }
 
 std::string FramePath(const std::string& folder, int32_t frame) {
@@ -238,12 +168,6 @@ std::string FramePath(const std::string& folder, int32_t frame) {
     std::snprintf(name, sizeof name, "frame_%03d.png", static_cast<int>(frame));
     bool separated = !folder.empty() && folder.back() == '/';
     return folder + (separated ? "" : "/") + name;
-}
-
-} // namespace
-
-int32_t PictureFrameCount(const Animation& animation) {
-    return std::clamp(animation.playbackEnd, 0, animation.maxFrame) + 1;
 }
 
 void DrawPlaybackPicture(const Animation& animation, int32_t frame) {
@@ -272,8 +196,8 @@ bool ExportAnimationGifTo(AtomicFile* file, const PictureRequest& request, std::
                                GifDelayForRate(request.framesPerSecond), error);
 }
 
-bool ExportAnimationVideoTo(AtomicFile* file, VideoFormat format, const PictureRequest& request,
-                            std::string* error) {
+bool ExportAnimationVideoTo(AtomicFile* file, const VideoFormat& format,
+                            const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
@@ -281,8 +205,8 @@ bool ExportAnimationVideoTo(AtomicFile* file, VideoFormat format, const PictureR
                         request.sound, error);
 }
 
-bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureRequest& request,
-                          std::string* error) {
+bool ExportAnimationVideo(const char* path, const VideoFormat& format,
+                          const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
@@ -290,13 +214,12 @@ bool ExportAnimationVideo(const char* path, VideoFormat format, const PictureReq
                       request.sound, error);
 }
 
-bool ExportAnimationSheet(const char* path, int32_t columns, const PictureRequest& request,
-                          std::string* error) {
+bool ExportAnimationSheet(const char* path, const PictureRequest& request, std::string* error) {
     if (!SurfaceReady(error)) {
         return false;
     }
     SheetSettings settings;
-    settings.columns = columns;
+    settings.columns = request.columns;
     settings.framesPerSecond = request.framesPerSecond;
     settings.app = "limbrado";
     settings.version = LIMBRADO_VERSION;
@@ -370,94 +293,4 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
         *error += "; the new folder '" + std::string(folder) + "' is left behind";
     }
     return written;
-}
-
-namespace {
-
-bool HasSound(PictureKind kind) {
-    return kind == PictureKind::Mp4 || kind == PictureKind::WebM;
-}
-
-// The sound a video of the command carries: --sound's file, else the animation's own (loaded by
-// then), else none. A sound that was asked for and cannot be decoded fails the export before any
-// picture is written, rather than giving a silent video.
-bool DecodeExportSound(const CommandLine& command, const std::string& reference,
-                       DecodedSound* sound, std::string* error) {
-    if (!HasSound(command.kind) || command.noSound) {
-        return true;
-    }
-    if (!command.sound.empty()) {
-        return DecodeSoundFile(command.sound, sound, error);
-    }
-    if (reference.empty()) {
-        return true;
-    }
-    if (!DecodeSoundFile(SoundPathFor(reference, command.animation), sound, error)) {
-        *error = "the animation's sound: " + *error + " (--no-sound leaves it out)";
-        return false;
-    }
-    return true;
-}
-
-bool Export(const CommandLine& command, const Animation& animation, const DecodedSound& sound,
-            const PictureProgress& progress, std::string* error) {
-    PictureRequest request;
-    request.animation = &animation;
-    request.name = command.animation;
-    request.framesPerSecond = command.framesPerSecond;
-    request.transparent = command.transparent;
-    request.progress = progress;
-    request.sound = sound.samples;
-    const char* output = command.output.c_str();
-    switch (command.kind) {
-    case PictureKind::Gif:
-        return ExportAnimationGif(output, request, error);
-    case PictureKind::Png:
-        return ExportAnimationPngs(output, request, error);
-    case PictureKind::Mp4:
-        return ExportAnimationVideo(output, VideoFormat::Mp4, request, error);
-    case PictureKind::WebM:
-        return ExportAnimationVideo(output, VideoFormat::WebM, request, error);
-    case PictureKind::Apng:
-        return ExportAnimationVideo(output, VideoFormat::Apng, request, error);
-    case PictureKind::WebP:
-        return ExportAnimationVideo(output, VideoFormat::WebP, request, error);
-    case PictureKind::Sheet:
-        return ExportAnimationSheet(output, command.columns, request, error);
-    case PictureKind::Lottie:
-        return ExportAnimationLottie(output, request, error);
-    }
-    return false;
-}
-
-} // namespace
-
-int RunPictureExport(const CommandLine& command) {
-    std::string error;
-    if (!CheckFileToRead(command.animation, &error)) {
-        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
-        return kExitFailed;
-    }
-    // A sound given on the command line is checked before anything else is done.
-    DecodedSound sound;
-    if (!command.sound.empty() && !DecodeExportSound(command, "", &sound, &error)) {
-        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
-        return kExitFailed;
-    }
-    ProgressBar bar(command.label);
-    // The frame files of the PNGs are known once the animation is loaded.
-    std::optional<Animation> animation;
-    bool done = StartWithoutDisplay(command.animation, &animation, &error) &&
-                CheckOutputs(command, *animation, &error) &&
-                (!command.sound.empty() ||
-                 DecodeExportSound(command, animation->sound.reference, &sound, &error)) &&
-                Export(command, *animation, sound, bar.Reporter(), &error);
-    SurfaceClose();
-    ProgramRelease();
-    bar.End();
-    if (!done) {
-        std::fprintf(stderr, "limbrado: %s\n", error.c_str());
-        return kExitFailed;
-    }
-    return 0;
 }

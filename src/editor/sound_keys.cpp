@@ -8,6 +8,7 @@
 #include "editor/status_line.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
+#include "storage/path_parts.h"
 #include "storage/requesters.h"
 #include "storage/sound_decoder.h"
 #include "storage/sound_reference.h"
@@ -38,8 +39,7 @@ std::string ChooserStart() {
     if (!editor.animation.sound.reference.empty()) {
         return SoundPathFor(editor.animation.sound.reference, animation);
     }
-    std::size_t slash = animation.rfind('/');
-    return slash == std::string::npos ? std::string() : animation.substr(0, slash + 1);
+    return SplitPath(animation).folder;
 }
 
 } // namespace

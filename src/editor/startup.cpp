@@ -31,8 +31,8 @@ void RuntimeStartup(int argc, char** argv) {
     FontSubsystemInit();
     ParameterStateInit(argc, argv);
     WindowSubsystemInit();
-    SurfaceSubsystemInit(); // runs KeyboardInit as well
-    KeyboardInit();         // finds the keyboard ready and only counts one more use
+    SurfaceSubsystemInit();
+    KeyboardInit(); // binds to the surface's window at the first sample
 }
 
 // Left out on purpose, as above: the child controls and the mouse device, and an external screen

@@ -10,5 +10,5 @@ bool CursorOverStrip();
 // Once per cycle, before the scene's mouse handling: it looks at the buttons only while the pointer
 // is over the strip or a press that began there is still held.
 void HandleStripMouse();
-// The strip's playback rates, slowest first; the rate starts at 40.
+// The strip's playback rates, slowest first; the rate starts at kDefaultPlaybackRate.
 int32_t NextPlaybackRate(int32_t rate, int32_t steps);

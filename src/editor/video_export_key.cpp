@@ -9,6 +9,7 @@
 
 #include "editor/picture_export.h"
 #include "editor/status_line.h"
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 #include "model/frame_range.h"
 #include "model/sound_track.h"
@@ -43,7 +44,7 @@ void ShowProgress(int32_t done, int32_t total) {
         DrawBox(kBarLeft - 1, kBarTop - 1, kBarWidth + 2, kBarHeight + 2,
                 PackColour(155, 155, 155));
         DrawBox(kBarLeft, kBarTop, kBarWidth, kBarHeight, PackColour(20, 20, 20));
-        DrawBox(kBarLeft, kBarTop, filled, kBarHeight, PackColour(187, 255, 0));
+        DrawBox(kBarLeft, kBarTop, filled, kBarHeight, PixelToColour(kLimeRgb));
         DrawingEnd();
     }
     PresentSurface();
@@ -80,8 +81,7 @@ struct WindowExport {
     bool MayReplace() const {
         std::string error;
         return !SameFile(mp4, editor.session.basePath) && !SameFile(gif, editor.session.basePath) &&
-               CheckReplaceable(mp4, FileKind::Mp4, &error) &&
-               CheckReplaceable(gif, FileKind::Gif, &error);
+               CheckReplaceable(mp4, kMp4File, &error) && CheckReplaceable(gif, kGifFile, &error);
     }
 
     bool Write() {
@@ -105,7 +105,7 @@ struct WindowExport {
             AtomicFilesAbandon(files, 2, &error);
             return false;
         }
-        bool written = ExportAnimationVideoTo(&files[0], VideoFormat::Mp4, request, &error);
+        bool written = ExportAnimationVideoTo(&files[0], kMp4Video, request, &error);
         finishedFiles = 1;
         written = written && ExportAnimationGifTo(&files[1], request, &error);
         if (!written) {

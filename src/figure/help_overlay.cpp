@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "model/bone_style.h"
 #include "runtime/drawing.h"
 #include "storage/text.h"
 #include "storage/translation.h"
@@ -62,7 +63,7 @@ void DrawHelpOverlay(const OverlayView& view, const DrawingTarget* target) {
     }
     DrawingSetMode(DrawingTransparentText);
     DrawingSetFont(view.font);
-    DrawFrameNumber(view.frame, kTextLeft, 1, PackColour(187, 255, 0));
+    DrawFrameNumber(view.frame, kTextLeft, 1, PixelToColour(kLimeRgb));
     if (view.helpVisible == 1) {
         DrawCommandList(view);
     }

@@ -58,7 +58,7 @@ class ScenePainter {
     }
 
     void DrawBoxOutline() const {
-        int32_t colour = PackColour(187, 255, 0);
+        int32_t colour = ColourOf(kLimeRgb);
         int32_t left = Scaled(view_.box.left);
         int32_t top = Scaled(view_.box.top);
         int32_t right = Scaled(view_.box.right);
@@ -175,7 +175,7 @@ class ScenePainter {
         }
         switch (kind) {
         case BoneStandard:
-            *colour = PackColour(187, 255, 0);
+            *colour = ColourOf(kLimeRgb);
             return true;
         case BoneFreeLength:
             *colour = PackColour(0, 0, 255);

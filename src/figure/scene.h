@@ -7,11 +7,12 @@
 #include <cstdint>
 
 #include "model/animation.h"
+#include "model/bone_style.h"
 #include "runtime/drawing.h"
 
 // What playback paints, as surface pixels (0x00RRGGBB): the ground, the bones and the head disc.
 constexpr uint32_t kScenePixelGround = 0x141414;
-constexpr uint32_t kScenePixelBone = 0xBBFF00;
+constexpr uint32_t kScenePixelBone = kLimeRgb;
 constexpr uint32_t kScenePixelHead = 0x505050;
 constexpr int32_t kSceneHeadRadius = 28;
 

@@ -10,6 +10,7 @@
 
 #include "figure/scene.h"
 #include "figure/untouched_copies.h"
+#include "model/bone_style.h"
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "storage/text.h"
@@ -204,7 +205,7 @@ void DrawCellMarks(int32_t frame, int32_t left, const StripView& view) {
         DrawBox(left + kThumbnailWidth - 8, kThumbnailTop + 2, 6, 6, Colour(255, 200, 0));
     }
     if (frame == view.currentFrame) {
-        DrawOutline(left - 1, kThumbnailTop - 1, kThumbnailWidth + 2, 64, Colour(187, 255, 0));
+        DrawOutline(left - 1, kThumbnailTop - 1, kThumbnailWidth + 2, 64, PixelToColour(kLimeRgb));
     }
     int32_t start = WorkBufferLength();
     Int64ToText(frame, start);
@@ -270,7 +271,7 @@ void DrawSecondRow(const StripView& view) {
     Int64ToText(view.currentFrame, WorkBufferLength());
     AppendText(" / ");
     Int64ToText(view.lastFrame, WorkBufferLength());
-    DrawTextAt(kFramesLeft, kTextTop, WorkBufferText(start), Colour(187, 255, 0));
+    DrawTextAt(kFramesLeft, kTextTop, WorkBufferText(start), PixelToColour(kLimeRgb));
     WorkBufferSetLength(start);
 }
 

@@ -79,7 +79,7 @@ const char* ShapeName(int32_t shape) {
 int32_t KindColour(int32_t kind) {
     switch (kind) {
     case BoneStandard:
-        return 0xBBFF00;
+        return kLimeRgb;
     case BoneFreeLength:
         return 0x0000FF;
     default:

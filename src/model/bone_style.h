@@ -15,6 +15,10 @@ constexpr int32_t kGroundColourCount = 6;
 constexpr int32_t kThickestBone = 32; // pixels
 constexpr int32_t kStyleReach = 8;    // how near the pointer a bone's drawn shape must be for key A
 
+// Lime: the standard bone kind's colour, every bone's in playback, and the colour of the editor's
+// own marks (the frame number, the box, the strip's current cell, the progress bar, help values).
+constexpr int32_t kLimeRgb = 0xBBFF00;
+
 // The pen palette's colour at an index (0 to 12); index 0 is -1, the kind's colour.
 int32_t PenColour(int32_t index);
 // The index of the style's colour in the pen palette, or -1 for a colour that is not in it.
@@ -34,6 +38,12 @@ bool IsDefaultStyle(const BoneStyle& style);
 // The style as the file and the keys hold it: a colour of the kind's has no red, green or blue, the
 // thickness is at most 32 pixels and a shape beyond the three is a line.
 BoneStyle CleanStyle(BoneStyle style);
+// Whether the bone is drawn in a style of its own once the style is cleaned. A style of all zeros
+// (nearly every bone's) is answered without cleaning it: saving asks this of every bone.
+inline bool HasOwnStyle(const BoneStyle& style) {
+    return (style.ownColour | style.thickness | style.shape) != 0 &&
+           !IsDefaultStyle(CleanStyle(style));
+}
 
 // The keys' steps. Colours and ground colours go round; thicknesses stop at 1 and 32 pixels, and a
 // thickness between two of the list steps to the next one in that direction; shapes go round.

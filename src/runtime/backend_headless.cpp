@@ -253,10 +253,8 @@ void PlatformSleepUntil(int64_t counter) {
     }
 }
 
-void HeadlessReset() {
+void HeadlessResetWindows() {
     State() = HeadlessState{};
-    HeadlessResetDialogs();
-    HeadlessResetAudio();
 }
 
 HeadlessInput& HeadlessCurrentInput() {

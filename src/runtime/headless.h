@@ -28,7 +28,9 @@ struct HeadlessFrame {
 
 // Forgets all windows, input, messages, dialog answers, frames and sound; the clock restarts at 0.
 void HeadlessReset();
-// The dialogs' and the sound output's parts of HeadlessReset, kept beside them.
+// The parts of HeadlessReset, each kept beside what it forgets: the windows, input, messages,
+// frames and clock; the dialogs; the sound output.
+void HeadlessResetWindows();
 void HeadlessResetDialogs();
 void HeadlessResetAudio();
 

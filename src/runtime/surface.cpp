@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "runtime/drawing.h"
-#include "runtime/input.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -88,7 +87,7 @@ bool AllocatePixels(int32_t width, int32_t height) {
 
 int32_t SurfaceSubsystemInit() {
     surface = SurfaceState{};
-    return KeyboardInit();
+    return 1;
 }
 
 void SurfaceSubsystemShutdown() {

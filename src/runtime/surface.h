@@ -7,7 +7,7 @@
 
 struct DrawingTarget;
 
-int32_t SurfaceSubsystemInit(); // also runs KeyboardInit
+int32_t SurfaceSubsystemInit();
 void SurfaceSubsystemShutdown();
 int32_t SurfaceOpenInWindow(intptr_t parent, int32_t x, int32_t y, int32_t width, int32_t height,
                             int32_t autoStretch, int32_t rightMargin, int32_t bottomMargin);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "storage/numbered_files.h"
+#include "storage/path_parts.h"
 
 namespace {
 
@@ -43,17 +44,6 @@ void GiveUp(AtomicFile* file, std::string* error) {
     }
 }
 
-// The folder part of a path with its final slash ("" when it has none) and the name after it.
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // A symbolic link stays a link: the file it leads to, which need not exist yet, is the one
 // replaced. A loop of links fails.
 bool FileToReplace(const std::string& target, std::string* replaced, std::string* error) {
@@ -71,7 +61,7 @@ bool FileToReplace(const std::string& target, std::string* replaced, std::string
             return false;
         }
         link.resize(static_cast<std::size_t>(length));
-        path = link[0] == '/' ? link : FolderOf(path) + link;
+        path = link[0] == '/' ? link : SplitPath(path).folder + link;
     }
     errno = ELOOP;
     *error = SystemError("cannot follow the link", target);
@@ -209,7 +199,7 @@ bool WriteAllBytes(int descriptor, const void* bytes, std::size_t count, std::st
 bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) {
     *file = AtomicFile{};
     file->target = target != nullptr ? target : "";
-    std::string name = NameOf(file->target);
+    std::string name = SplitPath(file->target).name;
     if (name.empty() || name == "." || name == "..") {
         *error = "'" + file->target + "' names a folder, not a file";
         return false;
@@ -233,8 +223,8 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
         *error = SystemError("cannot write", file->target);
         return false;
     }
-    file->descriptor =
-        OpenNewFileIn(FolderOf(file->replaced), NameOf(file->replaced), &file->temporary);
+    PathParts replaced = SplitPath(file->replaced);
+    file->descriptor = OpenNewFileIn(replaced.folder, replaced.name, &file->temporary);
     if (file->descriptor < 0) {
         file->temporary.clear();
         if (exists && FolderRefusedNewFile(errno)) {
@@ -313,7 +303,7 @@ bool AtomicFileCommit(AtomicFile* file, std::string* error) {
         return false;
     }
     file->temporary.clear();
-    return SyncFolder(FolderOf(file->replaced), error);
+    return SyncFolder(SplitPath(file->replaced).folder, error);
 }
 
 bool AtomicFileAbandon(AtomicFile* file) {
@@ -330,6 +320,21 @@ bool AtomicFileAbandon(AtomicFile* file) {
         file->temporary.clear();
     }
     return removed;
+}
+
+bool AtomicFileWriteThrough(const char* target,
+                            const std::function<bool(AtomicFile* file, std::string* error)>& write,
+                            std::string* error) {
+    AtomicFile file;
+    if (!AtomicFileCreate(target, &file, error)) {
+        return false;
+    }
+    if (!write(&file, error)) {
+        *error += " ('" + file.target + "' is left as it was)";
+        GiveUp(&file, error);
+        return false;
+    }
+    return AtomicFileCommit(&file, error);
 }
 
 bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t count,
@@ -355,8 +360,9 @@ struct OldFile {
 };
 
 bool KeepOldFile(const AtomicFile& file, OldFile* old, std::string* error) {
+    PathParts replaced = SplitPath(file.replaced);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string name = CandidateName(FolderOf(file.replaced), NameOf(file.replaced));
+        std::string name = CandidateName(replaced.folder, replaced.name);
         if (FileSystem().link(file.replaced.c_str(), name.c_str()) == 0) {
             *old = {name, true};
             return true;
@@ -457,7 +463,7 @@ bool AtomicFilesCommit(AtomicFile* files, std::size_t count, std::string* error)
     bool synced = ForgetOldFiles(&olds, error);
     std::vector<std::string> folders;
     for (std::size_t index = 0; index < count; ++index) {
-        std::string folder = FolderOf(files[index].replaced);
+        std::string folder = SplitPath(files[index].replaced).folder;
         if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
             folders.push_back(folder);
             synced = SyncFolder(folder, error) && synced;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 struct AtomicFile {
@@ -40,6 +41,11 @@ bool AtomicFileSeal(AtomicFile* file, std::string* error);
 bool AtomicFilesCommit(AtomicFile* files, std::size_t count, std::string* error);
 // Abandons every file; false when a new file could not be removed (named in *error).
 bool AtomicFilesAbandon(AtomicFile* files, std::size_t count, std::string* error);
+// All of the above for a file that `write` fills: the new file is committed when `write` succeeds,
+// and abandoned when it fails, with *error saying that the target is left as it was.
+bool AtomicFileWriteThrough(const char* target,
+                            const std::function<bool(AtomicFile* file, std::string* error)>& write,
+                            std::string* error);
 // All of the above for bytes held in memory. Uses no table of the runtime, so a thread of its own
 // may call it while the main loop works with numbered files.
 bool AtomicFileReplaceWith(const char* target, const void* bytes, std::size_t count,

@@ -14,13 +14,14 @@
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
 #include "storage/numbered_files.h"
+#include "storage/path_parts.h"
 #include "storage/text.h"
 
 namespace {
 
 constexpr char kLibraryBelowData[] = "/limbrado/figures";
 constexpr char kDataBelowHome[] = "/.local/share";
-constexpr char kShippedBelowPrefix[] = "/share/limbrado/figures";
+constexpr char kShippedBelowPrefix[] = "share/limbrado/figures";
 constexpr int kPrivateFolder = 0700;
 
 bool IsAbsolute(const char* path) {
@@ -75,11 +76,9 @@ bool EnsureFigureLibrary(std::string* folder, std::string* error) {
 }
 
 std::string ShippedFiguresFolder(const std::string& executablePath) {
-    std::size_t separator = executablePath.rfind('/');
-    std::string programFolder =
-        separator == std::string::npos ? "" : executablePath.substr(0, separator);
+    std::string programFolder = SplitPath(executablePath).folder;
     for (const std::string& candidate :
-         {programFolder + "/.." + kShippedBelowPrefix, programFolder + kShippedBelowPrefix}) {
+         {programFolder + "../" + kShippedBelowPrefix, programFolder + kShippedBelowPrefix}) {
         if (IsFolder(candidate)) {
             return candidate;
         }

@@ -67,25 +67,25 @@ bool StartsWith(const std::string& bytes, std::size_t at, const char* text, std:
     return bytes.size() >= at + count && bytes.compare(at, count, text, count) == 0;
 }
 
-bool IsKind(const std::string& bytes, FileKind kind) {
-    switch (kind) {
-    case FileKind::Gif:
-        return StartsWith(bytes, 0, "GIF87a", 6) || StartsWith(bytes, 0, "GIF89a", 6);
-    case FileKind::Png:
-        return StartsWith(bytes, 0, "\x89PNG\r\n\x1A\n", 8);
-    case FileKind::Mp4:
-        return StartsWith(bytes, 4, "ftyp", 4);
-    case FileKind::WebM:
-        return StartsWith(bytes, 0, "\x1A\x45\xDF\xA3", 4);
-    case FileKind::WebP:
-        return StartsWith(bytes, 0, "RIFF", 4) && StartsWith(bytes, 8, "WEBP", 4);
-    case FileKind::Json: {
-        std::size_t first = StartsWith(bytes, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;
-        first = bytes.find_first_not_of(" \t\r\n", first);
-        return first != std::string::npos && (bytes[first] == '{' || bytes[first] == '[');
-    }
-    }
-    return false;
+bool BeginsAsGif(const std::string& bytes) {
+    return StartsWith(bytes, 0, "GIF87a", 6) || StartsWith(bytes, 0, "GIF89a", 6);
+}
+bool BeginsAsPng(const std::string& bytes) {
+    return StartsWith(bytes, 0, "\x89PNG\r\n\x1A\n", 8);
+}
+bool BeginsAsMp4(const std::string& bytes) {
+    return StartsWith(bytes, 4, "ftyp", 4);
+}
+bool BeginsAsWebM(const std::string& bytes) {
+    return StartsWith(bytes, 0, "\x1A\x45\xDF\xA3", 4);
+}
+bool BeginsAsWebP(const std::string& bytes) {
+    return StartsWith(bytes, 0, "RIFF", 4) && StartsWith(bytes, 8, "WEBP", 4);
+}
+bool BeginsAsJson(const std::string& bytes) {
+    std::size_t first = StartsWith(bytes, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    first = bytes.find_first_not_of(" \t\r\n", first);
+    return first != std::string::npos && (bytes[first] == '{' || bytes[first] == '[');
 }
 
 } // namespace
@@ -105,23 +105,12 @@ bool PathStatus(const std::string& path, struct stat* status) {
     return known && closed;
 }
 
-const char* FileKindName(FileKind kind) {
-    switch (kind) {
-    case FileKind::Gif:
-        return "a GIF";
-    case FileKind::Png:
-        return "a PNG picture";
-    case FileKind::Mp4:
-        return "an MP4 video";
-    case FileKind::WebM:
-        return "a WebM video";
-    case FileKind::WebP:
-        return "a WebP picture";
-    case FileKind::Json:
-        return "a JSON file";
-    }
-    return "a file of its kind";
-}
+const FileKind kGifFile{"a GIF", BeginsAsGif};
+const FileKind kPngFile{"a PNG picture", BeginsAsPng};
+const FileKind kMp4File{"an MP4 video", BeginsAsMp4};
+const FileKind kWebMFile{"a WebM video", BeginsAsWebM};
+const FileKind kWebPFile{"a WebP picture", BeginsAsWebP};
+const FileKind kJsonFile{"a JSON file", BeginsAsJson};
 
 bool CheckFileToRead(const std::string& path, std::string* error) {
     struct stat status {};
@@ -144,7 +133,7 @@ bool SameFile(const std::string& path, const std::string& other) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error) {
+bool CheckReplaceable(const std::string& path, const FileKind& kind, std::string* error) {
     struct stat status {};
     if (!PathStatus(path, &status)) {
         if (errno == ENOENT) {
@@ -164,8 +153,8 @@ bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error
     if (!ReadSignature(path, &bytes, error)) {
         return false;
     }
-    if (!IsKind(bytes, kind)) {
-        *error = Quoted(path) + " is not " + FileKindName(kind) +
+    if (!kind.begins(bytes)) {
+        *error = Quoted(path) + " is not " + kind.name +
                  ", and an export replaces nothing but its own kind";
         return false;
     }

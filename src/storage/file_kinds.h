@@ -8,10 +8,18 @@
 
 #include <string>
 
-enum class FileKind { Gif, Png, Mp4, WebM, WebP, Json };
+// A kind of file that an export writes, told by how its files begin.
+struct FileKind {
+    const char* name; // "a GIF", "a PNG picture", ...: for the message that a file is not one
+    bool (*begins)(const std::string& bytes); // whether a file's first bytes are of this kind
+};
 
-// "a GIF", "a PNG picture", ...: what an export's file is, for the message that it is not.
-const char* FileKindName(FileKind kind);
+extern const FileKind kGifFile;  // GIF87a or GIF89a
+extern const FileKind kPngFile;  // the PNG signature
+extern const FileKind kMp4File;  // an ISO media file's "ftyp" box
+extern const FileKind kWebMFile; // the EBML header of Matroska and WebM
+extern const FileKind kWebPFile; // RIFF with WEBP
+extern const FileKind kJsonFile; // an object or an array after white space
 
 // True when path is a regular file (a link to one included) that can be opened to read. Neither
 // looking nor the failure waits: a FIFO is never opened.
@@ -27,4 +35,4 @@ bool SameFile(const std::string& path, const std::string& other);
 // True when an export of `kind` may replace path: nothing is there yet, or a regular file that is
 // empty or begins as a file of that kind does. Otherwise false, with a message naming the file
 // and what it is not.
-bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error);
+bool CheckReplaceable(const std::string& path, const FileKind& kind, std::string* error);

@@ -326,18 +326,12 @@ int32_t GifDelayForRate(int32_t framesPerSecond) {
 
 bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_t delay,
                        std::string* error) {
-    AtomicFile file;
-    if (!AtomicFileCreate(path, &file, error)) {
-        return false;
-    }
-    if (!WriteGifAnimationTo(&file, pictures, delay, error)) {
-        *error += " ('" + file.target + "' is left as it was)";
-        if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
-        }
-        return false;
-    }
-    return AtomicFileCommit(&file, error);
+    return AtomicFileWriteThrough(
+        path,
+        [&](AtomicFile* file, std::string* failure) {
+            return WriteGifAnimationTo(file, pictures, delay, failure);
+        },
+        error);
 }
 
 bool WriteGifAnimationTo(AtomicFile* file, const PictureSequence& pictures, int32_t delay,
@@ -394,36 +388,14 @@ TransparentColour TransparentGround(const PictureSequence& pictures) {
     return pictures.transparent ? TransparentColour(pictures.ground) : std::nullopt;
 }
 
-void ConvertPixelRow(const uint32_t* pixels, int32_t count, PixelBytes order,
-                     TransparentColour transparent, uint8_t* bytes) {
-    bool bgra = order == PixelBytes::Bgra;
-    bool alpha = order != PixelBytes::Rgb;
-    for (int32_t x = 0; x < count; ++x) {
-        uint32_t pixel = pixels[x];
-        auto red = static_cast<uint8_t>(pixel >> 16);
-        auto blue = static_cast<uint8_t>(pixel);
-        *bytes++ = bgra ? blue : red;
-        *bytes++ = static_cast<uint8_t>(pixel >> 8);
-        *bytes++ = bgra ? red : blue;
-        if (alpha) {
-            *bytes++ = transparent && pixel == *transparent ? 0 : 0xFF;
-        }
-    }
-}
-
 bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, int32_t height,
                      std::string* error, TransparentColour transparent) {
-    AtomicFile file;
-    if (!AtomicFileCreate(path, &file, error)) {
-        return false;
-    }
-    if (!WritePngPictureTo(&file, pixels, width, height, error, transparent)) {
-        if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
-        }
-        return false;
-    }
-    return AtomicFileCommit(&file, error);
+    return AtomicFileWriteThrough(
+        path,
+        [&](AtomicFile* file, std::string* failure) {
+            return WritePngPictureTo(file, pixels, width, height, failure, transparent);
+        },
+        error);
 }
 
 bool WritePngPictureTo(AtomicFile* file, const uint32_t* pixels, int32_t width, int32_t height,

@@ -12,12 +12,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "storage/pixel_rows.h"
+
 constexpr int32_t kGifMaximumColours = 256;
 
 struct AtomicFile;
-
-// A colour whose pixels become fully transparent; none: every pixel is opaque.
-using TransparentColour = std::optional<uint32_t>;
 
 // Distinct colours in the order they were first seen, each with its palette index.
 struct PicturePalette {
@@ -28,13 +27,6 @@ struct PicturePalette {
 // Adds the pixels' colours; false (and the palette as it was before the call's first colour
 // beyond the limit) once more than 256 distinct colours would be needed.
 bool CollectColours(const uint32_t* pixels, std::size_t count, PicturePalette* palette);
-
-// The byte orders of pixel rows that the encoders take.
-enum class PixelBytes { Rgb, Rgba, Bgra };
-// One row of count pixels as bytes in that order; an alpha byte is 0 where the pixel is the
-// transparent colour and 0xFF elsewhere.
-void ConvertPixelRow(const uint32_t* pixels, int32_t count, PixelBytes order,
-                     TransparentColour transparent, uint8_t* bytes);
 
 // One GIF being written to an open descriptor (the descriptor stays the caller's).
 struct GifStream;

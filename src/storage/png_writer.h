@@ -7,7 +7,7 @@
 #include <string>
 
 #include "storage/atomic_file.h"
-#include "storage/picture_files.h"
+#include "storage/pixel_rows.h"
 
 struct PngWriter;
 

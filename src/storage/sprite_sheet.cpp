@@ -13,6 +13,7 @@
 
 #include "storage/atomic_file.h"
 #include "storage/json_text.h"
+#include "storage/path_parts.h"
 #include "storage/png_writer.h"
 
 namespace {
@@ -27,11 +28,6 @@ int32_t ColumnsFor(int32_t count, int32_t asked) {
         ++columns;
     }
     return columns;
-}
-
-std::string BaseName(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string Size(int32_t width, int32_t height) {
@@ -225,7 +221,7 @@ bool WriteSpriteSheet(const char* path, const PictureSequence& pictures,
         *error = "the sprite sheet would be too large for a PNG";
         return false;
     }
-    std::string atlasText = AtlasText(layout, settings, BaseName(path));
+    std::string atlasText = AtlasText(layout, settings, SplitPath(path).name);
     // The sheet takes its place first, then the atlas that names it.
     AtomicFile files[2];
     if (!AtomicFileCreate(AtlasPathFor(path).c_str(), &files[1], error)) {

@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "runtime/codepage.h"
+#include "storage/path_parts.h"
 
 namespace {
 
@@ -177,9 +178,8 @@ std::vector<std::string> LanguagesFromEnvironment() {
 }
 
 std::vector<std::string> CatalogFolders(const std::string& executablePath) {
-    std::size_t separator = executablePath.rfind('/');
-    std::string folder = separator == std::string::npos ? "" : executablePath.substr(0, separator);
-    return {folder + "/../share/locale", folder + "/share/locale"};
+    std::string folder = SplitPath(executablePath).folder;
+    return {folder + "../share/locale", folder + "share/locale"};
 }
 
 std::string UseLanguage(const std::vector<std::string>& languages,

@@ -29,6 +29,7 @@ extern "C" {
 #include "model/sound_track.h"
 #include "storage/atomic_file.h"
 #include "storage/numbered_files.h"
+#include "storage/pixel_rows.h"
 
 namespace {
 
@@ -40,46 +41,49 @@ using WrittenBytes = const uint8_t*;
 using WrittenBytes = uint8_t*;
 #endif
 
-// Low constant-quality factors: a one-pixel bone is worth more than a small file. The animated
-// pictures are lossless and loop forever.
-struct VideoSettings {
+} // namespace
+
+// A format's encoders and their settings. Low constant-quality factors: a one-pixel bone is worth
+// more than a small file. The animated pictures are lossless and loop forever.
+struct VideoFormat {
+    const char* name; // for the message that it has no transparency
     const char* muxer;
     const char* encoder;
     const char* encoderOptions; // key=value pairs separated by ':'
     const char* muxerOptions;
-    AVPixelFormat pixelFormat;
-    int32_t scale;            // frame pixels per picture pixel, across and down
-    const char* soundEncoder; // null: the format carries no sound
-    int64_t soundBitRate;
+    AVPixelFormat opaquePixels;
+    AVPixelFormat transparentPixels;    // AV_PIX_FMT_NONE: the format has no transparency
+    int32_t scale = 1;                  // frame pixels per picture pixel, across and down
+    const char* soundEncoder = nullptr; // null: the format carries no sound
+    int64_t soundBitRate = 0;
 };
 
-VideoSettings SettingsOf(VideoFormat format, bool transparent) {
-    switch (format) {
-    case VideoFormat::Mp4:
-        return {"mp4",
-                "libx264",
-                "preset=veryfast:crf=8",
-                "movflags=+faststart",
-                AV_PIX_FMT_YUV420P,
-                kVideoScale,
-                "aac",
-                192000};
-    case VideoFormat::WebM:
-        return {"webm",
-                "libvpx-vp9",
-                "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1",
-                "",
-                transparent ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P,
-                kVideoScale,
-                "libopus",
-                128000};
-    case VideoFormat::Apng:
-        return {"apng", "apng",  "", "plays=0", transparent ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24,
-                1,      nullptr, 0};
-    case VideoFormat::WebP:
-        return {"webp", "libwebp_anim", "lossless=1", "loop=0", AV_PIX_FMT_BGRA, 1, nullptr, 0};
-    }
-    return {};
+// clang-format off
+const VideoFormat kMp4Video{.name = "an H.264 video", .muxer = "mp4", .encoder = "libx264",
+    .encoderOptions = "preset=veryfast:crf=8", .muxerOptions = "movflags=+faststart",
+    .opaquePixels = AV_PIX_FMT_YUV420P, .transparentPixels = AV_PIX_FMT_NONE,
+    .scale = kVideoScale, .soundEncoder = "aac", .soundBitRate = 192000};
+const VideoFormat kWebMVideo{.name = "a VP9 video", .muxer = "webm", .encoder = "libvpx-vp9",
+    .encoderOptions = "crf=12:b=0:deadline=good:cpu-used=5:row-mt=1", .muxerOptions = "",
+    .opaquePixels = AV_PIX_FMT_YUV420P, .transparentPixels = AV_PIX_FMT_YUVA420P,
+    .scale = kVideoScale, .soundEncoder = "libopus", .soundBitRate = 128000};
+const VideoFormat kApngVideo{.name = "an APNG", .muxer = "apng", .encoder = "apng",
+    .encoderOptions = "", .muxerOptions = "plays=0",
+    .opaquePixels = AV_PIX_FMT_RGB24, .transparentPixels = AV_PIX_FMT_RGBA};
+const VideoFormat kWebPVideo{.name = "an animated WebP", .muxer = "webp",
+    .encoder = "libwebp_anim", .encoderOptions = "lossless=1", .muxerOptions = "loop=0",
+    .opaquePixels = AV_PIX_FMT_BGRA, .transparentPixels = AV_PIX_FMT_BGRA};
+// clang-format on
+
+namespace {
+
+// One write's settings: the format's, with the pixel layout of its pictures.
+struct VideoSettings : VideoFormat {
+    AVPixelFormat pixelFormat;
+};
+
+VideoSettings SettingsOf(const VideoFormat& format, bool transparent) {
+    return {format, transparent ? format.transparentPixels : format.opaquePixels};
 }
 
 bool IsYuv(AVPixelFormat format) {
@@ -759,30 +763,24 @@ bool EncodeAll(const VideoSettings& settings, const PictureSequence& pictures, i
 
 } // namespace
 
-bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
+bool WriteVideo(const char* path, const VideoFormat& format, const PictureSequence& pictures,
                 int32_t framesPerSecond, VideoSound sound, std::string* error) {
-    AtomicFile file;
-    if (!AtomicFileCreate(path, &file, error)) {
-        return false;
-    }
-    if (!WriteVideoTo(&file, format, pictures, framesPerSecond, sound, error)) {
-        *error += " ('" + file.target + "' is left as it was)";
-        if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
-        }
-        return false;
-    }
-    return AtomicFileCommit(&file, error);
+    return AtomicFileWriteThrough(
+        path,
+        [&](AtomicFile* file, std::string* failure) {
+            return WriteVideoTo(file, format, pictures, framesPerSecond, sound, failure);
+        },
+        error);
 }
 
-bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& pictures,
+bool WriteVideoTo(AtomicFile* file, const VideoFormat& format, const PictureSequence& pictures,
                   int32_t framesPerSecond, VideoSound sound, std::string* error) {
     if (pictures.count < 1 || pictures.width < 1 || pictures.height < 1 || framesPerSecond < 1) {
         *error = "a video needs at least one picture and a frame rate";
         return false;
     }
-    if (format == VideoFormat::Mp4 && pictures.transparent) {
-        *error = "an H.264 video has no transparency";
+    if (pictures.transparent && format.transparentPixels == AV_PIX_FMT_NONE) {
+        *error = std::string(format.name) + " has no transparency";
         return false;
     }
     LibraryMessagesKept messages;

@@ -12,7 +12,12 @@
 
 #include "storage/picture_files.h"
 
-enum class VideoFormat { Mp4, WebM, Apng, WebP };
+// A format's muxer, encoders and their settings, defined with the encoder.
+struct VideoFormat;
+extern const VideoFormat kMp4Video;  // H.264 and AAC in an MP4, at kVideoScale; never transparent
+extern const VideoFormat kWebMVideo; // VP9 and Opus in a WebM, at kVideoScale
+extern const VideoFormat kApngVideo; // an animated PNG
+extern const VideoFormat kWebPVideo; // an animated WebP
 
 constexpr int32_t kVideoScale = 2; // video pixels per picture pixel, across and down
 
@@ -24,9 +29,9 @@ using VideoSound = std::span<const int16_t>;
 // All pictures as a video of framesPerSecond frames a second, each picture one frame; the MP4 and
 // the WebM at kVideoScale times the pictures' size. An MP4 cannot be transparent: transparent
 // pictures fail it.
-bool WriteVideo(const char* path, VideoFormat format, const PictureSequence& pictures,
+bool WriteVideo(const char* path, const VideoFormat& format, const PictureSequence& pictures,
                 int32_t framesPerSecond, VideoSound sound, std::string* error);
 // The same into an atomic file that the caller commits (with others, see AtomicFilesCommit) or
 // abandons.
-bool WriteVideoTo(AtomicFile* file, VideoFormat format, const PictureSequence& pictures,
+bool WriteVideoTo(AtomicFile* file, const VideoFormat& format, const PictureSequence& pictures,
                   int32_t framesPerSecond, VideoSound sound, std::string* error);

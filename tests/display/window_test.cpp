@@ -73,6 +73,7 @@ class DisplayWindowTest : public testing::Test {
     void SetUp() override {
         WindowSubsystemInit();
         SurfaceSubsystemInit();
+        KeyboardInit();
         handle = WindowOpen(0, kLeft, kTop, kWidth, kHeight, kTitle, kEditorStyle);
         ASSERT_NE(handle, 0);
         ASSERT_EQ(SurfaceOpenInWindow(handle, 0, 0, kWidth, kHeight, 1, 0, 0), 1);

@@ -400,7 +400,7 @@ TEST_F(AnimationFileTest, StyledFilesKeepTheLayoutForEveryLoaderAndComeBackExact
         DeleteJoint(1);
         editor.session.currentFrame = 0;
         editor.animation.groundColour = kDefaultGroundColour;
-        editor.animation.playbackRate = 40;
+        editor.animation.playbackRate = kDefaultPlaybackRate;
         ASSERT_EQ(SaveAnimation(), 1);
         Bytes plain = Read(path);
         EXPECT_EQ(plain, ModelOfTheFile()) << "the layout without style records";

@@ -15,6 +15,7 @@ class InputTest : public testing::Test {
         HeadlessReset();
         WindowSubsystemInit();
         SurfaceSubsystemInit();
+        KeyboardInit();
         intptr_t window = WindowOpen(0, 10, 10, 800, 600, "input", 0xCA0000);
         ASSERT_EQ(SurfaceOpenInWindow(window, 0, 0, 800, 600, 1, 0, 0), 1);
     }

@@ -25,8 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "editor/command_line.h"
 #include "editor/picture_export.h"
+#include "editor/program.h"
 #include "model/editor_state.h"
 #include "model/sound_track.h"
 #include "storage/animation_file.h"
@@ -715,8 +715,7 @@ TEST_F(StyledExportTest, EveryExportShowsTheBonesColoursWidthsAndShapesOnTheGrou
     request.animation = &editor.animation;
     ASSERT_TRUE(ExportAnimationPngs((folder + "/frames").c_str(), request, &error)) << error;
     ASSERT_TRUE(ExportAnimationGif((folder + "/walk.gif").c_str(), request, &error)) << error;
-    ASSERT_TRUE(
-        ExportAnimationVideo((folder + "/walk.mp4").c_str(), VideoFormat::Mp4, request, &error))
+    ASSERT_TRUE(ExportAnimationVideo((folder + "/walk.mp4").c_str(), kMp4Video, request, &error))
         << error;
     DecodedGif gif = DecodeGif(folder + "/walk.gif");
     DecodedVideo video = DecodeVideo(folder + "/walk.mp4");

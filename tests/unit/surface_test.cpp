@@ -23,6 +23,7 @@ class SurfaceTest : public testing::Test {
         HeadlessReset();
         WindowSubsystemInit();
         SurfaceSubsystemInit();
+        KeyboardInit();
         window = WindowOpen(0, 10, 10, 800, 600, "surface", 0xCA0000);
         ASSERT_EQ(SurfaceOpenInWindow(window, 0, 0, 800, 600, 1, 0, 0), 1);
     }
@@ -254,6 +255,7 @@ TEST_F(SurfaceTest, DelayMsSleepsThatLong) {
 TEST(OffscreenSurfaceTest, DrawsLikeAWindowSurfaceButPresentingNeitherWaitsNorShows) {
     HeadlessReset();
     SurfaceSubsystemInit();
+    KeyboardInit();
     ASSERT_EQ(SurfaceOpenOffscreen(800, 600), 1);
     EXPECT_EQ(SurfaceParentWindow(), 0);
     ASSERT_NE(DrawingBegin(SurfaceDrawTarget()), 0);

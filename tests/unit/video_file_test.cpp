@@ -28,14 +28,14 @@ PictureSequence SmallPictures(std::vector<uint32_t>* pixels) {
 
 TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
     const struct {
-        VideoFormat format;
+        const VideoFormat& format;
         std::string failing;
         std::string message;
     } cases[] = {
-        {VideoFormat::Mp4, "write", "cannot write: No space left on device"},
-        {VideoFormat::WebM, "write", "cannot write: No space left on device"},
-        {VideoFormat::Mp4, "read", "cannot read the new video back"},
-        {VideoFormat::WebM, "sync", "cannot flush"},
+        {kMp4Video, "write", "cannot write: No space left on device"},
+        {kWebMVideo, "write", "cannot write: No space left on device"},
+        {kMp4Video, "read", "cannot read the new video back"},
+        {kWebMVideo, "sync", "cannot flush"},
     };
     std::string folder = MakeTestFolder("video");
     std::string path = folder + "/old.video";
@@ -55,7 +55,7 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "the old file");
     }
     std::string error;
-    EXPECT_TRUE(WriteVideo(path.c_str(), VideoFormat::Mp4, SmallPictures(&pixels), 25, {}, &error))
+    EXPECT_TRUE(WriteVideo(path.c_str(), kMp4Video, SmallPictures(&pixels), 25, {}, &error))
         << error;
     std::filesystem::remove_all(folder);
 }

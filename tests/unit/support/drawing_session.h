@@ -36,6 +36,7 @@ class DrawingSession {
         HeadlessReset();
         WindowSubsystemInit();
         SurfaceSubsystemInit();
+        KeyboardInit();
         intptr_t window =
             WindowOpen(0, 0, 0, kSurfaceWidth, height, "Limbrado Tool by Orvelin_", 0);
         opened = SurfaceOpenInWindow(window, 0, 0, kSurfaceWidth, height, 1, 0, 0) == 1;

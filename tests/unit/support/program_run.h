@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/command_line.h"
+#include "editor/program.h"
 
 struct ProgramRun {
     int code;
