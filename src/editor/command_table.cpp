@@ -401,12 +401,6 @@ std::span<const HelpLine> EditorHelpLines() {
     return editorLines;
 }
 
-// The scene's rows, which the overlay may take.
-int32_t SceneHeight() {
-    const DrawingTarget* scene = EditorSceneTarget();
-    return scene != nullptr ? scene->height : editor.session.windowHeight;
-}
-
 } // namespace
 
 OverlayView EditorOverlayView() {
@@ -420,7 +414,7 @@ OverlayView EditorOverlayView() {
 }
 
 int32_t EditorHelpPageCount() {
-    return HelpPageCount(EditorHelpLines(), SceneHeight());
+    return HelpPageCount(EditorHelpLines(), EditorSceneHeight());
 }
 
 void DrawEditorOverlay() {
