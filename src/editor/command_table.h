@@ -116,7 +116,7 @@ void HandleCommands(std::span<const Command> commands, CommandPresses* presses,
 void HandleCommandKeys();
 // Forgets every press, and Escape: the keys of a new start-up.
 void ResetCommandKeys();
-// Whether Escape has asked the editor to end, in this cycle or before.
+// Whether Escape was pressed in the cycle's command keys: the editor ends after that cycle.
 bool EndAsked();
 // The undo gestures of the held keys down in the snapshot now.
 uint32_t HeldKeyGestures();
