@@ -8,6 +8,7 @@
 
 #include "../tests/unit/support/drawing_session.h"
 #include "../tests/unit/support/editor_frames.h"
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "largest_animation.h"
 #include "model/editor_state.h"
@@ -20,32 +21,21 @@ constexpr int32_t kWidth = 800;
 constexpr int32_t kHeight = 600;
 constexpr int32_t kSlots = 501;
 
-const char* const kOverlayTexts[22] = {
-    "Frame 250",
-    "1 - Neues Gelenk",
-    "Tab - Gelenk statisch/nicht statisch",
-    "F12 - Animation Abspielen",
-    "W - Rechteck",
-    "X - Alles zur\xFC"
-    "cksetzen",
-    "LStrg - Alles bewegen",
-    "LShift - Gelenke frei bewegen",
-    "F2 - Modus: ",
-    "Freie L\xE4nge",
-    "F3 - Schatten:",
-    "An",
-    "F4 - Kollision:",
-    "Aus",
-    "F5 - Kopf:",
-    "An",
-    "F6 - Frame Zur\xFC"
-    "ck",
-    "F7 - Frame Vor",
-    "F8 - Laden",
-    "F9 - Speichern",
-    "F10 - Exportieren",
-    "F11 - Vorigen Frame in aktuellen kopieren",
-};
+// The frame line and the first 21 texts of the help list at the start values (labels and the
+// values after them), as the overlay draws them.
+std::vector<const char*> OverlayTexts() {
+    std::vector<HelpLine> lines;
+    FillHelpLines(CommandTable(), MouseGestureTable(), editor, &lines);
+    std::vector<const char*> texts = {"Frame 250"};
+    for (const HelpLine& line : lines) {
+        for (const char* text : {line.text, line.value.text.data()}) {
+            if (text != nullptr && text[0] != 0 && texts.size() < 22) {
+                texts.push_back(text);
+            }
+        }
+    }
+    return texts;
+}
 
 struct Point {
     int32_t x, y;
@@ -69,6 +59,7 @@ struct Frame {
     std::vector<uint32_t> pixels = std::vector<uint32_t>(kWidth * kHeight, 0x141414);
     DrawingTarget target{DrawingTargetSurface, 0, pixels.data(), nullptr, kWidth, kHeight, 32, 7};
     std::vector<Point> joints = Joints();
+    std::vector<const char*> texts = OverlayTexts();
     intptr_t font = 0;
 
     Frame() {
@@ -100,8 +91,9 @@ struct Frame {
         }
     }
     void Texts() {
-        for (int32_t line = 0; line < 22; ++line) {
-            DrawTextAt(1, 1 + 12 * line, kOverlayTexts[line], PackColour(155, 155, 155));
+        for (std::size_t line = 0; line < texts.size(); ++line) {
+            DrawTextAt(1, 1 + 12 * static_cast<int32_t>(line), texts[line],
+                       PackColour(155, 155, 155));
         }
     }
 };

@@ -11,25 +11,13 @@
 
 namespace {
 
-constexpr BoneStyle kWhite{255, 255, 255, 1, 4, ShapeLine}; // 5 pixels
-constexpr BoneStyle kYellow{255, 255, 0, 1, 3, ShapeLine};  // 4 pixels
-constexpr BoneStyle kBrown{128, 64, 0, 1, 3, ShapeLine};    // 4 pixels
-constexpr BoneStyle kRedDisc{255, 0, 0, 1, 0, ShapeDisc};   //
-constexpr BoneStyle kWoodLine{128, 64, 0, 1, 5, ShapeLine}; // 6 pixels
-
 struct Point {
     double x;
     double y;
 };
 
 int32_t NewJoint(Point point) {
-    return AddJoint(static_cast<int32_t>(std::lround(point.x)),
-                    static_cast<int32_t>(std::lround(point.y)), JointNormal);
-}
-
-void StyledBone(int32_t from, int32_t to, BoneStyle style) {
-    int32_t slot = AddBone(from, to, BoneStandard);
-    BoneAt(editor.session.currentFrame, slot).style = style;
+    return SampleJoint(point.x, point.y);
 }
 
 // A person `scale` times the size of the grown-up, feet on y 390, head and limbs in `style` (the
@@ -49,22 +37,22 @@ void BuildPerson(double scale, BoneStyle style) {
     int32_t rightHand = NewJoint(at(34, 80));
     BoneStyle head = style;
     head.shape = ShapeCircle;
-    StyledBone(neck, headTop, head);
+    SampleBone(neck, headTop, head);
     const int32_t limbs[][2] = {
         {neck, hip},           {hip, leftKnee},        {leftKnee, leftFoot},
         {hip, rightKnee},      {rightKnee, rightFoot}, {neck, leftElbow},
         {leftElbow, leftHand}, {neck, rightElbow},     {rightElbow, rightHand}};
     for (const auto& limb : limbs) {
-        StyledBone(limb[0], limb[1], style);
+        SampleBone(limb[0], limb[1], style);
     }
 }
 
 void BuildGrownUp() {
-    BuildPerson(1.0, kWhite);
+    BuildPerson(1.0, kSampleWhite);
 }
 
 void BuildChild() {
-    BuildPerson(0.6, kYellow);
+    BuildPerson(0.6, kSampleYellow);
 }
 
 // Side on, facing right: the back from tail root to withers, legs under both ends.
@@ -87,27 +75,37 @@ void BuildDog() {
                                 {hindKnee2, hindPaw2}, {withers, foreKnee},  {foreKnee, forePaw},
                                 {withers, foreKnee2},  {foreKnee2, forePaw2}};
     for (const auto& bone : bones) {
-        StyledBone(bone[0], bone[1], kBrown);
+        SampleBone(bone[0], bone[1], kSampleBrown);
     }
-    BoneStyle head = kBrown;
+    BoneStyle head = kSampleBrown;
     head.shape = ShapeDisc;
-    StyledBone(neckTop, headFront, head);
+    SampleBone(neckTop, headFront, head);
 }
 
 // Each joint in a statement of its own: the order of a call's arguments is the compiler's.
 void BuildBall() {
     int32_t top = NewJoint({400, 350});
     int32_t bottom = NewJoint({400, 390});
-    StyledBone(top, bottom, kRedDisc);
+    SampleBone(top, bottom, kSampleRedDisc);
 }
 
 void BuildStick() {
     int32_t left = NewJoint({340, 380});
     int32_t right = NewJoint({460, 380});
-    StyledBone(left, right, kWoodLine);
+    SampleBone(left, right, kSampleWoodLine);
 }
 
 } // namespace
+
+int32_t SampleJoint(double x, double y) {
+    return AddJoint(static_cast<int32_t>(std::lround(x)), static_cast<int32_t>(std::lround(y)),
+                    JointNormal);
+}
+
+void SampleBone(int32_t from, int32_t to, BoneStyle style) {
+    int32_t slot = AddBone(from, to, BoneStandard);
+    BoneAt(editor.session.currentFrame, slot).style = style;
+}
 
 const SampleFigure kSampleFigures[kSampleFigureCount] = {
     {"person.txt", BuildGrownUp}, {"child.txt", BuildChild}, {"dog.txt", BuildDog},

@@ -161,8 +161,13 @@ void LoadWithMessage() {
     ReportNamedSound(problem, reference);
 }
 
-void ToggleHelp() {
+void ToggleHelp(int32_t pageCount) {
+    if (editor.session.helpVisible == 1 && editor.session.helpPage + 1 < pageCount) {
+        editor.session.helpPage += 1;
+        return;
+    }
     editor.session.helpVisible = FlipOneToZero(editor.session.helpVisible);
+    editor.session.helpPage = 0;
 }
 void ToggleCollision() {
     editor.animation.collisionOn = FlipOneToZero(editor.animation.collisionOn);

@@ -35,8 +35,10 @@ void LoadWithMessage();
 // not be found or decoded (null: none), about *soundReference.
 bool LoadFromBasePath(const char** soundProblem, std::string* soundReference);
 
-// F1, F3, F4 and F5, by the toggle rules of the model, and F2 through the three bone kinds.
-void ToggleHelp();
+// F1 through the help list's pages, of which there are pageCount: the next one, or after the last
+// the list hidden; hidden, it shows again at the first. With one page F1 shows and hides it by the
+// toggle rules of the model, as it does F3, F4 and F5; F2 goes through the three bone kinds.
+void ToggleHelp(int32_t pageCount);
 void ToggleShadow();
 void ToggleCollision();
 void ToggleHead();

@@ -12,10 +12,12 @@
 #include "editor/figure_library_keys.h"
 #include "editor/key_press.h"
 #include "editor/motion_import.h"
+#include "editor/mouse_editing.h"
 #include "editor/playback.h"
 #include "editor/sound_keys.h"
 #include "editor/style_keys.h"
 #include "editor/timeline.h"
+#include "editor/timeline_mouse.h"
 #include "editor/undo_history.h"
 #include "editor/video_export_key.h"
 #include "model/bone_style.h"
@@ -90,123 +92,152 @@ void ShowPenShape(const EditorState& state, HelpValue* value) {
     SetHelpValueText(value, ShapeName(state.session.pen.shape), kLime);
 }
 
+// During playback and the video export, the keys of their rows ask them to stop.
+bool stopAsked = false;
+bool endAsked = false;
+CommandPresses editorPresses;
+
+// The rows of `during` on a keyboard snapshot of their own: whether one of them asked to stop.
+bool StopAskedDuring(During during) {
+    SampleKeyboard();
+    stopAsked = false;
+    HandleCommands(CommandTable(), &editorPresses, during);
+    return stopAsked;
+}
+
 // clang-format off
 const Command kCommands[] = {
-    {.scanCode = ScanX, .help = "X - Alles zur\xfc" "cksetzen", .helpLine = 3,
+    {.scanCode = ScanX, .help = {HelpItem::ResetAll, "X - Alles zur\xfc" "cksetzen"},
      .act = ResetAllStep},
-    {.scanCode = ScanKey1, .help = "1 - Neues Gelenk", .helpLine = 0,
+    {.scanCode = ScanKey1, .help = {HelpItem::NewJoint, "1 - Neues Gelenk"},
      .act = AddJointStep},
-    {.scanCode = ScanTab, .help = "Tab - Gelenk statisch/nicht statisch", .helpLine = 1,
+    {.scanCode = ScanTab, .help = {HelpItem::StaticJoint, "Tab - Gelenk statisch/nicht statisch"},
      .act = ToggleStaticStep},
-    {.scanCode = ScanLeftShift, .help = "LShift - Gelenke frei bewegen", .helpLine = 5,
-     .trigger = Trigger::Held, .hold = HoldLeftShift},
-    {.scanCode = ScanLeftCtrl, .help = "LStrg - Alles bewegen", .helpLine = 4,
-     .trigger = Trigger::Held, .hold = HoldLeftCtrl},
-    {.scanCode = ScanW, .help = "W - Rechteck", .helpLine = 2,
-     .trigger = Trigger::Held, .hold = HoldBoxKey},
+    {.scanCode = ScanLeftShift, .help = {HelpItem::FreeJoints, "LShift - Gelenke frei bewegen"},
+     .trigger = Trigger::Held, .hold = HoldLeftShift, .gesture = UndoGestureRemeasure},
+    {.scanCode = ScanLeftCtrl, .help = {HelpItem::MoveAll, "LStrg - Alles bewegen"},
+     .trigger = Trigger::Held, .hold = HoldLeftCtrl, .gesture = UndoGestureMoveAll},
+    {.scanCode = ScanW, .help = {HelpItem::Box, "W - Rechteck"},
+     .trigger = Trigger::Held, .hold = HoldBoxKey, .gesture = UndoGestureBox},
     // Saves again, and shows the result again, in every cycle in which F9 is down.
-    {.scanCode = ScanF9, .help = "F9 - Speichern", .helpLine = 14,
+    {.scanCode = ScanF9, .help = {HelpItem::Save, "F9 - Speichern"},
      .trigger = Trigger::Repeat, .act = SaveWithMessage},
-    {.scanCode = ScanF8, .help = "F8 - Laden", .helpLine = 13,
+    {.scanCode = ScanF8, .help = {HelpItem::Load, "F8 - Laden"},
      .act = LoadWithMessage},
     {.scanCode = ScanF1,
-     .act = ToggleHelp},
-    {.scanCode = ScanF4, .help = "F4 - Kollision:", .helpLine = 9,
-     .value = ShowCollision,
+     .act = [] { ToggleHelp(EditorHelpPageCount()); }},
+    {.scanCode = ScanF4, .help = {HelpItem::Collision, "F4 - Kollision:", ShowCollision},
      .act = ToggleCollision},
-    {.scanCode = ScanF5, .help = "F5 - Kopf:", .helpLine = 10,
-     .value = ShowHead,
+    {.scanCode = ScanF5, .help = {HelpItem::Head, "F5 - Kopf:", ShowHead},
      .act = ToggleHead},
-    {.scanCode = ScanF6, .help = "F6 - Frame Zur\xfc" "ck", .helpLine = 11,
+    {.scanCode = ScanF6, .help = {HelpItem::FrameBack, "F6 - Frame Zur\xfc" "ck"},
      .act = StepFrameBack},
-    {.scanCode = ScanF7, .help = "F7 - Frame Vor", .helpLine = 12,
+    {.scanCode = ScanF7, .help = {HelpItem::FrameForward, "F7 - Frame Vor"},
      .act = StepFrameForward},
     {.scanCode = ScanDelete,
      .act = DeleteJointStep},
-    {.scanCode = ScanF3, .help = "F3 - Schatten:", .helpLine = 8,
-     .value = ShowShadow,
+    {.scanCode = ScanF3, .help = {HelpItem::Shadow, "F3 - Schatten:", ShowShadow},
      .act = ToggleShadow},
-    {.scanCode = ScanF10, .help = "F10 - Exportieren", .helpLine = 15,
+    {.scanCode = ScanF10, .help = {HelpItem::Export, "F10 - Exportieren"},
      .act = [] { ExportAnimation(editor.session.basePath, editor.animation); }},
-    {.scanCode = ScanF12, .help = "F12 - Animation Abspielen", .helpLine = 17,
-     .act = PlayAnimation},
-    {.scanCode = ScanF11, .help = "F11 - Vorigen Frame in aktuellen kopieren", .helpLine = 16,
+    // The press that started playback is no stop: a stop is F12 pressed again.
+    {.scanCode = ScanF12, .help = {HelpItem::Play, "F12 - Animation Abspielen"},
+     .act = [] { PlayAnimation([] { return StopAskedDuring(During::Playback); }); }},
+    {.scanCode = ScanF12, .act = [] { stopAsked = true; }, .during = During::Playback},
+    {.scanCode = ScanF11,
+     .help = {HelpItem::CopyPrevious, "F11 - Vorigen Frame in aktuellen kopieren"},
      .act = CopyIntoCurrentFrame, .enabled = NotOnFirstFrame},
-    {.scanCode = ScanF2, .help = "F2 - Modus: ", .helpLine = 7, .value = ShowBoneMode,
+    {.scanCode = ScanF2, .help = {HelpItem::BoneMode, "F2 - Modus: ", ShowBoneMode},
      .act = CycleBoneMode},
-    {.scanCode = ScanI, .help = "I - Zwischenbilder", .helpLine = 20,
+    {.scanCode = ScanI, .help = {HelpItem::Inbetweens, "I - Zwischenbilder"},
      .act = MakeInbetweens},
-    {.scanCode = ScanInsert, .help = "Einfg - Bild einf\xfc" "gen", .helpLine = 21,
+    {.scanCode = ScanInsert, .help = {HelpItem::InsertFrame, "Einfg - Bild einf\xfc" "gen"},
      .act = [] { InsertCopiesOfRun(); }},
-    {.scanCode = ScanBackspace, .help = "R\xfc" "cktaste - Bild l\xf6schen", .helpLine = 22,
+    {.scanCode = ScanBackspace,
+     .help = {HelpItem::DeleteFrame, "R\xfc" "cktaste - Bild l\xf6schen"},
      .act = [] { DeleteRun(); }},
-    {.scanCode = ScanPageUp, .help = "Bild auf/ab - Bild verschieben", .helpLine = 23,
+    {.scanCode = ScanPageUp, .help = {HelpItem::MoveFrame, "Bild auf/ab - Bild verschieben"},
      .act = [] { MoveRunTo(CurrentRun().first - 1); }},
-    {.scanCode = ScanPageDown, .help = "Bild auf/ab - Bild verschieben", .helpLine = 23,
+    {.scanCode = ScanPageDown, .help = {HelpItem::MoveFrame},
      .act = [] { MoveRunTo(CurrentRun().first + 1); }},
-    {.scanCode = ScanHome, .help = "Pos1/Ende - Erstes/letztes Bild", .helpLine = 24,
+    {.scanCode = ScanHome, .help = {HelpItem::FirstOrLastFrame, "Pos1/Ende - Erstes/letztes Bild"},
      .act = [] { ClearSelection(); GoToFrame(0); }},
-    {.scanCode = ScanEnd, .help = "Pos1/Ende - Erstes/letztes Bild", .helpLine = 24,
+    {.scanCode = ScanEnd, .help = {HelpItem::FirstOrLastFrame},
      .act = [] { ClearSelection(); GoToFrame(LastFrameInUse(editor.animation)); }},
-    {.scanCode = ScanR, .help = "R - Reihenfolge umkehren", .helpLine = 25,
+    {.scanCode = ScanR, .help = {HelpItem::Reverse, "R - Reihenfolge umkehren"},
      .act = [] { ReverseSelection(); }},
     {.letter = 'Z', .modifier = Modifier::Ctrl,
-     .help = "Strg+Z - R\xfc" "ckg\xe4" "ngig", .helpLine = 18,
+     .help = {HelpItem::Undo, "Strg+Z - R\xfc" "ckg\xe4" "ngig"},
      .act = [] { EndFigureGestures(); UndoTakeBack(); }},
-    {.letter = 'Y', .modifier = Modifier::Ctrl, .help = "Strg+Y - Wiederholen", .helpLine = 19,
+    {.letter = 'Y', .modifier = Modifier::Ctrl, .help = {HelpItem::Redo, "Strg+Y - Wiederholen"},
      .act = [] { EndFigureGestures(); UndoDoAgain(); }},
-    {.scanCode = ScanE, .help = "E - Video exportieren", .helpLine = 26,
-     .act = ExportWindowVideos},
-    {.letter = 'F', .modifier = Modifier::Plain, .help = "F - Farbe:", .helpLine = 27,
-     .value = ShowPenColour, .act = NextPenColour},
-    {.letter = 'F', .modifier = Modifier::Shift, .help = "F - Farbe:", .helpLine = 27,
+    // Escape during the export cancels it; that press does not end the editor too.
+    {.scanCode = ScanE, .help = {HelpItem::Videos, "E - Video exportieren"},
+     .act = [] { ExportWindowVideos([] { return StopAskedDuring(During::VideoExport); }); }},
+    {.scanCode = ScanEscape, .act = [] { stopAsked = true; }, .during = During::VideoExport},
+    {.letter = 'F', .modifier = Modifier::Plain,
+     .help = {HelpItem::PenColour, "F - Farbe:", ShowPenColour}, .act = NextPenColour},
+    {.letter = 'F', .modifier = Modifier::Shift, .help = {HelpItem::PenColour},
      .act = PreviousPenColour},
     // + often needs Shift, as on a US keyboard, where it shares the key of =.
-    {.letter = '+', .help = "+/- - Dicke:", .helpLine = 28, .value = ShowPenThickness,
+    {.letter = '+', .help = {HelpItem::PenThickness, "+/- - Dicke:", ShowPenThickness},
      .act = ThickerPen},
-    {.scanCode = ScanNumpadPlus, .help = "+/- - Dicke:", .helpLine = 28, .act = ThickerPen},
-    {.letter = '-', .help = "+/- - Dicke:", .helpLine = 28, .act = ThinnerPen},
-    {.scanCode = ScanNumpadMinus, .help = "+/- - Dicke:", .helpLine = 28, .act = ThinnerPen},
-    {.letter = 'K', .help = "K - Form:", .helpLine = 29, .value = ShowPenShape,
+    {.scanCode = ScanNumpadPlus, .help = {HelpItem::PenThickness}, .act = ThickerPen},
+    {.letter = '-', .help = {HelpItem::PenThickness}, .act = ThinnerPen},
+    {.scanCode = ScanNumpadMinus, .help = {HelpItem::PenThickness}, .act = ThinnerPen},
+    {.letter = 'K', .help = {HelpItem::PenShape, "K - Form:", ShowPenShape},
      .act = NextPenShape},
-    {.letter = 'A', .modifier = Modifier::Plain, .help = "A - Stil anwenden", .helpLine = 30,
-     .act = ApplyPenToBone},
-    {.letter = 'A', .modifier = Modifier::Shift, .help = "A - Stil anwenden", .helpLine = 30,
+    {.letter = 'A', .modifier = Modifier::Plain,
+     .help = {HelpItem::ApplyStyle, "A - Stil anwenden"}, .act = ApplyPenToBone},
+    {.letter = 'A', .modifier = Modifier::Shift, .help = {HelpItem::ApplyStyle},
      .act = TakeStyleFromBone},
     // The label reaches past where values stand, and the scene behind shows the ground anyway.
-    {.letter = 'B', .modifier = Modifier::Plain, .help = "B - Hintergrund", .helpLine = 31,
+    {.letter = 'B', .modifier = Modifier::Plain, .help = {HelpItem::Ground, "B - Hintergrund"},
      .act = NextGroundColour},
-    {.letter = 'B', .modifier = Modifier::Shift, .help = "B - Hintergrund", .helpLine = 31,
+    {.letter = 'B', .modifier = Modifier::Shift, .help = {HelpItem::Ground},
      .act = PreviousGroundColour},
-    {.help = "Mitteltaste - Figur bewegen", .helpLine = 32, .mouseOnly = true},
-    {.letter = 'D', .modifier = Modifier::Plain, .help = "D - Figur drehen", .helpLine = 33,
+    {.letter = 'D', .modifier = Modifier::Plain,
+     .help = {HelpItem::TurnFigure, "D - Figur drehen"},
      .trigger = Trigger::Held, .hold = HoldTurnFigure},
-    {.letter = 'S', .modifier = Modifier::Plain, .help = "S - Figur skalieren", .helpLine = 34,
+    {.letter = 'S', .modifier = Modifier::Plain,
+     .help = {HelpItem::ScaleFigure, "S - Figur skalieren"},
      .trigger = Trigger::Held, .hold = HoldScaleFigure},
-    {.letter = 'M', .modifier = Modifier::Plain, .help = "M - Figur spiegeln", .helpLine = 35,
-     .act = MirrorFigureStep},
-    {.letter = 'C', .modifier = Modifier::Plain, .help = "C - Figur kopieren", .helpLine = 36,
-     .act = CopyFigureStep},
-    {.letter = 'L', .modifier = Modifier::Plain, .help = "L - Figur l\xf6schen", .helpLine = 37,
-     .act = DeleteFigureStep},
-    {.letter = 'V', .modifier = Modifier::Plain, .help = "V/H - Figur nach vorn/hinten",
-     .helpLine = 38, .act = FigureToFrontStep},
-    {.letter = 'H', .modifier = Modifier::Plain, .help = "V/H - Figur nach vorn/hinten",
-     .helpLine = 38, .act = FigureToBackStep},
-    {.letter = 'G', .modifier = Modifier::Plain, .help = "G - Figur speichern", .helpLine = 39,
-     .act = SaveFigureUnderPointer},
-    {.letter = 'O', .modifier = Modifier::Plain, .help = "O - Figur einf\xfc" "gen", .helpLine = 40,
-     .act = InsertFigureFromFile},
-    {.letter = 'T', .modifier = Modifier::Plain, .help = "T - Ton laden / Shift+T entfernen",
-     .helpLine = 41, .act = ChooseSound},
-    {.letter = 'T', .modifier = Modifier::Shift, .help = "T - Ton laden / Shift+T entfernen",
-     .helpLine = 41, .act = RemoveSound},
-    {.letter = 'U', .help = "U - Bewegung importieren", .helpLine = 42,
+    {.letter = 'M', .modifier = Modifier::Plain,
+     .help = {HelpItem::MirrorFigure, "M - Figur spiegeln"}, .act = MirrorFigureStep},
+    {.letter = 'C', .modifier = Modifier::Plain,
+     .help = {HelpItem::CopyFigure, "C - Figur kopieren"}, .act = CopyFigureStep},
+    {.letter = 'L', .modifier = Modifier::Plain,
+     .help = {HelpItem::DeleteFigure, "L - Figur l\xf6schen"}, .act = DeleteFigureStep},
+    {.letter = 'V', .modifier = Modifier::Plain,
+     .help = {HelpItem::FigureFrontOrBack, "V/H - Figur nach vorn/hinten"},
+     .act = FigureToFrontStep},
+    {.letter = 'H', .modifier = Modifier::Plain, .help = {HelpItem::FigureFrontOrBack},
+     .act = FigureToBackStep},
+    {.letter = 'G', .modifier = Modifier::Plain,
+     .help = {HelpItem::SaveFigure, "G - Figur speichern"}, .act = SaveFigureUnderPointer},
+    {.letter = 'O', .modifier = Modifier::Plain,
+     .help = {HelpItem::InsertFigure, "O - Figur einf\xfc" "gen"}, .act = InsertFigureFromFile},
+    {.letter = 'T', .modifier = Modifier::Plain,
+     .help = {HelpItem::Sound, "T - Ton laden / Shift+T entfernen"}, .act = ChooseSound},
+    {.letter = 'T', .modifier = Modifier::Shift, .help = {HelpItem::Sound}, .act = RemoveSound},
+    {.letter = 'U', .help = {HelpItem::ImportMotion, "U - Bewegung importieren"},
      .act = ImportMotionKey},
+    // Last, so that it sees the snapshot that the cycle ends with: the editor ends after the
+    // cycle's picture is presented.
+    {.scanCode = ScanEscape, .act = [] { endAsked = true; }},
+};
+
+// The strip's gestures before the scene's: a press that began in the scene stays the scene's.
+const MouseGesture kMouseGestures[] = {
+    // The strip: a click makes a frame current, with left Shift it selects up to it.
+    {.key = ScanLeftShift, .follow = HandleStripMouse},
+    // The left button drags a joint, with left Alt it moves the joint's figure.
+    {.key = ScanLeftAlt, .follow = HandleLeftButton},
+    {.follow = [](bool) { HandleRightButton(); }},
+    {.help = {HelpItem::MoveFigure, "Mitteltaste - Figur bewegen"},
+     .follow = [](bool) { HandleFigureButton(); }},
 };
 // clang-format on
-
-CommandPresses editorPresses;
 
 bool KeyDown(int32_t scanCode) {
     return IsKeyDown(scanCode) != 0;
@@ -259,9 +290,6 @@ void HandlePress(const Command& command, int32_t row, CommandPresses* presses) {
 }
 
 void HandleCommand(const Command& command, int32_t row, CommandPresses* presses) {
-    if (command.mouseOnly) {
-        return;
-    }
     switch (command.trigger) {
     case Trigger::Press:
         HandlePress(command, row, presses);
@@ -283,55 +311,110 @@ std::span<const Command> CommandTable() {
     return kCommands;
 }
 
-void HandleCommands(std::span<const Command> commands, CommandPresses* presses) {
+void HandleCommands(std::span<const Command> commands, CommandPresses* presses, During during) {
     presses->latches.resize(commands.size());
     presses->pressedBy.resize(kKeyCount);
     for (std::size_t row = 0; row < commands.size(); ++row) {
-        HandleCommand(commands[row], static_cast<int32_t>(row), presses);
+        if (commands[row].during == during) {
+            HandleCommand(commands[row], static_cast<int32_t>(row), presses);
+        }
     }
 }
 
 void HandleCommandKeys() {
+    endAsked = false;
     HandleCommands(kCommands, &editorPresses);
     ClearSelectionAwayFromCurrentFrame();
 }
 
 void ResetCommandKeys() {
     editorPresses = CommandPresses{};
+    endAsked = false;
 }
 
-// Rows listed on a line already taken (Bild auf and Bild ab) share the first one's text. The
-// lines are drawn from the top down.
-int32_t FillHelpLines(std::span<const Command> commands, const EditorState& state,
-                      std::span<HelpLine> lines) {
-    int32_t count = 0;
-    for (const Command& command : commands) {
-        auto taken = std::find_if(lines.begin(), lines.begin() + count, [&](const HelpLine& line) {
-            return line.line == command.helpLine;
-        });
-        if (command.help == nullptr || taken != lines.begin() + count ||
-            count == static_cast<int32_t>(lines.size())) {
-            continue;
-        }
-        HelpLine& line = lines[count++];
-        line = HelpLine{command.helpLine, command.help, HelpValue{}};
-        if (command.value != nullptr) {
-            command.value(state, &line.value);
+bool EndAsked() {
+    return endAsked;
+}
+
+// Held rows act whatever the state, so their gestures need only the key and the modifier.
+uint32_t HeldKeyGestures() {
+    uint32_t gestures = 0;
+    for (const Command& command : kCommands) {
+        if (command.trigger == Trigger::Held && CommandDown(command, KeyOf(command))) {
+            gestures |= command.gesture;
         }
     }
-    std::stable_sort(lines.begin(), lines.begin() + count,
-                     [](const HelpLine& a, const HelpLine& b) { return a.line < b.line; });
-    return count;
+    return gestures;
 }
 
+std::span<const MouseGesture> MouseGestureTable() {
+    return kMouseGestures;
+}
+
+void HandleMouseGestures(std::span<const MouseGesture> gestures) {
+    for (const MouseGesture& gesture : gestures) {
+        gesture.follow(gesture.key >= 0 && KeyDown(gesture.key));
+    }
+}
+
+void HandleMouseButtons() {
+    HandleMouseGestures(kMouseGestures);
+}
+
+// The first row that names an item with a text gives its line; the lines are drawn from the top
+// down, in the order of the items. Cleared, the vector keeps its room, so a cycle allocates
+// nothing.
+void FillHelpLines(std::span<const Command> commands, std::span<const MouseGesture> gestures,
+                   const EditorState& state, std::vector<HelpLine>* lines) {
+    lines->clear();
+    auto fill = [&](const HelpEntry& help) {
+        if (help.text == nullptr || help.item == HelpItem::None) {
+            return;
+        }
+        auto place = static_cast<std::size_t>(help.item);
+        if (lines->size() <= place) {
+            lines->resize(place + 1);
+        }
+        HelpLine& line = (*lines)[place];
+        if (line.text != nullptr) {
+            return;
+        }
+        line.text = help.text;
+        if (help.value != nullptr) {
+            help.value(state, &line.value);
+        }
+    };
+    for (const Command& command : commands) {
+        fill(command.help);
+    }
+    for (const MouseGesture& gesture : gestures) {
+        fill(gesture.help);
+    }
+}
+
+namespace {
+
+std::vector<HelpLine> editorLines;
+
+std::span<const HelpLine> EditorHelpLines() {
+    FillHelpLines(kCommands, kMouseGestures, editor, &editorLines);
+    return editorLines;
+}
+
+} // namespace
+
 OverlayView EditorOverlayView() {
-    static HelpLine lines[std::size(kCommands)];
     OverlayView view;
     view.frame = editor.session.currentFrame;
     view.helpVisible = editor.session.helpVisible;
-    view.lines = std::span<const HelpLine>(lines, FillHelpLines(kCommands, editor, lines));
+    view.helpPage = editor.session.helpPage;
+    view.lines = EditorHelpLines();
     view.font = FontHandle(editor.session.hudFont);
     return view;
+}
+
+int32_t EditorHelpPageCount() {
+    return HelpPageCount(EditorHelpLines(), EditorSceneHeight());
 }
 
 void DrawEditorOverlay() {

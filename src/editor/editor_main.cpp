@@ -126,7 +126,6 @@ void EditorRelease() {
 bool RunEditorCycle() {
     editor.session.lastWindowEvent = PollWindowEvent();
     SampleKeyboard();
-    HandleStripMouse();
     HandleMouseButtons();
     UndoNoteGestures(GesturesInProgress());
     HandleCommandKeys();
@@ -143,7 +142,7 @@ bool RunEditorCycle() {
     DrawEditorStrip();
     PresentSurface();
     BackUpWhenDue(editor.session.basePath, editor.animation);
-    return IsKeyDown(ScanEscape) == 0;
+    return !EndAsked();
 }
 
 // The backup at exit goes beside the animation's file, silently; without a file there is none.

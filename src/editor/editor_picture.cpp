@@ -29,7 +29,7 @@ const DrawingTarget* SceneTarget() {
         return nullptr;
     }
     sceneTarget = *surface;
-    sceneTarget.height = std::min(surface->height, editor.session.windowHeight);
+    sceneTarget.height = EditorSceneHeight();
     return &sceneTarget;
 }
 
@@ -167,6 +167,11 @@ StripView EditorStripView() {
     view.font = FontHandle(editor.session.hudFont);
     FillLoudness(editor.animation.sound, editor.animation.playbackRate, &view);
     return view;
+}
+
+int32_t EditorSceneHeight() {
+    return SurfacePixels() != nullptr ? std::min(SurfaceHeight(), editor.session.windowHeight)
+                                      : editor.session.windowHeight;
 }
 
 const DrawingTarget* EditorSceneTarget() {

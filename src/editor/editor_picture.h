@@ -10,6 +10,9 @@ SceneView EditorSceneView();
 StripView EditorStripView();
 // The surface's top 800 x 600, where the scene and the overlay go; null without a surface.
 const DrawingTarget* EditorSceneTarget();
+// How many rows that target has, asked without taking the surface for drawing; as many as the
+// scene has without a surface.
+int32_t EditorSceneHeight();
 // The scene goes into the scene's part of the surface, the strip below it.
 void DrawEditorScene();
 void DrawEditorStrip();

@@ -1,6 +1,6 @@
 // Press detection for keys that act once per press: a press is the key seen down while its latch
 // is clear, which sets the latch; the latch clears again in the first look that sees the key up.
-// The command table and the playback loop's stop key both detect presses through these two.
+// The command table detects presses through these two.
 #pragma once
 
 #include <cstdint>

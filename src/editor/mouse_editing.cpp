@@ -1,7 +1,7 @@
 // Mouse editing on the current frame: the joint under the cursor, the left-button drag and the
 // right-button bone gesture, and the cursor-driven work of the keys 1, Tab, Delete, left Shift,
-// left Ctrl and W; the middle button and left Alt with the left button start a figure's move. The
-// cursor is read from window 0 each time a position is used.
+// left Ctrl and W; left Alt with the left button starts a figure's move. The cursor is read from
+// window 0 each time a position is used.
 #include "editor/mouse_editing.h"
 
 #include "editor/figure_keys.h"
@@ -26,13 +26,15 @@ int32_t CursorY() {
     return OverStrip() ? -1 : WindowCursorY(kCursorWindow);
 }
 
+} // namespace
+
 // With left Alt down, a press moves the joint's whole figure instead of dragging the joint, for a
 // mouse without a middle button.
-void HandleLeftButton() {
+void HandleLeftButton(bool altDown) {
     if (MouseButtonPressed(MouseLeft) != 0 && editor.session.mouseLatch == 0) {
         editor.session.mouseLatch = 1;
         int32_t picked = PickJoint(kDragPickRadius);
-        bool figureMoved = IsKeyDown(ScanLeftAlt) != 0 && BeginFigureMoveByLeftButton();
+        bool figureMoved = altDown && BeginFigureMoveByLeftButton();
         if (picked >= 0 && !figureMoved) {
             editor.session.draggedJoint = picked;
         }
@@ -67,8 +69,6 @@ void HandleRightButton() {
     }
 }
 
-} // namespace
-
 int32_t PickJoint(int32_t radius) {
     return NearestJoint(editor.animation, editor.session.currentFrame, CursorX(), CursorY(),
                         radius);
@@ -77,12 +77,6 @@ int32_t PickJoint(int32_t radius) {
 int32_t PickBone() {
     return NearestDrawnBone(editor.animation, editor.session.currentFrame, CursorX(), CursorY(),
                             kStyleReach);
-}
-
-void HandleMouseButtons() {
-    HandleLeftButton();
-    HandleRightButton();
-    HandleFigureButton();
 }
 
 void MoveDraggedJointToCursor() {

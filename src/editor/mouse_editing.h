@@ -12,7 +12,11 @@ constexpr int32_t kHoverPickRadius = 50;
 int32_t PickJoint(int32_t radius);
 // The bone of the current frame whose drawn shape is nearest the cursor, within 8 pixels; -1: none.
 int32_t PickBone();
-void HandleMouseButtons();
+// The gestures of the left and the right button, each cycle as the table of mouse gestures says:
+// the left one drags the joint it is pressed on, or with left Alt down moves its figure; the right
+// one draws a bone from the joint where it is pressed to the one where it is let go.
+void HandleLeftButton(bool altDown);
+void HandleRightButton();
 void MoveDraggedJointToCursor();
 void RemeasureBones();
 void MoveAllJoints();

@@ -1,19 +1,17 @@
-// The playback loop: it holds the cycle it was started in, drawing one frame per pass and taking a
-// keyboard snapshot of its own after each pause. Escape, the mouse, the solver and the other keys
-// are not served while it runs.
+// The playback loop: it holds the cycle it was started in, drawing one frame per pass and asking
+// after each pause whether to stop, which takes a keyboard snapshot of its own. Escape, the mouse,
+// the solver and the other keys are not served while it runs.
 #include "editor/playback.h"
 
 #include <algorithm>
 
 #include "editor/editor_picture.h"
-#include "editor/key_press.h"
 #include "editor/sound_playback.h"
 #include "figure/help_overlay.h"
 #include "model/editor_state.h"
 #include "model/sound_track.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
-#include "runtime/input.h"
 #include "runtime/platform.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
@@ -75,20 +73,12 @@ void ShowPlaybackPass() {
     PresentSurface();
 }
 
-// True once F12 has been released and pressed again.
-bool StopPressed(int32_t& stopLatch) {
-    SampleKeyboard();
-    bool down = IsKeyDown(ScanF12) != 0;
-    RearmWhenUp(down, stopLatch);
-    return TakePress(down, stopLatch);
-}
-
-void PlayInSilence(int32_t& stopLatch) {
+void PlayInSilence(bool (*stopAsked)()) {
     for (;;) {
         PollWindowEvent();
         ShowPlaybackPass();
         DelayMicroseconds(PlaybackPauseMicroseconds());
-        if (StopPressed(stopLatch)) {
+        if (stopAsked()) {
             return;
         }
         AdvancePlaybackFrame();
@@ -97,7 +87,7 @@ void PlayInSilence(int32_t& stopLatch) {
 
 // The sound's clock leads: each pass shows the frame the sound has reached, once for each frame
 // the sound passes, then waits until it reaches the next.
-void PlayWithSound(int32_t first, int32_t& stopLatch) {
+void PlayWithSound(int32_t first, bool (*stopAsked)()) {
     SoundLoop loop = StartSoundLoop(editor.animation.sound.samples, first, LastPlayedFrame(),
                                     editor.animation.playbackRate);
     int64_t shownPass = -1;
@@ -111,7 +101,7 @@ void PlayWithSound(int32_t first, int32_t& stopLatch) {
             ShowPlaybackPass();
         }
         DelayMicroseconds(MicrosecondsToNextFrame(loop, PlatformAudioPlayed()));
-        if (StopPressed(stopLatch)) {
+        if (stopAsked()) {
             break;
         }
     }
@@ -120,19 +110,17 @@ void PlayWithSound(int32_t first, int32_t& stopLatch) {
 
 } // namespace
 
-// It starts, and ends, on frame 0 or on the selection's first frame. The press that started it
-// holds the stop key's latch until F12 is seen up.
-void PlayAnimation() {
-    int32_t stopLatch = 1;
+// It starts, and ends, on frame 0 or on the selection's first frame.
+void PlayAnimation(bool (*stopAsked)()) {
     bool withSound = SoundOutputReady(editor.animation.sound.samples);
     ShowPendingStatusLines(); // a missing sound output is said before the first frame
     editor.session.playing = 1;
     int32_t start = HasSelection(editor.session) ? editor.session.selectionFirst : 0;
     editor.session.currentFrame = start;
     if (withSound) {
-        PlayWithSound(start, stopLatch);
+        PlayWithSound(start, stopAsked);
     } else {
-        PlayInSilence(stopLatch);
+        PlayInSilence(stopAsked);
     }
     editor.session.playing = 0;
     editor.session.currentFrame = start;

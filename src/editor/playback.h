@@ -2,6 +2,6 @@
 // mark instead of the overlay, until F12 is pressed again.
 #pragma once
 
-// Plays frames 0 to playbackEnd - 1 (or the selection) in a loop; returns when F12 is released and
-// pressed again, at the frame it started on. Holding the starting press does not stop it.
-void PlayAnimation();
+// Plays frames 0 to playbackEnd - 1 (or the selection) in a loop until stopAsked, which samples the
+// keyboard after each frame, says to stop (F12 pressed again); returns at the frame it started on.
+void PlayAnimation(bool (*stopAsked)());

@@ -91,14 +91,14 @@ void Release(int32_t x, int32_t y) {
     }
 }
 
-void HandleLeft(int32_t x, int32_t y) {
+void HandleLeft(int32_t x, int32_t y, bool shiftDown) {
     bool down = MouseButtonPressed(MouseLeft) != 0;
     // A press that began in the scene (a joint dragged down here) is the scene's.
     if (down && !left.held && editor.session.mouseLatch == 0) {
         left.held = true;
         left.hit = StripItemAt(x, y);
         left.frame = ShownFirstFrame() + left.hit.cell;
-        left.shift = IsKeyDown(ScanLeftShift) != 0;
+        left.shift = shiftDown;
         StepCount(left.hit.item, 1);
         if (left.hit.item == StripItem::Cell && !editor.animation.IsFrame(left.frame)) {
             left.hit = StripHit{};
@@ -131,7 +131,7 @@ int32_t NextPlaybackRate(int32_t rate, int32_t steps) {
     return kPlaybackRates[std::clamp(index + steps, 0, last)];
 }
 
-void HandleStripMouse() {
+void HandleStripMouse(bool shiftDown) {
     bool over = CursorOverStrip();
     int32_t notches = MouseWheelNotches();
     if (!over && !left.held && !rightHeld) {
@@ -142,6 +142,6 @@ void HandleStripMouse() {
     if (over && notches != 0) {
         Scroll(notches);
     }
-    HandleLeft(x, y);
+    HandleLeft(x, y, shiftDown);
     HandleRight(x, y);
 }

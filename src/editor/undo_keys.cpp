@@ -2,36 +2,22 @@
 // and a figure moved, turned or scaled.
 #include "editor/undo_keys.h"
 
+#include "editor/command_table.h"
 #include "editor/figure_keys.h"
 #include "editor/undo_history.h"
 #include "model/editor_state.h"
-#include "runtime/input.h"
-
-namespace {
-
-bool KeyDown(int32_t scanCode) {
-    return IsKeyDown(scanCode) != 0;
-}
-
-} // namespace
 
 uint32_t GesturesInProgress() {
     uint32_t gestures = 0;
     if (editor.session.draggedJoint >= 0) {
         gestures |= UndoGestureDrag;
     }
-    if (KeyDown(ScanLeftShift)) {
-        gestures |= UndoGestureRemeasure;
-    }
-    if (KeyDown(ScanLeftCtrl)) {
-        gestures |= UndoGestureMoveAll;
-    }
     if (FigureGestureInProgress()) {
         gestures |= UndoGestureFigure;
     }
     // Until the release has been handled: it switches collision on.
-    if (KeyDown(ScanW) || editor.session.drawingBox == 1) {
+    if (editor.session.drawingBox == 1) {
         gestures |= UndoGestureBox;
     }
-    return gestures;
+    return gestures | HeldKeyGestures();
 }

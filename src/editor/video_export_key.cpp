@@ -1,8 +1,8 @@
 // The export runs inside the cycle in which E goes down. Between two pictures the window gets a
-// progress bar drawn over the picture just encoded and presented, and the keyboard is sampled, so
-// Escape is seen at once. Both files are first written as new files beside their targets and
-// take their places together once both are complete, so that a cancel or a failure leaves both
-// as they were.
+// progress bar drawn over the picture just encoded and presented, and the keyboard is sampled for
+// the command table's keys of the export, so Escape is seen at once. Both files are first written
+// as new files beside their targets and take their places together once both are complete, so that
+// a cancel or a failure leaves both as they were.
 #include "editor/video_export_key.h"
 
 #include <string>
@@ -15,7 +15,6 @@
 #include "model/sound_track.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
-#include "runtime/input.h"
 #include "runtime/surface.h"
 #include "runtime/window.h"
 #include "storage/animation_file.h"
@@ -31,7 +30,6 @@ constexpr int32_t kBarLeft = 200;
 constexpr int32_t kBarTop = 570;
 constexpr int32_t kBarWidth = 400;
 constexpr int32_t kBarHeight = 10;
-constexpr int32_t kEscapePollMs = 10;
 
 // The progress bar over whatever the surface shows, presented at once.
 void ShowProgress(int32_t done, int32_t total) {
@@ -50,20 +48,6 @@ void ShowProgress(int32_t done, int32_t total) {
     PresentSurface();
 }
 
-bool EscapeDown() {
-    PollWindowEvent();
-    SampleKeyboard();
-    return IsKeyDown(ScanEscape) != 0;
-}
-
-// The Escape that cancelled must not also end the editor once the cycle is over.
-void WaitForEscapeUp() {
-    while (EscapeDown()) {
-        PresentSurface();
-        DelayMs(kEscapePollMs);
-    }
-}
-
 std::string SiblingName(const char* suffix) {
     int32_t start = WorkBufferLength();
     std::string name = SiblingFileName(editor.session.basePath, suffix, start);
@@ -72,6 +56,7 @@ std::string SiblingName(const char* suffix) {
 }
 
 struct WindowExport {
+    bool (*cancelAsked)();
     std::string mp4 = SiblingName(".mp4");
     std::string gif = SiblingName(".gif");
     bool cancelled = false;
@@ -95,7 +80,10 @@ struct WindowExport {
             ShowProgress(finishedFiles * total + done, 2 * total);
         };
         request.cancelled = [this] {
-            cancelled = cancelled || EscapeDown();
+            if (!cancelled) {
+                PollWindowEvent();
+                cancelled = cancelAsked();
+            }
             return cancelled;
         };
         std::string error; // the message box says only whether it worked
@@ -116,12 +104,12 @@ struct WindowExport {
     }
 };
 
-void ExportVideos() {
+void ExportVideos(bool (*cancelAsked)()) {
     if (StringEqual(editor.session.basePath, "") != 0) {
         ShowStatusMessage("Keine Datei - nichts exportiert");
         return;
     }
-    WindowExport videos;
+    WindowExport videos{cancelAsked};
     // An animation saved as STEM.mp4 or STEM.gif, or a file of the user's under either name,
     // would be replaced by the pictures.
     if (!videos.MayReplace()) {
@@ -129,9 +117,6 @@ void ExportVideos() {
         return;
     }
     bool written = videos.Write();
-    if (videos.cancelled) {
-        WaitForEscapeUp();
-    }
     if (written) {
         ShowFileMessageBox("Ok", "Exportiert als ",
                            (videos.mp4 + Translate(" und ") + videos.gif).c_str());
@@ -148,6 +133,6 @@ int32_t PlaybackFramesPerSecond() {
     return editor.animation.playbackRate;
 }
 
-void ExportWindowVideos() {
-    ExportVideos();
+void ExportWindowVideos(bool (*cancelAsked)()) {
+    ExportVideos(cancelAsked);
 }

@@ -9,5 +9,6 @@
 
 // Frames a second of playback, which the exports from the window take.
 int32_t PlaybackFramesPerSecond();
-// Key E's command: both files written beside the animation, or a message saying why not.
-void ExportWindowVideos();
+// Key E's command: both files written beside the animation, or a message saying why not. Between
+// two pictures cancelAsked, which samples the keyboard, says whether to cancel (Escape).
+void ExportWindowVideos(bool (*cancelAsked)());

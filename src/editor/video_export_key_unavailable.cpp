@@ -8,6 +8,6 @@ int32_t PlaybackFramesPerSecond() {
     return editor.animation.playbackRate;
 }
 
-void ExportWindowVideos() {
+void ExportWindowVideos(bool (* /*cancelAsked*/)()) {
     ShowStatusMessage("Video-Export nur im Desktop-Programm");
 }

@@ -22,8 +22,18 @@ constexpr int32_t kSwatchWidth = 16;
 constexpr int32_t kSwatchHeight = 9;
 constexpr int32_t kSwatchGap = 4; // between the swatch and a text after it
 
-int32_t LineTop(const HelpLine& line) {
-    return kFirstLineTop + kLinePitch * line.line;
+int32_t LinesPerPage(int32_t height) {
+    return std::max((height - kFirstLineTop) / kLinePitch, 1);
+}
+
+// Where the page after the one that starts at `first` starts; lines.size() after the last.
+std::size_t NextPageStart(std::span<const HelpLine> lines, std::size_t first, int32_t height) {
+    std::size_t next =
+        std::min(first + static_cast<std::size_t>(LinesPerPage(height)), lines.size());
+    while (next < lines.size() && lines[next].text == nullptr) {
+        ++next;
+    }
+    return next;
 }
 
 // The swatch sits on the text's line, framed in the command lines' grey so that a colour like the
@@ -40,15 +50,40 @@ void DrawValue(const HelpValue& value, int32_t y, int32_t frameColour) {
     }
 }
 
-void DrawCommandList(const OverlayView& view) {
+// The lines of the page asked for, or of the last one.
+void DrawCommandList(const OverlayView& view, int32_t height) {
+    std::size_t first = 0;
+    for (int32_t page = 0; page < view.helpPage; ++page) {
+        std::size_t next = NextPageStart(view.lines, first, height);
+        if (next == view.lines.size()) {
+            break;
+        }
+        first = next;
+    }
     int32_t colour = PackColour(155, 155, 155);
-    for (const HelpLine& line : view.lines) {
-        DrawTextAt(kTextLeft, LineTop(line), Translate(line.text), colour);
-        DrawValue(line.value, LineTop(line), colour);
+    std::size_t end = NextPageStart(view.lines, first, height);
+    for (std::size_t index = first; index < end; ++index) {
+        const HelpLine& line = view.lines[index];
+        if (line.text == nullptr) {
+            continue;
+        }
+        int32_t top = kFirstLineTop + kLinePitch * static_cast<int32_t>(index - first);
+        DrawTextAt(kTextLeft, top, Translate(line.text), colour);
+        DrawValue(line.value, top, colour);
     }
 }
 
 } // namespace
+
+int32_t HelpPageCount(std::span<const HelpLine> lines, int32_t height) {
+    int32_t pages = 1;
+    for (std::size_t first = 0;; ++pages) {
+        first = NextPageStart(lines, first, height);
+        if (first == lines.size()) {
+            return pages;
+        }
+    }
+}
 
 void SetHelpValueText(HelpValue* value, const char* text, int32_t colour) {
     std::size_t length = std::min(std::strlen(text), value->text.size() - 1);
@@ -65,7 +100,7 @@ void DrawHelpOverlay(const OverlayView& view, const DrawingTarget* target) {
     DrawingSetFont(view.font);
     DrawFrameNumber(view.frame, kTextLeft, 1, PixelToColour(kLimeRgb));
     if (view.helpVisible == 1) {
-        DrawCommandList(view);
+        DrawCommandList(view, target->height);
     }
     DrawingEnd();
 }

@@ -2,6 +2,7 @@
 // copying, the toggles and the bone mode, reset during a drag, the order of the keys within one
 // cycle, and playback, whose presented frames are told apart by a bone drawn at its own height.
 #include "editor/command_keys.h"
+#include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/status_line.h"
 #include "figure/timeline_strip.h"
@@ -264,6 +265,47 @@ TEST_F(CommandKeys, TogglesFlipAndTurnOddValuesIntoTheirRule) {
         Tap(toggle.scanCode);
         EXPECT_EQ(*toggle.flag, toggle.fromOdd) << "scan code " << toggle.scanCode;
     }
+}
+
+// Where the scene is too low for the help list, F1 steps through its pages, then hides it and
+// shows it again from the first; the second page opens with the line that stood below the first
+// page's last.
+TEST_F(CommandKeys, F1StepsThroughTheHelpPagesWhereTheSceneIsTooLowForTheList) {
+    // The overlay's rows from `top`, 12 of them, drawn alone.
+    auto rows = [](int32_t top) {
+        SurfaceClear(0);
+        DrawEditorOverlay();
+        std::vector<uint32_t> pixels;
+        for (int32_t y = top; y < top + 12; ++y) {
+            for (int32_t x = 0; x < 800; ++x) {
+                pixels.push_back(static_cast<uint32_t>(SurfaceColourAt(x, y)));
+            }
+        }
+        return pixels;
+    };
+    ASSERT_EQ(EditorHelpPageCount(), 1);
+    const std::vector<uint32_t> lineAt300 = rows(300);
+    ASSERT_NE(lineAt300, rows(590)) << "a line stands at y 300, where a page of 300 rows ends";
+
+    editor.session.windowHeight = 300; // 23 lines end above it
+    ASSERT_EQ(EditorHelpPageCount(), 2);
+    const std::vector<uint32_t> firstLine = rows(24);
+    struct Step {
+        int32_t helpVisible;
+        int32_t helpPage;
+    };
+    for (Step step : {Step{1, 1}, Step{0, 0}, Step{1, 0}, Step{1, 1}}) {
+        Tap(ScanF1);
+        EXPECT_EQ(editor.session.helpVisible, step.helpVisible);
+        EXPECT_EQ(editor.session.helpPage, step.helpPage);
+        if (step.helpVisible == 1) {
+            EXPECT_EQ(rows(24), step.helpPage == 1 ? lineAt300 : firstLine);
+        }
+    }
+    editor.session.windowHeight = 600; // the page shown now is beyond the last one
+    EXPECT_EQ(rows(24), firstLine);
+    Tap(ScanF1);
+    EXPECT_EQ(editor.session.helpVisible, 0);
 }
 
 // Playback

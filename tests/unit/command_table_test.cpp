@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -64,10 +65,10 @@ class CommandTableTest : public ScriptedSession {
         ScriptedSession::SetUp();
         calls = {};
     }
-    // One cycle of the table on the keys held now.
-    void Dispatch(std::span<const Command> rows) {
+    // One cycle of the table's rows of `during` on the keys held now.
+    void Dispatch(std::span<const Command> rows, During during = During::Editing) {
         SampleKeyboard();
-        HandleCommands(rows, &presses);
+        HandleCommands(rows, &presses, during);
     }
     static int32_t KeyOf(const Command& row) {
         return row.letter != 0 ? ScanCodeOfLetter(row.letter) : row.scanCode;
@@ -85,11 +86,8 @@ TEST_F(CommandTableTest, EveryRowsKeyHeldForThreeCyclesReachesOnlyItsOwnProcedur
     std::vector<Command> rows = Counted(CommandTable());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const Command& command = rows[row];
-        SCOPED_TRACE(command.help != nullptr ? std::string(command.help)
-                                             : "row " + std::to_string(row));
-        if (command.mouseOnly) {
-            continue;
-        }
+        SCOPED_TRACE(command.help.text != nullptr ? std::string(command.help.text)
+                                                  : "row " + std::to_string(row));
         calls = {};
         int32_t key = KeyOf(command);
         ASSERT_GE(key, 0);
@@ -99,10 +97,10 @@ TEST_F(CommandTableTest, EveryRowsKeyHeldForThreeCyclesReachesOnlyItsOwnProcedur
         }
         Hold(key);
         for (int cycle = 0; cycle < 3; ++cycle) {
-            Dispatch(rows);
+            Dispatch(rows, command.during);
         }
         Release(key);
-        Dispatch(rows);
+        Dispatch(rows, command.during);
         if (modifier >= 0) {
             Release(modifier);
         }
@@ -201,32 +199,66 @@ TEST_F(CommandTableTest, ModifiersLettersAndTheLayoutDecideWhichRowAPressReaches
 }
 
 // The rows themselves: each has the procedure its trigger calls, no key and modifier is taken
-// twice, and rows listed on one line say the same there.
+// twice where it is looked at, and each line of the help list has its text on one row exactly.
 TEST_F(CommandTableTest, EditorsRowsAreCompleteAndTheirKeysAndHelpLinesDistinct) {
-    std::set<std::tuple<int32_t, char, Modifier>> keys;
-    std::vector<const char*> lineTexts(kMaxRows, nullptr);
-    for (const Command& command : CommandTable()) {
-        SCOPED_TRACE(command.help != nullptr ? command.help : "unlisted");
-        if (command.mouseOnly) {
-            EXPECT_TRUE(command.act == nullptr && command.hold == nullptr &&
-                        command.help != nullptr);
-            EXPECT_EQ(command.scanCode, -1);
-            EXPECT_EQ(command.letter, 0);
-            continue;
+    std::set<std::tuple<int32_t, char, Modifier, During>> keys;
+    std::map<HelpItem, int32_t> texts;
+    std::set<HelpItem> named;
+    auto note = [&](const HelpEntry& help) {
+        EXPECT_EQ(help.value != nullptr && help.text == nullptr, false) << "a value needs a text";
+        if (help.item == HelpItem::None) {
+            EXPECT_EQ(help.text, nullptr);
+            return;
         }
+        named.insert(help.item);
+        texts[help.item] += help.text != nullptr ? 1 : 0;
+    };
+    for (const Command& command : CommandTable()) {
+        SCOPED_TRACE(command.help.text != nullptr ? command.help.text : "unlisted");
         EXPECT_EQ(command.trigger == Trigger::Held, command.hold != nullptr);
         EXPECT_EQ(command.trigger != Trigger::Held, command.act != nullptr);
-        EXPECT_TRUE(keys.insert({command.scanCode, command.letter, command.modifier}).second);
-        EXPECT_EQ(command.help != nullptr, command.helpLine >= 0);
-        if (command.help == nullptr) {
+        EXPECT_TRUE(command.gesture == 0 || command.trigger == Trigger::Held);
+        EXPECT_TRUE(
+            keys.insert({command.scanCode, command.letter, command.modifier, command.during})
+                .second);
+        EXPECT_TRUE(command.during == During::Editing || command.help.item == HelpItem::None);
+        note(command.help);
+    }
+    std::set<int32_t> gestureKeys;
+    for (const MouseGesture& gesture : MouseGestureTable()) {
+        EXPECT_NE(gesture.follow, nullptr);
+        EXPECT_TRUE(gesture.key < 0 || gestureKeys.insert(gesture.key).second);
+        note(gesture.help);
+    }
+    // Every item up to the last is some row's, but the gap, which stays empty.
+    ASSERT_FALSE(named.empty());
+    for (int32_t item = 0; item <= static_cast<int32_t>(*named.rbegin()); ++item) {
+        bool gap = static_cast<HelpItem>(item) == HelpItem::Gap;
+        EXPECT_EQ(texts[static_cast<HelpItem>(item)], gap ? 0 : 1) << "help item " << item;
+        EXPECT_EQ(named.count(static_cast<HelpItem>(item)), gap ? 0u : 1u) << "help item " << item;
+    }
+}
+
+// Each gesture is told whether its own key is down, and only its own.
+TEST_F(CommandTableTest, EveryGesturesKeyReachesOnlyItsOwnGesture) {
+    std::vector<MouseGesture> gestures(MouseGestureTable().begin(), MouseGestureTable().end());
+    ASSERT_LE(gestures.size(), static_cast<std::size_t>(kMaxRows));
+    for (std::size_t row = 0; row < gestures.size(); ++row) {
+        gestures[row].follow = kHoldCounters[row];
+    }
+    for (std::size_t row = 0; row < gestures.size(); ++row) {
+        if (gestures[row].key < 0) {
             continue;
         }
-        ASSERT_LT(command.helpLine, kMaxRows);
-        const char*& text = lineTexts[command.helpLine];
-        if (text != nullptr) {
-            EXPECT_STREQ(text, command.help);
+        calls = {};
+        Hold(gestures[row].key);
+        SampleKeyboard();
+        HandleMouseGestures(gestures);
+        Release(gestures[row].key);
+        for (std::size_t other = 0; other < gestures.size(); ++other) {
+            EXPECT_EQ(calls[other].heldDown, other == row ? 1 : 0) << row << " " << other;
+            EXPECT_EQ(calls[other].heldUp, other == row ? 0 : 1) << row << " " << other;
         }
-        text = command.help;
     }
 }
 
@@ -240,17 +272,16 @@ TEST(CommandHelpLines, ValueWithASwatchStandsAfterItsLabelOnTheRowsLine) {
     const int32_t lime = PackColour(187, 255, 0);
     const Command rows[] = {
         {.scanCode = ScanF,
-         .help = "F - Farbe:",
-         .helpLine = 27,
-         .value =
-             [](const EditorState&, HelpValue* value) {
-                 value->swatch = PackColour(255, 128, 0);
-                 SetHelpValueText(value, "FF8000", PackColour(187, 255, 0));
-             },
+         .help = {HelpItem::PenColour, "F - Farbe:",
+                  [](const EditorState&, HelpValue* value) {
+                      value->swatch = PackColour(255, 128, 0);
+                      SetHelpValueText(value, "FF8000", PackColour(187, 255, 0));
+                  }},
          .act = kActCounters[0]},
     };
-    HelpLine lines[1];
-    ASSERT_EQ(FillHelpLines(rows, editor, lines), 1);
+    std::vector<HelpLine> lines;
+    FillHelpLines(rows, {}, editor, &lines);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(HelpItem::PenColour) + 1);
     OverlayView view;
     view.helpVisible = 1;
     view.lines = lines;
@@ -259,7 +290,7 @@ TEST(CommandHelpLines, ValueWithASwatchStandsAfterItsLabelOnTheRowsLine) {
     DrawHelpOverlay(view, SurfaceDrawTarget());
     std::vector<int32_t> drawn = SurfaceSnapshot();
 
-    constexpr int32_t kTop = 24 + 27 * 12;
+    const int32_t kTop = 24 + static_cast<int32_t>(HelpItem::PenColour) * 12;
     SurfaceClear(background);
     DrawingBegin(SurfaceDrawTarget());
     DrawingSetMode(DrawingTransparentText);

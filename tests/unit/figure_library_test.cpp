@@ -186,7 +186,7 @@ TEST_F(FigureLibrary, ShippedFiguresAreOneFigureEachInTheStyleTheyPromise) {
         EncodeOneFrame(&JointAt(0, 0), &BoneAt(0, 0), editor.animation.box, &built);
         std::ifstream in(std::string(LIMBRADO_SOURCE_DIR) + "/data/figures/" + name);
         EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), built)
-            << "renew with: make_sample walk.txt editor.png data/figures";
+            << "renew with: make_sample docs/sample/walk.txt docs/sample/scene.txt data/figures";
 
         ResetAll();
         ASSERT_EQ(LoadFirstFrame((kShipped + "/" + name).c_str(), &JointAt(0, 0), &BoneAt(0, 0)),

@@ -1,18 +1,26 @@
-// The frame line and the command list over the scene, on the headless surface. Texts are checked
-// against the same texts drawn directly at their places, so position, bytes and colour decide and
-// the font's glyph shapes do not.
+// The frame line and the command list over the scene, on the headless surface. The editor's list is
+// compared with reference pictures, German and English; the frame line and the pages of a longer
+// list with the same texts drawn directly at their places, so position, bytes and colour decide
+// and the font's glyph shapes do not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
+#include "model/bone_style.h"
 #include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
 #include "runtime/surface.h"
+#include "storage/picture_files.h"
+#include "storage/translation.h"
 #include "support/drawing_session.h"
+#include "support/picture_decoding.h"
 
 namespace {
 
@@ -74,80 +82,90 @@ class HelpOverlayTest : public testing::Test {
     }
 };
 
-// The command list as the user reads it, typed here independently of the drawing code.
-std::vector<PlacedText> CommandList(const char* modeWord, int32_t modeColour,
-                                    const char* shadowWord, int32_t shadowColour,
-                                    const char* collisionWord, int32_t collisionColour,
-                                    const char* headWord, int32_t headColour) {
-    std::vector<PlacedText> texts = {
-        {1, 24, "1 - Neues Gelenk", kCommandGrey},
-        {1, 36, "Tab - Gelenk statisch/nicht statisch", kCommandGrey},
-        {1, 48, "W - Rechteck", kCommandGrey},
-        {1, 60,
-         "X - Alles zur\xfc"
-         "cksetzen",
-         kCommandGrey},
-        {1, 72, "LStrg - Alles bewegen", kCommandGrey},
-        {1, 84, "LShift - Gelenke frei bewegen", kCommandGrey},
-        {1, 108, "F2 - Modus: ", kCommandGrey},
-        {70, 108, modeWord, modeColour},
-        {1, 120, "F3 - Schatten:", kCommandGrey},
-        {70, 120, shadowWord, shadowColour},
-        {1, 132, "F4 - Kollision:", kCommandGrey},
-        {70, 132, collisionWord, collisionColour},
-        {1, 144, "F5 - Kopf:", kCommandGrey},
-        {70, 144, headWord, headColour},
-        {1, 156,
-         "F6 - Frame Zur\xfc"
-         "ck",
-         kCommandGrey},
-        {1, 168, "F7 - Frame Vor", kCommandGrey},
-        {1, 180, "F8 - Laden", kCommandGrey},
-        {1, 192, "F9 - Speichern", kCommandGrey},
-        {1, 204, "F10 - Exportieren", kCommandGrey},
-        {1, 216, "F11 - Vorigen Frame in aktuellen kopieren", kCommandGrey},
-        {1, 228, "F12 - Animation Abspielen", kCommandGrey},
-        {1, 240,
-         "Strg+Z - R\xfc"
-         "ckg\xe4"
-         "ngig",
-         kCommandGrey},
-        {1, 252, "Strg+Y - Wiederholen", kCommandGrey},
-        {1, 264, "I - Zwischenbilder", kCommandGrey},
-        {1, 276,
-         "Einfg - Bild einf\xfc"
-         "gen",
-         kCommandGrey},
-        {1, 288,
-         "R\xfc"
-         "cktaste - Bild l\xf6schen",
-         kCommandGrey},
-        {1, 300, "Bild auf/ab - Bild verschieben", kCommandGrey},
-        {1, 312, "Pos1/Ende - Erstes/letztes Bild", kCommandGrey},
-        {1, 324, "R - Reihenfolge umkehren", kCommandGrey},
-        {1, 336, "E - Video exportieren", kCommandGrey},
-        {1, 348, "F - Farbe:", kCommandGrey},
-        {70, 348, nullptr, modeColour}, // the pen's colour is the kind's
-        {90, 348, "Art", kLime},
-        {1, 360, "+/- - Dicke:", kCommandGrey},
-        {70, 360, "1", kLime},
-        {1, 372, "K - Form:", kCommandGrey},
-        {70, 372, "Linie", kLime},
-        {1, 384, "A - Stil anwenden", kCommandGrey},
-        {1, 396, "B - Hintergrund", kCommandGrey},
-        {1, 408, "Mitteltaste - Figur bewegen", kCommandGrey},
-        {1, 420, "D - Figur drehen", kCommandGrey},
-        {1, 432, "S - Figur skalieren", kCommandGrey},
-        {1, 444, "M - Figur spiegeln", kCommandGrey},
-        {1, 456, "C - Figur kopieren", kCommandGrey},
-        {1, 468, "L - Figur l\xf6schen", kCommandGrey},
-        {1, 480, "V/H - Figur nach vorn/hinten", kCommandGrey},
-        {1, 492, "G - Figur speichern", kCommandGrey},
-        {1, 504, "O - Figur einf\xfcgen", kCommandGrey},
-        {1, 516, "T - Ton laden / Shift+T entfernen", kCommandGrey},
-        {1, 528, "U - Bewegung importieren", kCommandGrey},
-    };
-    return texts;
+// The reference pictures of the editor's overlay over an even ground, written again by
+// LIMBRADO_UPDATE_REFERENCE=1 build/release/unit_tests --gtest_filter='HelpOverlayPicture*'.
+struct OverlayPicture {
+    const char* name; // tests/unit/reference/NAME.png
+    const char* language;
+    void (*pose)();
+};
+
+const OverlayPicture kOverlayPictures[] = {
+    {"help_overlay_start", "de", [] {}},
+    {"help_overlay_values", "de",
+     [] {
+         editor.session.currentFrame = 42;
+         editor.session.boneMode = BoneFreeLength;
+         editor.animation.shadowOn = 1;
+         editor.animation.collisionOn = 5; // any value but 0 is on
+         editor.session.pen = StepShape(StepThickness(StepPenColour(BoneStyle{}, 3), 4), 2);
+     }},
+    {"help_overlay_values_en", "en",
+     [] {
+         editor.session.currentFrame = 42;
+         editor.session.boneMode = BoneStabilising;
+         editor.animation.headOn = 1;
+         editor.session.pen = StepShape(StepThickness(BoneStyle{}, 9), 1);
+     }},
+};
+
+std::string ReferencePath(const char* name) {
+    return std::string(LIMBRADO_SOURCE_DIR) + "/tests/unit/reference/" + name + ".png";
+}
+
+// The scene's rows of the surface, as 0x00RRGGBB.
+std::vector<uint32_t> ScenePixels() {
+    const uint32_t* pixels = SurfacePixels();
+    return {pixels, pixels + static_cast<std::size_t>(kSurfaceWidth) * kSurfaceHeight};
+}
+
+TEST(HelpOverlayPicture, EditorsOverlayMatchesItsReferencePictureInGermanAndEnglish) {
+    const bool update = std::getenv("LIMBRADO_UPDATE_REFERENCE") != nullptr &&
+                        std::string(std::getenv("LIMBRADO_UPDATE_REFERENCE")) == "1";
+    for (const OverlayPicture& picture : kOverlayPictures) {
+        SCOPED_TRACE(picture.name);
+        DrawingSession session;
+        ASSERT_TRUE(session.opened);
+        ASSERT_EQ(UseLanguage({picture.language},
+                              CatalogFolders(std::string(LIMBRADO_BINARY_DIR) + "/unit_tests")),
+                  picture.language);
+        picture.pose();
+        SurfaceClear(kBackground);
+        DrawEditorOverlay();
+        UseLanguage({}, {});
+        std::vector<uint32_t> actual = ScenePixels();
+        std::string error;
+        if (update) {
+            EXPECT_TRUE(WritePngPicture(ReferencePath(picture.name).c_str(), actual.data(),
+                                        kSurfaceWidth, kSurfaceHeight, &error))
+                << error;
+            continue;
+        }
+        DecodedPng reference = DecodePng(ReferencePath(picture.name));
+        ASSERT_EQ(reference.width, kSurfaceWidth) << "no readable " << ReferencePath(picture.name);
+        ASSERT_EQ(reference.height, kSurfaceHeight);
+        // Where the pictures differ, as a box, to find the line.
+        PixelArea differ{kSurfaceWidth, kSurfaceHeight, 0, 0};
+        int32_t count = 0;
+        for (std::size_t index = 0; index < actual.size(); ++index) {
+            if (actual[index] != reference.pixels[index]) {
+                auto x = static_cast<int32_t>(index % kSurfaceWidth);
+                auto y = static_cast<int32_t>(index / kSurfaceWidth);
+                differ = {std::min(differ.left, x), std::min(differ.top, y),
+                          std::max(differ.right, x + 1), std::max(differ.bottom, y + 1)};
+                ++count;
+            }
+        }
+        if (count > 0) {
+            std::string actualPath =
+                std::string(LIMBRADO_BINARY_DIR) + "/" + picture.name + "_actual.png";
+            WritePngPicture(actualPath.c_str(), actual.data(), kSurfaceWidth, kSurfaceHeight,
+                            &error);
+            ADD_FAILURE() << count << " pixels differ, within x " << differ.left << " to "
+                          << differ.right << ", y " << differ.top << " to " << differ.bottom
+                          << "; the picture drawn is " << actualPath;
+        }
+    }
 }
 
 TEST_F(HelpOverlayTest, HiddenHelpDrawsOnlyTheFrameLine) {
@@ -177,27 +195,6 @@ TEST_F(HelpOverlayTest, HelpIsShownOnlyWhenHelpVisibleIsExactlyOne) {
     editor.session.helpVisible = 1;
     Overlay();
     EXPECT_GT(CountColour(kCommandGrey), 0);
-}
-
-TEST_F(HelpOverlayTest, StartUpHelpListsTheCommandsWithStandardModeAndAllTogglesOff) {
-    std::vector<PlacedText> expected =
-        CommandList("Standard", kLime, "Aus", kRed, "Aus", kRed, "Aus", kRed);
-    expected.push_back({1, 1, "Frame 0", kLime});
-    std::vector<int32_t> actual = Overlay();
-    EXPECT_EQ(actual, Texts(expected));
-}
-
-TEST_F(HelpOverlayTest, FreeLengthModeAndTogglesOnShowTheirWordsInCodePage1252) {
-    editor.session.currentFrame = 42;
-    editor.session.boneMode = BoneFreeLength;
-    editor.animation.shadowOn = 1;
-    editor.animation.collisionOn = 5; // any value but 0 is on
-    editor.animation.headOn = 0;
-    std::vector<PlacedText> expected =
-        CommandList("Freie L\xe4nge", kBlue, "An", kLime, "An", kLime, "Aus", kRed);
-    expected.push_back({1, 1, "Frame 42", kLime});
-    std::vector<int32_t> actual = Overlay();
-    EXPECT_EQ(actual, Texts(expected));
 }
 
 TEST_F(HelpOverlayTest, ModeWordColourFollowsTheBoneMode) {
@@ -242,6 +239,64 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     EXPECT_EQ(CountColour(scene, {0, 541, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 541));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
+}
+
+// A list longer than the scene: each page starts at the top, holds the lines that end above the
+// target's bottom, and leaves out an empty line that would open it; a page beyond shows the last.
+TEST_F(HelpOverlayTest, LinesBeyondThePageGoOnTheNextPagesFromTheTop) {
+    std::vector<std::string> texts;
+    std::vector<HelpLine> lines(60);
+    for (int32_t index = 0; index < 60; ++index) {
+        texts.push_back("Zeile " + std::to_string(index));
+    }
+    for (int32_t index = 0; index < 60; ++index) {
+        lines[index].text = index == 6 || index == 48 ? nullptr : texts[index].c_str();
+    }
+    struct Page {
+        int32_t height;
+        int32_t page;
+        int32_t pageCount;
+        std::vector<int32_t> shown; // the lines from the top down; -1 an empty slot
+    };
+    auto run = [](int32_t first, int32_t last) {
+        std::vector<int32_t> shown;
+        for (int32_t index = first; index <= last; ++index) {
+            shown.push_back(index == 6 || index == 48 ? -1 : index);
+        }
+        return shown;
+    };
+    const std::vector<Page> pages = {
+        {600, 0, 2, run(0, 47)},  // lines 0 to 47 end at y 600
+        {600, 1, 2, run(49, 59)}, // 48 is empty and opens no page
+        {600, 7, 2, run(49, 59)}, // beyond the last
+        {300, 0, 3, run(0, 22)},  // 23 lines end above y 300
+        {300, 1, 3, run(23, 45)}, {300, 2, 3, run(46, 59)}, {36, 3, 60 - 2, {3}}, // one line a page
+    };
+    for (const Page& page : pages) {
+        SCOPED_TRACE("height " + std::to_string(page.height) + ", page " +
+                     std::to_string(page.page));
+        EXPECT_EQ(HelpPageCount(lines, page.height), page.pageCount);
+        DrawingTarget target = *SurfaceDrawTarget();
+        target.height = page.height;
+        OverlayView view;
+        view.helpVisible = 1;
+        view.helpPage = page.page;
+        view.lines = lines;
+        view.font = FontHandle(editor.session.hudFont);
+        SurfaceClear(kBackground);
+        DrawHelpOverlay(view, &target);
+        std::vector<int32_t> drawn = SurfaceSnapshot();
+        std::vector<PlacedText> expected = {{1, 1, "Frame 0", kLime}};
+        for (std::size_t place = 0; place < page.shown.size(); ++place) {
+            if (page.shown[place] >= 0) {
+                expected.push_back({1, 24 + 12 * static_cast<int32_t>(place),
+                                    texts[page.shown[place]].c_str(), kCommandGrey});
+            }
+        }
+        EXPECT_EQ(drawn, Texts(expected));
+    }
+    EXPECT_EQ(HelpPageCount(lines, 10), 60 - 2) << "at least one line a page";
+    EXPECT_EQ(HelpPageCount({}, 600), 1);
 }
 
 } // namespace

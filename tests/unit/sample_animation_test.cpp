@@ -1,5 +1,6 @@
-// The sample animation that `make run` opens: the checked-in file is what the sample's builder
-// saves today, and loaded into the editor it plays a different picture in each of its frames.
+// The sample animation that `make run` opens and the scene of the README's pictures: the
+// checked-in files are what their builders save today, and the walk loaded into the editor plays a
+// different picture in each of its frames.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,8 +8,10 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "sample_scene.h"
 #include "sample_walk.h"
 #include "storage/animation_file.h"
 #include "support/scripted_session.h"
@@ -21,13 +24,22 @@ const std::string kSample = std::string(LIMBRADO_SOURCE_DIR) + "/docs/sample/wal
 
 class SampleAnimation : public ScriptedSession {};
 
-TEST_F(SampleAnimation, CheckedInFileIsWhatTheBuilderSaves) {
-    BuildSampleWalk();
-    Bytes built;
-    EncodeAnimation(editor.animation, &built);
-    std::ifstream in(kSample, std::ios::binary);
-    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), built)
-        << "renew it with: build/release/make_sample docs/sample/walk.txt docs/editor.png";
+// The walk, and the scene of the README's pictures.
+TEST_F(SampleAnimation, CheckedInFilesAreWhatTheBuildersSave) {
+    const std::pair<std::string, void (*)()> samples[] = {
+        {kSample, BuildSampleWalk},
+        {std::string(LIMBRADO_SOURCE_DIR) + "/docs/sample/scene.txt", BuildSampleScene},
+    };
+    for (const auto& [file, build] : samples) {
+        ResetAll();
+        build();
+        Bytes built;
+        EncodeAnimation(editor.animation, &built);
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), built)
+            << file << ": renew the samples with: build/release/make_sample "
+            << "docs/sample/walk.txt docs/sample/scene.txt data/figures";
+    }
 }
 
 TEST_F(SampleAnimation, LoadsAndPlaysEachFrameAsItsOwnPicture) {
