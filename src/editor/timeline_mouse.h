@@ -8,7 +8,7 @@
 // Whether the pointer is over the strip, below the scene.
 bool CursorOverStrip();
 // Once per cycle, before the scene's mouse handling: it looks at the buttons only while the pointer
-// is over the strip or a press that began there is still held.
+// is over the strip, a button went down there, or a press that began there is still held.
 void HandleStripMouse();
 // The strip's playback rates, slowest first; the rate starts at 40.
 int32_t NextPlaybackRate(int32_t rate, int32_t steps);
