@@ -26,6 +26,10 @@ const input = {
     pointer: { x: -1, y: -1 },
     buttons: 0, // bit 0 left, bit 1 right, bit 2 middle, as MouseEvent.buttons has them
     presses: 0,
+    // Where the pointer was when each button (by its bit's position) and each key held (by code)
+    // went down: a button's until it is up and a present followed the report of its press.
+    buttonPressedAt: [null, null, null],
+    keyPressedAt: new Map(),
     wheel: 0, // notches since the program last looked, away from the user positive
     wheelPixels: 0, // a notch's worth not yet reached, from wheels that turn smoothly
     // A key pressed for the program in its next keyboard snapshot alone (the code), as the
@@ -114,16 +118,31 @@ function learnLetter(event) {
 
 canvas.addEventListener("keydown", (event) => {
     startAudio();
+    if (!event.repeat) {
+        input.keyPressedAt.set(event.code, input.pointer);
+    }
     input.held.add(event.code);
     learnLetter(event);
     event.preventDefault(); // F1, F3, F5, F11, F12, Tab, Backspace, Ctrl letters: the editor's
 });
-window.addEventListener("keyup", (event) => input.held.delete(event.code));
-canvas.addEventListener("blur", () => input.held.clear());
+window.addEventListener("keyup", (event) => {
+    input.held.delete(event.code);
+    input.keyPressedAt.delete(event.code);
+});
+canvas.addEventListener("blur", () => {
+    input.held.clear();
+    input.keyPressedAt.clear();
+});
 // Keys and buttons released while the page did not see it must not stay down.
 window.addEventListener("blur", () => {
     input.held.clear();
+    input.keyPressedAt.clear();
     input.buttons = 0;
+    for (const press of input.buttonPressedAt) {
+        if (press) {
+            press.released = true;
+        }
+    }
 });
 document.addEventListener("mouseleave", () => {
     input.pointer = { x: -1, y: -1 };
@@ -131,9 +150,20 @@ document.addEventListener("mouseleave", () => {
 canvas.addEventListener("mousedown", (event) => {
     startAudio();
     canvas.focus();
-    input.presses |= event.button === 0 ? 1 : event.button === 2 ? 2 : event.button === 1 ? 4 : 0;
+    const bit = event.button === 0 ? 1 : event.button === 2 ? 2 : event.button === 1 ? 4 : 0;
+    input.presses |= bit;
     notePointer(event);
+    if (bit !== 0) {
+        input.buttonPressedAt[Math.log2(bit)] = {
+            x: input.pointer.x, y: input.pointer.y, released: false, reported: false };
+    }
     event.preventDefault();
+});
+window.addEventListener("mouseup", (event) => {
+    const press = input.buttonPressedAt[[0, 2, 1][event.button]];
+    if (press) {
+        press.released = true;
+    }
 });
 canvas.addEventListener("contextmenu", (event) => event.preventDefault());
 // A notch is a line step, a page step or about 100 pixels of scrolling; the page itself does not
@@ -294,7 +324,18 @@ const page = {
     presses() {
         const presses = input.presses;
         input.presses = 0;
+        input.buttonPressedAt.forEach((press, bit) => {
+            if (press && (presses & (1 << bit)) !== 0) {
+                press.reported = true;
+            }
+        });
         return presses;
+    },
+    pressPosition: (button) => input.buttonPressedAt[Math.log2(button)] || null,
+    keyPressPosition: (code) => input.keyPressedAt.get(code) || null,
+    presented() {
+        input.buttonPressedAt = input.buttonPressedAt.map((press) =>
+            press && press.released && press.reported ? null : press);
     },
     wheel() {
         const notches = input.wheel;

@@ -39,10 +39,10 @@ bool middleButtonLatch = false;
 bool turnKeyDown = false;
 bool scaleKeyDown = false;
 
-// The joint slots of the figure under the pointer in the current frame; false when no joint is
-// near enough to take.
-bool FigureUnderPointer(std::vector<int32_t>* slots) {
-    int32_t picked = PickJoint(kDragPickRadius);
+// The joint slots of the figure at a point of the window in the current frame; false when no joint
+// is near enough to take.
+bool FigureAt(ClientPoint point, std::vector<int32_t>* slots) {
+    int32_t picked = PickJointAt(point, kDragPickRadius);
     if (picked < 0) {
         return false;
     }
@@ -50,13 +50,18 @@ bool FigureUnderPointer(std::vector<int32_t>* slots) {
     return !slots->empty();
 }
 
+bool FigureUnderPointer(std::vector<int32_t>* slots) {
+    return FigureAt(ClientPoint{WindowCursorX(kCursorWindow), WindowCursorY(kCursorWindow)}, slots);
+}
+
 int32_t LastFrameOf(const FrameRun& run) {
     return run.first + run.count - 1;
 }
 
-bool BeginGesture(GestureKind kind, bool byLeftButton) {
+// A gesture starts at `start`, where its button or key went down, on the figure there.
+bool BeginGesture(GestureKind kind, bool byLeftButton, ClientPoint start) {
     std::vector<int32_t> slots;
-    if (gesture.kind != GestureKind::None || !FigureUnderPointer(&slots)) {
+    if (gesture.kind != GestureKind::None || !FigureAt(start, &slots)) {
         return false;
     }
     gesture.kind = kind;
@@ -72,8 +77,8 @@ bool BeginGesture(GestureKind kind, bool byLeftButton) {
             gesture.centreY = gesture.poses[index].centreY;
         }
     }
-    gesture.startX = WindowCursorX(kCursorWindow);
-    gesture.startY = WindowCursorY(kCursorWindow);
+    gesture.startX = start.x;
+    gesture.startY = start.y;
     return true;
 }
 
@@ -115,9 +120,9 @@ void PlaceFromPoses(int32_t x, int32_t y) {
 }
 
 // D and S: the figure under the pointer when the key went down, for as long as it stays down.
-void HoldFigureKey(GestureKind kind, bool down, bool* wasDown) {
+void HoldFigureKey(GestureKind kind, char letter, bool down, bool* wasDown) {
     if (down && !*wasDown) {
-        BeginGesture(kind, false);
+        BeginGesture(kind, false, KeyPressPosition(kCursorWindow, ScanCodeOfLetter(letter)));
     }
     *wasDown = down;
     if (!down && gesture.kind == kind) {
@@ -158,7 +163,7 @@ void HandleFigureButton() {
     bool pressed = MouseButtonPressed(MouseMiddle) != 0;
     if (pressed && !middleButtonLatch) {
         middleButtonLatch = true;
-        BeginGesture(GestureKind::Move, false);
+        BeginGesture(GestureKind::Move, false, MousePressPosition(kCursorWindow, MouseMiddle));
     }
     if (!pressed) {
         middleButtonLatch = false;
@@ -169,7 +174,7 @@ void HandleFigureButton() {
 }
 
 bool BeginFigureMoveByLeftButton() {
-    return BeginGesture(GestureKind::Move, true);
+    return BeginGesture(GestureKind::Move, true, MousePressPosition(kCursorWindow, MouseLeft));
 }
 
 void EndFigureMoveByLeftButton() {
@@ -207,11 +212,11 @@ void EndFigureGestures() {
 }
 
 void HoldTurnFigure(bool down) {
-    HoldFigureKey(GestureKind::Turn, down, &turnKeyDown);
+    HoldFigureKey(GestureKind::Turn, 'D', down, &turnKeyDown);
 }
 
 void HoldScaleFigure(bool down) {
-    HoldFigureKey(GestureKind::Scale, down, &scaleKeyDown);
+    HoldFigureKey(GestureKind::Scale, 'S', down, &scaleKeyDown);
 }
 
 void MirrorFigureStep() {

@@ -1,7 +1,8 @@
 // Mouse editing on the current frame: the joint under the cursor, the left-button drag and the
 // right-button bone gesture, and the cursor-driven work of the keys 1, Tab, Delete, left Shift,
-// left Ctrl and W; left Alt with the left button starts a figure's move. The cursor is read from
-// window 0 each time a position is used.
+// left Ctrl and W; the middle button and left Alt with the left button start a figure's move. The
+// cursor is read from window 0 each time a position is used; a press picks where its button went
+// down.
 #include "editor/mouse_editing.h"
 
 #include "editor/figure_keys.h"
@@ -33,7 +34,7 @@ int32_t CursorY() {
 void HandleLeftButton(bool altDown) {
     if (MouseButtonPressed(MouseLeft) != 0 && editor.session.mouseLatch == 0) {
         editor.session.mouseLatch = 1;
-        int32_t picked = PickJoint(kDragPickRadius);
+        int32_t picked = PickJointAt(MousePressPosition(kCursorWindow, MouseLeft), kDragPickRadius);
         bool figureMoved = altDown && BeginFigureMoveByLeftButton();
         if (picked >= 0 && !figureMoved) {
             editor.session.draggedJoint = picked;
@@ -48,9 +49,12 @@ void HandleLeftButton(bool altDown) {
 
 void HandleRightButton() {
     // Arming is retried in every cycle while the button is held, so a press in empty space
-    // followed by a sweep over a joint starts the bone there.
+    // followed by a sweep over a joint starts the bone there; a joint where the button went down
+    // comes first.
     if (MouseButtonPressed(MouseRight) != 0 && editor.session.boneStartJoint == -1) {
-        editor.session.boneStartJoint = PickJoint(kBonePickRadius);
+        int32_t pressed =
+            PickJointAt(MousePressPosition(kCursorWindow, MouseRight), kBonePickRadius);
+        editor.session.boneStartJoint = pressed >= 0 ? pressed : PickJoint(kBonePickRadius);
     }
     if (MouseButtonPressed(MouseRight) == 0 && editor.session.boneStartJoint >= 0) {
         // The start joint may have gone while the button was down (all joints reset, the frame
@@ -72,6 +76,12 @@ void HandleRightButton() {
 int32_t PickJoint(int32_t radius) {
     return NearestJoint(editor.animation, editor.session.currentFrame, CursorX(), CursorY(),
                         radius);
+}
+
+int32_t PickJointAt(ClientPoint point, int32_t radius) {
+    bool inScene = point.y < editor.session.windowHeight;
+    return NearestJoint(editor.animation, editor.session.currentFrame, inScene ? point.x : -1,
+                        inScene ? point.y : -1, radius);
 }
 
 int32_t PickBone() {

@@ -5,11 +5,15 @@
 
 #include <cstdint>
 
+#include "runtime/input.h"
+
 constexpr int32_t kDragPickRadius = 20;
 constexpr int32_t kBonePickRadius = 80;
 constexpr int32_t kHoverPickRadius = 50;
 
 int32_t PickJoint(int32_t radius);
+// The same at a point of the window, such as where a button went down (the strip is outside).
+int32_t PickJointAt(ClientPoint point, int32_t radius);
 // The bone of the current frame whose drawn shape is nearest the cursor, within 8 pixels; -1: none.
 int32_t PickBone();
 // The gestures of the left and the right button, each cycle as the table of mouse gestures says:

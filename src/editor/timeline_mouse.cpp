@@ -1,5 +1,6 @@
-// The strip's mouse: presses are noted where they began and acted on at release, so that a press
-// on a cell can become a click or a drag.
+// The strip's mouse: presses are noted where they began (where the button went down, even when
+// the pointer moved on before the cycle looked) and acted on at release, so that a press on a
+// cell can become a click or a drag.
 #include "editor/timeline_mouse.h"
 
 #include <algorithm>
@@ -91,12 +92,17 @@ void Release(int32_t x, int32_t y) {
     }
 }
 
+bool OnStrip(ClientPoint point) {
+    return point.y >= kStripTop && point.x >= 0;
+}
+
 void HandleLeft(int32_t x, int32_t y, bool shiftDown) {
     bool down = MouseButtonPressed(MouseLeft) != 0;
+    ClientPoint press = MousePressPosition(kCursorWindow, MouseLeft);
     // A press that began in the scene (a joint dragged down here) is the scene's.
-    if (down && !left.held && editor.session.mouseLatch == 0) {
+    if (down && !left.held && editor.session.mouseLatch == 0 && OnStrip(press)) {
         left.held = true;
-        left.hit = StripItemAt(x, y);
+        left.hit = StripItemAt(press.x, press.y);
         left.frame = ShownFirstFrame() + left.hit.cell;
         left.shift = shiftDown;
         StepCount(left.hit.item, 1);
@@ -108,10 +114,11 @@ void HandleLeft(int32_t x, int32_t y, bool shiftDown) {
     }
 }
 
-void HandleRight(int32_t x, int32_t y) {
+void HandleRight() {
     bool down = MouseButtonPressed(MouseRight) != 0;
     if (down && !rightHeld && editor.session.boneStartJoint < 0) {
-        StepCount(StripItemAt(x, y).item, -1);
+        ClientPoint press = MousePressPosition(kCursorWindow, MouseRight);
+        StepCount(StripItemAt(press.x, press.y).item, -1);
     }
     rightHeld = down;
 }
@@ -119,8 +126,7 @@ void HandleRight(int32_t x, int32_t y) {
 } // namespace
 
 bool CursorOverStrip() {
-    int32_t y = WindowCursorY(kCursorWindow);
-    return y >= kStripTop && WindowCursorX(kCursorWindow) >= 0;
+    return OnStrip(ClientPoint{WindowCursorX(kCursorWindow), WindowCursorY(kCursorWindow)});
 }
 
 int32_t NextPlaybackRate(int32_t rate, int32_t steps) {
@@ -134,7 +140,9 @@ int32_t NextPlaybackRate(int32_t rate, int32_t steps) {
 void HandleStripMouse(bool shiftDown) {
     bool over = CursorOverStrip();
     int32_t notches = MouseWheelNotches();
-    if (!over && !left.held && !rightHeld) {
+    bool pressedHere = OnStrip(MousePressPosition(kCursorWindow, MouseLeft)) ||
+                       OnStrip(MousePressPosition(kCursorWindow, MouseRight));
+    if (!over && !pressedHere && !left.held && !rightHeld) {
         return;
     }
     int32_t x = WindowCursorX(kCursorWindow);
@@ -143,5 +151,5 @@ void HandleStripMouse(bool shiftDown) {
         Scroll(notches);
     }
     HandleLeft(x, y, shiftDown);
-    HandleRight(x, y);
+    HandleRight();
 }

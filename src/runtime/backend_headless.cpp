@@ -48,6 +48,14 @@ int32_t LetterIndex(char letter) {
                                           : -1;
 }
 
+// Where the pointer was when a button or key went down: a button's lasts until a present finds
+// it up with no click left to report, a key's while it is held.
+struct PressPoint {
+    bool known = false;
+    int32_t x = 0; // the window's own pixels, as the cursor is scripted
+    int32_t y = 0;
+};
+
 struct HeadlessState {
     std::vector<HeadlessWindow> windows;
     PlatformWindow nextHandle = kFirstWindowHandle;
@@ -69,6 +77,12 @@ struct HeadlessState {
     std::array<int32_t, 28> letterKeys = kUsLetterKeys;
     int32_t displayWidth = 0; // the usable area windows open in; 0: they open at 1:1
     int32_t displayHeight = 0;
+    // The input as last noticed, to tell which buttons and keys have gone down since.
+    int32_t noticedButtons = 0;
+    int32_t noticedPresses = 0;
+    std::array<bool, 256> noticedKeys = {};
+    std::array<PressPoint, 3> buttonPresses = {}; // by the button's bit position
+    std::array<PressPoint, 256> keyPresses = {};
 };
 
 HeadlessState& State() {
@@ -100,6 +114,56 @@ void DropOldFrames() {
         frames.erase(frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(
                                                           frames.size() - State().keptFrames));
     }
+}
+
+// Notes where the buttons and keys that went down since the last look did so. The scripted input
+// may be changed directly, so each look at it notices first.
+void NoticePresses() {
+    HeadlessState& state = State();
+    HeadlessInput& input = state.input;
+    PressPoint at{true, input.movedAfterPress ? input.pressX : input.cursorX,
+                  input.movedAfterPress ? input.pressY : input.cursorY};
+    bool pressed = false;
+    int32_t down =
+        ((input.buttons & ~state.noticedButtons) | (input.presses & ~state.noticedPresses));
+    for (std::size_t bit = 0; bit < state.buttonPresses.size(); ++bit) {
+        if ((down & 1 << bit) != 0) {
+            state.buttonPresses[bit] = at;
+            pressed = true;
+        }
+    }
+    for (std::size_t key = 0; key < state.keyPresses.size(); ++key) {
+        bool held = (input.keys[key] & 0x80) != 0;
+        if (held && !state.noticedKeys[key]) {
+            state.keyPresses[key] = at;
+            pressed = true;
+        } else if (!held) {
+            state.keyPresses[key].known = false;
+        }
+        state.noticedKeys[key] = held;
+    }
+    state.noticedButtons = input.buttons;
+    state.noticedPresses = input.presses;
+    input.movedAfterPress = input.movedAfterPress && !pressed;
+}
+
+// At a present: the clicks the cycle saw are over, and the buttons let go.
+void ForgetEndedPresses() {
+    HeadlessState& state = State();
+    for (std::size_t bit = 0; bit < state.buttonPresses.size(); ++bit) {
+        if (((state.input.buttons | state.input.presses) & 1 << bit) == 0) {
+            state.buttonPresses[bit].known = false;
+        }
+    }
+}
+
+int32_t PressPosition(PlatformWindow window, const PressPoint& press, int32_t* x, int32_t* y) {
+    const HeadlessWindow* open = Find(window);
+    if (open == nullptr || !press.known) {
+        return 0;
+    }
+    MapToPicture(FitOf(*open), open->pictureWidth, open->pictureHeight, press.x, press.y, x, y);
+    return 1;
 }
 
 void AdvanceClockMicroseconds(int64_t microseconds) {
@@ -156,9 +220,13 @@ void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t widt
     if (state.presentObserver != nullptr) {
         state.presentObserver();
     }
+    NoticePresses();
+    ForgetEndedPresses();
     if (!state.inputQueue.empty()) {
         state.input = state.inputQueue.front();
         state.inputQueue.pop_front();
+        state.noticedPresses = 0; // the new state's presses are new
+        NoticePresses();
     } else if (state.runaway != nullptr && --state.presentsPastScriptLeft < 0) {
         state.runaway();
     }
@@ -188,6 +256,7 @@ void PlatformRepaint(PlatformWindow window) {
 }
 
 int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
+    NoticePresses();
     const HeadlessInput& input = State().input;
     if (!IsOpen(window) || !input.focused) {
         return 0;
@@ -216,9 +285,23 @@ int32_t PlatformMouseButtons() {
 }
 
 int32_t PlatformMousePresses() {
+    NoticePresses();
     int32_t presses = State().input.presses & 7;
     State().input.presses = 0;
+    State().noticedPresses = 0;
     return presses;
+}
+
+int32_t PlatformMousePressPosition(PlatformWindow window, int32_t button, int32_t* x, int32_t* y) {
+    NoticePresses();
+    int32_t bit = button == 1 ? 0 : button == 2 ? 1 : button == 4 ? 2 : -1;
+    return bit >= 0 && PressPosition(window, State().buttonPresses[bit], x, y);
+}
+
+int32_t PlatformKeyPressPosition(PlatformWindow window, int32_t scanCode, int32_t* x, int32_t* y) {
+    NoticePresses();
+    return scanCode >= 0 && scanCode < 256 &&
+           PressPosition(window, State().keyPresses[scanCode], x, y);
 }
 
 int32_t PlatformMouseWheel() {
@@ -265,6 +348,7 @@ void HeadlessQueueInput(const HeadlessInput& input) {
 }
 
 void HeadlessSetKey(int32_t scanCode, bool down) {
+    NoticePresses();
     if (scanCode >= 0 && scanCode < 256) {
         State().input.keys[scanCode] = down ? 0x80 : 0;
     }
@@ -278,11 +362,13 @@ void HeadlessSetLetterKey(char letter, int32_t scanCode) {
 }
 
 void HeadlessSetCursor(int32_t x, int32_t y) {
+    NoticePresses();
     State().input.cursorX = x;
     State().input.cursorY = y;
 }
 
 void HeadlessSetButtons(int32_t buttons) {
+    NoticePresses();
     State().input.buttons = buttons;
 }
 

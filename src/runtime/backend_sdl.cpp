@@ -122,15 +122,99 @@ int32_t pressesSinceQuery = 0;
 // Wheel notches seen as events since PlatformMouseWheel last looked, away from the user positive.
 int32_t wheelSinceQuery = 0;
 
-// Input is sampled, never read from events: input events are noted (button presses) and dropped,
-// which keeps SDL's queue to the window messages that the pump hands out one at a time.
-int DropInputEvents(void*, SDL_Event* event) {
-    if (event->type == SDL_MOUSEBUTTONDOWN) {
-        pressesSinceQuery |= event->button.button == SDL_BUTTON_LEFT     ? kLeftButtonBit
-                             : event->button.button == SDL_BUTTON_RIGHT  ? kRightButtonBit
-                             : event->button.button == SDL_BUTTON_MIDDLE ? kMiddleButtonBit
-                                                                         : 0;
+// Where the pointer stood on the screen when a button or a key went down. A button's lasts until
+// it is let go and its press has been reported and a picture presented after that; a key's while
+// it is held.
+struct PressPoint {
+    bool known = false;
+    bool released = false;
+    bool reported = false;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+PressPoint buttonPresses[3]; // left, right, middle: the bit's position
+PressPoint keyPresses[256];  // by the runtime's scan code
+
+int32_t ButtonBit(Uint8 button) {
+    return button == SDL_BUTTON_LEFT     ? kLeftButtonBit
+           : button == SDL_BUTTON_RIGHT  ? kRightButtonBit
+           : button == SDL_BUTTON_MIDDLE ? kMiddleButtonBit
+                                         : 0;
+}
+
+PressPoint* ButtonPress(int32_t bit) {
+    return bit == kLeftButtonBit     ? &buttonPresses[0]
+           : bit == kRightButtonBit  ? &buttonPresses[1]
+           : bit == kMiddleButtonBit ? &buttonPresses[2]
+                                     : nullptr;
+}
+
+PressPoint* KeyPress(SDL_Scancode key) {
+    for (const ScanCodeMapping& mapping : kKeys) {
+        if (mapping.key == key) {
+            return &keyPresses[mapping.scanCode];
+        }
     }
+    return nullptr;
+}
+
+// A window's point on the screen: its position is its client area's origin there.
+void OnScreen(Uint32 windowId, int x, int y, int32_t* screenX, int32_t* screenY) {
+    int windowX = 0;
+    int windowY = 0;
+    if (SDL_Window* window = SDL_GetWindowFromID(windowId)) {
+        SDL_GetWindowPosition(window, &windowX, &windowY);
+    }
+    *screenX = windowX + x;
+    *screenY = windowY + y;
+}
+
+// The pointer as the events so far have moved it: SDL's own position in the window it is over,
+// which SDL brings up to date before it hands on each event; the screen's pointer when it is over
+// none of ours.
+void PointerOnScreen(int32_t* x, int32_t* y) {
+    SDL_Window* over = SDL_GetMouseFocus();
+    int pointerX = 0;
+    int pointerY = 0;
+    if (over == nullptr) {
+        SDL_GetGlobalMouseState(&pointerX, &pointerY);
+        *x = pointerX;
+        *y = pointerY;
+        return;
+    }
+    SDL_GetMouseState(&pointerX, &pointerY);
+    OnScreen(SDL_GetWindowID(over), pointerX, pointerY, x, y);
+}
+
+void NotePress(const SDL_Event& event) {
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        int32_t bit = ButtonBit(event.button.button);
+        pressesSinceQuery |= bit;
+        if (PressPoint* press = ButtonPress(bit)) {
+            *press = PressPoint{.known = true};
+            OnScreen(event.button.windowID, event.button.x, event.button.y, &press->x, &press->y);
+        }
+    } else if (event.type == SDL_MOUSEBUTTONUP) {
+        if (PressPoint* press = ButtonPress(ButtonBit(event.button.button))) {
+            press->released = true;
+        }
+    } else if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+        if (PressPoint* press = KeyPress(event.key.keysym.scancode)) {
+            *press = PressPoint{.known = true};
+            PointerOnScreen(&press->x, &press->y);
+        }
+    } else if (event.type == SDL_KEYUP) {
+        if (PressPoint* press = KeyPress(event.key.keysym.scancode)) {
+            press->known = false;
+        }
+    }
+}
+
+// Input is sampled, never read from events: input events are noted (button and key presses with
+// the pointer's place then) and dropped, which keeps SDL's queue to the window messages that the
+// pump hands out one at a time. SDL calls this for each event in the order they came.
+int DropInputEvents(void*, SDL_Event* event) {
+    NotePress(*event);
     if (event->type == SDL_MOUSEWHEEL) {
         int32_t notches = event->wheel.y;
         wheelSinceQuery += event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -notches : notches;
@@ -275,6 +359,15 @@ int32_t WindowMultiple(int32_t x, int32_t y, int32_t width, int32_t height) {
     return OpeningMultiple(width, height, usable.w, usable.h);
 }
 
+// A screen point in the window's picture pixels.
+void ToPicture(const SdlWindow& open, int32_t screenX, int32_t screenY, int32_t* x, int32_t* y) {
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetWindowPosition(open.window, &windowX, &windowY);
+    MapToPicture(FitOf(open), open.pictureWidth, open.pictureHeight, screenX - windowX,
+                 screenY - windowY, x, y);
+}
+
 } // namespace
 
 // Without a window manager the window stands where it is created; with one, the frame is placed
@@ -341,7 +434,11 @@ int32_t PlatformWaitMessage(int32_t timeoutMilliseconds) {
     return SDL_WaitEventTimeout(nullptr, timeoutMilliseconds);
 }
 
+// A present ends the cycle that saw the reported presses; the clicks among them are over.
 void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t width, int32_t height) {
+    for (PressPoint& press : buttonPresses) {
+        press.known = press.known && !(press.released && press.reported);
+    }
     SdlWindow* open = FindWindow(window);
     if (open == nullptr || pixels == nullptr || width <= 0 || height <= 0 ||
         AlreadyShown(*open, pixels, width, height)) {
@@ -406,12 +503,32 @@ int32_t PlatformCursorPosition(PlatformWindow window, int32_t* x, int32_t* y) {
     }
     int pointerX = 0;
     int pointerY = 0;
-    int windowX = 0;
-    int windowY = 0;
     SDL_GetGlobalMouseState(&pointerX, &pointerY);
-    SDL_GetWindowPosition(open->window, &windowX, &windowY);
-    MapToPicture(FitOf(*open), open->pictureWidth, open->pictureHeight, pointerX - windowX,
-                 pointerY - windowY, x, y);
+    ToPicture(*open, pointerX, pointerY, x, y);
+    return 1;
+}
+
+// The events that have arrived are noted first: the button may read down before its press is.
+int32_t PlatformMousePressPosition(PlatformWindow window, int32_t button, int32_t* x, int32_t* y) {
+    SdlWindow* open = FindWindow(window);
+    if (open == nullptr) {
+        return 0;
+    }
+    SDL_PumpEvents();
+    const PressPoint* press = ButtonPress(button);
+    if (press == nullptr || !press->known) {
+        return 0;
+    }
+    ToPicture(*open, press->x, press->y, x, y);
+    return 1;
+}
+
+int32_t PlatformKeyPressPosition(PlatformWindow window, int32_t scanCode, int32_t* x, int32_t* y) {
+    SdlWindow* open = FindWindow(window);
+    if (open == nullptr || scanCode < 0 || scanCode >= 256 || !keyPresses[scanCode].known) {
+        return 0;
+    }
+    ToPicture(*open, keyPresses[scanCode].x, keyPresses[scanCode].y, x, y);
     return 1;
 }
 
@@ -440,6 +557,11 @@ int32_t PlatformMousePresses() {
     SDL_PumpEvents(); // lets the event filter note the presses that have arrived
     int32_t presses = pressesSinceQuery;
     pressesSinceQuery = 0;
+    for (int32_t bit : {kLeftButtonBit, kRightButtonBit, kMiddleButtonBit}) {
+        if ((presses & bit) != 0) {
+            ButtonPress(bit)->reported = true;
+        }
+    }
     return presses;
 }
 

@@ -133,6 +133,26 @@ EM_JS(void, PagePointer, (int32_t* x, int32_t* y), {
     HEAP32[x >> 2] = pointer.x;
     HEAP32[y >> 2] = pointer.y;
 });
+// Where the pointer was when the button (one bit) or the key went down; 0 when the page has none.
+EM_JS(int32_t, PagePressPosition, (int32_t button, int32_t* x, int32_t* y), {
+    const at = Module.page.pressPosition(button);
+    if (!at) {
+        return 0;
+    }
+    HEAP32[x >> 2] = at.x;
+    HEAP32[y >> 2] = at.y;
+    return 1;
+});
+EM_JS(int32_t, PageKeyPressPosition, (const char* code, int32_t* x, int32_t* y), {
+    const at = Module.page.keyPressPosition(UTF8ToString(code));
+    if (!at) {
+        return 0;
+    }
+    HEAP32[x >> 2] = at.x;
+    HEAP32[y >> 2] = at.y;
+    return 1;
+});
+EM_JS(void, PagePresented, (), { Module.page.presented(); });
 EM_JS(int32_t, PageButtons, (), { return Module.page.buttons(); });
 EM_JS(int32_t, PagePresses, (), { return Module.page.presses(); });
 EM_JS(int32_t, PageWheel, (), { return Module.page.wheel(); });
@@ -228,6 +248,7 @@ void PlatformPresent(PlatformWindow window, const uint32_t* pixels, int32_t widt
         return;
     }
     StopWorkClock();
+    PagePresented(); // the clicks this cycle saw are over
     canvas.rgba.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (std::size_t at = 0; at < canvas.rgba.size(); ++at) {
         const uint32_t pixel = pixels[at];
@@ -303,6 +324,25 @@ int32_t PlatformMouseButtons() {
 
 int32_t PlatformMousePresses() {
     return PagePresses();
+}
+
+int32_t PlatformMousePressPosition(PlatformWindow window, int32_t button, int32_t* x, int32_t* y) {
+    if (window != kCanvas || !canvas.open) {
+        return 0;
+    }
+    return PagePressPosition(button, x, y);
+}
+
+int32_t PlatformKeyPressPosition(PlatformWindow window, int32_t scanCode, int32_t* x, int32_t* y) {
+    if (window != kCanvas || !canvas.open) {
+        return 0;
+    }
+    for (const KeyMapping& key : kKeys) {
+        if (key.scanCode == scanCode) {
+            return PageKeyPressPosition(key.code, x, y);
+        }
+    }
+    return 0;
 }
 
 int32_t PlatformMouseWheel() {

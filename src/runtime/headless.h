@@ -18,6 +18,12 @@ struct HeadlessInput {
     int32_t presses = 0; // buttons pressed since the last look at them, reported once
     int32_t wheel = 0;   // notches turned since the last look, reported once
     bool focused = true; // keyboard focus on the window
+    // Where the pointer was when this state's presses came (buttons in `presses` or newly held,
+    // keys newly down), when it moved on to the cursor before the cycle looked: a press and a move
+    // in one cycle. Otherwise the presses came where the cursor is.
+    bool movedAfterPress = false;
+    int32_t pressX = -1;
+    int32_t pressY = -1;
 };
 
 struct HeadlessFrame {
@@ -37,7 +43,9 @@ void HeadlessResetAudio();
 // Input in force now, and the queue of states for the cycles after the next present.
 HeadlessInput& HeadlessCurrentInput();
 void HeadlessQueueInput(const HeadlessInput& input);
-void HeadlessSetKey(int32_t scanCode, bool down); // on the current input
+// On the current input, in order: a button or key set down before a move of the cursor went down
+// where the cursor was, as with the real pointer.
+void HeadlessSetKey(int32_t scanCode, bool down);
 void HeadlessSetCursor(int32_t x, int32_t y);
 // The keyboard layout: the scan code of the key labelled with a letter ('A' to 'Z', '+' or '-';
 // -1 for none).

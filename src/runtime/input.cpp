@@ -1,5 +1,6 @@
 // Keyboard and mouse sampling: the 256-byte key snapshot read from the window that hosts the
-// surface, the cursor in a window's client coordinates, and the three mouse buttons.
+// surface, the cursor in a window's client coordinates, the three mouse buttons, and where the
+// pointer was when a button or key went down.
 #include "runtime/input.h"
 
 #include "runtime/platform.h"
@@ -31,6 +32,23 @@ bool CursorInClient(int32_t window, int32_t* x, int32_t* y) {
         return false;
     }
     return *x >= 0 && *y >= 0 && *x < width && *y < height;
+}
+
+// A point the platform gave in the window's picture pixels, or (-1, -1) outside the client area.
+ClientPoint InClient(int32_t window, int32_t x, int32_t y) {
+    int32_t width = 0;
+    int32_t height = 0;
+    if (WindowClientSize(window, &width, &height) == 0 || x < 0 || y < 0 || x >= width ||
+        y >= height) {
+        return ClientPoint{-1, -1};
+    }
+    return ClientPoint{x, y};
+}
+
+ClientPoint CursorNow(int32_t window) {
+    int32_t x = 0;
+    int32_t y = 0;
+    return CursorInClient(window, &x, &y) ? ClientPoint{x, y} : ClientPoint{-1, -1};
 }
 
 } // namespace
@@ -105,6 +123,26 @@ int32_t MouseButtonPressed(int32_t button) {
     int32_t pressed = (PlatformMouseButtons() | unseenPresses) & mask;
     unseenPresses &= ~mask;
     return pressed != 0 ? 1 : 0;
+}
+
+ClientPoint MousePressPosition(int32_t window, int32_t button) {
+    bool oneButton = button == MouseLeft || button == MouseRight || button == MouseMiddle;
+    int32_t x = 0;
+    int32_t y = 0;
+    if (!oneButton || PlatformMousePressPosition(WindowNativeHandle(window), button, &x, &y) == 0) {
+        return CursorNow(window);
+    }
+    return InClient(window, x, y);
+}
+
+ClientPoint KeyPressPosition(int32_t window, int32_t scanCode) {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (scanCode < 0 || scanCode >= kKeyCount ||
+        PlatformKeyPressPosition(WindowNativeHandle(window), scanCode, &x, &y) == 0) {
+        return CursorNow(window);
+    }
+    return InClient(window, x, y);
 }
 
 int32_t MouseWheelNotches() {

@@ -1,6 +1,6 @@
 // Keyboard and mouse, sampled once per cycle: a 256-byte snapshot of the keys by scan code (named
-// in the platform seam), the cursor in window 0's client coordinates (-1 outside) and the
-// system-wide button state.
+// in the platform seam), the cursor in window 0's client coordinates (-1 outside), the system-wide
+// button state and where the pointer was when the buttons and keys held went down.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,16 @@ int32_t WindowCursorX(int32_t window);
 int32_t WindowCursorY(int32_t window);
 int32_t MouseButtonPressed(int32_t button); // non-zero while down
 int32_t MouseWheelNotches(); // turned since the last call; positive away from the user
+// A point in a window's client coordinates, (-1, -1) outside it, as WindowCursorX/Y give them.
+struct ClientPoint {
+    int32_t x;
+    int32_t y;
+};
+// Where the pointer was when the button went down for the press held now (or a click this cycle
+// saw), and when the key held now went down: a gesture starts there, also when the pointer moved
+// on before the cycle looked. Where the pointer is now when the platform saw no such press.
+ClientPoint MousePressPosition(int32_t window, int32_t button);
+ClientPoint KeyPressPosition(int32_t window, int32_t scanCode);
 // The scan code of the key that the keyboard layout now labels with a letter from 'A' to 'Z', or
 // with '+' or '-', or -1 when the layout has no such key among those the snapshot holds. A layout
 // whose + needs Shift labels the key it shares with = as +, as a US keyboard does.

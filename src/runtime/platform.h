@@ -143,6 +143,15 @@ int32_t PlatformMouseButtons();
 // The buttons pressed since the previous call (same bits), so that a click shorter than a cycle
 // is seen; presses are known while the pointer is over a window of the program.
 int32_t PlatformMousePresses();
+// Where the pointer was, as PlatformCursorPosition gives it, when `button` (one of the bits above)
+// went down: the press held now, or a click that PlatformMousePresses has yet to report or that it
+// reported since the last present. Noted in the order the events came, so that a press and a move
+// that reach one cycle together tell where the press was. 1 when known; 0 when the backend saw no
+// such press (the button went down elsewhere) or the window does not exist.
+int32_t PlatformMousePressPosition(PlatformWindow window, int32_t button, int32_t* x, int32_t* y);
+// Where the pointer was when the key (a scan code) went down, while it is held; 1 when known, 0
+// likewise.
+int32_t PlatformKeyPressPosition(PlatformWindow window, int32_t scanCode, int32_t* x, int32_t* y);
 // The wheel's notches since the previous call: positive turned away from the user, negative
 // towards; 0 when it was not turned.
 int32_t PlatformMouseWheel();

@@ -54,10 +54,13 @@ TEST(SoundOutput, PlaybackWritesTheSoundTracksSamplesThroughTheDevice) {
     }
     ASSERT_TRUE(RunEditorCycle());
 
-    // F12 until the device's file grows, and again once a second of sound is written.
+    // F12 until the device's file grows, and again once a second of sound is written, held until
+    // the cycle that plays has ended.
     constexpr std::uintmax_t kSecond = kSoundRate * kSoundChannels * 2;
     std::atomic<bool> keysDone = false;
+    std::atomic<int64_t> cyclesDone = 0;
     bool written = false;
+    bool stopped = false;
     std::thread keys([&] {
         RunCommand("xdotool windowfocus --sync " +
                    std::to_string(FindWindowByTitle("Limbrado Tool by Orvelin_")));
@@ -65,15 +68,24 @@ TEST(SoundOutput, PlaybackWritesTheSoundTracksSamplesThroughTheDevice) {
         written = WaitForSize(soundFile, 1);
         RunCommand("xdotool keyup F12");
         written = written && WaitForSize(soundFile, kSecond);
-        RunCommand("xdotool keydown F12 sleep 0.2 keyup F12");
+        int64_t playing = cyclesDone; // the cycle that plays has not returned
+        RunCommand("xdotool keydown F12");
+        auto until = std::chrono::steady_clock::now() + 20s;
+        while (cyclesDone == playing && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(10ms);
+        }
+        stopped = cyclesDone != playing;
+        RunCommand("xdotool keyup F12");
         keysDone = true;
     });
     auto deadline = std::chrono::steady_clock::now() + 60s;
     while (!keysDone && std::chrono::steady_clock::now() < deadline) {
         RunEditorCycle();
+        cyclesDone += 1;
     }
     keys.join();
     EXPECT_TRUE(written) << "the device's file did not grow";
+    EXPECT_TRUE(stopped) << "the second F12 did not end the playback";
     EXPECT_EQ(editor.session.playing, 0);
     EditorShutdown();
 

@@ -228,12 +228,37 @@ TEST_F(DisplayWindowTest, ButtonsReadDownWhileHeldInsideAndOutsideTheWindow) {
     }
 }
 
+// The click has come once its press is known and the button reads up again; the press itself is
+// left for the query to report.
 TEST_F(DisplayWindowTest, ClickReleasedBeforeTheNextQueryStillReadsDownOnce) {
     MovePointer(kLeft + 400, kTop + 300);
     RunCommand("xdotool click 1");
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+        return PlatformMousePressPosition(WindowNativeHandle(0), MouseLeft, &x, &y) == 1 &&
+               PlatformMouseButtons() == 0;
+    }));
     EXPECT_NE(MouseButtonPressed(MouseLeft), 0);
     EXPECT_EQ(MouseButtonPressed(MouseLeft), 0);
+}
+
+// A button and a key that go down while the pointer moves on before anything looks keep where
+// they went down; the pointer reads where it is now.
+TEST_F(DisplayWindowTest, PressPositionsAreWhereTheButtonAndTheKeyWentDown) {
+    MovePointer(kLeft + 100, kTop + 200);
+    ASSERT_TRUE(PumpUntil([] { return WindowCursorX(0) == 100 && WindowCursorY(0) == 200; }));
+    RunCommand("xdotool mousedown 2 mousemove " + std::to_string(kLeft + 300) + " " +
+               std::to_string(kTop + 250) + " keydown s");
+    MovePointer(kLeft + 500, kTop + 400);
+    EXPECT_TRUE(PumpUntil([] {
+        ClientPoint button = MousePressPosition(0, MouseMiddle);
+        ClientPoint key = KeyPressPosition(0, ScanS);
+        return SampleKeyboard() == 1 && IsKeyDown(ScanS) != 0 && button.x == 100 &&
+               button.y == 200 && key.x == 300 && key.y == 250 && WindowCursorX(0) == 500 &&
+               WindowCursorY(0) == 400;
+    }));
+    RunCommand("xdotool keyup s mouseup 2");
 }
 
 } // namespace

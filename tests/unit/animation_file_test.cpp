@@ -15,11 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -676,9 +679,36 @@ TEST_F(AnimationFileTest, SaveOnAFullOrReadOnlyFileSystemLeavesTheOldFile) {
     umount(mountPoint.c_str());
 }
 
-// A child saves two large animations in turn until it is killed at a random moment; the file is
-// always one of them, complete.
+// A child saves two large animations in turn until it is killed at a moment the folder shows: after
+// a random number of saves (each renames a new file over the old), either in the middle of a save
+// (its temporary file there) or right after one. The file is always one of them, complete.
 TEST_F(AnimationFileTest, KilledWhileSavingLeavesOneWholeFile) {
+    auto inodeOf = [](const std::string& name) {
+        struct stat status {};
+        return stat(name.c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    auto temporaryFiles = [this] {
+        std::vector<std::filesystem::path> found;
+        std::error_code error;
+        for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            if (entry->path().extension() == ".tmp") {
+                found.push_back(entry->path());
+            }
+        }
+        return found;
+    };
+    // Polls for up to 30 s.
+    auto waitFor = [](const std::function<bool()>& condition) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        return true;
+    };
     std::string path = folder + "/walk.txt";
     Bytes versions[2];
     for (int32_t version = 0; version < 2; ++version) {
@@ -698,11 +728,22 @@ TEST_F(AnimationFileTest, KilledWhileSavingLeavesOneWholeFile) {
                 SaveAnimation();
             }
         }
-        usleep(std::uniform_int_distribution<useconds_t>(1000, 60000)(random));
+        int saves = std::uniform_int_distribution<int>(0, 2)(random);
+        bool midSave = std::uniform_int_distribution<int>(0, 1)(random) == 1;
+        bool reached = true;
+        for (int save = 0; save < saves && reached; ++save) {
+            ino_t before = inodeOf(path);
+            reached = waitFor([&] { return inodeOf(path) != before; });
+        }
+        reached = reached && (!midSave || waitFor([&] { return !temporaryFiles().empty(); }));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
         ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        ASSERT_TRUE(reached) << "kill " << kill << ": the child's saves did not come";
         Bytes now = Read(path);
         EXPECT_TRUE(now == versions[0] || now == versions[1]) << "kill " << kill;
+        for (const std::filesystem::path& left : temporaryFiles()) {
+            std::filesystem::remove(left); // the killed save's, which the next wait would take
+        }
     }
 }
 

@@ -154,4 +154,39 @@ TEST_F(InputTest, ReleasedButtonReadsUpAtItsNextQuery) {
     EXPECT_EQ(MouseButtonPressed(MouseLeft), 0);
 }
 
+// A press keeps the place where its button or key went down while the pointer moves on: a held
+// button until it is let go and a picture presented, a click until the picture after it, a key
+// while it is held; outside the window it reads (-1, -1), and without a press the pointer now.
+TEST_F(InputTest, PressPositionIsWhereTheButtonOrKeyWentDownWhileThePressLasts) {
+    auto at = [](ClientPoint point) { return std::pair{point.x, point.y}; };
+    HeadlessSetCursor(100, 200);
+    EXPECT_EQ(at(MousePressPosition(0, MouseMiddle)), std::pair(100, 200)) << "no press";
+    HeadlessSetButtons(MouseMiddle);
+    HeadlessSetCursor(300, 400);
+    HeadlessSetKey(ScanS, true);
+    HeadlessSetCursor(500, 500);
+    EXPECT_EQ(at(MousePressPosition(0, MouseMiddle)), std::pair(100, 200));
+    EXPECT_EQ(at(MousePressPosition(0, MouseLeft)), std::pair(500, 500));
+    EXPECT_EQ(at(KeyPressPosition(0, ScanS)), std::pair(300, 400));
+    PresentSurface();
+    EXPECT_EQ(at(MousePressPosition(0, MouseMiddle)), std::pair(100, 200)) << "still held";
+    HeadlessSetButtons(0);
+    HeadlessSetKey(ScanS, false);
+    EXPECT_EQ(at(KeyPressPosition(0, ScanS)), std::pair(500, 500));
+    PresentSurface();
+    EXPECT_EQ(at(MousePressPosition(0, MouseMiddle)), std::pair(500, 500));
+
+    HeadlessInput click = HeadlessCurrentInput();
+    click.presses = MouseRight;
+    click.movedAfterPress = true;
+    click.pressX = 900; // outside the window
+    click.pressY = 10;
+    HeadlessQueueInput(click);
+    PresentSurface();
+    EXPECT_NE(MouseButtonPressed(MouseRight), 0);
+    EXPECT_EQ(at(MousePressPosition(0, MouseRight)), std::pair(-1, -1));
+    PresentSurface();
+    EXPECT_EQ(at(MousePressPosition(0, MouseRight)), std::pair(500, 500)) << "the click is over";
+}
+
 } // namespace

@@ -427,4 +427,70 @@ TEST_F(MouseEditing, DeleteRemovesTheJointUnderTheCursorWithItsBones) {
     EXPECT_EQ(PlaceJoint(150, 150), 0); // the freed slot is taken first
 }
 
+// Gestures on a slow machine: a button or key goes down on the joint at (100, 100) of a figure
+// of two (its partner at (140, 100), their centre at (120, 100)), and the pointer moves on before
+// the cycle looks, far from any joint. The gesture starts where the button or key went down.
+TEST_F(MouseEditing, PressAndMoveInOneCycleStartTheGestureWhereTheButtonOrKeyWentDown) {
+    struct Row {
+        const char* name;
+        int32_t buttons;
+        int32_t key; // -1: none
+        int32_t movedX;
+        int32_t movedY;
+        int32_t joint0X; // where the joints stand after that cycle
+        int32_t joint0Y;
+        int32_t joint1X;
+        int32_t joint1Y;
+    };
+    const Row rows[] = {
+        {"middle button moves the figure", kMiddleButton, -1, 60, 130, 60, 130, 100, 130},
+        {"left button drags the joint", kLeftButton, -1, 100, 160, 100, 160, 140, 100},
+        {"S scales from the centre", 0, ScanS, 60, 100, 60, 100, 180, 100},
+        {"D turns about the centre", 0, ScanD, 120, 80, 120, 80, 120, 120},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResetAll();
+        PlaceJoint(100, 100);
+        PlaceJoint(140, 100);
+        AddBone(0, 1, BoneFreeLength); // free length: the solver leaves the partner alone
+        MoveCursor(100, 100);
+        SetButtons(row.buttons);
+        if (row.key >= 0) {
+            Hold(row.key);
+        }
+        MoveCursor(row.movedX, row.movedY);
+        Cycle();
+        EXPECT_NEAR(CurrentJoint(0).x, row.joint0X, 1);
+        EXPECT_NEAR(CurrentJoint(0).y, row.joint0Y, 1);
+        EXPECT_NEAR(CurrentJoint(1).x, row.joint1X, 1);
+        EXPECT_NEAR(CurrentJoint(1).y, row.joint1Y, 1);
+        SetButtons(0);
+        if (row.key >= 0) {
+            Release(row.key);
+        }
+        Cycle();
+    }
+
+    ResetAll();
+    PlaceJoint(100, 100);
+    MoveCursor(100, 100);
+    SetButtons(kRightButton);
+    MoveCursor(400, 400);
+    Cycle();
+    EXPECT_EQ(editor.session.boneStartJoint, 0) << "the right button's bone starts at the joint";
+    SetButtons(0);
+    Cycle();
+
+    // The strip's count is stepped by a press on it, though the pointer is back in the scene.
+    MoveCursor(10, 690);
+    int32_t onionBack = editor.session.onionBack;
+    SetButtons(kLeftButton);
+    MoveCursor(300, 300);
+    Cycle();
+    EXPECT_EQ(editor.session.onionBack, onionBack + 1);
+    SetButtons(0);
+    Cycle();
+}
+
 } // namespace
