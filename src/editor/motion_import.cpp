@@ -74,7 +74,14 @@ int RunMotionImport(const CommandLine& command) {
     std::string error;
     struct stat status {};
     bool exists = PathStatus(command.animation, &status) || errno != ENOENT;
-    if (exists && !CheckFileToRead(command.animation, &error)) {
+    // The clip given twice, or a file of another kind in the animation's place, is never replaced.
+    if (SameFile(command.clip, command.animation)) {
+        error = "'" + command.animation + "' is the clip itself; the animation would replace it";
+    }
+    if (error.empty() && exists && CheckFileToRead(command.animation, &error)) {
+        CheckReplaceable(command.animation, FileKind::Animation, &error);
+    }
+    if (!error.empty()) {
         std::fprintf(stderr, "limbrado: %s\n", error.c_str());
         return kExitFailed;
     }

@@ -2,13 +2,16 @@
 // (so a FIFO does not wait for a writer); its first bytes are read only once it is known to be a
 // regular file, and then without blocking. The kinds are told by their signatures: GIF87a or
 // GIF89a, the PNG signature, an ISO media file's "ftyp" box, the EBML header of Matroska and
-// WebM, RIFF with WEBP, and JSON's first character after white space.
+// WebM, RIFF with WEBP, and JSON's first character after white space. An animation file has no
+// signature: it is a 7-byte header and 8-byte records, and its first records are of the kinds a
+// save writes.
 #include "storage/file_kinds.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "storage/numbered_files.h"
@@ -67,8 +70,44 @@ bool StartsWith(const std::string& bytes, std::size_t at, const char* text, std:
     return bytes.size() >= at + count && bytes.compare(at, count, text, count) == 0;
 }
 
-bool IsKind(const std::string& bytes, FileKind kind) {
+// A record as a save writes it: a frame from 0, then a joint (type 0, a state above 0), a bone
+// (type 1, both ends a joint's position) or a style record (a type above 1, both ends -1).
+bool IsAnimationRecord(const unsigned char* record) {
+    auto word = [record](int at) {
+        return static_cast<int16_t>(static_cast<uint16_t>(record[at] | record[at + 1] << 8));
+    };
+    int32_t type = record[2];
+    if (word(0) < 0) {
+        return false;
+    }
+    if (type == 0) {
+        return static_cast<int8_t>(record[7]) > 0;
+    }
+    if (type == 1) {
+        return word(3) >= 0 && word(5) >= 0;
+    }
+    return word(3) == -1 && word(5) == -1;
+}
+
+bool IsAnimation(const std::string& bytes, int64_t size) {
+    constexpr std::size_t kHeader = 7;
+    constexpr std::size_t kRecord = 8;
+    if (size < static_cast<int64_t>(kHeader) || (size - kHeader) % kRecord != 0) {
+        return false;
+    }
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = kHeader; at + kRecord <= bytes.size(); at += kRecord) {
+        if (!IsAnimationRecord(data + at)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsKind(const std::string& bytes, int64_t size, FileKind kind) {
     switch (kind) {
+    case FileKind::Animation:
+        return IsAnimation(bytes, size);
     case FileKind::Gif:
         return StartsWith(bytes, 0, "GIF87a", 6) || StartsWith(bytes, 0, "GIF89a", 6);
     case FileKind::Png:
@@ -119,6 +158,8 @@ const char* FileKindName(FileKind kind) {
         return "a WebP picture";
     case FileKind::Json:
         return "a JSON file";
+    case FileKind::Animation:
+        return "an animation";
     }
     return "a file of its kind";
 }
@@ -164,9 +205,11 @@ bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error
     if (!ReadSignature(path, &bytes, error)) {
         return false;
     }
-    if (!IsKind(bytes, kind)) {
-        *error = Quoted(path) + " is not " + FileKindName(kind) +
-                 ", and an export replaces nothing but its own kind";
+    if (!IsKind(bytes, status.st_size, kind)) {
+        *error =
+            Quoted(path) + " is not " + FileKindName(kind) +
+            (kind == FileKind::Animation ? ", and a clip is added to nothing else"
+                                         : ", and an export replaces nothing but its own kind");
         return false;
     }
     return true;

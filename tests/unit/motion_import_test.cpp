@@ -1,13 +1,14 @@
 // Key U through the file chooser as one undo step told on the status line (a cancel or no clip
 // changing nothing), and --import-bvh creating or extending the file at the rate and time asked
-// for, leaving it as it was whenever it fails.
+// for, never replacing the clip or a file of another kind, leaving every file as it was whenever it
+// fails.
 #include "editor/motion_import.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <map>
 
 #include "editor/undo_history.h"
 #include "runtime/heaps.h"
@@ -17,6 +18,7 @@
 #include "support/program_run.h"
 #include "support/scripted_session.h"
 #include "support/status_lines.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -28,11 +30,6 @@ const std::string kWalkingClip =
     "0 20 0 0 0 0 -50 0 0\n20 20 0 0 0 0 50 0 0\n";
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-std::string FileText(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
 }
 
 class MotionImport : public ScriptedSession {};
@@ -139,20 +136,26 @@ TEST(MotionImportCommand, TheClipJoinsTheAnimationFileAtItsRateFromItsStart) {
         EXPECT_EQ(RunImport(arguments), (std::pair<int, std::string>{0, ""}));
         EXPECT_EQ(Stored(animation), stored);
     }
-    std::string saved = FileText(animation);
     WriteFile(folder + "/short.bvh", kWalkingClip.substr(0, 150));
+    WriteFile(folder + "/run.bvh", kWalkingClip);
+    const char gif[] = "GIF89a\1\0\1\0\x80\0\0\0\0\0\xFF\xFF\xFF,\0\0\0\0\1\0\1\0\0\2\2D\1\0;";
+    WriteFile(folder + "/walk.gif", std::string(gif, sizeof gif - 1));
     const std::tuple<std::vector<std::string>, int, std::string> failures[] = {
         {{"--import-bvh", folder + "/short.bvh", animation}, 1, "is not a motion clip"},
+        {{"--import-bvh", clip, clip}, 1, "'" + clip + "' is the clip itself"},
+        {{"--import-bvh", clip, folder + "/run.bvh"}, 1, "run.bvh' is not an animation"},
+        {{"--import-bvh", clip, folder + "/walk.gif"}, 1, "walk.gif' is not an animation"},
         {{"--import-bvh", folder, animation}, 1, "cannot read"},
         {{"--import-bvh", clip, animation, "--from", "1.5"}, 1, "the clip ends before"},
         {{"--import-bvh", clip, animation, "--view", "top"}, 2, "--view takes front or side"},
         {{"--view", "side", animation}, 2, "--view is for the clip; it needs --import-bvh"},
     };
+    const std::map<std::string, std::string> before = FolderContents(folder);
     for (const auto& [arguments, code, line] : failures) {
         auto run = RunImport(arguments);
         EXPECT_EQ(run.first, code) << run.second;
         EXPECT_NE(run.second.find(line), std::string::npos) << run.second;
-        EXPECT_EQ(FileText(animation), saved) << "the animation stays as it was";
+        EXPECT_TRUE(FolderContents(folder) == before) << "every file stays as it was: " << line;
     }
     std::filesystem::remove_all(folder);
 }

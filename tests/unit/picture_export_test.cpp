@@ -110,16 +110,6 @@ std::string FileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// Every file under the folder, by its path inside it, with its bytes.
-std::map<std::string, std::string> FolderContents(const std::string& folder) {
-    std::map<std::string, std::string> contents;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        std::string name = std::filesystem::relative(entry.path(), folder).string();
-        contents[name] = entry.is_regular_file() ? FileBytes(entry.path().string()) : "(folder)";
-    }
-    return contents;
-}
-
 std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
