@@ -129,10 +129,12 @@ bool FreeSlots(int32_t first, int32_t last, std::size_t count, IsFree isFree,
     return slots->size() == count;
 }
 
-int32_t ToGrid(double value, int32_t origin) {
-    // Kept to what a file's 16-bit coordinates, relative to the box, can hold.
-    double relative = std::clamp(std::round(value) - origin, -32768.0, 32767.0);
-    return static_cast<int32_t>(relative) + origin;
+// Whether the point, rounded to the grid, is one a file's 16-bit coordinates relative to the box
+// hold; false for a point at no finite place too.
+bool FitsTheFile(const ClipPoint& point, const Box& box) {
+    double x = std::round(point.x) - box.left;
+    double y = std::round(point.y) - box.top;
+    return x >= -32768 && x <= 32767 && y >= -32768 && y <= 32767;
 }
 
 } // namespace
@@ -262,13 +264,23 @@ int32_t PlaceClip(Animation& animation, const MotionClip& clip, const ClipPlacem
     }
     double dx = (placement.box.left + placement.box.right) / 2.0 - (left + right) / 2;
     double dy = (placement.box.top + placement.box.bottom) / 2.0 - (low + high) / 2;
+    // A first frame far flatter than it is wide, or a path far longer than the figure is high,
+    // reaches past any frame once scaled (or past any number).
+    for (ClipPoint& point : seen) {
+        point = {point.x + dx, point.y + dy, 0};
+        if (!FitsTheFile(point, placement.box)) {
+            *error = "the clip cannot be scaled into the box: its figure, 60% of the box high, "
+                     "would reach past what a frame holds";
+            return 0;
+        }
+    }
     for (int32_t frame = 0; frame < count; ++frame) {
         int32_t gridFrame = first + frame;
         for (std::size_t joint = 0; joint < jointSlots.size(); ++joint) {
             const ClipPoint& point = seen[frame * figure.pointOfJoint.size() + joint];
             animation.JointAt(gridFrame, jointSlots[joint]) = {
-                ToGrid(point.x + dx, placement.box.left), ToGrid(point.y + dy, placement.box.top),
-                JointNormal};
+                static_cast<int32_t>(std::round(point.x)),
+                static_cast<int32_t>(std::round(point.y)), JointNormal};
         }
         for (std::size_t link = 0; link < boneSlots.size(); ++link) {
             const ClipFigure::Link& from = figure.links[link];

@@ -204,6 +204,31 @@ TEST(ClipPose, BetweenClipFramesTheRotationTurnsAboutItsOneAxis) {
     }
 }
 
+// A clip whose figure, scaled to the box, reaches past what a frame holds, or past any number (a
+// first frame 1e-300 high and 9999999 wide scales to infinity), is refused and changes nothing.
+TEST(ClipPose, AClipThatCannotBeScaledIntoTheBoxIsRefused) {
+    const std::string end = "HIERARCHY ROOT a { OFFSET 0 0 0 CHANNELS 0 End Site { OFFSET ";
+    const std::string walk = "HIERARCHY ROOT a { OFFSET 0 0 0 CHANNELS 1 Xposition End Site { "
+                             "OFFSET 0 1 0 } } MOTION Frames: 2 Frame Time: 1 ";
+    const std::pair<std::string, int32_t> cases[] = {
+        {end + "9999999 1e-300 0 } } MOTION Frames: 1 Frame Time: 1\n", 0},
+        {end + "9999999 1 0 } } MOTION Frames: 1 Frame Time: 1\n", 0},
+        {walk + "0 9999999\n", 0},
+        {walk + "0 90\n", 41}, // 32400 pixels along: still in a frame
+    };
+    for (const auto& [text, frames] : cases) {
+        MotionClip clip;
+        std::string error;
+        ASSERT_TRUE(ParseMotionClip(text, &clip, &error)) << error;
+        EditorStateInit();
+        ClipPlacement placement{ClipView::Front, 40};
+        EXPECT_EQ(PlaceClip(editor.animation, clip, placement, &error), frames) << text;
+        EXPECT_EQ(error.find("cannot be scaled into the box") != std::string::npos, frames == 0)
+            << error;
+        EXPECT_EQ(FrameHasJoints(editor.animation, 0, 0), frames > 0) << text;
+    }
+}
+
 // Debian's boxing clip of 3069 frames at 1/100 s (30.7 s) at 25 frames a second fills all 501
 // frames. A link of no length joins its joint to the parent's.
 TEST(ClipPose, ARealClipAtTwentyFiveFramesASecondFollowsItsOwnKinematics) {
