@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-Animation::Animation() {
+Animation::Animation(int32_t lastFrame) : maxFrame(lastFrame) {
     std::size_t count = static_cast<std::size_t>(maxFrame + 1) * kSlotCount;
     // Value-initialised: every byte zero, padding included, before the ends are marked free.
     joints.resize(count);

@@ -1,6 +1,7 @@
-// Loads arbitrary bytes as an animation file. The grids are kept small (eight frames) so that each
-// load's reset is cheap; the checks on frames, slots and states are the same for any size. After
-// every load each used bone must name two joints in use of its own frame.
+// Loads arbitrary bytes as an animation file. The animation is kept small (eight frames) so that
+// each load's clearing is cheap; the checks on frames, slots and states are the same for any size.
+// After every load the last frame played must be one of the animation's, and each used bone must
+// name two joints in use of its own frame.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -8,10 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
-#include "../tests/unit/support/editor_frames.h"
-#include "model/editor_state.h"
+#include "model/animation.h"
 #include "runtime/heaps.h"
 #include "storage/animation_file.h"
 #include "storage/numbered_files.h"
@@ -21,32 +22,28 @@ namespace {
 
 constexpr int32_t kFuzzMaxFrame = 7;
 int memoryFile = -1;
+std::string path;
 
 void Start() {
     ProgramHeapCreate();
     StringHeapInit();
     TextWorkBufferInit();
     FileTableInit();
-    SetEditorStartValues();
-    editor.animation.maxFrame = kFuzzMaxFrame;
-    AllocateEditorArrays();
-    MarkAllSlotsEmpty();
     memoryFile = memfd_create("animation", 0);
     if (memoryFile < 0) {
         std::perror("memfd_create");
         std::abort();
     }
-    std::string path = "/proc/self/fd/" + std::to_string(memoryFile);
-    AssignString(&editor.session.basePath, path.c_str());
+    path = "/proc/self/fd/" + std::to_string(memoryFile);
 }
 
-void CheckBones() {
-    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
+void CheckBones(const Animation& animation) {
+    for (int32_t frame = 0; frame <= animation.maxFrame; ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-            const Bone& bone = BoneAt(frame, slot);
+            const Bone& bone = animation.BoneAt(frame, slot);
             if (BoneInUse(bone) && (!IsJointSlot(bone.jointA) || !IsJointSlot(bone.jointB) ||
-                                    JointAt(frame, bone.jointA).state <= 0 ||
-                                    JointAt(frame, bone.jointB).state <= 0)) {
+                                    animation.JointAt(frame, bone.jointA).state <= 0 ||
+                                    animation.JointAt(frame, bone.jointB).state <= 0)) {
                 std::abort();
             }
         }
@@ -63,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pwrite(memoryFile, data, size, 0) != static_cast<ssize_t>(size)) {
         std::abort();
     }
-    if (LoadAnimation() != 1 || !IsFrame(editor.animation.playbackEnd) ||
-        editor.session.currentFrame != 0) {
+    std::optional<Animation> animation = LoadAnimation(path.c_str(), kFuzzMaxFrame);
+    if (!animation || !animation->IsFrame(animation->playbackEnd)) {
         std::abort();
     }
-    CheckBones();
+    CheckBones(*animation);
     return 0;
 }
