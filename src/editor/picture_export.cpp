@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -30,6 +29,7 @@
 #include "storage/export_file.h"
 #include "storage/file_kinds.h"
 #include "storage/lottie_file.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "storage/picture_files.h"
 #include "storage/sound_decoder.h"
@@ -43,7 +43,7 @@ namespace {
 constexpr int kFolderPermissions = 0777; // less the umask
 
 std::string SystemReason(const char* doing, const std::string& path, int failure) {
-    return std::string(doing) + " '" + path + "': " + std::strerror(failure);
+    return std::string(doing) + " " + Quoted(path) + ": " + SystemErrorText(failure);
 }
 
 // The folder of the numbered PNGs, when it is one already: its frame files are checked too.
@@ -89,7 +89,7 @@ std::vector<std::pair<std::string, FileKind>> OutputFiles(const CommandLine& com
 bool CheckOutputs(const CommandLine& command, const Animation& animation, std::string* error) {
     for (const auto& [output, kind] : OutputFiles(command, animation)) {
         if (SameFile(output, command.animation)) {
-            *error = "'" + output + "' is the animation itself; the pictures would replace it";
+            *error = Quoted(output) + " is the animation itself; the pictures would replace it";
             return false;
         }
         if (!CheckReplaceable(output, kind, error)) {
@@ -115,7 +115,7 @@ bool StartWithoutDisplay(const std::string& path, std::optional<Animation>* anim
     }
     *animation = LoadAnimation(path.c_str());
     if (!*animation) {
-        *error = "cannot load the animation '" + path + "'";
+        *error = "cannot load the animation " + Quoted(path);
         return false;
     }
     return true;
@@ -217,7 +217,7 @@ bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
         return false;
     }
     if (!S_ISDIR(status.st_mode)) {
-        *error = "'" + folder + "' is not a folder";
+        *error = Quoted(folder) + " is not a folder";
         return false;
     }
     return true;
@@ -363,11 +363,11 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
     if (written) {
         written = AtomicFilesCommit(files.data(), files.size(), error);
     } else {
-        *error += " (the frames in '" + std::string(folder) + "' are left as they were)";
+        *error += " (the frames in " + Quoted(folder) + " are left as they were)";
         AtomicFilesAbandon(files.data(), files.size(), error);
     }
     if (!written && made && ::rmdir(folder) != 0) {
-        *error += "; the new folder '" + std::string(folder) + "' is left behind";
+        *error += "; the new folder " + Quoted(folder) + " is left behind";
     }
     return written;
 }

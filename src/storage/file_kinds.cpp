@@ -12,17 +12,13 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 
 namespace {
 
 constexpr std::size_t kSignatureBytes = 64;
-
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
 
 // What a path that is no regular file names instead.
 const char* OtherKind(mode_t mode) {
@@ -45,7 +41,7 @@ const char* OtherKind(mode_t mode) {
 bool ReadSignature(const std::string& path, std::string* bytes, std::string* error) {
     int descriptor = FileSystem().open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
     if (descriptor < 0) {
-        *error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        *error = "cannot read " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     struct stat status {};
@@ -59,7 +55,7 @@ bool ReadSignature(const std::string& path, std::string* bytes, std::string* err
         return false;
     }
     if (count < 0) {
-        *error = "cannot read " + Quoted(path) + ": " + std::strerror(failure);
+        *error = "cannot read " + Quoted(path) + ": " + SystemErrorText(failure);
         return false;
     }
     bytes->assign(buffer, static_cast<std::size_t>(count));
@@ -167,7 +163,7 @@ const char* FileKindName(FileKind kind) {
 bool CheckFileToRead(const std::string& path, std::string* error) {
     struct stat status {};
     if (!PathStatus(path, &status)) {
-        *error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        *error = "cannot read " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     if (!S_ISREG(status.st_mode)) {
@@ -191,7 +187,7 @@ bool CheckReplaceable(const std::string& path, FileKind kind, std::string* error
         if (errno == ENOENT) {
             return true; // a new file, or a link to one (its folder is checked when it is made)
         }
-        *error = "cannot look at " + Quoted(path) + ": " + std::strerror(errno);
+        *error = "cannot look at " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     if (!S_ISREG(status.st_mode)) {

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "storage/atomic_file.h"
+#include "storage/message_text.h"
 #include "storage/png_writer.h"
 
 namespace {
@@ -331,9 +332,9 @@ bool WriteGifAnimation(const char* path, const PictureSequence& pictures, int32_
         return false;
     }
     if (!WriteGifAnimationTo(&file, pictures, delay, error)) {
-        *error += " ('" + file.target + "' is left as it was)";
+        *error += " (" + Quoted(file.target) + " is left as it was)";
         if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
+            *error += "; the temporary file " + Quoted(file.temporary) + " is left behind";
         }
         return false;
     }
@@ -419,7 +420,7 @@ bool WritePngPicture(const char* path, const uint32_t* pixels, int32_t width, in
     }
     if (!WritePngPictureTo(&file, pixels, width, height, error, transparent)) {
         if (!AtomicFileAbandon(&file)) {
-            *error += "; the temporary file '" + file.temporary + "' is left behind";
+            *error += "; the temporary file " + Quoted(file.temporary) + " is left behind";
         }
         return false;
     }

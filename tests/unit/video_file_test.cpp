@@ -32,8 +32,8 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
         std::string failing;
         std::string message;
     } cases[] = {
-        {VideoFormat::Mp4, "write", "cannot write: No space left on device"},
-        {VideoFormat::WebM, "write", "cannot write: No space left on device"},
+        {VideoFormat::Mp4, "write", "cannot write: the disk is full"},
+        {VideoFormat::WebM, "write", "cannot write: the disk is full"},
         {VideoFormat::Mp4, "read", "cannot read the new video back"},
         {VideoFormat::WebM, "sync", "cannot flush"},
     };
