@@ -137,6 +137,33 @@ bool FitsTheFile(const ClipPoint& point, const Box& box) {
     return x >= -32768 && x <= 32767 && y >= -32768 && y <= 32767;
 }
 
+bool TurnsOnly(const ClipJoint& joint) {
+    return std::all_of(joint.channels.begin(), joint.channels.end(),
+                       [](ClipChannel channel) { return channel >= ClipChannel::XRotation; });
+}
+
+// The clip joint whose place this one takes in every frame: its parent when the link has no
+// length, an earlier sibling at the same offset (both only turning, so that only their parent
+// places them), or -1 for none.
+int32_t CoincidingJoint(const MotionClip& clip, std::size_t index) {
+    const ClipJoint& joint = clip.joints[index];
+    if (joint.parent < 0 || !TurnsOnly(joint)) {
+        return -1;
+    }
+    if (joint.offset[0] == 0 && joint.offset[1] == 0 && joint.offset[2] == 0) {
+        return joint.parent;
+    }
+    for (std::size_t earlier = static_cast<std::size_t>(joint.parent) + 1; earlier < index;
+         ++earlier) {
+        const ClipJoint& sibling = clip.joints[earlier];
+        if (sibling.parent == joint.parent && TurnsOnly(sibling) &&
+            std::equal(joint.offset, joint.offset + 3, sibling.offset)) {
+            return static_cast<int32_t>(earlier);
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 void PoseClipAt(const MotionClip& clip, double seconds, std::vector<ClipPoint>* positions) {
@@ -184,12 +211,8 @@ void BuildClipFigure(const MotionClip& clip, ClipFigure* figure) {
     *figure = ClipFigure{};
     for (std::size_t index = 0; index < clip.joints.size(); ++index) {
         const ClipJoint& joint = clip.joints[index];
-        bool hasNoLength = joint.offset[0] == 0 && joint.offset[1] == 0 && joint.offset[2] == 0;
-        for (ClipChannel channel : joint.channels) {
-            hasNoLength = hasNoLength && channel >= ClipChannel::XRotation;
-        }
-        if (joint.parent >= 0 && hasNoLength) {
-            figure->jointOfClipJoint.push_back(figure->jointOfClipJoint[joint.parent]);
+        if (int32_t same = CoincidingJoint(clip, index); same >= 0) {
+            figure->jointOfClipJoint.push_back(figure->jointOfClipJoint[same]);
             continue;
         }
         auto self = static_cast<int32_t>(figure->pointOfJoint.size());
