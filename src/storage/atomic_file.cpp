@@ -265,7 +265,7 @@ bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std
         return false;
     }
     if (!WriteAllBytes(file->descriptor, bytes, count, error)) {
-        *error += " (" + Quoted(file->inPlace ? file->target : file->temporary) + ")";
+        *error += " (" + Quoted(file->target) + ")";
         return false;
     }
     return true;
