@@ -1,7 +1,8 @@
 # make run   - installs what is missing, builds the editor and starts it on the sample walk
 #              (ARGS="file.txt" passes the user's own file instead)
 # make test  - installs what is missing, checks the formatting, builds and runs every test with g++
-#              and again with clang++ under the sanitizers, and fuzzes the animation loader;
+#              and again with clang++ under the sanitizers, and fuzzes the animation loader and
+#              the clip import;
 #              warnings are errors in all of these builds
 # make bench - builds the benchmarks, the pacing and idle probes and the tools, and runs the
 #              benchmarks
@@ -9,8 +10,8 @@
 # make web   - builds the editor for the browser into build/web, a folder any static web server
 #              can publish (emscripten; the desktop build rasterises its glyph table)
 # make test-web - builds the page and runs its tests in headless Chromium
-# make fuzz  - builds the animation loader's fuzz target with clang++ and runs it FUZZ_SECONDS long
-#              on every core
+# make fuzz  - builds the fuzz targets of the animation loader and of the clip import with clang++
+#              and runs each FUZZ_SECONDS long on every core
 
 JOBS ?= $(shell nproc)
 # Two more tests than cores run at once: the display tests spend most of their time waiting.
@@ -19,6 +20,8 @@ RELEASE := build/release
 SANITIZE := build/sanitize
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 30
+# The real clips whose starts seed the clip import's fuzzing (scripts/setup.sh installs them).
+FUZZ_CLIPS := $(wildcard /usr/share/assimp/models/BVH/*.bvh)
 
 .PHONY: setup run package web test-web test test-release test-sanitize format-check format bench fuzz
 
@@ -87,11 +90,15 @@ $(FUZZ)/CMakeCache.txt:
 	CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIMBRADO_FUZZ=ON
 
 fuzz: setup $(FUZZ)/CMakeCache.txt
-	cmake --build $(FUZZ) -j $(JOBS) --target load_animation_fuzz make_seeds
-	rm -rf $(FUZZ)/seeds && mkdir -p $(FUZZ)/seeds $(FUZZ)/corpus
-	$(FUZZ)/make_seeds $(FUZZ)/seeds
+	cmake --build $(FUZZ) -j $(JOBS) --target load_animation_fuzz clip_import_fuzz make_seeds
+	@[ -n "$(FUZZ_CLIPS)" ] || { echo "no clips in /usr/share/assimp/models/BVH"; exit 1; }
+	rm -rf $(FUZZ)/seeds $(FUZZ)/clip_seeds
+	mkdir -p $(FUZZ)/seeds $(FUZZ)/corpus $(FUZZ)/clip_seeds $(FUZZ)/clip_corpus
+	$(FUZZ)/make_seeds $(FUZZ)/seeds $(FUZZ)/clip_seeds $(FUZZ_CLIPS)
 	$(FUZZ)/load_animation_fuzz -fork=$(JOBS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		$(FUZZ)/corpus $(FUZZ)/seeds
+	$(FUZZ)/clip_import_fuzz -fork=$(JOBS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		$(FUZZ)/clip_corpus $(FUZZ)/clip_seeds
 
 # The browser build: the glyph table rasterised by the desktop build, then the program compiled by
 # emscripten (whose tools need Debian's JavaScript modules) and put together with the page.

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "storage/message_text.h"
+
 namespace {
 
 // An option followed by a whole number in [least, most].
@@ -83,7 +85,7 @@ bool ReadValue(const ValueOption& option, const std::string& text, CommandLine* 
     if (value < option.least || value > option.most) {
         line->problem = std::string(option.name) + " takes a whole number from " +
                         std::to_string(option.least) + " to " + std::to_string(option.most) +
-                        ", not '" + text + "'";
+                        ", not " + Quoted(text);
         return false;
     }
     line->*option.value = value;
@@ -102,7 +104,7 @@ bool ReadSeconds(const std::string& text, CommandLine* line) {
     double seconds = digits ? std::stod(text) : -1;
     if (seconds < 0 || seconds > kLatestClipStart) {
         line->problem =
-            "--from takes the seconds into the clip, from 0 to 1000000, not '" + text + "'";
+            "--from takes the seconds into the clip, from 0 to 1000000, not " + Quoted(text);
         return false;
     }
     line->fromSeconds = seconds;
@@ -111,7 +113,7 @@ bool ReadSeconds(const std::string& text, CommandLine* line) {
 
 bool ReadView(const std::string& text, CommandLine* line) {
     if (text != "front" && text != "side") {
-        line->problem = "--view takes front or side, not '" + text + "'";
+        line->problem = "--view takes front or side, not " + Quoted(text);
         return false;
     }
     line->view = text == "front" ? ClipView::Front : ClipView::Side;
@@ -133,7 +135,7 @@ bool ReadPath(const std::vector<std::string>& arguments, std::size_t* index, con
     if (*index + 1 >= arguments.size() || IsOption(arguments[*index + 1])) {
         line->problem = name + " takes " + what + " after it";
         if (*index + 1 < arguments.size()) {
-            line->problem += ", not '" + arguments[*index + 1] + "'";
+            line->problem += ", not " + Quoted(arguments[*index + 1]);
         }
         return false;
     }
@@ -209,7 +211,7 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t* index, R
         }
         return true;
     }
-    line->problem = "unknown option '" + name + "'";
+    line->problem = "unknown option " + Quoted(name);
     return false;
 }
 

@@ -16,6 +16,7 @@
 #include "storage/animation_file.h"
 #include "storage/bvh_clip.h"
 #include "storage/file_kinds.h"
+#include "storage/message_text.h"
 #include "storage/path_parts.h"
 #include "storage/requesters.h"
 #include "storage/text.h"
@@ -75,7 +76,14 @@ int RunMotionImport(const CommandLine& command) {
     std::string error;
     struct stat status {};
     bool exists = PathStatus(command.animation, &status) || errno != ENOENT;
-    if (exists && !CheckFileToRead(command.animation, &error)) {
+    // The clip given twice, or a file of another kind in the animation's place, is never replaced.
+    if (SameFile(command.clip, command.animation)) {
+        error = Quoted(command.animation) + " is the clip itself; the animation would replace it";
+    }
+    if (error.empty() && exists && CheckFileToRead(command.animation, &error)) {
+        CheckReplaceable(command.animation, kAnimationFile, &error);
+    }
+    if (!error.empty()) {
         std::fprintf(stderr, "limbrado: %s\n", error.c_str());
         return kExitFailed;
     }
@@ -94,7 +102,7 @@ int RunMotionImport(const CommandLine& command) {
         animation = LoadAnimation(command.animation.c_str());
     }
     if (done && !animation) {
-        error = "cannot load the animation '" + command.animation + "'";
+        error = "cannot load the animation " + Quoted(command.animation);
         done = false;
     }
     if (done) {
@@ -106,9 +114,8 @@ int RunMotionImport(const CommandLine& command) {
         placement.fromSeconds = command.fromSeconds;
         done = PlaceClip(*animation, clip, placement, &error) > 0;
     }
-    if (done && !SaveAnimation(command.animation.c_str(), *animation)) {
-        error = "cannot save '" + command.animation + "'";
-        done = false;
+    if (done) {
+        done = SaveAnimation(command.animation.c_str(), *animation, &error);
     }
     ProgramRelease();
     if (!done) {

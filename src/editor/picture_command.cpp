@@ -19,6 +19,7 @@
 #include "runtime/surface.h"
 #include "storage/animation_file.h"
 #include "storage/file_kinds.h"
+#include "storage/message_text.h"
 #include "storage/sound_decoder.h"
 #include "storage/sound_reference.h"
 #include "storage/sprite_sheet.h"
@@ -55,7 +56,7 @@ std::vector<std::pair<std::string, const FileKind*>> OutputFiles(const CommandLi
 bool CheckOutputs(const CommandLine& command, const Animation& animation, std::string* error) {
     for (const auto& [output, kind] : OutputFiles(command, animation)) {
         if (SameFile(output, command.animation)) {
-            *error = "'" + output + "' is the animation itself; the pictures would replace it";
+            *error = Quoted(output) + " is the animation itself; the pictures would replace it";
             return false;
         }
         if (!CheckReplaceable(output, *kind, error)) {
@@ -81,7 +82,7 @@ bool StartWithoutDisplay(const std::string& path, std::optional<Animation>* anim
     }
     *animation = LoadAnimation(path.c_str());
     if (!*animation) {
-        *error = "cannot load the animation '" + path + "'";
+        *error = "cannot load the animation " + Quoted(path);
         return false;
     }
     return true;

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -30,6 +29,7 @@
 #include "storage/export_file.h"
 #include "storage/file_kinds.h"
 #include "storage/lottie_file.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "storage/path_parts.h"
 #include "storage/picture_files.h"
@@ -44,7 +44,7 @@ namespace {
 constexpr int kFolderPermissions = 0777; // less the umask
 
 std::string SystemReason(const char* doing, const std::string& path, int failure) {
-    return std::string(doing) + " '" + path + "': " + std::strerror(failure);
+    return std::string(doing) + " " + Quoted(path) + ": " + SystemErrorText(failure);
 }
 
 int32_t FrameCountOf(const PictureRequest& request) {
@@ -143,7 +143,7 @@ bool MakeFolder(const std::string& folder, bool* made, std::string* error) {
         return false;
     }
     if (!S_ISDIR(status.st_mode)) {
-        *error = "'" + folder + "' is not a folder";
+        *error = Quoted(folder) + " is not a folder";
         return false;
     }
     return true;
@@ -286,11 +286,11 @@ bool ExportAnimationPngs(const char* folder, const PictureRequest& request, std:
     if (written) {
         written = AtomicFilesCommit(files.data(), files.size(), error);
     } else {
-        *error += " (the frames in '" + std::string(folder) + "' are left as they were)";
+        *error += " (the frames in " + Quoted(folder) + " are left as they were)";
         AtomicFilesAbandon(files.data(), files.size(), error);
     }
     if (!written && made && ::rmdir(folder) != 0) {
-        *error += "; the new folder '" + std::string(folder) + "' is left behind";
+        *error += "; the new folder " + Quoted(folder) + " is left behind";
     }
     return written;
 }

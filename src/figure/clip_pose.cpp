@@ -129,10 +129,39 @@ bool FreeSlots(int32_t first, int32_t last, std::size_t count, IsFree isFree,
     return slots->size() == count;
 }
 
-int32_t ToGrid(double value, int32_t origin) {
-    // Kept to what a file's 16-bit coordinates, relative to the box, can hold.
-    double relative = std::clamp(std::round(value) - origin, -32768.0, 32767.0);
-    return static_cast<int32_t>(relative) + origin;
+// Whether the point, rounded to the grid, is one a file's 16-bit coordinates relative to the box
+// hold; false for a point at no finite place too.
+bool FitsTheFile(const ClipPoint& point, const Box& box) {
+    double x = std::round(point.x) - box.left;
+    double y = std::round(point.y) - box.top;
+    return x >= -32768 && x <= 32767 && y >= -32768 && y <= 32767;
+}
+
+bool TurnsOnly(const ClipJoint& joint) {
+    return std::all_of(joint.channels.begin(), joint.channels.end(),
+                       [](ClipChannel channel) { return channel >= ClipChannel::XRotation; });
+}
+
+// The clip joint whose place this one takes in every frame: its parent when the link has no
+// length, an earlier sibling at the same offset (both only turning, so that only their parent
+// places them), or -1 for none.
+int32_t CoincidingJoint(const MotionClip& clip, std::size_t index) {
+    const ClipJoint& joint = clip.joints[index];
+    if (joint.parent < 0 || !TurnsOnly(joint)) {
+        return -1;
+    }
+    if (joint.offset[0] == 0 && joint.offset[1] == 0 && joint.offset[2] == 0) {
+        return joint.parent;
+    }
+    for (std::size_t earlier = static_cast<std::size_t>(joint.parent) + 1; earlier < index;
+         ++earlier) {
+        const ClipJoint& sibling = clip.joints[earlier];
+        if (sibling.parent == joint.parent && TurnsOnly(sibling) &&
+            std::equal(joint.offset, joint.offset + 3, sibling.offset)) {
+            return static_cast<int32_t>(earlier);
+        }
+    }
+    return -1;
 }
 
 } // namespace
@@ -182,12 +211,8 @@ void BuildClipFigure(const MotionClip& clip, ClipFigure* figure) {
     *figure = ClipFigure{};
     for (std::size_t index = 0; index < clip.joints.size(); ++index) {
         const ClipJoint& joint = clip.joints[index];
-        bool hasNoLength = joint.offset[0] == 0 && joint.offset[1] == 0 && joint.offset[2] == 0;
-        for (ClipChannel channel : joint.channels) {
-            hasNoLength = hasNoLength && channel >= ClipChannel::XRotation;
-        }
-        if (joint.parent >= 0 && hasNoLength) {
-            figure->jointOfClipJoint.push_back(figure->jointOfClipJoint[joint.parent]);
+        if (int32_t same = CoincidingJoint(clip, index); same >= 0) {
+            figure->jointOfClipJoint.push_back(figure->jointOfClipJoint[same]);
             continue;
         }
         auto self = static_cast<int32_t>(figure->pointOfJoint.size());
@@ -262,13 +287,23 @@ int32_t PlaceClip(Animation& animation, const MotionClip& clip, const ClipPlacem
     }
     double dx = (placement.box.left + placement.box.right) / 2.0 - (left + right) / 2;
     double dy = (placement.box.top + placement.box.bottom) / 2.0 - (low + high) / 2;
+    // A first frame far flatter than it is wide, or a path far longer than the figure is high,
+    // reaches past any frame once scaled (or past any number).
+    for (ClipPoint& point : seen) {
+        point = {point.x + dx, point.y + dy, 0};
+        if (!FitsTheFile(point, placement.box)) {
+            *error = "the clip cannot be scaled into the box: its figure, 60% of the box high, "
+                     "would reach past what a frame holds";
+            return 0;
+        }
+    }
     for (int32_t frame = 0; frame < count; ++frame) {
         int32_t gridFrame = first + frame;
         for (std::size_t joint = 0; joint < jointSlots.size(); ++joint) {
             const ClipPoint& point = seen[frame * figure.pointOfJoint.size() + joint];
             animation.JointAt(gridFrame, jointSlots[joint]) = {
-                ToGrid(point.x + dx, placement.box.left), ToGrid(point.y + dy, placement.box.top),
-                JointNormal};
+                static_cast<int32_t>(std::round(point.x)),
+                static_cast<int32_t>(std::round(point.y)), JointNormal};
         }
         for (std::size_t link = 0; link < boneSlots.size(); ++link) {
             const ClipFigure::Link& from = figure.links[link];

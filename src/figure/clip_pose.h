@@ -38,8 +38,10 @@ struct ClipPlacement {
 // end, none after lastFrame; 0 when fromSeconds lies past the end.
 int32_t ClipFrameCount(const MotionClip& clip, const ClipPlacement& placement);
 
-// The figure the clip becomes: a figure joint for each clip joint and end site, except those a
-// link of no length joins to their parent, and a standard bone for each other link.
+// The figure the clip becomes: a figure joint for each clip joint and end site, except those that
+// stand where another does in every frame (joined to their parent by a link of no length, or at
+// the offset of an earlier sibling, neither moved by position channels), and a standard bone for
+// each other link.
 struct ClipFigure {
     std::vector<int32_t> jointOfClipJoint; // figure joint of each clip joint
     std::vector<int32_t> pointOfJoint;     // clip joint whose position each figure joint takes

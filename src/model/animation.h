@@ -65,6 +65,7 @@ constexpr Box kDefaultBox{kSceneWidth / 4, kSceneHeight / 4, kSceneWidth / 4 * 3
 struct Animation {
     // Frames 0 to maxFrame, all slots empty (positions -1, bone ends -1, no padding byte set).
     Animation() : Animation(kDefaultMaxFrame) {}
+    // Frames 0 to lastFrame only: what a fuzzer loads into, cleared cheaply on every run.
     explicit Animation(int32_t lastFrame);
 
     int32_t maxFrame = kDefaultMaxFrame;

@@ -534,13 +534,13 @@ bool SaveAnimation(const char* path, const Animation& animation, std::string* er
 
 // The whole file is read before anything is decoded, so that a file that cannot be read to its end
 // (an error of the disk, a file far too large to be an animation) gives no animation at all.
-std::optional<Animation> LoadAnimation(const char* path, int32_t maxFrame) {
+std::optional<Animation> LoadAnimation(const char* path, int32_t lastFrame) {
     static std::vector<unsigned char> bytes;
     int32_t size = 0;
     if (!ReadAnimationBytes(path, &bytes, &size)) {
         return std::nullopt;
     }
-    std::optional<Animation> animation(std::in_place, maxFrame);
+    std::optional<Animation> animation(std::in_place, lastFrame);
     AnimationTarget target{animation->joints.data(), animation->bones.data(),
                            animation->maxFrame + 1, kSlotCount};
     animation->playbackEnd = Decode(bytes, size, &target);

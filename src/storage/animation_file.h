@@ -15,9 +15,9 @@
 // into the file as its reference; its samples stay out.
 bool SaveAnimation(const char* path, const Animation& animation, std::string* error = nullptr);
 // The animation the file at `path` holds, its sound as a reference without samples; none when
-// the path is no file that can be read to its end or is far too large to be an animation. Frames
-// past maxFrame are not read.
-std::optional<Animation> LoadAnimation(const char* path, int32_t maxFrame = kDefaultMaxFrame);
+// the path is no file that can be read to its end or is far too large to be an animation. Of
+// frames 0 to lastFrame: records of later frames are passed over.
+std::optional<Animation> LoadAnimation(const char* path, int32_t lastFrame = kDefaultMaxFrame);
 
 // The animation's bytes as SaveAnimation writes them.
 void EncodeAnimation(const Animation& animation, std::vector<unsigned char>* bytes);

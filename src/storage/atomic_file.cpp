@@ -14,9 +14,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
-#include <system_error>
 #include <vector>
 
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "storage/path_parts.h"
 
@@ -26,13 +26,13 @@ constexpr int kNewFilePermissions = 0666; // less the umask, as for every new fi
 constexpr int kLinkHops = 40;
 constexpr int kNameAttempts = 64;
 
-// The text of the last error, from a table that is safe on the backup's thread too.
+// The last error in the user's words.
 std::string ErrorText() {
-    return std::generic_category().message(errno);
+    return SystemErrorText(errno);
 }
 
 std::string SystemError(const std::string& what, const std::string& path) {
-    return what + " '" + path + "': " + ErrorText();
+    return what + " " + Quoted(path) + ": " + ErrorText();
 }
 
 // Gives up on the file after a failure already described in *error, adding to it when even the
@@ -40,7 +40,7 @@ std::string SystemError(const std::string& what, const std::string& path) {
 void GiveUp(AtomicFile* file, std::string* error) {
     std::string temporary = file->temporary;
     if (!AtomicFileAbandon(file)) {
-        *error += "; the temporary file '" + temporary + "' is left behind";
+        *error += "; the temporary file " + Quoted(temporary) + " is left behind";
     }
 }
 
@@ -151,7 +151,7 @@ bool CopyBytes(int source, int descriptor, const std::string& target, std::strin
             return false;
         }
         if (!WriteAllBytes(descriptor, chunk, static_cast<std::size_t>(count), error)) {
-            *error += " ('" + target + "')";
+            *error += " (" + Quoted(target) + ")";
             return false;
         }
     }
@@ -201,7 +201,7 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
     file->target = target != nullptr ? target : "";
     std::string name = SplitPath(file->target).name;
     if (name.empty() || name == "." || name == "..") {
-        *error = "'" + file->target + "' names a folder, not a file";
+        *error = Quoted(file->target) + " names a folder, not a file";
         return false;
     }
     if (!FileToReplace(file->target, &file->replaced, error)) {
@@ -214,7 +214,7 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
         return false;
     }
     if (exists && !S_ISREG(status.st_mode)) {
-        *error = "'" + file->target + "' is no regular file";
+        *error = Quoted(file->target) + " is no regular file";
         return false;
     }
     // Renaming needs only the folder's permission: a file the user may not write is refused
@@ -251,11 +251,11 @@ bool AtomicFileCreate(const char* target, AtomicFile* file, std::string* error) 
 
 bool AtomicFileWrite(AtomicFile* file, const void* bytes, std::size_t count, std::string* error) {
     if (file->descriptor < 0) {
-        *error = "no file is open for '" + file->target + "'";
+        *error = "no file is open for " + Quoted(file->target);
         return false;
     }
     if (!WriteAllBytes(file->descriptor, bytes, count, error)) {
-        *error += " ('" + (file->inPlace ? file->target : file->temporary) + "')";
+        *error += " (" + Quoted(file->target) + ")";
         return false;
     }
     return true;
@@ -266,7 +266,7 @@ bool AtomicFileSeal(AtomicFile* file, std::string* error) {
         return true; // the bytes wait in memory, or the file is sealed already
     }
     if (file->descriptor < 0) {
-        *error = "no file is open for '" + file->target + "'";
+        *error = "no file is open for " + Quoted(file->target);
         return false;
     }
     if (FileSystem().sync(file->descriptor) != 0) {
@@ -286,7 +286,7 @@ bool AtomicFileSeal(AtomicFile* file, std::string* error) {
 
 bool AtomicFileCommit(AtomicFile* file, std::string* error) {
     if (file->descriptor < 0 && file->temporary.empty()) {
-        *error = "no file is open for '" + file->target + "'";
+        *error = "no file is open for " + Quoted(file->target);
         return false;
     }
     if (file->inPlace) {
@@ -330,7 +330,7 @@ bool AtomicFileWriteThrough(const char* target,
         return false;
     }
     if (!write(&file, error)) {
-        *error += " ('" + file.target + "' is left as it was)";
+        *error += " (" + Quoted(file.target) + " is left as it was)";
         GiveUp(&file, error);
         return false;
     }
@@ -388,7 +388,7 @@ bool ForgetOldFiles(std::vector<OldFile>* olds, std::string* error) {
     bool forgotten = true;
     for (OldFile& old : *olds) {
         if (!old.kept.empty() && FileSystem().unlink(old.kept.c_str()) != 0 && errno != ENOENT) {
-            *error += "; the old file '" + old.kept + "' is left behind";
+            *error += "; the old file " + Quoted(old.kept) + " is left behind";
             forgotten = false;
         }
         old.kept.clear();
@@ -411,7 +411,7 @@ void PutBack(AtomicFile* files, const std::vector<bool>& renamed, std::vector<Ol
         if (back) {
             old.kept.clear();
         } else {
-            *error += "; '" + files[index].target + "' could not be put back as it was";
+            *error += "; " + Quoted(files[index].target) + " could not be put back as it was";
         }
     }
 }
@@ -477,7 +477,7 @@ bool AtomicFilesAbandon(AtomicFile* files, std::size_t count, std::string* error
     for (std::size_t index = 0; index < count; ++index) {
         std::string temporary = files[index].temporary;
         if (!AtomicFileAbandon(&files[index])) {
-            *error += "; the temporary file '" + temporary + "' is left behind";
+            *error += "; the temporary file " + Quoted(temporary) + " is left behind";
             removed = false;
         }
     }

@@ -4,14 +4,17 @@
 #include "storage/bvh_clip.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "storage/file_kinds.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 
 namespace {
 
 constexpr int32_t kFile = 0;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int64_t kLargestClipFile = int64_t{64} << 20;
 constexpr int64_t kMostClipFrames = 10'000'000;
 constexpr double kShortestFrameTime = 1e-6; // seconds
@@ -136,7 +139,7 @@ class ClipReader {
             word = tokens_.Next();
         }
         if (word != "MOTION") {
-            return Fail("MOTION or another ROOT expected, not '" + std::string(word) + "'");
+            return Fail("MOTION or another ROOT expected, not " + Quoted(word));
         }
         return ReadMotion();
     }
@@ -152,8 +155,7 @@ class ClipReader {
         std::string_view word = tokens_.Next();
         if (word != expected) {
             return Fail(std::string(expected) + " expected" +
-                        (word.empty() ? std::string(", the file ends")
-                                      : ", not '" + std::string(word) + "'"));
+                        (word.empty() ? std::string(", the file ends") : ", not " + Quoted(word)));
         }
         return true;
     }
@@ -163,10 +165,10 @@ class ClipReader {
             return Fail("the file ends where a number belongs");
         }
         if (!ParseNumber(word, value)) {
-            return Fail("'" + std::string(word) + "' is not a number");
+            return Fail(Quoted(word) + " is not a number");
         }
         if (std::abs(*value) > kLargestClipNumber) {
-            return Fail("'" + std::string(word) + "' is out of range");
+            return Fail(Quoted(word) + " is out of range");
         }
         return true;
     }
@@ -224,9 +226,9 @@ class ClipReader {
                     return false;
                 }
             } else {
-                return Fail("JOINT, End Site or } expected" +
-                            (word.empty() ? std::string(", the file ends")
-                                          : ", not '" + std::string(word) + "'"));
+                return Fail("JOINT, End Site or } expected" + (word.empty()
+                                                                   ? std::string(", the file ends")
+                                                                   : ", not " + Quoted(word)));
             }
         }
         return true;
@@ -247,7 +249,7 @@ class ClipReader {
                 found = word == kNames[kind] ? kind : found;
             }
             if (found < 0) {
-                return Fail("'" + std::string(word) + "' is no channel");
+                return Fail(Quoted(word) + " is no channel");
             }
             for (ClipChannel earlier : joint->channels) {
                 if (static_cast<int32_t>(earlier) == found) {
@@ -312,6 +314,10 @@ class ClipReader {
 } // namespace
 
 bool ParseMotionClip(std::string_view text, MotionClip* clip, std::string* error) {
+    // A byte-order mark, as some editors write at the start of UTF-8, is no part of the clip.
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
     MotionClip read;
     ClipReader reader(text, &read);
     if (!reader.Read()) {
@@ -327,25 +333,28 @@ bool ReadMotionClip(const std::string& path, MotionClip* clip, std::string* erro
         return false;
     }
     if (FileOpenRead(kFile, path.c_str()) == 0) {
-        *error = "cannot open '" + path + "'";
+        *error = "cannot open " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     int64_t length = FileLength(kFile);
     if (length < 0 || length > kLargestClipFile) {
         FileClose(kFile);
-        *error = "'" + path + "' is larger than a clip of 64 MiB";
+        *error = Quoted(path) + " is larger than a clip of 64 MiB";
         return false;
     }
     std::string text(static_cast<std::size_t>(length), '\0');
     auto size = static_cast<int32_t>(length);
+    errno = 0;
     bool read = size == 0 || FileReadBlock(kFile, text.data(), size) == size;
+    int failure = errno;
     FileClose(kFile);
     if (!read) {
-        *error = "cannot read '" + path + "' to its end";
+        *error = "cannot read " + Quoted(path) + " to its end" +
+                 (failure != 0 ? ": " + SystemErrorText(failure) : std::string());
         return false;
     }
     if (!ParseMotionClip(text, clip, error)) {
-        *error = "'" + path + "' is not a motion clip: " + *error;
+        *error = Quoted(path) + " is not a motion clip: " + *error;
         return false;
     }
     return true;

@@ -6,13 +6,13 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "model/animation.h"
 #include "storage/animation_file.h"
 #include "storage/atomic_file.h"
 #include "storage/file_kinds.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "storage/path_parts.h"
 #include "storage/text.h"
@@ -40,11 +40,11 @@ bool MakeFolders(const std::string& path, std::string* error) {
         std::string part = path.substr(0, end);
         if (!part.empty() && !IsFolder(part)) {
             if (FileSystem().makeFolder(part.c_str(), kPrivateFolder) != 0 && errno != EEXIST) {
-                *error = "cannot make the folder '" + part + "': " + std::strerror(errno);
+                *error = "cannot make the folder " + Quoted(part) + ": " + SystemErrorText(errno);
                 return false;
             }
             if (!IsFolder(part)) {
-                *error = "'" + part + "' is no folder";
+                *error = Quoted(part) + " is no folder";
                 return false;
             }
         }

@@ -2,24 +2,23 @@
 // (so a FIFO does not wait for a writer); its first bytes are read only once it is known to be a
 // regular file, and then without blocking. The kinds are told by their signatures: GIF87a or
 // GIF89a, the PNG signature, an ISO media file's "ftyp" box, the EBML header of Matroska and
-// WebM, RIFF with WEBP, and JSON's first character after white space.
+// WebM, RIFF with WEBP, and JSON's first character after white space. An animation file has no
+// signature: it is a 7-byte header and 8-byte records, and its first records are of the kinds a
+// save writes.
 #include "storage/file_kinds.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
+#include <cstdint>
 
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 
 namespace {
 
 constexpr std::size_t kSignatureBytes = 64;
-
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
 
 // What a path that is no regular file names instead.
 const char* OtherKind(mode_t mode) {
@@ -42,7 +41,7 @@ const char* OtherKind(mode_t mode) {
 bool ReadSignature(const std::string& path, std::string* bytes, std::string* error) {
     int descriptor = FileSystem().open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
     if (descriptor < 0) {
-        *error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        *error = "cannot read " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     struct stat status {};
@@ -56,7 +55,7 @@ bool ReadSignature(const std::string& path, std::string* bytes, std::string* err
         return false;
     }
     if (count < 0) {
-        *error = "cannot read " + Quoted(path) + ": " + std::strerror(failure);
+        *error = "cannot read " + Quoted(path) + ": " + SystemErrorText(failure);
         return false;
     }
     bytes->assign(buffer, static_cast<std::size_t>(count));
@@ -67,25 +66,59 @@ bool StartsWith(const std::string& bytes, std::size_t at, const char* text, std:
     return bytes.size() >= at + count && bytes.compare(at, count, text, count) == 0;
 }
 
-bool BeginsAsGif(const std::string& bytes) {
+bool BeginsAsGif(const std::string& bytes, int64_t /*size*/) {
     return StartsWith(bytes, 0, "GIF87a", 6) || StartsWith(bytes, 0, "GIF89a", 6);
 }
-bool BeginsAsPng(const std::string& bytes) {
+bool BeginsAsPng(const std::string& bytes, int64_t /*size*/) {
     return StartsWith(bytes, 0, "\x89PNG\r\n\x1A\n", 8);
 }
-bool BeginsAsMp4(const std::string& bytes) {
+bool BeginsAsMp4(const std::string& bytes, int64_t /*size*/) {
     return StartsWith(bytes, 4, "ftyp", 4);
 }
-bool BeginsAsWebM(const std::string& bytes) {
+bool BeginsAsWebM(const std::string& bytes, int64_t /*size*/) {
     return StartsWith(bytes, 0, "\x1A\x45\xDF\xA3", 4);
 }
-bool BeginsAsWebP(const std::string& bytes) {
+bool BeginsAsWebP(const std::string& bytes, int64_t /*size*/) {
     return StartsWith(bytes, 0, "RIFF", 4) && StartsWith(bytes, 8, "WEBP", 4);
 }
-bool BeginsAsJson(const std::string& bytes) {
+bool BeginsAsJson(const std::string& bytes, int64_t /*size*/) {
     std::size_t first = StartsWith(bytes, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;
     first = bytes.find_first_not_of(" \t\r\n", first);
     return first != std::string::npos && (bytes[first] == '{' || bytes[first] == '[');
+}
+
+// A record as a save writes it: a frame from 0, then a joint (type 0, a state above 0), a bone
+// (type 1, both ends a joint's position) or a style record (a type above 1, both ends -1).
+bool IsAnimationRecord(const unsigned char* record) {
+    auto word = [record](int at) {
+        return static_cast<int16_t>(static_cast<uint16_t>(record[at] | record[at + 1] << 8));
+    };
+    int32_t type = record[2];
+    if (word(0) < 0) {
+        return false;
+    }
+    if (type == 0) {
+        return static_cast<int8_t>(record[7]) > 0;
+    }
+    if (type == 1) {
+        return word(3) >= 0 && word(5) >= 0;
+    }
+    return word(3) == -1 && word(5) == -1;
+}
+
+bool IsAnimation(const std::string& bytes, int64_t size) {
+    constexpr std::size_t kHeader = 7;
+    constexpr std::size_t kRecord = 8;
+    if (size < static_cast<int64_t>(kHeader) || (size - kHeader) % kRecord != 0) {
+        return false;
+    }
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = kHeader; at + kRecord <= bytes.size(); at += kRecord) {
+        if (!IsAnimationRecord(data + at)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -111,11 +144,12 @@ const FileKind kMp4File{"an MP4 video", BeginsAsMp4};
 const FileKind kWebMFile{"a WebM video", BeginsAsWebM};
 const FileKind kWebPFile{"a WebP picture", BeginsAsWebP};
 const FileKind kJsonFile{"a JSON file", BeginsAsJson};
+const FileKind kAnimationFile{"an animation", IsAnimation, ", and a clip is added to nothing else"};
 
 bool CheckFileToRead(const std::string& path, std::string* error) {
     struct stat status {};
     if (!PathStatus(path, &status)) {
-        *error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        *error = "cannot read " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     if (!S_ISREG(status.st_mode)) {
@@ -139,7 +173,7 @@ bool CheckReplaceable(const std::string& path, const FileKind& kind, std::string
         if (errno == ENOENT) {
             return true; // a new file, or a link to one (its folder is checked when it is made)
         }
-        *error = "cannot look at " + Quoted(path) + ": " + std::strerror(errno);
+        *error = "cannot look at " + Quoted(path) + ": " + SystemErrorText(errno);
         return false;
     }
     if (!S_ISREG(status.st_mode)) {
@@ -153,9 +187,8 @@ bool CheckReplaceable(const std::string& path, const FileKind& kind, std::string
     if (!ReadSignature(path, &bytes, error)) {
         return false;
     }
-    if (!kind.begins(bytes)) {
-        *error = Quoted(path) + " is not " + kind.name +
-                 ", and an export replaces nothing but its own kind";
+    if (!kind.begins(bytes, status.st_size)) {
+        *error = Quoted(path) + " is not " + kind.name + kind.refusal;
         return false;
     }
     return true;

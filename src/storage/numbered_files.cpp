@@ -338,7 +338,9 @@ intptr_t FileOpen(int32_t mode, int32_t number, const char* name) {
     }
     int descriptor = OpenDescriptor(mode, name);
     if (descriptor < 0) {
+        int failure = errno;
         ObjectTableFree(&files, assigned);
+        errno = failure;
         return 0;
     }
     *record = FileRecord{};

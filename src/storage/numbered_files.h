@@ -9,7 +9,7 @@ constexpr int32_t kFileBufferSize = 4096;
 
 void FileTableInit();
 void FileTableShutdown(); // flushes and closes every open file
-// Returns the native handle (the automatic number for -1) or 0 on failure.
+// Returns the native handle (the automatic number for -1) or 0 on failure, errno saying why.
 intptr_t FileOpen(int32_t mode, int32_t number, const char* name);
 intptr_t FileOpenRead(int32_t number, const char* name);
 intptr_t FileCreate(int32_t number, const char* name);

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "storage/atomic_file.h"
+#include "storage/message_text.h"
 #include "storage/png_writer.h"
 
 namespace {

@@ -14,19 +14,55 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstdarg>
+#include <vector>
 
 #include "storage/file_kinds.h"
+#include "storage/message_text.h"
+#include "storage/numbered_files.h"
 
 namespace {
 
 constexpr std::size_t kLongestFrames = std::size_t{kSoundRate} * kSoundLongestSeconds;
 
+// What went wrong, in the user's words: a system error as the program says it, the end of the
+// file where more belongs as a file cut short, damaged data as such; the library's rarer errors in
+// its own words.
 std::string LibraryError(const std::string& what, int code) {
+    if (code < 0 && code > -kHighestSystemError) {
+        return what + ": " + SystemErrorText(-code);
+    }
+    if (code == AVERROR_EOF) {
+        return what + ": the sound file is cut short";
+    }
+    if (code == AVERROR_INVALIDDATA) {
+        return what + ": the sound file is damaged";
+    }
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return what + ": " + text;
+}
+
+// Whether the file's first bytes, whatever its name says, are those of a format the library
+// knows: a file that fails to open is a sound cut short then, and no sound file otherwise.
+bool BeginsAsAKnownFormat(const std::string& path) {
+    constexpr int kProbeBytes = 4096;
+    std::vector<unsigned char> bytes(kProbeBytes + AVPROBE_PADDING_SIZE, 0);
+    int descriptor = FileSystem().open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return false;
+    }
+    long count = FileSystem().read(descriptor, bytes.data(), kProbeBytes);
+    FileSystem().close(descriptor); // opened only to read: nothing is lost on a failed close
+    AVProbeData probe{};
+    probe.filename = "";
+    probe.buf = bytes.data();
+    probe.buf_size = static_cast<int>(std::max(count, 0L));
+    int score = AVPROBE_SCORE_RETRY;
+    return probe.buf_size > 0 && av_probe_input_format2(&probe, 1, &score) != nullptr;
 }
 
 struct SoundDecoding {
@@ -58,8 +94,15 @@ struct SoundDecoding {
 
 bool OpenStream(SoundDecoding* decoding, const std::string& path, std::string* error) {
     int code = avformat_open_input(&decoding->format, path.c_str(), nullptr, nullptr);
+    // No format knows the file (an empty one included): it holds no sound at all.
+    bool unknown = code == AVERROR_INVALIDDATA || code == AVERROR(EINVAL) ||
+                   (code == AVERROR_EOF && !BeginsAsAKnownFormat(path));
+    if (unknown) {
+        *error = "cannot read the sound " + Quoted(path) + ": not a sound file";
+        return false;
+    }
     if (code < 0) {
-        *error = LibraryError("cannot read the sound '" + path + "'", code);
+        *error = LibraryError("cannot read the sound " + Quoted(path), code);
         return false;
     }
     code = avformat_find_stream_info(decoding->format, nullptr);
@@ -68,7 +111,7 @@ bool OpenStream(SoundDecoding* decoding, const std::string& path, std::string* e
         code = av_find_best_stream(decoding->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     }
     if (code < 0 || decoder == nullptr) {
-        *error = "'" + path + "' holds no sound that can be decoded";
+        *error = Quoted(path) + " holds no sound that can be decoded";
         return false;
     }
     decoding->stream = code;
@@ -91,7 +134,7 @@ bool OpenStream(SoundDecoding* decoding, const std::string& path, std::string* e
         code = avcodec_open2(decoding->codec, decoder, nullptr);
     }
     if (code < 0) {
-        *error = LibraryError("cannot decode the sound '" + path + "'", code);
+        *error = LibraryError("cannot decode the sound " + Quoted(path), code);
         return false;
     }
     return true;
@@ -260,7 +303,7 @@ bool DecodeSoundFile(const std::string& path, DecodedSound* sound, std::string* 
         decoded = DecodeAll(&decoding, &sound->samples, error);
     }
     if (decoded && decoding.frames == 0) {
-        *error = "'" + path + "' holds no sound that can be decoded";
+        *error = Quoted(path) + " holds no sound that can be decoded";
         decoded = false;
     }
     if (!decoded) {

@@ -13,6 +13,7 @@
 
 #include "storage/atomic_file.h"
 #include "storage/json_text.h"
+#include "storage/message_text.h"
 #include "storage/path_parts.h"
 #include "storage/png_writer.h"
 
@@ -234,8 +235,8 @@ bool WriteSpriteSheet(const char* path, const PictureSequence& pictures,
     bool written = AtomicFileWrite(&files[1], atlasText.data(), atlasText.size(), error) &&
                    WriteSheetPng(&files[0], pictures, layout, error);
     if (!written) {
-        *error +=
-            " ('" + files[0].target + "' and '" + files[1].target + "' are left as they were)";
+        *error += " (" + Quoted(files[0].target) + " and " + Quoted(files[1].target) +
+                  " are left as they were)";
         AtomicFilesAbandon(files, 2, error);
         return false;
     }

@@ -28,6 +28,7 @@ extern "C" {
 
 #include "model/sound_track.h"
 #include "storage/atomic_file.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "storage/pixel_rows.h"
 
@@ -121,10 +122,13 @@ struct LibraryMessagesKept {
     LibraryMessagesKept& operator=(const LibraryMessagesKept&) = delete;
 };
 
+// A system error that the library passes on is said as the program says it; the library's own
+// errors in its words.
 std::string LibraryError(const char* what, int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
-    std::string message = std::string(what) + ": " + text;
+    bool system = code < 0 && code > -kHighestSystemError;
+    std::string message = std::string(what) + ": " + (system ? SystemErrorText(-code) : text);
     if (!LastLibraryMessage().empty()) {
         message += " (" + LastLibraryMessage() + ")";
     }
@@ -142,7 +146,7 @@ struct FileCursor {
 int CursorFailure(FileCursor* cursor, const std::string& what) {
     int code = errno != 0 ? errno : EIO;
     if (cursor->failure->empty()) {
-        *cursor->failure = what + ": " + std::strerror(code);
+        *cursor->failure = what + ": " + SystemErrorText(code);
     }
     return AVERROR(code);
 }
@@ -290,7 +294,7 @@ void FreeEncoder(VideoEncoder* encoder) {
 bool AllOptionsTaken(AVDictionary* options, const char* what, std::string* error) {
     const AVDictionaryEntry* left = av_dict_get(options, "", nullptr, AV_DICT_IGNORE_SUFFIX);
     if (left != nullptr) {
-        *error = std::string(what) + " does not know the option '" + left->key + "'";
+        *error = std::string(what) + " does not know the option " + Quoted(left->key);
     }
     return left == nullptr;
 }
@@ -791,7 +795,7 @@ bool WriteVideoTo(AtomicFile* file, const VideoFormat& format, const PictureSequ
     // A failed call is the cause of whatever the libraries made of it; and the MP4 muxer takes a
     // failed read while it moves the index to the front for the end of the file.
     if (!fileFailure.empty()) {
-        *error = fileFailure + " ('" + file->temporary + "')";
+        *error = fileFailure + " (" + Quoted(file->temporary) + ")";
     }
     return encoded && fileFailure.empty();
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "storage/atomic_file.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "support/failing_file_calls.h"
 #include "support/picture_decoding.h"
@@ -131,7 +132,7 @@ TEST_F(AtomicFileTest, TargetsThatCannotBeReplacedFailWithAMessageAndLeaveNothin
         bool created = AtomicFileCreate(path.c_str(), &file, &error);
         bool written = created && AtomicFileWrite(&file, "x", 1, &error);
         EXPECT_FALSE(written && AtomicFileCommit(&file, &error)) << path;
-        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find(Quoted(path)), std::string::npos) << error;
         EXPECT_TRUE(std::filesystem::is_directory(folder + "/sub")) << path;
         EXPECT_TRUE(std::filesystem::is_empty(folder + "/sub")) << path;
         EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"sub"}) << path;
@@ -182,7 +183,7 @@ TEST_F(AtomicFileTest, FolderRefusingNewFilesIsWrittenInPlaceWhereThatCanWork) {
         bool saved = AtomicFileReplaceWith(target.c_str(), payload.data(), payload.size(), &error);
         std::string what = std::to_string(refusal) + " " + failing + ": " + error;
         EXPECT_EQ(saved, each.saved) << what;
-        EXPECT_TRUE(saved || error.find(target) != std::string::npos) << what;
+        EXPECT_TRUE(saved || error.find(Quoted(target)) != std::string::npos) << what;
         if (saved || failing == "open" || !each.targetExists) {
             EXPECT_EQ(Contents(), saved ? payload : each.targetExists ? "old bytes" : "") << what;
         }

@@ -46,6 +46,15 @@ TEST(BoneStyle, KeysStepThroughThePalettesThicknessesAndShapes) {
         BoneStyle stepped = row.step(row.start, row.steps);
         EXPECT_TRUE(SameStyle(stepped, row.expected)) << row.name;
     }
+    // F goes round the pen's palette: the kind's colour (-1) and twelve colours of its own.
+    std::vector<int32_t> pens;
+    for (BoneStyle pen{}; pens.size() < 14;) {
+        pen = StepPenColour(pen, 1);
+        pens.push_back(pen.ownColour == 0 ? -1 : pen.red << 16 | pen.green << 8 | pen.blue);
+    }
+    EXPECT_EQ(pens, (std::vector<int32_t>{0xFFFFFF, 0x000000, 0xFF0000, 0xFF8000, 0xFFFF00,
+                                          0x00C000, 0x00FFFF, 0x0060FF, 0x8000FF, 0xFF60C0,
+                                          0x804000, 0x808080, -1, 0xFFFFFF}));
     std::vector<int32_t> grounds;
     for (int32_t ground = kDefaultGroundColour, count = 0; count < 7; ++count) {
         grounds.push_back(ground = StepGroundColour(ground, 1));

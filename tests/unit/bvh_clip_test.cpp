@@ -43,15 +43,39 @@ TEST(BvhClip, DamagedClipsAreRefusedWithTheLineTheyFailOn) {
          "the channel Xrotation twice"},
         {"HIERARCHY\nROOT A\n{\nOFFSET 0 0 0\nCHANNELS 0\nJOINT B\n", "{ expected"},
         {deep, "more than 501 joints and end sites"},
+        // The word quoted short and escaped: a terminal's escape, a NUL, a picture's bytes, a
+        // word of a mebibyte.
+        {Clip("1 2 3 4 5\n6 7 \x1b[2J\x1b]0;title\x07 9 10"),
+         "'\\x1b[2J\\x1b]0;title\\x07' is not a number"},
+        {Clip("1 2 3 4 5\n6 7 8") + '\0' + "x 9 10", "'8\\x00x' is not a number"},
+        {"\x89PNG\r\n\x1a\n", "HIERARCHY expected, not '\\x89PNG'"},
+        {"HIERARCHY\nROOT A\n{\nOFFSET 0 0 0\nCHANNELS 1 " + std::string(1 << 20, 'x'),
+         "'" + std::string(20, 'x') + "..." + std::string(20, 'x') + "' is no channel"},
     };
     for (const auto& [text, problem] : cases) {
         MotionClip clip;
         clip.frameCount = 7;
         std::string error;
         EXPECT_FALSE(ParseMotionClip(text, &clip, &error)) << problem;
-        EXPECT_NE(error.find(problem), std::string::npos) << error;
+        EXPECT_NE(error.find(problem), std::string::npos) << error.substr(0, 200);
+        EXPECT_LT(error.size(), 200u) << problem;
         EXPECT_EQ(clip.frameCount, 7) << "a refused clip leaves what it was to fill";
     }
+}
+
+// A byte-order mark, as some editors write it, comes before the hierarchy and is passed over; one
+// anywhere else is no part of a clip.
+TEST(BvhClip, AByteOrderMarkBeforeTheHierarchyIsPassedOver) {
+    const std::string clip = Clip("1 2 3 4 5\n6 7 8 9 10\n");
+    MotionClip plain, marked;
+    std::string error;
+    ASSERT_TRUE(ParseMotionClip(clip, &plain, &error)) << error;
+    ASSERT_TRUE(ParseMotionClip("\xEF\xBB\xBF" + clip, &marked, &error)) << error;
+    EXPECT_EQ(marked.joints.size(), plain.joints.size());
+    EXPECT_EQ(marked.values, plain.values);
+    EXPECT_FALSE(ParseMotionClip("\xEF\xBB\xBF\xEF\xBB\xBF" + clip, &marked, &error));
+    EXPECT_NE(error.find("HIERARCHY expected, not '\\xef\\xbb\\xbfHIERARCHY'"), std::string::npos)
+        << error;
 }
 
 } // namespace

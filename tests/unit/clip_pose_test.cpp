@@ -204,30 +204,95 @@ TEST(ClipPose, BetweenClipFramesTheRotationTurnsAboutItsOneAxis) {
     }
 }
 
+// A joint that turns from 170 to -170 degrees between two clip frames turns the 20 degrees across
+// the half turn, not the 340 the other way round: halfway, its end site points straight down.
+TEST(ClipPose, ATurnAcrossTheHalfTurnTakesTheShorterWay) {
+    MotionClip clip;
+    std::string error;
+    ASSERT_TRUE(ParseMotionClip("HIERARCHY ROOT Hips { OFFSET 0 0 0 CHANNELS 1 Zrotation End Site "
+                                "{ OFFSET 0 10 0 } } MOTION Frames: 2 Frame Time: 1 170 -170",
+                                &clip, &error));
+    EditorStateInit();
+    ASSERT_EQ(PlaceClip(editor.animation, clip, ClipPlacement{ClipView::Front, 4}, &error), 5);
+    double scale = 0.6 * 600 / std::abs(10 * std::cos(170 * std::numbers::pi / 180));
+    for (int32_t frame = 0; frame < 5; ++frame) {
+        double degrees = 170 + 20.0 * frame / 4;
+        Vector end = Turned({0, 10, 0}, {0, 0, 1}, degrees * std::numbers::pi / 180);
+        EXPECT_NEAR(JointAt(frame, 1).x - JointAt(frame, 0).x, scale * end[0], 1) << frame;
+        EXPECT_NEAR(JointAt(frame, 0).y - JointAt(frame, 1).y, scale * end[1], 1) << frame;
+    }
+}
+
+// A clip whose figure, scaled to the box, reaches past what a frame holds, or past any number (a
+// first frame 1e-300 high and 9999999 wide scales to infinity), is refused and changes nothing.
+TEST(ClipPose, AClipThatCannotBeScaledIntoTheBoxIsRefused) {
+    const std::string end = "HIERARCHY ROOT a { OFFSET 0 0 0 CHANNELS 0 End Site { OFFSET ";
+    const std::string walk = "HIERARCHY ROOT a { OFFSET 0 0 0 CHANNELS 1 Xposition End Site { "
+                             "OFFSET 0 1 0 } } MOTION Frames: 2 Frame Time: 1 ";
+    const std::pair<std::string, int32_t> cases[] = {
+        {end + "9999999 1e-300 0 } } MOTION Frames: 1 Frame Time: 1\n", 0},
+        {end + "9999999 1 0 } } MOTION Frames: 1 Frame Time: 1\n", 0},
+        {walk + "0 9999999\n", 0},
+        {walk + "0 90\n", 41}, // 32400 pixels along: still in a frame
+    };
+    for (const auto& [text, frames] : cases) {
+        MotionClip clip;
+        std::string error;
+        ASSERT_TRUE(ParseMotionClip(text, &clip, &error)) << error;
+        EditorStateInit();
+        ClipPlacement placement{ClipView::Front, 40};
+        EXPECT_EQ(PlaceClip(editor.animation, clip, placement, &error), frames) << text;
+        EXPECT_EQ(error.find("cannot be scaled into the box") != std::string::npos, frames == 0)
+            << error;
+        EXPECT_EQ(FrameHasJoints(editor.animation, 0, 0), frames > 0) << text;
+    }
+}
+
 // Debian's boxing clip of 3069 frames at 1/100 s (30.7 s) at 25 frames a second fills all 501
-// frames. A link of no length joins its joint to the parent's.
+// frames, every clip joint where its kinematics put it. No two figure joints stand on one spot in
+// every frame: the neck and both collars, at one offset from the chest, are one joint.
 TEST(ClipPose, ARealClipAtTwentyFiveFramesASecondFollowsItsOwnKinematics) {
     const std::string path = "/usr/share/assimp/models/BVH/Boxing_Toes.bvh";
     ASSERT_TRUE(std::filesystem::exists(path)) << "scripts/setup.sh installs assimp-testmodels";
     MotionClip clip;
     std::string error;
     ASSERT_TRUE(ReadMotionClip(path, &clip, &error)) << error;
-    std::vector<int32_t> slots;
-    int32_t joints = 0;
-    for (const ClipJoint& joint : clip.joints) {
-        bool still = joint.offset[0] == 0 && joint.offset[1] == 0 && joint.offset[2] == 0 &&
-                     joint.channels.size() == 3 && joint.channels[0] >= ClipChannel::XRotation;
-        slots.push_back(joint.parent >= 0 && still ? slots[joint.parent] : joints++);
-    }
     EditorStateInit();
     ClipPlacement placement{ClipView::Side, 25};
     ASSERT_EQ(PlaceClip(editor.animation, clip, placement, &error), 501) << error;
     auto expected = ExpectedFrames(clip, placement, 501);
+    int32_t used = 0;
+    while (JointAt(0, used).state != JointEmpty) {
+        ++used;
+    }
+    // Each clip joint's figure joint: the one nearest to it over all the frames.
+    std::vector<int32_t> slots;
+    for (std::size_t joint = 0; joint < clip.joints.size(); ++joint) {
+        std::vector<double> distances(used, 0.0);
+        for (int32_t frame = 0; frame <= 500; ++frame) {
+            for (int32_t slot = 0; slot < used; ++slot) {
+                distances[slot] += std::hypot(JointAt(frame, slot).x - expected[frame][joint][0],
+                                              JointAt(frame, slot).y - expected[frame][joint][1]);
+            }
+        }
+        slots.push_back(static_cast<int32_t>(std::min_element(distances.begin(), distances.end()) -
+                                             distances.begin()));
+    }
     for (int32_t frame = 0; frame <= 500; ++frame) {
         for (std::size_t joint = 0; joint < clip.joints.size(); ++joint) {
             ExpectJointAt(frame, slots[joint], expected[frame][joint]);
         }
-        EXPECT_EQ(JointAt(frame, joints).state, JointEmpty);
+        EXPECT_EQ(JointAt(frame, used).state, JointEmpty);
+    }
+    for (int32_t slot = 0; slot < used; ++slot) {
+        for (int32_t other = slot + 1; other < used; ++other) {
+            bool apart = false;
+            for (int32_t frame = 0; frame <= 500 && !apart; ++frame) {
+                apart = JointAt(frame, slot).x != JointAt(frame, other).x ||
+                        JointAt(frame, slot).y != JointAt(frame, other).y;
+            }
+            EXPECT_TRUE(apart) << "joints " << slot << " and " << other << " stand as one";
+        }
     }
 }
 

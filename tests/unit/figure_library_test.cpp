@@ -123,7 +123,14 @@ TEST_F(FigureLibrary, GSavesTheFigureUnderThePointerAndOInsertsItCentredOnThePoi
     Tap(ScanZ);
     EXPECT_TRUE(FrameBytes() == before) << "taken back to the byte";
     Tap(ScanY);
+    Release(ScanLeftCtrl);
     EXPECT_TRUE(FrameBytes() == after) << "done again to the byte";
+    // The next figure saved is offered the first free name after figure.txt.
+    MoveCursor(303, 338);
+    HeadlessQueueFileAnswer("");
+    Tap(ScanG);
+    ASSERT_EQ(HeadlessRequests().size(), 3u);
+    EXPECT_EQ(HeadlessRequests()[2].name, "figure_2.txt");
 }
 
 // Each row: the key over a two-joint figure at (300, 300), the chooser's answer, the status line.

@@ -4,6 +4,7 @@
 #include "model/figures.h"
 #include "support/editor_frames.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -99,6 +100,15 @@ TEST_F(FiguresTest, MirroringKeepsTheShapeAndTwiceGivesEveryJointBackWhereverThe
         std::vector<unsigned char> before = RowBytes(0);
         MirrorFigure(editor.animation, 0, slots);
         EXPECT_EQ(JointAt(0, 0).x - JointAt(0, slots.back()).x, xs.back() - xs[0]) << "the shape";
+        // The line through the centre to the nearest half pixel: the centre moves half a pixel at
+        // most.
+        double centre = 0, mirrored = 0;
+        for (std::size_t index = 0; index < xs.size(); ++index) {
+            centre += static_cast<double>(xs[index]) / static_cast<double>(xs.size());
+            mirrored +=
+                static_cast<double>(JointAt(0, slots[index]).x) / static_cast<double>(xs.size());
+        }
+        EXPECT_LE(std::abs(mirrored - centre), 0.5) << xs.size() << " joints";
         MirrorFigure(editor.animation, 0, slots);
         EXPECT_EQ(RowBytes(0), before) << xs.size() << " joints";
     }

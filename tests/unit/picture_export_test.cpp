@@ -12,7 +12,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,6 +29,7 @@
 #include "model/editor_state.h"
 #include "model/sound_track.h"
 #include "storage/animation_file.h"
+#include "storage/message_text.h"
 #include "storage/numbered_files.h"
 #include "support/drawing_session.h"
 #include "support/editor_frames.h"
@@ -108,16 +108,6 @@ int32_t CountFigureDifferences(const std::vector<uint32_t>& pixels,
 std::string FileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// Every file under the folder, by its path inside it, with its bytes.
-std::map<std::string, std::string> FolderContents(const std::string& folder) {
-    std::map<std::string, std::string> contents;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        std::string name = std::filesystem::relative(entry.path(), folder).string();
-        contents[name] = entry.is_regular_file() ? FileBytes(entry.path().string()) : "(folder)";
-    }
-    return contents;
 }
 
 std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
@@ -432,27 +422,37 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
         std::string message;
     };
     const Case cases[] = {
-        {{"--export-gif", gifPath, folder + "/missing.txt"}, 1, "cannot read '" + folder},
+        {{"--export-gif", gifPath, folder + "/missing.txt"},
+         1,
+         "cannot read " + Quoted(folder + "/missing.txt") + ": no such file or folder"},
         {{"--export-gif", gifPath, folder}, 1, "is a folder"},
-        {{"--export-gif", folder + "/none/out.gif", animation}, 1, folder + "/none/out.gif"},
+        {{"--export-gif", folder + "/none/out.gif", animation},
+         1,
+         Quoted(folder + "/none/out.gif")},
         {{"--export-png", animation, animation}, 1, "is not a folder"},
         {{"--export-jpg", gifPath, animation}, 2, "unknown option '--export-jpg'"},
         {{"--export-gif", gifPath}, 2, "takes one animation, not 0"},
         {{animation, "--fps", "5", "--export-png", gifPath}, 2, "PNGs have no frame rate"},
-        {{"--export-mp4", folder + "/none/out.mp4", animation}, 1, folder + "/none/out.mp4"},
+        {{"--export-mp4", folder + "/none/out.mp4", animation},
+         1,
+         Quoted(folder + "/none/out.mp4")},
         {{"--export-webm", folder, animation}, 1, "is no regular file"},
         {{"--fps", "5", "--export-gif", gifPath, animation, "--fps", "5"}, 2, "given twice"},
         {{"--fps", "5", gifPath, animation}, 2, "it needs an --export- option"},
-        {{"--export-sheet", folder + "/none/s.png", animation}, 1, folder + "/none/s.json"},
-        {{"--export-lottie", folder + "/none/l.json", animation}, 1, folder + "/none/l.json"},
+        {{"--export-sheet", folder + "/none/s.png", animation}, 1, Quoted(folder + "/none/s.json")},
+        {{"--export-lottie", folder + "/none/l.json", animation},
+         1,
+         Quoted(folder + "/none/l.json")},
         {{"--export-apng", folder, animation}, 1, "is no regular file"},
-        {{"--export-webp", folder + "/none/w.webp", animation}, 1, folder + "/none/w.webp"},
+        {{"--export-webp", folder + "/none/w.webp", animation}, 1, Quoted(folder + "/none/w.webp")},
         {{"--export-lottie", animation, animation}, 1, "is the animation itself"},
         {{"--export-sheet", folder + "/./walk.txt", animation}, 1, "is the animation itself"},
         {{"--export-mp4", folder + "/out.mp4", animation, "--sound", folder + "/none.ogg"},
          1,
-         "cannot read '" + folder + "/none.ogg'"},
-        {{"--export-webm", folder + "/out.webm", "--sound", animation, animation}, 1, animation},
+         "cannot read " + Quoted(folder + "/none.ogg")},
+        {{"--export-webm", folder + "/out.webm", "--sound", animation, animation},
+         1,
+         "cannot read the sound " + Quoted(animation) + ": not a sound file"},
         {{"--export-gif", gifPath, animation, "--sound", animation}, 2, "have sound"},
         {{"--export-lottie", gifPath, animation, "--no-sound"}, 2, "have sound"},
     };
@@ -487,20 +487,21 @@ TEST_F(PictureCommandTest, WrongCommandLinesAndUnusableFilesFailWithAMessage) {
 // within a frame, whether the sound is longer (cut) or shorter (filled with silence), and the
 // click heard at its frame's time within a frame; the animation's own sound, or --sound's.
 TEST_F(PictureCommandTest, VideosCarryTheSoundAsAacOrOpusWithTheClickAtItsFrame) {
-    WriteClickWav(folder + "/click.wav", 44100, 1, 3.0, 0.45); // frame 4 at 10 a second
-    WriteClickWav(folder + "/short.wav", 22050, 2, 0.5, 0.15); // frame 1
+    WriteClickWav(folder + "/click.wav", 44100, 1, 3.0, 0.45);       // frame 4 at 10 a second
+    WriteClickWav(folder + "/short.wav", 22050, 2, 0.5, 0.15, 0.35); // frame 1 left, 3 right
     SaveWalk(11, "click.wav");
     const struct {
         const char* option;
         const char* output;
         std::vector<std::string> sound;
-        const char* codec; // null: no sound stream
-        double click;
+        const char* codec;  // null: no sound stream
+        double left, right; // the click in each channel
     } cases[] = {
-        {"--export-mp4", "own.mp4", {}, "aac", 0.45},
-        {"--export-webm", "own.webm", {}, "opus", 0.45},
-        {"--export-mp4", "given.mp4", {"--sound", folder + "/short.wav"}, "aac", 0.15},
-        {"--export-mp4", "silent.mp4", {"--no-sound"}, nullptr, 0},
+        {"--export-mp4", "own.mp4", {}, "aac", 0.45, 0.45},
+        {"--export-webm", "own.webm", {}, "opus", 0.45, 0.45},
+        {"--export-mp4", "given.mp4", {"--sound", folder + "/short.wav"}, "aac", 0.15, 0.35},
+        {"--export-webm", "given.webm", {"--sound", folder + "/short.wav"}, "opus", 0.15, 0.35},
+        {"--export-mp4", "silent.mp4", {"--no-sound"}, nullptr, 0, 0},
     };
     const double frame = 1.0 / 10;
     for (const auto& test : cases) {
@@ -532,9 +533,12 @@ TEST_F(PictureCommandTest, VideosCarryTheSoundAsAacOrOpusWithTheClickAtItsFrame)
         }
         ASSERT_TRUE(found.contains("audio")) << streams;
         EXPECT_EQ(found["audio"].first, test.codec);
-        EXPECT_NEAR(found["audio"].second, found["video"].second, frame) << streams;
-        std::vector<int16_t> heard = FfmpegDecodedMono(output);
-        EXPECT_NEAR(static_cast<double>(FirstLoudFrame(heard, 1)) / 48000, test.click, frame);
+        EXPECT_NEAR(found["audio"].second, found["video"].second, frame / 2) << streams;
+        std::vector<int16_t> heard = FfmpegDecoded(output, 2);
+        EXPECT_NEAR(static_cast<double>(FirstLoudFrame(ChannelOf(heard, 0), 1)) / 48000, test.left,
+                    frame);
+        EXPECT_NEAR(static_cast<double>(FirstLoudFrame(ChannelOf(heard, 1), 1)) / 48000, test.right,
+                    frame);
     }
     // The animation's own sound gone: the video is not made silent behind the user's back.
     std::filesystem::remove(folder + "/click.wav");
@@ -554,12 +558,12 @@ TEST_F(PictureCommandTest, FileCallsThatFailInTheFileLayerAreReported) {
              calls->status = [](int, struct stat*) { return errno = EIO, -1; };
          },
          {"--export-gif", folder + "/out.gif", animation},
-         "cannot read '" + animation + "': " + std::strerror(EIO)},
+         "cannot read " + Quoted(animation) + ": the disk could not be read or written"},
         {[](FileSystemCalls* calls) {
              calls->makeFolder = [](const char*, int) { return errno = EACCES, -1; };
          },
          {"--export-png", folder + "/frames", animation},
-         "cannot make the folder '" + folder + "/frames': " + std::strerror(EACCES)},
+         "cannot make the folder " + Quoted(folder + "/frames") + ": permission denied"},
     };
     const FileSystemCalls real = FileSystem();
     for (const auto& test : cases) {
@@ -591,7 +595,7 @@ TEST_F(PictureCommandTest, ExportsReplaceOnlyFilesOfTheirOwnKindAndNeverTheirInp
         std::map<std::string, std::string> before = FolderContents(folder);
         EXPECT_EQ(Run({test.option, animation, folder + "/" + test.earlier}), 1) << test.option;
         EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;
-        EXPECT_NE(errors.find("'" + animation + "' is not " + test.kind), std::string::npos)
+        EXPECT_NE(errors.find(Quoted(animation) + " is not " + test.kind), std::string::npos)
             << errors;
         EXPECT_TRUE(FolderContents(folder) == before) << test.option;
     }
@@ -600,16 +604,22 @@ TEST_F(PictureCommandTest, ExportsReplaceOnlyFilesOfTheirOwnKindAndNeverTheirInp
     std::filesystem::copy_file(animation, folder + "/frames/frame_000.png",
                                std::filesystem::copy_options::overwrite_existing);
     std::ofstream(folder + "/notes.json") << "some notes";
+    WriteClickWav(folder + "/click.wav", 8000, 1, 0.1, 0.05);
+    std::ofstream(folder + "/film.avi", std::ios::binary).write("RIFF\4\0\0\0AVI ", 12);
     const struct {
         std::vector<std::string> arguments;
         std::string message;
     } refused[] = {
         {{"--export-png", folder + "/frames", folder + "/frames/frame_000.png"},
-         "'" + folder + "/frames/frame_000.png' is the animation itself"},
+         Quoted(folder + "/frames/frame_000.png") + " is the animation itself"},
         {{"--export-png", folder + "/frames", animation},
-         "'" + folder + "/frames/frame_000.png' is not a PNG picture"},
+         Quoted(folder + "/frames/frame_000.png") + " is not a PNG picture"},
         {{"--export-sheet", folder + "/notes.png", animation},
-         "'" + folder + "/notes.json' is not a JSON file"},
+         Quoted(folder + "/notes.json") + " is not a JSON file"},
+        {{"--export-webp", folder + "/click.wav", animation},
+         Quoted(folder + "/click.wav") + " is not a WebP picture"},
+        {{"--export-webp", folder + "/film.avi", animation},
+         Quoted(folder + "/film.avi") + " is not a WebP picture"},
     };
     for (const auto& test : refused) {
         std::map<std::string, std::string> before = FolderContents(folder);
@@ -645,7 +655,7 @@ TEST_F(PictureCommandTest, AnAnimationThatIsAFifoFailsAtOnceForEveryExport) {
         int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         writer.join();
         ::close(reader);
-        EXPECT_EQ(errors, "limbrado: cannot read '" + fifo + "': it is a FIFO, not a file\n");
+        EXPECT_EQ(errors, "limbrado: cannot read " + Quoted(fifo) + ": it is a FIFO, not a file\n");
         EXPECT_EQ(FolderEntries(folder).size(), 2u) << test.option; // the animation, the FIFO
     }
 }
@@ -753,15 +763,21 @@ TEST_F(StyledExportTest, EveryExportShowsTheBonesColoursWidthsAndShapesOnTheGrou
 }
 
 TEST_F(StyledExportTest, LottieStrokesEachBoneInItsColourAndWidthOverTheGroundsColour) {
+    // In frame 2 the free-length bone is an orange line 4 wide, beside the orange one 12 wide.
+    BoneAt(2, 1).style = BoneStyle{0xFF, 0x80, 0x00, 1, 3, ShapeLine};
     PictureRequest request;
     request.animation = &editor.animation;
     ASSERT_TRUE(ExportAnimationLottie((folder + "/walk.json").c_str(), request, &error)) << error;
     std::ifstream file(folder + "/walk.json");
     std::string text(std::istreambuf_iterator<char>(file), {});
     EXPECT_NE(text.find(R"("ty":1,"nm":"ground","sc":"#a0d8ff")"), std::string::npos);
-    EXPECT_NE(text.find(R"("c":{"a":0,"k":[1.000000,0.501961,0.000000,1]},"o":{"a":0,"k":100},)"
-                        R"("w":{"a":0,"k":12},"lc":2,"lj":2})"),
-              std::string::npos);
+    for (const char* width : {"12", "4"}) {
+        EXPECT_NE(text.find(std::string(R"("c":{"a":0,"k":[1.000000,0.501961,0.000000,1]},)") +
+                            R"("o":{"a":0,"k":100},"w":{"a":0,"k":)" + width +
+                            R"(},"lc":2,"lj":2})"),
+                  std::string::npos)
+            << width;
+    }
     // The disc: an ellipse through both joints' pixel centres, stroked 4 wide and filled.
     std::string disc =
         R"({"ty":"el","d":1,"p":{"a":0,"k":[230.5,200.5]},"s":{"a":0,"k":[200,200]}},)"

@@ -100,6 +100,16 @@ TEST_F(SoundSession, TChoosesTheSoundShiftTRemovesItAndBothAreUndoSteps) {
     HeadlessQueueFileAnswer("");
     Tap(ScanT);
     EXPECT_EQ(editor.animation.sound.samples, chosen);
+    // A file that is no sound is refused: the sound chosen stays, and the status line says so.
+    const std::string notes = StemOf(path) + "_notes.ogg";
+    std::ofstream(notes) << "words, not a sound";
+    HeadlessQueueFileAnswer(notes);
+    Tap(ScanT);
+    EXPECT_EQ(editor.animation.sound.reference, name);
+    EXPECT_EQ(editor.animation.sound.samples, chosen);
+    std::string refused = "Ton nicht gefunden: " + std::filesystem::path(notes).filename().string();
+    EXPECT_EQ(StatusLinesShown().back(), StatusLineOf(refused.c_str()));
+    std::filesystem::remove(notes);
 }
 
 TEST_F(SoundSession, AMissingOrUndecodableSoundIsReportedAndItsReferenceKeptThroughASave) {

@@ -1,13 +1,16 @@
 // The sound track: each frame's slice of the samples and its peak, the references an animation
 // keeps, and decoding every kind of sound file FFmpeg makes into 48000 Hz stereo, cut at ten
-// minutes.
+// minutes, or telling why it cannot.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "model/sound_track.h"
+#include "storage/message_text.h"
 #include "storage/sound_decoder.h"
 #include "storage/sound_reference.h"
 #include "support/sound_files.h"
@@ -103,6 +106,32 @@ TEST_F(SoundDecoding, EveryKindOfSoundFileBecomesStereoAt48000WithTheClickInPlac
         // Both channels carry the mono click.
         auto at = static_cast<std::size_t>(click) * 2;
         EXPECT_NEAR(sound.samples[at], sound.samples[at + 1], 2) << kind.name;
+    }
+}
+
+// A file that is no sound, or one cut short, says so; so does one that is not there.
+TEST_F(SoundDecoding, AFileThatCannotBeDecodedSaysWhy) {
+    const std::string wav = folder + "/click.wav", ogg = folder + "/click.ogg";
+    WriteClickWav(wav, 44100, 1, 1.0, 0.75);
+    CommandOutput("ffmpeg -nostdin -v error -y -i '" + wav + "' -c:a libvorbis '" + ogg + "'");
+    std::ifstream whole(ogg, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(whole), {});
+    ASSERT_GT(bytes.size(), 2000u);
+    std::ofstream(folder + "/cut.ogg", std::ios::binary).write(bytes.data(), 200);
+    std::ofstream(folder + "/empty.ogg").close();
+    std::ofstream(folder + "/notes.ogg") << "words, not a sound";
+    const std::pair<std::string, std::string> cases[] = {
+        {"empty.ogg", "not a sound file"},
+        {"notes.ogg", "not a sound file"},
+        {"cut.ogg", "the sound file is cut short"},
+        {"gone.ogg", "no such file or folder"},
+    };
+    for (const auto& [name, reason] : cases) {
+        DecodedSound sound;
+        std::string error;
+        EXPECT_FALSE(DecodeSoundFile(folder + "/" + name, &sound, &error)) << name;
+        EXPECT_NE(error.find(Quoted(folder + "/" + name) + ": " + reason), std::string::npos)
+            << error;
     }
 }
 

@@ -110,7 +110,7 @@ TEST_F(VideoExportKey, EWritesBothFilesAtThePlaybackRateShowingProgress) {
     DecodedVideo video = DecodeVideo(Stem() + ".mp4");
     EXPECT_EQ(video.frames.size(), 3u);
     EXPECT_DOUBLE_EQ(av_q2d(video.frameRate), 20);
-    std::vector<int16_t> heard = FfmpegDecodedMono(Stem() + ".mp4"); // cut to the 3 frames
+    std::vector<int16_t> heard = FfmpegDecoded(Stem() + ".mp4", 1); // cut to the 3 frames
     EXPECT_NEAR(static_cast<double>(heard.size()), 3 * 2400, 2400);
     EXPECT_NEAR(static_cast<double>(FirstLoudFrame(heard, 1)), 3000, 2400);
     editor.animation.sound = SoundTrack{};

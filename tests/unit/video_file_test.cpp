@@ -32,8 +32,8 @@ TEST(VideoFileTest, FailingFileCallFailsTheVideoAndLeavesTheOldFileAlone) {
         std::string failing;
         std::string message;
     } cases[] = {
-        {kMp4Video, "write", "cannot write: No space left on device"},
-        {kWebMVideo, "write", "cannot write: No space left on device"},
+        {kMp4Video, "write", "cannot write: the disk is full"},
+        {kWebMVideo, "write", "cannot write: the disk is full"},
         {kMp4Video, "read", "cannot read the new video back"},
         {kWebMVideo, "sync", "cannot flush"},
     };
