@@ -311,6 +311,15 @@ std::span<const Command> CommandTable() {
     return kCommands;
 }
 
+int32_t HeldKeyOf(void (*hold)(bool down)) {
+    for (const Command& command : CommandTable()) {
+        if (command.hold == hold) {
+            return KeyOf(command);
+        }
+    }
+    return -1;
+}
+
 void HandleCommands(std::span<const Command> commands, CommandPresses* presses, During during) {
     presses->latches.resize(commands.size());
     presses->pressedBy.resize(kKeyCount);

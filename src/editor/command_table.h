@@ -98,6 +98,9 @@ struct Command {
 
 // The editor's commands, in the order in which they act within a cycle.
 std::span<const Command> CommandTable();
+// The key of the row whose Held procedure is `hold`, as the keyboard layout places it now; -1 when
+// no row holds it or the layout has no such key.
+int32_t HeldKeyOf(void (*hold)(bool down));
 
 // What the table's press keys remember between cycles: one latch per row, and the row that took
 // each key's press, so that a press counts for one row only (Shift+F let go of Shift is no F, and

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "editor/command_table.h"
 #include "editor/mouse_editing.h"
 #include "editor/status_line.h"
 #include "editor/timeline.h"
@@ -120,9 +121,9 @@ void PlaceFromPoses(int32_t x, int32_t y) {
 }
 
 // D and S: the figure under the pointer when the key went down, for as long as it stays down.
-void HoldFigureKey(GestureKind kind, char letter, bool down, bool* wasDown) {
+void HoldFigureKey(GestureKind kind, void (*hold)(bool down), bool down, bool* wasDown) {
     if (down && !*wasDown) {
-        BeginGesture(kind, false, KeyPressPosition(kCursorWindow, ScanCodeOfLetter(letter)));
+        BeginGesture(kind, false, KeyPressPosition(kCursorWindow, HeldKeyOf(hold)));
     }
     *wasDown = down;
     if (!down && gesture.kind == kind) {
@@ -212,11 +213,11 @@ void EndFigureGestures() {
 }
 
 void HoldTurnFigure(bool down) {
-    HoldFigureKey(GestureKind::Turn, 'D', down, &turnKeyDown);
+    HoldFigureKey(GestureKind::Turn, HoldTurnFigure, down, &turnKeyDown);
 }
 
 void HoldScaleFigure(bool down) {
-    HoldFigureKey(GestureKind::Scale, 'S', down, &scaleKeyDown);
+    HoldFigureKey(GestureKind::Scale, HoldScaleFigure, down, &scaleKeyDown);
 }
 
 void MirrorFigureStep() {

@@ -15,16 +15,16 @@ namespace {
 
 constexpr int32_t kCursorWindow = 0;
 
-// The cursor in the scene: over the strip below it, the cursor is outside the scene, as it is
-// outside the window.
-bool OverStrip() {
-    return WindowCursorY(kCursorWindow) >= editor.session.windowHeight;
+// A point of the window in the scene: over the strip below it, the point is outside the scene, as
+// it is outside the window.
+ClientPoint InScene(ClientPoint point) {
+    return point.y >= editor.session.windowHeight ? ClientPoint{-1, -1} : point;
 }
 int32_t CursorX() {
-    return OverStrip() ? -1 : WindowCursorX(kCursorWindow);
+    return InScene(ClientPoint{WindowCursorX(kCursorWindow), WindowCursorY(kCursorWindow)}).x;
 }
 int32_t CursorY() {
-    return OverStrip() ? -1 : WindowCursorY(kCursorWindow);
+    return InScene(ClientPoint{WindowCursorX(kCursorWindow), WindowCursorY(kCursorWindow)}).y;
 }
 
 } // namespace
@@ -79,9 +79,9 @@ int32_t PickJoint(int32_t radius) {
 }
 
 int32_t PickJointAt(ClientPoint point, int32_t radius) {
-    bool inScene = point.y < editor.session.windowHeight;
-    return NearestJoint(editor.animation, editor.session.currentFrame, inScene ? point.x : -1,
-                        inScene ? point.y : -1, radius);
+    ClientPoint inScene = InScene(point);
+    return NearestJoint(editor.animation, editor.session.currentFrame, inScene.x, inScene.y,
+                        radius);
 }
 
 int32_t PickBone() {
