@@ -155,8 +155,8 @@ TEST(ClipPose, EveryJointOfEveryFrameStandsWhereTheClipPutsIt) {
         JointAt(test.first + 1, 0) = {5, 6, JointStatic};
         JointAt(test.first + 1, 2) = {7, 8, JointNormal};
         BoneAt(test.first + 1, 1) = {2.0, 0, 2, BoneFreeLength, {}};
-        ClipPlacement placement{test.view, test.rate, test.from, test.first, 500,
-                                100,       50,        700,       450};
+        ClipPlacement placement{test.view,  test.rate, test.from,
+                                test.first, 500,       {100, 50, 700, 450}};
         ASSERT_EQ(PlaceClip(editor.animation, clip, placement, &error), test.frames) << error;
         auto expected = ExpectedFrames(clip, placement, test.frames);
         for (int32_t frame = 0; frame < test.frames; ++frame) {
