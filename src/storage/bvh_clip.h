@@ -38,7 +38,8 @@ struct MotionClip {
 constexpr int32_t kMostClipJoints = 501;   // the slots of a frame, end sites included
 constexpr double kLargestClipNumber = 1e7; // offsets, positions and angles alike
 
-// The clip in text; false, with a line saying what is wrong, when it is not one this reads.
+// The clip in text (a UTF-8 byte-order mark before it passed over); false, with a line saying
+// what is wrong, when it is not one this reads.
 bool ParseMotionClip(std::string_view text, MotionClip* clip, std::string* error);
 // The clip in the file at path, which must be a regular file of at most 64 MiB.
 bool ReadMotionClip(const std::string& path, MotionClip* clip, std::string* error);
