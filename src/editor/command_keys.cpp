@@ -98,7 +98,7 @@ bool NotOnFirstFrame() {
     return editor.session.currentFrame > 0;
 }
 
-void HoldLeftShift(bool down) {
+void HoldLeftShift(bool down, int32_t /*key*/) {
     if (!down) {
         editor.session.solverSuspended = 0;
         return;
@@ -108,7 +108,7 @@ void HoldLeftShift(bool down) {
 }
 
 // The pointer is noted whether the key is down or not, so that a move starts where it is.
-void HoldLeftCtrl(bool down) {
+void HoldLeftCtrl(bool down, int32_t /*key*/) {
     if (down) {
         MoveAllJoints();
     }
@@ -116,7 +116,7 @@ void HoldLeftCtrl(bool down) {
     editor.session.lastMouseY = WindowCursorY(0);
 }
 
-void HoldBoxKey(bool down) {
+void HoldBoxKey(bool down, int32_t /*key*/) {
     if (down) {
         DefineBox();
         return;

@@ -22,9 +22,9 @@ bool NotOnFirstFrame();
 
 // The held keys, every cycle with the key's state: left Shift moves joints without the solver, left
 // Ctrl moves everything with the pointer, W draws the box and switches collision on when let go.
-void HoldLeftShift(bool down);
-void HoldLeftCtrl(bool down);
-void HoldBoxKey(bool down);
+void HoldLeftShift(bool down, int32_t /*key*/);
+void HoldLeftCtrl(bool down, int32_t /*key*/);
+void HoldBoxKey(bool down, int32_t /*key*/);
 
 // F9 and F8, each telling the result on the status line; a load is an undo step.
 void SaveWithMessage();

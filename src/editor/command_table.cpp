@@ -295,7 +295,7 @@ void HandleCommand(const Command& command, int32_t row, CommandPresses* presses)
         HandlePress(command, row, presses);
         return;
     case Trigger::Held:
-        command.hold(CommandDown(command, KeyOf(command)));
+        command.hold(CommandDown(command, KeyOf(command)), KeyOf(command));
         return;
     case Trigger::Repeat:
         if (CommandDown(command, KeyOf(command))) {
@@ -309,15 +309,6 @@ void HandleCommand(const Command& command, int32_t row, CommandPresses* presses)
 
 std::span<const Command> CommandTable() {
     return kCommands;
-}
-
-int32_t HeldKeyOf(void (*hold)(bool down)) {
-    for (const Command& command : CommandTable()) {
-        if (command.hold == hold) {
-            return KeyOf(command);
-        }
-    }
-    return -1;
 }
 
 void HandleCommands(std::span<const Command> commands, CommandPresses* presses, During during) {

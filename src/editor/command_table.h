@@ -88,19 +88,16 @@ struct Command {
     Modifier modifier = Modifier::Any;
     HelpEntry help = {};
     Trigger trigger = Trigger::Press;
-    void (*act)() = nullptr;           // Press and Repeat
-    void (*hold)(bool down) = nullptr; // Held
-    bool (*enabled)() = nullptr;       // Press: whether the key acts now; a key that may not
-                                       // neither acts nor counts as pressed. Null: always
+    void (*act)() = nullptr;                        // Press and Repeat
+    void (*hold)(bool down, int32_t key) = nullptr; // Held: down, and the scan code of its key
+    bool (*enabled)() = nullptr; // Press: whether the key acts now; a key that may not
+                                 // neither acts nor counts as pressed. Null: always
     During during = During::Editing;
     uint32_t gesture = 0; // Held: the undo gesture (UndoGesture bits) that the key makes while down
 };
 
 // The editor's commands, in the order in which they act within a cycle.
 std::span<const Command> CommandTable();
-// The key of the row whose Held procedure is `hold`, as the keyboard layout places it now; -1 when
-// no row holds it or the layout has no such key.
-int32_t HeldKeyOf(void (*hold)(bool down));
 
 // What the table's press keys remember between cycles: one latch per row, and the row that took
 // each key's press, so that a press counts for one row only (Shift+F let go of Shift is no F, and

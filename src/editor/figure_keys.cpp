@@ -7,7 +7,6 @@
 #include <span>
 #include <vector>
 
-#include "editor/command_table.h"
 #include "editor/mouse_editing.h"
 #include "editor/status_line.h"
 #include "editor/timeline.h"
@@ -121,9 +120,9 @@ void PlaceFromPoses(int32_t x, int32_t y) {
 }
 
 // D and S: the figure under the pointer when the key went down, for as long as it stays down.
-void HoldFigureKey(GestureKind kind, void (*hold)(bool down), bool down, bool* wasDown) {
+void HoldFigureKey(GestureKind kind, int32_t key, bool down, bool* wasDown) {
     if (down && !*wasDown) {
-        BeginGesture(kind, false, KeyPressPosition(kCursorWindow, HeldKeyOf(hold)));
+        BeginGesture(kind, false, KeyPressPosition(kCursorWindow, key));
     }
     *wasDown = down;
     if (!down && gesture.kind == kind) {
@@ -212,12 +211,12 @@ void EndFigureGestures() {
     gesture.poses.clear();
 }
 
-void HoldTurnFigure(bool down) {
-    HoldFigureKey(GestureKind::Turn, HoldTurnFigure, down, &turnKeyDown);
+void HoldTurnFigure(bool down, int32_t key) {
+    HoldFigureKey(GestureKind::Turn, key, down, &turnKeyDown);
 }
 
-void HoldScaleFigure(bool down) {
-    HoldFigureKey(GestureKind::Scale, HoldScaleFigure, down, &scaleKeyDown);
+void HoldScaleFigure(bool down, int32_t key) {
+    HoldFigureKey(GestureKind::Scale, key, down, &scaleKeyDown);
 }
 
 void MirrorFigureStep() {

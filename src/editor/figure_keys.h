@@ -20,10 +20,10 @@ void FollowFigureGestures();
 bool FigureGestureInProgress();
 void EndFigureGestures();
 
-void HoldTurnFigure(bool down);  // D
-void HoldScaleFigure(bool down); // S
-void MirrorFigureStep();         // M
-void CopyFigureStep();           // C: "Kein Platz für die Figur" when a frame has too few slots
-void DeleteFigureStep();         // L
-void FigureToFrontStep();        // V
-void FigureToBackStep();         // H
+void HoldTurnFigure(bool down, int32_t key);  // D
+void HoldScaleFigure(bool down, int32_t key); // S
+void MirrorFigureStep();                      // M
+void CopyFigureStep();    // C: "Kein Platz für die Figur" when a frame has too few slots
+void DeleteFigureStep();  // L
+void FigureToFrontStep(); // V
+void FigureToBackStep();  // H

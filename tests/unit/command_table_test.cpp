@@ -36,6 +36,14 @@ template <std::size_t Row> void CountAct() {
 template <std::size_t Row> void CountHold(bool down) {
     (down ? calls[Row].heldDown : calls[Row].heldUp) += 1;
 }
+template <std::size_t Row> void CountHeldKey(bool down, int32_t /*key*/) {
+    CountHold<Row>(down);
+}
+template <std::size_t... Rows>
+constexpr std::array<void (*)(bool, int32_t), kMaxRows>
+HeldKeyCounters(std::index_sequence<Rows...>) {
+    return {CountHeldKey<Rows>...};
+}
 template <std::size_t... Rows>
 constexpr std::array<void (*)(), kMaxRows> ActCounters(std::index_sequence<Rows...>) {
     return {CountAct<Rows>...};
@@ -46,6 +54,7 @@ constexpr std::array<void (*)(bool), kMaxRows> HoldCounters(std::index_sequence<
 }
 constexpr auto kActCounters = ActCounters(std::make_index_sequence<kMaxRows>());
 constexpr auto kHoldCounters = HoldCounters(std::make_index_sequence<kMaxRows>());
+constexpr auto kHeldKeyCounters = HeldKeyCounters(std::make_index_sequence<kMaxRows>());
 
 // The rows with their procedures swapped for the counters, and with no condition on acting.
 std::vector<Command> Counted(std::span<const Command> rows) {
@@ -53,7 +62,7 @@ std::vector<Command> Counted(std::span<const Command> rows) {
     for (std::size_t row = 0; row < counted.size(); ++row) {
         Command& command = counted[row];
         command.act = command.act != nullptr ? kActCounters[row] : nullptr;
-        command.hold = command.hold != nullptr ? kHoldCounters[row] : nullptr;
+        command.hold = command.hold != nullptr ? kHeldKeyCounters[row] : nullptr;
         command.enabled = nullptr;
     }
     return counted;
