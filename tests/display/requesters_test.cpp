@@ -43,17 +43,22 @@ std::string CommandOutput(const std::string& command) {
     return output;
 }
 
-// The first visible window whose whole title matches the pattern, waiting for it to appear; the
-// empty text when none does. The bound is generous: a busy machine can take long to bring up the
-// first chooser of a run, and a requester that never gets its answer holds the test forever.
-std::string WaitForWindow(const std::string& titlePattern) {
-    std::string ids = CommandOutput("timeout 120 xdotool search --sync --onlyvisible --name '^" +
-                                    titlePattern + "$' 2>/dev/null");
+// The first visible window whose whole title matches the pattern, waiting for it to appear while
+// the call that shows it has not returned, for up to three minutes (the first requester of a
+// sanitizer build on a busy machine starts GTK slowly); the empty text when none does.
+std::string WaitForWindow(const std::string& titlePattern, const std::atomic<bool>& returned) {
+    auto deadline = std::chrono::steady_clock::now() + 180s;
+    std::string ids;
+    while (ids.empty() && !returned && std::chrono::steady_clock::now() < deadline) {
+        ids = CommandOutput("timeout 5 xdotool search --sync --onlyvisible --name '^" +
+                            titlePattern + "$' 2>/dev/null");
+    }
     return ids.substr(0, ids.find('\n'));
 }
 
+// For up to 30 s.
 bool WaitForFocus(const std::string& window) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < 300; ++attempt) {
         if (CommandOutput("xdotool getwindowfocus -f 2>/dev/null") == window) {
             return true;
         }
@@ -91,7 +96,7 @@ class RequesterDriver {
   private:
     void Drive(const std::string& titlePattern, const std::vector<std::string>& commands,
                bool giveFocus) {
-        window = WaitForWindow(titlePattern);
+        window = WaitForWindow(titlePattern, returned_);
         if (window.empty()) {
             return;
         }
@@ -104,7 +109,7 @@ class RequesterDriver {
         for (const std::string& command : commands) {
             CommandOutput("xdotool " + command);
         }
-        for (int attempt = 0; attempt < 600 && !returned_; ++attempt) {
+        for (int attempt = 0; attempt < 600 && !returned_; ++attempt) { // a minute to answer
             std::this_thread::sleep_for(100ms);
         }
         for (int attempt = 0; attempt < 20 && !returned_; ++attempt) {
@@ -254,7 +259,6 @@ class RequesterOverWindowTest : public RequesterDisplayTest {
         RequesterDisplayTest::SetUp();
         WindowSubsystemInit();
         SurfaceSubsystemInit();
-        KeyboardInit();
         intptr_t handle = WindowOpen(0, 10, 10, 400, 300, "Requester owner", 0);
         ASSERT_NE(handle, 0);
         ASSERT_EQ(SurfaceOpenInWindow(handle, 0, 0, 400, 300, 1, 0, 0), 1);
