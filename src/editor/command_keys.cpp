@@ -134,16 +134,16 @@ void SaveWithMessage() {
 
 bool LoadFromBasePath(const char** soundProblem, std::string* soundReference) {
     const char* path = editor.session.basePath != nullptr ? editor.session.basePath : "";
-    std::optional<Animation> loaded = LoadAnimation(path);
-    if (!loaded) {
+    // The sound shown goes on until the named one takes its place, so that a step sees both.
+    SoundTrack shown = std::move(editor.animation.sound);
+    if (!LoadAnimationInto(path, &editor.animation)) {
+        editor.animation.sound = std::move(shown);
         return false;
     }
-    NamedSound sound = DecodeNamedSound(loaded->sound.reference, path);
+    NamedSound sound = DecodeNamedSound(editor.animation.sound.reference, path);
     *soundProblem = sound.problem;
     *soundReference = sound.track.reference;
-    // The sound shown goes on until the named one takes its place, so that a step sees both.
-    loaded->sound = std::move(editor.animation.sound);
-    editor.animation = std::move(*loaded);
+    editor.animation.sound = std::move(shown);
     editor.session.currentFrame = 0;
     TakeNamedSound(std::move(sound));
     return true;

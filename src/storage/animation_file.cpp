@@ -532,15 +532,10 @@ bool SaveAnimation(const char* path, const Animation& animation, std::string* er
     return AtomicFileReplaceWith(path, bytes.data(), size, reason);
 }
 
-// The whole file is read before anything is decoded, so that a file that cannot be read to its end
-// (an error of the disk, a file far too large to be an animation) gives no animation at all.
-std::optional<Animation> LoadAnimation(const char* path, int32_t lastFrame) {
-    static std::vector<unsigned char> bytes;
-    int32_t size = 0;
-    if (!ReadAnimationBytes(path, &bytes, &size)) {
-        return std::nullopt;
-    }
-    std::optional<Animation> animation(std::in_place, lastFrame);
+namespace {
+
+// The file's bytes into an animation of empty frames.
+void DecodeInto(const std::vector<unsigned char>& bytes, int32_t size, Animation* animation) {
     AnimationTarget target{animation->joints.data(), animation->bones.data(),
                            animation->maxFrame + 1, kSlotCount};
     animation->playbackEnd = Decode(bytes, size, &target);
@@ -551,7 +546,32 @@ std::optional<Animation> LoadAnimation(const char* path, int32_t lastFrame) {
     animation->groundColour = target.groundColour;
     animation->playbackRate = target.playbackRate;
     animation->sound.reference = std::move(target.soundReference);
+}
+
+std::vector<unsigned char> loadedBytes; // kept between loads, so that a load allocates nothing
+
+} // namespace
+
+// The whole file is read before anything is decoded, so that a file that cannot be read to its end
+// (an error of the disk, a file far too large to be an animation) gives no animation at all.
+std::optional<Animation> LoadAnimation(const char* path, int32_t lastFrame) {
+    int32_t size = 0;
+    if (!ReadAnimationBytes(path, &loadedBytes, &size)) {
+        return std::nullopt;
+    }
+    std::optional<Animation> animation(std::in_place, lastFrame);
+    DecodeInto(loadedBytes, size, &*animation);
     return animation;
+}
+
+bool LoadAnimationInto(const char* path, Animation* animation) {
+    int32_t size = 0;
+    if (!ReadAnimationBytes(path, &loadedBytes, &size)) {
+        return false;
+    }
+    ClearAnimation(*animation);
+    DecodeInto(loadedBytes, size, animation);
+    return true;
 }
 
 int32_t LoadFirstFrame(const char* path, Joint* joints, Bone* bones) {

@@ -18,6 +18,10 @@ bool SaveAnimation(const char* path, const Animation& animation, std::string* er
 // the path is no file that can be read to its end or is far too large to be an animation. Of
 // frames 0 to lastFrame: records of later frames are passed over.
 std::optional<Animation> LoadAnimation(const char* path, int32_t lastFrame = kDefaultMaxFrame);
+// As LoadAnimation, into an animation of any number of frames whose memory it reuses (a load of
+// the editor touches no new pages); false, with the animation as it was, when the file cannot be
+// read. Everything the animation held is replaced, its sound by the file's reference.
+bool LoadAnimationInto(const char* path, Animation* animation);
 
 // The animation's bytes as SaveAnimation writes them.
 void EncodeAnimation(const Animation& animation, std::vector<unsigned char>* bytes);

@@ -48,14 +48,13 @@ inline int32_t SaveAnimation() {
 // 1 once the file at the editor's path has replaced the editor's animation, shown from frame 0;
 // the sound's samples stay (the file names the sound, the editor decodes it).
 inline int32_t LoadAnimation() {
-    std::optional<Animation> loaded =
-        LoadAnimation(editor.session.basePath != nullptr ? editor.session.basePath : "");
-    if (!loaded) {
-        return 0;
+    SoundTrack kept = std::move(editor.animation.sound);
+    bool loaded = LoadAnimationInto(
+        editor.session.basePath != nullptr ? editor.session.basePath : "", &editor.animation);
+    if (loaded) {
+        kept.reference = std::move(editor.animation.sound.reference);
+        editor.session.currentFrame = 0;
     }
-    loaded->sound.samples = std::move(editor.animation.sound.samples);
-    loaded->sound.changes = editor.animation.sound.changes;
-    editor.animation = std::move(*loaded);
-    editor.session.currentFrame = 0;
-    return 1;
+    editor.animation.sound = std::move(kept);
+    return loaded ? 1 : 0;
 }
