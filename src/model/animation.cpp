@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <utility>
 
 Animation::Animation(int32_t lastFrame) : maxFrame(lastFrame) {
     std::size_t count = static_cast<std::size_t>(maxFrame + 1) * kSlotCount;
@@ -13,15 +12,6 @@ Animation::Animation(int32_t lastFrame) : maxFrame(lastFrame) {
     joints.resize(count);
     bones.resize(count);
     EmptySlots(joints.data(), bones.data(), count);
-}
-
-void ClearAnimation(Animation& animation) {
-    Animation blank(-1); // no frames: nothing allocated
-    blank.maxFrame = animation.maxFrame;
-    blank.joints = std::move(animation.joints);
-    blank.bones = std::move(animation.bones);
-    EmptySlots(blank.joints.data(), blank.bones.data(), blank.joints.size());
-    animation = std::move(blank);
 }
 
 void EmptySlots(Joint* joints, Bone* bones, std::size_t count) {

@@ -140,8 +140,6 @@ int32_t AddBone(Animation& animation, int32_t frame, int32_t jointA, int32_t joi
                 const BoneStyle& style);
 void DeleteJoint(Animation& animation, int32_t frame, int32_t slot);
 void CopyPreviousFrame(Animation& animation, int32_t frame);
-// The animation as a fresh one of its number of frames is, its memory reused.
-void ClearAnimation(Animation& animation);
 // Every slot of every frame freed (positions, rest lengths and kinds keep stale values), the
 // box back at its default and playbackEnd 0; the toggles and the sound stay.
 void ResetAll(Animation& animation);

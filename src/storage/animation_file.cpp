@@ -569,7 +569,13 @@ bool LoadAnimationInto(const char* path, Animation* animation) {
     if (!ReadAnimationBytes(path, &loadedBytes, &size)) {
         return false;
     }
-    ClearAnimation(*animation);
+    // Every setting as a fresh animation has it, the frames' memory kept: the decoding fills or
+    // empties every slot itself.
+    Animation fresh(-1);
+    fresh.maxFrame = animation->maxFrame;
+    fresh.joints = std::move(animation->joints);
+    fresh.bones = std::move(animation->bones);
+    *animation = std::move(fresh);
     DecodeInto(loadedBytes, size, animation);
     return true;
 }
