@@ -259,6 +259,7 @@ class RequesterOverWindowTest : public RequesterDisplayTest {
         RequesterDisplayTest::SetUp();
         WindowSubsystemInit();
         SurfaceSubsystemInit();
+        KeyboardInit();
         intptr_t handle = WindowOpen(0, 10, 10, 400, 300, "Requester owner", 0);
         ASSERT_NE(handle, 0);
         ASSERT_EQ(SurfaceOpenInWindow(handle, 0, 0, 400, 300, 1, 0, 0), 1);
