@@ -15,6 +15,9 @@ Animation::Animation(int32_t lastFrame) : maxFrame(lastFrame) {
 }
 
 void EmptySlots(Joint* joints, Bone* bones, std::size_t count) {
+    if (count == 0) {
+        return; // an animation without frames may have no memory to clear
+    }
     std::memset(static_cast<void*>(joints), 0, count * sizeof(Joint));
     std::memset(static_cast<void*>(bones), 0, count * sizeof(Bone));
     for (std::size_t index = 0; index < count; ++index) {
