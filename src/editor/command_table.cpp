@@ -314,6 +314,18 @@ std::span<const Command> CommandTable() {
 void HandleCommands(std::span<const Command> commands, CommandPresses* presses, During during) {
     presses->latches.resize(commands.size());
     presses->pressedBy.resize(kKeyCount);
+    // A key let go and pressed again between two samples counts as seen up, once for the sample,
+    // whichever rows of it run now.
+    if (presses->sample != KeyboardSampleCount()) {
+        presses->sample = KeyboardSampleCount();
+        for (std::size_t row = 0; row < commands.size(); ++row) {
+            int32_t scanCode = KeyOf(commands[row]);
+            if (scanCode >= 0 && KeyPressedAgain(scanCode) != 0) {
+                presses->latches[row] = 0;
+                presses->pressedBy[scanCode] = 0;
+            }
+        }
+    }
     for (std::size_t row = 0; row < commands.size(); ++row) {
         if (commands[row].during == during) {
             HandleCommand(commands[row], static_cast<int32_t>(row), presses);

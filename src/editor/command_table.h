@@ -105,6 +105,7 @@ std::span<const Command> CommandTable();
 struct CommandPresses {
     std::vector<int32_t> latches;
     std::vector<int32_t> pressedBy; // by scan code: row + 1, or 0
+    int64_t sample = -1;            // the keyboard sample whose presses again were taken
 };
 
 // Runs the commands of `during` against the keyboard snapshot, row by row. A press key's latch is

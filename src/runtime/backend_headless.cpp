@@ -83,6 +83,7 @@ struct HeadlessState {
     std::array<bool, 256> noticedKeys = {};
     std::array<PressPoint, 3> buttonPresses = {}; // by the button's bit position
     std::array<PressPoint, 256> keyPresses = {};
+    std::array<bool, 256> keysWentDown = {}; // since the keyboard was last read
 };
 
 HeadlessState& State() {
@@ -136,6 +137,7 @@ void NoticePresses() {
         bool held = (input.keys[key] & 0x80) != 0;
         if (held && !state.noticedKeys[key]) {
             state.keyPresses[key] = at;
+            state.keysWentDown[key] = true;
             pressed = true;
         } else if (!held) {
             state.keyPresses[key].known = false;
@@ -262,6 +264,10 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
         return 0;
     }
     std::copy(std::begin(input.keys), std::end(input.keys), snapshot);
+    for (std::size_t key = 0; key < State().keysWentDown.size(); ++key) {
+        snapshot[key] |= State().keysWentDown[key] ? 0x01 : 0;
+    }
+    State().keysWentDown = {};
     return 1;
 }
 

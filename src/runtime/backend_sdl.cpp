@@ -134,6 +134,8 @@ struct PressPoint {
 };
 PressPoint buttonPresses[3]; // left, right, middle: the bit's position
 PressPoint keyPresses[256];  // by the runtime's scan code
+// The keys that went down since PlatformReadKeyboard last looked, by the runtime's scan code.
+bool keysWentDown[256] = {};
 
 int32_t ButtonBit(Uint8 button) {
     return button == SDL_BUTTON_LEFT     ? kLeftButtonBit
@@ -202,6 +204,7 @@ void NotePress(const SDL_Event& event) {
         if (PressPoint* press = KeyPress(event.key.keysym.scancode)) {
             *press = PressPoint{.known = true};
             PointerOnScreen(&press->x, &press->y);
+            keysWentDown[press - keyPresses] = true;
         }
     } else if (event.type == SDL_KEYUP) {
         if (PressPoint* press = KeyPress(event.key.keysym.scancode)) {
@@ -463,8 +466,9 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     if (open == nullptr) {
         return 0;
     }
-    SDL_PumpEvents(); // brings SDL's key states up to date
+    SDL_PumpEvents(); // brings SDL's key states up to date and notes the presses
     if (SDL_GetKeyboardFocus() != open->window) {
+        std::memset(keysWentDown, 0, sizeof keysWentDown);
         return 0;
     }
     int count = 0;
@@ -475,6 +479,10 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
             snapshot[mapping.scanCode] = 0x80;
         }
     }
+    for (int32_t code = 0; code < 256; ++code) {
+        snapshot[code] |= keysWentDown[code] ? 0x01 : 0;
+    }
+    std::memset(keysWentDown, 0, sizeof keysWentDown);
     return 1;
 }
 

@@ -15,6 +15,7 @@ namespace {
 enum class KeyboardState { None, Unbound, Bound };
 
 constexpr int32_t kKeyDown = 0x80;
+constexpr int32_t kWentDown = 0x01; // the platform saw the key go down since its previous read
 constexpr int32_t kAnyKey = -1;
 constexpr int32_t kKeyCount = 256;
 
@@ -23,6 +24,10 @@ PlatformWindow boundWindow = 0;
 // Presses that the platform reported while the other button was asked for; each is answered once
 // by the next query of its own button, as a press since that button's previous query.
 int32_t unseenPresses = 0;
+// By scan code: the key went up and down again between the previous sample and this one, while
+// both read it as down.
+bool pressedAgain[256] = {};
+int64_t keyboardSamples = 0;
 
 bool CursorInClient(int32_t window, int32_t* x, int32_t* y) {
     int32_t width = 0;
@@ -75,10 +80,23 @@ int32_t SampleKeyboard() {
         boundWindow = SurfaceParentWindow();
         keyboardState = KeyboardState::Bound;
     }
+    bool wasDown[kKeyCount];
+    for (int32_t code = 0; code < kKeyCount; ++code) {
+        wasDown[code] = (keySnapshot.keys[code] & kKeyDown) != 0;
+    }
     if (PlatformReadKeyboard(boundWindow, keySnapshot.keys) == 0) {
         keyboardState = KeyboardState::Unbound;
         return 0;
     }
+    // A tap that began and ended between two samples reads as down for this one; a key let go and
+    // pressed again between them is told by KeyPressedAgain.
+    for (int32_t code = 0; code < kKeyCount; ++code) {
+        uint8_t& key = keySnapshot.keys[code];
+        bool wentDown = (key & kWentDown) != 0;
+        key = (key & kKeyDown) != 0 || wentDown ? kKeyDown : 0;
+        pressedAgain[code] = wentDown && wasDown[code];
+    }
+    ++keyboardSamples;
     return 1;
 }
 
@@ -99,6 +117,15 @@ int32_t IsKeyDown(int32_t scanCode) {
         return 0;
     }
     return keySnapshot.keys[scanCode] & kKeyDown;
+}
+
+int32_t KeyPressedAgain(int32_t scanCode) {
+    bool known = keyboardState == KeyboardState::Bound && scanCode >= 0 && scanCode < kKeyCount;
+    return known && pressedAgain[scanCode] ? 1 : 0;
+}
+
+int64_t KeyboardSampleCount() {
+    return keyboardSamples;
 }
 
 int32_t WindowCursorX(int32_t window) {

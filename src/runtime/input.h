@@ -18,6 +18,12 @@ int32_t KeyboardInit();
 void KeyboardShutdown();
 int32_t SampleKeyboard();            // 1 when the snapshot was refreshed
 int32_t IsKeyDown(int32_t scanCode); // 0x80 or 0; -1 asks whether any key is down
+// 1 when the key, down at the previous sample and at this one, was let go and pressed again in
+// between: a new press, though the key never read as up. (A tap that began and ended between two
+// samples reads as down for one sample.)
+int32_t KeyPressedAgain(int32_t scanCode);
+// The samples that have refreshed the snapshot so far, so that a reader knows a new one.
+int64_t KeyboardSampleCount();
 int32_t WindowCursorX(int32_t window);
 int32_t WindowCursorY(int32_t window);
 int32_t MouseButtonPressed(int32_t button); // non-zero while down

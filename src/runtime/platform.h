@@ -129,8 +129,10 @@ enum ScanCode : int32_t {
     ScanDelete = 0xD3,
 };
 
-// Fills the 256 key states by scan code (0x80 = down) and returns 1 while the window has the
-// keyboard focus; returns 0 and leaves the snapshot alone otherwise.
+// Fills the 256 key states by scan code (0x80 = down, 0x01 = went down since the previous read,
+// where the backend sees the key events) and returns 1 while the window has the keyboard focus;
+// returns 0 and leaves the snapshot alone otherwise. With 0x01 a tap between two reads is seen,
+// and so is a key let go and pressed again between them.
 int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]);
 // The scan code of the key that the current keyboard layout gives to a letter from 'A' to 'Z', as
 // the keyboard snapshot names keys by position; -1 when no key the snapshot holds carries it.

@@ -85,6 +85,40 @@ TEST_F(CommandKeys, KeysOfOneCycleActInTheOrderOfTheTable) {
     EXPECT_EQ(CurrentJoint(0).state, JointStatic);
 }
 
+// Key changes that come between two cycles, as on a busy machine: a tap that begins and ends
+// between them is one press, and so is a key let go and pressed again between them, though no
+// cycle saw it up.
+TEST_F(CommandKeys, PressesBetweenTwoCyclesAreNotLost) {
+    struct Script {
+        const char* name;
+        bool upBeforeTheCycle; // F7 let go again before the cycle that follows its press
+        bool pressedAgain;     // F7 let go and pressed again before the next cycles
+        int32_t frame;         // the frame F7 has stepped to
+    };
+    const Script scripts[] = {
+        {"a tap between two cycles", true, false, 1},
+        {"held, then let go and pressed again between two cycles", false, true, 2},
+        {"held across cycles", false, false, 1},
+    };
+    for (const Script& script : scripts) {
+        SCOPED_TRACE(script.name);
+        editor.session.currentFrame = 0;
+        Release(ScanF7);
+        Cycle();
+        Hold(ScanF7);
+        if (script.upBeforeTheCycle) {
+            Release(ScanF7);
+        }
+        Cycle();
+        if (script.pressedAgain) {
+            Release(ScanF7);
+            Hold(ScanF7);
+        }
+        Cycles(2);
+        EXPECT_EQ(editor.session.currentFrame, script.frame);
+    }
+}
+
 TEST_F(CommandKeys, ResetDuringADragEmptiesEveryFrameAndEndsTheDrag) {
     PlaceJoint(100, 100);
     Tap(ScanF7);
