@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "model/bone_style.h"
+#include "model/easing.h"
 #include "model/editor_state.h"
 #include "support/editor_frames.h"
 
@@ -459,3 +460,69 @@ TEST(Inbetweens, StylesChangeColourAndThicknessEvenlyAndSwitchShapeHalfway) {
 }
 
 } // namespace
+
+// A bone of 100 pixels turned a quarter turn about its pinned joint over ten frames: each easing
+// puts frame k at 90 * s(k / 10) degrees on the bone's arc, off only by the rounding to pixels,
+// past the quarter turn and back where s goes past 1.
+TEST(Inbetweens, EachEasingTurnsEveryFrameByItsShareOfTheQuarterTurn) {
+    struct Row {
+        const char* name;
+        double (*share)(double t);
+    };
+    const Row rows[] = {
+        {"Linear", [](double t) { return t; }},
+        {"Ein", [](double t) { return std::pow(t, 3); }},
+        {"Aus", [](double t) { return 1 - std::pow(1 - t, 3); }},
+        {"Ein-Aus",
+         [](double t) { return t < 0.5 ? 4 * std::pow(t, 3) : 1 - std::pow(2 - 2 * t, 3) / 2; }},
+        {"Sanft", [](double t) { return (1 - std::cos(kPi * t)) / 2; }},
+        {"\xdc"
+         "berschwingen",
+         [](double t) { return 1 + 2.70158 * std::pow(t - 1, 3) + 1.70158 * std::pow(t - 1, 2); }},
+        {"Federnd",
+         [](double t) {
+             return std::pow(2, -10 * t) * std::sin((10 * t - 0.75) * 2 * kPi / 3) + 1;
+         }},
+        {"Aufprall",
+         [](double t) {
+             const double n = 7.5625, d = 2.75;
+             if (t < 1 / d) {
+                 return n * t * t;
+             }
+             if (t < 2 / d) {
+                 return n * (t - 1.5 / d) * (t - 1.5 / d) + 0.75;
+             }
+             if (t < 2.5 / d) {
+                 return n * (t - 2.25 / d) * (t - 2.25 / d) + 0.9375;
+             }
+             return n * (t - 2.625 / d) * (t - 2.625 / d) + 0.984375;
+         }},
+        {"Halten", [](double) { return 0.0; }},
+    };
+    ASSERT_EQ(std::size(rows), static_cast<std::size_t>(kEasingCount));
+    bool pastTheTurn = false;
+    for (int32_t easing = 0; easing < kEasingCount; ++easing) {
+        const Row& row = rows[easing];
+        SCOPED_TRACE(row.name);
+        EXPECT_STREQ(EasingName(easing), row.name);
+        std::fill_n(&JointAt(0, 0), 12 * kSlotCount, Joint{-1, -1, JointEmpty});
+        std::fill_n(&BoneAt(0, 0), 12 * kSlotCount, Bone{0.0, -1, -1, BoneStandard});
+        for (int32_t frame = 0; frame <= 10; ++frame) {
+            JointAt(frame, 0) = Joint{400, 300, JointStatic};
+            JointAt(frame, 1) =
+                frame < 10 ? Joint{500, 300, JointNormal} : Joint{400, 400, JointNormal};
+            BoneAt(frame, 0) = Bone{100.0, 0, 1, BoneStandard};
+        }
+        ASSERT_TRUE(FillInbetweens(editor.animation, 0, 10, easing));
+        for (int32_t frame = 1; frame < 10; ++frame) {
+            double angle = kPi / 2 * row.share(frame / 10.0);
+            pastTheTurn |= angle > kPi / 2;
+            EXPECT_EQ(std::pair(JointAt(frame, 0).x, JointAt(frame, 0).y), std::pair(400, 300));
+            EXPECT_NEAR(JointAt(frame, 1).x, 400 + 100 * std::cos(angle), 0.5 + 1e-9) << frame;
+            EXPECT_NEAR(JointAt(frame, 1).y, 300 + 100 * std::sin(angle), 0.5 + 1e-9) << frame;
+            EXPECT_EQ(BoneAt(frame, 0).restLength, 100.0) << frame;
+        }
+        EXPECT_EQ(std::pair(JointAt(10, 1).x, JointAt(10, 1).y), std::pair(400, 400));
+    }
+    EXPECT_TRUE(pastTheTurn) << "overshoot and elastic turn past the second pose";
+}
