@@ -5,6 +5,8 @@
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/status_line.h"
+#include "editor/undo_history.h"
+#include "figure/inbetweens.h"
 #include "figure/timeline_strip.h"
 
 #include <gtest/gtest.h>
@@ -622,3 +624,62 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
         EXPECT_EQ(shown, HeadlessFrames().back().pixels) << "the status line";
     }
 }
+
+namespace {
+
+// Each frame's joints and bones, byte for byte.
+std::vector<char> FrameBytes(const Animation& animation, int32_t frame) {
+    const auto* joints = reinterpret_cast<const char*>(&animation.JointAt(frame, 0));
+    const auto* bones = reinterpret_cast<const char*>(&animation.BoneAt(frame, 0));
+    std::vector<char> bytes(joints, joints + kSlotCount * sizeof(Joint));
+    bytes.insert(bytes.end(), bones, bones + kSlotCount * sizeof(Bone));
+    return bytes;
+}
+
+// Key poses on frames 0, 4, 8, 12 and 16 of a bone about a pinned joint, untouched copies between,
+// frames 1 to 14 selected: I fills the three runs of copies within the selection, each between
+// its own poses with the pen's easing, as one undo step; the run that reaches past it stays.
+TEST_F(CommandKeys, InbetweenKeyFillsEveryRunOfCopiesWithinTheSelectionAsOneUndoStep) {
+    const Joint poses[] = {{500, 300, JointNormal},
+                           {400, 400, JointNormal},
+                           {300, 300, JointNormal},
+                           {400, 200, JointNormal},
+                           {500, 300, JointNormal}};
+    for (int32_t frame = 0; frame <= 16; ++frame) {
+        PutJoint(frame, 0, 400, 300);
+        JointAt(frame, 0).state = JointStatic;
+        JointAt(frame, 1) = poses[frame / 4];
+        BoneAt(frame, 0) = Bone{100.0, 0, 1, BoneStandard};
+    }
+    editor.session.currentFrame = 14;
+    editor.session.selectionFirst = 1;
+    editor.session.selectionLast = 14;
+    Tap(ScanN), Tap(ScanN), Tap(ScanN); // Ein-Aus
+    ASSERT_EQ(editor.session.penEasing, 3);
+    Cycles(2);
+    Animation before = editor.animation;
+    Animation expected = editor.animation;
+    for (int32_t key : {0, 4, 8}) {
+        ASSERT_TRUE(FillInbetweens(expected, key, key + 4, 3));
+    }
+    std::size_t steps = UndoStepCount();
+
+    Tap(ScanI);
+    EXPECT_EQ(UndoStepCount(), steps + 1);
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
+        ASSERT_EQ(FrameBytes(editor.animation, frame), FrameBytes(expected, frame)) << frame;
+        bool filled = frame < 12 && frame % 4 != 0;
+        EXPECT_EQ(FrameBytes(editor.animation, frame) != FrameBytes(before, frame), filled)
+            << frame;
+    }
+
+    Hold(ScanLeftCtrl);
+    Tap(ScanZ);
+    Release(ScanLeftCtrl);
+    Cycle();
+    for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
+        ASSERT_EQ(FrameBytes(editor.animation, frame), FrameBytes(before, frame)) << frame;
+    }
+}
+
+} // namespace
