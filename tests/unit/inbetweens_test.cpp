@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <numbers>
 #include <numeric>
 #include <optional>
@@ -465,64 +466,48 @@ TEST(Inbetweens, StylesChangeColourAndThicknessEvenlyAndSwitchShapeHalfway) {
 // puts frame k at 90 * s(k / 10) degrees on the bone's arc, off only by the rounding to pixels,
 // past the quarter turn and back where s goes past 1.
 TEST(Inbetweens, EachEasingTurnsEveryFrameByItsShareOfTheQuarterTurn) {
-    struct Row {
-        const char* name;
-        double (*share)(double t);
+    auto bounce = [](double t) { // parabolas of 7.5625 t^2 ending at 1/2.75, 2/2.75, 2.5/2.75, 1
+        const double ends[] = {1, 2, 2.5, 2.75}, lifts[] = {0, 0.75, 0.9375, 0.984375};
+        int32_t piece = 0;
+        while (t >= ends[piece] / 2.75 && piece < 3) {
+            ++piece;
+        }
+        double from = piece == 0 ? t : t - (ends[piece] + ends[piece - 1]) / 2 / 2.75;
+        return 7.5625 * from * from + lifts[piece];
     };
-    const Row rows[] = {
+    // clang-format off
+    const std::pair<const char*, std::function<double(double)>> rows[] = {
         {"Linear", [](double t) { return t; }},
         {"Ein", [](double t) { return std::pow(t, 3); }},
         {"Aus", [](double t) { return 1 - std::pow(1 - t, 3); }},
-        {"Ein-Aus",
-         [](double t) { return t < 0.5 ? 4 * std::pow(t, 3) : 1 - std::pow(2 - 2 * t, 3) / 2; }},
+        {"Ein-Aus", [](double t) { return t < 0.5 ? 4 * std::pow(t, 3) : 1 - std::pow(2 - 2 * t, 3) / 2; }},
         {"Sanft", [](double t) { return (1 - std::cos(kPi * t)) / 2; }},
-        {"\xdc"
-         "berschwingen",
-         [](double t) { return 1 + 2.70158 * std::pow(t - 1, 3) + 1.70158 * std::pow(t - 1, 2); }},
-        {"Federnd",
-         [](double t) {
-             return std::pow(2, -10 * t) * std::sin((10 * t - 0.75) * 2 * kPi / 3) + 1;
-         }},
-        {"Aufprall",
-         [](double t) {
-             const double n = 7.5625, d = 2.75;
-             if (t < 1 / d) {
-                 return n * t * t;
-             }
-             if (t < 2 / d) {
-                 return n * (t - 1.5 / d) * (t - 1.5 / d) + 0.75;
-             }
-             if (t < 2.5 / d) {
-                 return n * (t - 2.25 / d) * (t - 2.25 / d) + 0.9375;
-             }
-             return n * (t - 2.625 / d) * (t - 2.625 / d) + 0.984375;
-         }},
+        {"\xdc" "berschwingen", [](double t) { return 1 + 2.70158 * std::pow(t - 1, 3) + 1.70158 * std::pow(t - 1, 2); }},
+        {"Federnd", [](double t) { return std::pow(2, -10 * t) * std::sin((10 * t - 0.75) * 2 * kPi / 3) + 1; }},
+        {"Aufprall", bounce},
         {"Halten", [](double) { return 0.0; }},
     };
+    // clang-format on
     ASSERT_EQ(std::size(rows), static_cast<std::size_t>(kEasingCount));
     bool pastTheTurn = false;
     for (int32_t easing = 0; easing < kEasingCount; ++easing) {
-        const Row& row = rows[easing];
-        SCOPED_TRACE(row.name);
-        EXPECT_STREQ(EasingName(easing), row.name);
-        std::fill_n(&JointAt(0, 0), 12 * kSlotCount, Joint{-1, -1, JointEmpty});
-        std::fill_n(&BoneAt(0, 0), 12 * kSlotCount, Bone{0.0, -1, -1, BoneStandard});
+        const auto& [name, share] = rows[easing];
+        SCOPED_TRACE(name);
+        EXPECT_STREQ(EasingName(easing), name);
+        ResetAll();
         for (int32_t frame = 0; frame <= 10; ++frame) {
             JointAt(frame, 0) = Joint{400, 300, JointStatic};
-            JointAt(frame, 1) =
-                frame < 10 ? Joint{500, 300, JointNormal} : Joint{400, 400, JointNormal};
+            JointAt(frame, 1) = Joint{frame < 10 ? 500 : 400, frame < 10 ? 300 : 400, JointNormal};
             BoneAt(frame, 0) = Bone{100.0, 0, 1, BoneStandard};
         }
         ASSERT_TRUE(FillInbetweens(editor.animation, 0, 10, easing));
         for (int32_t frame = 1; frame < 10; ++frame) {
-            double angle = kPi / 2 * row.share(frame / 10.0);
+            double angle = kPi / 2 * share(frame / 10.0);
             pastTheTurn |= angle > kPi / 2;
             EXPECT_EQ(std::pair(JointAt(frame, 0).x, JointAt(frame, 0).y), std::pair(400, 300));
             EXPECT_NEAR(JointAt(frame, 1).x, 400 + 100 * std::cos(angle), 0.5 + 1e-9) << frame;
             EXPECT_NEAR(JointAt(frame, 1).y, 300 + 100 * std::sin(angle), 0.5 + 1e-9) << frame;
-            EXPECT_EQ(BoneAt(frame, 0).restLength, 100.0) << frame;
         }
-        EXPECT_EQ(std::pair(JointAt(10, 1).x, JointAt(10, 1).y), std::pair(400, 400));
     }
     EXPECT_TRUE(pastTheTurn) << "overshoot and elastic turn past the second pose";
 }

@@ -84,16 +84,10 @@ TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
          },
          kRed, 8, ShapeDisc},
         {"N", [] { Tap(kKeyN); }, kRed, 8, ShapeDisc, 1},
-        {"Shift+N twice goes round to the last easing", [] { ShiftTap(kKeyN), ShiftTap(kKeyN); },
-         kRed, 8, ShapeDisc, kEasingCount - 1},
-        {"N goes round to the first", [] { Tap(kKeyN); }, kRed, 8, ShapeDisc, kEasingLinear},
-        {"N where the layout labels another key with it",
-         [] {
-             HeadlessSetLetterKey('N', 0x1A);
-             Tap(kKeyN);
-             Tap(0x1A), Tap(0x1A);
-         },
-         kRed, 8, ShapeDisc, 2},
+        {"Shift+N twice goes round to the last", [] { ShiftTap(kKeyN), ShiftTap(kKeyN); }, kRed, 8,
+         ShapeDisc, kEasingCount - 1},
+        {"N on the key the layout labels N goes round to the first",
+         [] { HeadlessSetLetterKey('N', 0x1A), Tap(kKeyN), Tap(0x1A); }, kRed, 8, ShapeDisc},
     };
     for (const Row& row : rows) {
         row.press();
