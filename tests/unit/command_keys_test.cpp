@@ -23,6 +23,11 @@ namespace {
 
 class CommandKeys : public ScriptedSession {
   protected:
+    // The current frame, the playback end, the dragged joint and the joint a bone starts from.
+    static std::vector<int32_t> FrameAndGestures() {
+        return {editor.session.currentFrame, editor.animation.playbackEnd,
+                editor.session.draggedJoint, editor.session.boneStartJoint};
+    }
     static void PutJoint(int32_t frame, int32_t slot, int32_t x, int32_t y) {
         JointAt(frame, slot) = Joint{x, y, JointNormal};
     }
@@ -128,10 +133,7 @@ TEST_F(CommandKeys, SteppingMovesPlaybackEndAlongAndEndsTheGestures) {
     ASSERT_EQ(editor.session.boneStartJoint, 0);
     Hold(ScanF6);
     Cycle();
-    EXPECT_EQ(editor.session.currentFrame, 1);
-    EXPECT_EQ(editor.animation.playbackEnd, 1);
-    EXPECT_EQ(editor.session.draggedJoint, -1);
-    EXPECT_EQ(editor.session.boneStartJoint, -1);
+    EXPECT_EQ(FrameAndGestures(), (std::vector<int32_t>{1, 1, -1, -1}));
     // With both buttons still held, the bone gesture arms again on the copied joint in the next
     // cycle; the left drag waits for a new press.
     Release(ScanF6);
@@ -175,10 +177,7 @@ TEST_F(CommandKeys, StepsBeyondTheFirstOrLastFrameChangeNothing) {
     SetButtons(kLeftButton | kRightButton);
     Cycle();
     Tap(ScanF6);
-    EXPECT_EQ(editor.session.currentFrame, 0);
-    EXPECT_EQ(editor.animation.playbackEnd, 0);
-    EXPECT_EQ(editor.session.draggedJoint, 0);
-    EXPECT_EQ(editor.session.boneStartJoint, 0);
+    EXPECT_EQ(FrameAndGestures(), (std::vector<int32_t>{0, 0, 0, 0}));
     SetButtons(0);
     Cycle();
 
@@ -189,10 +188,7 @@ TEST_F(CommandKeys, StepsBeyondTheFirstOrLastFrameChangeNothing) {
     SetButtons(kLeftButton | kRightButton);
     Cycle();
     Tap(ScanF7);
-    EXPECT_EQ(editor.session.currentFrame, 500);
-    EXPECT_EQ(editor.animation.playbackEnd, 9);
-    EXPECT_EQ(editor.session.draggedJoint, 0);
-    EXPECT_EQ(editor.session.boneStartJoint, 0);
+    EXPECT_EQ(FrameAndGestures(), (std::vector<int32_t>{500, 9, 0, 0}));
     EXPECT_EQ(UsedJoints(), 1);
 }
 

@@ -39,19 +39,8 @@ TEST_F(EditorSession, StartsWithTheArgumentAsPathAndAnOpenWindowWithoutAsking) {
     EXPECT_EQ(SurfaceHeight(), 700); // the scene and the timeline strip below it
     EXPECT_NE(FontHandle(editor.session.hudFont), 0);
 
-    EXPECT_EQ(editor.session.windowWidth, 800);
-    EXPECT_EQ(editor.session.windowHeight, 600);
-    EXPECT_EQ(editor.animation.maxFrame, 500);
-    EXPECT_EQ(editor.session.currentFrame, 0);
-    EXPECT_EQ(editor.session.draggedJoint, -1);
-    EXPECT_EQ(editor.session.boneStartJoint, -1);
-    EXPECT_EQ(editor.session.helpVisible, 1);
-    EXPECT_EQ(editor.session.boneMode, 1);
-    EXPECT_EQ(editor.animation.collisionOn, 0);
-    EXPECT_EQ(editor.animation.box.left, 200);
-    EXPECT_EQ(editor.animation.box.top, 150);
-    EXPECT_EQ(editor.animation.box.right, 600);
-    EXPECT_EQ(editor.animation.box.bottom, 450);
+    EXPECT_EQ(SettingsRow(), kStartSettings);
+    EXPECT_EQ(editor.animation.box, (Box{200, 150, 600, 450}));
     for (int32_t frame = 0; frame <= editor.animation.maxFrame; ++frame) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             const Joint& joint = JointAt(frame, slot);

@@ -30,25 +30,8 @@ class EditorStateTest : public testing::Test {
 };
 
 TEST_F(EditorStateTest, StartValuesAreSetAndTheRestOfTheRecordIsZero) {
-    EXPECT_EQ(editor.session.windowWidth, 800);
-    EXPECT_EQ(editor.session.windowHeight, 600);
-    EXPECT_EQ(editor.animation.maxFrame, 500);
-    EXPECT_EQ(editor.session.currentFrame, 0);
-    EXPECT_EQ(editor.animation.playbackEnd, 0);
-    EXPECT_EQ(editor.session.draggedJoint, -1);
-    EXPECT_EQ(editor.session.boneStartJoint, -1);
-    EXPECT_EQ(editor.session.solverSuspended, 0);
-    EXPECT_EQ(editor.session.helpVisible, 1);
-    EXPECT_EQ(editor.session.boneMode, 1);
-    EXPECT_EQ(editor.session.playing, 0);
-    EXPECT_EQ(editor.animation.shadowOn, 0);
-    EXPECT_EQ(editor.animation.collisionOn, 0);
-    EXPECT_EQ(editor.animation.headOn, 0);
-    EXPECT_EQ(editor.session.drawingBox, 0);
-    EXPECT_EQ(editor.animation.box.left, 200);
-    EXPECT_EQ(editor.animation.box.top, 150);
-    EXPECT_EQ(editor.animation.box.right, 600);
-    EXPECT_EQ(editor.animation.box.bottom, 450);
+    EXPECT_EQ(SettingsRow(), kStartSettings);
+    EXPECT_EQ(editor.animation.box, (Box{200, 150, 600, 450}));
 }
 
 TEST_F(EditorStateTest, StartValuesReplaceWhateverTheRecordHeldBefore) {
@@ -58,10 +41,7 @@ TEST_F(EditorStateTest, StartValuesReplaceWhateverTheRecordHeldBefore) {
     editor.session.draggedJoint = 3;
     editor.animation.box.left = 11;
     EditorStateInit();
-    EXPECT_EQ(editor.animation.collisionOn, 0);
-    EXPECT_EQ(editor.session.boneMode, 1);
-    EXPECT_EQ(editor.session.currentFrame, 0);
-    EXPECT_EQ(editor.session.draggedJoint, -1);
+    EXPECT_EQ(SettingsRow(), kStartSettings);
     EXPECT_EQ(editor.animation.box.left, 200);
 }
 
@@ -332,30 +312,25 @@ TEST_F(EditorStateTest, ResetAllEmptiesEveryFrameAndKeepsStaleValues) {
     EXPECT_EQ(BoneAt(500, 0).kind, BoneFreeLength);
     EXPECT_EQ(editor.session.currentFrame, 0);
     EXPECT_EQ(editor.animation.playbackEnd, 0);
-    EXPECT_EQ(editor.animation.box.left, 200);
-    EXPECT_EQ(editor.animation.box.top, 150);
-    EXPECT_EQ(editor.animation.box.right, 600);
-    EXPECT_EQ(editor.animation.box.bottom, 450);
+    EXPECT_EQ(editor.animation.box, (Box{200, 150, 600, 450}));
 }
 
 TEST_F(EditorStateTest, ResetAllLeavesModesTogglesAndSelectionAlone) {
     char path[] = "walk.txt";
-    editor.session.boneMode = 2;
-    editor.animation.shadowOn = 1;
-    editor.animation.collisionOn = 1;
-    editor.animation.headOn = 5;
-    editor.session.helpVisible = 0;
-    editor.session.draggedJoint = 3;
-    editor.session.boneStartJoint = 4;
+    const std::pair<int32_t*, int32_t> kept[] = {
+        {&editor.session.boneMode, 2},       {&editor.animation.shadowOn, 1},
+        {&editor.animation.collisionOn, 1},  {&editor.animation.headOn, 5},
+        {&editor.session.helpVisible, 0},    {&editor.session.draggedJoint, 3},
+        {&editor.session.boneStartJoint, 4},
+    };
+    for (const auto& [setting, value] : kept) {
+        *setting = value;
+    }
     editor.session.basePath = path;
     ResetAll();
-    EXPECT_EQ(editor.session.boneMode, 2);
-    EXPECT_EQ(editor.animation.shadowOn, 1);
-    EXPECT_EQ(editor.animation.collisionOn, 1);
-    EXPECT_EQ(editor.animation.headOn, 5);
-    EXPECT_EQ(editor.session.helpVisible, 0);
-    EXPECT_EQ(editor.session.draggedJoint, 3);
-    EXPECT_EQ(editor.session.boneStartJoint, 4);
+    for (const auto& [setting, value] : kept) {
+        EXPECT_EQ(*setting, value);
+    }
     EXPECT_EQ(editor.session.basePath, path);
     EXPECT_EQ(editor.session.currentFrame, 0);
     EXPECT_EQ(editor.animation.playbackEnd, 0);
@@ -366,10 +341,8 @@ TEST_F(EditorStateTest, ResetAllDividesTheWindowSizeBeforeMultiplyingForTheBox) 
     editor.session.windowWidth = 802;
     editor.session.windowHeight = 603;
     ResetAll();
-    EXPECT_EQ(editor.animation.box.left, 200);
-    EXPECT_EQ(editor.animation.box.top, 150);
-    EXPECT_EQ(editor.animation.box.right, 600);  // 802 / 4 * 3, not 802 * 3 / 4 = 601
-    EXPECT_EQ(editor.animation.box.bottom, 450); // 603 / 4 * 3, not 603 * 3 / 4 = 452
+    // 802 / 4 * 3, not 802 * 3 / 4 = 601; 603 / 4 * 3, not 603 * 3 / 4 = 452
+    EXPECT_EQ(editor.animation.box, (Box{200, 150, 600, 450}));
 }
 
 TEST_F(EditorStateTest, FlagTogglesTreatUnexpectedValuesByTheirOwnRule) {

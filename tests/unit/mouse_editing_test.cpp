@@ -339,10 +339,7 @@ TEST_F(MouseEditing, HoldingWDrawsTheBoxAndReleasingSwitchesCollisionOn) {
     EXPECT_EQ(editor.animation.collisionOn, 0);
     Release(ScanW);
     Cycle();
-    EXPECT_EQ(editor.animation.box.left, 100);
-    EXPECT_EQ(editor.animation.box.top, 100);
-    EXPECT_EQ(editor.animation.box.right, 300);
-    EXPECT_EQ(editor.animation.box.bottom, 250);
+    EXPECT_EQ(editor.animation.box, (Box{100, 100, 300, 250}));
     EXPECT_EQ(editor.animation.collisionOn, 1);
     EXPECT_EQ(editor.session.drawingBox, 0);
 }
@@ -363,10 +360,7 @@ TEST_F(MouseEditing, BoxCollapsesToItsFirstCornerWhenTheCursorGoesAboveOrLeft) {
     EXPECT_EQ(editor.animation.box.bottom, 100);
     MoveCursor(300, 250);
     Cycle();
-    EXPECT_EQ(editor.animation.box.left, 100);
-    EXPECT_EQ(editor.animation.box.top, 100);
-    EXPECT_EQ(editor.animation.box.right, 300);
-    EXPECT_EQ(editor.animation.box.bottom, 250);
+    EXPECT_EQ(editor.animation.box, (Box{100, 100, 300, 250}));
 }
 
 // The keys 1, Tab and Delete

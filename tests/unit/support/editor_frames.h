@@ -5,9 +5,26 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "model/editor_state.h"
 #include "storage/animation_file.h"
+
+// The editor's settings in one row: window width and height, last frame, current frame, playback
+// end, dragged joint, bone start, solver suspended, help, bone mode, playing, shadow, collision,
+// head, drawing a box.
+inline std::vector<int32_t> SettingsRow() {
+    const Session& session = editor.session;
+    const Animation& animation = editor.animation;
+    return {session.windowWidth,    session.windowHeight,    animation.maxFrame,
+            session.currentFrame,   animation.playbackEnd,   session.draggedJoint,
+            session.boneStartJoint, session.solverSuspended, session.helpVisible,
+            session.boneMode,       session.playing,         animation.shadowOn,
+            animation.collisionOn,  animation.headOn,        session.drawingBox};
+}
+// A fresh editor's settings.
+inline const std::vector<int32_t> kStartSettings = {800, 600, 500, 0, 0, -1, -1, 0,
+                                                    1,   1,   0,   0, 0, 0,  0};
 
 inline Joint& JointAt(int32_t frame, int32_t slot) {
     return editor.animation.JointAt(frame, slot);
