@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "editor/figure_keys.h"
 #include "editor/mouse_editing.h"
@@ -191,16 +192,29 @@ void CycleBoneMode() {
 
 // Fills the untouched copies between the key frame and the current frame with in-betweens, as
 // one undo step of frames key + 1 to current - 1; taking it back shows the current frame. The frame
-// before must be an untouched copy, and the current frame a pose of the same figure.
+// before must be an untouched copy, and the current frame a pose of the same figure. With frames
+// selected, every run of copies within the selection is filled instead, all in one undo step.
+// Either way the in-betweens are spaced by the pen's easing.
 void MakeInbetweens() {
-    int32_t current = editor.session.currentFrame;
-    int32_t key = UntouchedCopyKey(editor.animation, current - 1);
-    if (key < 0 || !FramesShareFigure(editor.animation, key, current)) {
+    std::vector<CopyRun> runs;
+    if (HasSelection(editor.session)) {
+        runs = CopyRunsWithin(editor.animation, editor.session.selectionFirst,
+                              editor.session.selectionLast);
+    } else {
+        int32_t current = editor.session.currentFrame;
+        int32_t key = UntouchedCopyKey(editor.animation, current - 1);
+        if (key >= 0 && FramesShareFigure(editor.animation, key, current)) {
+            runs.push_back(CopyRun{key, current});
+        }
+    }
+    if (runs.empty()) {
         ShowStatusMessage("Keine Zwischenbilder m\xf6glich");
         return;
     }
-    UndoBeginStep(key + 1, current - 1);
-    FillInbetweens(editor.animation, key, current);
+    UndoBeginStep(runs.front().key + 1, runs.back().pose - 1);
+    for (const CopyRun& run : runs) {
+        FillInbetweens(editor.animation, run.key, run.pose, editor.session.penEasing);
+    }
     UndoEndStep();
     ShowStatusMessage("Zwischenbilder erstellt");
 }

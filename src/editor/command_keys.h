@@ -44,5 +44,6 @@ void ToggleCollision();
 void ToggleHead();
 void CycleBoneMode();
 
-// I: the untouched copies before the current frame filled with in-betweens, as one undo step.
+// I: the untouched copies before the current frame, or every run of them within the selection,
+// filled with in-betweens spaced by the pen's easing, as one undo step.
 void MakeInbetweens();

@@ -4,6 +4,8 @@
 #include "editor/command_table.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <iterator>
 
 #include "editor/command_keys.h"
@@ -21,6 +23,7 @@
 #include "editor/undo_history.h"
 #include "editor/video_export_key.h"
 #include "model/bone_style.h"
+#include "model/easing.h"
 #include "model/frame_range.h"
 #include "runtime/fonts.h"
 #include "runtime/input.h"
@@ -32,6 +35,9 @@ constexpr int32_t kKeyCount = 256;
 
 const int32_t kLime = PixelToColour(kLimeRgb);
 const int32_t kRed = PackColour(255, 0, 0);
+// The translations' context of the easings' words (gettext's msgctxt, joined to the word by 0x04).
+constexpr const char* kEasingContext = "\xdc"
+                                       "bergang\x04";
 
 void ShowBoneMode(const EditorState& state, HelpValue* value) {
     switch (state.session.boneMode) {
@@ -90,6 +96,13 @@ void ShowPenThickness(const EditorState& state, HelpValue* value) {
 }
 void ShowPenShape(const EditorState& state, HelpValue* value) {
     SetHelpValueText(value, ShapeName(state.session.pen.shape), kLime);
+}
+// The easing's word in the context of easings, where "Aus" is no toggle's "off".
+void ShowPenEasing(const EditorState& state, HelpValue* value) {
+    std::array<char, sizeof(HelpValue::text)> text{};
+    std::snprintf(text.data(), text.size(), "%s%s", kEasingContext,
+                  EasingName(state.session.penEasing));
+    SetHelpValueText(value, text.data(), kLime);
 }
 
 // During playback and the video export, the keys of their rows ask them to stop.
@@ -222,6 +235,10 @@ const Command kCommands[] = {
     {.letter = 'T', .modifier = Modifier::Shift, .help = {HelpItem::Sound}, .act = RemoveSound},
     {.letter = 'U', .help = {HelpItem::ImportMotion, "U - Bewegung importieren"},
      .act = ImportMotionKey},
+    {.letter = 'N', .modifier = Modifier::Plain,
+     .help = {HelpItem::PenEasing, "N - \xdc" "bergang:", ShowPenEasing}, .act = NextPenEasing},
+    {.letter = 'N', .modifier = Modifier::Shift, .help = {HelpItem::PenEasing},
+     .act = PreviousPenEasing},
     // Last, so that it sees the snapshot that the cycle ends with: the editor ends after the
     // cycle's picture is presented.
     {.scanCode = ScanEscape, .act = [] { endAsked = true; }},

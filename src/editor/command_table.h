@@ -59,6 +59,7 @@ enum class HelpItem : int8_t {
     InsertFigure,
     Sound,
     ImportMotion,
+    PenEasing,
 };
 
 // Where a row stands in the help list. Rows listed on one line name the same item; one of them

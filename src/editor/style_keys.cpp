@@ -6,6 +6,7 @@
 #include "editor/mouse_editing.h"
 #include "editor/undo_history.h"
 #include "model/bone_style.h"
+#include "model/easing.h"
 #include "model/editor_state.h"
 
 void NextPenColour() {
@@ -22,6 +23,12 @@ void ThinnerPen() {
 }
 void NextPenShape() {
     editor.session.pen = StepShape(editor.session.pen, 1);
+}
+void NextPenEasing() {
+    editor.session.penEasing = StepEasing(editor.session.penEasing, 1);
+}
+void PreviousPenEasing() {
+    editor.session.penEasing = StepEasing(editor.session.penEasing, -1);
 }
 
 void ApplyPenToBone() {

@@ -12,6 +12,7 @@
 
 #include "model/animation.h"
 #include "model/bone_style.h"
+#include "model/easing.h"
 
 namespace {
 
@@ -105,6 +106,11 @@ Adjacency adjacency;
 
 double Lerp(double from, double to, double t) {
     return from + t * (to - from);
+}
+
+// A length at share s, which an easing may carry past the second pose: never below nothing.
+double LengthAt(double from, double to, double s) {
+    return std::max(0.0, Lerp(from, to, s));
 }
 
 bool IsUsedJoint(const Animation& animation, int32_t frame, int32_t slot) {
@@ -460,7 +466,7 @@ void MakePlan(const Animation& animation, int32_t first, int32_t last) {
 // length along the line between its ends. A held end does not move, a tree bone with nothing held
 // beyond it moves its child, and otherwise the two ends share the work. Returns the largest error
 // met.
-double SettlingPass(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+double SettlingPass(const Group& group, double s, std::array<Point, kSlotCount>& at) {
     double worst = 0.0;
     for (int32_t index = 0; index < group.linkCount; ++index) {
         const Link& link = plan.links[group.firstLink + index];
@@ -474,7 +480,7 @@ double SettlingPass(const Group& group, double t, std::array<Point, kSlotCount>&
         if (distance == 0.0 || (heldA && heldB)) {
             continue;
         }
-        double error = distance - Lerp(link.startLength, link.endLength, t);
+        double error = distance - LengthAt(link.startLength, link.endLength, s);
         worst = std::max(worst, std::abs(error));
         double share = error / distance;
         if (heldA || (link.childOnly && !heldB)) {
@@ -491,14 +497,14 @@ double SettlingPass(const Group& group, double t, std::array<Point, kSlotCount>&
 
 // Moves every joint of the group that is not held sideways off its tree bone, all to the same
 // side: a chain squeezed along one straight line gets a direction to fold in.
-void BendSideways(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+void BendSideways(const Group& group, double s, std::array<Point, kSlotCount>& at) {
     for (int32_t index = 1; index < group.stepCount; ++index) {
         const TreeStep& step = plan.steps[group.firstStep + index];
         if (plan.held[step.joint]) {
             continue;
         }
-        double angle = step.startAngle + t * step.turn;
-        double bend = kSidewaysBend * Lerp(step.startLength, step.endLength, t);
+        double angle = step.startAngle + s * step.turn;
+        double bend = kSidewaysBend * LengthAt(step.startLength, step.endLength, s);
         at[step.joint].x -= bend * std::sin(angle);
         at[step.joint].y += bend * std::cos(angle);
     }
@@ -507,15 +513,15 @@ void BendSideways(const Group& group, double t, std::array<Point, kSlotCount>& a
 // Settling rounds: after a round that ends unsettled, the group is bent sideways for the next;
 // once a round gains nothing (a chain pulled apart between held joints has no better pose), the
 // settling stops there.
-void SettleGroup(const Group& group, double t, std::array<Point, kSlotCount>& at) {
+void SettleGroup(const Group& group, double s, std::array<Point, kSlotCount>& at) {
     double unsettled = std::numeric_limits<double>::infinity();
     for (int32_t round = 0; round < kSettlingRounds; ++round) {
         if (round > 0) {
-            BendSideways(group, t, at);
+            BendSideways(group, s, at);
         }
         double worst = unsettled;
         for (int32_t pass = 0; pass < kSettlingPassesPerRound; ++pass) {
-            worst = SettlingPass(group, t, at);
+            worst = SettlingPass(group, s, at);
             if (worst < kSettledError) {
                 return;
             }
@@ -528,17 +534,17 @@ void SettleGroup(const Group& group, double t, std::array<Point, kSlotCount>& at
 }
 
 void PlaceGroup(const Animation& animation, const Group& group, int32_t first, int32_t last,
-                double t, std::array<Point, kSlotCount>& at) {
+                double s, std::array<Point, kSlotCount>& at) {
     for (int32_t index = 0; index < group.stepCount; ++index) {
         const TreeStep& step = plan.steps[group.firstStep + index];
         if (step.parent == kNone) {
             const Joint& from = animation.JointAt(first, step.joint);
             const Joint& to = animation.JointAt(last, step.joint);
-            at[step.joint] = Point{Lerp(from.x, to.x, t), Lerp(from.y, to.y, t)};
+            at[step.joint] = Point{Lerp(from.x, to.x, s), Lerp(from.y, to.y, s)};
             continue;
         }
-        double angle = step.startAngle + t * step.turn;
-        double length = Lerp(step.startLength, step.endLength, t);
+        double angle = step.startAngle + s * step.turn;
+        double length = LengthAt(step.startLength, step.endLength, s);
         const Point& parent = at[step.parent];
         at[step.joint] =
             Point{parent.x + length * std::cos(angle), parent.y + length * std::sin(angle)};
@@ -554,7 +560,7 @@ void PlaceGroup(const Animation& animation, const Group& group, int32_t first, i
                               static_cast<double>(animation.JointAt(first, joint).y)};
         }
     }
-    SettleGroup(group, t, at);
+    SettleGroup(group, s, at);
 }
 
 int32_t RoundToPixel(double coordinate) {
@@ -563,8 +569,8 @@ int32_t RoundToPixel(double coordinate) {
 }
 
 // The in-between takes frame first's joints and bones, with the placed positions and the rest
-// lengths at t of the way to frame last's.
-void WriteFrame(Animation& animation, int32_t frame, int32_t first, int32_t last, double t,
+// lengths at share s of the way to frame last's. A style goes no further than either pose's.
+void WriteFrame(Animation& animation, int32_t frame, int32_t first, int32_t last, double s,
                 const std::array<Point, kSlotCount>& at) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         Joint joint = animation.JointAt(first, slot);
@@ -576,8 +582,8 @@ void WriteFrame(Animation& animation, int32_t frame, int32_t first, int32_t last
         Bone bone = animation.BoneAt(first, slot);
         if (BoneInUse(bone)) {
             const Bone& end = animation.BoneAt(last, slot);
-            bone.restLength = Lerp(bone.restLength, end.restLength, t);
-            bone.style = BlendStyles(bone.style, end.style, bone.kind, t);
+            bone.restLength = LengthAt(bone.restLength, end.restLength, s);
+            bone.style = BlendStyles(bone.style, end.style, bone.kind, std::clamp(s, 0.0, 1.0));
         }
         animation.BoneAt(frame, slot) = bone;
     }
@@ -603,7 +609,7 @@ bool FramesShareFigure(const Animation& animation, int32_t frame, int32_t other)
     return true;
 }
 
-bool FillInbetweens(Animation& animation, int32_t first, int32_t last) {
+bool FillInbetweens(Animation& animation, int32_t first, int32_t last, int32_t easing) {
     if (!animation.IsFrame(first) || !animation.IsFrame(last) || last - first < 2 ||
         !FramesShareFigure(animation, first, last)) {
         return false;
@@ -612,10 +618,11 @@ bool FillInbetweens(Animation& animation, int32_t first, int32_t last) {
     std::array<Point, kSlotCount> at{};
     for (int32_t frame = first + 1; frame < last; ++frame) {
         double t = static_cast<double>(frame - first) / static_cast<double>(last - first);
+        double s = EasedShare(easing, t);
         for (int32_t index = 0; index < plan.groupCount; ++index) {
-            PlaceGroup(animation, plan.groups[index], first, last, t, at);
+            PlaceGroup(animation, plan.groups[index], first, last, s, at);
         }
-        WriteFrame(animation, frame, first, last, t, at);
+        WriteFrame(animation, frame, first, last, s, at);
     }
     return true;
 }

@@ -88,3 +88,26 @@ int32_t UntouchedCopyKey(const Animation& animation, int32_t frame, int32_t* fir
                   WithinAPixel(animation, key, key - 1);
     return nudged ? -1 : key;
 }
+
+// Walks back from the last frame: each copy's key is found once, and the walk goes on before it.
+std::vector<CopyRun> CopyRunsWithin(const Animation& animation, int32_t first, int32_t last) {
+    std::vector<CopyRun> runs;
+    int32_t frame = std::min(last, animation.maxFrame);
+    int32_t after = frame + 1 <= animation.maxFrame ? UntouchedCopyKey(animation, frame + 1) : -1;
+    while (frame >= std::max(first, 1)) {
+        int32_t key = UntouchedCopyKey(animation, frame);
+        if (key < 0) {
+            after = key;
+            --frame;
+            continue;
+        }
+        bool endsHere = after != key && frame + 1 <= animation.maxFrame;
+        if (endsHere && key + 1 >= first && FramesShareFigure(animation, key, frame + 1)) {
+            runs.push_back(CopyRun{key, frame + 1});
+        }
+        after = key;
+        frame = key;
+    }
+    std::reverse(runs.begin(), runs.end());
+    return runs;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "model/animation.h"
 
@@ -14,3 +15,13 @@
 // then there is no key. *firstLooked (when given) receives the earliest frame the answer depends
 // on.
 int32_t UntouchedCopyKey(const Animation& animation, int32_t frame, int32_t* firstLooked = nullptr);
+
+// A run of untouched copies that key I can fill: frames key + 1 to pose - 1 are copies of frame
+// key, and frame pose, the next key pose, holds the same figure (FramesShareFigure).
+struct CopyRun {
+    int32_t key;
+    int32_t pose;
+};
+// The runs whose copies all lie within frames first to last, earliest first; the two key poses of
+// a run may lie outside. A run that reaches on past `last` is none of them.
+std::vector<CopyRun> CopyRunsWithin(const Animation& animation, int32_t first, int32_t last);

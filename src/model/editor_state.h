@@ -40,6 +40,9 @@ struct Session {
     int32_t stripFirstFrame = 0;
     int32_t stripScrolledAt = -1;
     BoneStyle pen{}; // the style the next bone gets
+    // The pen's easing (an index of model/easing.h): how key I spaces its in-betweens. It belongs
+    // to the session and is not saved with the animation.
+    int32_t penEasing = 0;
     // Messages the next cycle shows on the status line, each for half a second, in order.
     std::vector<std::string> statusLines;
 };

@@ -113,9 +113,9 @@ class CatalogReader {
                 !Entry(translations + uint64_t{index} * 8, &text)) {
                 return false;
             }
-            // Plural forms and contexts are not used; the empty id is the catalog's header.
-            if (!id.empty() && id.find('\0') == std::string::npos &&
-                id.find('\x04') == std::string::npos) {
+            // Plural forms are not used; the empty id is the catalog's header. A context stays
+            // joined to its id by 0x04, as Translate is asked for it.
+            if (!id.empty() && id.find('\0') == std::string::npos) {
                 (*texts)[Utf8ToCp1252(id.c_str())] = Utf8ToCp1252(text.c_str());
             }
         }
@@ -212,8 +212,10 @@ bool UseCatalog(const std::string& bytes) {
 }
 
 const char* Translate(const char* german) {
+    const char* separator = german != nullptr ? std::strchr(german, '\x04') : nullptr;
+    const char* word = separator != nullptr ? separator + 1 : german;
     if (!catalog.loaded || german == nullptr || german[0] == 0) {
-        return german;
+        return word;
     }
     auto found = catalog.texts.find(german);
     if (found != catalog.texts.end()) {
@@ -224,7 +226,7 @@ const char* Translate(const char* german) {
                     [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; })) {
         catalog.untranslated.insert(german);
     }
-    return german;
+    return word;
 }
 
 std::vector<std::string> UntranslatedTexts() {

@@ -28,7 +28,9 @@ std::string UseLanguage(const std::vector<std::string>& languages,
 bool UseCatalog(const std::string& bytes);
 
 // The text in the chosen language: the catalog's entry, or `german` itself when it has none.
-// The result lives until the next UseLanguage or UseCatalog.
+// A text "CONTEXT\x04WORD" is WORD in that context (gettext's msgctxt), so that one German word
+// may have two translations; without an entry it is WORD. The result lives until the next
+// UseLanguage or UseCatalog.
 const char* Translate(const char* german);
 // The texts asked for since the catalog was taken that it has no entry for; none with German.
 std::vector<std::string> UntranslatedTexts();

@@ -5,10 +5,13 @@
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "editor/status_line.h"
+#include "editor/undo_history.h"
+#include "figure/inbetweens.h"
 #include "figure/timeline_strip.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "runtime/drawing.h"
@@ -652,3 +655,51 @@ TEST_F(CommandKeys, InbetweenKeyFillsOnlyTheUntouchedCopiesBeforeTheCurrentFrame
         EXPECT_EQ(shown, HeadlessFrames().back().pixels) << "the status line";
     }
 }
+
+namespace {
+
+// Whether frames first to last hold the same bytes in both animations.
+bool SameFrames(const Animation& one, const Animation& other, int32_t first, int32_t last) {
+    std::size_t slots = static_cast<std::size_t>(last - first + 1) * kSlotCount;
+    return std::memcmp(&one.JointAt(first, 0), &other.JointAt(first, 0), slots * sizeof(Joint)) ==
+               0 &&
+           std::memcmp(&one.BoneAt(first, 0), &other.BoneAt(first, 0), slots * sizeof(Bone)) == 0;
+}
+
+// Key poses on frames 0, 4, 8, 12 and 16 of a bone about a pinned joint, untouched copies between,
+// frames 1 to 14 selected: I fills the three runs of copies within the selection, each between
+// its own poses with the pen's easing, as one undo step; the run that reaches past it stays.
+TEST_F(CommandKeys, InbetweenKeyFillsEveryRunOfCopiesWithinTheSelectionAsOneUndoStep) {
+    const Joint poses[] = {{500, 300, JointNormal},
+                           {400, 400, JointNormal},
+                           {300, 300, JointNormal},
+                           {400, 200, JointNormal},
+                           {500, 300, JointNormal}};
+    for (int32_t frame = 0; frame <= 16; ++frame) {
+        JointAt(frame, 0) = Joint{400, 300, JointStatic};
+        JointAt(frame, 1) = poses[frame / 4];
+        BoneAt(frame, 0) = Bone{100.0, 0, 1, BoneStandard};
+    }
+    editor.session.currentFrame = 14;
+    editor.session.selectionFirst = 1, editor.session.selectionLast = 14;
+    Tap(ScanN), Tap(ScanN), Tap(ScanN); // Ein-Aus
+    Animation before = editor.animation;
+    Animation expected = editor.animation;
+    for (int32_t key : {0, 4, 8}) {
+        ASSERT_TRUE(FillInbetweens(expected, key, key + 4, 3));
+    }
+    std::size_t steps = UndoStepCount();
+    Tap(ScanI);
+    EXPECT_EQ(UndoStepCount(), steps + 1);
+    EXPECT_TRUE(SameFrames(editor.animation, expected, 0, editor.animation.maxFrame));
+    for (int32_t frame = 0; frame <= 16; ++frame) {
+        EXPECT_EQ(SameFrames(editor.animation, before, frame, frame), frame >= 12 || frame % 4 == 0)
+            << frame;
+    }
+    Hold(ScanLeftCtrl);
+    Tap(ScanZ);
+    Release(ScanLeftCtrl);
+    EXPECT_TRUE(SameFrames(editor.animation, before, 0, editor.animation.maxFrame));
+}
+
+} // namespace

@@ -13,6 +13,7 @@
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
 #include "model/bone_style.h"
+#include "model/easing.h"
 #include "model/editor_state.h"
 #include "runtime/drawing.h"
 #include "runtime/fonts.h"
@@ -99,6 +100,7 @@ const OverlayPicture kOverlayPictures[] = {
          editor.animation.shadowOn = 1;
          editor.animation.collisionOn = 5; // any value but 0 is on
          editor.session.pen = StepShape(StepThickness(StepPenColour(BoneStyle{}, 3), 4), 2);
+         editor.session.penEasing = StepEasing(kEasingLinear, 5); // Überschwingen
      }},
     {"help_overlay_values_en", "en",
      [] {
@@ -106,6 +108,7 @@ const OverlayPicture kOverlayPictures[] = {
          editor.session.boneMode = BoneStabilising;
          editor.animation.headOn = 1;
          editor.session.pen = StepShape(StepThickness(BoneStyle{}, 9), 1);
+         editor.session.penEasing = StepEasing(kEasingLinear, 2); // Aus, no toggle's "Off"
      }},
 };
 
@@ -236,7 +239,7 @@ TEST_F(HelpOverlayTest, OverlayLeavesTheSceneAroundItsTexts) {
     // Everything beyond the text column and below the last line keeps the scene's colour, and so
     // do the gaps between glyphs.
     EXPECT_EQ(CountColour(scene, {300, 0, kSurfaceWidth, kSurfaceHeight}), 500 * kSurfaceHeight);
-    EXPECT_EQ(CountColour(scene, {0, 541, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 541));
+    EXPECT_EQ(CountColour(scene, {0, 553, 300, kSurfaceHeight}), 300 * (kSurfaceHeight - 553));
     EXPECT_GT(CountColour(scene, {1, 24, 100, 36}), 0);
     EXPECT_EQ(CountColour(scene, {0, 96, 300, 108}), 300 * 12); // the empty line
 }

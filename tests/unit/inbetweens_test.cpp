@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <numbers>
 #include <numeric>
 #include <optional>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "model/bone_style.h"
+#include "model/easing.h"
 #include "model/editor_state.h"
 #include "support/editor_frames.h"
 
@@ -459,3 +461,53 @@ TEST(Inbetweens, StylesChangeColourAndThicknessEvenlyAndSwitchShapeHalfway) {
 }
 
 } // namespace
+
+// A bone of 100 pixels turned a quarter turn about its pinned joint over ten frames: each easing
+// puts frame k at 90 * s(k / 10) degrees on the bone's arc, off only by the rounding to pixels,
+// past the quarter turn and back where s goes past 1.
+TEST(Inbetweens, EachEasingTurnsEveryFrameByItsShareOfTheQuarterTurn) {
+    auto bounce = [](double t) { // parabolas of 7.5625 t^2 ending at 1/2.75, 2/2.75, 2.5/2.75, 1
+        const double ends[] = {1, 2, 2.5, 2.75}, lifts[] = {0, 0.75, 0.9375, 0.984375};
+        int32_t piece = 0;
+        while (t >= ends[piece] / 2.75 && piece < 3) {
+            ++piece;
+        }
+        double from = piece == 0 ? t : t - (ends[piece] + ends[piece - 1]) / 2 / 2.75;
+        return 7.5625 * from * from + lifts[piece];
+    };
+    // clang-format off
+    const std::pair<const char*, std::function<double(double)>> rows[] = {
+        {"Linear", [](double t) { return t; }},
+        {"Ein", [](double t) { return std::pow(t, 3); }},
+        {"Aus", [](double t) { return 1 - std::pow(1 - t, 3); }},
+        {"Ein-Aus", [](double t) { return t < 0.5 ? 4 * std::pow(t, 3) : 1 - std::pow(2 - 2 * t, 3) / 2; }},
+        {"Sanft", [](double t) { return (1 - std::cos(kPi * t)) / 2; }},
+        {"\xdc" "berschwingen", [](double t) { return 1 + 2.70158 * std::pow(t - 1, 3) + 1.70158 * std::pow(t - 1, 2); }},
+        {"Federnd", [](double t) { return std::pow(2, -10 * t) * std::sin((10 * t - 0.75) * 2 * kPi / 3) + 1; }},
+        {"Aufprall", bounce},
+        {"Halten", [](double) { return 0.0; }},
+    };
+    // clang-format on
+    ASSERT_EQ(std::size(rows), static_cast<std::size_t>(kEasingCount));
+    bool pastTheTurn = false;
+    for (int32_t easing = 0; easing < kEasingCount; ++easing) {
+        const auto& [name, share] = rows[easing];
+        SCOPED_TRACE(name);
+        EXPECT_STREQ(EasingName(easing), name);
+        ResetAll();
+        for (int32_t frame = 0; frame <= 10; ++frame) {
+            JointAt(frame, 0) = Joint{400, 300, JointStatic};
+            JointAt(frame, 1) = Joint{frame < 10 ? 500 : 400, frame < 10 ? 300 : 400, JointNormal};
+            BoneAt(frame, 0) = Bone{100.0, 0, 1, BoneStandard};
+        }
+        ASSERT_TRUE(FillInbetweens(editor.animation, 0, 10, easing));
+        for (int32_t frame = 1; frame < 10; ++frame) {
+            double angle = kPi / 2 * share(frame / 10.0);
+            pastTheTurn |= angle > kPi / 2;
+            EXPECT_EQ(std::pair(JointAt(frame, 0).x, JointAt(frame, 0).y), std::pair(400, 300));
+            EXPECT_NEAR(JointAt(frame, 1).x, 400 + 100 * std::cos(angle), 0.5 + 1e-9) << frame;
+            EXPECT_NEAR(JointAt(frame, 1).y, 300 + 100 * std::sin(angle), 0.5 + 1e-9) << frame;
+        }
+    }
+    EXPECT_TRUE(pastTheTurn) << "overshoot and elastic turn past the second pose";
+}

@@ -1,5 +1,6 @@
-// The style keys in a scripted session: the pen stepped by F, +, -, K and Shift+A without an undo
-// step, the pen given by A to the bone under the pointer in the frames it says, the ground by B.
+// The style keys in a scripted session: the pen stepped by F, +, -, K, N and Shift+A without an
+// undo step, the pen given by A to the bone under the pointer in the frames it says, the ground by
+// B.
 #include "editor/style_keys.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "editor/undo_history.h"
 #include "model/bone_style.h"
+#include "model/easing.h"
 #include "runtime/headless.h"
 #include "support/editor_frames.h"
 #include "support/scripted_session.h"
@@ -34,7 +36,7 @@ class StyleKeys : public ScriptedSession {
     }
 };
 
-constexpr int32_t kKeyA = 0x1E, kKeyB = 0x30, kKeyF = 0x21, kKeyK = 0x25;
+constexpr int32_t kKeyA = 0x1E, kKeyB = 0x30, kKeyF = 0x21, kKeyK = 0x25, kKeyN = 0x31;
 constexpr int32_t kPadPlus = 0x4E, kPadMinus = 0x4A, kEquals = 0x0D, kMinus = 0x0C;
 constexpr int32_t kLime = 0xBBFF00, kRed = 0xFF0000;
 
@@ -55,6 +57,7 @@ TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
         const char* name;
         void (*press)();
         int32_t colour, pixels, shape; // the pen afterwards, -1 the kind's colour
+        int32_t easing = kEasingLinear;
     } rows[] = {
         {"F", [] { Tap(kKeyF); }, 0xFFFFFF, 1, ShapeLine},
         {"Shift+F", [] { ShiftTap(kKeyF); }, -1, 1, ShapeLine},
@@ -80,13 +83,18 @@ TEST_F(StyleKeys, PenKeysStepThePenAndAGivesItToTheBoneUnderThePointer) {
              Tap(kKeyK);
          },
          kRed, 8, ShapeDisc},
+        {"N", [] { Tap(kKeyN); }, kRed, 8, ShapeDisc, 1},
+        {"Shift+N twice goes round to the last", [] { ShiftTap(kKeyN), ShiftTap(kKeyN); }, kRed, 8,
+         ShapeDisc, kEasingCount - 1},
+        {"N on the key the layout labels N goes round to the first",
+         [] { HeadlessSetLetterKey('N', 0x1A), Tap(kKeyN), Tap(0x1A); }, kRed, 8, ShapeDisc},
     };
     for (const Row& row : rows) {
         row.press();
         const BoneStyle& pen = editor.session.pen;
-        EXPECT_EQ(std::vector<int32_t>(
-                      {pen.ownColour ? StyleColour(pen, 0) : -1, ThicknessPixels(pen), pen.shape}),
-                  std::vector<int32_t>({row.colour, row.pixels, row.shape}))
+        EXPECT_EQ(std::vector<int32_t>({pen.ownColour ? StyleColour(pen, 0) : -1,
+                                        ThicknessPixels(pen), pen.shape, editor.session.penEasing}),
+                  std::vector<int32_t>({row.colour, row.pixels, row.shape, row.easing}))
             << row.name;
     }
     EXPECT_EQ(UndoStepCount(), 0u) << "the pen is no part of the animation";

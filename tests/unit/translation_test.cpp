@@ -13,6 +13,7 @@
 
 #include "editor/command_table.h"
 #include "editor/editor_picture.h"
+#include "model/easing.h"
 #include "storage/requesters.h"
 #include "storage/translation.h"
 #include "support/drawing_session.h"
@@ -213,7 +214,10 @@ TEST(Translation, EnglishOverlayAndStripTextsAreTranslatedAndFitTheirPlaces) {
 
     // A label ends before its value at x = 70; the strip's counts stay in the boxes a click hits
     // (4 to 146, 150 to 256, 260 to 420) and the frame count within the strip's 800 pixels.
-    for (const char* label : {"F2 - Modus: ", "F3 - Schatten:", "F4 - Kollision:", "F5 - Kopf:"}) {
+    const char* easingLabel = "N - \xdc"
+                              "bergang:";
+    for (const char* label :
+         {"F2 - Modus: ", "F3 - Schatten:", "F4 - Kollision:", "F5 - Kopf:", easingLabel}) {
         EXPECT_LT(1 + InkRight(Translate(label)), 70) << Translate(label);
     }
     EXPECT_LE(4 + InkRight(std::string(Translate("Zwiebel zur\xfc"
@@ -224,6 +228,26 @@ TEST(Translation, EnglishOverlayAndStripTextsAreTranslatedAndFitTheirPlaces) {
     EXPECT_LE(260 + InkRight(std::string("40") + Translate(" Bilder/s")), 420);
     EXPECT_LE(620 + InkRight(std::string(Translate("Bild ")) + "500 / 500"), 800);
     EXPECT_TRUE(UntranslatedTexts().empty());
+
+    // The pen's easing on the list's last line, its word in lime, in English in a context of its
+    // own: there "Aus" is an easing, not the toggles' "Off".
+    const char* easings[] = {"Linear",    "Ease in", "Ease out", "Ease in-out", "Smooth",
+                             "Overshoot", "Elastic", "Bounce",   "Hold"};
+    std::vector<HelpLine> lines;
+    for (int32_t easing = 0; easing < kEasingCount; ++easing) {
+        editor.session.penEasing = easing;
+        FillHelpLines(CommandTable(), MouseGestureTable(), editor, &lines);
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(HelpItem::PenEasing) + 1);
+        EXPECT_STREQ(lines.back().text, easingLabel);
+        EXPECT_EQ(lines.back().value.colour, PackColour(187, 255, 0));
+        EXPECT_STREQ(Translate(lines.back().value.text.data()), easings[easing]);
+    }
+    EXPECT_STREQ(Translate(easingLabel), "N - Easing:");
+    EXPECT_STREQ(Translate("Aus"), "Off");
+    EXPECT_TRUE(UntranslatedTexts().empty());
+    UseLanguage({}, {});
+    EXPECT_STREQ(Translate(lines.back().value.text.data()), "Halten") << "German, the word alone";
+    editor.session.penEasing = kEasingLinear;
     UseLanguage({}, {});
 }
 
