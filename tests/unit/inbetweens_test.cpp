@@ -460,8 +460,6 @@ TEST(Inbetweens, StylesChangeColourAndThicknessEvenlyAndSwitchShapeHalfway) {
     }
 }
 
-} // namespace
-
 // A bone of 100 pixels turned a quarter turn about its pinned joint over ten frames: each easing
 // puts frame k at 90 * s(k / 10) degrees on the bone's arc, off only by the rounding to pixels,
 // past the quarter turn and back where s goes past 1.
@@ -511,3 +509,5 @@ TEST(Inbetweens, EachEasingTurnsEveryFrameByItsShareOfTheQuarterTurn) {
     }
     EXPECT_TRUE(pastTheTurn) << "overshoot and elastic turn past the second pose";
 }
+
+} // namespace
