@@ -265,7 +265,9 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
     }
     std::copy(std::begin(input.keys), std::end(input.keys), snapshot);
     for (std::size_t key = 0; key < State().keysWentDown.size(); ++key) {
-        snapshot[key] |= State().keysWentDown[key] ? 0x01 : 0;
+        if (State().keysWentDown[key]) {
+            snapshot[key] = static_cast<uint8_t>(snapshot[key] | 0x01);
+        }
     }
     State().keysWentDown = {};
     return 1;

@@ -480,7 +480,9 @@ int32_t PlatformReadKeyboard(PlatformWindow window, uint8_t snapshot[256]) {
         }
     }
     for (int32_t code = 0; code < 256; ++code) {
-        snapshot[code] |= keysWentDown[code] ? 0x01 : 0;
+        if (keysWentDown[code]) {
+            snapshot[code] = static_cast<uint8_t>(snapshot[code] | 0x01);
+        }
     }
     std::memset(keysWentDown, 0, sizeof keysWentDown);
     return 1;
